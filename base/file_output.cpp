@@ -1,0 +1,73 @@
+#include "file_output.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <string>
+#include <unistd.h>
+
+#include "error.h"
+
+namespace tabulon {
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { if (fd_ >= 0) ::close(fd_); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    int release() { int fd = fd_; fd_ = -1; return fd; }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void fail(const std::filesystem::path& path, const char* what, int error) {
+    throw Error("无法写入文件 " + displayPath(path) + "：" + what + "（" + std::strerror(error) + "）");
+}
+
+}  // namespace
+
+std::string displayPath(const std::filesystem::path& path) {
+    return path.string();
+}
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    std::string temporary = path.string() + ".XXXXXX.tmp";
+    FileDescriptor fd(::mkstemps(temporary.data(), 4));
+    if (fd.get() < 0) fail(path, "不能创建临时文件", errno);
+
+    auto removeTemporary = [&] { ::unlink(temporary.c_str()); };
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd.get(), data, left);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            removeTemporary();
+            fail(path, "写入失败", error);
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    // mkstemps creates the file 0600; a generated site is read by other accounts too.
+    ::fchmod(fd.get(), 0644);
+    // No fsync: the rename already guarantees that a crashed run leaves either the old or
+    // the new page, and syncing every page would make a large site several times slower.
+    if (::close(fd.release()) != 0) {
+        const int error = errno;
+        removeTemporary();
+        fail(path, "写入失败", error);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        removeTemporary();
+        fail(path, "不能替换原文件", error);
+    }
+}
+
+}  // namespace tabulon

@@ -1,0 +1,15 @@
+#pragma once
+#include <filesystem>
+#include <string_view>
+
+namespace tabulon {
+
+// Replaces the whole content of `path` with `bytes`: the bytes go to a temporary file in
+// the same folder, which is flushed and then renamed over the target, so a crash never
+// leaves a half-written file. Throws tabulon::Error naming the path on any failure.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Text of a path for messages (UTF-8, forward slashes as the platform gives them).
+std::string displayPath(const std::filesystem::path& path);
+
+}  // namespace tabulon

@@ -1,0 +1,108 @@
+#include "cli/commands.h"
+
+#include <iostream>
+#include <sstream>
+
+#include "base/error.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/snapshot.h"
+#include "generator/driver.h"
+
+namespace tabulon::cli {
+namespace {
+
+using catalogue::Catalogue;
+using catalogue::Snapshot;
+
+// A usage mistake: reported like any message, exit code 2.
+struct UsageError : Error {
+    using Error::Error;
+};
+
+const catalogue::Project& findProject(const Snapshot& model, const std::string& nameOrId) {
+    if (const auto* byName = model.projectByName(nameOrId)) return *byName;
+    if (const auto id = catalogue::parseId(nameOrId))
+        if (const auto* byId = model.project(*id)) return *byId;
+    throw Error("没有名为或编号为“" + nameOrId + "”的项目。");
+}
+
+std::vector<std::string> splitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::stringstream stream(text);
+    std::string item;
+    while (std::getline(stream, item, ','))
+        if (!item.empty()) items.push_back(item);
+    return items;
+}
+
+std::vector<generator::PageKindId> parseKinds(const std::string& text) {
+    std::vector<generator::PageKindId> kinds;
+    for (const auto& name : splitList(text)) {
+        const auto* kind = generator::pageKindByName(name);
+        if (!kind) throw UsageError("未知的页面类型“" + name + "”：可用 add, modify, delete, list, display。");
+        kinds.push_back(kind->id);
+    }
+    return kinds;
+}
+
+template <typename Command>
+int guarded(Messages& messages, Command command) {
+    try {
+        return command();
+    } catch (const UsageError& e) {
+        messages.show(e.what());
+        return kUsageError;
+    } catch (const Error& e) {
+        messages.show(e.what());
+        return kFailure;
+    }
+}
+
+}  // namespace
+
+int listProjects(const std::filesystem::path& runDir, Messages& messages) {
+    return guarded(messages, [&] {
+        const auto catalogue = Catalogue::openInRunFolder(runDir);
+        for (const auto& project : catalogue.projects())
+            std::cout << project.id << '\t' << project.name << '\n';
+        return kSuccess;
+    });
+}
+
+int listTables(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+    return guarded(messages, [&] {
+        const auto catalogue = Catalogue::openInRunFolder(runDir);
+        const auto model = Snapshot::load(catalogue);
+        for (const auto* table : model.tablesOf(findProject(model, project).id))
+            std::cout << table->id << '\t' << table->name << '\n';
+        return kSuccess;
+    });
+}
+
+int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages) {
+    return guarded(messages, [&] {
+        const auto kinds = parseKinds(options.kinds);
+        const auto catalogue = Catalogue::openInRunFolder(runDir);
+        const auto model = Snapshot::load(catalogue);
+        const auto& project = findProject(model, options.project);
+
+        generator::GenerationRequest request;
+        request.projectId = project.id;
+        request.kinds = kinds;
+        if (options.tables == "all") {
+            for (const auto* table : model.tablesOf(project.id)) request.tableIds.push_back(table->id);
+        } else {
+            for (const auto& item : splitList(options.tables)) {
+                const auto id = catalogue::parseId(item);
+                if (!id) throw UsageError("表编号“" + item + "”不是数字。");
+                request.tableIds.push_back(*id);
+            }
+            request.singleTableMode = true;
+        }
+        generator::FileSink sink;
+        const auto result = generator::generatePages(model, runDir, request, sink, messages);
+        return result.failures == 0 ? kSuccess : kFailure;
+    });
+}
+
+}  // namespace tabulon::cli

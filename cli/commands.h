@@ -1,0 +1,26 @@
+#pragma once
+// The command-line commands: each works on the catalogue and site folders of a run folder,
+// prints message texts one per line and returns the process exit code.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/messages.h"
+
+namespace tabulon::cli {
+
+inline constexpr int kSuccess = 0;
+inline constexpr int kFailure = 1;
+inline constexpr int kUsageError = 2;
+
+struct GenerateOptions {
+    std::string project;                 // name or id
+    std::string tables = "all";          // "all" or "24,27"
+    std::string kinds = "add,modify,delete,list,display";
+};
+
+int listProjects(const std::filesystem::path& runDir, Messages& messages);
+int listTables(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages);
+
+}  // namespace tabulon::cli

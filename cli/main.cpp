@@ -1,0 +1,55 @@
+// Tabulon: with no command it opens the designer window; with a command it works on the
+// catalogue and site folders of the run folder from the command line.
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/printed_messages.h"
+#include "cli/window_entry.h"
+
+namespace {
+
+std::filesystem::path executableFolder(const char* argv0) {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) return self.parent_path();
+    return std::filesystem::absolute(argv0).parent_path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tabulon::cli;
+    CLI::App app{"Tabulon: designs database-backed management sites and generates them as classic ASP."};
+    app.set_help_all_flag("--help-all");
+    std::filesystem::path runDir = executableFolder(argv[0]);
+    app.add_option("--run-dir", runDir, "Folder holding the catalogue and the site folders (default: the program's folder)");
+
+    auto* projects = app.add_subcommand("projects", "List the projects, newest first");
+    std::string project;
+    auto* tables = app.add_subcommand("tables", "List the tables of a project");
+    tables->add_option("PROJECT", project, "Project name or id")->required();
+
+    GenerateOptions generateOptions;
+    auto* generateCommand = app.add_subcommand("generate", "Generate the per-table pages of a project");
+    generateCommand->add_option("PROJECT", generateOptions.project, "Project name or id")->required();
+    generateCommand->add_option("--tables", generateOptions.tables, "all, or table ids separated by commas")
+        ->capture_default_str();
+    generateCommand->add_option("--kinds", generateOptions.kinds, "Page kinds: add,modify,delete,list,display")
+        ->capture_default_str();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? kSuccess : kUsageError;
+    }
+
+    PrintedMessages messages;
+    if (*projects) return listProjects(runDir, messages);
+    if (*tables) return listTables(runDir, project, messages);
+    if (*generateCommand) return generate(runDir, generateOptions, messages);
+    return openWindow(runDir, argc, argv);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Splices shared by the form pages: the server block goes in front of the HTML head, and a
+// page with a cascade includes the AJAX helpers right after the connection include.
+#include <string>
+#include <string_view>
+
+namespace tabulon::generator {
+
+// The text the default first template rows end with; the server block goes before it.
+inline constexpr std::string_view kHeadMarker = "<html>\r\n<head>\r\n<title>";
+
+// Puts `serverBlock` in front of the first head marker of `pageHead`; a head without the
+// marker stays as it is (and the block is lost, as the template asks).
+void spliceServerBlock(std::string& pageHead, std::string_view serverBlock);
+
+// Replaces the first connection include of `page` by itself plus the AJAX include.
+void spliceAjaxInclude(std::string& page);
+
+// "\r\n             S_3=trim(request(\"S_3\"))'排序<TAB>说明\r\n": reads a posted value.
+std::string readLine(std::size_t position, std::string_view name, std::string_view description);
+
+// "\r\n    rsAdd(\"排序\")=S_3\r\n": stores it in the record.
+std::string assignmentLine(std::size_t position, std::string_view name);
+
+}  // namespace tabulon::generator

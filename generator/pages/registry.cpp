@@ -1,0 +1,35 @@
+#include "generator/pages/add_page.h"
+#include "generator/pages/page_generator.h"
+
+namespace tabulon::generator {
+
+const std::vector<PageKind>& pageKinds() {
+    static const std::vector<PageKind> kinds = {
+        {PageKindId::Add, "add", "添加", "_Add.asp", "Create add ok", 6},
+        {PageKindId::Modify, "modify", "修改", "_Modify.asp", "Create Modify Ok", 7},
+        {PageKindId::Delete, "delete", "删除", "_Delete.asp", "Create Delete ok", 3},
+        {PageKindId::List, "list", "列表", "_List.asp", "Create List ok", 16},
+        {PageKindId::Display, "display", "显示", "_Display.asp", "Create Display Ok", 7},
+    };
+    return kinds;
+}
+
+const PageKind* pageKindByName(std::string_view name) {
+    for (const auto& kind : pageKinds())
+        if (kind.name == name) return &kind;
+    return nullptr;
+}
+
+const PageGenerator* pageGenerator(PageKindId kind) {
+    static const AddPageGenerator add;
+    switch (kind) {
+    case PageKindId::Add: return &add;
+    case PageKindId::Modify:
+    case PageKindId::Delete:
+    case PageKindId::List:
+    case PageKindId::Display: return nullptr;
+    }
+    return nullptr;
+}
+
+}  // namespace tabulon::generator

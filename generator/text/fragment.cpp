@@ -1,0 +1,81 @@
+#include "generator/text/fragment.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <stdexcept>
+#include <vector>
+
+namespace tabulon::generator {
+
+std::string fill(std::string_view fragment, std::initializer_list<Substitution> values) {
+    std::vector<bool> used(values.size(), false);
+    std::string out;
+    out.reserve(fragment.size() + 64);
+    std::size_t position = 0;
+    while (position < fragment.size()) {
+        const std::size_t open = fragment.find('$', position);
+        if (open == std::string_view::npos) {
+            out.append(fragment.substr(position));
+            break;
+        }
+        out.append(fragment.substr(position, open - position));
+        const std::size_t close = fragment.find('$', open + 1);
+        if (close == std::string_view::npos)
+            throw std::logic_error("fragment has an unterminated placeholder: " + std::string(fragment.substr(open)));
+        const std::string_view name = fragment.substr(open + 1, close - open - 1);
+        if (name.empty()) {
+            out += '$';
+        } else {
+            std::size_t index = 0;
+            bool found = false;
+            for (const auto& [key, value] : values) {
+                if (key == name) {
+                    out.append(value);
+                    used[index] = true;
+                    found = true;
+                    break;
+                }
+                ++index;
+            }
+            if (!found) throw std::logic_error("fragment placeholder has no value: " + std::string(name));
+        }
+        position = close + 1;
+    }
+    std::size_t index = 0;
+    for (const auto& [key, value] : values)
+        if (!used[index++]) throw std::logic_error("value for a placeholder the fragment lacks: " + std::string(key));
+    return out;
+}
+
+bool replaceFirst(std::string& text, std::string_view from, std::string_view to) {
+    return replaceLeading(text, from, to, 1) == 1;
+}
+
+std::size_t replaceLeading(std::string& text, std::string_view from, std::string_view to, std::size_t count) {
+    if (from.empty()) return 0;
+    std::size_t replaced = 0;
+    std::size_t position = 0;
+    while (replaced < count) {
+        position = text.find(from, position);
+        if (position == std::string::npos) break;
+        text.replace(position, from.size(), to);
+        position += to.size();
+        ++replaced;
+    }
+    return replaced;
+}
+
+double leadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    std::string number;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+    bool point = false;
+    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || (text[i] == '.' && !point))) {
+        point = point || text[i] == '.';
+        number += text[i++];
+    }
+    return number.empty() ? 0.0 : std::strtod(number.c_str(), nullptr);
+}
+
+}  // namespace tabulon::generator

@@ -1,0 +1,242 @@
+#include "generator/widgets/add_widgets.h"
+
+#include <algorithm>
+
+#include "catalogue/catalogue.h"
+#include "generator/text/fragment.h"
+#include "generator/widgets/linked_source.h"
+#include "generator/widgets/widget_kind.h"
+
+namespace tabulon::generator {
+namespace {
+
+using catalogue::Field;
+using catalogue::Snapshot;
+
+constexpr std::string_view kTextBox = "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" style=\"width:300px\">";
+
+constexpr std::string_view kCascadeTextBox =
+    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" style=\"width:300px\" onchange=\"GetData('S_$target$',"
+    "this.value,'../Getclass.asp?Stype=$cascadeTable$&filed=$cascadeField$&condition=$condition$&order=$n$"
+    "&next=$target$');\">";
+
+constexpr std::string_view kNumericTextBox =
+    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\"  style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test("
+    "this.value)){alert('$name$只能输入数字！');this.value=0}\">        <span style=\"color:#CCC\">数字型</span>";
+
+constexpr std::string_view kNumericCheck =
+    "\r\n"
+    "if not myIsNumeric(S_$n$) then\r\n"
+    " sendmsg(\"$name$必须是数字\")\r\n"
+    " goback()\r\n"
+    " response.End()\r\n"
+    "end if\r\n";
+
+constexpr std::string_view kRichText =
+    "\r\n"
+    "<input type=\"hidden\" name=\"S_$n$\" id=\"S_$n$\" value=\"\" />\r\n"
+    " <IFRAME ID=\"eWebEditor1\" src=\"../editor/ewebeditor.htm?id=S_$n$&style=coolblue\" frameborder=\"0\" "
+    "scrolling=\"no\" width=\"550\" height=\"350\"></IFRAME>\r\n";
+
+constexpr std::string_view kDateScript =
+    "\r\n"
+    "<script language=\"javascript\" type=\"text/javascript\" src=\"../date/WdatePicker.js\"></script>\r\n";
+
+constexpr std::string_view kDateBox =
+    "\r\n"
+    "<input name=\"S_$n$\" type=\"text\" class=\"Wdate\" id=\"S_$n$\" value=\"<%=getdate(now())%>\" "
+    "onclick=\"WdatePicker()\" >\r\n";
+
+constexpr std::string_view kDropDownCascade =
+    " onclick=\"&\"\"\"\"&\"GetData(\"&\"'\"&\"S_$target$\"&\"'\"&\",this.options[selectedIndex].value,\"&\"'\"&"
+    "\"Getclass.asp?table=$table$&Stype=$cascadeTable$&filed=$cascadeField$&condition=$condition$&order=$n$"
+    "&next=$target$\"&\"'\"&\");\"&\"\"\"\"&\">";
+
+constexpr std::string_view kCascadeTargetSpan =
+    "\r\n"
+    "<span id=\"S_$n$\" name=\"S_$n$\"></span>\r\n";
+
+constexpr std::string_view kOtherInput =
+    "\r\n"
+    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" style=\"width:300px\">\r\n";
+
+constexpr std::string_view kDropDownList =
+    "\r\n"
+    "<%\r\n"
+    "\r\n"
+    "Sql_Select=\"$sql$\"\r\n"
+    "Set RS_select=server.CreateObject(\"adodb.recordset\")\r\n"
+    "RS_select.open Sql_Select,conn,1,1\r\n"
+    "\r\n"
+    " response.Write\"          <label>\"&vbcrlf\r\n"
+    " \r\n"
+    " response.Write\"<select name=\" & \"\"\"\" & \"S_$n$\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_$n$\" & \"\"\"\" & "
+    "\"$attribute$\" & \"\"\"\"  &vbcrlf\r\n"
+    " \r\n"
+    "\r\n"
+    "if  not RS_select.eof then\r\n"
+    "\r\n"
+    "\r\n"
+    "\r\n"
+    " i=0\r\n"
+    " while not RS_select.eof\r\n"
+    "  \r\n"
+    "  Select_Filed=RS_select(\"$field$\") \r\n"
+    "  Select_ID=RS_select(\"id\")\r\n"
+    "\r\n"
+    "\r\n"
+    "  if i=1 then\r\n"
+    "   Response.Write(\"<option selected value=\"&Select_ID&\">\"&Select_Filed&\"</option>\"&vbcrlf)  \r\n"
+    "  else\r\n"
+    "   Response.Write(\"<option value=\"&Select_ID&\">\"&Select_Filed&\"</option>\"&vbcrlf)  \r\n"
+    "  end if\r\n"
+    "\r\n"
+    "  \r\n"
+    "  RS_select.movenext\r\n"
+    " \r\n"
+    " wend\r\n"
+    "\r\n"
+    "\r\n"
+    "else\r\n"
+    " \r\n"
+    "  Response.Write(\"<option value=0>没有数据</option>\"+vbcrlf)\r\n"
+    " \r\n"
+    "\r\n"
+    "end if\r\n"
+    "\r\n"
+    "\r\n"
+    " response.Write\"            </select>\"&vbcrlf\r\n"
+    " response.Write\"          </label>\"&vbcrlf\r\n"
+    "\r\n"
+    "RS_select.close\r\n"
+    "set RS_select=nothing\r\n"
+    "\r\n"
+    "%>\r\n";
+
+// A cascade source names the table of a dependent list in 联动表 ("0" or "" is none).
+bool isCascadeSource(const Field& field) { return leadingNumber(field.cascadeTable) > 0.0000001; }
+
+std::string tableNameOf(const Snapshot& model, std::string_view idText) {
+    const auto* table = model.tableByIdText(idText);
+    return table ? table->name : std::string();
+}
+
+std::string fieldNameOf(const Snapshot& model, std::string_view idText) {
+    const auto* field = model.fieldByIdText(idText);
+    return field ? field->name : std::string();
+}
+
+// 联动字段 names the column of the cascade table to list; not set means its key.
+std::string cascadeFieldName(const Snapshot& model, const Field& field) {
+    return static_cast<long long>(leadingNumber(field.cascadeField)) != 0 ? fieldNameOf(model, field.cascadeField)
+                                                                          : std::string("ID");
+}
+
+// 1-based position of the first field of the page with this name, 0 when none.
+std::size_t positionOf(const FormState& state, std::string_view name) {
+    const auto it = std::find(state.fieldNames.begin(), state.fieldNames.end(), name);
+    return it == state.fieldNames.end() ? 0 : static_cast<std::size_t>(it - state.fieldNames.begin()) + 1;
+}
+
+bool isCascadeTarget(const FormState& state, std::size_t position) {
+    const std::string n = std::to_string(position);
+    return std::find(state.cascadeTargets.begin(), state.cascadeTargets.end(), n) != state.cascadeTargets.end();
+}
+
+Widget textBox(const Snapshot& model, const Field& field, std::size_t position, FormState& state) {
+    const std::string n = std::to_string(position);
+    std::string html;
+    if (isCascadeSource(field)) {
+        state.cascade = true;
+        const std::string cascadeField = cascadeFieldName(model, field);
+        const bool fieldSet = static_cast<long long>(leadingNumber(field.cascadeField)) != 0;
+        const std::string target = std::to_string(fieldSet ? positionOf(state, cascadeField) : 0);
+        state.cascadeTargets.push_back(field.cascadeDisplay);
+        html = fill(kCascadeTextBox, {{"n", n},
+                                      {"target", target},
+                                      {"cascadeTable", tableNameOf(model, field.cascadeTable)},
+                                      {"cascadeField", cascadeField},
+                                      {"condition", fieldNameOf(model, field.cascadeCondition)}});
+    } else {
+        html = fill(kTextBox, {{"n", n}});
+    }
+    if (isNumericType(field.type)) {
+        // A numeric box trades the cascade call for its own check; the cascade stays registered.
+        state.checkCode += fill(kNumericCheck, {{"n", n}, {"name", field.name}});
+        html = fill(kNumericTextBox, {{"n", n}, {"name", field.name}});
+    }
+    return {html, false};
+}
+
+// The onclick that makes a drop-down fill the dependent list of its cascade.
+std::string cascadeAttribute(const Snapshot& model, const Field& field, std::size_t position, FormState& state) {
+    state.cascade = true;
+    std::string condition;
+    if (field.cascadeCondition != "0") {
+        const auto* conditionField = model.fieldByIdText(field.cascadeCondition);
+        condition = conditionField ? conditionField->name : std::string();
+        // One "%" tells the data service to compare as a number.
+        if (conditionField && isNumericType(conditionField->type)) condition = "%" + condition;
+    } else {
+        condition = "%ID";
+    }
+    std::size_t target = 0;
+    if (static_cast<long long>(leadingNumber(field.cascadeDisplay)) != 0) {
+        target = positionOf(state, fieldNameOf(model, field.cascadeDisplay));
+        state.cascadeTargets.push_back(std::to_string(target));
+    }
+    const std::string targetText = std::to_string(target);
+    return fill(kDropDownCascade, {{"target", targetText},
+                                   {"table", state.tableName},
+                                   {"cascadeTable", tableNameOf(model, field.cascadeTable)},
+                                   {"cascadeField", cascadeFieldName(model, field)},
+                                   {"condition", condition},
+                                   {"n", std::to_string(position)}});
+}
+
+Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
+                Messages& messages) {
+    const std::string attribute = isCascadeSource(field) ? cascadeAttribute(model, field, position, state) : " >";
+    if (isCascadeTarget(state, position)) return {fill(kCascadeTargetSpan, {{"n", std::to_string(position)}}), false};
+
+    const auto* table = linkedTable(model, field);
+    if (!table) {
+        messages.show("一个组合框关联的表不存在！\r\n关联表:" + state.tableName + "\r\n关联字段:" + field.linkField);
+        return {attribute, false};
+    }
+    const auto column = linkedFieldName(model, field);
+    if (!column) {
+        messages.show("一个组合框关联的字段不存在！\r\n关联表:" + table->name + "\r\n关联字段:" + field.linkField);
+        return {std::string(), true};
+    }
+    return {dropDownListCode(dropDownQuery(table->name, *column), *column, position, attribute), false};
+}
+
+}  // namespace
+
+std::string dropDownListCode(std::string_view sql, std::string_view fieldName, std::size_t position,
+                             std::string_view attribute) {
+    return fill(kDropDownList,
+                {{"sql", sql}, {"n", std::to_string(position)}, {"attribute", attribute}, {"field", fieldName}});
+}
+
+std::string datePickerScript(FormState& state) {
+    if (state.dateScripts >= 1) return std::string();
+    ++state.dateScripts;
+    return std::string(kDateScript);
+}
+
+Widget addPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
+                     Messages& messages) {
+    const std::string n = std::to_string(position);
+    switch (widgetKindOf(field.inputType)) {
+    case WidgetKind::TextBox: return textBox(model, field, position, state);
+    case WidgetKind::RichText: return {fill(kRichText, {{"n", n}}), false};
+    case WidgetKind::DateBox: return {datePickerScript(state) + fill(kDateBox, {{"n", n}}), false};
+    case WidgetKind::DropDown: return dropDown(model, field, position, state, messages);
+    case WidgetKind::Other: return {fill(kOtherInput, {{"n", n}}), false};
+    }
+    return {};
+}
+
+}  // namespace tabulon::generator

@@ -1,0 +1,45 @@
+#pragma once
+// The input widgets of the add page, one rule per input type, with cascades between
+// drop-downs. The modify and display pages build on the same rules.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/messages.h"
+#include "catalogue/records.h"
+#include "catalogue/snapshot.h"
+
+namespace tabulon::generator {
+
+// Working values shared by the fields of one form page.
+struct FormState {
+    std::string tableName;                    // the table being generated
+    std::vector<std::string> fieldNames;      // entry k-1 is the field at position k
+    std::vector<std::string> cascadeTargets;  // positions (as text) that a cascade fills
+    bool cascade = false;                     // the page needs the AJAX include
+    int dateScripts = 0;                      // date picker script tags emitted so far
+    std::string checkCode;                    // numeric checks of the server block
+};
+
+struct Widget {
+    std::string html;
+    // The drop-down's linked field does not exist: the field loop ends here, this
+    // field's row gets neither widget nor row end.
+    bool stopsFieldLoop = false;
+};
+
+// The widget of the field at 1-based `position` on the add page. Reports design problems
+// (a drop-down whose linked table or field is missing) through `messages`.
+Widget addPageWidget(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
+                     FormState& state, Messages& messages);
+
+// The plain drop-down of a form page (no cascade): the server code that lists the
+// linked table's records, with `attribute` closing the select start tag. Shared with
+// the modify page.
+std::string dropDownListCode(std::string_view sql, std::string_view fieldName, std::size_t position,
+                             std::string_view attribute);
+
+// The first date box of a page gets the picker's script tag; `dateScripts` counts it.
+std::string datePickerScript(FormState& state);
+
+}  // namespace tabulon::generator

@@ -1,0 +1,2 @@
+      <tr>
+        <td width="25%" height="30" align="right">

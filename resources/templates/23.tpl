@@ -1,0 +1,1 @@
+<!-- default row 23: written with its page kind -->

@@ -1,0 +1,1 @@
+<!-- default row 24: written with its page kind -->

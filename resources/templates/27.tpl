@@ -1,0 +1,1 @@
+<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>

@@ -1,0 +1,1 @@
+	<td align="center">&nbsp;

@@ -1,0 +1,1 @@
+    </a><td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle">

@@ -1,0 +1,1 @@
+<!-- default row 33: written with its page kind -->

@@ -1,0 +1,1 @@
+<!-- default row 35: written with its page kind -->

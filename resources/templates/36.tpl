@@ -1,0 +1,1 @@
+<!-- default row 36: written with its page kind -->

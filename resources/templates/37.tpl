@@ -1,0 +1,1 @@
+<!-- default row 37: written with its page kind -->

@@ -1,0 +1,1 @@
+<!-- default row 38: written with its page kind -->

@@ -1,0 +1,4 @@
+<!-- #include file="conn.asp" -->
+<html>
+<head>
+<title>

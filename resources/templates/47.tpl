@@ -1,0 +1,1 @@
+<!-- default row 47: written with its page kind -->

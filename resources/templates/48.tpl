@@ -1,0 +1,1 @@
+<!-- default row 48: written with its page kind -->

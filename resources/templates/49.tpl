@@ -1,0 +1,1 @@
+<!-- default row 49: written with its page kind -->

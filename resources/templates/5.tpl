@@ -1,0 +1,2 @@
+：</td>
+        <td width="75%" class="category">

@@ -1,0 +1,1 @@
+<!-- default row 50: written with its page kind -->

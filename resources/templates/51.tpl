@@ -1,0 +1,1 @@
+<!-- default row 51: written with its page kind -->

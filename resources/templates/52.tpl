@@ -1,0 +1,1 @@
+<!-- default row 52: written with its page kind -->

@@ -1,0 +1,1 @@
+<!-- default row 53: written with its page kind -->

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tabulon into build/, then runs it or its tests.
+#   tools/setup.sh run    build and open the designer window (build/tabulon)
+#   tools/setup.sh test   build and run every test (ctest), browser and VBScript checks included
+#   tools/setup.sh build  install the build packages and build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mode=${1:-build}
+
+build_packages=(build-essential cmake ninja-build pkg-config
+  libsqlitecpp-dev libsqlite3-dev libcli11-dev qt6-base-dev
+  libgtest-dev libgmock-dev libbenchmark-dev)
+test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data)
+
+missing() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+install_packages() {
+  local need
+  need=$(missing "$@")
+  [ -z "$need" ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    echo "missing packages (run as root to install): $need" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  # shellcheck disable=SC2086
+  apt-get install -y -q --no-install-recommends $need
+}
+
+build() {
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build
+}
+
+case "$mode" in
+  build)
+    install_packages "${build_packages[@]}"
+    build
+    ;;
+  run)
+    install_packages "${build_packages[@]}" xvfb xauth
+    build
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+      echo "No display: starting Tabulon under a virtual X server (xvfb-run)." >&2
+      exec xvfb-run -a ./build/tabulon
+    fi
+    exec ./build/tabulon
+    ;;
+  test)
+    install_packages "${build_packages[@]}" "${test_packages[@]}"
+    (cd tests/js && npm ci --no-audit --no-fund --loglevel=error)
+    build
+    cd build
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+    ;;
+  *)
+    echo "usage: $0 run|test|build" >&2
+    exit 2
+    ;;
+esac
