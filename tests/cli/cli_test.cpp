@@ -1,0 +1,98 @@
+// The command line as a user runs it: real process, real folders.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sys/wait.h>
+
+#include "catalogue/catalogue.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulon {
+namespace {
+
+using testing::readFile;
+using testing::TempFolder;
+
+struct Run {
+    int exitCode;
+    std::string output;
+};
+
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+Run tabulon(const std::filesystem::path& runDir, const std::string& arguments) {
+    const std::string command =
+        std::string(TABULON_EXECUTABLE) + " --run-dir " + quoted(runDir.string()) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST(CommandLine, GenerateAddPagesOfTheSampleProject) {
+    TempFolder run;
+    const auto result = tabulon(run.path(), "generate 记账 --kinds add");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output, "生成完毕\n");
+    for (const char* page : {"YH24_Add.asp", "SZ25_Add.asp", "XFLX26_Add.asp", "LSZ27_Add.asp"})
+        EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "manage" / page)) << page;
+}
+
+TEST(CommandLine, ProjectByIdAndSingleTableMessages) {
+    TempFolder run;
+    const auto result = tabulon(run.path(), "generate 4 --tables 26 --kinds add");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output, "Create add ok\n生成完毕\n");
+}
+
+TEST(CommandLine, ListsProjectsAndTables) {
+    TempFolder run;
+    EXPECT_EQ(tabulon(run.path(), "projects").output, "4\t记账\n");
+    EXPECT_EQ(tabulon(run.path(), "tables 记账").output, "24\t用户\n25\t收支\n26\t消费类型\n27\t流水帐\n");
+}
+
+TEST(CommandLine, MistakesAndFailuresHaveTheirExitCodes) {
+    TempFolder run;
+    EXPECT_EQ(tabulon(run.path(), "generate 记账 --kinds add,bogus").exitCode, 2);
+    EXPECT_EQ(tabulon(run.path(), "generate").exitCode, 2);
+    EXPECT_EQ(tabulon(run.path(), "frobnicate").exitCode, 2);
+
+    const auto missing = tabulon(run.path(), "generate 没有这个项目");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("没有这个项目"), std::string::npos);
+}
+
+TEST(CommandLine, ForeignCatalogueIsAnErrorAndStaysUntouched) {
+    TempFolder run;
+    const auto file = run.path() / catalogue::kFileName;
+    std::ofstream(file) << "not a catalogue";
+    const auto result = tabulon(run.path(), "generate 记账");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find(file.string()), std::string::npos) << result.output;
+    EXPECT_EQ(readFile(file), "not a catalogue");
+    EXPECT_FALSE(std::filesystem::exists(run.path() / "记账"));
+}
+
+TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
+    TempFolder run;
+    {
+        auto catalogue = catalogue::Catalogue::openInRunFolder(run.path());
+        auto field = *catalogue.field(160);  // 名称 of 流水帐 becomes a drop-down fed by nothing
+        field.inputType = "组合框";
+        field.linkTable = "0";
+        field.linkField = "7";
+        catalogue.updateField(field);
+    }
+    const auto result = tabulon(run.path(), "generate 记账 --tables 27 --kinds add");
+    EXPECT_EQ(result.output, "一个组合框关联的表不存在！\n关联表:流水帐\n关联字段:7\nCreate add ok\n生成完毕\n");
+}
+
+}  // namespace
+}  // namespace tabulon

@@ -1,0 +1,42 @@
+// The fragment printer and text replacements that every page relies on.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "generator/text/fragment.h"
+
+namespace tabulon::generator {
+namespace {
+
+TEST(Fill, SubstitutesWithoutEscapingOrReindenting) {
+    EXPECT_EQ(fill("a $x$\r\n\tb \"$y$\" $x$", {{"x", "<&\">"}, {"y", "\\r\\n"}}), "a <&\">\r\n\tb \"\\r\\n\" <&\">");
+    EXPECT_EQ(fill("cost: $$5", {}), "cost: $5");
+}
+
+TEST(Fill, MissingOrUnusedValuesAreLoudDefects) {
+    EXPECT_THROW(fill("$missing$", {}), std::logic_error);
+    EXPECT_THROW(fill("no placeholder", {{"extra", "x"}}), std::logic_error);
+    EXPECT_THROW(fill("$open", {}), std::logic_error);
+}
+
+TEST(Replace, FirstOccurrenceFromTheStartCaseSensitive) {
+    std::string text = "Ab ab ab";
+    EXPECT_TRUE(replaceFirst(text, "ab", "X"));
+    EXPECT_EQ(text, "Ab X ab");
+    EXPECT_FALSE(replaceFirst(text, "zz", "Y"));
+
+    std::string three = "c12 c12 c12";
+    EXPECT_EQ(replaceLeading(three, "c12", "c1234", 2), 2u);
+    EXPECT_EQ(three, "c1234 c1234 c12") << "the replacement is not searched again";
+}
+
+TEST(LeadingNumber, ReadsLikeVal) {
+    EXPECT_EQ(leadingNumber("26"), 26);
+    EXPECT_EQ(leadingNumber(" 3.5x"), 3.5);
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("abc"), 0);
+    EXPECT_EQ(leadingNumber("-2"), -2);
+}
+
+}  // namespace
+}  // namespace tabulon::generator
