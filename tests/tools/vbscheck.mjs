@@ -130,7 +130,7 @@ function refineEntries(page, id) {
   const to = Math.min(lines.length - 1, from + REFINE_WINDOW);
   for (let k = from; k <= to; k++) {
     if (isBlankCode(lines[k].code)) continue;
-    entries.push({ id: `${id}.${k}`, file: page.programFile, lines: header.length + k + 1, k });
+    entries.push({ id: `${id}.${k}`, file: page.programFile, lines: header.length + k + 1, k, group: id });
   }
   return entries;
 }

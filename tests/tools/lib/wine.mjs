@@ -121,21 +121,31 @@ export function killServer(prefix, tools) {
   spawnSync(tools.wineserver, ['-k'], { env: wineEnv(prefix), stdio: 'ignore', timeout: 30_000 });
 }
 
-// The host script: reads list.txt (lines "id|file|lines"), compiles each
-// file (or its first `lines` lines when lines > 0) in a fresh script
+// The host script: reads list.txt (lines "id|file|lines|group"), compiles
+// each file (or its first `lines` lines when lines > 0) in a fresh script
 // control and appends "id|errNumber|controlErrNumber|line|column|source" to
-// result.txt. Programs start with Err.Raise, so nothing of them runs.
+// result.txt. Programs start with Err.Raise, so nothing of them runs. Within
+// a group of cuts (ordered by length), once a cut fails before its end the
+// longer ones are answered "id|skip": the shortest failing cut is the answer.
 export const HOST_VBS = [
   'Option Explicit',
-  'Dim fso, listFile, outFile, entry, parts',
+  'Dim fso, listFile, outFile, entry, parts, group, settled, lines, failLine, failCompile',
   'Set fso = CreateObject("Scripting.FileSystemObject")',
   'Set listFile = fso.OpenTextFile("list.txt", 1)',
   'Set outFile = fso.OpenTextFile("result.txt", 8, True)',
+  'settled = ""',
   'Do While Not listFile.AtEndOfStream',
   '  entry = listFile.ReadLine',
   '  If Len(entry) > 0 Then',
   '    parts = Split(entry, "|")',
-  '    outFile.WriteLine parts(0) & "|" & Compile(ReadProgram(parts(1), CLng(parts(2))))',
+  '    group = parts(3)',
+  '    lines = CLng(parts(2))',
+  '    If group <> "" And group = settled Then',
+  '      outFile.WriteLine parts(0) & "|skip"',
+  '    Else',
+  '      outFile.WriteLine parts(0) & "|" & Compile(ReadProgram(parts(1), lines))',
+  '      If group <> "" And failCompile And failLine <= lines Then settled = group',
+  '    End If',
   '  End If',
   'Loop',
   'outFile.WriteLine "done"',
@@ -165,6 +175,8 @@ export const HOST_VBS = [
   '  control.AddCode code',
   '  number = Err.Number',
   '  Err.Clear',
+  '  failCompile = (InStr(control.Error.Source, "compil") > 0)',
+  '  failLine = control.Error.Line',
   '  Compile = number & "|" & control.Error.Number & "|" & control.Error.Line & "|" & control.Error.Column & "|" & control.Error.Source',
   '  If Err.Number <> 0 Then Compile = number & "|0|0|0|host: " & Err.Description',
   '  Set control = Nothing',
@@ -173,11 +185,11 @@ export const HOST_VBS = [
 ].join('\r\n');
 
 /**
- * Runs the host over `entries` ([{id, file, lines}], files relative to
- * `workDir`, UTF-16LE programs) in as few cscript runs as possible. A run
+ * Runs the host over `entries` ([{id, file, lines, group}], files relative
+ * to `workDir`, UTF-16LE programs) in as few cscript runs as possible. A run
  * that dies or hangs costs the entry it stopped at (reported as kind
  * 'crash') and the rest is run again. Returns Map(id -> result) where result
- * is {kind: 'ok'|'compile'|'runtime'|'none'|'crash', line, column, source}.
+ * is {kind: 'ok'|'compile'|'runtime'|'none'|'crash'|'skip', line, column, source}.
  */
 export async function compileAll(entries, { prefix, tools, workDir, log = () => {}, timeoutMs = null }) {
   fs.writeFileSync(path.join(workDir, 'host.vbs'), HOST_VBS);
@@ -186,7 +198,7 @@ export async function compileAll(entries, { prefix, tools, workDir, log = () => 
   let attempts = 0;
   while (pending.length > 0) {
     attempts++;
-    fs.writeFileSync(path.join(workDir, 'list.txt'), pending.map((e) => `${e.id}|${e.file}|${e.lines ?? 0}`).join('\r\n') + '\r\n');
+    fs.writeFileSync(path.join(workDir, 'list.txt'), pending.map((e) => `${e.id}|${e.file}|${e.lines ?? 0}|${e.group ?? ''}`).join('\r\n') + '\r\n');
     fs.rmSync(path.join(workDir, 'result.txt'), { force: true });
     const limit = timeoutMs ?? 60_000 + 200 * pending.length;
     const outcome = await runCscript(workDir, prefix, tools, limit);
@@ -227,6 +239,10 @@ function parseResults(file) {
     const line = raw.trim();
     if (line === 'done') { done = true; continue; }
     const f = line.split('|');
+    if (f.length === 2 && f[1] === 'skip') {
+      results.set(f[0], { kind: 'skip', line: 0, column: 0, source: '' });
+      continue;
+    }
     if (f.length < 6) continue;
     const [id, errNumber, , ln, col, ...src] = f;
     const source = src.join('|');
