@@ -36,8 +36,9 @@ std::string displayPath(const std::filesystem::path& path) {
 }
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    std::string temporary = path.string() + ".XXXXXX.tmp";
-    FileDescriptor fd(::mkstemps(temporary.data(), 4));
+    // A per-process name: a temporary left by a crashed run is simply overwritten.
+    const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
+    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.get() < 0) fail(path, "不能创建临时文件", errno);
 
     auto removeTemporary = [&] { ::unlink(temporary.c_str()); };
@@ -54,8 +55,6 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    // mkstemps creates the file 0600; a generated site is read by other accounts too.
-    ::fchmod(fd.get(), 0644);
     // No fsync: the rename already guarantees that a crashed run leaves either the old or
     // the new page, and syncing every page would make a large site several times slower.
     if (::close(fd.release()) != 0) {

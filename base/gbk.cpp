@@ -1,6 +1,9 @@
 #include "gbk.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 #include <iconv.h>
 
 #include "error.h"
@@ -49,6 +52,76 @@ private:
     iconv_t cd_;
 };
 
+// Unicode (BMP) -> GBK code, built once from iconv's own GBK table so the fast encoder
+// agrees with iconv byte for byte: 0 = no GBK form, below 0x100 one byte, else two bytes.
+class EncodeTable {
+public:
+    EncodeTable() : codes_(0x10000, 0) {
+        Converter decoder("UTF-32LE", "GBK");
+        std::string out;
+        std::vector<char32_t> seenTwice;
+        // A few single bytes above ASCII are characters too (0x80 is the euro sign).
+        for (int single = 0x80; single <= 0xFF; ++single) {
+            const char byte = static_cast<char>(single);
+            std::size_t stoppedAt = 0;
+            if (!decoder.run(std::string_view(&byte, 1), out, stoppedAt) || out.size() != 4) continue;
+            char32_t codepoint = 0;
+            std::memcpy(&codepoint, out.data(), 4);
+            if (codepoint < 0x10000) codes_[codepoint] = static_cast<std::uint16_t>(single);
+        }
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F) continue;
+                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                std::size_t stoppedAt = 0;
+                if (!decoder.run(std::string_view(pair, 2), out, stoppedAt) || out.size() != 4) continue;
+                char32_t codepoint = 0;
+                std::memcpy(&codepoint, out.data(), 4);
+                if (codepoint >= 0x10000) continue;
+                if (codes_[codepoint] != 0) seenTwice.push_back(codepoint);
+                else codes_[codepoint] = static_cast<std::uint16_t>(lead << 8 | trail);
+            }
+        }
+        // Where two codes decode to one character, ask iconv which one it writes.
+        Converter encoder("GBK", "UTF-32LE");
+        for (const char32_t codepoint : seenTwice) {
+            char in[4];
+            std::memcpy(in, &codepoint, 4);
+            std::size_t stoppedAt = 0;
+            if (encoder.run(std::string_view(in, 4), out, stoppedAt) && out.size() == 2)
+                codes_[codepoint] = static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 |
+                                                               static_cast<unsigned char>(out[1]));
+        }
+    }
+    std::uint16_t code(char32_t codepoint) const { return codepoint < 0x10000 ? codes_[codepoint] : 0; }
+
+private:
+    std::vector<std::uint16_t> codes_;
+};
+
+const EncodeTable& encodeTable() {
+    static const EncodeTable table;
+    return table;
+}
+
+// Decodes one UTF-8 character at `i`; returns its length, or 0 for a malformed sequence.
+std::size_t nextCodepoint(std::string_view text, std::size_t i, char32_t& codepoint) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    if (lead < 0x80) { codepoint = lead; return 1; }
+    if ((lead >> 5) == 0x6) { length = 2; codepoint = lead & 0x1F; }
+    else if ((lead >> 4) == 0xE) { length = 3; codepoint = lead & 0x0F; }
+    else if ((lead >> 3) == 0x1E) { length = 4; codepoint = lead & 0x07; }
+    else return 0;
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        codepoint = codepoint << 6 | (byte(i + k) & 0x3F);
+    }
+    return length;
+}
+
 std::size_t utf8Length(unsigned char lead) {
     if (lead < 0x80) return 1;
     if ((lead >> 5) == 0x6) return 2;
@@ -60,14 +133,30 @@ std::size_t utf8Length(unsigned char lead) {
 }  // namespace
 
 Encoded encode(std::string_view utf8) {
+    const EncodeTable& table = encodeTable();
     Encoded result;
-    std::size_t stoppedAt = 0;
-    Converter converter("GBK", "UTF-8");
-    if (!converter.run(utf8, result.bytes, stoppedAt)) {
-        const std::size_t length =
-            std::min(utf8Length(static_cast<unsigned char>(utf8[stoppedAt])), utf8.size() - stoppedAt);
-        result.failure = Unencodable{stoppedAt, std::string(utf8.substr(stoppedAt, length))};
-        result.bytes.clear();
+    result.bytes.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        // Pages are mostly ASCII: copy such runs whole.
+        std::size_t run = i;
+        while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) < 0x80) ++run;
+        result.bytes.append(utf8.data() + i, run - i);
+        i = run;
+        if (i == utf8.size()) break;
+
+        char32_t codepoint = 0;
+        const std::size_t length = nextCodepoint(utf8, i, codepoint);
+        const std::uint16_t code = length ? table.code(codepoint) : 0;
+        if (code == 0) {
+            const std::size_t shown = std::min(utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
+            result.failure = Unencodable{i, std::string(utf8.substr(i, shown))};
+            result.bytes.clear();
+            return result;
+        }
+        if (code > 0xFF) result.bytes += static_cast<char>(code >> 8);
+        result.bytes += static_cast<char>(code & 0xFF);
+        i += length;
     }
     return result;
 }

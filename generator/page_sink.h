@@ -17,7 +17,8 @@ public:
     virtual void ensureFolder(const std::filesystem::path& folder) = 0;
 };
 
-// Writes each file atomically: a crash never leaves half a page.
+// Writes each file atomically (a crash never leaves half a page); a file that already
+// holds exactly the new bytes is left untouched.
 class FileSink final : public PageSink {
 public:
     void write(const std::filesystem::path& path, std::string_view bytes) override;
