@@ -4,6 +4,7 @@
 // at known lines. Written GBK-encoded with CR LF, like the real pages.
 import fs from 'node:fs';
 import path from 'node:path';
+import { encodeGbk } from '../tools/lib/gbk.mjs';
 
 const KINDS = ['Add', 'List', 'Modify', 'Display', 'Delete'];
 const CAPTIONS = ['名称', '金额', '日期', '类型', '备注', '数量', '单价', '经手人'];
@@ -272,7 +273,7 @@ End If
 export function writeSampleSite(dir, count) {
   const manage = path.join(dir, 'manage');
   fs.mkdirSync(manage, { recursive: true });
-  const write = (file, text) => fs.writeFileSync(file, Buffer.from(gbk(text.replace(/\r?\n/g, '\r\n'))));
+  const write = (file, text) => fs.writeFileSync(file, encodeGbk(text.replace(/\r?\n/g, '\r\n')));
   write(path.join(manage, 'conn.asp'), conn());
   const pages = [];
   for (let i = 0; i < count; i++) {
@@ -291,34 +292,4 @@ export function writeSampleSite(dir, count) {
     pages.push(file);
   }
   return pages;
-}
-
-/** GBK bytes of `text` (via a reverse table of TextDecoder, which is all Node offers for GBK). */
-export function gbk(text) {
-  const bytes = [];
-  for (const ch of text) {
-    const code = ch.codePointAt(0);
-    if (code < 0x80) bytes.push(code);
-    else {
-      const pair = gbkTable().get(ch);
-      if (pair === undefined) throw new Error(`no GBK code for ${ch}`);
-      bytes.push(pair >> 8, pair & 0xff);
-    }
-  }
-  return Uint8Array.from(bytes);
-}
-
-let table = null;
-function gbkTable() {
-  if (table) return table;
-  table = new Map();
-  const dec = new TextDecoder('gbk');
-  for (let hi = 0x81; hi <= 0xfe; hi++) {
-    for (let lo = 0x40; lo <= 0xfe; lo++) {
-      if (lo === 0x7f) continue;
-      const ch = dec.decode(Uint8Array.of(hi, lo));
-      if (ch.length === 1 && ch !== '\ufffd' && !table.has(ch)) table.set(ch, (hi << 8) | lo);
-    }
-  }
-  return table;
 }

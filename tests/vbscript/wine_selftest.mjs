@@ -12,7 +12,8 @@ import { fileURLToPath } from 'node:url';
 import { splitAsp, decodePage } from '../tools/lib/asp.mjs';
 import { walkFiles } from '../tools/lib/paths.mjs';
 import { findWine } from '../tools/lib/wine.mjs';
-import { gbk, writeSampleSite } from './sample_site.mjs';
+import { encodeGbk } from '../tools/lib/gbk.mjs';
+import { writeSampleSite } from './sample_site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const vbscheck = path.join(here, '..', 'tools', 'vbscheck.mjs');
@@ -104,7 +105,7 @@ try {
     assert.ok(codeLines.length > 0, `${page} has code lines`);
     const at = codeLines[Math.floor(codeLines.length / 2)];
     lines.splice(at, 0, 'planted = = 1');
-    fs.writeFileSync(page, gbk(lines.join('\r\n')));
+    fs.writeFileSync(page, encodeGbk(lines.join('\r\n')));
     planted.set(page, at + 1);
   });
 
@@ -120,7 +121,7 @@ try {
     const conn = path.join(site, 'manage', 'conn.asp');
     const lines = decodePage(fs.readFileSync(conn)).split('\r\n');
     lines.splice(5, 0, 'Function Broken(');
-    fs.writeFileSync(conn, gbk(lines.join('\r\n')));
+    fs.writeFileSync(conn, encodeGbk(lines.join('\r\n')));
     for (const page of planted.keys()) fs.rmSync(page);
     const r = run([site], work);
     assert.equal(r.status, 1, r.stdout);
