@@ -1,0 +1,36 @@
+#pragma once
+// Data pages (type 01): rows packed from the end of the page towards a
+// table of row offsets. Table rows, long values, usage-map rows and the
+// global page map all live on such pages.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace tabulon::jet::data_page {
+
+inline constexpr std::uint8_t kType = 0x01;
+inline constexpr std::size_t kHeader = 14;
+inline constexpr std::size_t kMaxRows = 255;
+// Owner field of long-value pages.
+inline constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
+
+void init(char* page, std::uint32_t owner);
+std::uint16_t freeSpace(std::string_view page);
+std::uint16_t rowCount(std::string_view page);
+std::uint32_t owner(std::string_view page);
+
+// Whether a row of `length` bytes still fits (space and row-count limit).
+bool fits(std::string_view page, std::size_t length);
+
+// Appends the row; returns its row number. Call fits() first.
+std::uint8_t addRow(char* page, std::string_view row);
+
+// Offset of row `n` inside the page.
+std::size_t rowStart(std::string_view page, unsigned n);
+
+// Live rows only: nullopt for deleted slots and slots that point elsewhere.
+std::optional<std::string_view> row(std::string_view page, unsigned n);
+
+}  // namespace tabulon::jet::data_page

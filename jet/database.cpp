@@ -1,0 +1,178 @@
+#include "jet/database.h"
+
+#include <chrono>
+#include <ctime>
+#include <fstream>
+#include <optional>
+#include <system_error>
+#include <unordered_map>
+
+#include "jet/file_reader.h"
+#include "jet/file_writer.h"
+#include "jet/sort_key.h"
+#include "jet/system_tables.h"
+#include "jet/table_store.h"
+#include "jet/text_codec.h"
+#include "jet/values.h"
+
+namespace tabulon::jet {
+namespace {
+
+DateTime localNow() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm parts{};
+#ifdef _WIN32
+  localtime_s(&parts, &now);
+#else
+  localtime_r(&now, &parts);
+#endif
+  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
+}
+
+// Table names are unique under Jet's sort order, so lookups use its key.
+std::optional<std::string> tableKey(std::string_view name) {
+  const auto text = tryUtf8ToUtf16(name);
+  if (!text) return std::nullopt;
+  return generalTextKey(*text);
+}
+
+std::string pathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+struct Database::State {
+  std::vector<StoredTable> tables;
+  std::unordered_map<std::string, std::size_t> byKey;
+  std::optional<DateTime> creationTime;
+  mutable std::string bytes;
+  mutable bool stale = true;
+
+  void index(std::size_t i) {
+    if (auto key = tableKey(tables[i].definition().name)) byKey.emplace(*key, i);
+  }
+
+  std::optional<std::size_t> position(std::string_view name) const {
+    const auto key = tableKey(name);
+    if (!key) return std::nullopt;
+    const auto found = byKey.find(*key);
+    if (found == byKey.end()) return std::nullopt;
+    return found->second;
+  }
+
+  const StoredTable* find(std::string_view name) const {
+    const auto at = position(name);
+    return at ? &tables[*at] : nullptr;
+  }
+
+  StoredTable& get(std::string_view name) {
+    if (const auto at = position(name)) return tables[*at];
+    throw Error("表 " + std::string(name) + ": 数据库中没有这个表");
+  }
+
+  const StoredTable& get(std::string_view name) const { return const_cast<State*>(this)->get(name); }
+};
+
+Database::Database(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Database::Database(Database&&) noexcept = default;
+Database& Database::operator=(Database&&) noexcept = default;
+Database::~Database() = default;
+
+Database Database::createEmpty() { return Database(std::make_unique<State>()); }
+
+Database Database::fromBytes(std::string bytes) {
+  auto state = std::make_unique<State>();
+  state->tables = readDatabaseFile(bytes);
+  for (std::size_t i = 0; i < state->tables.size(); ++i) state->index(i);
+  // Until something changes, the file stays exactly as it was read.
+  state->bytes = std::move(bytes);
+  state->stale = false;
+  return Database(std::move(state));
+}
+
+Database Database::open(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Error("无法打开数据库文件 " + pathText(path));
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Error("读取数据库文件失败: " + pathText(path));
+  return fromBytes(std::move(bytes));
+}
+
+void Database::createTable(const TableDefinition& definition) {
+  checkDefinition(definition);
+  const std::string key = *tableKey(definition.name);
+  for (const auto& object : catalog::systemObjects()) {
+    if (object.parentId == catalog::kTablesId && tableKey(object.name) == key) {
+      throw Error("表 " + definition.name + ": 与 Jet 的系统表 " + object.name + " 重名");
+    }
+  }
+  if (const StoredTable* existing = state_->find(definition.name)) {
+    throw Error("表 " + definition.name + ": 数据库中已有表 " + existing->definition().name);
+  }
+  const DateTime when = state_->creationTime.value_or(localNow());
+  state_->tables.emplace_back(definition, toOleDate(when));
+  state_->index(state_->tables.size() - 1);
+  state_->stale = true;
+}
+
+void Database::execute(std::string_view createStatement) { createTable(parseCreateTable(createStatement)); }
+
+std::int32_t Database::insert(std::string_view table, const std::vector<std::pair<std::string, Value>>& row) {
+  const std::int32_t id = state_->get(table).insert(row);
+  state_->stale = true;
+  return id;
+}
+
+std::vector<std::string> Database::tableNames() const {
+  std::vector<std::string> names;
+  for (const StoredTable& table : state_->tables) names.push_back(table.definition().name);
+  return names;
+}
+
+bool Database::hasTable(std::string_view name) const { return state_->find(name) != nullptr; }
+
+const TableDefinition& Database::table(std::string_view name) const { return state_->get(name).definition(); }
+
+std::size_t Database::rowCount(std::string_view table) const { return state_->get(table).rowCount(); }
+
+std::vector<Row> Database::rows(std::string_view table) const { return state_->get(table).rows(); }
+
+void Database::setCreationTime(const DateTime& when) {
+  if (auto problem = dateProblem(when)) throw Error("创建时间无效: " + *problem);
+  state_->creationTime = when;
+}
+
+const std::string& Database::bytes() const {
+  if (state_->stale) {
+    state_->bytes = writeDatabaseFile(state_->tables);
+    state_->stale = false;
+  }
+  return state_->bytes;
+}
+
+void Database::save(const std::filesystem::path& path) const {
+  const std::string& content = bytes();
+  std::filesystem::path temporary = path;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      throw Error("无法写入数据库文件 " + pathText(temporary));
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw Error("无法保存数据库文件 " + pathText(path) + ": " + ec.message());
+  }
+}
+
+}  // namespace tabulon::jet

@@ -1,0 +1,109 @@
+#include "jet/long_value.h"
+
+#include "jet/byte_io.h"
+#include "jet/data_page.h"
+#include "jet/error.h"
+#include "jet/header_page.h"
+#include "jet/page_store.h"
+
+namespace tabulon::jet {
+namespace {
+
+constexpr std::size_t kChainPointer = 4;
+
+}  // namespace
+
+LongValueKind longValueKindFor(std::size_t length) {
+  if (length <= kMaxInlineLongValue) return LongValueKind::Inline;
+  if (length <= kMaxLongValueRow) return LongValueKind::OtherPage;
+  return LongValueKind::Chained;
+}
+
+std::string longValueHeader(std::size_t length, LongValueKind kind, std::uint32_t pointer) {
+  std::string header;
+  putU32(header, static_cast<std::uint32_t>(length) | (static_cast<std::uint32_t>(kind) << 24));
+  putU32(header, pointer);
+  putU32(header, 0);
+  return header;
+}
+
+LongValueWriter::LongValueWriter(PageStore& store, std::function<std::uint32_t()> allocate)
+    : store_(store), allocate_(std::move(allocate)) {}
+
+std::uint32_t LongValueWriter::placeRow(std::string_view row) {
+  if (pages_.empty() || !data_page::fits(store_.view(pages_.back()), row.size())) {
+    const std::uint32_t page = allocate_();
+    data_page::init(store_.page(page), data_page::kLongValueOwner);
+    pages_.push_back(page);
+  }
+  const std::uint32_t page = pages_.back();
+  const std::uint8_t rowNumber = data_page::addRow(store_.page(page), row);
+  return rowPointer(page, rowNumber);
+}
+
+std::uint32_t LongValueWriter::write(std::string_view data) {
+  if (longValueKindFor(data.size()) == LongValueKind::OtherPage) return placeRow(data);
+
+  // A chain: every piece starts with the pointer to the next one (0 at the
+  // end). Pieces are placed first and their pointers filled in afterwards.
+  const std::size_t chunk = kMaxLongValueRow - kChainPointer;
+  std::vector<std::uint32_t> pieces;
+  std::string piece;
+  for (std::size_t at = 0; at < data.size(); at += chunk) {
+    piece.assign(kChainPointer, '\0');
+    piece.append(data.substr(at, chunk));
+    pieces.push_back(placeRow(piece));
+  }
+  for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+    char* page = store_.page(pointerPage(pieces[i]));
+    const std::size_t start = data_page::rowStart(std::string_view(page, kPageSize), pointerRow(pieces[i]));
+    setU32(page + start, pieces[i + 1]);
+  }
+  return pieces.front();
+}
+
+std::vector<std::uint32_t> LongValueWriter::pagesWithSpace() const {
+  if (!pages_.empty() && data_page::fits(store_.view(pages_.back()), 1)) return {pages_.back()};
+  return {};
+}
+
+std::string_view rowAt(std::string_view file, std::uint32_t pointer) {
+  const std::size_t page = pointerPage(pointer);
+  if (page == 0 || page * kPageSize + kPageSize > file.size()) throw Error("长值指针指向文件之外");
+  const std::string_view bytes = file.substr(page * kPageSize, kPageSize);
+  if (getU8(bytes, 0) != data_page::kType) throw Error("长值指针指向的不是数据页");
+  const auto row = data_page::row(bytes, pointerRow(pointer));
+  if (!row) throw Error("长值指针指向已删除的行");
+  return *row;
+}
+
+std::string readLongValue(std::string_view header, std::string_view file) {
+  if (header.size() < kLongValueHeader) throw Error("备注字段的长值头不完整");
+  const std::uint32_t word = getU32(header, 0);
+  const std::size_t length = word & 0x3FFFFFFF;
+  const auto kind = static_cast<std::uint8_t>(word >> 24) & 0xC0;
+  const std::uint32_t pointer = getU32(header, 4);
+  if (kind == static_cast<std::uint8_t>(LongValueKind::Inline)) {
+    if (header.size() < kLongValueHeader + length) throw Error("备注字段的内联数据不完整");
+    return std::string(header.substr(kLongValueHeader, length));
+  }
+  if (kind == static_cast<std::uint8_t>(LongValueKind::OtherPage)) {
+    const std::string_view row = rowAt(file, pointer);
+    if (row.size() < length) throw Error("备注字段的长值行不完整");
+    return std::string(row.substr(0, length));
+  }
+  std::string out;
+  out.reserve(length);
+  std::uint32_t next = pointer;
+  while (next != 0 && out.size() < length) {
+    const std::string_view row = rowAt(file, next);
+    if (row.size() < kChainPointer) throw Error("备注字段的长值链已损坏");
+    out.append(row.substr(kChainPointer));
+    next = getU32(row, 0);
+  }
+  if (out.size() < length) throw Error("备注字段的长值链不完整");
+  out.resize(length);
+  return out;
+}
+
+}  // namespace tabulon::jet

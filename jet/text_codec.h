@@ -1,0 +1,33 @@
+#pragma once
+// UTF-8 <-> UTF-16 and Jet 4's on-disk text forms (plain UTF-16LE, or the
+// "compressed unicode" form that starts with FF FE).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tabulon::jet {
+
+// nullopt when `utf8` is not well-formed UTF-8.
+std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8);
+
+// Throws Error naming `what` when `utf8` is not well-formed UTF-8.
+std::u16string utf8ToUtf16(std::string_view utf8, std::string_view what);
+
+// Unpaired surrogates come out as U+FFFD.
+std::string utf16ToUtf8(std::u16string_view text);
+
+// Plain UTF-16LE bytes, as Jet stores names and system-table text.
+std::string utf16leBytes(std::u16string_view text);
+std::u16string fromUtf16leBytes(std::string_view bytes);
+
+// Bytes for a text or memo value. With `compressible` (the column allows
+// unicode compression) text made only of U+0001..U+00FF is stored one byte a
+// character behind FF FE; everything else is plain UTF-16LE. A leading BOM is
+// dropped because every reader would take FF FE for the compression marker.
+std::string encodeJetText(std::u16string_view text, bool compressible, bool memo);
+
+// Reverse of encodeJetText; also reads mixed compressed/plain segments.
+std::u16string decodeJetText(std::string_view bytes);
+
+}  // namespace tabulon::jet
