@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/snapshot.h"
+#include "generator/database/database_generator.h"
 #include "generator/driver.h"
 
 namespace tabulon::cli {
@@ -102,6 +103,15 @@ int generate(const std::filesystem::path& runDir, const GenerateOptions& options
         generator::FileSink sink;
         const auto result = generator::generatePages(model, runDir, request, sink, messages);
         return result.failures == 0 ? kSuccess : kFailure;
+    });
+}
+
+int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+    return guarded(messages, [&] {
+        const auto catalogue = Catalogue::openInRunFolder(runDir);
+        const auto model = Snapshot::load(catalogue);
+        const auto result = generator::generateDatabase(model, runDir, findProject(model, project).id, messages);
+        return result.problems == 0 ? kSuccess : kFailure;
     });
 }
 

@@ -22,5 +22,7 @@ struct GenerateOptions {
 int listProjects(const std::filesystem::path& runDir, Messages& messages);
 int listTables(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages);
+// Writes `<site>/data/data.mdb` afresh with one table per designed table.
+int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 
 }  // namespace tabulon::cli

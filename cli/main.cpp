@@ -40,6 +40,9 @@ int main(int argc, char** argv) {
     generateCommand->add_option("--kinds", generateOptions.kinds, "Page kinds: add,modify,delete,list,display")
         ->capture_default_str();
 
+    auto* databaseCommand = app.add_subcommand("database", "Create the site's Access database data/data.mdb afresh");
+    databaseCommand->add_option("PROJECT", project, "Project name or id")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -51,5 +54,6 @@ int main(int argc, char** argv) {
     if (*projects) return listProjects(runDir, messages);
     if (*tables) return listTables(runDir, project, messages);
     if (*generateCommand) return generate(runDir, generateOptions, messages);
+    if (*databaseCommand) return database(runDir, project, messages);
     return openWindow(runDir, argc, argv);
 }

@@ -1,0 +1,146 @@
+#include "generator/database/database_generator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "base/error.h"
+#include "base/file_output.h"
+#include "base/gbk.h"
+#include "generator/naming/naming.h"
+#include "jet/database.h"
+
+namespace tabulon::generator {
+namespace fs = std::filesystem;
+namespace {
+
+bool isKeyName(std::string_view name) {
+    return name.size() == 2 && std::tolower(static_cast<unsigned char>(name[0])) == 'i' &&
+           std::tolower(static_cast<unsigned char>(name[1])) == 'd';
+}
+
+class DatabaseRun {
+public:
+    DatabaseRun(const catalogue::Snapshot& model, const catalogue::Project& project, Messages& messages)
+        : model_(model), project_(project), messages_(messages), database_(jet::Database::createEmpty()) {}
+
+    void addTable(const catalogue::Table& table) {
+        const std::string where = "项目 " + project_.name + " / 表 " + table.name;
+        if (auto problem = jet::nameProblem(table.name, jet::NameKind::Table))
+            return report(where + "：" + *problem + "，该表未建立。");
+
+        std::string statement = "create Table " + table.name + "([id] Counter PRIMARY KEY";
+        std::map<std::string, std::string> columns;  // fold key -> name, to spot duplicates
+        for (const auto* field : model_.fieldsInAddedOrder(table.id)) {
+            const std::string fieldWhere = where + " / 字段 " + field->name;
+            if (isKeyName(field->name)) {
+                report(fieldWhere + "：每个表已有自动编号主键 id，该字段未另建。");
+                continue;
+            }
+            if (auto problem = jet::nameProblem(field->name, jet::NameKind::Column)) {
+                report(fieldWhere + "：" + *problem + "，该字段未建立。");
+                continue;
+            }
+            const std::string key = jet::nameFoldKey(field->name);
+            if (columns.count(key)) {
+                report(fieldWhere + "：与字段 " + columns[key] + " 重名，该字段未建立。");
+                continue;
+            }
+            columns[key] = field->name;
+            statement += ",[" + field->name + "]  " + std::string(columnType(*field, fieldWhere));
+        }
+        statement += ")";
+
+        try {
+            database_.execute(statement);
+        } catch (const jet::Error& e) {
+            return report(where + "：" + e.what() + "，该表未建立。");
+        }
+        log_ += statement + "\r\n" + "\r\n\r\n\r\n\r\n";
+    }
+
+    const std::string& log() const { return log_; }
+    std::size_t problems() const { return problems_; }
+    const jet::Database& database() const { return database_; }
+
+    void report(const std::string& text) {
+        messages_.show(text);
+        ++problems_;
+    }
+
+private:
+    // A type without a column type of its own never borrows a neighbour's: an
+    // auto-number field becomes a long integer, anything else text.
+    std::string_view columnType(const catalogue::Field& field, const std::string& where) {
+        if (auto word = typeWord(field.type)) return *word;
+        if (field.type == "自动编号") {
+            report(where + "：每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立。");
+            return "integer";
+        }
+        report(where + "：字段类型“" + field.type + "”没有对应的数据库类型，按文本 VarChar(50) 建立。");
+        return "VarChar(50)";
+    }
+
+    const catalogue::Snapshot& model_;
+    const catalogue::Project& project_;
+    Messages& messages_;
+    jet::Database database_;
+    std::string log_;
+    std::size_t problems_ = 0;
+};
+
+void ensureFolder(const fs::path& folder) {
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return;
+    fs::create_directory(folder, error);
+    if (!fs::is_directory(folder)) throw Error("无法创建文件夹 " + displayPath(folder) + "：" + error.message());
+}
+
+}  // namespace
+
+std::optional<std::string_view> typeWord(std::string_view dataType) {
+    static const std::pair<std::string_view, std::string_view> kWords[] = {
+        {"文本", "VarChar(50)"}, {"长整型", "integer"}, {"整型", "short"},    {"双精度", "double"},
+        {"单精度", "real"},      {"字节型", "byte"},    {"小数", "NUMERIC(6,2)"}, {"日期时间", "datetime"},
+        {"备注", "memo"},        {"逻辑", "bit"},
+    };
+    for (const auto& [type, word] : kWords)
+        if (type == dataType) return word;
+    return std::nullopt;
+}
+
+DatabaseResult generateDatabase(const catalogue::Snapshot& model, const fs::path& runDir, catalogue::Id projectId,
+                                Messages& messages) {
+    DatabaseResult result;
+    const catalogue::Project* project = model.project(projectId);
+    if (!project) {
+        messages.show("项目 " + std::to_string(projectId) + " 不存在，未生成数据库。");
+        result.problems = 1;
+        return result;
+    }
+
+    DatabaseRun run(model, *project, messages);
+    for (const auto* table : model.tablesOf(project->id)) run.addTable(*table);
+    result.statementLog = run.log();
+    result.problems = run.problems();
+
+    try {
+        const fs::path site = siteFolder(runDir, project->name);
+        ensureFolder(site);
+        ensureFolder(site / "data");
+        const fs::path file = site / "data" / "data.mdb";
+        run.database().save(file);
+        result.file = file;
+        // The log beside the database, in the site's code page.
+        const auto log = gbk::encode(result.statementLog);
+        writeFileAtomically(site / "data" / "schema.sql", log ? log.bytes : result.statementLog);
+    } catch (const std::exception& e) {
+        messages.show(e.what());
+        ++result.problems;
+        return result;
+    }
+    messages.show("生成完毕");
+    return result;
+}
+
+}  // namespace tabulon::generator
