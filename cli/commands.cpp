@@ -8,6 +8,8 @@
 #include "catalogue/snapshot.h"
 #include "generator/database/database_generator.h"
 #include "generator/driver.h"
+#include "generator/login/login_generator.h"
+#include "generator/skeleton/skeleton_release.h"
 
 namespace tabulon::cli {
 namespace {
@@ -80,6 +82,44 @@ int listTables(const std::filesystem::path& runDir, const std::string& project, 
     });
 }
 
+// Each step takes the loaded model and the chosen project and says whether it went well.
+bool skeletonStep(const std::filesystem::path& runDir, const catalogue::Project& project, Messages& messages) {
+    try {
+        generator::releaseSkeletonForProject(runDir, project.name);
+        return true;
+    } catch (const Error& e) {
+        messages.show(e.what());
+        return false;
+    }
+}
+
+bool databaseStep(const Snapshot& model, const std::filesystem::path& runDir, const catalogue::Project& project,
+                  Messages& messages) {
+    return generator::generateDatabase(model, runDir, project.id, messages).problems == 0;
+}
+
+bool pagesStep(const Snapshot& model, const std::filesystem::path& runDir, generator::GenerationRequest request,
+               Messages& messages) {
+    generator::FileSink sink;
+    return generator::generatePages(model, runDir, request, sink, messages).failures == 0;
+}
+
+bool loginStep(const Snapshot& model, const std::filesystem::path& runDir, const catalogue::Project& project,
+               Messages& messages) {
+    generator::FileSink sink;
+    return generator::generateLogin(model, runDir, project.id, sink, messages).problems == 0;
+}
+
+// Opens the catalogue, finds the project and runs `step` on them.
+template <typename Step>
+int onProject(const std::filesystem::path& runDir, const std::string& project, Messages& messages, Step step) {
+    return guarded(messages, [&] {
+        const auto catalogue = Catalogue::openInRunFolder(runDir);
+        const auto model = Snapshot::load(catalogue);
+        return step(model, findProject(model, project)) ? kSuccess : kFailure;
+    });
+}
+
 int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages) {
     return guarded(messages, [&] {
         const auto kinds = parseKinds(options.kinds);
@@ -100,18 +140,38 @@ int generate(const std::filesystem::path& runDir, const GenerateOptions& options
             }
             request.singleTableMode = true;
         }
-        generator::FileSink sink;
-        const auto result = generator::generatePages(model, runDir, request, sink, messages);
-        return result.failures == 0 ? kSuccess : kFailure;
+        return pagesStep(model, runDir, request, messages) ? kSuccess : kFailure;
     });
 }
 
 int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
-    return guarded(messages, [&] {
-        const auto catalogue = Catalogue::openInRunFolder(runDir);
-        const auto model = Snapshot::load(catalogue);
-        const auto result = generator::generateDatabase(model, runDir, findProject(model, project).id, messages);
-        return result.problems == 0 ? kSuccess : kFailure;
+    return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
+        return databaseStep(model, runDir, chosen, messages);
+    });
+}
+
+int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+    return onProject(runDir, project, messages, [&](const Snapshot&, const catalogue::Project& chosen) {
+        return skeletonStep(runDir, chosen, messages);
+    });
+}
+
+int login(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+    return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
+        return loginStep(model, runDir, chosen, messages);
+    });
+}
+
+int build(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+    return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
+        // A site folder that cannot be made stops the build at its first step.
+        if (!skeletonStep(runDir, chosen, messages)) return false;
+        bool fine = databaseStep(model, runDir, chosen, messages);
+        generator::GenerationRequest request{chosen.id, {}, {}, false};
+        for (const auto* table : model.tablesOf(chosen.id)) request.tableIds.push_back(table->id);
+        for (const auto& kind : generator::pageKinds()) request.kinds.push_back(kind.id);
+        fine = pagesStep(model, runDir, request, messages) && fine;
+        return loginStep(model, runDir, chosen, messages) && fine;
     });
 }
 

@@ -24,5 +24,11 @@ int listTables(const std::filesystem::path& runDir, const std::string& project, 
 int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages);
 // Writes `<site>/data/data.mdb` afresh with one table per designed table.
 int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+// Releases the site skeleton into the site folder.
+int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+// Adds the default account and writes index.asp, top.asp and menu.asp.
+int login(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+// All four steps in order: skeleton, database, every page of every table, login.
+int build(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 
 }  // namespace tabulon::cli

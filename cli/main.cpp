@@ -40,8 +40,15 @@ int main(int argc, char** argv) {
     generateCommand->add_option("--kinds", generateOptions.kinds, "Page kinds: add,modify,delete,list,display")
         ->capture_default_str();
 
-    auto* databaseCommand = app.add_subcommand("database", "Create the site's Access database data/data.mdb afresh");
-    databaseCommand->add_option("PROJECT", project, "Project name or id")->required();
+    auto projectCommand = [&](const char* name, const char* description) {
+        auto* command = app.add_subcommand(name, description);
+        command->add_option("PROJECT", project, "Project name or id")->required();
+        return command;
+    };
+    auto* skeletonCommand = projectCommand("skeleton", "Release the site skeleton into the site folder (step 1)");
+    auto* databaseCommand = projectCommand("database", "Create the site's Access database data/data.mdb afresh (step 2)");
+    auto* loginCommand = projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
+    auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
 
     try {
         app.parse(argc, argv);
@@ -54,6 +61,9 @@ int main(int argc, char** argv) {
     if (*projects) return listProjects(runDir, messages);
     if (*tables) return listTables(runDir, project, messages);
     if (*generateCommand) return generate(runDir, generateOptions, messages);
+    if (*skeletonCommand) return skeleton(runDir, project, messages);
     if (*databaseCommand) return database(runDir, project, messages);
+    if (*loginCommand) return login(runDir, project, messages);
+    if (*buildCommand) return build(runDir, project, messages);
     return openWindow(runDir, argc, argv);
 }

@@ -1,0 +1,188 @@
+#include "generator/login/login_generator.h"
+
+#include <algorithm>
+
+#include "base/error.h"
+#include "base/gbk.h"
+#include "generator/naming/naming.h"
+#include "generator/text/fragment.h"
+#include "jet/database.h"
+
+namespace tabulon::generator {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr std::string_view kTopTab =
+    "$tabStart$\r\n"
+    "\t\t<div id=\"T$id$\" class=\"menu\"><a href=\"manage/$base$_List.asp\" target=\"right\">$name$</a></div>      \r\n"
+    "\t</TD>\r\n"
+    "\r\n";
+
+constexpr std::string_view kMenuGroup =
+    "\r\n"
+    "<tr>\r\n"
+    "<td onClick=\"collapse('g_$k$')\" style=\"cursor:hand;\"><div id=\"T$id$\" class=\"menu\"><span class=\"menudiv\">"
+    "$name$</span></div></td>\r\n"
+    "</tr>\r\n"
+    "<tr>\r\n"
+    "<td id=\"g_$k$\"><table width=\"100%\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\" bgcolor=\"#FFFFFF\">\r\n"
+    "  <tbody>\r\n"
+    "\r\n"
+    "\t<tr>\r\n"
+    "      <td height=\"30\" align=\"center\" background=\"images/left_bg01.gif\" style=\"cursor:hand\"  "
+    "onclick=\"javascript:parent.right.location.href='manage/$base$_Add.asp';\"><table cellpadding=\"0\" "
+    "cellspacing=\"0\" width=\"100%\"><tr><td width=\"50\">&nbsp;</td><td>添加记录</td></tr></table></td>\r\n"
+    "    </tr>\r\n"
+    "\r\n"
+    "\t<tr>\r\n"
+    "      <td height=\"30\" align=\"center\" background=\"images/left_bg01.gif\" style=\"cursor:hand\"  "
+    "onclick=\"javascript:parent.right.location.href='manage/$base$_List.asp';\"><table cellpadding=\"0\" "
+    "cellspacing=\"0\" width=\"100%\"><tr><td width=\"50\">&nbsp;</td><td>浏览查询</td></tr></table></td>\r\n"
+    "    </tr>\r\n"
+    "    \r\n"
+    "\t<tr><td height=\"5\"></td></tr>\r\n"
+    "  </tbody>\r\n"
+    "</table></td>\r\n"
+    "</tr>\r\n";
+
+// The first row of a kind in the order the store keeps them (ascending ID).
+std::optional<std::string> firstRowOf(const catalogue::Snapshot& model, std::string_view kind) {
+    const catalogue::TemplateRow* first = nullptr;
+    for (const auto& row : model.templates())
+        if (row.kind == kind && (!first || row.id < first->id)) first = &row;
+    if (!first) return std::nullopt;
+    return first->content;
+}
+
+}  // namespace
+
+std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, catalogue::Id projectId) {
+    std::vector<const catalogue::Field*> marked;
+    for (const auto* table : model.tablesOf(projectId))
+        for (const auto* field : model.fieldsInAddedOrder(table->id))
+            if (field->description == "username" || field->description == "password") marked.push_back(field);
+    // The store returns the marked fields in the order they were added.
+    std::sort(marked.begin(), marked.end(), [](auto* a, auto* b) { return a->id < b->id; });
+    if (marked.size() != 2) return std::nullopt;
+    // Two marks of one kind, or marks spread over two tables, cannot make a login.
+    if (marked[0]->description == marked[1]->description || marked[0]->tableId != marked[1]->tableId)
+        return std::nullopt;
+
+    LoginFields login;
+    login.table = model.table(marked[0]->tableId)->name;
+    for (const auto* field : marked)
+        (field->description == "username" ? login.userField : login.passwordField) = field->name;
+    return login;
+}
+
+std::string loginPage(std::string_view templateText, const LoginFields& login) {
+    std::string page(templateText);
+    replaceFirst(page, "* from login", "* from " + login.table);
+    replaceFirst(page, " where (username=", " where (" + login.userField + "=");
+    replaceFirst(page, "and pwd=", "and " + login.passwordField + "=");
+    replaceFirst(page, "Response.Cookies(\"kovel_username\")=rs(\"username\")",
+                 "Response.Cookies(\"kovel_username\")=rs(\"" + login.userField + "\")");
+    return page;
+}
+
+std::string topPage(const catalogue::Snapshot& model, catalogue::Id projectId) {
+    const auto rows = model.templateRows("菜单");
+    std::string tabs;
+    for (const auto* table : model.tablesOf(projectId))
+        tabs += fill(kTopTab, {{"tabStart", rows.at(1)},
+                               {"id", std::to_string(table->id)},
+                               {"base", pageBaseName(*table)},
+                               {"name", table->name}});
+    return std::string(rows.at(0)) + tabs + std::string(rows.at(2));
+}
+
+std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId) {
+    const auto rows = model.templateRows("导航");
+    const auto tables = model.tablesOf(projectId);
+    std::string groups;
+    std::size_t k = 0;
+    for (const auto* table : tables)
+        groups += fill(kMenuGroup, {{"k", std::to_string(++k)},
+                                    {"id", std::to_string(table->id)},
+                                    {"name", table->name},
+                                    {"base", pageBaseName(*table)}});
+    std::string page = std::string(rows.at(0)) + groups + std::string(rows.at(1));
+    replaceLeading(page, "for (var i=1; i<8; i++)", "for (var i=1; i<=" + std::to_string(tables.size()) + "; i++)",
+                   std::string::npos);
+    return page;
+}
+
+LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runDir, catalogue::Id projectId,
+                          PageSink& sink, Messages& messages) {
+    LoginResult result;
+    const auto* project = model.project(projectId);
+    if (!project) {
+        messages.show("项目 " + std::to_string(projectId) + " 不存在。");
+        result.problems = 1;
+        return result;
+    }
+    const auto login = findLoginFields(model, projectId);
+    if (!login) {
+        messages.show("错误的登录字段标记");
+        result.problems = 1;
+        return result;
+    }
+    auto report = [&](const std::string& text) {
+        messages.show(text);
+        ++result.problems;
+    };
+
+    fs::path site;
+    try {
+        site = siteFolder(runDir, project->name);
+        sink.ensureFolder(site);
+    } catch (const Error& e) {
+        report(e.what());
+        return result;
+    }
+
+    const fs::path databasePath = site / "data" / "data.mdb";
+    try {
+        auto database = jet::Database::open(databasePath);
+        database.insert(login->table, {{login->userField, std::string(kDefaultAccount)},
+                                       {login->passwordField, std::string(kDefaultAccount)}});
+        database.save(databasePath);
+        result.accountAdded = true;
+    } catch (const std::exception& e) {
+        report("默认帐号 vokra 未能加入网站数据库 " + databasePath.string() + "：" + e.what() +
+               "（请先生成数据库文件）");
+    }
+
+    struct Page {
+        const char* file;
+        const char* kind;
+        std::size_t rowsNeeded;
+    };
+    for (const Page& page : {Page{"index.asp", "登录", 1}, Page{"top.asp", "菜单", 3}, Page{"menu.asp", "导航", 2}}) {
+        const auto rows = model.templateRows(page.kind);
+        if (rows.size() < page.rowsNeeded) {
+            report("模板类型 " + std::string(page.kind) + " 只有 " + std::to_string(rows.size()) + " 行，生成页面需要 " +
+                   std::to_string(page.rowsNeeded) + " 行，" + page.file + " 未生成。");
+            continue;
+        }
+        const std::string text = page.rowsNeeded == 1 ? loginPage(*firstRowOf(model, page.kind), *login)
+                                 : page.rowsNeeded == 3 ? topPage(model, projectId)
+                                                        : menuPage(model, projectId);
+        const auto encoded = gbk::encode(text);
+        if (!encoded) {
+            report("项目 " + project->name + "：" + page.file + " 中的字符“" + encoded.failure->character +
+                   "”无法用 GBK 编码（来自表名或 " + page.kind + " 模板），该页未生成。");
+            continue;
+        }
+        try {
+            sink.write(site / page.file, encoded.bytes);
+            result.written.push_back(site / page.file);
+        } catch (const Error& e) {
+            report(e.what());
+        }
+    }
+    messages.show("登陆生成完毕");
+    return result;
+}
+
+}  // namespace tabulon::generator

@@ -1,0 +1,48 @@
+#pragma once
+// The site-wide pages: the login page index.asp, the top bar top.asp and the left menu
+// menu.asp, plus the default account "vokra"/"vokra" in the site database.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/messages.h"
+#include "catalogue/snapshot.h"
+#include "generator/page_sink.h"
+
+namespace tabulon::generator {
+
+// The table and columns that hold the site's accounts, found through the fields whose
+// 字段说明 is exactly "username" and "password".
+struct LoginFields {
+    std::string table;
+    std::string userField;
+    std::string passwordField;
+};
+
+// Nothing unless the project has exactly two marked fields, one of each kind, in one table.
+std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, catalogue::Id projectId);
+
+// The login page from the first 登录 template row, pointed at the login table and columns.
+std::string loginPage(std::string_view templateText, const LoginFields& login);
+// The top bar: M1, one tab per table, M3.
+std::string topPage(const catalogue::Snapshot& model, catalogue::Id projectId);
+// The left menu: N1, one group per table, N2, its loops bounded by the number of tables.
+std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId);
+
+struct LoginResult {
+    std::vector<std::filesystem::path> written;
+    bool accountAdded = false;
+    std::size_t problems = 0;  // each reported by a message
+};
+
+// Adds the default account, then writes index.asp, top.asp and menu.asp into the site
+// folder and ends with "登陆生成完毕". Without two proper login marks it shows
+// "错误的登录字段标记" and writes nothing. A missing site database is reported (the pages
+// are still written).
+LoginResult generateLogin(const catalogue::Snapshot& model, const std::filesystem::path& runDir,
+                          catalogue::Id projectId, PageSink& sink, Messages& messages);
+
+inline constexpr std::string_view kDefaultAccount = "vokra";
+
+}  // namespace tabulon::generator
