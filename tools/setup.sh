@@ -15,6 +15,11 @@ test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unico
 missing() {
   local p
   for p in "$@"; do
+    # A Node.js that came with the machine (not from Debian) serves as well.
+    case "$p" in
+      nodejs) command -v node > /dev/null && continue ;;
+      npm) command -v npm > /dev/null && continue ;;
+    esac
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
   done
 }
