@@ -1,0 +1,193 @@
+// Login and navigation pages and the default account.
+#include <gtest/gtest.h>
+
+#include "base/gbk.h"
+#include "generator/database/database_generator.h"
+#include "generator/login/login_generator.h"
+#include "jet/database.h"
+#include "tests/support/design_builder.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulon::generator {
+namespace {
+
+using testing::DesignBuilder;
+using testing::makeField;
+using testing::readFile;
+using testing::TempFolder;
+
+catalogue::Field marked(const std::string& name, const std::string& description) {
+    auto field = makeField(name);
+    field.description = description;
+    return field;
+}
+
+void replaceTemplate(DesignBuilder& design, std::string_view kind, std::size_t index, const std::string& content) {
+    auto rows = design.catalogue().templates(kind);
+    rows.at(index).content = content;
+    design.catalogue().updateTemplate(rows.at(index));
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(LoginFields, FoundThroughTheirDescriptions) {
+    DesignBuilder design;
+    const auto login = findLoginFields(design.snapshot(), 4);
+    ASSERT_TRUE(login);
+    EXPECT_EQ(login->table, "用户");
+    EXPECT_EQ(login->userField, "帐号");
+    EXPECT_EQ(login->passwordField, "密码");
+}
+
+TEST(LoginFields, AnythingButOneOfEachInOneTableIsNoLogin) {
+    DesignBuilder design;
+    const auto project = design.project("标记");
+    const auto users = design.table(project, "用户");
+    EXPECT_FALSE(findLoginFields(design.snapshot(), project)) << "no marks";
+    design.field(users, marked("账号", "username"));
+    EXPECT_FALSE(findLoginFields(design.snapshot(), project)) << "one mark";
+    design.field(users, marked("别名", "username"));
+    EXPECT_FALSE(findLoginFields(design.snapshot(), project)) << "two user-name marks";
+
+    DesignBuilder split;
+    const auto other = split.project("分开");
+    split.field(split.table(other, "甲"), marked("账号", "username"));
+    split.field(split.table(other, "乙"), marked("密码", "password"));
+    EXPECT_FALSE(findLoginFields(split.snapshot(), other)) << "marks in two tables";
+
+    DesignBuilder cased;
+    const auto third = cased.project("大小写");
+    const auto table = cased.table(third, "用户");
+    cased.field(table, marked("账号", "UserName"));
+    cased.field(table, marked("密码", "password"));
+    EXPECT_FALSE(findLoginFields(cased.snapshot(), third)) << "descriptions compare exactly";
+}
+
+TEST(LoginPage, PointsTheQueryAndCookieAtTheLoginColumns) {
+    const std::string text =
+        "sql=\"select * from login where (username='\"&u&\"' and pwd='\"&p&\"')\"\r\n"
+        "Response.Cookies(\"kovel_username\")=rs(\"username\")\r\n"
+        "<input name=\"username\"><input name=\"pwd\"> * from login";
+    const std::string page = loginPage(text, {"管理员", "账号", "密码"});
+    EXPECT_EQ(page,
+              "sql=\"select * from 管理员 where (账号='\"&u&\"' and 密码='\"&p&\"')\"\r\n"
+              "Response.Cookies(\"kovel_username\")=rs(\"账号\")\r\n"
+              "<input name=\"username\"><input name=\"pwd\"> * from login");
+    EXPECT_EQ(loginPage("select * from users", {"管理员", "账号", "密码"}), "select * from users")
+        << "a template without the texts keeps its own";
+}
+
+TEST(TopAndMenu, OneTabAndOneGroupPerTableInTheirExactForm) {
+    DesignBuilder design;
+    const auto project = design.project("导航");
+    const auto first = design.table(project, "学生");
+    const auto second = design.table(project, "Orders");
+    const auto third = design.table(project, "课程");
+    replaceTemplate(design, "导航", 0, "N1 for (var i=1; i<8; i++) and for (var i=1; i<8; i++)");
+    replaceTemplate(design, "导航", 1, "N2 for (var i=1; i<8; i++)");
+    const auto model = design.snapshot();
+
+    const std::string top = topPage(model, project);
+    const auto menuRows = model.templateRows("菜单");
+    const std::string tab = std::string(menuRows[1]) + "\r\n\t\t<div id=\"T" + std::to_string(second) +
+                            "\" class=\"menu\"><a href=\"manage/" + std::to_string(second) +
+                            "_List.asp\" target=\"right\">Orders</a></div>      \r\n\t</TD>\r\n\r\n";
+    EXPECT_NE(top.find(tab), std::string::npos) << "a Latin-named table links by its id alone";
+    EXPECT_EQ(top.rfind(std::string(menuRows[0]), 0), 0u);
+    EXPECT_EQ(top.substr(top.size() - menuRows[2].size()), menuRows[2]);
+    EXPECT_EQ(count(top, "class=\"menu\"><a href=\"manage/"), 3u);
+    EXPECT_LT(top.find("XS" + std::to_string(first)), top.find("KC" + std::to_string(third)));
+
+    const std::string menu = menuPage(model, project);
+    const std::string group2 =
+        "\r\n<tr>\r\n<td onClick=\"collapse('g_2')\" style=\"cursor:hand;\"><div id=\"T" + std::to_string(second) +
+        "\" class=\"menu\"><span class=\"menudiv\">Orders</span></div></td>\r\n</tr>\r\n<tr>\r\n<td id=\"g_2\"><table "
+        "width=\"100%\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\" bgcolor=\"#FFFFFF\">\r\n  <tbody>\r\n\r\n"
+        "\t<tr>\r\n      <td height=\"30\" align=\"center\" background=\"images/left_bg01.gif\" style=\"cursor:hand\"  "
+        "onclick=\"javascript:parent.right.location.href='manage/" + std::to_string(second) +
+        "_Add.asp';\"><table cellpadding=\"0\" cellspacing=\"0\" width=\"100%\"><tr><td width=\"50\">&nbsp;</td><td>"
+        "添加记录</td></tr></table></td>\r\n    </tr>\r\n\r\n\t<tr>\r\n      <td height=\"30\" align=\"center\" "
+        "background=\"images/left_bg01.gif\" style=\"cursor:hand\"  onclick=\"javascript:parent.right.location.href="
+        "'manage/" + std::to_string(second) +
+        "_List.asp';\"><table cellpadding=\"0\" cellspacing=\"0\" width=\"100%\"><tr><td width=\"50\">&nbsp;</td><td>"
+        "浏览查询</td></tr></table></td>\r\n    </tr>\r\n    \r\n\t<tr><td height=\"5\"></td></tr>\r\n  </tbody>\r\n"
+        "</table></td>\r\n</tr>\r\n";
+    EXPECT_NE(menu.find(group2), std::string::npos);
+    EXPECT_NE(menu.find("collapse('g_3')"), std::string::npos);
+    EXPECT_EQ(menu.find("collapse('g_4')"), std::string::npos);
+    EXPECT_EQ(count(menu, "for (var i=1; i<=3; i++)"), 3u) << "every loop is bounded by the table count";
+    EXPECT_EQ(menu.find("i<8"), std::string::npos);
+}
+
+TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneAccountPerRun) {
+    TempFolder run;
+    DesignBuilder design;
+    const auto model = design.snapshot();
+    RecordedMessages messages;
+    generateDatabase(model, run.path(), 4, messages);
+    messages.clear();
+
+    FileSink sink;
+    const auto first = generateLogin(model, run.path(), 4, sink, messages);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"登陆生成完毕"});
+    EXPECT_TRUE(first.accountAdded);
+    EXPECT_EQ(first.written.size(), 3u);
+    generateLogin(model, run.path(), 4, sink, messages);
+
+    const auto db = jet::Database::open(run.path() / "记账" / "data" / "data.mdb");
+    const auto rows = db.rows("用户");
+    ASSERT_EQ(rows.size(), 2u) << "each run adds one more default account";
+    const std::string index = gbk::decode(readFile(run.path() / "记账" / "index.asp"));
+    EXPECT_NE(index.find("* from 用户"), std::string::npos);
+    EXPECT_NE(index.find("Response.Cookies(\"kovel_username\")=rs(\"帐号\")"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "top.asp"));
+    EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "menu.asp"));
+}
+
+TEST(GenerateLogin, WrongMarksWriteNothing) {
+    TempFolder run;
+    DesignBuilder design;
+    auto field = *design.catalogue().field(153);
+    field.description = "";
+    design.catalogue().updateField(field);
+    FileSink sink;
+    RecordedMessages messages;
+    const auto result = generateLogin(design.snapshot(), run.path(), 4, sink, messages);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"错误的登录字段标记"});
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(run.path()));
+}
+
+TEST(GenerateLogin, MissingSiteDatabaseIsReportedAndThePagesAreStillWritten) {
+    TempFolder run;
+    DesignBuilder design;
+    FileSink sink;
+    RecordedMessages messages;
+    const auto result = generateLogin(design.snapshot(), run.path(), 4, sink, messages);
+    ASSERT_EQ(messages.texts().size(), 2u);
+    EXPECT_NE(messages.texts()[0].find("vokra"), std::string::npos) << messages.texts()[0];
+    EXPECT_EQ(messages.texts()[1], "登陆生成完毕");
+    EXPECT_FALSE(result.accountAdded);
+    EXPECT_EQ(result.written.size(), 3u);
+}
+
+TEST(GenerateLogin, KindWithTooFewRowsIsReportedAndTheOthersWritten) {
+    TempFolder run;
+    DesignBuilder design;
+    design.catalogue().deleteTemplate(53);  // the second 导航 row
+    FileSink sink;
+    RecordedMessages messages;
+    const auto result = generateLogin(design.snapshot(), run.path(), 4, sink, messages);
+    EXPECT_EQ(result.written.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(run.path() / "记账" / "menu.asp"));
+    bool reported = false;
+    for (const auto& text : messages.texts()) reported = reported || text.find("导航") != std::string::npos;
+    EXPECT_TRUE(reported);
+}
+
+}  // namespace
+}  // namespace tabulon::generator
