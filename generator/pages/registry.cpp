@@ -1,4 +1,8 @@
 #include "generator/pages/add_page.h"
+#include "generator/pages/delete_page.h"
+#include "generator/pages/display_page.h"
+#include "generator/pages/list_page.h"
+#include "generator/pages/modify_page.h"
 #include "generator/pages/page_generator.h"
 
 namespace tabulon::generator {
@@ -22,12 +26,16 @@ const PageKind* pageKindByName(std::string_view name) {
 
 const PageGenerator* pageGenerator(PageKindId kind) {
     static const AddPageGenerator add;
+    static const ModifyPageGenerator modify;
+    static const DeletePageGenerator remove;
+    static const ListPageGenerator list;
+    static const DisplayPageGenerator display;
     switch (kind) {
     case PageKindId::Add: return &add;
-    case PageKindId::Modify:
-    case PageKindId::Delete:
-    case PageKindId::List:
-    case PageKindId::Display: return nullptr;
+    case PageKindId::Modify: return &modify;
+    case PageKindId::Delete: return &remove;
+    case PageKindId::List: return &list;
+    case PageKindId::Display: return &display;
     }
     return nullptr;
 }

@@ -1,0 +1,50 @@
+#include "generator/pages/display_page.h"
+
+#include "generator/naming/naming.h"
+#include "generator/pages/form_page.h"
+#include "generator/pages/modify_page.h"
+#include "generator/widgets/display_widgets.h"
+
+namespace tabulon::generator {
+namespace {
+
+constexpr std::string_view kIdCheck =
+    "\r\n"
+    "<%\r\n"
+    "\r\n"
+    "   ID=trim(request(\"ID\"))\r\n"
+    "   If not myIsNumeric(ID) then\r\n"
+    "    sendmsg(\"编号必须是数字\")\r\n"
+    "    goback()\r\n"
+    "    response.End()\r\n"
+    "   End if\r\n"
+    "%>\r\n"
+    "\r\n"
+    "\r\n"
+    "\r\n";
+
+}  // namespace
+
+const PageKind& DisplayPageGenerator::kind() const { return pageKinds()[4]; }
+
+std::string DisplayPageGenerator::build(const PageInput& input, Messages& messages) const {
+    // T1 head start, T2 title rest, T3 frame, T4/T5 around a caption, T6 row end, T7 page end
+    const auto& rows = input.rows;
+    const std::string& tableName = input.table.name;
+    std::string pageHead = std::string(rows[0]) + tableName + std::string(rows[1]);
+    spliceServerBlock(pageHead, kIdCheck);
+
+    std::string body;
+    std::size_t position = 0;
+    for (const auto* field : input.fields) {
+        ++position;
+        body += std::string(rows[3]) + fieldCaption(*field) + std::string(rows[4]);
+        const Widget value = displayPageValue(input.model, *field, position, tableName, messages);
+        if (value.stopsFieldLoop) break;
+        body += value.html + std::string(rows[5]);
+    }
+    return pageHead + "\r\n<%\r\n" + recordQuery(tableName) + "%>\r\n" + std::string(rows[2]) + body +
+           std::string(rows[6]) + std::string(recordPageEnd());
+}
+
+}  // namespace tabulon::generator

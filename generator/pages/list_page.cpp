@@ -1,0 +1,90 @@
+#include "generator/pages/list_page.h"
+
+#include "generator/naming/naming.h"
+#include "generator/text/fragment.h"
+#include "generator/widgets/list_columns.h"
+#include "generator/widgets/list_search.h"
+
+namespace tabulon::generator {
+namespace {
+
+constexpr std::string_view kListForm = "<form name=\"form1\" action=\"?\" method=\"post\">";
+constexpr std::string_view kDeleteForm = "<form name=\"form1\" action=\"$base$_Delete.asp?action=Delete\" method=\"post\">";
+constexpr std::string_view kDisplayLink = "Show_Display.asp";
+constexpr std::string_view kTemplateColspan = "<td colspan=\"12\"";
+constexpr std::string_view kColspan = "<td colspan=\"$count$\"";
+
+// A case of the condition builder's switch on the chosen field; the template row that
+// follows it builds the 从…至… condition from the two date inputs.
+constexpr std::string_view kDateCase =
+    "\r\n"
+    " case \"$name$\": \r\n";
+
+// A case of the field-change handler: a date field asks for a date range.
+constexpr std::string_view kDateSwitch =
+    "\r\n"
+    "   case \"$name$\" : \r\n"
+    "  GetId(\"SearchTimeZone\").style.display=\"block\";//显示  \r\n"
+    "  GetId(\"keyword\").style.display=\"none\";\r\n"
+    "  GetId(\"bank\").style.display=\"none\";\r\n"
+    "      break; \r\n";
+
+constexpr std::string_view kFieldOption =
+    "\r\n"
+    "<option value=\"$name$\">$caption$</option>\r\n";
+
+constexpr std::string_view kRowEnd =
+    "<a href=\"$base$_Modify.asp?ID=<%=rs(\"id\")%>\">修改</a></td>"
+    "    <td align=\"center\"><input type=\"checkbox\" name=\"ID\" value=\"<%=rs(\"id\")%>\" style=\"border:0\"></td>\r\n"
+    "  </tr>";
+
+// Template rows T1…T16 by their role.
+enum Row { Head = 0, HeadRest, DateCase, BuilderEnd, FieldSelect, SearchFormEnd, ListForm, HeaderStart,
+           HeaderCellStart, HeaderCellEnd, HeaderEnd, DataRowStart, DataCellStart, DataCellEnd, ModifyCell, PageEnd };
+
+struct Pieces {
+    std::string fieldList, typeList, header, dataRow, dateCases, dateSwitches, fieldOptions;
+};
+
+}  // namespace
+
+const PageKind& ListPageGenerator::kind() const { return pageKinds()[3]; }
+
+std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
+    const auto row = [&](Row r) { return std::string(input.rows[r]); };
+    const std::string& tableName = input.table.name;
+    const std::string base = pageBaseName(input.table);
+
+    std::string listForm = row(ListForm);
+    replaceFirst(listForm, kListForm, fill(kDeleteForm, {{"base", base}}));
+    Pieces pieces;
+    pieces.header = listForm + row(HeaderStart);
+    pieces.dataRow = row(DataRowStart);
+    replaceFirst(pieces.dataRow, kDisplayLink, base + "_Display.asp");
+
+    for (const auto* field : input.fields) {
+        const std::string caption = fieldCaption(*field);
+        pieces.fieldList += field->name + ",";
+        pieces.typeList += std::string(searchTypeCode(field->type)) + ",";
+        pieces.header += row(HeaderCellStart) + caption + row(HeaderCellEnd);
+        pieces.dataRow += row(DataCellStart) + listCell(input.model, *field) + row(DataCellEnd);
+        if (isDateField(*field)) {
+            pieces.dateCases += fill(kDateCase, {{"name", field->name}}) + row(DateCase);
+            pieces.dateSwitches += fill(kDateSwitch, {{"name", field->name}});
+        }
+        pieces.fieldOptions += fill(kFieldOption, {{"name", field->name}, {"caption", caption}});
+    }
+    pieces.header += row(HeaderEnd);
+    pieces.dataRow += row(ModifyCell) + fill(kRowEnd, {{"base", base}});
+
+    // The empty-list row and the paging bar span every header column (fields, 修改, 删除) and more.
+    std::string pageEnd = row(PageEnd);
+    replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(input.fields.size() + 4)}}),
+                   2);
+
+    return row(Head) + tableName + row(HeadRest) + pieces.dateCases + row(BuilderEnd) + pieces.dateSwitches +
+           row(FieldSelect) + pieces.fieldOptions + row(SearchFormEnd) + pieces.header +
+           listSearchScript(tableName, pieces.fieldList, pieces.typeList) + pieces.dataRow + pageEnd;
+}
+
+}  // namespace tabulon::generator

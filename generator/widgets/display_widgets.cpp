@@ -1,0 +1,30 @@
+#include "generator/widgets/display_widgets.h"
+
+#include "generator/text/fragment.h"
+#include "generator/widgets/modify_widgets.h"
+#include "generator/widgets/widget_kind.h"
+
+namespace tabulon::generator {
+namespace {
+
+constexpr std::string_view kPlainValue = "<%=rsAdd(\"$name$\")%>";
+constexpr std::string_view kRichTextValue = "<%=server.HTMLEncode(rsAdd(\"$name$\"))%>";
+constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\"))=cstr(RS_select(\"id\"))";
+
+}  // namespace
+
+Widget displayPageValue(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
+                        std::string_view tableName, Messages& messages) {
+    switch (widgetKindOf(field.inputType)) {
+    case WidgetKind::RichText: return {fill(kRichTextValue, {{"name", field.name}}), false};
+    case WidgetKind::DropDown:
+        return linkedDropDown(model, field, position, tableName, fill(kStoredOptionTest, {{"name", field.name}}),
+                              messages);
+    case WidgetKind::TextBox:
+    case WidgetKind::DateBox:
+    case WidgetKind::Other: return {fill(kPlainValue, {{"name", field.name}}), false};
+    }
+    return {};
+}
+
+}  // namespace tabulon::generator

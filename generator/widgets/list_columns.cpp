@@ -1,0 +1,59 @@
+#include "generator/widgets/list_columns.h"
+
+#include "generator/text/fragment.h"
+#include "generator/widgets/linked_source.h"
+#include "generator/widgets/widget_kind.h"
+
+namespace tabulon::generator {
+namespace {
+
+constexpr std::string_view kPlainCell = "<%=rs(\"$name$\")%>";
+
+// The stored value is the linked record's id. A value that is not an id (a cascade
+// target left unset stores an empty text) skips the look-up: in the query it would
+// break the whole list.
+constexpr std::string_view kLinkedCell =
+    "<span style=\"cursor:pointer\" title=\"<%=rs(\"$name$\")%>\">\t<%\r\n"
+    " RsListID=rs(\"$name$\")\r\n"
+    " \r\n"
+    " RsSql=\"select id,$column$ from $table$ where id=\"&RsListID\r\n"
+    " if SearchMatches(RsListID,\"^[0-9]+$$\") then\r\n"
+    " RsList.open RsSql,conn,1,1\r\n"
+    " \r\n"
+    " \r\n"
+    " if not RsList.eof then\r\n"
+    "\tresponse.Write(RsList(\"$column$\"))\t \r\n"
+    " end if\r\n"
+    " RsList.close\r\n"
+    " end if\r\n"
+    "\t%>";
+
+}  // namespace
+
+std::string_view searchTypeCode(std::string_view dataType) {
+    if (dataType == "日期时间") return "2";
+    if (dataType == "文本" || dataType == "备注") return "1";
+    return "0";
+}
+
+bool isDateField(const catalogue::Field& field) { return field.type == "日期时间"; }
+
+std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& field) {
+    switch (widgetKindOf(field.inputType)) {
+    case WidgetKind::DropDown: {
+        // A broken link is not reported here: the form pages already report it.
+        const auto* table = linkedTable(model, field);
+        const auto column = linkedFieldName(model, field);
+        if (table && column)
+            return fill(kLinkedCell, {{"name", field.name}, {"column", *column}, {"table", table->name}});
+        break;
+    }
+    case WidgetKind::TextBox:
+    case WidgetKind::RichText:
+    case WidgetKind::DateBox:
+    case WidgetKind::Other: break;
+    }
+    return fill(kPlainCell, {{"name", field.name}});
+}
+
+}  // namespace tabulon::generator
