@@ -238,13 +238,23 @@ export async function main(argv) {
     if (!r || page.skipped) continue;
     const b = page.built;
     const where = (k) => b.map.origin(b.lines[k].offset);
-    const misnested = b.misnested[0];
+    const at = (k) => {
+      const o = where(k);
+      return `${displayPath(o.file)}:${o.line}`;
+    };
+    // Faults Wine's parser lets pass; the first of them or of Wine's own is reported.
+    const structural = [
+      ...b.misnested.map((m) => ({
+        line: m.line,
+        note: `'${m.kind}' cannot be declared inside the '${m.inside.kind}' opened at ${at(m.inside.line)}`,
+      })),
+      ...b.redefined.map((d) => ({ line: d.line, note: `'${d.name}' is already declared in this scope at ${at(d.first)} (name redefined)` })),
+    ].sort((x, y) => x.line - y.line)[0];
     const wineIndex = r.kind === 'compile' ? (page.refined ?? page.errorIndex) : null;
-    if (misnested && (wineIndex === null || misnested.line <= wineIndex)) {
-      const inside = where(misnested.inside.line);
-      const notes = [`'${misnested.kind}' cannot be declared inside the '${misnested.inside.kind}' opened at ${displayPath(inside.file)}:${inside.line}`];
+    if (structural && (wineIndex === null || structural.line <= wineIndex)) {
+      const notes = [structural.note];
       if (r.kind === 'ok') notes.push("(Wine's engine lets this pass; IIS on Windows refuses it)");
-      page.problems.push(problem(page, where(misnested.line), 'VBScript compilation error', notes));
+      page.problems.push(problem(page, where(structural.line), 'VBScript compilation error', notes));
     } else if (r.kind === 'compile') {
       if (wineIndex >= b.lines.length) {
         const open = b.unclosed[b.unclosed.length - 1];

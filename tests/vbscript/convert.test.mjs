@@ -109,6 +109,15 @@ test('block scan names unclosed blocks and declarations inside other blocks', ()
   assert.deepEqual(ok.misnested, []);
 });
 
+test('names declared twice in one scope are found, each scope on its own', () => {
+  const s = scanBlocks([
+    'Dim a, b(3)', 'Const C = 1, D = "x,y"', 'Sub F(ByVal a, b)', '  Dim b', '  Dim a2', 'End Sub',
+    'Function f()', 'End Function', 'Class K', '  Public a, b', '  Property Get P', '  End Property',
+    '  Property Let P(v)', '  End Property', '  Property Get P', '  End Property', 'End Class', 'Dim c',
+  ]);
+  assert.deepEqual(s.redefined.map((d) => `${d.name}@${d.line} first@${d.first}`), ['b@3 first@2', 'f@6 first@2', 'P@14 first@10', 'c@17 first@1']);
+});
+
 test('a page becomes one program whose lines map back to page and include lines', () => {
   const dir = tree({
     'p.asp': '<%@ LANGUAGE="VBSCRIPT" %>\r\n<% Option Explicit %>\r\n<!-- #include file="i.asp" -->\r\n<td>"q"<%= a %></td>\r\n<% If a Then %>y<% End If\r\nResponse.End %>',

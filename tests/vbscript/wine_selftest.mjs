@@ -64,17 +64,18 @@ check('valid fixture pages (includes, HTML, <%=, If/While/Sub, classes) compile'
   assert.match(r.summary, new RegExp(`^vbscheck: ${pages} page\\(s\\) checked, 0 with errors`));
 });
 
-check('each broken fixture page fails at its marked line', () => {
+check('each broken fixture page fails at its marked line, the others pass', () => {
   const r = run(['broken'], fixtures);
   assert.equal(r.status, 1, r.stdout);
   const pages = walkFiles(path.join(fixtures, 'broken'), (n) => n.endsWith('.asp'));
-  assert.ok(pages.length >= 8);
+  let marked = 0;
   for (const page of pages) {
     const expected = markedLines(page);
-    assert.equal(expected.length, 1, `${page} marks one line`);
-    assert.deepEqual(r.reported.get(page), expected, `${path.relative(fixtures, page)}\n${r.stdout}`);
+    assert.ok(expected.length <= 1, `${page} marks at most one line`);
+    marked += expected.length;
+    assert.deepEqual(r.reported.get(page) ?? [], expected, `${path.relative(fixtures, page)}\n${r.stdout}`);
   }
-  assert.equal(r.reported.size, pages.length, r.stdout);
+  assert.ok(marked >= 10, 'enough broken pages');
 });
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vbscheck-selftest-'));

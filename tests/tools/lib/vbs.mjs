@@ -177,18 +177,77 @@ export function rewriteClassMember(text) {
   return lead + parts.join(' : ') + trail;
 }
 
+/** Splits `text` at commas outside parentheses. */
+function topLevelParts(text) {
+  const parts = [];
+  let depth = 0;
+  let start = 0;
+  for (let i = 0; i <= text.length; i++) {
+    const c = text[i];
+    if (c === '(') depth++;
+    else if (c === ')') depth--;
+    else if ((c === ',' && depth === 0) || i === text.length) {
+      parts.push(text.slice(start, i));
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+
+/**
+ * Names a (masked) statement declares: {procedure: {name, accessor, params}}
+ * or {variables: [name]} or null.
+ */
+export function declarationOf(text) {
+  const proc = /^\s*(?:(?:public|private)\s+)?(?:default\s+)?(sub|function|property\s+(get|let|set))\s+([A-Za-z_][A-Za-z0-9_]*)\s*(?:\((.*)\))?/i.exec(text);
+  if (proc) {
+    const params = proc[4] === undefined ? [] : topLevelParts(proc[4])
+      .map((p) => /^\s*(?:(?:byval|byref|optional)\s+)*([A-Za-z_][A-Za-z0-9_]*)/i.exec(p)?.[1])
+      .filter(Boolean);
+    return { procedure: { name: proc[3], accessor: proc[2]?.toLowerCase() ?? null, params } };
+  }
+  const decl = /^\s*(?:dim|(?:public|private)(?:\s+const)?|const)\s+(.*)$/i.exec(text);
+  if (decl && !/^\s*(?:public|private)\s+(?:default|sub|function|property)\b/i.test(text)) {
+    const names = topLevelParts(decl[1]).map((d) => /^\s*([A-Za-z_][A-Za-z0-9_]*)/.exec(d)?.[1]).filter(Boolean);
+    return names.length ? { variables: names } : null;
+  }
+  return null;
+}
+
+const SCOPES = new Set(['class', 'sub', 'function', 'property']);
+
 /**
  * Walks program lines (array of strings), following `_` continuations.
  * Returns {unclosed: [{kind, line}] (outermost first), misnested: [{kind,
  * line, inside: {kind, line}}] (declarations inside blocks that cannot hold
- * them), rewrites: Map(line -> new text)} where rewrites are class member
+ * them), redefined: [{name, line, first}] (a name declared twice in one
+ * scope), rewrites: Map(line -> new text)} where rewrites are class member
  * fixes for Wine.
  */
 export function scanBlocks(codeLines) {
   const stack = [];
   const misnested = [];
+  const redefined = [];
   const rewrites = new Map();
+  const globalNames = new Map();
   const lexed = codeLines.map(lexLine);
+  const scope = () => {
+    for (let k = stack.length - 1; k >= 0; k--) if (SCOPES.has(stack[k].kind)) return stack[k].names;
+    return globalNames;
+  };
+  const declare = (names, name, line, accessor = null) => {
+    const key = name.toLowerCase();
+    const known = names.get(key);
+    if (known === undefined) {
+      names.set(key, { line, accessors: accessor ? new Set([accessor]) : null });
+      return;
+    }
+    if (accessor && known.accessors && !known.accessors.has(accessor)) {
+      known.accessors.add(accessor);
+      return;
+    }
+    redefined.push({ name, line, first: known.line });
+  };
   for (let i = 0; i < codeLines.length; i++) {
     // gather one logical line
     const first = i;
@@ -209,6 +268,8 @@ export function scanBlocks(codeLines) {
           if (rewritten !== null) replacements.push({ start: st.start, end, rewritten });
         }
       }
+      const declaration = declarationOf(text);
+      if (declaration?.variables) for (const name of declaration.variables) declare(scope(), name, first);
       if (effect.open) {
         // Procedures live at the top level or straight inside a Class, and a
         // Class only at the top level. Wine's parser lets both slip inside
@@ -217,9 +278,20 @@ export function scanBlocks(codeLines) {
         const misplaced = effect.open === 'class' ? stack.length > 0
           : PROCEDURES.has(effect.open) ? top !== undefined && top.kind !== 'class' : false;
         if (misplaced) misnested.push({ kind: effect.open, line: first, inside: top });
-        stack.push({ kind: effect.open, line: first });
-      }
-      else if (effect.close) {
+        const entry = { kind: effect.open, line: first };
+        if (SCOPES.has(effect.open)) {
+          entry.names = new Map();
+          const proc = declaration?.procedure;
+          if (proc) {
+            declare(scope(), proc.name, first, proc.accessor);
+            for (const p of proc.params) declare(entry.names, p, first);
+          } else if (effect.open === 'class') {
+            const name = /^\s*class\s+([A-Za-z_][A-Za-z0-9_]*)/i.exec(text)?.[1];
+            if (name) declare(scope(), name, first);
+          }
+        }
+        stack.push(entry);
+      } else if (effect.close) {
         let k = stack.length - 1;
         while (k >= 0 && stack[k].kind !== effect.close) k--;
         if (k >= 0) stack.length = k;
@@ -231,7 +303,7 @@ export function scanBlocks(codeLines) {
       rewrites.set(first, fixed);
     }
   }
-  return { unclosed: stack, rewrites, misnested };
+  return { unclosed: stack, rewrites, misnested, redefined };
 }
 
 function vbString(text) {
@@ -254,7 +326,7 @@ function pieces(text, offset) {
 /**
  * Builds the VBScript program for one page. Returns {program, header,
  * lines: [{code, offset, kind}], map, includeErrors, aspErrors, language,
- * unclosed, misnested, sources}. Line `n` (1-based) of `program` is header line n, or
+ * unclosed, misnested, redefined, sources}. Line `n` (1-based) of `program` is header line n, or
  * lines[n - header.length - 1]; lines past the end stand for the end of the
  * program.
  */
@@ -310,7 +382,7 @@ export function buildProgram(pagePath, { root = null, encoding = 'gbk', fsci = n
   for (const [i, code] of scan.rewrites) lines[i].code = code;
   const program = header.concat(lines.map((l) => l.code)).join('\r\n') + '\r\n';
   return {
-    program, header, lines, map, language, unclosed: scan.unclosed, misnested: scan.misnested,
+    program, header, lines, map, language, unclosed: scan.unclosed, misnested: scan.misnested, redefined: scan.redefined,
     includeErrors: expanded.errors,
     aspErrors: aspErrors.map((e) => ({ ...map.origin(e.offset), message: e.message })),
     sources: expanded.sources,
