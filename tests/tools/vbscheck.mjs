@@ -58,6 +58,11 @@ class UsageError extends Error {}
 /** [{file, root}] for every page named by the inputs. */
 function collectPages(inputs, rootOption) {
   const pages = [];
+  const seen = new Set();
+  const add = (file, root) => {
+    if (!seen.has(file)) pages.push({ file, root });
+    seen.add(file);
+  };
   for (const input of inputs) {
     const abs = path.resolve(input);
     let stat;
@@ -67,9 +72,9 @@ function collectPages(inputs, rootOption) {
       throw new UsageError(`no such file or folder: ${input}`);
     }
     if (stat.isDirectory()) {
-      for (const f of walkFiles(abs, (n) => n.endsWith('.asp'))) pages.push({ file: f, root: rootOption ?? abs });
+      for (const f of walkFiles(abs, (n) => n.endsWith('.asp'))) add(f, rootOption ?? abs);
     } else {
-      pages.push({ file: abs, root: rootOption ?? path.dirname(abs) });
+      add(abs, rootOption ?? path.dirname(abs));
     }
   }
   return pages;
