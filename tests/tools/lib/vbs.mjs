@@ -158,18 +158,7 @@ export function rewriteClassMember(text) {
   const [, lead, keyword, , rest, trail] = m;
   const first = words(rest)[0];
   if (first === undefined || ['sub', 'function', 'property', 'default', 'const'].includes(first)) return null;
-  const declarators = [];
-  let depth = 0;
-  let start = 0;
-  for (let i = 0; i <= rest.length; i++) {
-    const c = rest[i];
-    if (c === '(') depth++;
-    else if (c === ')') depth--;
-    else if ((c === ',' && depth === 0) || i === rest.length) {
-      declarators.push(rest.slice(start, i).trim());
-      start = i + 1;
-    }
-  }
+  const declarators = topLevelParts(rest).map((d) => d.trim());
   const isArray = (d) => d.includes('(');
   const needs = declarators.length > 1 || (keyword.toLowerCase() !== 'dim' && declarators.some(isArray));
   if (!needs || declarators.some((d) => !/^[A-Za-z_][A-Za-z0-9_]*\s*(\(.*\))?$/.test(d))) return null;

@@ -87,8 +87,21 @@ export async function ensurePrefix(prefix, tools, { log = () => {}, timeoutMs = 
   }
   try {
     if (fs.existsSync(ready)) return { created: false, seconds: 0 };
-    // A prefix without the marker is a half-made one: start again.
-    fs.rmSync(prefix, { recursive: true, force: true });
+    const creating = path.join(prefix, '.tabulon-creating');
+    if (fs.existsSync(prefix) && fs.readdirSync(prefix).length > 0) {
+      if (fs.existsSync(creating)) {
+        // our own half-made prefix (a run was stopped while making it): start again
+        fs.rmSync(prefix, { recursive: true, force: true });
+      } else if (fs.existsSync(path.join(prefix, 'system.reg'))) {
+        // an existing prefix handed to us through $TABULON_WINEPREFIX: use it as it is
+        fs.writeFileSync(ready, `adopted ${new Date().toISOString()}\n`);
+        return { created: false, seconds: 0 };
+      } else {
+        throw new Error(`${prefix} is neither a Wine prefix nor empty; refusing to touch it`);
+      }
+    }
+    fs.mkdirSync(prefix, { recursive: true });
+    fs.writeFileSync(creating, `${process.pid}\n`);
     log(`creating Wine prefix ${prefix} (wineboot -i, once)`);
     const t0 = Date.now();
     const env = wineEnv(prefix);
@@ -98,6 +111,7 @@ export async function ensurePrefix(prefix, tools, { log = () => {}, timeoutMs = 
     spawnSync(tools.wineserver, ['-w'], { env, stdio: 'ignore', timeout: 60_000 });
     if (!fs.existsSync(path.join(prefix, 'system.reg'))) throw new Error(`wineboot left no registry in ${prefix}`);
     fs.writeFileSync(ready, `${new Date().toISOString()}\n`);
+    fs.rmSync(creating, { force: true });
     return { created: true, seconds: (Date.now() - t0) / 1000 };
   } finally {
     fs.rmSync(lock, { recursive: true, force: true });
