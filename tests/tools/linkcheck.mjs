@@ -25,8 +25,10 @@
 //   "#..." and empty targets, absolute http(s):// and //host URLs, and
 //   targets built at run time: a path that still holds <%, %>, a quote, a
 //   '+', '${' or ' & ' after the query is cut off (e.g. "<%=url%>",
-//   "' + page + '"). HTML comments outside <script>/<style> are skipped
-//   (commented-out markup is not a link); include directives are not.
+//   "' + page + '"), and an unquoted value holding ( ) [ ] { } ; or ,
+//   (that is code: src = scripts[i].getAttribute("src")). HTML comments
+//   outside <script>/<style> and the comments of server-side VBScript are
+//   skipped (what they name is no link); include directives are not.
 // Where a relative target starts from: a page's own folder. HTML written by
 //   an include (say inc/top.asp) lands in the pages that include it, so its
 //   links are resolved from each including page's folder; a script file's
@@ -38,7 +40,8 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { decodePage, INCLUDE_RE } from './lib/asp.mjs';
+import { decodePage, INCLUDE_RE, splitAsp } from './lib/asp.mjs';
+import { lexLine } from './lib/vbs.mjs';
 import { CaseInsensitiveFs, floorIndex, isInside, lineStarts, walkFiles } from './lib/paths.mjs';
 
 const PAGE_EXTS = ['.asp', '.htm', '.html'];
@@ -105,6 +108,27 @@ export function linkPath(target) {
   return unescapePath(p);
 }
 
+/** Same length, with the comments of the server-side VBScript blanked: what a comment names is no link. */
+export function blankServerComments(text) {
+  const out = text.split('');
+  for (const seg of splitAsp(text).segments) {
+    if (seg.kind !== 'code' && !(seg.kind === 'script' && seg.language === 'vbscript')) continue;
+    let lineStart = seg.contentStart;
+    for (const line of text.slice(seg.contentStart, seg.contentEnd).split(/(?<=\n)/)) {
+      const body = line.replace(/\r?\n$/, '');
+      const { comment } = lexLine(body);
+      if (comment >= 0) for (let k = lineStart + comment; k < lineStart + body.length; k++) out[k] = ' ';
+      lineStart += line.length;
+    }
+  }
+  return out.join('');
+}
+
+/** An unquoted attribute value that is code (src = scripts[i].getAttribute(...), src = Request("x")), not a path. */
+function looksLikeCode(value) {
+  return /[()[\]{};,]/.test(value);
+}
+
 /**
  * The text with one-line <%= ... %> blocks emptied (same length): they are
  * values made at run time, and their quotes would end an attribute early.
@@ -133,13 +157,16 @@ export function findLinks(text, ext, { navFunctions = ['goUrl'], asPage = false 
     for (const m of noComments.matchAll(CSS_IMPORT_RE)) add('@import', m, 'file');
     return links;
   }
-  const scan = isPage ? neutralizeExpressions(blankHtmlComments(text)) : text;
+  const scan = isPage ? neutralizeExpressions(blankHtmlComments(blankServerComments(text))) : text;
   if (asPage || ext === '.asp') {
     for (const m of text.matchAll(INCLUDE_RE)) {
       links.push({ kind: `#include ${m[1].toLowerCase()}`, target: m[2] ?? m[3] ?? m[4] ?? '', offset: m.index, base: 'include', virtual: m[1].toLowerCase() === 'virtual' });
     }
   }
-  for (const m of scan.matchAll(ATTR_RE)) add(m[1].toLowerCase(), m, 'context', 2);
+  for (const m of scan.matchAll(ATTR_RE)) {
+    if (m[5] !== undefined && looksLikeCode(m[5])) continue;
+    add(m[1].toLowerCase(), m, 'context', 2);
+  }
   for (const m of scan.matchAll(LOCATION_RE)) add('location', m, 'context');
   for (const m of scan.matchAll(LOCATION_CALL_RE)) add('location', m, 'context');
   if (isPage) {
