@@ -1,0 +1,83 @@
+#pragma once
+// What the editor panels share: the catalogue, the message sink, the current project and
+// table as the window shows them, and the guard that runs one user handler at a time.
+#include <QComboBox>
+#include <QListWidget>
+
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/error.h"
+#include "base/messages.h"
+#include "catalogue/catalogue.h"
+
+namespace tabulon::designer {
+
+// The current project is the selected entry of the project box, the current table the
+// selected entry of the table list; -1 stands for "none".
+class Selection {
+public:
+    Selection(QComboBox* projects, QListWidget* tables) : projects_(projects), tables_(tables) {}
+    catalogue::Id project() const;
+    catalogue::Id table() const;
+    QString projectName() const;
+    QString tableName() const;
+    // Every table of the list, in list order.
+    std::vector<catalogue::Id> listedTables() const;
+
+private:
+    QComboBox* projects_;
+    QListWidget* tables_;
+};
+
+inline constexpr std::string_view kNoCatalogue = "目录数据库未打开，无法进行此操作。";
+
+class EditorContext {
+public:
+    EditorContext(Messages& messages, Selection selection) : messages_(messages), selection_(selection) {}
+
+    // Absent when the catalogue could not be opened: the window then runs without projects.
+    void attach(catalogue::Catalogue* catalogue) { catalogue_ = catalogue; }
+    bool hasCatalogue() const { return catalogue_ != nullptr; }
+    // The open catalogue; throws tabulon::Error when there is none.
+    catalogue::Catalogue& db() const;
+
+    Messages& messages() const { return messages_; }
+    const Selection& selection() const { return selection_; }
+    bool busy() const { return busy_; }
+
+    // Runs one handler started by the user. A handler that starts while another is still
+    // running (a click during a long run) is dropped; without a catalogue the user is told
+    // so; an error is shown as a message and ends the handler, so nothing half-done
+    // follows it (typed text stays in its box).
+    template <typename Handler>
+    void handle(Handler&& handler) {
+        if (busy_) return;
+        if (!catalogue_) {
+            messages_.show(kNoCatalogue);
+            return;
+        }
+        busy_ = true;
+        struct Release {
+            bool& flag;
+            ~Release() { flag = false; }
+        } release{busy_};
+        try {
+            std::forward<Handler>(handler)(*catalogue_);
+        } catch (const Error& e) {
+            messages_.show(e.what());
+        } catch (const std::exception& e) {
+            messages_.show(std::string("操作失败：") + e.what());
+        }
+    }
+
+private:
+    Messages& messages_;
+    Selection selection_;
+    catalogue::Catalogue* catalogue_ = nullptr;
+    bool busy_ = false;
+};
+
+}  // namespace tabulon::designer

@@ -1,0 +1,43 @@
+#include "designer/exact_text_edit.h"
+
+#include <QFontDatabase>
+#include <QTextDocument>
+#include <QTextOption>
+
+namespace tabulon::designer {
+
+QString lineEndOf(const QString& text) {
+    if (text.contains(QLatin1String("\r\n"))) return QStringLiteral("\r\n");
+    if (text.contains(QLatin1Char('\n'))) return QStringLiteral("\n");
+    if (text.contains(QLatin1Char('\r'))) return QStringLiteral("\r");
+    return QStringLiteral("\r\n");
+}
+
+ExactTextEdit::ExactTextEdit(QWidget* parent) : QPlainTextEdit(parent), lineEnd_(QStringLiteral("\r\n")) {
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
+    QTextOption option = document()->defaultTextOption();
+    option.setFlags(option.flags() | QTextOption::ShowTabsAndSpaces);
+    document()->setDefaultTextOption(option);
+}
+
+void ExactTextEdit::setExactText(const QString& text) {
+    loaded_ = text;
+    lineEnd_ = lineEndOf(text);
+    setPlainText(text);
+    document()->setModified(false);
+}
+
+QString ExactTextEdit::exactText() const {
+    // Undoing every edit brings the document back to unmodified: the loaded text again.
+    if (!document()->isModified()) return loaded_;
+    // The raw text keeps characters toPlainText would change (a no-break space becomes a
+    // space there); only the paragraph and line separators are turned into line ends.
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, lineEnd_);
+    text.replace(QChar::LineSeparator, lineEnd_);
+    return text;
+}
+
+}  // namespace tabulon::designer

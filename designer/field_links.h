@@ -1,0 +1,54 @@
+#pragma once
+// The two optional groups of the field form: the link group, which names the table and
+// field that feed a drop-down input, and the cascade group, which ties one drop-down to
+// another. They only fill and show lists; the field editor reads them when it stores.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QObject>
+
+#include "designer/editor_context.h"
+
+namespace tabulon::designer {
+
+struct FieldLinkControls {
+    QComboBox* inputType;         // 组合框3
+    QGroupBox* linkGroup;         // 分组框6
+    QComboBox* linkTable;         // 组合框4
+    QComboBox* linkField;         // 组合框5
+    QCheckBox* cascadeSwitch;     // 选择框8
+    QGroupBox* cascadeGroup;      // 分组框8
+    QComboBox* cascadeTable;      // 组合框12
+    QComboBox* cascadeField;      // 组合框11
+    QComboBox* cascadeCondition;  // 组合框14
+    QComboBox* cascadeDisplay;    // 组合框13: filled with the current table's fields by the field list
+};
+
+inline constexpr const char* kDropDownInput = "组合框";
+
+class FieldLinks final : public QObject {
+    Q_OBJECT
+public:
+    FieldLinks(EditorContext& context, const FieldLinkControls& controls, QObject* parent = nullptr);
+
+    // Shows a loaded field's link and cascade settings, or hides the groups for a field
+    // that has none (or for no field at all).
+    void load(const catalogue::Field& field);
+    // Writes the link columns when the chosen input type is a drop-down; other fields keep
+    // whatever link texts they had.
+    void storeLinks(catalogue::Field& field) const;
+
+private:
+    void chooseInputType(catalogue::Catalogue& db);
+    void chooseLinkTable(catalogue::Catalogue& db);
+    void switchCascade(catalogue::Catalogue& db, bool on);
+    void chooseCascadeTable(catalogue::Catalogue& db);
+    void fillProjectTables(catalogue::Catalogue& db, QComboBox* combo);
+    void loadLink(catalogue::Catalogue& db, const catalogue::Field& field);
+    void loadCascade(catalogue::Catalogue& db, const catalogue::Field& field);
+
+    EditorContext& context_;
+    FieldLinkControls controls_;
+};
+
+}  // namespace tabulon::designer

@@ -1,0 +1,87 @@
+#include "designer/project_editor.h"
+
+#include "designer/entries.h"
+#include "designer/text_rules.h"
+
+namespace tabulon::designer {
+
+ProjectEditor::ProjectEditor(EditorContext& context, const ProjectControls& controls, QObject* parent)
+    : QObject(parent), context_(context), controls_(controls) {
+    // `activated` comes only from the user's pick, never from the fills below.
+    connect(controls_.projects, &QComboBox::activated, this, [this] { context_.handle([this](auto&) { choose(); }); });
+    connect(controls_.add, &QPushButton::clicked, this, [this] { context_.handle([this](auto& db) { add(db); }); });
+    connect(controls_.modify, &QPushButton::clicked, this,
+            [this] { context_.handle([this](auto& db) { modify(db); }); });
+    connect(controls_.remove, &QPushButton::clicked, this,
+            [this] { context_.handle([this](auto& db) { remove(db); }); });
+}
+
+void ProjectEditor::fillProjects() {
+    const auto projects = context_.db().projects();
+    clearEntries(controls_.projects);
+    for (const auto& project : projects) addEntry(controls_.projects, toQt(project.name), project.id);
+    selectFirst(controls_.projects);
+}
+
+void ProjectEditor::refresh() {
+    auto& db = context_.db();
+    const catalogue::Id projectId = context_.selection().project();
+    const auto tables = db.tables(projectId);
+    clearEntries(controls_.tables);
+    for (const auto& table : tables) addEntry(controls_.tables, toQt(table.name), table.id);
+
+    const auto project = db.project(projectId);
+    controls_.name->setText(project ? toQt(project->name) : QString());
+    controls_.note->setText(project ? toQt(project->note) : QString());
+}
+
+void ProjectEditor::choose() {
+    refresh();
+    emit projectChosen();
+}
+
+// Selects a project by id and shows it everywhere, so the boxes, the table list and the
+// project box always speak of the same project.
+void ProjectEditor::select(catalogue::Id projectId) {
+    const int index = controls_.projects->findData(QVariant::fromValue<qlonglong>(projectId), kItemValueRole);
+    if (index >= 0) controls_.projects->setCurrentIndex(index);
+    choose();
+}
+
+void ProjectEditor::add(catalogue::Catalogue& db) {
+    const std::string name = withoutSpaces(toUtf8(controls_.name->text()));
+    if (db.projectByName(name)) {
+        context_.messages().show("存在重名项目");
+    } else {
+        db.addProject({0, name, toUtf8(controls_.note->text())});
+    }
+    fillProjects();
+    // The newest project now leads the list and is selected: show its (empty) table list.
+    choose();
+    controls_.name->clear();
+    controls_.note->clear();
+}
+
+void ProjectEditor::modify(catalogue::Catalogue& db) {
+    const catalogue::Id projectId = context_.selection().project();
+    auto project = db.project(projectId);
+    if (project) {
+        project->name = withoutSpaces(toUtf8(controls_.name->text()));
+        project->note = toUtf8(controls_.note->text());
+        db.updateProject(*project);
+    }
+    fillProjects();
+    // Keep the project that was just edited selected; a second "修改" must not rewrite
+    // the newest project with this one's name.
+    if (project) select(projectId);
+}
+
+void ProjectEditor::remove(catalogue::Catalogue& db) {
+    const catalogue::Id projectId = context_.selection().project();
+    if (db.project(projectId)) db.deleteProject(projectId);
+    fillProjects();
+    // The deleted project's tables must not stay on show under another project's name.
+    choose();
+}
+
+}  // namespace tabulon::designer

@@ -1,0 +1,49 @@
+#pragma once
+// The table editor: picking a table in the table list, and the name, description and
+// add/modify/delete controls of the "表" page.
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QObject>
+#include <QPushButton>
+
+#include "designer/editor_context.h"
+
+namespace tabulon::designer {
+
+struct TableControls {
+    QListWidget* tables;      // 列表框1
+    QLineEdit* name;          // 编辑框1
+    QLineEdit* description;   // 编辑框2
+    QLabel* projectLabel;     // 标签4
+    QPushButton* add;         // 按钮3
+    QPushButton* modify;      // 按钮1
+    QPushButton* remove;      // 按钮2
+};
+
+// Ten spaces stand between the project name and the table name in the field form's title.
+inline constexpr const char* kTitleGap = "          ";
+
+class TableEditor final : public QObject {
+    Q_OBJECT
+public:
+    TableEditor(EditorContext& context, const TableControls& controls, QObject* parent = nullptr);
+
+signals:
+    // The table list must be refilled (a table was added, renamed or deleted).
+    void tablesChanged();
+    // The user picked a table: its fields are to be shown under `title`, the generation
+    // page brought forward and the field name box focused.
+    void tableChosen(catalogue::Id tableId, const QString& title);
+
+private:
+    void choose(catalogue::Catalogue& db);
+    void add(catalogue::Catalogue& db);
+    void modify(catalogue::Catalogue& db);
+    void remove(catalogue::Catalogue& db);
+
+    EditorContext& context_;
+    TableControls controls_;
+};
+
+}  // namespace tabulon::designer

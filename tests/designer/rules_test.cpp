@@ -1,0 +1,111 @@
+// The editors' text rules and the field list texts, without a window.
+#include <QTest>
+
+#include <limits>
+
+#include "catalogue/catalogue.h"
+#include "designer/field_list_rows.h"
+#include "designer/text_rules.h"
+
+using namespace tabulon;
+using designer::FieldListColumn;
+
+namespace {
+
+std::vector<std::string> columnsOf(const designer::FieldListRow& row) { return {row.columns.begin(), row.columns.end()}; }
+
+}  // namespace
+
+class RulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void spacesOfBothWidthsGo() {
+        QCOMPARE(designer::withoutSpaces(" 记\u3000账 "), std::string("记账"));
+        QCOMPARE(designer::withoutSpaces("\u3000\u3000a b\u3000"), std::string("ab"));
+        // Tabs and other blanks are kept: only the two spaces are part of the rule.
+        QCOMPARE(designer::withoutSpaces("a\tb\u00a0c"), std::string("a\tb\u00a0c"));
+        // A character that merely shares bytes with U+3000 stays whole.
+        QCOMPARE(designer::withoutSpaces("\u3001\u3002"), std::string("\u3001\u3002"));
+        QCOMPARE(designer::withoutSpaces(""), std::string());
+    }
+
+    void ordersAreReadFromTheirLeadingDigits() {
+        QCOMPARE(designer::leadingInteger("12"), std::int64_t{12});
+        QCOMPARE(designer::leadingInteger("  -4x"), std::int64_t{-4});
+        QCOMPARE(designer::leadingInteger("+7"), std::int64_t{7});
+        QCOMPARE(designer::leadingInteger("3.9"), std::int64_t{3});
+        QCOMPARE(designer::leadingInteger("abc"), std::int64_t{0});
+        QCOMPARE(designer::leadingInteger(""), std::int64_t{0});
+        QCOMPARE(designer::leadingInteger("-"), std::int64_t{0});
+        QCOMPARE(designer::leadingInteger("99999999999999999999999"), std::numeric_limits<std::int64_t>::max());
+        QCOMPARE(designer::leadingInteger("-99999999999999999999999"), std::numeric_limits<std::int64_t>::min());
+        QCOMPARE(designer::leadingInteger("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+        QCOMPARE(designer::addClamped(std::numeric_limits<std::int64_t>::max() - 1, 3),
+                 std::numeric_limits<std::int64_t>::max());
+        QCOMPARE(designer::addClamped(15, 3), std::int64_t{18});
+    }
+
+    void aCascadeIsOnForAPositiveTableId() {
+        QVERIFY(designer::namesCascade("26"));
+        QVERIFY(designer::namesCascade("0.5"));
+        QVERIFY(!designer::namesCascade("0"));
+        QVERIFY(!designer::namesCascade(""));
+        QVERIFY(!designer::namesCascade("-3"));
+        QVERIFY(!designer::namesCascade("x26"));
+        QCOMPARE(designer::leadingNumber("2.25kg"), 2.25);
+    }
+
+    void fieldListNamesTheLinksOfTheSampleTable() {
+        const auto db = catalogue::Catalogue::inMemory();
+        const auto list = designer::fieldList(db, 27);
+        QCOMPARE(list.rows.size(), std::size_t{5});
+        QCOMPARE(list.rows[0].fieldId, catalogue::Id{158});
+        QCOMPARE(columnsOf(list.rows[0]), (std::vector<std::string>{"1", "收支", "文本", "", "组合框", "收支", "一级分类",
+                                                                     "消费类型", "类型名称", "收支类型", "消费类型"}));
+        QCOMPARE(columnsOf(list.rows[1]), (std::vector<std::string>{"2", "消费类型", "文本", "", "组合框", "消费类型",
+                                                                     "类型名称", "", "", "", ""}));
+        QCOMPARE(list.rows[4].columns[designer::kNumberColumn], std::string("5"));
+        QCOMPARE(list.rows[4].columns[designer::kNameColumn], std::string("日期"));
+        QCOMPARE(list.proposedOrder, std::int64_t{18});
+    }
+
+    void fieldListShowsKeyLinksAndMissingRows() {
+        auto db = catalogue::Catalogue::inMemory();
+        auto field = *db.field(159);
+        field.linkField = "0";        // the linked table's key column
+        field.cascadeTable = "999";   // a table that is gone
+        field.cascadeField = "0";
+        field.cascadeCondition = "888";
+        field.cascadeDisplay = "0";
+        db.updateField(field);
+        auto former = *db.field(160);
+        former.linkTable = "26";      // left over from a former drop-down
+        former.linkField = "156";
+        db.updateField(former);
+        const auto list = designer::fieldList(db, 27);
+        QCOMPARE(columnsOf(list.rows[1]), (std::vector<std::string>{"2", "消费类型", "文本", "", "组合框", "消费类型", "ID",
+                                                                     "", "ID", "", ""}));
+        QCOMPARE(list.rows[2].columns[designer::kLinkTableColumn], std::string("26"));
+        QCOMPARE(list.rows[2].columns[designer::kLinkFieldColumn], std::string("156"));
+    }
+
+    void aTableWithoutFieldsProposesThree() {
+        auto db = catalogue::Catalogue::inMemory();
+        const auto list = designer::fieldList(db, db.addTable({0, 4, "空表", ""}));
+        QVERIFY(list.rows.empty());
+        QCOMPARE(list.proposedOrder, std::int64_t{3});
+    }
+
+    void equalOrdersKeepTheStoresOrder() {
+        const auto db = catalogue::Catalogue::inMemory();
+        // 用户: 密码 and 姓名 share order 0 and come in the order they were added.
+        const auto list = designer::fieldList(db, 24);
+        QCOMPARE(list.rows[0].name, std::string("密码"));
+        QCOMPARE(list.rows[1].name, std::string("姓名"));
+        QCOMPARE(list.rows[2].name, std::string("帐号"));
+        QCOMPARE(list.proposedOrder, std::int64_t{6});
+    }
+};
+
+QTEST_APPLESS_MAIN(RulesTest)
+#include "rules_test.moc"

@@ -1,0 +1,90 @@
+#include "window/generation_panel.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+
+#include "catalogue/snapshot.h"
+#include "designer/entries.h"
+#include "generator/driver.h"
+
+namespace tabulon::window {
+namespace {
+
+using generator::PageKindId;
+
+// Shows how far a long run has come and keeps the window painting meanwhile. The dialog
+// is modal to the window, so no other handler can start while it is up.
+class RunProgress {
+public:
+    RunProgress(QWidget* window, const QString& label) : dialog_(label, QString(), 0, 1, window) {
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setCancelButton(nullptr);
+        dialog_.setMinimumDuration(300);
+        dialog_.setValue(0);
+    }
+    generator::Progress callback() {
+        return [this](std::size_t done, std::size_t total) {
+            dialog_.setMaximum(static_cast<int>(total));
+            dialog_.setValue(static_cast<int>(done));
+            QCoreApplication::processEvents();
+        };
+    }
+
+private:
+    QProgressDialog dialog_;
+};
+
+}  // namespace
+
+GenerationPanel::GenerationPanel(designer::EditorContext& context, const GenerationControls& controls,
+                                 std::filesystem::path runDir, QWidget* window)
+    : QObject(window), context_(context), controls_(controls), runDir_(std::move(runDir)), window_(window) {
+    // Each of the two table choices clears the other, whatever its own new state.
+    connect(controls_.allTables, &QCheckBox::clicked, this, [this] { controls_.chosenTable->setChecked(false); });
+    connect(controls_.chosenTable, &QCheckBox::clicked, this, [this] { controls_.allTables->setChecked(false); });
+
+    const auto route = [this](QPushButton* button, void (GenerationPanel::*step)(catalogue::Catalogue&)) {
+        connect(button, &QPushButton::clicked, this,
+                [this, step] { context_.handle([this, step](auto& db) { (this->*step)(db); }); });
+    };
+    route(controls_.releaseSkeleton, &GenerationPanel::releaseSkeleton);
+    route(controls_.databaseFile, &GenerationPanel::generateDatabase);
+    route(controls_.pages, &GenerationPanel::generatePages);
+    route(controls_.login, &GenerationPanel::generateLogin);
+}
+
+void GenerationPanel::notYetAvailable(const QPushButton* button) {
+    context_.messages().show(designer::toUtf8(button->text() + QStringLiteral("：此步骤尚未提供。")));
+}
+
+void GenerationPanel::releaseSkeleton(catalogue::Catalogue&) { notYetAvailable(controls_.releaseSkeleton); }
+
+void GenerationPanel::generateDatabase(catalogue::Catalogue&) { notYetAvailable(controls_.databaseFile); }
+
+void GenerationPanel::generateLogin(catalogue::Catalogue&) { notYetAvailable(controls_.login); }
+
+void GenerationPanel::generatePages(catalogue::Catalogue& db) {
+    const auto& selection = context_.selection();
+    generator::GenerationRequest request;
+    request.projectId = selection.project();
+    if (controls_.allTables->isChecked()) {
+        request.tableIds = selection.listedTables();
+    } else {
+        request.tableIds = {selection.table()};
+        request.singleTableMode = true;
+    }
+    const std::pair<QCheckBox*, PageKindId> kinds[] = {
+        {controls_.addPage, PageKindId::Add},       {controls_.modifyPage, PageKindId::Modify},
+        {controls_.deletePage, PageKindId::Delete}, {controls_.listPage, PageKindId::List},
+        {controls_.displayPage, PageKindId::Display},
+    };
+    for (const auto& [box, kind] : kinds)
+        if (box->isChecked()) request.kinds.push_back(kind);
+
+    const auto model = catalogue::Snapshot::load(db);
+    RunProgress progress(window_, QStringLiteral("正在生成页面……"));
+    generator::FileSink sink;
+    generator::generatePages(model, runDir_, request, sink, context_.messages(), progress.callback());
+}
+
+}  // namespace tabulon::window

@@ -1,0 +1,61 @@
+#pragma once
+// The designer window. It builds the controls, hands each panel the controls whose
+// behaviour it owns, routes what one panel does to the others, runs the start-up and
+// closes the catalogue when it goes.
+#include <QLabel>
+#include <QMainWindow>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "base/messages.h"
+#include "catalogue/catalogue.h"
+#include "designer/editor_context.h"
+#include "designer/field_editor.h"
+#include "designer/join_strip.h"
+#include "designer/project_editor.h"
+#include "designer/table_editor.h"
+#include "designer/template_editor.h"
+#include "window/controls.h"
+#include "window/generation_panel.h"
+#include "window/tutorial.h"
+
+namespace tabulon::window {
+
+struct WindowOptions {
+    std::filesystem::path runDir;  // holds the catalogue's site folders
+    // Opens the catalogue; throws tabulon::Error when it cannot.
+    std::function<catalogue::Catalogue()> openCatalogue;
+    UrlOpener openUrl = desktopBrowser();
+};
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(Messages& messages, WindowOptions options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Which catalogue file is open, as the status bar shows it.
+    QString catalogueStatus() const;
+
+private:
+    void route();
+    void startUp();
+
+    Messages& messages_;
+    WindowOptions options_;
+    std::optional<catalogue::Catalogue> catalogue_;
+    WindowControls controls_{};
+    QLabel* status_ = nullptr;
+    // Declared after the context they use, so they go first.
+    std::unique_ptr<designer::EditorContext> context_;
+    std::unique_ptr<designer::ProjectEditor> projects_;
+    std::unique_ptr<designer::TableEditor> tables_;
+    std::unique_ptr<designer::FieldEditor> fields_;
+    std::unique_ptr<designer::JoinStrip> join_;
+    std::unique_ptr<designer::TemplateEditor> templates_;
+};
+
+}  // namespace tabulon::window

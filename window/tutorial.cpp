@@ -1,0 +1,74 @@
+#include "window/tutorial.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMouseEvent>
+
+namespace tabulon::window {
+namespace {
+
+const QString kResourceRoot = QStringLiteral(":/tutorial");
+const QString kStartPage = QStringLiteral("index.html");
+
+}  // namespace
+
+UrlOpener desktopBrowser() {
+    return [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+QString tutorialFolder() { return QDir::temp().filePath(QStringLiteral("tabulon-tutorial")); }
+
+std::optional<QUrl> releaseTutorial(const QString& folder, QString& problem) {
+    QDirIterator files(kResourceRoot, QDir::Files, QDirIterator::Subdirectories);
+    bool any = false;
+    while (files.hasNext()) {
+        const QString source = files.next();
+        const QString target = QDir(folder).filePath(source.mid(kResourceRoot.size() + 1));
+        if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+            problem = QStringLiteral("无法创建文件夹 ") + QFileInfo(target).absolutePath();
+            return std::nullopt;
+        }
+        QFile::remove(target);
+        if (!QFile::copy(source, target)) {
+            problem = QStringLiteral("无法写入 ") + target;
+            return std::nullopt;
+        }
+        // Copies of resources are read-only; a later release must be able to replace them.
+        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        any = true;
+    }
+    if (!any) {
+        problem = QStringLiteral("程序中缺少教程页面。");
+        return std::nullopt;
+    }
+    return QUrl::fromLocalFile(QDir(folder).filePath(kStartPage));
+}
+
+TutorialLink::TutorialLink(QLabel* link, Messages& messages, UrlOpener open)
+    : QObject(link), link_(link), messages_(messages), open_(std::move(open)) {
+    link_->installEventFilter(this);
+}
+
+bool TutorialLink::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == link_ && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        open();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TutorialLink::open() {
+    QString problem;
+    const auto page = releaseTutorial(tutorialFolder(), problem);
+    if (!page) {
+        messages_.show(("软件教程无法打开：" + problem).toStdString());
+        return;
+    }
+    if (!open_(*page)) messages_.show(("没有可以打开软件教程的浏览器。教程位于 " + page->toLocalFile()).toStdString());
+}
+
+}  // namespace tabulon::window
