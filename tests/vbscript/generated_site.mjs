@@ -1,0 +1,25 @@
+// What Tabulon really writes: the sample project's whole site (skeleton,
+// generated pages, login pages) must compile under Wine's VBScript engine.
+//   node generated_site.mjs <path of the tabulon executable>
+// Exit 77 (skipped) when wine is not installed.
+import { spawnSync } from 'node:child_process';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { findWine } from '../tools/lib/wine.mjs';
+import { makeSampleProjectSite } from '../tools/sample_project_site.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+if (!findWine()) {
+  console.log('SKIP: wine is not installed (Debian packages wine and wine64)');
+  process.exit(77);
+}
+const { siteDir, cleanup } = makeSampleProjectSite(process.argv[2]);
+try {
+  const r = spawnSync(process.execPath, [path.join(here, '..', 'tools', 'vbscheck.mjs'), '--quiet', siteDir], { encoding: 'utf8', timeout: 600_000 });
+  process.stdout.write(r.stdout + r.stderr);
+  const ok = r.status === 0 && /^vbscheck: [1-9]\d* page\(s\) checked, 0 with errors/m.test(r.stdout);
+  console.log(ok ? '1 passed, 0 failed' : '0 passed, 1 failed');
+  process.exitCode = ok ? 0 : 1;
+} finally {
+  cleanup();
+}
