@@ -26,15 +26,14 @@ void ExactTextEdit::setExactText(const QString& text) {
     loaded_ = text;
     lineEnd_ = lineEndOf(text);
     setPlainText(text);
-    document()->setModified(false);
+    loadedAsShown_ = document()->toRawText();
 }
 
 QString ExactTextEdit::exactText() const {
-    // Undoing every edit brings the document back to unmodified: the loaded text again.
-    if (!document()->isModified()) return loaded_;
     // The raw text keeps characters toPlainText would change (a no-break space becomes a
     // space there); only the paragraph and line separators are turned into line ends.
     QString text = document()->toRawText();
+    if (text == loadedAsShown_) return loaded_;
     text.replace(QChar::ParagraphSeparator, lineEnd_);
     text.replace(QChar::LineSeparator, lineEnd_);
     return text;

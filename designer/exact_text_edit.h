@@ -1,8 +1,9 @@
 #pragma once
 // A plain-text editor for page templates. Templates go into generated pages byte for
 // byte, but Qt keeps lines as paragraphs and forgets their line ends; this editor hands
-// back the loaded text unchanged while it is untouched, and once edited writes every line
-// end in the style the loaded text used (CR LF when it had none). Tabs are kept and shown.
+// back the loaded text unchanged while the document still shows it (untouched, or every
+// edit undone), and otherwise writes every line end in the style the loaded text used
+// (CR LF when it had none). Tabs are kept and shown.
 #include <QPlainTextEdit>
 #include <QString>
 
@@ -20,6 +21,7 @@ public:
 
 private:
     QString loaded_;
+    QString loadedAsShown_;  // the document's own text right after loading
     QString lineEnd_;
 };
 

@@ -47,7 +47,7 @@ void FieldLinks::fillProjectTables(catalogue::Catalogue& db, QComboBox* combo) {
 }
 
 void FieldLinks::chooseInputType(catalogue::Catalogue& db) {
-    if (selectedText(controls_.inputType) != QLatin1String(kDropDownInput)) {
+    if (selectedText(controls_.inputType) != QString::fromUtf8(kDropDownInput)) {
         controls_.linkGroup->hide();
         return;
     }
@@ -132,7 +132,7 @@ void FieldLinks::loadCascade(catalogue::Catalogue& db, const catalogue::Field& f
 }
 
 void FieldLinks::storeLinks(catalogue::Field& field) const {
-    if (selectedText(controls_.inputType) != QLatin1String(kDropDownInput)) return;
+    if (selectedText(controls_.inputType) != QString::fromUtf8(kDropDownInput)) return;
     field.linkTable = std::to_string(selectedValue(controls_.linkTable));
     field.linkField = std::to_string(selectedValue(controls_.linkField));
 }
