@@ -13,10 +13,12 @@ constexpr std::size_t kChainPointer = 4;
 
 }  // namespace
 
-LongValueKind longValueKindFor(std::size_t length) {
-  if (length <= kMaxInlineLongValue) return LongValueKind::Inline;
-  if (length <= kMaxLongValueRow) return LongValueKind::OtherPage;
-  return LongValueKind::Chained;
+LongValueKind outOfRowKind(std::size_t length) {
+  return length <= kMaxLongValueRow ? LongValueKind::OtherPage : LongValueKind::Chained;
+}
+
+LongValueKind longValueKind(std::string_view header) {
+  return static_cast<LongValueKind>(static_cast<std::uint8_t>(header.at(3)) & 0xC0);
 }
 
 std::string longValueHeader(std::size_t length, LongValueKind kind, std::uint32_t pointer) {
@@ -42,7 +44,7 @@ std::uint32_t LongValueWriter::placeRow(std::string_view row) {
 }
 
 std::uint32_t LongValueWriter::write(std::string_view data) {
-  if (longValueKindFor(data.size()) == LongValueKind::OtherPage) return placeRow(data);
+  if (outOfRowKind(data.size()) == LongValueKind::OtherPage) return placeRow(data);
 
   // A chain: every piece starts with the pointer to the next one (0 at the
   // end). Pieces are placed first and their pointers filled in afterwards.

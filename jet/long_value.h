@@ -19,7 +19,9 @@ inline constexpr std::size_t kMaxLongValueLength = 0xFFFFFF;  // the header keep
 
 enum class LongValueKind : std::uint8_t { Chained = 0x00, OtherPage = 0x40, Inline = 0x80 };
 
-LongValueKind longValueKindFor(std::size_t length);
+// How a value that does not stay in its row is stored.
+LongValueKind outOfRowKind(std::size_t length);
+LongValueKind longValueKind(std::string_view header);
 
 // The in-row header; `pointer` is the (row, page) of the first LVAL row.
 std::string longValueHeader(std::size_t length, LongValueKind kind, std::uint32_t pointer);

@@ -12,8 +12,26 @@
 
 namespace tabulon::jet {
 
+namespace {
+
+// Sizes that mean nothing for a column's type are reset, so that a design
+// reads back from a file exactly as it is kept in memory.
+TableDefinition normalized(TableDefinition definition) {
+  const Column defaults;
+  for (Column& column : definition.columns) {
+    if (column.type != ColumnType::Text) column.length = defaults.length;
+    if (column.type != ColumnType::Numeric) {
+      column.precision = defaults.precision;
+      column.scale = defaults.scale;
+    }
+  }
+  return definition;
+}
+
+}  // namespace
+
 StoredTable::StoredTable(TableDefinition definition, double createdOleDate)
-    : definition_(std::move(definition)), layout_(userTableLayout(definition_)), created_(createdOleDate) {
+    : definition_(normalized(std::move(definition))), layout_(userTableLayout(definition_)), created_(createdOleDate) {
   for (std::size_t i = 0; i < definition_.columns.size(); ++i) {
     columnByFoldedName_.emplace(nameFoldKey(definition_.columns[i].name), i);
   }
@@ -74,15 +92,22 @@ void StoredTable::append(std::int32_t id, const std::vector<const Value*>& byCol
         continue;
       }
       if (stored.size() > kMaxLongValueLength) throw Error("备注超过 16 MB");
-      const LongValueKind kind = longValueKindFor(stored.size());
-      cell.bytes = longValueHeader(stored.size(), kind, 0);
-      if (kind == LongValueKind::Inline) {
-        cell.bytes += stored;
-      } else {
-        outOfRow.emplace_back(column.number, std::move(stored));
-      }
+      cell.bytes = longValueHeader(stored.size(), outOfRowKind(stored.size()), 0);
+      outOfRow.emplace_back(column.number, std::move(stored));
     } catch (const Error& e) {
       throw Error("表 " + definition_.name + " / 字段 " + definition_.columns[i].name + ": " + e.what());
+    }
+  }
+  // Short memos move into the row while it stays within Jet's row size.
+  std::size_t rowSize = outOfRow.empty() ? 0 : assembleRow(layout_, cells).size();
+  for (auto it = outOfRow.begin(); it != outOfRow.end();) {
+    const std::string& data = it->second;
+    if (data.size() <= kMaxInlineLongValue && rowSize + data.size() <= kMaxRowSize) {
+      cells[it->first].bytes = longValueHeader(data.size(), LongValueKind::Inline, 0) + data;
+      rowSize += data.size();
+      it = outOfRow.erase(it);
+    } else {
+      ++it;
     }
   }
   const std::string row = assembleRow(layout_, cells);
@@ -122,7 +147,7 @@ std::vector<Row> StoredTable::rows() const {
         continue;
       }
       const std::string_view header = *fields[c];
-      if (longValueKindFor(getU32(header, 0) & 0xFFFFFF) == LongValueKind::Inline) {
+      if (longValueKind(header) == LongValueKind::Inline) {
         row.values.push_back(decodeValue(column, header.substr(kLongValueHeader)));
         continue;
       }
