@@ -61,7 +61,8 @@ std::string buildPageMap(const std::vector<std::uint32_t>& pages, PageStore& sto
 
 std::string buildFreePageMap(PageStore& store) {
   const std::uint32_t used = store.count();
-  const std::size_t neededBytes = (used + 7) / 8;
+  // Always leave the map a free page past the end, room for Jet to grow into.
+  const std::size_t neededBytes = (used + 1 + 7) / 8;
   if (neededBytes <= kMaxFreeMapBitmap) {
     // Grown in 32-byte steps beyond Jet's usual 64 bytes, like Access does.
     const std::size_t bitmapBytes = std::min(kMaxFreeMapBitmap, std::max(kInlineBitmap, (neededBytes + 31) / 32 * 32));
@@ -72,7 +73,7 @@ std::string buildFreePageMap(PageStore& store) {
   }
   // Bitmap pages are themselves pages of the file: settle their number first.
   std::uint32_t bitmapCount = 0;
-  while ((used + bitmapCount + kPagesPerBitmapPage - 1) / kPagesPerBitmapPage > bitmapCount) ++bitmapCount;
+  while ((used + bitmapCount + 1 + kPagesPerBitmapPage - 1) / kPagesPerBitmapPage > bitmapCount) ++bitmapCount;
   if (bitmapCount > kReferenceSlots) throw Error("数据库文件超过 Jet 的大小上限");
   std::string row(kMapRowSize, '\0');
   row[0] = static_cast<char>(kReference);
