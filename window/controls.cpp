@@ -45,7 +45,7 @@ QComboBox* combo(const char* name, const std::array<std::string_view, N>& items,
 
 QComboBox* combo(const char* name) {
     auto* box = named<QComboBox>(name);
-    box->setMinimumContentsLength(8);
+    box->setMinimumContentsLength(6);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
@@ -273,6 +273,11 @@ QWidget* templateColumn(WindowControls& c) {
     t.add = button("按钮12", "添加");
     t.modify = button("按钮13", "修改");
     t.remove = button("按钮14", "删除");
+    // The columns share the width by their stretch alone, whatever the texts inside.
+    for (QWidget* widget : std::initializer_list<QWidget*>{t.rows, t.content, t.add, t.modify, t.remove})
+        widget->setSizePolicy(QSizePolicy::Ignored, widget->sizePolicy().verticalPolicy());
+    t.rows->setMinimumWidth(120);
+    t.content->setMinimumWidth(180);
     auto* layout = new QGridLayout(box);
     layout->addWidget(t.rows, 0, 0, 3, 1);
     layout->addLayout(row({t.add, t.modify, t.remove}), 3, 0);

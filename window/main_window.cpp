@@ -10,7 +10,7 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     : QMainWindow(parent), messages_(messages), options_(std::move(options)) {
     setWindowTitle(QStringLiteral("Tabulon"));
     move(50, 50);
-    resize(1200, 560);  // wide enough to show the template editor beside the field form
+    resize(1220, 560);  // wide enough to show the template editor beside the field form
     controls_ = buildControls(this);
     status_ = new QLabel(this);
     statusBar()->addPermanentWidget(status_, 1);

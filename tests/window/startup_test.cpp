@@ -121,7 +121,7 @@ private slots:
             QVERIFY2(part->isVisible(), name);
             const QRect inWindow(part->mapTo(&window, QPoint(0, 0)), part->size());
             QVERIFY2(window.rect().contains(inWindow), name);
-            QVERIFY2(inWindow.width() > 40, name);
+            QVERIFY2(inWindow.width() >= 30, name);
         }
         QVERIFY(qobject_cast<QPlainTextEdit*>(designer.find<QWidget>("编辑框8")));
     }

@@ -1,0 +1,69 @@
+// Takes the pictures of the tutorial and the README from the real window:
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/tests/window/window_screenshots OUTPUT_FOLDER
+// Each picture shows the sample project at one step of the tutorial.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
+
+#include <iostream>
+
+#include "designer_window.h"
+
+using tabulon::testing::DesignerWindow;
+
+namespace {
+
+bool save(DesignerWindow& designer, const QDir& folder, const char* name) {
+    QTest::qWait(200);  // let the last change paint
+    const QString file = folder.filePath(QString::fromUtf8(name));
+    if (!designer.window().grab().save(file)) {
+        std::cerr << "cannot write " << file.toStdString() << '\n';
+        return false;
+    }
+    std::cout << file.toStdString() << '\n';
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::cerr << "usage: window_screenshots OUTPUT_FOLDER\n";
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(folder.path());
+    DesignerWindow designer;
+    bool ok = save(designer, folder, "window.png");
+
+    designer.find<QTabWidget>("选择夹1")->setCurrentIndex(1);
+    designer.type("编辑框1", QStringLiteral("收入"));
+    designer.type("编辑框2", QStringLiteral("每笔收入"));
+    ok = save(designer, folder, "table-page.png") && ok;
+    designer.click("按钮3");
+
+    designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+    designer.clickFieldRow(0);
+    ok = save(designer, folder, "fields.png") && ok;
+
+    designer.clickFieldRow(3);
+    designer.type("编辑框5", QStringLiteral("备注"));
+    designer.pick("组合框2", QStringLiteral("备注"));
+    designer.type("编辑框6", QStringLiteral("remark"));
+    designer.pick("组合框3", QStringLiteral("文本域"));
+    ok = save(designer, folder, "new-field.png") && ok;
+
+    for (const char* box : {"选择框1", "选择框3", "选择框4", "选择框5", "选择框6", "选择框7"})
+        designer.find<QCheckBox>(box)->setChecked(true);
+    designer.find<QTabWidget>("选择夹1")->setCurrentIndex(2);
+    ok = save(designer, folder, "generate.png") && ok;
+
+    designer.pick("组合框6", QStringLiteral("添加"));
+    designer.pickEntry("列表框2", designer.entries("列表框2").at(1));
+    ok = save(designer, folder, "templates.png") && ok;
+    return ok ? 0 : 1;
+}
