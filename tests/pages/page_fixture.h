@@ -1,0 +1,73 @@
+#pragma once
+// Building one page of a design the way the driver does, and the pieces of the default
+// templates that the page tests compare against.
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/snapshot.h"
+#include "generator/pages/page_generator.h"
+#include "tests/support/design_builder.h"
+
+namespace tabulon::pages_test {
+
+// The page `Generator` builds for a table of `model`, with the messages it reported.
+struct Built {
+    std::string page;
+    std::vector<std::string> messages;
+};
+
+template <class Generator>
+Built buildPage(const catalogue::Snapshot& model, catalogue::Id tableId) {
+    const Generator generator;
+    const auto rows = model.templateRows(generator.kind().templateKind);
+    const catalogue::Table* table = model.table(tableId);
+    if (!table) throw std::logic_error("no table " + std::to_string(tableId));
+    RecordedMessages messages;
+    const generator::PageInput input{model, *table, model.fieldsOf(tableId), rows};
+    std::string page = generator.build(input, messages);
+    return {std::move(page), messages.texts()};
+}
+
+// The template rows of a kind in page order, as owned strings (T1 is entry 0).
+inline std::vector<std::string> rowsOf(const catalogue::Snapshot& model, std::string_view kind) {
+    std::vector<std::string> rows;
+    for (const auto row : model.templateRows(kind)) rows.emplace_back(row);
+    return rows;
+}
+
+inline catalogue::Snapshot sampleModel() { return catalogue::Snapshot::load(catalogue::Catalogue::inMemory()); }
+
+// A drop-down field fed by `linkTable`/`linkField` (ids as text).
+inline catalogue::Field dropDownField(std::string name, std::string linkTable, std::string linkField) {
+    auto field = testing::makeField(std::move(name), "文本", "组合框");
+    field.linkTable = std::move(linkTable);
+    field.linkField = std::move(linkField);
+    return field;
+}
+
+// The number of times `part` occurs in `text`.
+inline std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// Replaces the content of every default template row of `kind` at position `index`
+// (0-based, page order) with `content`.
+inline void replaceTemplateRow(catalogue::Catalogue& catalogue, std::string_view kind, std::size_t index,
+                               const std::string& content) {
+    auto rows = catalogue.templates(kind);
+    rows.at(index).content = content;
+    catalogue.updateTemplate(rows.at(index));
+}
+
+// The first template row of every form page kind, as the default catalogue holds it: the
+// connection include, the login check and the head up to the title.
+inline const std::string kFormHeadStart =
+    "<!-- #include file=\"conn.asp\" -->\r\n<%\r\nif request.Cookies(\"kovel_username\")=\"\" then\r\n  "
+    "sendmsg(\"没有权限，请重新登陆\")\r\n  response.end\r\nend if\r\n%>\r\n";
+inline const std::string kHeadMarker = "<html>\r\n<head>\r\n<title>";
+
+}  // namespace tabulon::pages_test
