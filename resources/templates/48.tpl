@@ -1,1 +1,1 @@
-<!-- default row 48: written with its page kind -->
+	<TD valign="bottom" width="95">

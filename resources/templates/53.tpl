@@ -1,1 +1,12 @@
-<!-- default row 53: written with its page kind -->
+
+<tr>
+<td height="10"></td>
+</tr>
+</table>
+<script type="text/javascript">
+// 打开菜单时只展开第一组
+collapseAll();
+showGroup("g_1", true);
+</script>
+</body>
+</html>
