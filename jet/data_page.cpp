@@ -10,7 +10,8 @@ namespace tabulon::jet::data_page {
 namespace {
 
 constexpr std::uint16_t kOffsetMask = 0x1FFF;
-constexpr std::uint16_t kDeletedOrMoved = 0xC000;
+constexpr std::uint16_t kDeleted = 0x8000;
+constexpr std::uint16_t kMoved = 0x4000;
 constexpr std::size_t kSlot = 2;
 
 }  // namespace
@@ -46,14 +47,37 @@ std::uint8_t addRow(char* page, std::string_view row) {
 
 std::size_t rowStart(std::string_view page, unsigned n) { return getU16(page, kHeader + kSlot * n) & kOffsetMask; }
 
-std::optional<std::string_view> row(std::string_view page, unsigned n) {
-  if (n >= rowCount(page) || kHeader + kSlot * (n + 1) > page.size()) return std::nullopt;
+SlotState slotState(std::string_view page, unsigned n) {
+  if (n >= rowCount(page)) throw Error("数据页已损坏（行号超出）");
   const std::uint16_t slot = getU16(page, kHeader + kSlot * n);
-  if ((slot & kDeletedOrMoved) != 0) return std::nullopt;
-  const std::size_t start = slot & kOffsetMask;
+  if ((slot & kDeleted) != 0) return SlotState::Deleted;
+  if ((slot & kMoved) != 0) return SlotState::Moved;
+  return SlotState::Live;
+}
+
+std::string_view rowBytes(std::string_view page, unsigned n) {
+  if (n >= rowCount(page) || kHeader + kSlot * (n + 1) > page.size()) throw Error("数据页已损坏（行号超出）");
+  const std::size_t start = rowStart(page, n);
   const std::size_t end = n == 0 ? kPageSize : rowStart(page, n - 1);
-  if (start > end || end > kPageSize) throw Error("数据页已损坏（行偏移无效）");
+  if (start > end || end > kPageSize || start < kHeader + kSlot * rowCount(page)) {
+    throw Error("数据页已损坏（行偏移无效）");
+  }
   return page.substr(start, end - start);
+}
+
+std::optional<std::string_view> row(std::string_view page, unsigned n) {
+  if (slotState(page, n) != SlotState::Live) return std::nullopt;
+  return rowBytes(page, n);
+}
+
+std::string_view rowAt(std::string_view file, std::uint32_t pointer) {
+  const std::size_t page = pointerPage(pointer);
+  if (page == 0 || page * kPageSize + kPageSize > file.size()) throw Error("行指针指向文件之外");
+  const std::string_view bytes = file.substr(page * kPageSize, kPageSize);
+  if (getU8(bytes, 0) != kType) throw Error("行指针指向的不是数据页");
+  if (pointerRow(pointer) >= rowCount(bytes)) throw Error("指针指向不存在的行");
+  // Moved rows are reached through a pointer like this one, so flags are ignored.
+  return rowBytes(bytes, pointerRow(pointer));
 }
 
 }  // namespace tabulon::jet::data_page

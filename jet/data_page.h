@@ -30,7 +30,29 @@ std::uint8_t addRow(char* page, std::string_view row);
 // Offset of row `n` inside the page.
 std::size_t rowStart(std::string_view page, unsigned n);
 
-// Live rows only: nullopt for deleted slots and slots that point elsewhere.
+enum class SlotState { Live, Deleted, Moved };
+
+// State of row `n`'s slot. A moved row's bytes start with the (row, page)
+// pointer of its new place; that place is marked deleted so that scans skip it.
+SlotState slotState(std::string_view page, unsigned n);
+
+// Bytes of row `n`, whatever its slot state.
+std::string_view rowBytes(std::string_view page, unsigned n);
+
+// Live rows only: nullopt for deleted and moved slots.
 std::optional<std::string_view> row(std::string_view page, unsigned n);
+
+// The row a (row, page) pointer names, in a whole file.
+std::string_view rowAt(std::string_view file, std::uint32_t pointer);
+
+// Pages are handed around as char* while being written; these keep a char*
+// from silently turning into a NUL-terminated string_view.
+std::uint16_t freeSpace(const char*) = delete;
+std::uint16_t rowCount(const char*) = delete;
+std::uint32_t owner(const char*) = delete;
+bool fits(const char*, std::size_t) = delete;
+std::size_t rowStart(const char*, unsigned) = delete;
+SlotState slotState(const char*, unsigned) = delete;
+std::optional<std::string_view> row(const char*, unsigned) = delete;
 
 }  // namespace tabulon::jet::data_page

@@ -69,16 +69,6 @@ std::vector<std::uint32_t> LongValueWriter::pagesWithSpace() const {
   return {};
 }
 
-std::string_view rowAt(std::string_view file, std::uint32_t pointer) {
-  const std::size_t page = pointerPage(pointer);
-  if (page == 0 || page * kPageSize + kPageSize > file.size()) throw Error("长值指针指向文件之外");
-  const std::string_view bytes = file.substr(page * kPageSize, kPageSize);
-  if (getU8(bytes, 0) != data_page::kType) throw Error("长值指针指向的不是数据页");
-  const auto row = data_page::row(bytes, pointerRow(pointer));
-  if (!row) throw Error("长值指针指向已删除的行");
-  return *row;
-}
-
 std::string readLongValue(std::string_view header, std::string_view file) {
   if (header.size() < kLongValueHeader) throw Error("备注字段的长值头不完整");
   const std::uint32_t word = getU32(header, 0);
@@ -90,7 +80,7 @@ std::string readLongValue(std::string_view header, std::string_view file) {
     return std::string(header.substr(kLongValueHeader, length));
   }
   if (kind == static_cast<std::uint8_t>(LongValueKind::OtherPage)) {
-    const std::string_view row = rowAt(file, pointer);
+    const std::string_view row = data_page::rowAt(file, pointer);
     if (row.size() < length) throw Error("备注字段的长值行不完整");
     return std::string(row.substr(0, length));
   }
@@ -98,7 +88,7 @@ std::string readLongValue(std::string_view header, std::string_view file) {
   out.reserve(length);
   std::uint32_t next = pointer;
   while (next != 0 && out.size() < length) {
-    const std::string_view row = rowAt(file, next);
+    const std::string_view row = data_page::rowAt(file, next);
     if (row.size() < kChainPointer) throw Error("备注字段的长值链已损坏");
     out.append(row.substr(kChainPointer));
     next = getU32(row, 0);

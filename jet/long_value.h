@@ -49,7 +49,4 @@ class LongValueWriter {
 // The stored bytes of a long value from its in-row header.
 std::string readLongValue(std::string_view header, std::string_view file);
 
-// The row a (row, page) pointer names.
-std::string_view rowAt(std::string_view file, std::uint32_t pointer);
-
 }  // namespace tabulon::jet

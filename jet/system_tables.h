@@ -53,7 +53,7 @@ inline constexpr std::int16_t kTypeContainer = 3;
 // Column numbers of MSysObjects that this writer fills.
 namespace objects_column {
 inline constexpr std::uint16_t kId = 0, kParentId = 1, kName = 2, kType = 3, kDateCreate = 4, kDateUpdate = 5,
-                               kOwner = 6, kFlags = 7;
+                               kOwner = 6, kFlags = 7, kLvProp = 14;
 }
 
 TableLayout objectsLayout();

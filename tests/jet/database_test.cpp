@@ -9,6 +9,7 @@
 #include "jet/database.h"
 #include "jet/header_page.h"
 #include "jet/long_value.h"
+#include "jet/row.h"
 #include "jet/system_tables.h"
 #include "jet/tdef.h"
 #include "jet/usage_map.h"
@@ -51,7 +52,7 @@ void expectConsistentFile(const std::string& file) {
 
   const TableLayout objects = decodeTdef(readTdefBytes(file, catalog::kObjectsTdef));
   std::size_t catalogRows = 0;
-  for (std::uint32_t page : readPageMap(rowAt(file, objects.ownedPages), file)) {
+  for (std::uint32_t page : readPageMap(data_page::rowAt(file, objects.ownedPages), file)) {
     EXPECT_EQ(getU32(file, page * kPageSize + 4), catalog::kObjectsTdef);
     catalogRows += data_page::rowCount(std::string_view(file).substr(page * kPageSize, kPageSize));
   }
@@ -123,15 +124,20 @@ TEST(Database, LongTablesSpillIntoNodePagesAndReferenceMaps) {
   Database db = Database::createEmpty();
   db.execute("create Table 流水([id] Counter PRIMARY KEY,[摘要]  VarChar(50),[金额]  double,[说明]  memo)");
   for (int i = 0; i < 20000; ++i) {
-    db.insert("流水", {{"摘要", "第" + std::to_string(i) + "笔"},
+    db.insert("流水", {{"摘要", "第" + std::to_string(i) + "笔，" + std::string(40, '-')},
                        {"金额", i * 0.25},
                        {"说明", i % 500 == 0 ? std::string(6000, 'L') : std::string("ok")}});
   }
-  const Database reopened = Database::fromBytes(db.bytes());
+  const std::string& file = db.bytes();
+  const TableLayout layout = decodeTdef(readTdefBytes(file, 16));
+  EXPECT_EQ(data_page::rowAt(file, layout.ownedPages)[0], 0x01) << "owned pages need a reference map";
+  EXPECT_EQ(file[layout.realIndexes[0].rootPage * kPageSize], 0x03) << "the key root is a node page";
+
+  const Database reopened = Database::fromBytes(file);
   const auto rows = reopened.rows("流水");
   ASSERT_EQ(rows.size(), 20000u);
   EXPECT_EQ(rows.back().id, 20000);
-  EXPECT_EQ(rows[19999].values[0], Value(std::string("第19999笔")));
+  EXPECT_EQ(rows[19999].values[0], Value("第19999笔，" + std::string(40, '-')));
   EXPECT_EQ(rows[500].values[2], Value(std::string(6000, 'L')));
   expectConsistentFile(db.bytes());
 }
@@ -194,6 +200,62 @@ TEST(Database, ShortMemosLeaveRowsThatWouldGrowTooWideButWideTextIsRefused) {
     EXPECT_NE(std::string(e.what()).find("4060"), std::string::npos);
   }
   EXPECT_EQ(db.rowCount("宽"), 1u);
+}
+
+// A file with table T (id, 名称) holding rows 1..3, and T's single data page.
+struct Edited {
+  std::string file;
+  std::size_t dataPage = 0;
+
+  Edited() {
+    Database db = Database::createEmpty();
+    db.execute("create Table T([id] Counter PRIMARY KEY,[名称]  VarChar(20))");
+    for (const char* name : {"一", "二", "三"}) db.insert("T", {{"名称", std::string(name)}});
+    file = db.bytes();
+    const TableLayout layout = decodeTdef(readTdefBytes(file, 16));
+    dataPage = readPageMap(data_page::rowAt(file, layout.ownedPages), file).at(0);
+  }
+  char* page() { return file.data() + dataPage * kPageSize; }
+  std::string_view view() const { return std::string_view(file).substr(dataPage * kPageSize, kPageSize); }
+  void flagSlot(unsigned row, std::uint16_t flag) { setU16(page() + 14 + 2 * row, getU16(view(), 14 + 2 * row) | flag); }
+};
+
+std::vector<std::string> names(const Database& db) {
+  std::vector<std::string> out;
+  for (const Row& row : db.rows("T")) out.push_back(std::to_string(row.id) + std::get<std::string>(row.values[0]));
+  return out;
+}
+
+TEST(Database, FollowsRowsJetMovedAndSkipsDeletedOnes) {
+  Edited moved;
+  // Jet moves a grown row: the new copy is added flagged deleted, the old
+  // slot keeps a pointer to it and is flagged as moved.
+  const std::string copy(data_page::rowBytes(moved.view(), 1));
+  const std::uint8_t at = data_page::addRow(moved.page(), copy);
+  moved.flagSlot(at, 0x8000);
+  setU32(moved.page() + data_page::rowStart(moved.view(), 1), rowPointer(static_cast<std::uint32_t>(moved.dataPage), at));
+  moved.flagSlot(1, 0x4000);
+  EXPECT_EQ(names(Database::fromBytes(moved.file)), (std::vector<std::string>{"1一", "2二", "3三"}));
+
+  Edited deleted;
+  deleted.flagSlot(2, 0x8000);
+  Database db = Database::fromBytes(deleted.file);
+  EXPECT_EQ(names(db), (std::vector<std::string>{"1一", "2二"}));
+  EXPECT_EQ(db.insert("T", {{"名称", std::string("四")}}), 4) << "the id of a deleted row is not reused";
+}
+
+TEST(Database, RefusesToOpenFilesWithContentItCouldNotSaveAgain) {
+  Edited query;
+  // Turn T's catalogue row into a query (type 5).
+  const std::string_view catalogue = std::string_view(query.file).substr(catalog::kObjectsData * kPageSize, kPageSize);
+  const std::size_t lastRow = data_page::rowCount(catalogue) - 1u;
+  setU16(query.file.data() + catalog::kObjectsData * kPageSize + data_page::rowStart(catalogue, lastRow) + 2 + 8, 5);
+  try {
+    Database::fromBytes(query.file);
+    ADD_FAILURE() << "opened a file with a query";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("对象 T，类型 5"), std::string::npos) << e.what();
+  }
 }
 
 TEST(Database, RefusesFilesItDidNotWrite) {
