@@ -13,6 +13,7 @@
 #include "jet/system_tables.h"
 #include "jet/table_store.h"
 #include "jet/text_codec.h"
+#include "jet/ole_date.h"
 #include "jet/values.h"
 
 namespace tabulon::jet {

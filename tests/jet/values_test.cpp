@@ -6,6 +6,8 @@
 #include "jet/byte_io.h"
 #include "jet/error.h"
 #include "jet/table_layout.h"
+#include "jet/decimal.h"
+#include "jet/ole_date.h"
 #include "jet/values.h"
 
 namespace tabulon::jet {

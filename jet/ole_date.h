@@ -1,0 +1,19 @@
+#pragma once
+// Dates as Jet stores them: OLE automation dates.
+
+#include <optional>
+#include <string>
+
+#include "jet/types.h"
+
+namespace tabulon::jet {
+
+// Days since 1899-12-30 with the time as the fraction. Before that day the
+// fraction still counts forward in time (-1.25 is 1899-12-29 06:00).
+double toOleDate(const DateTime& when);
+DateTime fromOleDate(double oleDate);
+
+// nullopt when the date is valid for Jet (years 100..9999), else the reason.
+std::optional<std::string> dateProblem(const DateTime& when);
+
+}  // namespace tabulon::jet
