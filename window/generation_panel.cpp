@@ -1,11 +1,16 @@
 #include "window/generation_panel.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QProgressDialog>
 
 #include "catalogue/snapshot.h"
 #include "designer/entries.h"
+#include "generator/database/database_generator.h"
 #include "generator/driver.h"
+#include "generator/login/login_generator.h"
+#include "generator/skeleton/skeleton_release.h"
 
 namespace tabulon::window {
 namespace {
@@ -53,15 +58,31 @@ GenerationPanel::GenerationPanel(designer::EditorContext& context, const Generat
     route(controls_.login, &GenerationPanel::generateLogin);
 }
 
-void GenerationPanel::notYetAvailable(const QPushButton* button) {
-    context_.messages().show(designer::toUtf8(button->text() + QStringLiteral("：此步骤尚未提供。")));
+void GenerationPanel::releaseSkeleton(catalogue::Catalogue& db) {
+    const auto project = db.project(context_.selection().project());
+    if (!project) {
+        context_.messages().show("请选择一个项目");
+        return;
+    }
+    const auto written = generator::releaseSkeletonForProject(runDir_, project->name);
+    // The release itself says nothing on success; the status bar tells where it went.
+    emit reported(QStringLiteral("已释放 %1 个原始文件到 %2")
+                      .arg(written.size())
+                      .arg(QString::fromStdString((runDir_ / project->name).string())));
 }
 
-void GenerationPanel::releaseSkeleton(catalogue::Catalogue&) { notYetAvailable(controls_.releaseSkeleton); }
+void GenerationPanel::generateDatabase(catalogue::Catalogue& db) {
+    const auto model = catalogue::Snapshot::load(db);
+    const auto result = generator::generateDatabase(model, runDir_, context_.selection().project(), context_.messages());
+    // The executed statements go to the clipboard, ready to be pasted elsewhere.
+    if (!result.file.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(result.statementLog));
+}
 
-void GenerationPanel::generateDatabase(catalogue::Catalogue&) { notYetAvailable(controls_.databaseFile); }
-
-void GenerationPanel::generateLogin(catalogue::Catalogue&) { notYetAvailable(controls_.login); }
+void GenerationPanel::generateLogin(catalogue::Catalogue& db) {
+    const auto model = catalogue::Snapshot::load(db);
+    generator::FileSink sink;
+    generator::generateLogin(model, runDir_, context_.selection().project(), sink, context_.messages());
+}
 
 void GenerationPanel::generatePages(catalogue::Catalogue& db) {
     const auto& selection = context_.selection();

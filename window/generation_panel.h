@@ -33,13 +33,16 @@ public:
     GenerationPanel(designer::EditorContext& context, const GenerationControls& controls,
                     std::filesystem::path runDir, QWidget* window);
 
+signals:
+    // A step ended without a message of its own: a line for the status bar.
+    void reported(const QString& text);
+
 private:
     // One small function per numbered step, so each generator is wired in one place.
     void releaseSkeleton(catalogue::Catalogue& db);
     void generateDatabase(catalogue::Catalogue& db);
     void generatePages(catalogue::Catalogue& db);
     void generateLogin(catalogue::Catalogue& db);
-    void notYetAvailable(const QPushButton* button);
 
     designer::EditorContext& context_;
     GenerationControls controls_;

@@ -13,7 +13,7 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     resize(1220, 560);  // wide enough to show the template editor beside the field form
     controls_ = buildControls(this);
     status_ = new QLabel(this);
-    statusBar()->addPermanentWidget(status_, 1);
+    statusBar()->addPermanentWidget(status_);
 
     context_ = std::make_unique<designer::EditorContext>(
         messages_, designer::Selection(controls_.project.projects, controls_.project.tables));
@@ -22,7 +22,9 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     fields_ = std::make_unique<designer::FieldEditor>(*context_, controls_.field);
     join_ = std::make_unique<designer::JoinStrip>(*context_, controls_.join);
     templates_ = std::make_unique<designer::TemplateEditor>(*context_, controls_.templates);
-    new GenerationPanel(*context_, controls_.generation, options_.runDir, this);
+    auto* generation = new GenerationPanel(*context_, controls_.generation, options_.runDir, this);
+    connect(generation, &GenerationPanel::reported, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     new TutorialLink(controls_.tutorialLink, messages_, options_.openUrl);
     route();
     startUp();

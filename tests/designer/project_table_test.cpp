@@ -73,6 +73,18 @@ private slots:
         QCOMPARE(designer.entries("组合框8").size(), 4);
     }
 
+    void noHandlerStartsWhileAnotherRuns() {
+        DesignerWindow designer;
+        // The refusal's message is up while the user presses "删除": that press is dropped.
+        designer.duringNextMessage([&] { designer.click("按钮5"); });
+        addProject(designer, QStringLiteral("记账"));
+        QCOMPARE(designer.shown(), QStringList{"存在重名项目"});
+        QVERIFY(designer.inspect().project(4));
+        // Once the handler is over, the same press works.
+        designer.click("按钮5");
+        QVERIFY(!designer.inspect().project(4));
+    }
+
     void modifyKeepsTheEditedProjectChosen() {
         DesignerWindow designer;
         addProject(designer, QStringLiteral("新"));
@@ -187,6 +199,16 @@ private slots:
         QTest::keyClick(designer.find<QListWidget>("列表框1"), Qt::Key_Up);
         QCOMPARE(designer.text("编辑框1"), QStringLiteral("消费类型"));
         QCOMPARE(designer.fieldRows(), 3);
+    }
+
+    void pickingTheChosenTableAgainReloadsIt() {
+        DesignerWindow designer;
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+        designer.type("编辑框1", QStringLiteral("草稿"));
+        designer.type("编辑框5", QStringLiteral("草稿"));
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+        QCOMPARE(designer.text("编辑框1"), QStringLiteral("流水帐"));
+        QCOMPARE(designer.focused(), QStringLiteral("编辑框5"));
     }
 
     void pickingATableSwitchesTheCascadeOff() {

@@ -1,5 +1,9 @@
 // The generation controls of the "生成" page and the numbered buttons.
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProgressDialog>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -52,6 +56,20 @@ private slots:
         QCOMPARE(pagesOf(designer.runDir() / "记账" / "manage"), std::vector<std::string>{"YH24_Add.asp"});
     }
 
+    void progressIsShownOverTheWindowWhileGenerating() {
+        DesignerWindow designer;
+        designer.pickEntry("列表框1", QStringLiteral("用户"));
+        check(designer, {"选择框2", "选择框3"});
+        bool progressUp = false;
+        designer.duringNextMessage([&] {
+            const auto* progress = designer.window().findChild<QProgressDialog*>();
+            progressUp = progress && progress->windowModality() == Qt::WindowModal;
+        });
+        designer.click("按钮11");
+        QVERIFY(progressUp);
+        QVERIFY(!designer.window().findChild<QProgressDialog*>());
+    }
+
     void noTableChosenWritesNothing() {
         DesignerWindow designer;
         check(designer, {"选择框3"});
@@ -82,20 +100,40 @@ private slots:
         QVERIFY(bytes.find("\r\n") != std::string::npos);
     }
 
-    void stepsWithoutAGeneratorSaySo_data() {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("①") << QStringLiteral("按钮15");
-        QTest::newRow("②") << QStringLiteral("按钮10");
-        QTest::newRow("④") << QStringLiteral("按钮16");
+    void theFourStepsBuildTheSite() {
+        DesignerWindow designer;
+        const fs::path site = designer.runDir() / "记账";
+        designer.click("按钮15");
+        QVERIFY(designer.shown().isEmpty());  // the release reports in the status bar only
+        QVERIFY(fs::exists(site / "manage" / "conn.asp"));
+        QVERIFY(fs::is_directory(site / "data"));
+        QVERIFY(designer.window().statusBar()->currentMessage().contains(QString::fromStdString(site.string())));
+
+        QGuiApplication::clipboard()->clear();
+        designer.click("按钮10");
+        QCOMPARE(designer.shown().back(), QStringLiteral("生成完毕"));
+        QVERIFY(fs::exists(site / "data" / "data.mdb"));
+        QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("create Table ")));
+
+        designer.clearShown();
+        check(designer, {"选择框1", "选择框3", "选择框6"});
+        designer.click("按钮11");
+        QCOMPARE(designer.shown(), QStringList{"生成完毕"});
+        QVERIFY(fs::exists(site / "manage" / "LSZ27_List.asp"));
+
+        designer.clearShown();
+        designer.click("按钮16");
+        QCOMPARE(designer.shown(), QStringList{"登陆生成完毕"});  // the account went into data.mdb
+        for (const char* page : {"index.asp", "top.asp", "menu.asp"})
+            QVERIFY2(fs::exists(site / page), page);
     }
 
-    void stepsWithoutAGeneratorSaySo() {
-        QFETCH(QString, button);
+    void stepsNeedAProject() {
         DesignerWindow designer;
-        designer.click(button.toUtf8().constData());
-        QCOMPARE(designer.shown().size(), 1);
-        const QString caption = designer.find<QPushButton>(button.toUtf8().constData())->text();
-        QCOMPARE(designer.shown().front(), caption + QStringLiteral("：此步骤尚未提供。"));
+        designer.click("按钮5");  // delete the only project
+        designer.click("按钮15");
+        QCOMPARE(designer.shown(), QStringList{"请选择一个项目"});
+        QVERIFY(!fs::exists(designer.runDir() / "记账"));
     }
 };
 
