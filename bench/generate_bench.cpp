@@ -2,8 +2,10 @@
 // compared with plain file writes of the same bytes.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 #include "base/file_output.h"
@@ -57,6 +59,11 @@ generator::GenerationRequest requestFor(const catalogue::Snapshot& model, std::v
 const catalogue::Snapshot& model() {
     static const catalogue::Snapshot snapshot = syntheticProject();
     return snapshot;
+}
+
+std::string readBack(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 void report(benchmark::State& state, std::size_t pages, std::size_t bytes) {
@@ -156,11 +163,67 @@ void AtomicWrites(benchmark::State& state) {
     fs::remove_all(folder);
 }
 
+// One page kind alone (argument: its place in the kind table, 0 add … 4 display), in memory:
+// how the kinds compare with each other.
+void GenerateKindInMemory(benchmark::State& state) {
+    const auto& kind = generator::pageKinds().at(static_cast<std::size_t>(state.range(0)));
+    state.SetLabel(std::string(kind.name));
+    const auto request = requestFor(model(), {kind.id});
+    std::size_t pages = 0, bytes = 0;
+    for (auto _ : state) {
+        generator::MemorySink sink;
+        SilentMessages messages;
+        generator::generatePages(model(), "/bench", request, sink, messages);
+        pages = sink.files().size();
+        bytes = 0;
+        for (const auto& file : sink.files()) bytes += file.bytes.size();
+        benchmark::DoNotOptimize(sink);
+    }
+    report(state, pages, bytes);
+}
+
+// All five kinds regenerated over their files, next to plain std::ofstream writes of the
+// same bytes over the same files, timed in the same iteration so both meet the same disk:
+// "vs plain" is how many times longer generating and writing takes than writing alone.
+void GenerateToFilesVersusPlainWrites(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const fs::path run = fs::temp_directory_path() / "tabulon-bench-ratio";
+    const auto request = requestFor(model(), kindsArg(state));
+    fs::remove_all(run);
+    generator::FileSink firstRun;
+    SilentMessages messages;
+    std::vector<generator::MemorySink::File> files;
+    for (const auto& path : generator::generatePages(model(), run, request, firstRun, messages).written)
+        files.push_back({path, readBack(path)});
+
+    double generating = 0, plain = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        generator::FileSink sink;
+        generator::generatePages(model(), run, request, sink, messages);
+        const auto generated = Clock::now();
+        for (const auto& file : files) {
+            std::ofstream out(file.path, std::ios::binary | std::ios::trunc);
+            out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+        }
+        const auto end = Clock::now();
+        generating += std::chrono::duration<double>(generated - start).count();
+        plain += std::chrono::duration<double>(end - generated).count();
+        state.SetIterationTime(std::chrono::duration<double>(generated - start).count());
+    }
+    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(files.size()) * state.iterations() / generating);
+    state.counters["plain pages/s"] = benchmark::Counter(static_cast<double>(files.size()) * state.iterations() / plain);
+    state.counters["vs plain"] = generating / plain;
+    fs::remove_all(run);
+}
+
 // First argument 0: add pages only; 1: every page kind that has a generator.
 BENCHMARK(GenerateInMemory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(GenerateToFiles)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainWrites)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(AtomicWrites)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(GenerateKindInMemory)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(GenerateToFilesVersusPlainWrites)->Arg(0)->Arg(1)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
