@@ -4,7 +4,7 @@
 
 #include "jet/byte_io.h"
 #include "jet/error.h"
-#include "jet/header_page.h"
+#include "jet/page_size.h"
 
 namespace tabulon::jet::data_page {
 namespace {

@@ -68,12 +68,13 @@ struct Database::State {
     return at ? &tables[*at] : nullptr;
   }
 
-  StoredTable& get(std::string_view name) {
-    if (const auto at = position(name)) return tables[*at];
+  std::size_t indexOf(std::string_view name) const {
+    if (const auto at = position(name)) return *at;
     throw Error("表 " + std::string(name) + ": 数据库中没有这个表");
   }
 
-  const StoredTable& get(std::string_view name) const { return const_cast<State*>(this)->get(name); }
+  StoredTable& get(std::string_view name) { return tables[indexOf(name)]; }
+  const StoredTable& get(std::string_view name) const { return tables[indexOf(name)]; }
 };
 
 Database::Database(std::unique_ptr<State> state) : state_(std::move(state)) {}

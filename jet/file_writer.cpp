@@ -13,6 +13,7 @@
 #include "jet/long_value.h"
 #include "jet/page_store.h"
 #include "jet/row.h"
+#include "jet/row_sink.h"
 #include "jet/system_tables.h"
 #include "jet/tdef.h"
 #include "jet/usage_map.h"
@@ -22,34 +23,6 @@ namespace {
 
 constexpr std::uint32_t kMapHolderOwner = 0;
 constexpr std::uint32_t kGlobalMapOwner = 1;
-
-// Rows placed one after another on pages of one owner, new pages on demand.
-class RowSink {
- public:
-  RowSink(PageStore& store, std::uint32_t owner, std::function<std::uint32_t()> allocate)
-      : store_(store), owner_(owner), allocate_(std::move(allocate)) {}
-
-  std::uint32_t add(std::string_view row) {
-    if (pages_.empty() || !data_page::fits(store_.view(pages_.back()), row.size())) {
-      const std::uint32_t page = allocate_();
-      data_page::init(store_.page(page), owner_);
-      pages_.push_back(page);
-    }
-    return rowPointer(pages_.back(), data_page::addRow(store_.page(pages_.back()), row));
-  }
-  const std::vector<std::uint32_t>& pages() const { return pages_; }
-  // The page new rows would go to, when a row of `minimum` bytes still fits.
-  std::vector<std::uint32_t> pagesWithSpace(std::size_t minimum) const {
-    if (!pages_.empty() && data_page::fits(store_.view(pages_.back()), minimum)) return {pages_.back()};
-    return {};
-  }
-
- private:
-  PageStore& store_;
-  std::uint32_t owner_;
-  std::function<std::uint32_t()> allocate_;
-  std::vector<std::uint32_t> pages_;
-};
 
 // Pages handed out from a list reserved earlier, in order.
 class Reserved {
@@ -141,12 +114,9 @@ CataloguePlan planCatalogue(const std::vector<StoredTable>& tables, const TableL
   return plan;
 }
 
-struct TableResult {
-  std::uint32_t tdefPage = 0;
-};
-
 // One user table: TDEF, usage-map rows, key index, long values, data pages.
-TableResult writeUserTable(PageStore& store, const StoredTable& table) {
+// Returns the TDEF page, which is the table's catalogue id.
+std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
   auto allocate = [&store] { return store.allocate(); };
   TableLayout layout = table.layout();
   const std::size_t definitionLength = encodeTdef(layout).size();
@@ -215,7 +185,7 @@ TableResult writeUserTable(PageStore& store, const StoredTable& table) {
     layout.longValueMaps[i].freeSpacePages = mapPointers[4 + 2 * i];
   }
   writeTdefPages(store, tdefPages, encodeTdef(layout));
-  return {tdefPage};
+  return tdefPage;
 }
 
 }  // namespace
@@ -238,10 +208,10 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
   const std::size_t systemObjectCount = catalog::systemObjects().size();
   const std::size_t systemAceCount = catalog::systemAccessEntries().size();
   for (std::size_t t = 0; t < tables.size(); ++t) {
-    const TableResult result = writeUserTable(store, tables[t]);
-    plan.objects[systemObjectCount + t].id = result.tdefPage;
-    plan.aces[systemAceCount + 2 * t].objectId = result.tdefPage;
-    plan.aces[systemAceCount + 2 * t + 1].objectId = result.tdefPage;
+    const std::uint32_t tdefPage = writeUserTable(store, tables[t]);
+    plan.objects[systemObjectCount + t].id = tdefPage;
+    plan.aces[systemAceCount + 2 * t].objectId = tdefPage;
+    plan.aces[systemAceCount + 2 * t + 1].objectId = tdefPage;
   }
 
   // Catalogue rows on page 14 / 15 and their reserved continuations.

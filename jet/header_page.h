@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace tabulon::jet {
+#include "jet/page_size.h"
 
-inline constexpr std::size_t kPageSize = 4096;
+namespace tabulon::jet {
 
 // The header of a fresh Jet 4 database, masked as Jet stores it.
 std::string buildHeaderPage();

@@ -3,7 +3,7 @@
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
-#include "jet/header_page.h"
+#include "jet/page_size.h"
 #include "jet/page_store.h"
 
 namespace tabulon::jet {
@@ -30,21 +30,10 @@ std::string longValueHeader(std::size_t length, LongValueKind kind, std::uint32_
 }
 
 LongValueWriter::LongValueWriter(PageStore& store, std::function<std::uint32_t()> allocate)
-    : store_(store), allocate_(std::move(allocate)) {}
-
-std::uint32_t LongValueWriter::placeRow(std::string_view row) {
-  if (pages_.empty() || !data_page::fits(store_.view(pages_.back()), row.size())) {
-    const std::uint32_t page = allocate_();
-    data_page::init(store_.page(page), data_page::kLongValueOwner);
-    pages_.push_back(page);
-  }
-  const std::uint32_t page = pages_.back();
-  const std::uint8_t rowNumber = data_page::addRow(store_.page(page), row);
-  return rowPointer(page, rowNumber);
-}
+    : store_(store), rows_(store, data_page::kLongValueOwner, std::move(allocate)) {}
 
 std::uint32_t LongValueWriter::write(std::string_view data) {
-  if (outOfRowKind(data.size()) == LongValueKind::OtherPage) return placeRow(data);
+  if (outOfRowKind(data.size()) == LongValueKind::OtherPage) return rows_.add(data);
 
   // A chain: every piece starts with the pointer to the next one (0 at the
   // end). Pieces are placed first and their pointers filled in afterwards.
@@ -54,7 +43,7 @@ std::uint32_t LongValueWriter::write(std::string_view data) {
   for (std::size_t at = 0; at < data.size(); at += chunk) {
     piece.assign(kChainPointer, '\0');
     piece.append(data.substr(at, chunk));
-    pieces.push_back(placeRow(piece));
+    pieces.push_back(rows_.add(piece));
   }
   for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
     char* page = store_.page(pointerPage(pieces[i]));
@@ -62,11 +51,6 @@ std::uint32_t LongValueWriter::write(std::string_view data) {
     setU32(page + start, pieces[i + 1]);
   }
   return pieces.front();
-}
-
-std::vector<std::uint32_t> LongValueWriter::pagesWithSpace() const {
-  if (!pages_.empty() && data_page::fits(store_.view(pages_.back()), 1)) return {pages_.back()};
-  return {};
 }
 
 std::string readLongValue(std::string_view header, std::string_view file) {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tabulon::jet {
+#include "jet/row_sink.h"
 
-class PageStore;
+namespace tabulon::jet {
 
 inline constexpr std::size_t kLongValueHeader = 12;
 inline constexpr std::size_t kMaxInlineLongValue = 64;
@@ -34,16 +34,13 @@ class LongValueWriter {
   // Stores `data` (longer than the inline limit); returns its (row, page) pointer.
   std::uint32_t write(std::string_view data);
 
-  const std::vector<std::uint32_t>& pages() const { return pages_; }
+  const std::vector<std::uint32_t>& pages() const { return rows_.pages(); }
   // The page new values would go to, when it still has room.
-  std::vector<std::uint32_t> pagesWithSpace() const;
+  std::vector<std::uint32_t> pagesWithSpace() const { return rows_.pagesWithSpace(1); }
 
  private:
-  std::uint32_t placeRow(std::string_view row);
-
   PageStore& store_;
-  std::function<std::uint32_t()> allocate_;
-  std::vector<std::uint32_t> pages_;
+  RowSink rows_;
 };
 
 // The stored bytes of a long value from its in-row header.

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "jet/header_page.h"
+#include "jet/page_size.h"
 
 namespace tabulon::jet {
 

@@ -4,7 +4,7 @@
 
 #include "jet/byte_io.h"
 #include "jet/error.h"
-#include "jet/header_page.h"
+#include "jet/page_size.h"
 #include "jet/page_store.h"
 #include "jet/text_codec.h"
 

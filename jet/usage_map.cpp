@@ -5,7 +5,7 @@
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
-#include "jet/header_page.h"
+#include "jet/page_size.h"
 #include "jet/page_store.h"
 
 namespace tabulon::jet {

@@ -7,7 +7,7 @@
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
 #include "jet/database.h"
-#include "jet/header_page.h"
+#include "jet/page_size.h"
 #include "jet/long_value.h"
 #include "jet/row.h"
 #include "jet/system_tables.h"
