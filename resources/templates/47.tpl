@@ -31,6 +31,9 @@ CheckLogin "index.asp"
 	margin-left: 12px;
 	border-collapse: collapse;
 }
+.tabbar img {
+	display: block;
+}
 </style>
 <script type="text/javascript">
 // 点中的标签页高亮（.menuon），其余的恢复原样
