@@ -20,7 +20,7 @@ if (missing) {
 
 const [exe, siteDesign] = process.argv.slice(2);
 const { check, finish } = checkRunner();
-const run = makeRun();
+const run = makeRun(exe);
 const servers = [];
 let browser = null;
 

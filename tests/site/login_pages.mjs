@@ -9,7 +9,7 @@ import { addDesign, buildSite, checkRunner, DIARY, makeRun, mdbRows, readPage, t
 
 const [exe, siteDesign] = process.argv.slice(2);
 const { check, finish } = checkRunner();
-const run = makeRun();
+const run = makeRun(exe);
 
 function escapeRe(text) {
   return text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');

@@ -33,7 +33,7 @@ const values = (expr) => {
   return '';
 };
 
-const run = makeRun();
+const run = makeRun(exe);
 let browser = null;
 let server = null;
 try {

@@ -26,7 +26,7 @@ if (mode === 'vbscript' && !findWine()) {
 }
 
 const { check, finish } = checkRunner();
-const run = makeRun();
+const run = makeRun(exe);
 try {
   const sample = buildSite(exe, run.runDir, SAMPLE_PROJECT);
   const diary = addDesign(siteDesign, run.runDir, DIARY);

@@ -2,7 +2,7 @@
 // fresh run folder (by the site_design helper), then built by the real command line
 // (`tabulon --run-dir D build PROJECT`), read back as GBK pages and through mdbtools.
 //
-//   const run = makeRun();
+//   const run = makeRun(tabulon);
 //   const diary = addDesign(siteDesign, run.runDir, DIARY);   // {project, tables: {名称: id}}
 //   const siteDir = buildSite(tabulon, run.runDir, diary.project);
 //   …
@@ -35,10 +35,20 @@ export const NINE_TABLES = {
   ],
 };
 
-/** A fresh run folder; cleanup() removes it. */
-export function makeRun() {
+/**
+ * A fresh run folder whose catalogue the program itself made (so the default templates are
+ * the program's own, not those site_design was built with); cleanup() removes it.
+ */
+export function makeRun(exe) {
   const runDir = fs.mkdtempSync(path.join(os.tmpdir(), 'tabulon-site-check-'));
-  return { runDir, cleanup: () => fs.rmSync(runDir, { recursive: true, force: true }) };
+  const cleanup = () => fs.rmSync(runDir, { recursive: true, force: true });
+  try {
+    tabulon(exe, runDir, 'projects');
+  } catch (e) {
+    cleanup();
+    throw e;
+  }
+  return { runDir, cleanup };
 }
 
 function run(program, args, input) {
