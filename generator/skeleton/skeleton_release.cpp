@@ -117,6 +117,12 @@ std::string skeletonTextBytes(std::string_view relativePath, std::string_view ut
     return std::move(encoded.bytes);
 }
 
+bool isLoginStepPage(std::string_view relativePath) {
+    std::string lower(relativePath);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    return lower == "index.asp" || lower == "top.asp" || lower == "menu.asp";
+}
+
 std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& siteFolder,
                                       std::span<const resources::EmbeddedFile> files) {
     const fs::path run = normalFolder(runDir);
@@ -139,6 +145,9 @@ std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& si
         const fs::path relative = fromUtf8(file.path);
         if (relative.has_parent_path()) folders.make(relative.parent_path());
         const fs::path target = site / relative;
+        // The login and navigation pages of step ④ replace the skeleton's stand-ins; a
+        // later release must not put the stand-ins back over them.
+        if (isLoginStepPage(file.path) && fs::exists(target, error)) continue;
         if (isSkeletonTextFile(file.path))
             writeFileAtomically(target, skeletonTextBytes(file.path, file.bytes));
         else

@@ -27,9 +27,14 @@ std::string skeletonTextBytes(std::string_view relativePath, std::string_view ut
 // folders between the two are created (never `runDir` itself or anything above it), the
 // files' own folders too, and the empty folder `data/` for the site's database. Files
 // already in the tree are replaced only when `files` holds the same path, so pages
-// generated earlier into manage/ stay. Returns the written relative paths in order.
+// generated earlier into manage/ stay, and so do the login step's index.asp, top.asp and
+// menu.asp once they exist (the skeleton only carries stand-ins for them). Returns the
+// written relative paths in order.
 // Throws tabulon::Error, with the path in its message, when a folder cannot be created or
 // a file cannot be written; files written before the failure stay.
+// index.asp, top.asp and menu.asp: written by the login step, kept by later releases.
+bool isLoginStepPage(std::string_view relativePath);
+
 std::vector<std::string> releaseFiles(const std::filesystem::path& runDir, const std::filesystem::path& siteFolder,
                                       std::span<const resources::EmbeddedFile> files);
 

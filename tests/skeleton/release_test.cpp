@@ -145,9 +145,9 @@ TEST_F(SkeletonRelease, SecondReleaseKeepsGeneratedPagesAndRestoresSkeletonFiles
     EXPECT_EQ(readFile(site / "data/data.mdb"), "database");
     EXPECT_EQ(readFile(site / "style/style.css"), freshStyle);
     EXPECT_NE(readFile(site / "manage/conn.asp"), "damaged");
-    // The skeleton carries a placeholder login page: a release replaces a generated one,
-    // which is why the login step comes after the skeleton step.
-    EXPECT_NE(readFile(site / "index.asp"), "generated login page\r\n");
+    // The skeleton only carries a stand-in login page: a release keeps the generated one.
+    EXPECT_EQ(readFile(site / "index.asp"), "generated login page\r\n");
+    EXPECT_TRUE(fs::exists(site / "top.asp")) << "the stand-ins still come with a first release";
 }
 
 TEST_F(SkeletonRelease, FoldersAreCreatedOnlyBelowTheRunFolder) {
