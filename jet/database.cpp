@@ -46,16 +46,20 @@ std::string pathText(const std::filesystem::path& path) {
 
 struct Database::State {
   std::vector<StoredTable> tables;
-  std::unordered_map<std::string, std::size_t> byKey;
+  std::unordered_map<std::string, std::size_t> byKey;   // by sort key: how Jet matches names
+  std::unordered_map<std::string, std::size_t> byName;  // as spelled when created
   std::optional<DateTime> creationTime;
   mutable std::string bytes;
   mutable bool stale = true;
 
   void index(std::size_t i) {
     if (auto key = tableKey(tables[i].definition().name)) byKey.emplace(*key, i);
+    byName.emplace(tables[i].definition().name, i);
   }
 
   std::optional<std::size_t> position(std::string_view name) const {
+    // Callers nearly always spell the name as created; skip the sort key then.
+    if (const auto exact = byName.find(std::string(name)); exact != byName.end()) return exact->second;
     const auto key = tableKey(name);
     if (!key) return std::nullopt;
     const auto found = byKey.find(*key);

@@ -34,6 +34,7 @@ StoredTable::StoredTable(TableDefinition definition, double createdOleDate)
     : definition_(normalized(std::move(definition))), layout_(userTableLayout(definition_)), created_(createdOleDate) {
   for (std::size_t i = 0; i < definition_.columns.size(); ++i) {
     columnByFoldedName_.emplace(nameFoldKey(definition_.columns[i].name), i);
+    columnByName_.emplace(definition_.columns[i].name, i);
   }
   minimumRowSize_ = assembleRow(layout_, std::vector<Cell>(layout_.columns.size())).size();
 }
@@ -46,6 +47,14 @@ std::string_view StoredTable::rowImage(std::size_t i) const {
 std::int32_t StoredTable::insert(const std::vector<std::pair<std::string, Value>>& values) {
   std::vector<const Value*> byColumn(definition_.columns.size(), nullptr);
   for (const auto& [name, value] : values) {
+    const auto exact = columnByName_.find(name);
+    if (exact != columnByName_.end()) {
+      if (byColumn[exact->second] != nullptr) {
+        throw Error("表 " + definition_.name + " / 字段 " + name + ": 重复赋值");
+      }
+      byColumn[exact->second] = &value;
+      continue;
+    }
     const std::string folded = nameFoldKey(name);
     if (folded == "id") throw Error("表 " + definition_.name + " / 字段 " + name + ": id 由数据库自动编号，不能指定");
     const auto found = columnByFoldedName_.find(folded);

@@ -56,7 +56,8 @@ class StoredTable {
   double created_;
   std::int32_t lastId_ = 0;
   std::size_t minimumRowSize_ = 0;
-  std::unordered_map<std::string, std::size_t> columnByFoldedName_;  // -> design column index
+  std::unordered_map<std::string, std::size_t> columnByName_;        // -> design column index
+  std::unordered_map<std::string, std::size_t> columnByFoldedName_;  // the same, by nameFoldKey
   std::string rowBytes_;
   std::vector<std::uint32_t> rowEnds_;
   std::vector<std::int32_t> ids_;
