@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -13,6 +15,7 @@
 
 #include "base/error.h"
 #include "designer_window.h"
+#include "window/message_box.h"
 
 using tabulon::testing::DesignerWindow;
 
@@ -192,6 +195,25 @@ private slots:
         QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(5, all->height() / 2));
         QVERIFY(!all->isChecked());
         QVERIFY(!chosen->isChecked());
+    }
+
+    void messagesAreModalBoxesWithOneOkButton() {
+        tabulon::window::BoxMessages messages;
+        QString title, text;
+        QList<QAbstractButton*> buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            buttons = box->buttons();
+            QCOMPARE(box->standardButton(buttons.front()), QMessageBox::Ok);
+            box->accept();
+        });
+        messages.show("存在重名项目");
+        QCOMPARE(title, QStringLiteral("信息："));
+        QCOMPARE(text, QStringLiteral("存在重名项目"));
+        QCOMPARE(buttons.size(), 1);
     }
 
     void tutorialOpensTheShippedPage() {
