@@ -61,6 +61,18 @@ std::vector<std::uint32_t> sorted(std::vector<std::uint32_t> pages) {
   return pages;
 }
 
+// Rows of one page written at once (page 1 and page 6 have fixed places).
+void writeRows(PageStore& store, std::uint32_t page, std::uint32_t owner, const std::vector<std::string>& rows) {
+  data_page::init(store.page(page), owner);
+  for (const std::string& row : rows) data_page::addRow(store.page(page), row);
+}
+
+void writeMapRows(PageStore& store, std::uint32_t page, const std::vector<std::vector<std::uint32_t>>& pageSets) {
+  std::vector<std::string> rows;
+  for (const auto& pages : pageSets) rows.push_back(buildPageMap(pages, store));
+  writeRows(store, page, kMapHolderOwner, rows);
+}
+
 // Catalogue content whose size does not depend on page numbers, so that its
 // pages can be reserved before the user tables take theirs.
 struct CataloguePlan {
@@ -105,7 +117,7 @@ CataloguePlan planCatalogue(const std::vector<StoredTable>& tables, const TableL
   for (const auto& ace : plan.aces) aceRows.push_back(catalog::accessEntryRow(acesLayout, ace));
   plan.objectPages = pagesForRows(objectRows);
   plan.acePages = pagesForRows(aceRows);
-  // Index shapes depend on entry sizes only; placeholder pointers do.
+  // Index shapes depend on entry sizes only, so placeholder pointers give the real shape.
   const std::vector<std::uint32_t> noPointers(std::max(plan.objects.size(), plan.aces.size()), 0);
   std::vector<std::uint32_t> objectIds(plan.objects.size(), 0), aceIds(plan.aces.size(), 0);
   plan.nameIndexPages = planIndexTree(objectNameEntries(plan.objects, noPointers)).pageCount();
@@ -268,10 +280,7 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
   systemMaps[catalog::kAcesIndexRow] = acePagesUsed;
   systemMaps[catalog::kQueriesIndexRow] = {catalog::kQueriesIndexRoot};
   for (int i = 0; i < 3; ++i) systemMaps[catalog::kRelationshipsIndexRows[i]] = {catalog::kRelationshipsIndexRoots[i]};
-  std::vector<std::string> systemMapRows;
-  for (const auto& pages : systemMaps) systemMapRows.push_back(buildPageMap(pages, store));
-  data_page::init(store.page(catalog::kSystemMapsPage), kMapHolderOwner);
-  for (const std::string& row : systemMapRows) data_page::addRow(store.page(catalog::kSystemMapsPage), row);
+  writeMapRows(store, catalog::kSystemMapsPage, systemMaps);
 
   // System TDEFs with the final counts.
   objects.rowCount = static_cast<std::uint32_t>(plan.objects.size());
@@ -286,10 +295,7 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
 
   // Page 1 last: it may add bitmap pages, and must see the final size.
   const std::string freeMap = buildFreePageMap(store);
-  char* globalMap = store.page(catalog::kGlobalMapPage);
-  data_page::init(globalMap, kGlobalMapOwner);
-  data_page::addRow(globalMap, freeMap);
-  data_page::addRow(store.page(catalog::kGlobalMapPage), buildPageMap({}, store));
+  writeRows(store, catalog::kGlobalMapPage, kGlobalMapOwner, {freeMap, buildPageMap({}, store)});
   return std::move(store).release();
 }
 
