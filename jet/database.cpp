@@ -9,12 +9,11 @@
 
 #include "jet/file_reader.h"
 #include "jet/file_writer.h"
+#include "jet/ole_date.h"
 #include "jet/sort_key.h"
 #include "jet/system_tables.h"
 #include "jet/table_store.h"
 #include "jet/text_codec.h"
-#include "jet/ole_date.h"
-#include "jet/values.h"
 
 namespace tabulon::jet {
 namespace {

@@ -36,20 +36,20 @@ double systemDate() {
   return d;
 }
 
-struct ColumnSpec {
+struct SystemColumn {
   const char* name;
   JetType type;
   std::uint8_t flags;
 };
 
-std::uint16_t lengthOf(const ColumnSpec& spec) {
-  switch (spec.type) {
+std::uint16_t lengthOf(const SystemColumn& column) {
+  switch (column.type) {
     case JetType::Text:
     case JetType::Binary: return kSystemTextLength;
     case JetType::Memo:
     case JetType::Ole: return 0;
     case JetType::Boolean: return 1;
-    default: return fixedSize(spec.type);
+    default: return fixedSize(column.type);
   }
 }
 
@@ -60,15 +60,15 @@ bool lessNoCase(const std::string& a, const std::string& b) {
 }
 
 // Jet lists its own tables' columns (and long-value maps) by name.
-TableLayout systemLayout(std::initializer_list<ColumnSpec> specs, std::uint8_t ownedRow) {
+TableLayout systemLayout(std::initializer_list<SystemColumn> columns, std::uint8_t ownedRow) {
   TableLayout layout;
   layout.system = true;
-  for (const ColumnSpec& spec : specs) {
+  for (const SystemColumn& column : columns) {
     ColumnLayout c;
-    c.name = spec.name;
-    c.type = spec.type;
-    c.flags = spec.flags;
-    c.length = lengthOf(spec);
+    c.name = column.name;
+    c.type = column.type;
+    c.flags = column.flags;
+    c.length = lengthOf(column);
     layout.columns.push_back(c);
   }
   assignRowPositions(layout);
