@@ -27,17 +27,13 @@ struct Run {
     void generate(const catalogue::Table& table, const PageKind& kind) {
         const fs::path path = manageFolder / (pageBaseName(table) + std::string(kind.suffix));
         const std::string fileName = "manage/" + path.filename().string();
-        const PageGenerator* generator = pageGenerator(kind.id);
-        if (!generator)
-            return fail("页面类型 " + std::string(kind.templateKind) + " 的生成器尚未提供，" + fileName + " 未生成。");
-
         const auto rows = model.templateRows(kind.templateKind);
         if (rows.size() < kind.templateRowsUsed)
             return fail("模板类型 " + std::string(kind.templateKind) + " 只有 " + std::to_string(rows.size()) +
                         " 行，生成页面需要 " + std::to_string(kind.templateRowsUsed) + " 行，" + fileName + " 未生成。");
 
         const PageInput input{model, table, model.fieldsOf(table.id), rows};
-        const std::string text = generator->build(input, messages);
+        const std::string text = pageGenerator(kind.id).build(input, messages);
         auto encoded = gbk::encode(text);
         if (!encoded)
             return fail(locateCharacter(model, project, table, kind.templateKind, encoded.failure->character) +

@@ -42,7 +42,7 @@ public:
 // The five per-table page kinds in the order a table's pages are generated.
 const std::vector<PageKind>& pageKinds();
 const PageKind* pageKindByName(std::string_view name);
-// The generator of a kind, or nullptr while that kind has none yet.
-const PageGenerator* pageGenerator(PageKindId kind);
+// The generator of a kind.
+const PageGenerator& pageGenerator(PageKindId kind);
 
 }  // namespace tabulon::generator

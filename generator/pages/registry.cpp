@@ -24,20 +24,20 @@ const PageKind* pageKindByName(std::string_view name) {
     return nullptr;
 }
 
-const PageGenerator* pageGenerator(PageKindId kind) {
+const PageGenerator& pageGenerator(PageKindId kind) {
     static const AddPageGenerator add;
     static const ModifyPageGenerator modify;
     static const DeletePageGenerator remove;
     static const ListPageGenerator list;
     static const DisplayPageGenerator display;
     switch (kind) {
-    case PageKindId::Add: return &add;
-    case PageKindId::Modify: return &modify;
-    case PageKindId::Delete: return &remove;
-    case PageKindId::List: return &list;
-    case PageKindId::Display: return &display;
+    case PageKindId::Add: return add;
+    case PageKindId::Modify: return modify;
+    case PageKindId::Delete: return remove;
+    case PageKindId::List: return list;
+    case PageKindId::Display: return display;
     }
-    return nullptr;
+    return add;  // unreachable: the switch names every kind
 }
 
 }  // namespace tabulon::generator

@@ -27,7 +27,7 @@ TEST(PageGeneration, TemplateRowCountsOfTheKinds) {
     std::vector<std::size_t> counts;
     for (const auto& kind : generator::pageKinds()) {
         counts.push_back(kind.templateRowsUsed);
-        EXPECT_NE(generator::pageGenerator(kind.id), nullptr) << kind.name;
+        EXPECT_EQ(&generator::pageGenerator(kind.id).kind(), &kind) << kind.name;
     }
     EXPECT_EQ(counts, (std::vector<std::size_t>{6, 7, 3, 16, 7}));
 }
