@@ -51,6 +51,10 @@ TEST(NameRules, TableNamesAreStricterThanColumnNames) {
   EXPECT_NE(problem("a b", NameKind::Table).find("空格"), std::string::npos);
   EXPECT_NE(problem("a-b", NameKind::Table).find("“-”"), std::string::npos);
   EXPECT_NE(problem("表《一》", NameKind::Table).find("“《”"), std::string::npos);
+  EXPECT_NE(problem("Order", NameKind::Table).find("关键字"), std::string::npos);
+  EXPECT_NE(problem("select", NameKind::Table).find("关键字"), std::string::npos);
+  EXPECT_EQ(problem("Orders", NameKind::Table), "OK");
+  EXPECT_EQ(problem("Order", NameKind::Column), "OK") << "column names are always bracketed";
 }
 
 TEST(DefinitionRules, NameTheTableColumnAndRule) {
