@@ -79,8 +79,7 @@ std::vector<generator::PageKindId> kindsArg(const benchmark::State& state) {
 }
 
 // Generation and GBK encoding only, files kept in memory.
-void GenerateInMemory(benchmark::State& state) {
-    const auto request = requestFor(model(), kindsArg(state));
+void generateInMemory(benchmark::State& state, const generator::GenerationRequest& request) {
     std::size_t pages = 0, bytes = 0;
     for (auto _ : state) {
         generator::MemorySink sink;
@@ -93,6 +92,8 @@ void GenerateInMemory(benchmark::State& state) {
     }
     report(state, pages, bytes);
 }
+
+void GenerateInMemory(benchmark::State& state) { generateInMemory(state, requestFor(model(), kindsArg(state))); }
 
 // The whole run as users see it: generation plus atomic writes into the site folder.
 // Argument 1 selects a fresh, empty site folder for every run (the first generation);
@@ -167,18 +168,7 @@ void AtomicWrites(benchmark::State& state) {
 void GenerateKindInMemory(benchmark::State& state) {
     const auto& kind = generator::pageKinds().at(static_cast<std::size_t>(state.range(0)));
     state.SetLabel(std::string(kind.name));
-    const auto request = requestFor(model(), {kind.id});
-    std::size_t pages = 0, bytes = 0;
-    for (auto _ : state) {
-        generator::MemorySink sink;
-        SilentMessages messages;
-        generator::generatePages(model(), "/bench", request, sink, messages);
-        pages = sink.files().size();
-        bytes = 0;
-        for (const auto& file : sink.files()) bytes += file.bytes.size();
-        benchmark::DoNotOptimize(sink);
-    }
-    report(state, pages, bytes);
+    generateInMemory(state, requestFor(model(), {kind.id}));
 }
 
 // All five kinds regenerated over their files, next to plain std::ofstream writes of the
