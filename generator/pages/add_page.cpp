@@ -56,24 +56,15 @@ std::string AddPageGenerator::build(const PageInput& input, Messages& messages) 
     state.tableName = tableName;
     for (const auto* field : input.fields) state.fieldNames.push_back(field->name);
 
-    std::string formRows, readCode(kReadStart), assignCode;
-    std::size_t position = 0;
-    for (const auto* field : input.fields) {
-        ++position;
-        formRows += std::string(rows[2]) + fieldCaption(*field) + std::string(rows[3]);
-        readCode += readLine(position, field->name, field->description);
-        assignCode += assignmentLine(position, field->name);
-        const Widget widget = addPageWidget(input.model, *field, position, state, messages);
-        if (widget.stopsFieldLoop) break;
-        formRows += widget.html + std::string(rows[4]);
-    }
+    const FieldRows fields =
+        buildFieldRows(input, rows[2], rows[3], rows[4], kReadStart, addPageWidget, state, messages);
 
-    const std::string serverBlock = readCode + "\r\n" + state.checkCode + "\r\n" +
-                                    fill(kOpenCode, {{"table", tableName}}) + "\r\n" + assignCode +
+    const std::string serverBlock = fields.readCode + "\r\n" + state.checkCode + "\r\n" +
+                                    fill(kOpenCode, {{"table", tableName}}) + "\r\n" + fields.assignCode +
                                     fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}});
     spliceServerBlock(pageHead, serverBlock);
 
-    std::string page = pageHead + formRows + std::string(rows[5]);
+    std::string page = pageHead + fields.formRows + std::string(rows[5]);
     if (state.cascade) spliceAjaxInclude(page);
     return page;
 }

@@ -1,5 +1,6 @@
 #include "generator/pages/form_page.h"
 
+#include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
 
 namespace tabulon::generator {
@@ -28,6 +29,23 @@ std::string assignmentLine(std::size_t position, std::string_view name) {
     return fill("\r\n"
                 "    rsAdd(\"$name$\")=S_$n$\r\n",
                 {{"name", name}, {"n", std::to_string(position)}});
+}
+
+FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, std::string_view captionEnd,
+                         std::string_view rowEnd, std::string_view readStart, WidgetRule widget, FormState& state,
+                         Messages& messages) {
+    FieldRows result{std::string(), std::string(readStart), std::string()};
+    std::size_t position = 0;
+    for (const auto* field : input.fields) {
+        ++position;
+        result.formRows += std::string(captionStart) + fieldCaption(*field) + std::string(captionEnd);
+        result.readCode += readLine(position, field->name, field->description);
+        result.assignCode += assignmentLine(position, field->name);
+        const Widget built = widget(input.model, *field, position, state, messages);
+        if (built.stopsFieldLoop) break;
+        result.formRows += built.html + std::string(rowEnd);
+    }
+    return result;
 }
 
 }  // namespace tabulon::generator

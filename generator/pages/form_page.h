@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "generator/pages/page_generator.h"
+#include "generator/widgets/add_widgets.h"
+
 namespace tabulon::generator {
 
 // The text the default first template rows end with; the server block goes before it.
@@ -21,5 +24,22 @@ std::string readLine(std::size_t position, std::string_view name, std::string_vi
 
 // "\r\n    rsAdd(\"排序\")=S_3\r\n": stores it in the record.
 std::string assignmentLine(std::size_t position, std::string_view name);
+
+// What the field loop of a form page builds.
+struct FieldRows {
+    std::string formRows;    // caption start + caption + caption end + widget + row end, per field
+    std::string readCode;    // `readStart` followed by one read line per field
+    std::string assignCode;  // one assignment per field
+};
+
+using WidgetRule = Widget (*)(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&,
+                              Messages&);
+
+// Runs the field loop of the add and modify pages: every field gets its caption row, read
+// line and assignment, then its widget from `widget`; a widget that stops the loop leaves
+// its row without widget and row end, and no later field is handled.
+FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, std::string_view captionEnd,
+                         std::string_view rowEnd, std::string_view readStart, WidgetRule widget, FormState& state,
+                         Messages& messages);
 
 }  // namespace tabulon::generator

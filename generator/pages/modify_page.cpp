@@ -140,25 +140,16 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
 
     FormState state;
     state.tableName = tableName;
-    std::string formRows, readCode(kReadStart), assignCode;
-    std::size_t position = 0;
-    for (const auto* field : input.fields) {
-        ++position;
-        formRows += std::string(rows[3]) + fieldCaption(*field) + std::string(rows[4]);
-        readCode += readLine(position, field->name, field->description);
-        assignCode += assignmentLine(position, field->name);
-        const Widget widget = modifyPageWidget(input.model, *field, position, state, messages);
-        if (widget.stopsFieldLoop) break;
-        formRows += widget.html + std::string(rows[5]);
-    }
+    const FieldRows fields =
+        buildFieldRows(input, rows[3], rows[4], rows[5], kReadStart, modifyPageWidget, state, messages);
 
     const std::string openCode = recordQuery(tableName);
-    spliceServerBlock(pageHead, readCode + "\r\n" + state.checkCode + "\r\n" + openCode + "\r\n" + assignCode +
-                                    std::string(kSaveAndReturn));
+    spliceServerBlock(pageHead, fields.readCode + "\r\n" + state.checkCode + "\r\n" + openCode + "\r\n" +
+                                    fields.assignCode + std::string(kSaveAndReturn));
 
     std::string buttons(rows[6]);
     replaceFirst(buttons, "history.go(-1)", fill(kBackToList, {{"base", base}}));
-    return pageHead + "<%\r\n" + openCode + "%>\r\n" + std::string(rows[2]) + formRows + buttons +
+    return pageHead + "<%\r\n" + openCode + "%>\r\n" + std::string(rows[2]) + fields.formRows + buttons +
            std::string(recordPageEnd());
 }
 
