@@ -4,12 +4,12 @@
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { makeSampleProjectSite } from '../tools/sample_project_site.mjs';
+import { makeSampleProjectSite } from '../support/sample_project_site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const { siteDir, cleanup } = makeSampleProjectSite(process.argv[2]);
 try {
-  const r = spawnSync(process.execPath, [path.join(here, '..', 'tools', 'linkcheck.mjs'), siteDir], { encoding: 'utf8', timeout: 300_000 });
+  const r = spawnSync(process.execPath, [path.join(here, '..', '..', 'tools', 'sitecheck', 'linkcheck.mjs'), siteDir], { encoding: 'utf8', timeout: 300_000 });
   process.stdout.write(r.stdout + r.stderr);
   const ok = r.status === 0 && /^linkcheck: \d+ file\(s\), [1-9]\d* link\(s\) checked, 0 broken$/m.test(r.stdout);
   console.log(ok ? '1 passed, 0 failed' : '0 passed, 1 failed');

@@ -11,7 +11,7 @@ import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const { browserMissing, launchBrowser, serveFolder } = await import(path.join(here, '..', 'tools', 'browser.mjs'));
+const { browserMissing, launchBrowser, serveFolder } = await import(path.join(here, '..', '..', 'tools', 'sitecheck', 'browser.mjs'));
 const SKIP = 77;
 
 const runDir = process.argv[2];

@@ -15,7 +15,7 @@ import { fileURLToPath } from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const { defaultPrefix, ensurePrefix, findWine, startServer, wineEnv } = await import(
-  path.join(here, '..', 'tools', 'lib', 'wine.mjs')
+  path.join(here, '..', '..', 'tools', 'sitecheck', 'lib', 'wine.mjs')
 );
 const SKIP = 77;
 

@@ -8,7 +8,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { browserMissing, gbkParams, launchBrowser } from '../tools/browser.mjs';
+import { browserMissing, gbkParams, launchBrowser } from '../../tools/sitecheck/browser.mjs';
 import { serveSite } from './lib/pages.mjs';
 import { addDesign, buildSite, checkRunner, DIARY, makeRun, NINE_TABLES, SAMPLE_PROJECT, templateRow, writePage } from './lib/site.mjs';
 

@@ -7,7 +7,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launchBrowser } from '../tools/browser.mjs';
+import { launchBrowser } from '../../tools/sitecheck/browser.mjs';
 import { serveSite } from './lib/pages.mjs';
 import { buildSite, makeRun, SAMPLE_PROJECT } from './lib/site.mjs';
 

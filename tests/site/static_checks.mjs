@@ -6,7 +6,7 @@
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { findWine } from '../tools/lib/wine.mjs';
+import { findWine } from '../../tools/sitecheck/lib/wine.mjs';
 import { addDesign, buildSite, checkRunner, DIARY, makeRun, SAMPLE_PROJECT, templateRow, writePage } from './lib/site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -36,7 +36,7 @@ try {
 
   for (const [name, site] of [[SAMPLE_PROJECT, sample], [`${diary.project}, desk and footer from their rows`, diarySite]]) {
     await check(`${tool.script} passes the site of ${name}`, () => {
-      const r = spawnSync(process.execPath, [path.join(here, '..', 'tools', tool.script), ...tool.args, site], {
+      const r = spawnSync(process.execPath, [path.join(here, '..', '..', 'tools', 'sitecheck', tool.script), ...tool.args, site], {
         encoding: 'utf8',
         timeout: 600_000,
       });

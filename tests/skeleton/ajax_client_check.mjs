@@ -10,8 +10,8 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { browserMissing, launchBrowser, serveFolder } from '../tools/browser.mjs';
-import { encodeGbk } from '../tools/lib/gbk.mjs';
+import { browserMissing, launchBrowser, serveFolder } from '../../tools/sitecheck/browser.mjs';
+import { encodeGbk } from '../../tools/sitecheck/lib/gbk.mjs';
 
 const missing = browserMissing();
 if (missing) {

@@ -13,10 +13,10 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { defaultPrefix, ensurePrefix, findWine, startServer, wineEnv } from '../tools/lib/wine.mjs';
+import { defaultPrefix, ensurePrefix, findWine, startServer, wineEnv } from '../../tools/sitecheck/lib/wine.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const vbscheck = path.join(here, '..', 'tools', 'vbscheck.mjs');
+const vbscheck = path.join(here, '..', '..', 'tools', 'sitecheck', 'vbscheck.mjs');
 const releaseTool = process.argv[2];
 
 const tools = findWine();

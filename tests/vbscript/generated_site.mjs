@@ -5,8 +5,8 @@
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { findWine } from '../tools/lib/wine.mjs';
-import { makeSampleProjectSite } from '../tools/sample_project_site.mjs';
+import { findWine } from '../../tools/sitecheck/lib/wine.mjs';
+import { makeSampleProjectSite } from '../support/sample_project_site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 if (!findWine()) {
@@ -15,7 +15,7 @@ if (!findWine()) {
 }
 const { siteDir, cleanup } = makeSampleProjectSite(process.argv[2]);
 try {
-  const r = spawnSync(process.execPath, [path.join(here, '..', 'tools', 'vbscheck.mjs'), '--quiet', siteDir], { encoding: 'utf8', timeout: 600_000 });
+  const r = spawnSync(process.execPath, [path.join(here, '..', '..', 'tools', 'sitecheck', 'vbscheck.mjs'), '--quiet', siteDir], { encoding: 'utf8', timeout: 600_000 });
   process.stdout.write(r.stdout + r.stderr);
   const ok = r.status === 0 && /^vbscheck: [1-9]\d* page\(s\) checked, 0 with errors/m.test(r.stdout);
   console.log(ok ? '1 passed, 0 failed' : '0 passed, 1 failed');

@@ -10,8 +10,8 @@
 //     of the site's own verifycode.asp.
 import fs from 'node:fs';
 import path from 'node:path';
-import { serveFolder, stripServerBlocks } from '../../tools/browser.mjs';
-import { decodePage, splitAsp } from '../../tools/lib/asp.mjs';
+import { serveFolder, stripServerBlocks } from '../../../tools/sitecheck/browser.mjs';
+import { decodePage, splitAsp } from '../../../tools/sitecheck/lib/asp.mjs';
 
 const VBS_CONSTANTS = { vbcrlf: '\r\n', vbnewline: '\r\n', vbcr: '\r', vblf: '\n', vbtab: '\t' };
 

@@ -11,7 +11,7 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { encodeGbk } from '../../tools/lib/gbk.mjs';
+import { encodeGbk } from '../../../tools/sitecheck/lib/gbk.mjs';
 
 export const SAMPLE_PROJECT = '记账';
 

@@ -4,7 +4,7 @@
 // server's dynamic answers, and the page text a browser gets when no server
 // code ran.
 //
-//   import { launchBrowser, serveFolder, stripServerBlocks } from '../tools/browser.mjs';
+//   import { launchBrowser, serveFolder, stripServerBlocks } from '<relative path>/tools/sitecheck/browser.mjs';
 //   const server = await serveFolder(siteDir, { stubs: { '/manage/GetClass.asp': (req) => ({ body: '<select>…' }) } });
 //   const browser = await launchBrowser();
 //   const page = await browser.newPage();
@@ -31,7 +31,7 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 
 /** The folder holding the project's npm packages: $TABULON_NODE_MODULES, else tests/js/node_modules. */
 export function nodeModules() {
-  return process.env.TABULON_NODE_MODULES || path.resolve(here, '..', 'js', 'node_modules');
+  return process.env.TABULON_NODE_MODULES || path.resolve(here, '..', '..', 'tests', 'js', 'node_modules');
 }
 
 /** Why a browser cannot be started here, or null when it can (skip tests on a reason). */

@@ -2,7 +2,7 @@
 // vbscheck: compile the server-side VBScript of classic-ASP pages with Wine's
 // VBScript engine and report every compilation error at its page line.
 //
-//   node tests/tools/vbscheck.mjs [--keep DIR] [--root DIR] [--encoding NAME] [--quiet] <file-or-folder>...
+//   node tools/sitecheck/vbscheck.mjs [--keep DIR] [--root DIR] [--encoding NAME] [--quiet] <file-or-folder>...
 //
 // Exit status: 0 every page compiles, 1 some page has an error (or a missing
 // include), 2 the tool itself failed, 77 wine is not installed.
@@ -16,7 +16,7 @@ import { compileAll, defaultPrefix, ensurePrefix, findWine, startServer } from '
 
 export const SKIP = 77;
 
-const USAGE = `usage: node tests/tools/vbscheck.mjs [--keep DIR] [--root DIR] [--encoding NAME] [--quiet] <file-or-folder>...
+const USAGE = `usage: node tools/sitecheck/vbscheck.mjs [--keep DIR] [--root DIR] [--encoding NAME] [--quiet] <file-or-folder>...
   Compiles the server-side VBScript of each .asp page (folders are searched
   recursively) with Wine's VBScript engine, without running it.
   --keep DIR     leave the generated programs, host script and engine log in DIR

@@ -6,7 +6,7 @@
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { browserMissing, launchBrowser, serveFolder, stripServerBlocks } from '../tools/browser.mjs';
+import { browserMissing, launchBrowser, serveFolder, stripServerBlocks } from '../../browser.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const site = path.join(here, 'fixtures', 'site');

@@ -4,7 +4,7 @@
 // at known lines. Written GBK-encoded with CR LF, like the real pages.
 import fs from 'node:fs';
 import path from 'node:path';
-import { encodeGbk } from '../tools/lib/gbk.mjs';
+import { encodeGbk } from '../../lib/gbk.mjs';
 
 const KINDS = ['Add', 'List', 'Modify', 'Display', 'Delete'];
 const CAPTIONS = ['名称', '金额', '日期', '类型', '备注', '数量', '单价', '经手人'];

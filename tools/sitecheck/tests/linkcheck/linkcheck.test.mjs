@@ -9,13 +9,13 @@ import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
 import { fileURLToPath } from 'node:url';
-import { decodePage } from '../tools/lib/asp.mjs';
-import { walkFiles } from '../tools/lib/paths.mjs';
-import { checkSite, linkPath } from '../tools/linkcheck.mjs';
+import { decodePage } from '../../lib/asp.mjs';
+import { walkFiles } from '../../lib/paths.mjs';
+import { checkSite, linkPath } from '../../linkcheck.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const fixtures = path.join(here, 'fixtures');
-const tool = path.join(here, '..', 'tools', 'linkcheck.mjs');
+const tool = path.join(here, '..', '..', 'linkcheck.mjs');
 
 function reported(root) {
   return checkSite(root).broken.map((b) => `${path.relative(root, b.file)}:${b.line}`).sort();

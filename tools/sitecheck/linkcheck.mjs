@@ -1,7 +1,7 @@
 #!/usr/bin/env node
 // linkcheck: every link of a site tree must lead to a file of the tree.
 //
-//   node tests/tools/linkcheck.mjs [--nav-function NAME]... [--encoding NAME] <site folder>
+//   node tools/sitecheck/linkcheck.mjs [--nav-function NAME]... [--encoding NAME] <site folder>
 //
 // Looks at each .asp, .htm, .html, .css and .js file (and at every file an
 // .asp page includes, whatever its name). Targets are resolved without
@@ -306,12 +306,12 @@ export function main(argv) {
     if (a === '--nav-function' && i + 1 < argv.length) navFunctions.push(argv[++i]);
     else if (a === '--encoding' && i + 1 < argv.length) encoding = argv[++i];
     else if (a.startsWith('-')) {
-      console.error(`linkcheck: unknown option ${a}\nusage: node tests/tools/linkcheck.mjs [--nav-function NAME]... [--encoding NAME] <site folder>`);
+      console.error(`linkcheck: unknown option ${a}\nusage: node tools/sitecheck/linkcheck.mjs [--nav-function NAME]... [--encoding NAME] <site folder>`);
       return 2;
     } else inputs.push(a);
   }
   if (inputs.length !== 1 || !fs.existsSync(inputs[0]) || !fs.statSync(inputs[0]).isDirectory()) {
-    console.error('usage: node tests/tools/linkcheck.mjs [--nav-function NAME]... [--encoding NAME] <site folder>');
+    console.error('usage: node tools/sitecheck/linkcheck.mjs [--nav-function NAME]... [--encoding NAME] <site folder>');
     return 2;
   }
   const result = checkSite(inputs[0], { navFunctions, encoding });

@@ -9,14 +9,14 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { splitAsp, decodePage } from '../tools/lib/asp.mjs';
-import { walkFiles } from '../tools/lib/paths.mjs';
-import { findWine } from '../tools/lib/wine.mjs';
-import { encodeGbk } from '../tools/lib/gbk.mjs';
+import { splitAsp, decodePage } from '../../lib/asp.mjs';
+import { walkFiles } from '../../lib/paths.mjs';
+import { findWine } from '../../lib/wine.mjs';
+import { encodeGbk } from '../../lib/gbk.mjs';
 import { writeSampleSite } from './sample_site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const vbscheck = path.join(here, '..', 'tools', 'vbscheck.mjs');
+const vbscheck = path.join(here, '..', '..', 'vbscheck.mjs');
 
 if (!findWine()) {
   console.log('SKIP: wine is not installed (Debian packages wine and wine64)');

@@ -4,9 +4,9 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
-import { decodePage, expandIncludes, splitAsp, stripServerBlocks } from '../tools/lib/asp.mjs';
-import { CaseInsensitiveFs } from '../tools/lib/paths.mjs';
-import { buildProgram, maskLine, rewriteClassMember, rewriteEnd, scanBlocks } from '../tools/lib/vbs.mjs';
+import { decodePage, expandIncludes, splitAsp, stripServerBlocks } from '../../lib/asp.mjs';
+import { CaseInsensitiveFs } from '../../lib/paths.mjs';
+import { buildProgram, maskLine, rewriteClassMember, rewriteEnd, scanBlocks } from '../../lib/vbs.mjs';
 
 function tree(files) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'vbsconv-'));
