@@ -114,16 +114,6 @@ auto guarded(std::string_view what, Action action) {
 
 }  // namespace
 
-std::optional<Id> parseId(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    if (text.empty()) return std::nullopt;
-    Id value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 Catalogue::Catalogue(std::unique_ptr<SQLite::Database> db, fs::path path)
     : db_(std::move(db)), path_(std::move(path)) {}
 Catalogue::Catalogue(Catalogue&&) noexcept = default;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/ids.h"
 #include "catalogue/records.h"
 
 namespace SQLite { class Database; }
@@ -81,9 +82,5 @@ private:
     std::unique_ptr<SQLite::Database> db_;
     std::filesystem::path path_;
 };
-
-// Reads a decimal id the way the link columns store it ("26"); anything else
-// (empty text, "abc", "1.5") is no id.
-std::optional<Id> parseId(std::string_view text);
 
 }  // namespace tabulon::catalogue

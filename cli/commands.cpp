@@ -1,11 +1,15 @@
 #include "cli/commands.h"
 
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 #include "base/error.h"
+#include "base/file_output.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/ids.h"
 #include "catalogue/snapshot.h"
+#include "generator/build/site_build.h"
 #include "generator/database/database_generator.h"
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
@@ -14,6 +18,7 @@
 namespace tabulon::cli {
 namespace {
 
+namespace fs = std::filesystem;
 using catalogue::Catalogue;
 using catalogue::Snapshot;
 
@@ -48,6 +53,7 @@ std::vector<generator::PageKindId> parseKinds(const std::string& text) {
     return kinds;
 }
 
+// Only user-facing failures become messages; anything else is a defect for main().
 template <typename Command>
 int guarded(Messages& messages, Command command) {
     try {
@@ -61,9 +67,54 @@ int guarded(Messages& messages, Command command) {
     }
 }
 
+// A dry run must not create the catalogue either: without one it reads the default content.
+Catalogue openCatalogue(const fs::path& runDir, const WriteOptions& write) {
+    std::error_code error;
+    if (write.dryRun && !fs::exists(runDir / catalogue::kFileName, error)) return Catalogue::inMemory();
+    return Catalogue::openInRunFolder(runDir);
+}
+
+// Runs `steps` on the project through the real or the dry-run sink.
+int buildSteps(const fs::path& runDir, const Snapshot& model, const catalogue::Project& project,
+               std::vector<std::unique_ptr<generator::BuildStep>> steps, Messages& messages,
+               const WriteOptions& write) {
+    std::vector<generator::BuildStep*> order;
+    for (const auto& step : steps) order.push_back(step.get());
+    generator::FileSink files;
+    generator::DryRunSink dryRun;
+    generator::SiteSink& sink = write.dryRun ? static_cast<generator::SiteSink&>(dryRun) : files;
+    const auto result = generator::runBuild(model, runDir, project.id, order, sink, messages);
+    if (write.dryRun)
+        for (const auto& path : dryRun.paths()) std::cout << displayPath(path) << '\n';
+    return result.succeeded() ? kSuccess : kFailure;
+}
+
+template <typename... Steps>
+std::vector<std::unique_ptr<generator::BuildStep>> stepList(Steps... steps) {
+    std::vector<std::unique_ptr<generator::BuildStep>> list;
+    (list.push_back(std::make_unique<Steps>(std::move(steps))), ...);
+    return list;
+}
+
+// Opens the catalogue, finds the project and builds the steps `makeSteps` chooses.
+template <typename MakeSteps>
+int onProject(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write,
+              MakeSteps makeSteps) {
+    return guarded(messages, [&] {
+        const auto catalogue = openCatalogue(runDir, write);
+        const auto model = Snapshot::load(catalogue);
+        const auto& chosen = findProject(model, project);
+        return buildSteps(runDir, model, chosen, makeSteps(model, chosen), messages, write);
+    });
+}
+
 }  // namespace
 
-int listProjects(const std::filesystem::path& runDir, Messages& messages) {
+std::string defectLine(const char* what) {
+    return std::string("程序缺陷（不是设计或文件的问题，请报告）：") + what;
+}
+
+int listProjects(const fs::path& runDir, Messages& messages) {
     return guarded(messages, [&] {
         const auto catalogue = Catalogue::openInRunFolder(runDir);
         for (const auto& project : catalogue.projects())
@@ -72,7 +123,7 @@ int listProjects(const std::filesystem::path& runDir, Messages& messages) {
     });
 }
 
-int listTables(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+int listTables(const fs::path& runDir, const std::string& project, Messages& messages) {
     return guarded(messages, [&] {
         const auto catalogue = Catalogue::openInRunFolder(runDir);
         const auto model = Snapshot::load(catalogue);
@@ -82,96 +133,48 @@ int listTables(const std::filesystem::path& runDir, const std::string& project, 
     });
 }
 
-// Each step takes the loaded model and the chosen project and says whether it went well.
-bool skeletonStep(const std::filesystem::path& runDir, const catalogue::Project& project, Messages& messages) {
-    try {
-        generator::releaseSkeletonForProject(runDir, project.name);
-        return true;
-    } catch (const Error& e) {
-        messages.show(e.what());
-        return false;
-    }
-}
-
-bool databaseStep(const Snapshot& model, const std::filesystem::path& runDir, const catalogue::Project& project,
-                  Messages& messages) {
-    return generator::generateDatabase(model, runDir, project.id, messages).problems == 0;
-}
-
-bool pagesStep(const Snapshot& model, const std::filesystem::path& runDir, generator::GenerationRequest request,
-               Messages& messages) {
-    generator::FileSink sink;
-    return generator::generatePages(model, runDir, request, sink, messages).failures == 0;
-}
-
-bool loginStep(const Snapshot& model, const std::filesystem::path& runDir, const catalogue::Project& project,
-               Messages& messages) {
-    generator::FileSink sink;
-    return generator::generateLogin(model, runDir, project.id, sink, messages).problems == 0;
-}
-
-// Opens the catalogue, finds the project and runs `step` on them.
-template <typename Step>
-int onProject(const std::filesystem::path& runDir, const std::string& project, Messages& messages, Step step) {
-    return guarded(messages, [&] {
-        const auto catalogue = Catalogue::openInRunFolder(runDir);
-        const auto model = Snapshot::load(catalogue);
-        return step(model, findProject(model, project)) ? kSuccess : kFailure;
-    });
-}
-
-int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages) {
+int generate(const fs::path& runDir, const GenerateOptions& options, Messages& messages, const WriteOptions& write) {
     return guarded(messages, [&] {
         const auto kinds = parseKinds(options.kinds);
-        const auto catalogue = Catalogue::openInRunFolder(runDir);
-        const auto model = Snapshot::load(catalogue);
-        const auto& project = findProject(model, options.project);
-
-        generator::GenerationRequest request;
-        request.projectId = project.id;
-        request.kinds = kinds;
-        if (options.tables == "all") {
-            for (const auto* table : model.tablesOf(project.id)) request.tableIds.push_back(table->id);
-        } else {
+        std::vector<catalogue::Id> tableIds;
+        if (options.tables != "all") {
             for (const auto& item : splitList(options.tables)) {
                 const auto id = catalogue::parseId(item);
                 if (!id) throw UsageError("表编号“" + item + "”不是数字。");
-                request.tableIds.push_back(*id);
+                tableIds.push_back(*id);
             }
-            request.singleTableMode = true;
         }
-        return pagesStep(model, runDir, request, messages) ? kSuccess : kFailure;
+        return onProject(runDir, options.project, messages, write, [&](const Snapshot& model, const auto& project) {
+            generator::GenerationRequest request{project.id, tableIds, kinds, true};
+            if (options.tables == "all") {
+                request = generator::PagesStep::everyPage(model, project.id);
+                request.kinds = kinds;
+            }
+            return stepList(generator::PagesStep(request));
+        });
     });
 }
 
-int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
-    return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
-        return databaseStep(model, runDir, chosen, messages);
-    });
+int database(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
+    return onProject(runDir, project, messages, write,
+                     [](const Snapshot&, const auto&) { return stepList(generator::DatabaseStep()); });
 }
 
-int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
-    return onProject(runDir, project, messages, [&](const Snapshot&, const catalogue::Project& chosen) {
-        return skeletonStep(runDir, chosen, messages);
-    });
+int skeleton(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
+    return onProject(runDir, project, messages, write,
+                     [](const Snapshot&, const auto&) { return stepList(generator::SkeletonStep()); });
 }
 
-int login(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
-    return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
-        return loginStep(model, runDir, chosen, messages);
-    });
+int login(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
+    return onProject(runDir, project, messages, write,
+                     [](const Snapshot&, const auto&) { return stepList(generator::LoginStep()); });
 }
 
-int build(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
-    return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
-        // A site folder that cannot be made stops the build at its first step.
-        if (!skeletonStep(runDir, chosen, messages)) return false;
-        bool fine = databaseStep(model, runDir, chosen, messages);
-        generator::GenerationRequest request{chosen.id, {}, {}, false};
-        for (const auto* table : model.tablesOf(chosen.id)) request.tableIds.push_back(table->id);
-        for (const auto& kind : generator::pageKinds()) request.kinds.push_back(kind.id);
-        fine = pagesStep(model, runDir, request, messages) && fine;
-        return loginStep(model, runDir, chosen, messages) && fine;
+int build(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
+    return onProject(runDir, project, messages, write, [](const Snapshot& model, const auto& chosen) {
+        return stepList(generator::SkeletonStep(), generator::DatabaseStep(),
+                        generator::PagesStep(generator::PagesStep::everyPage(model, chosen.id)),
+                        generator::LoginStep());
     });
 }
 

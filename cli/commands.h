@@ -19,16 +19,31 @@ struct GenerateOptions {
     std::string kinds = "add,modify,delete,list,display";
 };
 
+// How a writing command runs.
+struct WriteOptions {
+    // List the files that would be written (one path a line, after the messages) and
+    // touch nothing, the catalogue included.
+    bool dryRun = false;
+};
+
 int listProjects(const std::filesystem::path& runDir, Messages& messages);
 int listTables(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
-int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages);
+int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages,
+             const WriteOptions& write = {});
 // Writes `<site>/data/data.mdb` afresh with one table per designed table.
-int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
+             const WriteOptions& write = {});
 // Releases the site skeleton into the site folder.
-int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
+             const WriteOptions& write = {});
 // Adds the default account and writes index.asp, top.asp and menu.asp.
-int login(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+int login(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
+          const WriteOptions& write = {});
 // All four steps in order: skeleton, database, every page of every table, login.
-int build(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+int build(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
+          const WriteOptions& write = {});
+
+// The line printed when something the program did not foresee stops it (exit code 1).
+std::string defectLine(const char* what);
 
 }  // namespace tabulon::cli

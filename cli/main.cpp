@@ -20,7 +20,7 @@ std::filesystem::path executableFolder(const char* argv0) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int runCommand(int argc, char** argv) {
     using namespace tabulon::cli;
     CLI::App app{"Tabulon: designs database-backed management sites and generates them as classic ASP."};
     app.set_help_all_flag("--help-all");
@@ -40,9 +40,15 @@ int main(int argc, char** argv) {
     generateCommand->add_option("--kinds", generateOptions.kinds, "Page kinds: add,modify,delete,list,display")
         ->capture_default_str();
 
+    WriteOptions write;
+    const auto addDryRun = [&](CLI::App* command) {
+        command->add_flag("--dry-run", write.dryRun, "List the files that would be written; touch nothing");
+    };
+    addDryRun(generateCommand);
     auto projectCommand = [&](const char* name, const char* description) {
         auto* command = app.add_subcommand(name, description);
         command->add_option("PROJECT", project, "Project name or id")->required();
+        addDryRun(command);
         return command;
     };
     auto* skeletonCommand = projectCommand("skeleton", "Release the site skeleton into the site folder (step 1)");
@@ -60,10 +66,23 @@ int main(int argc, char** argv) {
     PrintedMessages messages;
     if (*projects) return listProjects(runDir, messages);
     if (*tables) return listTables(runDir, project, messages);
-    if (*generateCommand) return generate(runDir, generateOptions, messages);
-    if (*skeletonCommand) return skeleton(runDir, project, messages);
-    if (*databaseCommand) return database(runDir, project, messages);
-    if (*loginCommand) return login(runDir, project, messages);
-    if (*buildCommand) return build(runDir, project, messages);
+    if (*generateCommand) return generate(runDir, generateOptions, messages, write);
+    if (*skeletonCommand) return skeleton(runDir, project, messages, write);
+    if (*databaseCommand) return database(runDir, project, messages, write);
+    if (*loginCommand) return login(runDir, project, messages, write);
+    if (*buildCommand) return build(runDir, project, messages, write);
     return openWindow(runDir, argc, argv);
+}
+
+int main(int argc, char** argv) {
+    // Failures of the design or the disk were reported by the commands; whatever arrives
+    // here is a fault of the program, said as such.
+    try {
+        return runCommand(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << tabulon::cli::defectLine(e.what()) << std::endl;
+    } catch (...) {
+        std::cerr << tabulon::cli::defectLine("unknown exception") << std::endl;
+    }
+    return tabulon::cli::kFailure;
 }

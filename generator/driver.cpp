@@ -1,8 +1,7 @@
 #include "generator/driver.h"
 
 #include "base/error.h"
-#include "base/file_output.h"
-#include "base/gbk.h"
+#include "generator/build/ordered_parallel.h"
 #include "generator/naming/naming.h"
 #include "generator/page_encoding.h"
 
@@ -10,43 +9,123 @@ namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
 
-struct Run {
-    const catalogue::Snapshot& model;
-    const catalogue::Project& project;
-    const fs::path manageFolder;
-    const GenerationRequest& request;
-    PageSink& sink;
-    Messages& messages;
-    GenerationResult result;
-
-    void fail(std::string text) {
-        messages.show(text);
-        ++result.failures;
-    }
-
-    void generate(const catalogue::Table& table, const PageKind& kind) {
-        const fs::path path = manageFolder / (pageBaseName(table) + std::string(kind.suffix));
-        const std::string fileName = "manage/" + path.filename().string();
-        const auto rows = model.templateRows(kind.templateKind);
-        if (rows.size() < kind.templateRowsUsed)
-            return fail("模板类型 " + std::string(kind.templateKind) + " 只有 " + std::to_string(rows.size()) +
-                        " 行，生成页面需要 " + std::to_string(kind.templateRowsUsed) + " 行，" + fileName + " 未生成。");
-
-        const PageInput input{model, table, model.fieldsOf(table.id), rows};
-        const std::string text = pageGenerator(kind.id).build(input, messages);
-        auto encoded = gbk::encode(text);
-        if (!encoded)
-            return fail(locateCharacter(model, project, table, kind.templateKind, encoded.failure->character) +
-                        " 中的字符“" + encoded.failure->character + "”无法用 GBK 编码，" + fileName + " 未生成。");
-        try {
-            sink.write(path, encoded.bytes);
-        } catch (const Error& e) {
-            return fail(e.what());
-        }
-        result.written.push_back(path);
-        if (request.singleTableMode) messages.show(kind.doneMessage);
-    }
+// One page to build, a table id that names no table of the project, or (neither) a table
+// without chosen kinds, which only counts for progress.
+struct PageJob {
+    const catalogue::Table* table = nullptr;
+    const PageKind* kind = nullptr;
+    std::optional<catalogue::Id> missingTableId;
+    bool lastOfTable = false;
 };
+
+// What building one page left for the calling thread to report, in order.
+struct PageOutcome {
+    RecordedMessages messages;  // the generator's own, in the order it met them
+    std::optional<std::string> failure;
+    fs::path written;
+};
+
+class PagesRun {
+public:
+    PagesRun(const StepInput& input, const GenerationRequest& request, fs::path manageFolder)
+        : model_(input.model), project_(input.project), request_(request), manageFolder_(std::move(manageFolder)) {}
+
+    std::vector<PageJob> jobs() const {
+        std::vector<PageJob> jobs;
+        for (const catalogue::Id tableId : request_.tableIds) {
+            const catalogue::Table* table = model_.table(tableId);
+            if (!table || table->projectId != project_.id) {
+                jobs.push_back({nullptr, nullptr, tableId, true});
+                continue;
+            }
+            const std::size_t first = jobs.size();
+            for (const auto& kind : pageKinds())
+                for (const PageKindId chosen : request_.kinds)
+                    if (chosen == kind.id) jobs.push_back({table, &kind, std::nullopt, false});
+            // A table without chosen kinds still counts for progress.
+            if (jobs.size() == first) jobs.push_back({nullptr, nullptr, std::nullopt, true});
+            jobs.back().lastOfTable = true;
+        }
+        return jobs;
+    }
+
+    // Runs on any thread: reads the model, writes one file through the sink.
+    PageOutcome build(const PageJob& job, SiteSink& sink) const {
+        PageOutcome outcome;
+        if (job.missingTableId) outcome.failure = missingTable(*job.missingTableId);
+        if (!job.kind) return outcome;
+        const PageKind& kind = *job.kind;
+        const catalogue::Table& table = *job.table;
+        const fs::path path = manageFolder_ / (pageBaseName(table) + std::string(kind.suffix));
+        const std::string fileName = "manage/" + path.filename().string();
+        const auto rows = model_.templateRows(kind.templateKind);
+        if (rows.size() < kind.templateRowsUsed) {
+            outcome.failure = "模板类型 " + std::string(kind.templateKind) + " 只有 " + std::to_string(rows.size()) +
+                              " 行，生成页面需要 " + std::to_string(kind.templateRowsUsed) + " 行，" + fileName +
+                              " 未生成。";
+            return outcome;
+        }
+        const PageInput input{model_, table, model_.fieldsOf(table.id), rows};
+        const std::string text = pageGenerator(kind.id).build(input, outcome.messages);
+        try {
+            sink.writeText(path, text, [&](std::string_view character) {
+                return locateCharacter(model_, project_, table, kind.templateKind, character) + " 中的字符“" +
+                       std::string(character) + "”无法用 GBK 编码，" + fileName + " 未生成。";
+            });
+            outcome.written = path;
+        } catch (const Error& e) {
+            outcome.failure = e.what();
+        }
+        return outcome;
+    }
+
+private:
+    std::string missingTable(catalogue::Id tableId) const {
+        return tableId < 0 ? std::string("请先选择一个表。")
+                           : "项目 " + project_.name + " 中没有编号为 " + std::to_string(tableId) + " 的表。";
+    }
+
+    const catalogue::Snapshot& model_;
+    const catalogue::Project& project_;
+    const GenerationRequest& request_;
+    const fs::path manageFolder_;
+};
+
+GenerationResult writePages(const StepInput& input, const GenerationRequest& request, SiteSink& sink,
+                            Messages& messages, const Progress& progress) {
+    fs::path manageFolder;
+    try {
+        manageFolder = siteFolder(input.runDir, input.project.name) / "manage";
+        if (!request.tableIds.empty() && !request.kinds.empty()) sink.makeFolders(manageFolder);
+    } catch (const Error& e) {
+        messages.show(e.what());
+        return {{}, 1};
+    }
+
+    GenerationResult result;
+    const PagesRun run(input, request, manageFolder);
+    const std::vector<PageJob> jobs = run.jobs();
+    std::size_t tablesDone = 0;
+    runInOrder<PageOutcome>(
+        jobs.size(), workerCount(request.threads), [&](std::size_t i) { return run.build(jobs[i], sink); },
+        [&](std::size_t i, PageOutcome outcome) {
+            for (const auto& text : outcome.messages.texts()) messages.show(text);
+            if (outcome.failure) {
+                messages.show(*outcome.failure);
+                ++result.failures;
+            } else if (!outcome.written.empty()) {
+                result.written.push_back(std::move(outcome.written));
+                if (request.singleTableMode) messages.show(jobs[i].kind->doneMessage);
+            }
+            if (jobs[i].lastOfTable && progress) progress(++tablesDone, request.tableIds.size());
+        });
+    messages.show("生成完毕");
+    return result;
+}
+
+std::string missingProject(catalogue::Id projectId) {
+    return "项目 " + std::to_string(projectId) + " 不存在，未生成任何页面。";
+}
 
 }  // namespace
 
@@ -55,38 +134,30 @@ fs::path pagePath(const fs::path& siteFolder, const catalogue::Table& table, con
 }
 
 GenerationResult generatePages(const catalogue::Snapshot& model, const fs::path& runDir,
-                               const GenerationRequest& request, PageSink& sink, Messages& messages,
+                               const GenerationRequest& request, SiteSink& sink, Messages& messages,
                                const Progress& progress) {
     const catalogue::Project* project = model.project(request.projectId);
     if (!project) {
-        messages.show("项目 " + std::to_string(request.projectId) + " 不存在，未生成任何页面。");
+        messages.show(missingProject(request.projectId));
         return {{}, 1};
     }
-    fs::path manageFolder;
-    try {
-        manageFolder = siteFolder(runDir, project->name) / "manage";
-        if (!request.tableIds.empty() && !request.kinds.empty()) sink.ensureFolder(manageFolder);
-    } catch (const Error& e) {
-        messages.show(e.what());
-        return {{}, 1};
-    }
+    return writePages({model, *project, runDir}, request, sink, messages, progress);
+}
 
-    Run run{model, *project, manageFolder, request, sink, messages, {}};
-    std::size_t done = 0;
-    for (const catalogue::Id tableId : request.tableIds) {
-        const catalogue::Table* table = model.table(tableId);
-        if (!table || table->projectId != project->id) {
-            run.fail(tableId < 0 ? std::string("请先选择一个表。")
-                                 : "项目 " + project->name + " 中没有编号为 " + std::to_string(tableId) + " 的表。");
-        } else {
-            for (const auto& kind : pageKinds())
-                for (const PageKindId chosen : request.kinds)
-                    if (chosen == kind.id) run.generate(*table, kind);
-        }
-        if (progress) progress(++done, request.tableIds.size());
-    }
-    messages.show("生成完毕");
-    return std::move(run.result);
+GenerationRequest PagesStep::everyPage(const catalogue::Snapshot& model, catalogue::Id projectId) {
+    GenerationRequest request{projectId, {}, {}, false};
+    for (const auto* table : model.tablesOf(projectId)) request.tableIds.push_back(table->id);
+    for (const auto& kind : pageKinds()) request.kinds.push_back(kind.id);
+    return request;
+}
+
+std::string PagesStep::missingProjectMessage(catalogue::Id projectId) const { return missingProject(projectId); }
+
+StepResult PagesStep::run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) {
+    GenerationRequest request = request_;
+    request.projectId = input.project.id;
+    auto pages = writePages(input, request, sink, messages, progress);
+    return {std::move(pages.written), pages.failures, false};
 }
 
 }  // namespace tabulon::generator

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "base/file_output.h"
 #include "jet/file_reader.h"
 #include "jet/file_writer.h"
 #include "jet/ole_date.h"
@@ -158,25 +159,10 @@ const std::string& Database::bytes() const {
 }
 
 void Database::save(const std::filesystem::path& path) const {
-  const std::string& content = bytes();
-  std::filesystem::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw Error("无法写入数据库文件 " + pathText(temporary));
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw Error("无法保存数据库文件 " + pathText(path) + ": " + ec.message());
+  try {
+    writeFileAtomically(path, bytes());
+  } catch (const tabulon::Error& e) {
+    throw Error(e.what());  // callers of the Jet writer catch jet::Error
   }
 }
 

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "base/error.h"
 
 namespace tabulon::jet {
 
 // Every failure of the Jet writer: a bad statement, name, value or file.
-// The message is Chinese and names the table/column and the broken rule.
-class Error : public std::runtime_error {
+// The message is Chinese and names the table/column and the broken rule; like
+// every failure the user must hear about, it is a tabulon::Error.
+class Error : public tabulon::Error {
  public:
-  explicit Error(const std::string& message) : std::runtime_error(message) {}
+  explicit Error(const std::string& message) : tabulon::Error(message) {}
 };
 
 }  // namespace tabulon::jet

@@ -7,6 +7,7 @@
 
 #include "catalogue/snapshot.h"
 #include "designer/entries.h"
+#include "generator/build/site_build.h"
 #include "generator/database/database_generator.h"
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
@@ -17,18 +18,21 @@ namespace {
 
 using generator::PageKindId;
 
-// Shows how far a long run has come and keeps the window painting meanwhile. The dialog
-// is modal to the window, so no other handler can start while it is up.
+// Shows how far a build has come, step by step, and keeps the window painting meanwhile.
+// The dialog is modal to the window, so no other handler can start while it is up.
 class RunProgress {
 public:
-    RunProgress(QWidget* window, const QString& label) : dialog_(label, QString(), 0, 1, window) {
+    explicit RunProgress(QWidget* window) : dialog_(QString(), QString(), 0, 1, window) {
         dialog_.setWindowModality(Qt::WindowModal);
         dialog_.setCancelButton(nullptr);
         dialog_.setMinimumDuration(300);
         dialog_.setValue(0);
     }
-    generator::Progress callback() {
-        return [this](std::size_t done, std::size_t total) {
+    generator::BuildProgress callback() {
+        return [this](std::size_t, std::size_t, const generator::BuildStep& step, std::size_t done, std::size_t total) {
+            const QString label = QStringLiteral("正在%1……").arg(QString::fromUtf8(step.title().data(),
+                                                                               static_cast<qsizetype>(step.title().size())));
+            if (dialog_.labelText() != label) dialog_.setLabelText(label);
             dialog_.setMaximum(static_cast<int>(total));
             dialog_.setValue(static_cast<int>(done));
             QCoreApplication::processEvents();
@@ -58,30 +62,36 @@ GenerationPanel::GenerationPanel(designer::EditorContext& context, const Generat
     route(controls_.login, &GenerationPanel::generateLogin);
 }
 
+generator::BuildResult GenerationPanel::build(catalogue::Catalogue& db, generator::BuildStep& step) {
+    const auto model = catalogue::Snapshot::load(db);
+    RunProgress progress(window_);
+    generator::FileSink sink;
+    generator::BuildStep* const steps[] = {&step};
+    return generator::runBuild(model, runDir_, context_.selection().project(), steps, sink, context_.messages(),
+                               progress.callback());
+}
+
 void GenerationPanel::releaseSkeleton(catalogue::Catalogue& db) {
-    const auto project = db.project(context_.selection().project());
-    if (!project) {
-        context_.messages().show("请选择一个项目");
-        return;
-    }
-    const auto written = generator::releaseSkeletonForProject(runDir_, project->name);
+    generator::SkeletonStep step;
+    const auto result = build(db, step);
+    if (!result.succeeded()) return;
     // The release itself says nothing on success; the status bar tells where it went.
+    const auto project = db.project(context_.selection().project());
     emit reported(QStringLiteral("已释放 %1 个原始文件到 %2")
-                      .arg(written.size())
+                      .arg(result.written().size())
                       .arg(QString::fromStdString((runDir_ / project->name).string())));
 }
 
 void GenerationPanel::generateDatabase(catalogue::Catalogue& db) {
-    const auto model = catalogue::Snapshot::load(db);
-    const auto result = generator::generateDatabase(model, runDir_, context_.selection().project(), context_.messages());
+    generator::DatabaseStep step;
+    const auto result = build(db, step);
     // The executed statements go to the clipboard, ready to be pasted elsewhere.
-    if (!result.file.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(result.statementLog));
+    if (!result.written().empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(step.statementLog()));
 }
 
 void GenerationPanel::generateLogin(catalogue::Catalogue& db) {
-    const auto model = catalogue::Snapshot::load(db);
-    generator::FileSink sink;
-    generator::generateLogin(model, runDir_, context_.selection().project(), sink, context_.messages());
+    generator::LoginStep step;
+    build(db, step);
 }
 
 void GenerationPanel::generatePages(catalogue::Catalogue& db) {
@@ -102,10 +112,8 @@ void GenerationPanel::generatePages(catalogue::Catalogue& db) {
     for (const auto& [box, kind] : kinds)
         if (box->isChecked()) request.kinds.push_back(kind);
 
-    const auto model = catalogue::Snapshot::load(db);
-    RunProgress progress(window_, QStringLiteral("正在生成页面……"));
-    generator::FileSink sink;
-    generator::generatePages(model, runDir_, request, sink, context_.messages(), progress.callback());
+    generator::PagesStep step(request);
+    build(db, step);
 }
 
 }  // namespace tabulon::window

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "designer/editor_context.h"
+#include "generator/build/site_build.h"
 
 namespace tabulon::window {
 
@@ -38,6 +39,8 @@ signals:
     void reported(const QString& text);
 
 private:
+    // Runs one step of the site build on the selected project, with a progress dialog.
+    generator::BuildResult build(catalogue::Catalogue& db, generator::BuildStep& step);
     // One small function per numbered step, so each generator is wired in one place.
     void releaseSkeleton(catalogue::Catalogue& db);
     void generateDatabase(catalogue::Catalogue& db);

@@ -5,8 +5,6 @@
 #include <map>
 
 #include "base/error.h"
-#include "base/file_output.h"
-#include "base/gbk.h"
 #include "generator/naming/naming.h"
 #include "jet/database.h"
 
@@ -89,13 +87,6 @@ private:
     std::size_t problems_ = 0;
 };
 
-void ensureFolder(const fs::path& folder) {
-    std::error_code error;
-    if (fs::is_directory(folder, error)) return;
-    fs::create_directory(folder, error);
-    if (!fs::is_directory(folder)) throw Error("无法创建文件夹 " + displayPath(folder) + "：" + error.message());
-}
-
 }  // namespace
 
 std::optional<std::string_view> typeWord(std::string_view dataType) {
@@ -110,36 +101,57 @@ std::optional<std::string_view> typeWord(std::string_view dataType) {
 }
 
 DatabaseResult generateDatabase(const catalogue::Snapshot& model, const fs::path& runDir, catalogue::Id projectId,
-                                Messages& messages) {
-    DatabaseResult result;
+                                SiteSink& sink, Messages& messages) {
     const catalogue::Project* project = model.project(projectId);
     if (!project) {
-        messages.show("项目 " + std::to_string(projectId) + " 不存在，未生成数据库。");
+        messages.show(DatabaseStep().missingProjectMessage(projectId));
+        DatabaseResult result;
         result.problems = 1;
         return result;
     }
+    return generateDatabase({model, *project, runDir}, sink, messages);
+}
 
-    DatabaseRun run(model, *project, messages);
-    for (const auto* table : model.tablesOf(project->id)) run.addTable(*table);
+DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages& messages) {
+    DatabaseResult result;
+    const catalogue::Project* project = &input.project;
+    DatabaseRun run(input.model, *project, messages);
+    for (const auto* table : input.model.tablesOf(project->id)) run.addTable(*table);
     result.statementLog = run.log();
     result.problems = run.problems();
 
     try {
-        const fs::path site = siteFolder(runDir, project->name);
-        ensureFolder(site);
-        ensureFolder(site / "data");
-        const fs::path file = site / "data" / "data.mdb";
-        run.database().save(file);
+        const fs::path data = siteFolder(input.runDir, project->name) / "data";
+        sink.makeFolders(data);
+        const fs::path file = data / "data.mdb";
+        sink.writeBytes(file, run.database().bytes());
         result.file = file;
         // The log beside the database, in the site's code page.
-        const auto log = gbk::encode(result.statementLog);
-        writeFileAtomically(site / "data" / "schema.sql", log ? log.bytes : result.statementLog);
-    } catch (const std::exception& e) {
+        sink.writeText(data / "schema.sql", result.statementLog, [&](std::string_view character) {
+            return "项目 " + project->name + "：data/schema.sql 中的字符“" + std::string(character) +
+                   "”无法用 GBK 编码（来自表名或字段名），该文件未生成。";
+        });
+        result.schemaFile = data / "schema.sql";
+    } catch (const Error& e) {
         messages.show(e.what());
         ++result.problems;
         return result;
     }
     messages.show("生成完毕");
+    return result;
+}
+
+std::string DatabaseStep::missingProjectMessage(catalogue::Id projectId) const {
+    return "项目 " + std::to_string(projectId) + " 不存在，未生成数据库。";
+}
+
+StepResult DatabaseStep::run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress&) {
+    DatabaseResult database = generateDatabase(input, sink, messages);
+    StepResult result;
+    if (!database.file.empty()) result.written.push_back(database.file);
+    if (!database.schemaFile.empty()) result.written.push_back(database.schemaFile);
+    result.problems = database.problems;
+    statementLog_ = std::move(database.statementLog);
     return result;
 }
 

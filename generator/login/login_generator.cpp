@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/error.h"
-#include "base/gbk.h"
+#include "base/file_output.h"
 #include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
 #include "jet/database.h"
@@ -112,16 +112,61 @@ std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId) 
     return page;
 }
 
+namespace {
+
+// The three site pages of the login step, each built from its template kind.
+struct SitePage {
+    const char* file;
+    const char* kind;
+    std::size_t rowsNeeded;
+    std::string (*build)(const catalogue::Snapshot& model, catalogue::Id projectId, const LoginFields& login);
+};
+
+std::string buildLoginPage(const catalogue::Snapshot& model, catalogue::Id, const LoginFields& login) {
+    return loginPage(*firstRowOf(model, "登录"), login);
+}
+std::string buildTopPage(const catalogue::Snapshot& model, catalogue::Id projectId, const LoginFields&) {
+    return topPage(model, projectId);
+}
+std::string buildMenuPage(const catalogue::Snapshot& model, catalogue::Id projectId, const LoginFields&) {
+    return menuPage(model, projectId);
+}
+
+constexpr SitePage kSitePages[] = {
+    {"index.asp", "登录", 1, buildLoginPage},
+    {"top.asp", "菜单", 3, buildTopPage},
+    {"menu.asp", "导航", 2, buildMenuPage},
+};
+
+// Adds the default account to the site database as this run left it.
+void addDefaultAccount(const fs::path& databasePath, const LoginFields& login, SiteSink& sink) {
+    const auto bytes = sink.readBack(databasePath);
+    if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
+    auto database = jet::Database::fromBytes(*bytes);
+    database.insert(login.table, {{login.userField, std::string(kDefaultAccount)},
+                                  {login.passwordField, std::string(kDefaultAccount)}});
+    sink.writeBytes(databasePath, database.bytes());
+}
+
+}  // namespace
+
 LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runDir, catalogue::Id projectId,
-                          PageSink& sink, Messages& messages) {
-    LoginResult result;
+                          SiteSink& sink, Messages& messages) {
     const auto* project = model.project(projectId);
     if (!project) {
-        messages.show("项目 " + std::to_string(projectId) + " 不存在。");
+        messages.show(LoginStep().missingProjectMessage(projectId));
+        LoginResult result;
         result.problems = 1;
         return result;
     }
-    const auto login = findLoginFields(model, projectId);
+    return generateLogin({model, *project, runDir}, sink, messages);
+}
+
+LoginResult generateLogin(const StepInput& input, SiteSink& sink, Messages& messages) {
+    LoginResult result;
+    const auto& model = input.model;
+    const auto* project = &input.project;
+    const auto login = findLoginFields(model, project->id);
     if (!login) {
         messages.show("错误的登录字段标记");
         result.problems = 1;
@@ -134,8 +179,8 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
 
     fs::path site;
     try {
-        site = siteFolder(runDir, project->name);
-        sink.ensureFolder(site);
+        site = siteFolder(input.runDir, project->name);
+        sink.makeFolders(site);
     } catch (const Error& e) {
         report(e.what());
         return result;
@@ -143,39 +188,26 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
 
     const fs::path databasePath = site / "data" / "data.mdb";
     try {
-        auto database = jet::Database::open(databasePath);
-        database.insert(login->table, {{login->userField, std::string(kDefaultAccount)},
-                                       {login->passwordField, std::string(kDefaultAccount)}});
-        database.save(databasePath);
+        addDefaultAccount(databasePath, *login, sink);
+        result.written.push_back(databasePath);
         result.accountAdded = true;
-    } catch (const std::exception& e) {
+    } catch (const Error& e) {
         report("默认帐号 vokra 未能加入网站数据库 " + databasePath.string() + "：" + e.what() +
                "（请先生成数据库文件）");
     }
 
-    struct Page {
-        const char* file;
-        const char* kind;
-        std::size_t rowsNeeded;
-    };
-    for (const Page& page : {Page{"index.asp", "登录", 1}, Page{"top.asp", "菜单", 3}, Page{"menu.asp", "导航", 2}}) {
+    for (const SitePage& page : kSitePages) {
         const auto rows = model.templateRows(page.kind);
         if (rows.size() < page.rowsNeeded) {
             report("模板类型 " + std::string(page.kind) + " 只有 " + std::to_string(rows.size()) + " 行，生成页面需要 " +
                    std::to_string(page.rowsNeeded) + " 行，" + page.file + " 未生成。");
             continue;
         }
-        const std::string text = page.rowsNeeded == 1 ? loginPage(*firstRowOf(model, page.kind), *login)
-                                 : page.rowsNeeded == 3 ? topPage(model, projectId)
-                                                        : menuPage(model, projectId);
-        const auto encoded = gbk::encode(text);
-        if (!encoded) {
-            report("项目 " + project->name + "：" + page.file + " 中的字符“" + encoded.failure->character +
-                   "”无法用 GBK 编码（来自表名或 " + page.kind + " 模板），该页未生成。");
-            continue;
-        }
         try {
-            sink.write(site / page.file, encoded.bytes);
+            sink.writeText(site / page.file, page.build(model, project->id, *login), [&](std::string_view character) {
+                return "项目 " + project->name + "：" + page.file + " 中的字符“" + std::string(character) +
+                       "”无法用 GBK 编码（来自表名或 " + page.kind + " 模板），该页未生成。";
+            });
             result.written.push_back(site / page.file);
         } catch (const Error& e) {
             report(e.what());
@@ -183,6 +215,15 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
     }
     messages.show("登陆生成完毕");
     return result;
+}
+
+std::string LoginStep::missingProjectMessage(catalogue::Id projectId) const {
+    return "项目 " + std::to_string(projectId) + " 不存在。";
+}
+
+StepResult LoginStep::run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress&) {
+    LoginResult login = generateLogin(input, sink, messages);
+    return {std::move(login.written), login.problems, false};
 }
 
 }  // namespace tabulon::generator

@@ -8,7 +8,8 @@
 
 #include "base/messages.h"
 #include "catalogue/snapshot.h"
-#include "generator/page_sink.h"
+#include "generator/build/build_step.h"
+#include "generator/site_sink.h"
 
 namespace tabulon::generator {
 
@@ -31,7 +32,7 @@ std::string topPage(const catalogue::Snapshot& model, catalogue::Id projectId);
 std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId);
 
 struct LoginResult {
-    std::vector<std::filesystem::path> written;
+    std::vector<std::filesystem::path> written;  // data/data.mdb when the account went in, then the pages
     bool accountAdded = false;
     std::size_t problems = 0;  // each reported by a message
 };
@@ -40,8 +41,19 @@ struct LoginResult {
 // folder and ends with "登陆生成完毕". Without two proper login marks it shows
 // "错误的登录字段标记" and writes nothing. A missing site database is reported (the pages
 // are still written).
+// The database is read back through `sink`, so a dry run sees the database step's file.
+LoginResult generateLogin(const StepInput& input, SiteSink& sink, Messages& messages);
+// The same for the project `projectId`; a missing project is reported.
 LoginResult generateLogin(const catalogue::Snapshot& model, const std::filesystem::path& runDir,
-                          catalogue::Id projectId, PageSink& sink, Messages& messages);
+                          catalogue::Id projectId, SiteSink& sink, Messages& messages);
+
+// Step ④ of a build.
+class LoginStep final : public BuildStep {
+public:
+    std::string_view title() const override { return "④生成登录代码"; }
+    std::string missingProjectMessage(catalogue::Id projectId) const override;
+    StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) override;
+};
 
 inline constexpr std::string_view kDefaultAccount = "vokra";
 

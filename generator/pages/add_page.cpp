@@ -45,7 +45,7 @@ constexpr std::string_view kSaveAndLeave =
 
 }  // namespace
 
-const PageKind& AddPageGenerator::kind() const { return pageKinds()[0]; }
+const PageKind& AddPageGenerator::kind() const { return pageKind(PageKindId::Add); }
 
 std::string AddPageGenerator::build(const PageInput& input, Messages& messages) const {
     const auto& rows = input.rows;  // T1 head start, T2 head rest, T3/T4 around a caption, T5 row end, T6 page end

@@ -99,7 +99,7 @@ constexpr std::string_view kDeletion =
 
 }  // namespace
 
-const PageKind& DeletePageGenerator::kind() const { return pageKinds()[2]; }
+const PageKind& DeletePageGenerator::kind() const { return pageKind(PageKindId::Delete); }
 
 std::string DeletePageGenerator::build(const PageInput& input, Messages&) const {
     const auto& rows = input.rows;  // T1 head start, T2 title rest and body start, T3 page end

@@ -25,7 +25,7 @@ constexpr std::string_view kIdCheck =
 
 }  // namespace
 
-const PageKind& DisplayPageGenerator::kind() const { return pageKinds()[4]; }
+const PageKind& DisplayPageGenerator::kind() const { return pageKind(PageKindId::Display); }
 
 std::string DisplayPageGenerator::build(const PageInput& input, Messages& messages) const {
     // T1 head start, T2 title rest, T3 frame, T4/T5 around a caption, T6 row end, T7 page end

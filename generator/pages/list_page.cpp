@@ -48,7 +48,7 @@ struct Pieces {
 
 }  // namespace
 
-const PageKind& ListPageGenerator::kind() const { return pageKinds()[3]; }
+const PageKind& ListPageGenerator::kind() const { return pageKind(PageKindId::List); }
 
 std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     const auto row = [&](Row r) { return std::string(input.rows[r]); };

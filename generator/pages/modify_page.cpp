@@ -129,7 +129,7 @@ std::string recordQuery(std::string_view tableName) { return fill(kOpenCode, {{"
 
 std::string_view recordPageEnd() { return kRecordPageEnd; }
 
-const PageKind& ModifyPageGenerator::kind() const { return pageKinds()[1]; }
+const PageKind& ModifyPageGenerator::kind() const { return pageKind(PageKindId::Modify); }
 
 std::string ModifyPageGenerator::build(const PageInput& input, Messages& messages) const {
     // T1 head start, T2 title rest, T3 form start, T4/T5 around a caption, T6 row end, T7 buttons

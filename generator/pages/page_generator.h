@@ -42,6 +42,8 @@ public:
 // The five per-table page kinds in the order a table's pages are generated.
 const std::vector<PageKind>& pageKinds();
 const PageKind* pageKindByName(std::string_view name);
+// The entry of a kind in pageKinds().
+const PageKind& pageKind(PageKindId id);
 // The generator of a kind.
 const PageGenerator& pageGenerator(PageKindId kind);
 

@@ -5,6 +5,8 @@
 #include "generator/pages/modify_page.h"
 #include "generator/pages/page_generator.h"
 
+#include <stdexcept>
+
 namespace tabulon::generator {
 
 const std::vector<PageKind>& pageKinds() {
@@ -22,6 +24,12 @@ const PageKind* pageKindByName(std::string_view name) {
     for (const auto& kind : pageKinds())
         if (kind.name == name) return &kind;
     return nullptr;
+}
+
+const PageKind& pageKind(PageKindId id) {
+    for (const auto& kind : pageKinds())
+        if (kind.id == id) return kind;
+    throw std::logic_error("page kind missing from the list");
 }
 
 const PageGenerator& pageGenerator(PageKindId kind) {

@@ -7,7 +7,6 @@
 
 #include "base/error.h"
 #include "base/file_output.h"
-#include "base/gbk.h"
 #include "generator/naming/naming.h"
 
 namespace tabulon::generator {
@@ -67,30 +66,25 @@ void checkRelative(std::string_view relativePath) {
 // Creates the folders of `relative` one level at a time below `base`, which exists.
 class FolderMaker {
 public:
-    explicit FolderMaker(fs::path base) : base_(std::move(base)) {}
+    FolderMaker(fs::path base, SiteSink& sink) : base_(std::move(base)), sink_(sink) {}
 
     void make(const fs::path& relative) {
         fs::path current = base_;
         for (const fs::path& part : relative) {
             current /= part;
             if (known_.contains(current)) continue;
-            std::error_code error;
-            const fs::file_status status = fs::status(current, error);
-            if (fs::is_directory(status)) {
-                known_.insert(current);
-                continue;
+            if (!sink_.isFolder(current)) {
+                if (sink_.exists(current))
+                    throw Error("无法创建文件夹 " + displayPath(current) + "：已有同名的文件");
+                sink_.makeFolders(current);
             }
-            if (fs::exists(status))
-                throw Error("无法创建文件夹 " + displayPath(current) + "：已有同名的文件");
-            if (!fs::create_directory(current, error) && !fs::is_directory(current))
-                throw Error("无法创建文件夹 " + displayPath(current) + "：" +
-                            (error ? error.message() : std::string("原因不明")));
             known_.insert(current);
         }
     }
 
 private:
     fs::path base_;
+    SiteSink& sink_;
     std::set<fs::path> known_;
 };
 
@@ -107,14 +101,10 @@ bool isSkeletonTextFile(std::string_view relativePath) {
     return std::find(textExtensions.begin(), textExtensions.end(), extension) != textExtensions.end();
 }
 
-std::string skeletonTextBytes(std::string_view relativePath, std::string_view utf8) {
+std::string skeletonText(std::string_view utf8) {
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     if (utf8.starts_with(bom)) utf8.remove_prefix(bom.size());
-    auto encoded = gbk::encode(withCrLf(utf8));
-    if (!encoded)
-        throw Error("网站骨架文件 " + std::string(relativePath) + " 中的字符“" + encoded.failure->character +
-                    "”无法用 GBK 编码，未释放。");
-    return std::move(encoded.bytes);
+    return withCrLf(utf8);
 }
 
 bool isLoginStepPage(std::string_view relativePath) {
@@ -124,7 +114,7 @@ bool isLoginStepPage(std::string_view relativePath) {
 }
 
 std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& siteFolder,
-                                      std::span<const resources::EmbeddedFile> files) {
+                                      std::span<const resources::EmbeddedFile> files, SiteSink& sink) {
     const fs::path run = normalFolder(runDir);
     const fs::path site = normalFolder(siteFolder);
     std::error_code error;
@@ -137,8 +127,8 @@ std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& si
     // Check every name first, so a bad one stops the release before anything is written.
     for (const auto& file : files) checkRelative(file.path);
 
-    FolderMaker(run).make(inside);
-    FolderMaker folders(site);
+    FolderMaker(run, sink).make(inside);
+    FolderMaker folders(site, sink);
     std::vector<std::string> written;
     written.reserve(files.size());
     for (const auto& file : files) {
@@ -147,11 +137,14 @@ std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& si
         const fs::path target = site / relative;
         // The login and navigation pages of step ④ replace the skeleton's stand-ins; a
         // later release must not put the stand-ins back over them.
-        if (isLoginStepPage(file.path) && fs::exists(target, error)) continue;
+        if (isLoginStepPage(file.path) && sink.exists(target)) continue;
         if (isSkeletonTextFile(file.path))
-            writeFileAtomically(target, skeletonTextBytes(file.path, file.bytes));
+            sink.writeText(target, skeletonText(file.bytes), [&](std::string_view character) {
+                return "网站骨架文件 " + std::string(file.path) + " 中的字符“" + std::string(character) +
+                       "”无法用 GBK 编码，未释放。";
+            });
         else
-            writeFileAtomically(target, file.bytes);
+            sink.writeBytes(target, file.bytes);
         written.emplace_back(file.path);
     }
     // The project database goes here (②生成数据库文件); git keeps no empty folder, so the
@@ -160,12 +153,30 @@ std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& si
     return written;
 }
 
-std::vector<std::string> releaseSkeleton(const fs::path& runDir, const fs::path& siteFolder) {
-    return releaseFiles(runDir, siteFolder, resources::skeletonFiles());
+std::vector<std::string> releaseSkeleton(const fs::path& runDir, const fs::path& siteFolder, SiteSink& sink) {
+    return releaseFiles(runDir, siteFolder, resources::skeletonFiles(), sink);
 }
 
-std::vector<std::string> releaseSkeletonForProject(const fs::path& runDir, std::string_view projectName) {
-    return releaseSkeleton(runDir, generator::siteFolder(runDir, projectName));
+std::vector<std::string> releaseSkeletonForProject(const fs::path& runDir, std::string_view projectName,
+                                                   SiteSink& sink) {
+    return releaseSkeleton(runDir, generator::siteFolder(runDir, projectName), sink);
+}
+
+std::string SkeletonStep::missingProjectMessage(catalogue::Id) const { return "请选择一个项目"; }
+
+StepResult SkeletonStep::run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress&) {
+    StepResult result;
+    try {
+        const fs::path site = generator::siteFolder(input.runDir, input.project.name);
+        for (const auto& relative : releaseSkeleton(input.runDir, site, sink))
+            result.written.push_back(site / fromUtf8(relative));
+    } catch (const Error& e) {
+        // Without the site folder no later step can write anything.
+        messages.show(e.what());
+        result.problems = 1;
+        result.stopsBuild = true;
+    }
+    return result;
 }
 
 }  // namespace tabulon::generator

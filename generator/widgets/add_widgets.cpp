@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "catalogue/catalogue.h"
+#include "catalogue/snapshot.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
 #include "generator/widgets/widget_kind.h"

@@ -1,6 +1,6 @@
 #include "generator/widgets/linked_source.h"
 
-#include "catalogue/catalogue.h"
+#include "catalogue/ids.h"
 
 namespace tabulon::generator {
 

@@ -20,6 +20,13 @@ using testing::TempFolder;
 
 const std::string kFiveLineEnds = "\r\n\r\n\r\n\r\n\r\n";
 
+// The step as the command line runs it: into the site folder on disk.
+DatabaseResult generateDatabase(const catalogue::Snapshot& model, const std::filesystem::path& runDir,
+                                catalogue::Id projectId, Messages& messages) {
+    FileSink disk;
+    return generator::generateDatabase(model, runDir, projectId, disk, messages);
+}
+
 // The designed columns (the `id` key is implied by every table).
 std::vector<std::string> columnNames(const jet::Database& db, const std::string& table) {
     std::vector<std::string> names;

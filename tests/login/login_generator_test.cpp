@@ -128,14 +128,16 @@ TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneAccountPerRun) {
     DesignBuilder design;
     const auto model = design.snapshot();
     RecordedMessages messages;
-    generateDatabase(model, run.path(), 4, messages);
+    FileSink disk;
+    generateDatabase(model, run.path(), 4, disk, messages);
     messages.clear();
 
     FileSink sink;
     const auto first = generateLogin(model, run.path(), 4, sink, messages);
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"登陆生成完毕"});
     EXPECT_TRUE(first.accountAdded);
-    EXPECT_EQ(first.written.size(), 3u);
+    ASSERT_EQ(first.written.size(), 4u) << "the database with the account, then the three pages";
+    EXPECT_EQ(first.written[0], run.path() / "记账" / "data" / "data.mdb");
     generateLogin(model, run.path(), 4, sink, messages);
 
     const auto db = jet::Database::open(run.path() / "记账" / "data" / "data.mdb");

@@ -116,13 +116,13 @@ void addWidgetProject(catalogue::Catalogue& catalogue) {
 int generateSite(const catalogue::Snapshot& model, const std::filesystem::path& runDir, const std::string& name) {
     const catalogue::Project* project = model.projectByName(name);
     if (!project) throw Error("no project " + name);
-    generator::releaseSkeletonForProject(runDir, name);
+    generator::FileSink sink;
+    generator::releaseSkeletonForProject(runDir, name, sink);
     generator::GenerationRequest request;
     request.projectId = project->id;
     for (const auto* table : model.tablesOf(project->id)) request.tableIds.push_back(table->id);
     request.kinds = {generator::PageKindId::Add, generator::PageKindId::Modify, generator::PageKindId::Delete,
                      generator::PageKindId::List, generator::PageKindId::Display};
-    generator::FileSink sink;
     RecordedMessages messages;
     const auto result = generator::generatePages(model, runDir, request, sink, messages);
     for (const auto& message : messages.texts()) std::cout << name << ": " << message << "\n";

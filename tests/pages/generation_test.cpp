@@ -5,6 +5,7 @@
 #include "base/gbk.h"
 #include "generator/driver.h"
 #include "tests/pages/page_fixture.h"
+#include "tests/support/file_names.h"
 
 namespace tabulon::pages_test {
 namespace {
@@ -13,15 +14,10 @@ using generator::GenerationRequest;
 using generator::MemorySink;
 using generator::PageKindId;
 using testing::DesignBuilder;
+using testing::fileNames;
 
 const std::vector<PageKindId> kAllKinds = {PageKindId::Display, PageKindId::List, PageKindId::Delete,
                                            PageKindId::Modify, PageKindId::Add};
-
-std::vector<std::string> fileNames(const MemorySink& sink) {
-    std::vector<std::string> names;
-    for (const auto& file : sink.files()) names.push_back(file.path.filename().string());
-    return names;
-}
 
 TEST(PageGeneration, TemplateRowCountsOfTheKinds) {
     std::vector<std::size_t> counts;
@@ -36,7 +32,7 @@ TEST(PageGeneration, SingleTableGetsItsFivePagesInOrderWithTheirMessages) {
     MemorySink sink;
     RecordedMessages messages;
     const auto result = generator::generatePages(sampleModel(), "/run", {4, {27}, kAllKinds, true}, sink, messages);
-    EXPECT_EQ(fileNames(sink), (std::vector<std::string>{"LSZ27_Add.asp", "LSZ27_Modify.asp", "LSZ27_Delete.asp",
+    EXPECT_EQ(fileNames(result.written), (std::vector<std::string>{"LSZ27_Add.asp", "LSZ27_Modify.asp", "LSZ27_Delete.asp",
                                                          "LSZ27_List.asp", "LSZ27_Display.asp"}));
     EXPECT_EQ(messages.texts(), (std::vector<std::string>{"Create add ok", "Create Modify Ok", "Create Delete ok",
                                                           "Create List ok", "Create Display Ok", "生成完毕"}));
@@ -71,7 +67,7 @@ TEST(PageGeneration, KindShortOfTemplateRowsIsReportedByNameAndSkipped) {
         RecordedMessages messages;
         const auto result = generator::generatePages(design.snapshot(), "/run", {4, {26}, kAllKinds, false}, sink,
                                                      messages);
-        const auto names = fileNames(sink);
+        const auto names = fileNames(result.written);
         EXPECT_EQ(names.size(), 4u) << shortKind.kind;
         EXPECT_EQ(std::find(names.begin(), names.end(), shortKind.file), names.end()) << shortKind.kind;
         EXPECT_EQ(result.failures, 1u);

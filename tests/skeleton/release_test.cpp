@@ -25,6 +25,9 @@ namespace gen = tabulon::generator;
 
 namespace {
 
+// The release writes through the sink that writes to disk.
+gen::FileSink disk;
+
 fs::path u8path(std::string_view text) {
     return fs::path(std::u8string(text.begin(), text.end()));
 }
@@ -71,7 +74,7 @@ protected:
 };
 
 TEST_F(SkeletonRelease, FreshSiteFolderGetsTheWholeSkeleton) {
-    const auto written = gen::releaseSkeletonForProject(run.path(), "记账 系统");
+    const auto written = gen::releaseSkeletonForProject(run.path(), "记账 系统", disk);
     const fs::path site = run.path() / u8path("记账 系统");
 
     for (const char* folder : {"manage", "inc", "images", "editor", "date", "style", "data"})
@@ -99,7 +102,7 @@ TEST_F(SkeletonRelease, FreshSiteFolderGetsTheWholeSkeleton) {
 
 TEST_F(SkeletonRelease, TextFilesAreGbkWithCrLfAndBinariesUnchanged) {
     const fs::path site = run.path() / "site";
-    gen::releaseSkeleton(run.path(), site);
+    gen::releaseSkeleton(run.path(), site, disk);
     std::size_t textFiles = 0, binaries = 0;
     for (const EmbeddedFile& file : tabulon::resources::skeletonFiles()) {
         const std::string bytes = readFile(site / u8path(file.path));
@@ -129,7 +132,7 @@ TEST_F(SkeletonRelease, TextFilesAreGbkWithCrLfAndBinariesUnchanged) {
 
 TEST_F(SkeletonRelease, SecondReleaseKeepsGeneratedPagesAndRestoresSkeletonFiles) {
     const fs::path site = run.path() / "site";
-    gen::releaseSkeleton(run.path(), site);
+    gen::releaseSkeleton(run.path(), site, disk);
     writeBytes(site / "manage/X1_Add.asp", "generated add page\r\n");
     writeBytes(site / "manage/X1_List.asp", "generated list page\r\n");
     writeBytes(site / "index.asp", "generated login page\r\n");
@@ -138,7 +141,7 @@ TEST_F(SkeletonRelease, SecondReleaseKeepsGeneratedPagesAndRestoresSkeletonFiles
     const std::string freshStyle = readFile(site / "style/style.css");
     fs::remove(site / "style/style.css");
 
-    gen::releaseSkeleton(run.path(), site);
+    gen::releaseSkeleton(run.path(), site, disk);
 
     EXPECT_EQ(readFile(site / "manage/X1_Add.asp"), "generated add page\r\n");
     EXPECT_EQ(readFile(site / "manage/X1_List.asp"), "generated list page\r\n");
@@ -152,41 +155,41 @@ TEST_F(SkeletonRelease, SecondReleaseKeepsGeneratedPagesAndRestoresSkeletonFiles
 
 TEST_F(SkeletonRelease, FoldersAreCreatedOnlyBelowTheRunFolder) {
     const fs::path deep = run.path() / "a" / "b" / "site";
-    gen::releaseSkeleton(run.path(), deep);
+    gen::releaseSkeleton(run.path(), deep, disk);
     EXPECT_TRUE(fs::is_regular_file(deep / "manage/conn.asp"));
 
     const fs::path missingRun = run.path() / "no-such-run";
-    const std::string missing = messageOf([&] { gen::releaseSkeleton(missingRun, missingRun / "site"); });
+    const std::string missing = messageOf([&] { gen::releaseSkeleton(missingRun, missingRun / "site", disk); });
     EXPECT_NE(missing.find(missingRun.string()), std::string::npos) << missing;
     EXPECT_FALSE(fs::exists(missingRun));
 
     const fs::path runDir = run.path() / "run";
     fs::create_directory(runDir);
     const fs::path outside = run.path() / "elsewhere";
-    const std::string escaped = messageOf([&] { gen::releaseSkeleton(runDir, outside); });
+    const std::string escaped = messageOf([&] { gen::releaseSkeleton(runDir, outside, disk); });
     EXPECT_NE(escaped.find(outside.string()), std::string::npos) << escaped;
     EXPECT_FALSE(fs::exists(outside));
-    EXPECT_FALSE(messageOf([&] { gen::releaseSkeleton(runDir, runDir / ".." / "elsewhere"); }).empty());
-    EXPECT_FALSE(messageOf([&] { gen::releaseSkeleton(runDir, runDir); }).empty());
+    EXPECT_FALSE(messageOf([&] { gen::releaseSkeleton(runDir, runDir / ".." / "elsewhere", disk); }).empty());
+    EXPECT_FALSE(messageOf([&] { gen::releaseSkeleton(runDir, runDir, disk); }).empty());
     EXPECT_TRUE(fs::is_empty(runDir));
 }
 
 TEST_F(SkeletonRelease, NothingIsWrittenOutsideTheSiteFolder) {
     const fs::path runDir = run.path() / "run";
     fs::create_directory(runDir);
-    const auto written = gen::releaseSkeleton(runDir, runDir / "site");
+    const auto written = gen::releaseSkeleton(runDir, runDir / "site", disk);
     EXPECT_EQ(tree(run.path()).front(), "run");
     for (const auto& entry : tree(run.path()))
         EXPECT_TRUE(entry == "run" || entry.starts_with("run/site")) << entry;
 
     // Carried names that would leave the site folder stop the release before any write.
     const EmbeddedFile files[] = {{"ok.txt", "fine"}, {"../escape.txt", "no"}};
-    EXPECT_FALSE(messageOf([&] { gen::releaseFiles(runDir, runDir / "other", files); }).empty());
+    EXPECT_FALSE(messageOf([&] { gen::releaseFiles(runDir, runDir / "other", files, disk); }).empty());
     EXPECT_FALSE(fs::exists(runDir / "other"));
     EXPECT_FALSE(fs::exists(runDir / "escape.txt"));
     for (std::string_view bad : {"/abs.txt", "a/./b.txt", "a//b.txt", "C:x.txt", "a\\b.txt", ""}) {
         const EmbeddedFile one[] = {{bad, "x"}};
-        EXPECT_FALSE(messageOf([&] { gen::releaseFiles(runDir, runDir / "other", one); }).empty()) << bad;
+        EXPECT_FALSE(messageOf([&] { gen::releaseFiles(runDir, runDir / "other", one, disk); }).empty()) << bad;
     }
     EXPECT_FALSE(fs::exists(runDir / "other"));
 }
@@ -194,20 +197,20 @@ TEST_F(SkeletonRelease, NothingIsWrittenOutsideTheSiteFolder) {
 TEST_F(SkeletonRelease, FailuresNameThePath) {
     // The site folder's name is taken by a file: the folder cannot be made.
     writeBytes(run.path() / "taken", "a file");
-    const std::string folderMessage = messageOf([&] { gen::releaseSkeleton(run.path(), run.path() / "taken"); });
+    const std::string folderMessage = messageOf([&] { gen::releaseSkeleton(run.path(), run.path() / "taken", disk); });
     EXPECT_NE(folderMessage.find((run.path() / "taken").string()), std::string::npos) << folderMessage;
 
     // A folder stands where a page goes: the page cannot be written.
     const fs::path site = run.path() / "site";
     fs::create_directories(site / "manage" / "conn.asp");
-    const std::string fileMessage = messageOf([&] { gen::releaseSkeleton(run.path(), site); });
+    const std::string fileMessage = messageOf([&] { gen::releaseSkeleton(run.path(), site, disk); });
     EXPECT_NE(fileMessage.find((site / "manage" / "conn.asp").string()), std::string::npos) << fileMessage;
 
     // A folder of the skeleton is taken by a file.
     const fs::path second = run.path() / "second";
     fs::create_directory(second);
     writeBytes(second / "images", "a file");
-    const std::string imagesMessage = messageOf([&] { gen::releaseSkeleton(run.path(), second); });
+    const std::string imagesMessage = messageOf([&] { gen::releaseSkeleton(run.path(), second, disk); });
     EXPECT_NE(imagesMessage.find((second / "images").string()), std::string::npos) << imagesMessage;
 }
 
@@ -216,17 +219,21 @@ TEST_F(SkeletonRelease, ReadOnlySiteFolderGivesErrorWithItsPath) {
     const fs::path site = run.path() / "locked";
     fs::create_directory(site);
     fs::permissions(site, fs::perms::owner_read | fs::perms::owner_exec);
-    const std::string message = messageOf([&] { gen::releaseSkeleton(run.path(), site); });
+    const std::string message = messageOf([&] { gen::releaseSkeleton(run.path(), site, disk); });
     fs::permissions(site, fs::perms::owner_all);
     EXPECT_NE(message.find(site.string()), std::string::npos) << message;
 }
 
 TEST(SkeletonTextBytes, ConvertsToGbkWithCrLfAndNoByteOrderMark) {
-    EXPECT_EQ(gen::skeletonTextBytes("a.asp", "\xEF\xBB\xBF中文\n"), "\xD6\xD0\xCE\xC4\r\n");
-    EXPECT_EQ(gen::skeletonTextBytes("a.asp", "a\r\nb\rc\n\nd"), "a\r\nb\r\nc\r\n\r\nd");
-    const std::string message = messageOf([] { gen::skeletonTextBytes("inc/x.asp", "ok 😀"); });
-    EXPECT_NE(message.find("inc/x.asp"), std::string::npos) << message;
-    EXPECT_NE(message.find("😀"), std::string::npos) << message;
+    EXPECT_EQ(gen::skeletonText("\xEF\xBB\xBF中文\n"), "中文\r\n");
+    EXPECT_EQ(gen::skeletonText("a\r\nb\rc\n\nd"), "a\r\nb\r\nc\r\n\r\nd");
+    TempFolder run;
+    const EmbeddedFile files[] = {{"a.asp", "\xEF\xBB\xBF中文\n"}, {"inc/x.asp", "ok 😀"}, {"z.asp", "z"}};
+    gen::MemorySink memory;
+    const std::string message = messageOf([&] { gen::releaseFiles(run.path(), run.path() / "site", files, memory); });
+    EXPECT_EQ(message, "网站骨架文件 inc/x.asp 中的字符“😀”无法用 GBK 编码，未释放。");
+    ASSERT_EQ(memory.files().size(), 1u) << "the release stops at the file it cannot encode";
+    EXPECT_EQ(memory.files()[0].bytes, "\xD6\xD0\xCE\xC4\r\n");
 }
 
 TEST(SkeletonTextBytes, TextFilesAreKnownByExtensionInAnyCase) {

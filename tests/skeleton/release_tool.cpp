@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "base/error.h"
+#include "generator/site_sink.h"
 #include "generator/skeleton/skeleton_release.h"
 
 int main(int argc, char** argv) {
@@ -12,7 +13,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const auto written = tabulon::generator::releaseSkeleton(argv[1], argv[2]);
+        tabulon::generator::FileSink disk;
+        const auto written = tabulon::generator::releaseSkeleton(argv[1], argv[2], disk);
         std::cout << written.size() << " files\n";
         return 0;
     } catch (const tabulon::Error& e) {

@@ -1,0 +1,130 @@
+#include "generator/site_sink.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "base/error.h"
+#include "base/file_output.h"
+#include "base/gbk.h"
+
+namespace tabulon::generator {
+namespace fs = std::filesystem;
+namespace {
+
+// True when the file at `path` already holds exactly `bytes`.
+bool holds(const fs::path& path, std::string_view bytes) {
+    std::error_code error;
+    if (fs::file_size(path, error) != bytes.size() || error) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::string existing(bytes.size(), '\0');
+    return in.read(existing.data(), static_cast<std::streamsize>(existing.size())) && existing == bytes;
+}
+
+std::optional<std::string> readDisk(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+void SiteSink::writeText(const fs::path& path, std::string_view utf8, const UnencodableMessage& unencodable) {
+    auto encoded = gbk::encode(utf8);
+    if (!encoded) throw Error(unencodable(encoded.failure->character));
+    store(path, encoded.bytes, FileKind::Text);
+}
+
+std::optional<std::string> SiteSink::readBack(const fs::path& path) const { return readDisk(path); }
+
+bool SiteSink::exists(const fs::path& path) const {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+bool SiteSink::isFolder(const fs::path& folder) const {
+    std::error_code error;
+    return fs::is_directory(folder, error);
+}
+
+void FileSink::store(const fs::path& path, std::string_view bytes, FileKind) {
+    // Regenerating an unchanged page leaves the file (and its time stamp) alone; comparing
+    // is far cheaper than creating and renaming a new file.
+    if (holds(path, bytes)) return;
+    writeFileAtomically(path, bytes);
+}
+
+void FileSink::makeFolders(const fs::path& folder) {
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder))
+        throw Error("无法创建文件夹 " + displayPath(folder) + "：" + error.message());
+}
+
+void MemorySink::store(const fs::path& path, std::string_view bytes, FileKind) {
+    std::lock_guard lock(mutex_);
+    files_.push_back({path, std::string(bytes)});
+}
+
+const std::string* MemorySink::findLocked(const fs::path& path) const {
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it)
+        if (it->path == path) return &it->bytes;
+    return nullptr;
+}
+
+const std::string* MemorySink::find(const fs::path& path) const {
+    std::lock_guard lock(mutex_);
+    return findLocked(path);
+}
+
+std::optional<std::string> MemorySink::readBack(const fs::path& path) const {
+    std::lock_guard lock(mutex_);
+    if (const auto* bytes = findLocked(path)) return *bytes;
+    return std::nullopt;
+}
+
+bool MemorySink::exists(const fs::path& path) const { return find(path) != nullptr; }
+
+void DryRunSink::store(const fs::path& path, std::string_view bytes, FileKind kind) {
+    std::lock_guard lock(mutex_);
+    auto [it, added] = files_.try_emplace(path);
+    if (added) order_.push_back(path);
+    it->second = kind == FileKind::Binary ? std::optional<std::string>(bytes) : std::nullopt;
+}
+
+void DryRunSink::makeFolders(const fs::path& folder) {
+    std::lock_guard lock(mutex_);
+    for (fs::path step = folder; !step.empty() && step != step.root_path(); step = step.parent_path())
+        folders_.insert(step);
+}
+
+std::optional<std::string> DryRunSink::readBack(const fs::path& path) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (const auto it = files_.find(path); it != files_.end() && it->second) return it->second;
+    }
+    return readDisk(path);
+}
+
+bool DryRunSink::exists(const fs::path& path) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (files_.contains(path) || folders_.contains(path)) return true;
+    }
+    return SiteSink::exists(path);
+}
+
+bool DryRunSink::isFolder(const fs::path& folder) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (folders_.contains(folder)) return true;
+    }
+    return SiteSink::isFolder(folder);
+}
+
+std::vector<fs::path> DryRunSink::paths() const {
+    std::lock_guard lock(mutex_);
+    return order_;
+}
+
+}  // namespace tabulon::generator

@@ -1,0 +1,104 @@
+#pragma once
+// Where finished files go. Steps never touch the disk: they hand whole files to a sink,
+// which turns text into the site's code page (GBK) and stores the bytes: on disk, in
+// memory, or only as names for a dry run. Every store may be called from several threads
+// at once, each for a different path.
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabulon::generator {
+
+enum class FileKind { Text, Binary };
+
+// Says where a character GBK cannot hold came from, as the complete message text:
+// character "😀" -> "项目 记账 / 表 流水帐 / 字段 收支：字段名称 中的字符“😀”无法用 GBK 编码，…".
+using UnencodableMessage = std::function<std::string(std::string_view character)>;
+
+class SiteSink {
+public:
+    virtual ~SiteSink() = default;
+
+    // Encodes the UTF-8 text to GBK and stores it. When a character has no GBK form
+    // nothing is stored and tabulon::Error is thrown with `unencodable(character)`.
+    void writeText(const std::filesystem::path& path, std::string_view utf8, const UnencodableMessage& unencodable);
+    // Stores bytes as they are (images, the database file).
+    void writeBytes(const std::filesystem::path& path, std::string_view bytes) { store(path, bytes, FileKind::Binary); }
+
+    // Makes sure a folder and its missing parents exist; throws tabulon::Error naming it.
+    virtual void makeFolders(const std::filesystem::path& folder) = 0;
+    // The content of a file as this run left it: stored by this sink, else on disk.
+    virtual std::optional<std::string> readBack(const std::filesystem::path& path) const;
+    // True when the file exists, counting files this sink has stored.
+    virtual bool exists(const std::filesystem::path& path) const;
+    // True when a folder exists, counting folders this sink has made.
+    virtual bool isFolder(const std::filesystem::path& folder) const;
+
+protected:
+    // Stores the whole file; throws tabulon::Error naming the path when it cannot.
+    virtual void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) = 0;
+};
+
+// Writes each file atomically (a crash never leaves half a page); a file that already
+// holds exactly the new bytes is left untouched.
+class FileSink final : public SiteSink {
+public:
+    void makeFolders(const std::filesystem::path& folder) override;
+
+protected:
+    void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) override;
+};
+
+// Keeps the files in memory, in the order they arrive (pages generated in parallel arrive
+// in any order): tests and benchmarks.
+class MemorySink final : public SiteSink {
+public:
+    struct File {
+        std::filesystem::path path;
+        std::string bytes;
+    };
+    void makeFolders(const std::filesystem::path&) override {}
+    std::optional<std::string> readBack(const std::filesystem::path& path) const override;
+    bool exists(const std::filesystem::path& path) const override;
+    bool isFolder(const std::filesystem::path&) const override { return true; }
+    const std::vector<File>& files() const { return files_; }
+    // The bytes stored last at `path`, or nothing; once no step runs any more.
+    const std::string* find(const std::filesystem::path& path) const;
+
+protected:
+    void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) override;
+
+private:
+    const std::string* findLocked(const std::filesystem::path& path) const;
+    mutable std::mutex mutex_;
+    std::vector<File> files_;
+};
+
+// The dry run: touches nothing, remembers which files and folders would be written. The
+// bytes of binary files are kept, since a later step reads the database back.
+class DryRunSink final : public SiteSink {
+public:
+    void makeFolders(const std::filesystem::path& folder) override;
+    std::optional<std::string> readBack(const std::filesystem::path& path) const override;
+    bool exists(const std::filesystem::path& path) const override;
+    bool isFolder(const std::filesystem::path& folder) const override;
+    // Every path stored, once each, in the order first stored.
+    std::vector<std::filesystem::path> paths() const;
+
+protected:
+    void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) override;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::filesystem::path> order_;
+    std::map<std::filesystem::path, std::optional<std::string>> files_;
+    std::set<std::filesystem::path> folders_;
+};
+
+}  // namespace tabulon::generator
