@@ -135,29 +135,40 @@ std::size_t utf8Length(unsigned char lead) {
 Encoded encode(std::string_view utf8) {
     const EncodeTable& table = encodeTable();
     Encoded result;
-    result.bytes.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        // Pages are mostly ASCII: copy such runs whole.
-        std::size_t run = i;
-        while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) < 0x80) ++run;
-        result.bytes.append(utf8.data() + i, run - i);
-        i = run;
-        if (i == utf8.size()) break;
+    // A GBK form is never longer than the UTF-8 one (ASCII 1 -> 1, others 2..3 -> 1..2).
+    result.bytes.resize(utf8.size());
+    char* out = result.bytes.data();
+    const char* const begin = utf8.data();
+    const char* const end = begin + utf8.size();
+    const char* in = begin;
+    while (in < end) {
+        // Pages are mostly ASCII: copy such runs eight bytes at a time.
+        while (end - in >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, in, 8);
+            if (word & 0x8080808080808080ull) break;
+            std::memcpy(out, in, 8);
+            in += 8;
+            out += 8;
+        }
+        while (in < end && static_cast<unsigned char>(*in) < 0x80) *out++ = *in++;
+        if (in == end) break;
 
+        const std::size_t offset = static_cast<std::size_t>(in - begin);
         char32_t codepoint = 0;
-        const std::size_t length = nextCodepoint(utf8, i, codepoint);
+        const std::size_t length = nextCodepoint(utf8, offset, codepoint);
         const std::uint16_t code = length ? table.code(codepoint) : 0;
         if (code == 0) {
-            const std::size_t shown = std::min(utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-            result.failure = Unencodable{i, std::string(utf8.substr(i, shown))};
+            const std::size_t shown = std::min(utf8Length(static_cast<unsigned char>(*in)), utf8.size() - offset);
+            result.failure = Unencodable{offset, std::string(utf8.substr(offset, shown))};
             result.bytes.clear();
             return result;
         }
-        if (code > 0xFF) result.bytes += static_cast<char>(code >> 8);
-        result.bytes += static_cast<char>(code & 0xFF);
-        i += length;
+        if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+        *out++ = static_cast<char>(code & 0xFF);
+        in += length;
     }
+    result.bytes.resize(static_cast<std::size_t>(out - result.bytes.data()));
     return result;
 }
 

@@ -1,5 +1,5 @@
 // Page generation speed on a synthetic project of 500 tables with 30 fields each,
-// compared with plain file writes of the same bytes.
+// compared with plain file writes of the same bytes. The whole build is in build_bench.cpp.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -9,8 +9,8 @@
 #include <random>
 
 #include "base/file_output.h"
-#include "catalogue/catalogue.h"
 #include "catalogue/snapshot.h"
+#include "bench/synthetic_project.h"
 #include "generator/driver.h"
 
 namespace {
@@ -18,48 +18,13 @@ namespace {
 using namespace tabulon;
 namespace fs = std::filesystem;
 
-constexpr int kTables = 500;
-constexpr int kFieldsPerTable = 30;
-
-// Text, numbers, dates, rich text and drop-downs fed by the previous table, Chinese names.
-catalogue::Snapshot syntheticProject() {
-    const auto defaults = catalogue::Catalogue::inMemory();
-    std::vector<catalogue::Table> tables;
-    std::vector<catalogue::Field> fields;
-    static const char* kTypes[] = {"文本", "长整型", "日期时间", "备注", "小数", "文本"};
-    static const char* kInputs[] = {"文本框", "文本框", "时间框", "文本域", "文本框", "组合框"};
-    catalogue::Id fieldId = 1000;
-    for (int t = 0; t < kTables; ++t) {
-        const catalogue::Id tableId = 100 + t;
-        tables.push_back({tableId, 1, "学生信息表" + std::to_string(t), ""});
-        for (int f = 0; f < kFieldsPerTable; ++f) {
-            catalogue::Field field;
-            field.id = fieldId++;
-            field.tableId = tableId;
-            field.name = "字段名称" + std::to_string(f);
-            field.type = kTypes[f % 6];
-            field.inputType = kInputs[f % 6];
-            field.order = f * 3;
-            if (field.inputType == "组合框" && t > 0) {
-                field.linkTable = std::to_string(tableId - 1);
-                field.linkField = std::to_string(field.id - kFieldsPerTable - 5);
-            }
-            fields.push_back(field);
-        }
-    }
-    return catalogue::Snapshot({{1, "基准", ""}}, tables, fields, defaults.allTemplates());
-}
-
 generator::GenerationRequest requestFor(const catalogue::Snapshot& model, std::vector<generator::PageKindId> kinds) {
     generator::GenerationRequest request{1, {}, std::move(kinds), false};
     for (const auto* table : model.tablesOf(1)) request.tableIds.push_back(table->id);
     return request;
 }
 
-const catalogue::Snapshot& model() {
-    static const catalogue::Snapshot snapshot = syntheticProject();
-    return snapshot;
-}
+const catalogue::Snapshot& model() { return bench::syntheticProject(); }
 
 std::string readBack(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -59,6 +59,28 @@ TEST(Gbk, AgreesWithIconvOnEveryBmpCharacter) {
     EXPECT_GT(encodable, 21000u);
 }
 
+// Long ASCII runs are copied in blocks: a character before, inside or after a block, at
+// every offset, and a failure at every offset, must come out as for a lone character.
+TEST(Gbk, MixedTextAgreesWithIconvAtEveryOffset) {
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    const std::string ascii = "<td align=\"center\">Response.Write rs(\"x\")</td>\r\n";
+    for (std::size_t cut = 0; cut <= 24; ++cut) {
+        for (const std::string wide : {"学", "\xC2\xB7", "€"}) {
+            const std::string text = ascii.substr(0, cut) + wide + ascii + wide + ascii.substr(cut);
+            const std::string gbkWide = iconvGbk(cd, wide).value_or("?");  // ASCII stays as it is
+            const std::string expected = ascii.substr(0, cut) + gbkWide + ascii + gbkWide + ascii.substr(cut);
+            const auto actual = encode(text);
+            ASSERT_TRUE(actual) << cut;
+            EXPECT_EQ(actual.bytes, expected) << cut;
+        }
+        const auto failed = encode(ascii.substr(0, cut) + "😀" + ascii);
+        ASSERT_FALSE(failed) << cut;
+        EXPECT_EQ(failed.failure->offset, cut);
+    }
+    iconv_close(cd);
+}
+
 TEST(Gbk, FailureNamesTheFirstUnencodableCharacter) {
     const auto result = encode("学生😀表");
     ASSERT_FALSE(result);

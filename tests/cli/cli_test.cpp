@@ -5,6 +5,10 @@
 #include <fstream>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
 #include "catalogue/catalogue.h"
 #include "tests/support/temp_folder.h"
 
@@ -92,6 +96,51 @@ TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
     }
     const auto result = tabulon(run.path(), "generate 记账 --tables 27 --kinds add");
     EXPECT_EQ(result.output, "一个组合框关联的表不存在！\n关联表:流水帐\n关联字段:7\nCreate add ok\n生成完毕\n");
+}
+
+// Every file of the tree below `folder`, relative, sorted.
+std::vector<std::string> filesBelow(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) files.push_back(std::filesystem::relative(entry.path(), folder).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(CommandLine, DryRunListsWhatTheBuildWritesAndTouchesNothing) {
+    TempFolder dry;
+    const auto listed = tabulon(dry.path(), "build 记账 --dry-run");
+    EXPECT_EQ(listed.exitCode, 0) << listed.output;
+    EXPECT_TRUE(std::filesystem::is_empty(dry.path())) << "not even the catalogue is created";
+    EXPECT_EQ(listed.output.find("默认帐号"), std::string::npos) << "the login step sees the database of the dry run";
+
+    TempFolder real;
+    const auto built = tabulon(real.path(), "build 记账");
+    ASSERT_EQ(built.exitCode, 0) << built.output;
+    // The messages come first, then one path a line.
+    ASSERT_TRUE(listed.output.starts_with(built.output)) << listed.output;
+    std::vector<std::string> paths;
+    std::istringstream lines(listed.output.substr(built.output.size()));
+    for (std::string line; std::getline(lines, line);) {
+        const std::string prefix = dry.path().string() + "/";
+        ASSERT_TRUE(line.starts_with(prefix)) << line;
+        paths.push_back(line.substr(prefix.size()));
+    }
+    std::sort(paths.begin(), paths.end());
+    std::vector<std::string> written = filesBelow(real.path());
+    std::erase(written, std::string(catalogue::kFileName));
+    EXPECT_EQ(paths, written);
+}
+
+TEST(CommandLine, EveryWritingCommandTakesDryRun) {
+    TempFolder run;
+    ASSERT_EQ(tabulon(run.path(), "skeleton 记账").exitCode, 0);
+    const auto before = filesBelow(run.path());
+    for (const char* command : {"skeleton 记账", "database 记账", "generate 记账 --tables 27", "login 记账"}) {
+        const auto result = tabulon(run.path(), std::string(command) + " --dry-run");
+        EXPECT_NE(result.output.find(run.path().string() + "/记账/"), std::string::npos) << command << result.output;
+        EXPECT_EQ(filesBelow(run.path()), before) << command;
+    }
 }
 
 }  // namespace
