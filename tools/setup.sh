@@ -10,7 +10,7 @@ mode=${1:-build}
 build_packages=(build-essential cmake ninja-build pkg-config
   libsqlitecpp-dev libsqlite3-dev libcli11-dev qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
-test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data)
+test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data clang-format git)
 
 missing() {
   local p
@@ -60,9 +60,19 @@ case "$mode" in
   test)
     install_packages "${build_packages[@]}" "${test_packages[@]}"
     (cd tests/js && npm ci --no-audit --no-fund --loglevel=error)
+    # Formatting is checked once the tree has been formatted as a whole (marked by this file).
+    if [ -f .clang-format-enforced ]; then bash tools/check_format.sh; fi
     build
-    cd build
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+    # No test may rewrite the golden pages: they change only by tests/golden/update_goldens.
+    in_git=false golden_before=""
+    git rev-parse --is-inside-work-tree > /dev/null 2>&1 && in_git=true
+    $in_git && golden_before=$(git status --porcelain -- tests/golden)
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
+    if $in_git && [ "$(git status --porcelain -- tests/golden)" != "$golden_before" ]; then
+      echo "The test run changed tests/golden:" >&2
+      git status --porcelain -- tests/golden >&2
+      exit 1
+    fi
     ;;
   *)
     echo "usage: $0 run|test|build" >&2

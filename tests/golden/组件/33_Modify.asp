@@ -1,0 +1,198 @@
+<!-- #include file="conn.asp" -->
+<%
+if request.Cookies("kovel_username")="" then
+  sendmsg("没有权限，请重新登陆")
+  response.end
+end if
+%>
+
+<%
+
+   ID=trim(request("ID"))
+   if not myIsNumeric(ID) then
+    sendmsg("编号必须是数字")
+    goback()
+    response.End()
+   end if
+
+if request("action")="modify" then
+
+             S_1=trim(request("S_1"))'item	物品
+
+
+sql="select * from Orders"
+
+sql=sql&" where id="&cstr(ID)
+
+
+Set rsAdd = Server.CreateObject("ADODB.Recordset")
+rsAdd.ActiveConnection = conn
+rsAdd.Source =sql
+rsAdd.CursorType = 0
+rsAdd.CursorLocation = 3
+rsAdd.LockType = 2
+rsAdd.Open()
+rs_numRows =0
+'rsAdd.addnew
+
+
+
+ if not rsAdd.eof then
+
+
+    rsAdd("item")=S_1
+
+
+ 
+  rsAdd.update
+  
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  sendmsg("修改成功")
+  goback()
+  
+  response.End()
+
+ else
+  
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  
+  SendMsg("指定编号的记录不存在")
+  
+  goback()
+  
+  response.End()
+ 
+ end if
+
+
+
+end if
+
+%>
+
+
+<html>
+<head>
+<title>Orders - 修改记录</title>
+<meta http-equiv="Content-Type" content="text/html; charset=gb2312">
+<link href="../style/style.css" rel="stylesheet" type="text/css">
+<style>
+body {
+	background-color:#FFFFFF;
+}
+</style>
+</HEAD>
+
+<BODY>
+<%
+sql="select * from Orders"
+
+sql=sql&" where id="&cstr(ID)
+
+
+Set rsAdd = Server.CreateObject("ADODB.Recordset")
+rsAdd.ActiveConnection = conn
+rsAdd.Source =sql
+rsAdd.CursorType = 0
+rsAdd.CursorLocation = 3
+rsAdd.LockType = 2
+rsAdd.Open()
+rs_numRows =0
+'rsAdd.addnew
+
+
+
+ if not rsAdd.eof then
+%>
+
+
+
+<form action=? method="post" name="form1" target="_self">
+<table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
+<tr>
+<td><img src="../images/r_1.gif" alt="" /></td>
+<td width="100%" background="../images/r_0.gif">
+  <table cellpadding="0" cellspacing="0" width="100%">
+    <tr>
+      <td>&nbsp;修改记录(带*号的为必填项)</td>
+	  <td align="right">&nbsp;</td>
+    </tr>
+  </table>
+</td>
+<td><img src="../images/r_2.gif" alt="" /></td>
+</tr>
+<tr>
+<td></td>
+<td>
+<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
+        <td width="25%" height="30" align="right">物品：</td>
+        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=server.HTMLEncode(rsAdd("item")&"")%>"  style="width:300px">	</td>
+      </tr>      <tr>
+        <td height="30">&nbsp;</td>
+        <td class="category">
+          <input type="submit" value=" 确认修改 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;
+          <input type="hidden" id="id" name="ID" value="<%=ID%>">          &nbsp;&nbsp;&nbsp;
+
+          <input type="hidden" name="action" value="modify">
+          <input type="reset" value=" 重新填写 " class="button">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;
+          <input type="button" value=" 返&nbsp;&nbsp;回 " onClick="javascript:window.location.href='33_List.asp';" class="button">
+		</td>
+      </tr>	    
+</table>
+</td>
+<td></td>
+</tr>
+<tr>
+<td><img src="../images/r_4.gif" alt="" /></td>
+<td></td>
+<td><img src="../images/r_3.gif" alt="" /></td>
+</tr>
+</table>
+</form>
+
+</body>
+</html>
+
+
+<%
+
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+
+ else
+  
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  
+  SendMsg("指定编号的记录不存在")
+  
+  goback()
+  
+  response.End()
+ 
+end if
+
+
+%>

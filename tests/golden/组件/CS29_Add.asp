@@ -1,0 +1,156 @@
+<!-- #include file="conn.asp" -->
+<%
+if request.Cookies("kovel_username")="" then
+  sendmsg("没有权限，请重新登陆")
+  response.end
+end if
+%>
+
+<%
+
+if request("action")="add" then
+
+             S_1=trim(request("S_1"))'分类	
+
+             S_2=trim(request("S_2"))'名称	
+
+
+sql="select * from 城市"
+Set rsAdd = Server.CreateObject("ADODB.Recordset")
+rsAdd.ActiveConnection = conn
+rsAdd.Source =sql
+rsAdd.CursorType = 0
+rsAdd.CursorLocation = 3
+rsAdd.LockType = 2
+rsAdd.Open()
+rs_numRows =0
+rsAdd.addnew
+
+
+    rsAdd("分类")=S_1
+
+    rsAdd("名称")=S_2
+
+rsAdd.update
+
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  
+  sendmsg("添加记录成功")
+gourl("CS29_list.asp")
+end if%>
+
+<html>
+<head>
+<title>城市 - 添加记录</title>
+<meta http-equiv="Content-Type" content="text/html; charset=gb2312">
+<link href="../style/style.css" rel="stylesheet" type="text/css">
+<style>
+body {
+	background-color:#FFFFFF;
+}
+</style>
+</HEAD>
+
+<BODY>
+
+
+<form action=? method="post" name="form1" target="_self">
+<table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
+<tr>
+<td><img src="../images/r_1.gif" alt="" /></td>
+<td width="100%" background="../images/r_0.gif">
+  <table cellpadding="0" cellspacing="0" width="100%">
+    <tr>
+      <td>&nbsp;添加记录(带*号的为必填项)</td>
+	  <td align="right">&nbsp;</td>
+    </tr>
+  </table>
+</td>
+<td><img src="../images/r_2.gif" alt="" /></td>
+</tr>
+<tr>
+<td></td>
+<td>
+<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
+        <td width="25%" height="30" align="right">分类：</td>
+        <td width="75%" class="category">
+<%
+
+Sql_Select="select id,名称 from 分类 order by id asc"
+Set RS_select=server.CreateObject("adodb.recordset")
+RS_select.open Sql_Select,conn,1,1
+
+ response.Write"          <label>"&vbcrlf
+ 
+ response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & " >" & """"  &vbcrlf
+ 
+
+if  not RS_select.eof then
+
+
+
+ i=0
+ while not RS_select.eof
+  
+  Select_Filed=RS_select("名称") 
+  Select_ID=RS_select("id")
+
+
+  if i=1 then
+   Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  else
+   Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  end if
+
+  
+  RS_select.movenext
+ 
+ wend
+
+
+else
+ 
+  Response.Write("<option value=0>没有数据</option>"+vbcrlf)
+ 
+
+end if
+
+
+ response.Write"            </select>"&vbcrlf
+ response.Write"          </label>"&vbcrlf
+
+RS_select.close
+set RS_select=nothing
+
+%>
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">名称：</td>
+        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" style="width:300px">	</td>
+      </tr>      <tr>
+        <td height="30">&nbsp;</td>
+        <td class="category">
+          <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;
+          <input type="hidden" name="action" value="add">
+          <input type="reset" value=" 重新填写 " class="button">		</td>
+      </tr>	    
+</table>
+</td>
+<td></td>
+</tr>
+<tr>
+<td><img src="../images/r_4.gif" alt="" /></td>
+<td></td>
+<td><img src="../images/r_3.gif" alt="" /></td>
+</tr>
+</table>
+</form>
+
+</body>
+</html>

@@ -1,0 +1,109 @@
+<!-- #include file="conn.asp" -->
+<%
+if request.Cookies("kovel_username")="" then
+  sendmsg("没有权限，请重新登陆")
+  response.end
+end if
+%>
+<html>
+<head>
+<title>城市 - 删除记录</title>
+<meta http-equiv="Content-Type" content="text/html; charset=gb2312">
+<link href="../style/style.css" rel="stylesheet" type="text/css">
+<style>
+body {
+	background-color:#FFFFFF;
+}
+</style>
+</HEAD>
+
+<BODY>
+
+<%
+
+   ID=trim(request("ID"))
+   
+'   response.Write id
+'   response.End()
+   
+   IDarray=split(ID,",")
+   
+	for i=0 to ubound(IDarray)
+	
+	   if not myIsNumeric(trim(IDarray(i))) then
+	   
+		sendmsg(trim(IDarray(i)))		
+		sendmsg("编号必须是数字")
+		goback()
+		response.End()
+	   end if
+
+	
+	next
+   
+   
+
+if request("action")="Delete" then
+
+sql="select * from 城市"
+
+
+sql=sql&" where id in("&cstr(ID)&")"
+
+
+Set rsAdd = Server.CreateObject("ADODB.Recordset")
+rsAdd.ActiveConnection = conn
+rsAdd.Source =sql
+rsAdd.CursorType = 0
+rsAdd.CursorLocation = 3
+rsAdd.LockType = 2
+rsAdd.Open()
+rs_numRows =0
+'rsAdd.addnew
+ if not rsAdd.eof then
+ 
+ 	while not rsAdd.eof
+	
+		rsAdd.delete
+'		response.Write"RS_ID="&rsAdd("id")&" Done<BR>"
+		rsAdd.movenext
+		
+	wend
+		   
+		rsAdd.close
+		   
+		set rsAdd=nothing
+		   
+		conn.close
+		   
+		set conn=nothing
+		   
+		sendmsg("删除成功")
+			
+		goback()
+ 
+ else
+
+   
+	  rsAdd.close
+		 
+	  set rsAdd=nothing
+		 
+	  conn.close
+		 
+	  set conn=nothing
+		 
+	  sendmsg("删除失败，记录不存在")
+		  
+	  goback()
+ 
+ end if
+
+ end if
+
+%>
+
+
+
+</body>
+</html>

@@ -1,0 +1,437 @@
+<!-- #include file="conn.asp" -->
+<%
+if request.Cookies("kovel_username")="" then
+  sendmsg("没有权限，请重新登陆")
+  response.end
+end if
+%>
+<html>
+<head>
+<title>断链 - 记录列表</title>
+<meta http-equiv="Content-Type" content="text/html; charset=gb2312">
+<link href="../style/style.css" rel="stylesheet" type="text/css">
+<style type="text/css">
+@media print {
+	.searchbar, .noprint { display:none; }
+}
+</style>
+<script language="javascript" type="text/javascript" src="../date/WdatePicker.js"></script>
+<script language="javascript" type="text/javascript">
+function GetId(id){
+	return document.getElementById(id);
+}
+
+// 全选：勾上或取消列表里每条记录的复选框
+function CheckAll(box){
+	var items=document.getElementsByName("ID");
+	for(var i=0;i<items.length;i++) items[i].checked=box.checked;
+}
+
+// 删除前至少要选中一条记录
+function CheckDelete(){
+	var items=document.getElementsByName("ID");
+	for(var i=0;i<items.length;i++){
+		if(items[i].checked) return confirm("确定删除选中的记录吗？");
+	}
+	alert("请先选择要删除的记录");
+	return false;
+}
+
+// 打印列表（搜索条和按钮不打印）
+function PrintList(){
+	window.print();
+}
+
+// 把搜索条上的条件（字段、运算词、值）加到 SearchText，条件之间用“；”隔开
+function AddCondition(){
+	var tempS="";
+	if(GetId("S_120").value=="") return false;
+	switch(GetId("S_120").value){
+		default:
+			if(CleanValue(GetId("keyword").value)==""){
+				alert("请输入要查询的内容");
+				GetId("keyword").focus();
+				return false;
+			}
+			tempS=GetId("S_120").value+GetId("bank").value+CleanValue(GetId("keyword").value);
+			break;
+	}
+	var box=GetId("SearchText");
+	box.value=(Trim(box.value)=="")?tempS:box.value+"；"+tempS;
+	GetId("keyword").value="";
+	GetId("S_STime").value="";
+	GetId("S_ETime").value="";
+	ShowConditions();
+	return false;
+}
+
+// 显示已经加上的条件
+function ShowConditions(){
+	var text=GetId("SearchText").value;
+	GetId("SearchShow").innerText=(text=="")?"":"条件："+text;
+}
+
+function ClearConditions(){
+	GetId("SearchText").value="";
+	ShowConditions();
+}
+
+// 搜索：搜索条上填了而没加的条件先加上；没有条件就列出全部记录
+function DoSearch(){
+	var dates=GetId("SearchTimeZone").style.display!="none";
+	var filled=dates?(GetId("S_STime").value!=""&&GetId("S_ETime").value!=""):(CleanValue(GetId("keyword").value)!="");
+	if(filled) AddCondition();
+	return true;
+}
+
+// 换字段：日期字段填起止日期，其他字段选运算词、填内容
+function ChangeField(){
+	switch(GetId("S_120").value){
+		default:
+			GetId("SearchTimeZone").style.display="none";
+			GetId("keyword").style.display="";
+			GetId("bank").style.display="";
+			break;
+	}
+}
+
+// 去掉首尾空白
+function Trim(s){
+	return s.replace(/^\s+|\s+$/g,"");
+}
+
+// 值里的“；”会把一个条件拆成两个，去掉它
+function CleanValue(s){
+	return Trim(s.replace(/；/g,""));
+}
+</script>
+</head>
+
+<body onload="ChangeField();ShowConditions();">
+<form name="SearchForm" id="SearchForm" action="?" method="post" onsubmit="return DoSearch()">
+<div class="searchbar">
+	<img src="../images/search.gif" border="0" hspace="2" align="absmiddle">查询：
+	<select id="S_120" onchange="ChangeField()">
+<option value="名称">名称</option>
+
+<option value="类别">类别</option>
+
+<option value="数量">数量</option>
+	</select>
+	<select id="bank">
+		<option value="等于">等于</option>
+		<option value="大于">大于</option>
+		<option value="小于">小于</option>
+		<option value="大于等于">大于等于</option>
+		<option value="小于等于">小于等于</option>
+		<option value="近似">近似</option>
+	</select>
+	<input type="text" id="keyword" class="searchtext">
+	<span id="SearchTimeZone" style="display:none">
+		<input type="text" id="S_STime" class="Wdate" size="12" onclick="WdatePicker()"> 至 
+		<input type="text" id="S_ETime" class="Wdate" size="12" onclick="WdatePicker()">
+	</span>
+	<input type="button" value="加条件" class="button" onclick="AddCondition()">
+	<input type="button" value="清空条件" class="button" onclick="ClearConditions()">
+	<input type="submit" value="搜索" class="searchbutton">
+	<input type="button" title="打印" class="printbutton" onclick="PrintList()">
+	<input type="hidden" name="action" value="search">
+	<input type="hidden" name="SearchText" id="SearchText" value="<%=server.HTMLEncode(request("SearchText")&"")%>">
+	<span id="SearchShow" class="tip"></span>
+</div>
+</form>
+<table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
+<tr>
+<td><img src="../images/r_1.gif" alt="" /></td>
+<td width="100%" background="../images/r_0.gif">
+  <table cellpadding="0" cellspacing="0" width="100%">
+    <tr>
+      <td>&nbsp;记录列表</td>
+	  <td align="right">&nbsp;</td>
+    </tr>
+  </table>
+</td>
+<td><img src="../images/r_2.gif" alt="" /></td>
+</tr>
+<tr>
+<td></td>
+<td>
+<form name="form1" action="DL31_Delete.asp?action=Delete" method="post">
+<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">
+  <tr align="center">    
+	<td class="category">名称<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">类别<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">数量<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>    <td class="category">修改</td>
+    <td class="category">删除</td>
+  </tr>
+ <%
+  
+  if request("SearchText")<>"" then
+  
+
+ 
+  if request("action")="search" then
+  
+  
+     SearchText=request("SearchText")
+   
+   CommandArray=split(SearchText,"；")
+   
+   s="大于,小于,等于,近似,从,至"
+   
+   LogicArray=split(s,",")
+
+   LogicArray2=split(" > ', < ', = ', like '% , between , and ",",")
+   
+   filedArray=split("名称,类别,数量,",",")
+   
+   filedTypeArray=split("1,1,0,",",")
+   
+   
+   
+'   刊登日从2012-03-01至2012-03-01；CPM等于；
+   
+   '规格大于等于fdsfds
+
+   SqlString=""
+   
+   for i=0 to ubound(CommandArray) '''''''''''''''''''''命令个数循环
+   
+    Condition=trim(CommandArray(i))
+    
+    if Condition<>"" then
+    
+     '条件开头的字段名：取后面紧跟运算词的最长的那个
+     FieldIndex=-1
+     FieldLength=0
+     LogicWord=""
+     keyWord=""
+     for k=0 to ubound(filedArray)
+      if len(filedArray(k))>FieldLength then
+       if left(Condition,len(filedArray(k)))=filedArray(k) then
+        Rest=mid(Condition,len(filedArray(k))+1)
+        for j=0 to 4 '至 只跟在 从 后面
+         if left(Rest,len(LogicArray(j)))=LogicArray(j) then
+          FieldIndex=k
+          FieldLength=len(filedArray(k))
+          LogicWord=LogicArray(j)
+          keyWord=mid(Rest,len(LogicWord)+1)
+         end if
+        next
+       end if
+      end if
+     next
+     
+     if (LogicWord="大于" or LogicWord="小于") and left(keyWord,2)="等于" then
+      LogicWord=LogicWord&"等于"
+      keyWord=mid(keyWord,3)
+     end if
+     
+     SqlCondition=""
+     if FieldIndex>=0 then SqlCondition=SearchCondition(filedArray(FieldIndex),filedTypeArray(FieldIndex),LogicWord,keyWord)
+     
+     if SqlCondition<>"" then
+      SqlString=SqlString&" and "&SqlCondition&" "
+     else
+      erroString="查询条件["&CommandArray(i)&"]不符合要求，已被剔除！"
+      erroString=replace(erroString,"'","")
+      sendmsg(erroString)
+     end if
+     
+    end if
+   
+   next
+
+   
+   Sql="select * from 断链 where 1 " & SqlString
+ 
+   
+  else
+  
+      sql="select * from 断链"
+  
+  end if
+  
+  
+  else
+  
+  sql="select * from 断链"
+  
+  end if
+ 
+
+set RsList=server.CreateObject("adodb.recordset")
+
+'一个条件的 SQL；值不合字段类型时为空
+Function SearchCondition(ColumnName,ColumnType,Word,ByVal Text)
+ dim p,lowValue,highValue
+ SearchCondition=""
+ select case Word
+  case "从"
+   p=instr(1,Text,"至")
+   if p<1 then exit function
+   lowValue=SearchValue(ColumnType,left(Text,p-1))
+   highValue=SearchValue(ColumnType,mid(Text,p+1))
+   if lowValue<>"" and highValue<>"" then SearchCondition=ColumnName & " between " & lowValue & " and " & highValue
+  case "近似"
+   if ColumnType<>"0" then SearchCondition=ColumnName&" like '%"&replace(Text,"'","''")&"%'"
+  case "大于","小于","等于","大于等于","小于等于"
+   lowValue=SearchValue(ColumnType,Text)
+   if lowValue<>"" then SearchCondition=ColumnName & " " & SearchOperator(Word) & " " & lowValue
+ end select
+End Function
+
+'一个值的 SQL：数字字段要数字，日期字段要日期，其余是引号加倍的文本；不合时为空
+Function SearchValue(ColumnType,ByVal Text)
+ SearchValue=""
+ Text=trim(Text)
+ select case ColumnType
+  case "0"
+   if SearchMatches(Text,"^[+-]?[0-9]+(\.[0-9]+)?$") then
+    if myIsNumeric(Text) then SearchValue=Text
+   end if
+  case "2"
+   if len(Text)>=2 and left(Text,1)="#" and right(Text,1)="#" then Text=mid(Text,2,len(Text)-2)
+   SearchValue=SearchDate(Text)
+  case else
+   SearchValue="'"&replace(Text,"'","''")&"'"
+ end select
+End Function
+
+Function SearchOperator(Word)
+ select case Word
+  case "大于"
+   SearchOperator=">"
+  case "小于"
+   SearchOperator="<"
+  case "等于"
+   SearchOperator="="
+  case "大于等于"
+   SearchOperator=">="
+  case "小于等于"
+   SearchOperator="<="
+ end select
+End Function
+
+'日期只认 年-月-日（可带 时:分[:秒]，分隔符 - 或 /），即日期框写出的样子，不随服务器的地区设置变；
+'写成 #yyyy-mm-dd hh:nn:ss#，不是有效日期时为空
+Function SearchDate(ByVal Text)
+ dim parts,dateParts,timeParts,moment
+ SearchDate=""
+ if not SearchMatches(Text,"^[0-9]{4}[-/][0-9]{1,2}[-/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$") then exit function
+ parts=split(Text," ")
+ dateParts=split(replace(parts(0),"/","-"),"-")
+ moment=DateSerial(clng(dateParts(0)),clng(dateParts(1)),clng(dateParts(2)))
+ if year(moment)<>clng(dateParts(0)) or month(moment)<>clng(dateParts(1)) or day(moment)<>clng(dateParts(2)) then exit function
+ SearchDate=dateParts(0) & "-" & right("0" & dateParts(1),2) & "-" & right("0" & dateParts(2),2)
+ if ubound(parts)=1 then
+  timeParts=split(parts(1) & ":0",":")
+  if clng(timeParts(0))>23 or clng(timeParts(1))>59 or clng(timeParts(2))>59 then
+   SearchDate=""
+   exit function
+  end if
+  SearchDate=SearchDate & " " & right("0" & timeParts(0),2) & ":" & right("0" & timeParts(1),2) & ":" & right("0" & timeParts(2),2)
+ end if
+ SearchDate="#" & SearchDate & "#"
+End Function
+
+Function SearchMatches(Text,Pattern)
+ dim Expression
+ set Expression=new RegExp
+ Expression.Pattern=Pattern
+ SearchMatches=Expression.Test(Text&"")
+End Function
+  %>
+
+ <% 'response.Write sql
+    Set rs = Server.CreateObject("ADODB.Recordset")
+    rs.ActiveConnection = conn
+    rs.Source =sql
+    rs.CursorType = 3
+    rs.CursorLocation = 3
+    rs.LockType =1
+    rs.Open()
+    
+    rs_numRows = 0
+    rs.pagesize=15 
+    totalrecords=rs.recordcount  
+    totalpages=rs.pagecount 
+    'rs.movefirst 
+    
+    nowpage=trim(request("page"))
+    
+    if not SearchMatches(nowpage,"^[0-9]+$") then 
+     nowpage=1  
+     elseif len(nowpage)>9 then 
+      nowpage=totalpages 
+     else 
+      nowpage=clng(nowpage) 
+     end if 
+    if nowpage>totalpages then nowpage=totalpages 
+    if nowpage<1 then nowpage=1 
+       
+    if not rs.eof then
+
+     rs.absolutepage=nowpage 
+     i=0
+    while not rs.eof and i<rs.pagesize
+     i=i+1
+%>
+ 
+  <tr onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer"><a href="DL31_Display.asp?ID=<%=rs("id")%>">
+	<td align="center">&nbsp;<%=rs("名称")%></td>	<td align="center">&nbsp;<%=rs("类别")%></td>	<td align="center">&nbsp;<%=rs("数量")%></td>    </a><td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="DL31_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
+  </tr>
+<%
+     rs.movenext
+    wend
+    else
+%>
+  <tr>
+    <td colspan="7" class="nodata">没有找到记录</td>
+  </tr>
+<%
+    end if
+%>
+  <tr>
+    <td colspan="7" class="pagebar">
+<%
+    '翻页链接带上 action、SearchText 和 page，翻页后仍是同一个查询
+    PageLink="?action="&server.URLEncode(request("action")&"")&"&SearchText="&server.URLEncode(request("SearchText")&"")&"&page="
+    PageCount=totalpages
+    if PageCount<1 then PageCount=1
+    response.Write "共 "&totalrecords&" 条记录，第 "&nowpage&"/"&PageCount&" 页 "
+    if nowpage>1 then
+     response.Write "<a href="""&PageLink&"1"">首页</a><a href="""&PageLink&(nowpage-1)&""">上一页</a>"
+    else
+     response.Write "<span class=""disabled"">首页</span><span class=""disabled"">上一页</span>"
+    end if
+    if nowpage<PageCount then
+     response.Write "<a href="""&PageLink&(nowpage+1)&""">下一页</a><a href="""&PageLink&PageCount&""">尾页</a>"
+    else
+     response.Write "<span class=""disabled"">下一页</span><span class=""disabled"">尾页</span>"
+    end if
+%>
+    </td>
+  </tr>
+</table>
+<div class="noprint" style="padding:6px 4px">
+  <input type="checkbox" id="chkall" onclick="CheckAll(this)"><label for="chkall">全选</label>&nbsp;&nbsp;
+  <input type="submit" value=" 删除选中 " class="button" onclick="return CheckDelete()">
+</div>
+</form>
+</td>
+<td></td>
+</tr>
+<tr>
+<td><img src="../images/r_4.gif" alt="" /></td>
+<td></td>
+<td><img src="../images/r_3.gif" alt="" /></td>
+</tr>
+</table>
+<%
+    rs.close
+    set rs=nothing
+    set RsList=nothing
+    conn.close
+    set conn=nothing
+%>
+</body>
+</html>

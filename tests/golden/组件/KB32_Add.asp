@@ -1,0 +1,92 @@
+<!-- #include file="conn.asp" -->
+<%
+if request.Cookies("kovel_username")="" then
+  sendmsg("没有权限，请重新登陆")
+  response.end
+end if
+%>
+
+<%
+
+if request("action")="add" then
+
+
+sql="select * from 空表"
+Set rsAdd = Server.CreateObject("ADODB.Recordset")
+rsAdd.ActiveConnection = conn
+rsAdd.Source =sql
+rsAdd.CursorType = 0
+rsAdd.CursorLocation = 3
+rsAdd.LockType = 2
+rsAdd.Open()
+rs_numRows =0
+rsAdd.addnew
+
+
+rsAdd.update
+
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  
+  sendmsg("添加记录成功")
+gourl("KB32_list.asp")
+end if%>
+
+<html>
+<head>
+<title>空表 - 添加记录</title>
+<meta http-equiv="Content-Type" content="text/html; charset=gb2312">
+<link href="../style/style.css" rel="stylesheet" type="text/css">
+<style>
+body {
+	background-color:#FFFFFF;
+}
+</style>
+</HEAD>
+
+<BODY>
+
+
+<form action=? method="post" name="form1" target="_self">
+<table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
+<tr>
+<td><img src="../images/r_1.gif" alt="" /></td>
+<td width="100%" background="../images/r_0.gif">
+  <table cellpadding="0" cellspacing="0" width="100%">
+    <tr>
+      <td>&nbsp;添加记录(带*号的为必填项)</td>
+	  <td align="right">&nbsp;</td>
+    </tr>
+  </table>
+</td>
+<td><img src="../images/r_2.gif" alt="" /></td>
+</tr>
+<tr>
+<td></td>
+<td>
+<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
+        <td height="30">&nbsp;</td>
+        <td class="category">
+          <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;
+          <input type="hidden" name="action" value="add">
+          <input type="reset" value=" 重新填写 " class="button">		</td>
+      </tr>	    
+</table>
+</td>
+<td></td>
+</tr>
+<tr>
+<td><img src="../images/r_4.gif" alt="" /></td>
+<td></td>
+<td><img src="../images/r_3.gif" alt="" /></td>
+</tr>
+</table>
+</form>
+
+</body>
+</html>

@@ -1,0 +1,512 @@
+<!-- #include file="conn.asp" -->
+<%
+if request.Cookies("kovel_username")="" then
+  sendmsg("没有权限，请重新登陆")
+  response.end
+end if
+%>
+
+<%
+
+   ID=trim(request("ID"))
+   if not myIsNumeric(ID) then
+    sendmsg("编号必须是数字")
+    goback()
+    response.End()
+   end if
+
+if request("action")="modify" then
+
+             S_1=trim(request("S_1"))'标题	
+
+             S_2=trim(request("S_2"))'数量	
+
+             S_3=trim(request("S_3"))'单价	
+
+             S_4=trim(request("S_4"))'编码	
+
+             S_5=trim(request("S_5"))'正文	
+
+             S_6=trim(request("S_6"))'摘要	
+
+             S_7=trim(request("S_7"))'开始	
+
+             S_8=trim(request("S_8"))'结束	
+
+             S_9=trim(request("S_9"))'大类	
+
+             S_10=trim(request("S_10"))'小类	
+
+             S_11=trim(request("S_11"))'主键	
+
+             S_12=trim(request("S_12"))'无表	
+
+             S_13=trim(request("S_13"))'备用	
+
+             S_14=trim(request("S_14"))'来源	
+
+             S_15=trim(request("S_15"))'price	价格
+
+             S_16=trim(request("S_16"))'启用	
+
+             S_17=trim(request("S_17"))'重量	
+
+
+if not myIsNumeric(S_2) then
+ sendmsg("数量必须是数字")
+ goback()
+ response.End()
+end if
+
+if not myIsNumeric(S_3) then
+ sendmsg("单价必须是数字")
+ goback()
+ response.End()
+end if
+
+if not myIsNumeric(S_15) then
+ sendmsg("price必须是数字")
+ goback()
+ response.End()
+end if
+
+if not myIsNumeric(S_17) then
+ sendmsg("重量必须是数字")
+ goback()
+ response.End()
+end if
+
+sql="select * from 组件"
+
+sql=sql&" where id="&cstr(ID)
+
+
+Set rsAdd = Server.CreateObject("ADODB.Recordset")
+rsAdd.ActiveConnection = conn
+rsAdd.Source =sql
+rsAdd.CursorType = 0
+rsAdd.CursorLocation = 3
+rsAdd.LockType = 2
+rsAdd.Open()
+rs_numRows =0
+'rsAdd.addnew
+
+
+
+ if not rsAdd.eof then
+
+
+    rsAdd("标题")=S_1
+
+    rsAdd("数量")=S_2
+
+    rsAdd("单价")=S_3
+
+    rsAdd("编码")=S_4
+
+    rsAdd("正文")=S_5
+
+    rsAdd("摘要")=S_6
+
+    rsAdd("开始")=S_7
+
+    rsAdd("结束")=S_8
+
+    rsAdd("大类")=S_9
+
+    rsAdd("小类")=S_10
+
+    rsAdd("主键")=S_11
+
+    rsAdd("无表")=S_12
+
+    rsAdd("备用")=S_13
+
+    rsAdd("来源")=S_14
+
+    rsAdd("price")=S_15
+
+    rsAdd("启用")=S_16
+
+    rsAdd("重量")=S_17
+
+
+ 
+  rsAdd.update
+  
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  sendmsg("修改成功")
+  goback()
+  
+  response.End()
+
+ else
+  
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  
+  SendMsg("指定编号的记录不存在")
+  
+  goback()
+  
+  response.End()
+ 
+ end if
+
+
+
+end if
+
+%>
+
+
+<html>
+<head>
+<title>组件 - 修改记录</title>
+<meta http-equiv="Content-Type" content="text/html; charset=gb2312">
+<link href="../style/style.css" rel="stylesheet" type="text/css">
+<style>
+body {
+	background-color:#FFFFFF;
+}
+</style>
+</HEAD>
+
+<BODY>
+<%
+sql="select * from 组件"
+
+sql=sql&" where id="&cstr(ID)
+
+
+Set rsAdd = Server.CreateObject("ADODB.Recordset")
+rsAdd.ActiveConnection = conn
+rsAdd.Source =sql
+rsAdd.CursorType = 0
+rsAdd.CursorLocation = 3
+rsAdd.LockType = 2
+rsAdd.Open()
+rs_numRows =0
+'rsAdd.addnew
+
+
+
+ if not rsAdd.eof then
+%>
+
+
+
+<form action=? method="post" name="form1" target="_self">
+<table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
+<tr>
+<td><img src="../images/r_1.gif" alt="" /></td>
+<td width="100%" background="../images/r_0.gif">
+  <table cellpadding="0" cellspacing="0" width="100%">
+    <tr>
+      <td>&nbsp;修改记录(带*号的为必填项)</td>
+	  <td align="right">&nbsp;</td>
+    </tr>
+  </table>
+</td>
+<td><img src="../images/r_2.gif" alt="" /></td>
+</tr>
+<tr>
+<td></td>
+<td>
+<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
+        <td width="25%" height="30" align="right">标题：</td>
+        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=server.HTMLEncode(rsAdd("标题")&"")%>"  style="width:300px">	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">数量：</td>
+        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=rsAdd("数量")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('数量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">单价：</td>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=rsAdd("单价")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('单价只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">编码：</td>
+        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" value="<%=server.HTMLEncode(rsAdd("编码")&"")%>"  style="width:300px">	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">正文：</td>
+        <td width="75%" class="category">
+<input type="hidden" name="S_5" id="S_5" value="<%=server.HTMLEncode(rsAdd("正文"))%>" />
+ <IFRAME ID="eWebEditor1" src="../editor/ewebeditor.htm?id=S_5&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">摘要：</td>
+        <td width="75%" class="category">
+<input type="hidden" name="S_6" id="S_6" value="<%=server.HTMLEncode(rsAdd("摘要"))%>" />
+ <IFRAME ID="eWebEditor1" src="../editor/ewebeditor.htm?id=S_6&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">开始：</td>
+        <td width="75%" class="category">
+<script language="javascript" type="text/javascript" src="../date/WdatePicker.js"></script>
+
+<input name="S_7" type="text" class="Wdate" id="S_7" value="<%=rsAdd("开始")%>" onclick="WdatePicker()" >
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">结束：</td>
+        <td width="75%" class="category">
+<input name="S_8" type="text" class="Wdate" id="S_8" value="<%=rsAdd("结束")%>" onclick="WdatePicker()" >
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">大类：</td>
+        <td width="75%" class="category">
+<%
+
+Sql_Select="select id,名称 from 分类 order by id asc"
+Set RS_select=server.CreateObject("adodb.recordset")
+RS_select.open Sql_Select,conn,1,1
+
+ response.Write"          <label>"&vbcrlf
+ 
+ response.Write"<select name=" & """" & "S_9" & """" & " id=" & """" & "S_9" & """" & ">" & """"  &vbcrlf
+ 
+
+if  not RS_select.eof then
+
+
+
+ i=0
+ while not RS_select.eof
+  
+  Select_Filed=RS_select("名称") 
+  Select_ID=RS_select("id")
+
+
+
+  if rsAdd("大类")=cstr(RS_select("id")) then
+
+   Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  else
+   Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  end if
+
+  
+  RS_select.movenext
+ 
+ wend
+
+
+else
+ 
+  Response.Write("<option value=0>没有数据</option>"+vbcrlf)
+ 
+
+end if
+
+
+ response.Write"            </select>"&vbcrlf
+ response.Write"          </label>"&vbcrlf
+
+RS_select.close
+set RS_select=nothing
+
+%>
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">小类：</td>
+        <td width="75%" class="category">
+<%
+
+Sql_Select="select id,名称 from 城市 order by id asc"
+Set RS_select=server.CreateObject("adodb.recordset")
+RS_select.open Sql_Select,conn,1,1
+
+ response.Write"          <label>"&vbcrlf
+ 
+ response.Write"<select name=" & """" & "S_10" & """" & " id=" & """" & "S_10" & """" & ">" & """"  &vbcrlf
+ 
+
+if  not RS_select.eof then
+
+
+
+ i=0
+ while not RS_select.eof
+  
+  Select_Filed=RS_select("名称") 
+  Select_ID=RS_select("id")
+
+
+
+  if rsAdd("小类")=cstr(RS_select("id")) then
+
+   Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  else
+   Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  end if
+
+  
+  RS_select.movenext
+ 
+ wend
+
+
+else
+ 
+  Response.Write("<option value=0>没有数据</option>"+vbcrlf)
+ 
+
+end if
+
+
+ response.Write"            </select>"&vbcrlf
+ response.Write"          </label>"&vbcrlf
+
+RS_select.close
+set RS_select=nothing
+
+%>
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">主键：</td>
+        <td width="75%" class="category">
+<%
+
+Sql_Select="select id,id from 分类 order by id asc"
+Set RS_select=server.CreateObject("adodb.recordset")
+RS_select.open Sql_Select,conn,1,1
+
+ response.Write"          <label>"&vbcrlf
+ 
+ response.Write"<select name=" & """" & "S_11" & """" & " id=" & """" & "S_11" & """" & ">" & """"  &vbcrlf
+ 
+
+if  not RS_select.eof then
+
+
+
+ i=0
+ while not RS_select.eof
+  
+  Select_Filed=RS_select("id") 
+  Select_ID=RS_select("id")
+
+
+
+  if rsAdd("主键")=cstr(RS_select("id")) then
+
+   Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  else
+   Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
+  end if
+
+  
+  RS_select.movenext
+ 
+ wend
+
+
+else
+ 
+  Response.Write("<option value=0>没有数据</option>"+vbcrlf)
+ 
+
+end if
+
+
+ response.Write"            </select>"&vbcrlf
+ response.Write"          </label>"&vbcrlf
+
+RS_select.close
+set RS_select=nothing
+
+%>
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">无表：</td>
+        <td width="75%" class="category">
+          <label>
+            <select name="S_12" id="S_12">
+              <option value="0">没有记录</option>
+            </select>
+          </label>
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">备用：</td>
+        <td width="75%" class="category">
+<input type="text" name="S_13" id="S_13" value="<%=server.HTMLEncode(rsAdd("备用")&"")%>"  style="width:300px">
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">来源：</td>
+        <td width="75%" class="category">
+<input type="text" name="S_14" id="S_14" value="<%=server.HTMLEncode(rsAdd("来源")&"")%>"  style="width:300px">
+	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">价格：</td>
+        <td width="75%" class="category"><input type="text" name="S_15" id="S_15" value="<%=rsAdd("price")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('price只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">启用：</td>
+        <td width="75%" class="category"><input type="text" name="S_16" id="S_16" value="<%=server.HTMLEncode(rsAdd("启用")&"")%>"  style="width:300px">	</td>
+      </tr>      <tr>
+        <td width="25%" height="30" align="right">重量：</td>
+        <td width="75%" class="category"><input type="text" name="S_17" id="S_17" value="<%=rsAdd("重量")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('重量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+      </tr>      <tr>
+        <td height="30">&nbsp;</td>
+        <td class="category">
+          <input type="submit" value=" 确认修改 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;
+          <input type="hidden" id="id" name="ID" value="<%=ID%>">          &nbsp;&nbsp;&nbsp;
+
+          <input type="hidden" name="action" value="modify">
+          <input type="reset" value=" 重新填写 " class="button">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;
+          <input type="button" value=" 返&nbsp;&nbsp;回 " onClick="javascript:window.location.href='ZJ30_List.asp';" class="button">
+		</td>
+      </tr>	    
+</table>
+</td>
+<td></td>
+</tr>
+<tr>
+<td><img src="../images/r_4.gif" alt="" /></td>
+<td></td>
+<td><img src="../images/r_3.gif" alt="" /></td>
+</tr>
+</table>
+</form>
+
+</body>
+</html>
+
+
+<%
+
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+
+ else
+  
+  rsAdd.close
+  
+  set rsAdd=nothing
+
+  conn.close
+  
+  set conn=nothing
+  
+  SendMsg("指定编号的记录不存在")
+  
+  goback()
+  
+  response.End()
+ 
+end if
+
+
+%>
