@@ -48,7 +48,8 @@ std::string headerCell(const std::string& caption) { return T9 + caption + T10; 
 std::string dataCell(const std::string& cell) { return T13 + cell + T14; }
 std::string plainCell(const std::string& name) { return "<%=rs(\"" + name + "\")%>"; }
 
-// The Part's linked cell, with the look-up skipped for a stored value that is not an id.
+// A list cell of a drop-down field: the linked row's column, looked up only when the
+// stored value is an id.
 std::string linkedCell(const std::string& name, const std::string& column, const std::string& table) {
     return "<span style=\"cursor:pointer\" title=\"<%=rs(\"" + name + "\")%>\">\t<%\r\n RsListID=rs(\"" + name +
            "\")\r\n \r\n RsSql=\"select id," + column + " from " + table +
@@ -73,7 +74,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-// The page's parts around the search block, as the Part assembles them.
+// The page around its search block: the template rows and generated cells in page order.
 struct Expected {
     std::string beforeSearch;  // T1 … header row
     std::string afterSearch;   // data row + T16
@@ -104,7 +105,7 @@ std::string searchBlock(const std::string& page, const Expected& parts) {
     return page.substr(parts.beforeSearch.size(), page.size() - parts.beforeSearch.size() - parts.afterSearch.size());
 }
 
-// The parts of the search block kept as the Part gives them.
+// The fixed text of the search block around the generated field and type lists.
 void expectSearchBlockKeepsItsFrame(const std::string& block, const std::string& table, const std::string& fields,
                                     const std::string& types) {
     const std::string start =

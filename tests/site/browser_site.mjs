@@ -5,12 +5,13 @@
 //   and 九表 (nine tables, more menu groups than the template's own loops reach).
 //   node browser_site.mjs <tabulon> <site_design>
 // Exit 77 (skipped) only when chromium is not installed.
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { browserMissing, gbkParams, launchBrowser } from '../../tools/sitecheck/browser.mjs';
 import { serveSite } from './lib/pages.mjs';
-import { addDesign, buildSite, checkRunner, DIARY, makeRun, NINE_TABLES, SAMPLE_PROJECT, templateRow, writePage } from './lib/site.mjs';
+import { addDesign, buildSite, DIARY, makeRun, NINE_TABLES, SAMPLE_PROJECT, templateRow, writePage } from './lib/site.mjs';
 
 const missing = browserMissing();
 if (missing) {
@@ -19,7 +20,6 @@ if (missing) {
 }
 
 const [exe, siteDesign] = process.argv.slice(2);
-const { check, finish } = checkRunner();
 const run = makeRun(exe);
 const servers = [];
 let browser = null;
@@ -59,7 +59,7 @@ try {
   const diaryAdd = `/manage/RJ${diary.tables['日记']}_Add.asp`;
   browser = await launchBrowser();
 
-  await check('the date picker puts today and a picked day into the date box as yyyy-mm-dd', async () => {
+  await test('the date picker puts today and a picked day into the date box as yyyy-mm-dd', async () => {
     const server = await serve(diarySite);
     const page = await browser.newPage();
     const problems = watch(page);
@@ -90,7 +90,7 @@ try {
     await page.close();
   });
 
-  await check('two rich-text editors on one form each keep their HTML in their own hidden input', async () => {
+  await test('two rich-text editors on one form each keep their HTML in their own hidden input', async () => {
     const server = await serve(diarySite);
     const page = await browser.newPage();
     const problems = watch(page);
@@ -133,7 +133,7 @@ try {
   });
 
   for (const [site, tables] of [[diarySite, DIARY.tables.length], [nineSite, NINE_TABLES.tables.length]]) {
-    await check(`the left menu of ${tables} tables opens on g_1 and collapses and expands every group`, async () => {
+    await test(`the left menu of ${tables} tables opens on g_1 and collapses and expands every group`, async () => {
       const server = await serve(site);
       const page = await browser.newPage();
       const problems = watch(page);
@@ -161,7 +161,7 @@ try {
     });
   }
 
-  await check('choosing 收支 on the add page of 流水帐 puts the answered select into span S_2', async () => {
+  await test('choosing 收支 on the add page of 流水帐 puts the answered select into span S_2', async () => {
     const calls = [];
     const server = await serve(sample, {
       options: (name) => (name === 'S_1' ? '<option value="1">收入</option><option value="2">支出</option>' : ''),
@@ -200,7 +200,7 @@ try {
     await page.close();
   });
 
-  await check('the login page shows all its images, checks the form and posts username, pwd and the code', async () => {
+  await test('the login page shows all its images, checks the form and posts username, pwd and the code', async () => {
     const server = await serve(sample);
     const page = await browser.newPage();
     const problems = watch(page);
@@ -235,7 +235,7 @@ try {
     [SAMPLE_PROJECT, sample],
     [`${diary.project} (desk and footer from their template rows)`, diarySite],
   ]) {
-    await check(`main.asp of ${name}: every frame shows its images, menu and tabs open pages on the right`, async () => {
+    await test(`main.asp of ${name}: every frame shows its images, menu and tabs open pages on the right`, async () => {
       const server = await serve(site);
       const page = await browser.newPage({ viewport: { width: 1024, height: 640 } });
       const problems = watch(page);
@@ -277,4 +277,3 @@ try {
   for (const server of servers) await server.close();
   run.cleanup();
 }
-finish();

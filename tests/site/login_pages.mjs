@@ -2,13 +2,13 @@
 // them from the default templates, for a design whose login table is not the sample's:
 // 管理员 with the columns 账号 and 密码, three tables, one of them named in Latin letters.
 //   node login_pages.mjs <tabulon> <site_design>
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { addDesign, buildSite, checkRunner, DIARY, makeRun, mdbRows, readPage, tabulon } from './lib/site.mjs';
+import { addDesign, buildSite, DIARY, makeRun, mdbRows, readPage, tabulon } from './lib/site.mjs';
 
 const [exe, siteDesign] = process.argv.slice(2);
-const { check, finish } = checkRunner();
 const run = makeRun(exe);
 
 function escapeRe(text) {
@@ -23,7 +23,7 @@ try {
   const menu = readPage(path.join(siteDir, 'menu.asp'));
   const tableIds = DIARY.tables.map((t) => design.tables[t.name]);
 
-  await check('index.asp queries the login table by its own columns and fills the cookie from 账号', () => {
+  await test('index.asp queries the login table by its own columns and fills the cookie from 账号', () => {
     const query = index.match(/^\s*sql\s*=\s*"select \* from (\S+) where \((\S+?)='"&(\w+)&"' and (\S+?)='"&(\w+)&"'\)"\s*$/m);
     assert.ok(query, 'no login query of the expected form');
     assert.deepEqual(query.slice(1, 3).concat(query[4]), ['管理员', '账号', '密码']);
@@ -37,7 +37,7 @@ try {
     assert.match(index, /<form[^>]+method="post"[^>]+action="index\.asp"/i);
   });
 
-  await check('the typed values reach the query only with their quotes doubled, after the verification code', () => {
+  await test('the typed values reach the query only with their quotes doubled, after the verification code', () => {
     const lines = index.split('\r\n');
     const sqlLine = lines.findIndex((l) => /^\s*sql\s*=\s*"select \* from 管理员/.test(l));
     assert.ok(sqlLine > 0);
@@ -56,7 +56,7 @@ try {
     assert.ok(verify >= 0 && verify < sqlLine, 'the verification code is not checked before the query');
   });
 
-  await check('the verification code image and the check read one Session value', () => {
+  await test('the verification code image and the check read one Session value', () => {
     assert.match(index, /<img[^>]+src="inc\/verifycode\.asp"/);
     assert.match(index, /<!--#include file="conn\.asp"-->/);
     assert.match(index, /<!--#include file="inc\/function\.asp"-->/);
@@ -69,7 +69,7 @@ try {
     assert.ok(checkBody[1].includes(`Session("${written[0]}")`), `CheckVerifyCode does not read Session("${written[0]}")`);
   });
 
-  await check('top.asp has one tab per table, in the design order, each opening an existing list page', () => {
+  await test('top.asp has one tab per table, in the design order, each opening an existing list page', () => {
     const tabs = [...top.matchAll(/<div id="T(\d+)" class="menu"><a href="manage\/(\w+)_List\.asp" target="right">([^<]*)<\/a><\/div>/g)];
     assert.deepEqual(tabs.map((t) => Number(t[1])), tableIds);
     assert.deepEqual(tabs.map((t) => t[3]), DIARY.tables.map((t) => t.name));
@@ -81,7 +81,7 @@ try {
     assert.match(top, /<\/BODY><\/HTML>\r\n$/);
   });
 
-  await check('menu.asp has groups g_1 to g_3 with add and list links, and its loops stop at 3', () => {
+  await test('menu.asp has groups g_1 to g_3 with add and list links, and its loops stop at 3', () => {
     for (let k = 1; k <= 3; k++) {
       assert.ok(menu.includes(`onClick="collapse('g_${k}')"`), `no header of g_${k}`);
       assert.ok(menu.includes(`<td id="g_${k}">`), `no group g_${k}`);
@@ -97,7 +97,7 @@ try {
     assert.equal((menu.match(/<tr\b/gi) ?? []).length, (menu.match(/<\/tr>/gi) ?? []).length);
   });
 
-  await check('each run of the login step adds one more default account, read back by mdbtools', () => {
+  await test('each run of the login step adds one more default account, read back by mdbtools', () => {
     const mdb = path.join(siteDir, 'data', 'data.mdb');
     const first = mdbRows(mdb, '管理员');
     assert.ok(first.columns.includes('账号') && first.columns.includes('密码'), first.columns.join(','));
@@ -111,4 +111,3 @@ try {
 } finally {
   run.cleanup();
 }
-finish();

@@ -3,11 +3,12 @@
 // the 桌面 and 底部 template rows, which users may put in place of the skeleton's pages.
 //   node static_checks.mjs links|vbscript <tabulon> <site_design>
 // vbscript exits 77 (skipped) when wine is not installed.
+import { test } from 'node:test';
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { findWine } from '../../tools/sitecheck/lib/wine.mjs';
-import { addDesign, buildSite, checkRunner, DIARY, makeRun, SAMPLE_PROJECT, templateRow, writePage } from './lib/site.mjs';
+import { addDesign, buildSite, DIARY, makeRun, SAMPLE_PROJECT, templateRow, writePage } from './lib/site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const [mode, exe, siteDesign] = process.argv.slice(2);
@@ -25,7 +26,6 @@ if (mode === 'vbscript' && !findWine()) {
   process.exit(77);
 }
 
-const { check, finish } = checkRunner();
 const run = makeRun(exe);
 try {
   const sample = buildSite(exe, run.runDir, SAMPLE_PROJECT);
@@ -35,7 +35,7 @@ try {
   writePage(path.join(diarySite, 'bottom.asp'), templateRow(siteDesign, run.runDir, 51));
 
   for (const [name, site] of [[SAMPLE_PROJECT, sample], [`${diary.project}, desk and footer from their rows`, diarySite]]) {
-    await check(`${tool.script} passes the site of ${name}`, () => {
+    await test(`${tool.script} passes the site of ${name}`, () => {
       const r = spawnSync(process.execPath, [path.join(here, '..', '..', 'tools', 'sitecheck', tool.script), ...tool.args, site], {
         encoding: 'utf8',
         timeout: 600_000,
@@ -47,4 +47,3 @@ try {
 } finally {
   run.cleanup();
 }
-finish();

@@ -5,6 +5,7 @@
 // characters that would break the query must arrive intact, and a numeric condition's
 // leading "%" must not be read as an escape. Exit 77 (skipped) without a browser.
 //   node tests/skeleton/ajax_client_check.mjs <skeleton_release_tool>
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -41,8 +42,6 @@ const answer = (where, option) => (req) => {
 };
 const server = await serveFolder(site, { stubs: { '/Getclass.asp': answer('root', '一级'), '/manage/GetClass.asp': answer('manage', '二级') } });
 const browser = await launchBrowser();
-let passed = 0;
-let failed = 0;
 try {
   const page = await browser.newPage();
   const errors = [];
@@ -66,7 +65,7 @@ try {
     },
   ];
   for (const c of cases) {
-    try {
+    await test(c.name, async () => {
       asked.length = 0;
       await page.evaluate((args) => window.GetData(...args), c.call);
       await page.waitForFunction((id) => document.getElementById(id).getElementsByTagName('select').length > 0, c.filled[0], { timeout: 5000 });
@@ -78,17 +77,10 @@ try {
       const [id, text] = c.filled;
       assert.equal(await page.textContent(`#${id} select option`), text);
       assert.deepEqual(errors, []);
-      passed++;
-      console.log(`ok - ${c.name}`);
-    } catch (e) {
-      failed++;
-      console.log(`not ok - ${c.name}\n${String(e.stack ?? e).replace(/^/gm, '    ')}`);
-    }
+    });
   }
 } finally {
   await browser.close();
   await server.close();
   fs.rmSync(work, { recursive: true, force: true });
 }
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed === 0 ? 0 : 1);

@@ -6,6 +6,7 @@
 // The VBScript procedures are taken from the released files themselves and run in
 // cscript with small drivers. Exit 77 (skipped) when wine is not installed.
 //   node tests/skeleton/vbscript_check.mjs <skeleton_release_tool>
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import crypto from 'node:crypto';
@@ -43,18 +44,6 @@ const prefix = defaultPrefix();
 await ensurePrefix(prefix, tools, { log: (m) => console.log(m) });
 startServer(prefix, tools);
 
-let passed = 0;
-let failed = 0;
-function check(name, fn) {
-  try {
-    fn();
-    passed++;
-    console.log(`ok - ${name}`);
-  } catch (e) {
-    failed++;
-    console.log(`not ok - ${name}\n${String(e.stack ?? e).replace(/^/gm, '    ')}`);
-  }
-}
 
 /** The server code of a released page (one <% %> block after an optional @ line), as text. */
 function serverCode(relative) {
@@ -91,7 +80,7 @@ function cscript(name, program) {
 
 const quote = (s) => `"${s.replace(/"/g, '""')}"`;
 
-check('vbscheck compiles every released page', () => {
+await test('vbscheck compiles every released page', () => {
   const r = spawnSync(process.execPath, [vbscheck, '--quiet', site], { encoding: 'utf8', timeout: 600_000 });
   assert.equal(r.status, 0, r.stdout + r.stderr);
   assert.match(r.stdout, /vbscheck: (\d+) page\(s\) checked, 0 with errors/);
@@ -99,7 +88,7 @@ check('vbscheck compiles every released page', () => {
   assert.ok(pages >= 15, `only ${pages} pages checked`);
 });
 
-check('MD5 and MD5_16 of inc/md5.asp match crypto', () => {
+await test('MD5 and MD5_16 of inc/md5.asp match crypto', () => {
   const code = serverCode('inc/md5.asp');
   const globals = code.split(/\r?\n/).filter((l) => /^(Dim Md5|Md5InitTables)/.test(l)).join('\r\n');
   const library = procedures(code, ['Md5InitTables', 'Md5ShiftLeft', 'Md5ShiftRight', 'Md5Rotate', 'Md5Add',
@@ -125,7 +114,7 @@ check('MD5 and MD5_16 of inc/md5.asp match crypto', () => {
   });
 });
 
-check('inc/verifycode.asp draws the asked digits into a 60x20 BMP', () => {
+await test('inc/verifycode.asp draws the asked digits into a 60x20 BMP', () => {
   const code = serverCode('inc/verifycode.asp');
   const library = procedures(code, ['VcFontPatterns', 'VcRandomDigits', 'VcColor', 'VcSetPixel', 'VcDraw',
     'VcLittleEndian', 'VcBitmapHex']);
@@ -184,7 +173,7 @@ check('inc/verifycode.asp draws the asked digits into a 60x20 BMP', () => {
   });
 });
 
-check('cascade service value checks and the SQL filter', () => {
+await test('cascade service value checks and the SQL filter', () => {
   const service = serverCode('manage/GetClass.asp');
   const filter = serverCode('inc/SF_Sql.asp');
   const cases = [
@@ -206,5 +195,3 @@ check('cascade service value checks and the SQL filter', () => {
 });
 
 fs.rmSync(work, { recursive: true, force: true });
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed === 0 ? 0 : 1);

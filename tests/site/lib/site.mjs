@@ -159,28 +159,3 @@ export function mdbRows(mdbFile, table) {
   const [columns, ...lines] = parseCsv(run(exe, [mdbFile, table]));
   return { columns, rows: lines.map((cells) => Object.fromEntries(columns.map((c, i) => [c, cells[i]]))) };
 }
-
-/**
- * A small runner: check(name, fn) runs one group of assertions and reports it; finish()
- * prints the totals and sets the exit code.
- */
-export function checkRunner() {
-  let passed = 0;
-  let failed = 0;
-  return {
-    async check(name, fn) {
-      try {
-        await fn();
-        passed++;
-        console.log(`ok - ${name}`);
-      } catch (e) {
-        failed++;
-        console.log(`not ok - ${name}\n${String(e.stack ?? e).replace(/^/gm, '    ')}`);
-      }
-    },
-    finish() {
-      console.log(`${passed} passed, ${failed} failed`);
-      process.exitCode = failed ? 1 : 0;
-    },
-  };
-}

@@ -3,6 +3,7 @@
 // runs its script in Debian's Chromium, writes into inputs, and fetches a
 // drop-down from a faked GetClass.asp; the test reads the results back.
 // Exit 77 (skipped) only when chromium is not installed.
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -17,18 +18,6 @@ if (missing) {
   process.exit(77);
 }
 
-let passed = 0;
-let failed = 0;
-async function check(name, fn) {
-  try {
-    await fn();
-    passed++;
-    console.log(`ok - ${name}`);
-  } catch (e) {
-    failed++;
-    console.log(`not ok - ${name}\n${String(e.stack ?? e).replace(/^/gm, '    ')}`);
-  }
-}
 
 const stubCalls = [];
 const server = await serveFolder(site, {
@@ -47,37 +36,37 @@ try {
   const consoleErrors = [];
   page.on('pageerror', (e) => consoleErrors.push(String(e)));
 
-  await check('the page loads from a path spelled in another case, as GBK', async () => {
+  await test('the page loads from a path spelled in another case, as GBK', async () => {
     const response = await page.goto(`${server.url}/MANAGE/form.asp`);
     assert.equal(response.status(), 200);
     assert.equal(response.headers()['content-type'], 'text/html; charset=gb2312');
     assert.equal(await page.title(), '表单');
   });
 
-  await check('the server code is gone and <%= %> holds the provided value', async () => {
+  await test('the server code is gone and <%= %> holds the provided value', async () => {
     const html = await page.content();
     assert.doesNotMatch(html, /<%|%>|#include/);
     assert.equal(await page.inputValue('#S_1'), '2024-05-06');
   });
 
-  await check("the page's own script writes Chinese text into an input", async () => {
+  await test("the page's own script writes Chinese text into an input", async () => {
     assert.equal(await page.inputValue('#S_2'), '记账3');
   });
 
-  await check('the script file (../JS/Fill.js, stored as js/fill.js) loaded and fetched the faked GetClass.asp', async () => {
+  await test('the script file (../JS/Fill.js, stored as js/fill.js) loaded and fetched the faked GetClass.asp', async () => {
     await page.waitForSelector('#S_3 select', { timeout: 10_000 });
     assert.deepEqual(await page.$$eval('#S_3 option', (os) => os.map((o) => o.textContent)), ['收入', '支出']);
     assert.deepEqual(stubCalls, [{ stype: '收支', next: '3' }]);
     assert.ok(server.requests.some((r) => r.path === '/JS/Fill.js'));
   });
 
-  await check('no script error on the page; a missing file answers 404', async () => {
+  await test('no script error on the page; a missing file answers 404', async () => {
     assert.deepEqual(consoleErrors, []);
     const r = await page.goto(`${server.url}/manage/nothing.asp`);
     assert.equal(r.status(), 404);
   });
 
-  await check('stripServerBlocks without values empties <%= %>', async () => {
+  await test('stripServerBlocks without values empties <%= %>', async () => {
     const fs = await import('node:fs');
     const html = stripServerBlocks(fs.readFileSync(path.join(site, 'manage', 'Form.asp')));
     assert.match(html, /id="S_1" value=""/);
@@ -88,5 +77,3 @@ try {
   await server.close();
 }
 
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed ? 1 : 0);

@@ -3,6 +3,7 @@
 // pages passes (and its speed is printed), and errors planted into it are
 // found at the planted page lines, also through an include.
 // Exit 77 (skipped) when wine is not installed.
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -23,18 +24,6 @@ if (!findWine()) {
   process.exit(77);
 }
 
-let passed = 0;
-let failed = 0;
-function check(name, fn) {
-  try {
-    fn();
-    passed++;
-    console.log(`ok - ${name}`);
-  } catch (e) {
-    failed++;
-    console.log(`not ok - ${name}\n${String(e.stack ?? e).replace(/^/gm, '    ')}`);
-  }
-}
 
 /** Runs vbscheck; returns {status, stdout, reported: Map(page -> [lines])}. */
 function run(args, cwd) {
@@ -57,14 +46,14 @@ function markedLines(file) {
 
 const fixtures = path.join(here, 'fixtures');
 
-check('valid fixture pages (includes, HTML, <%=, If/While/Sub, classes) compile', () => {
+await test('valid fixture pages (includes, HTML, <%=, If/While/Sub, classes) compile', () => {
   const r = run(['good'], fixtures);
   assert.equal(r.status, 0, r.stdout);
   const pages = walkFiles(path.join(fixtures, 'good'), (n) => n.endsWith('.asp')).length;
   assert.match(r.summary, new RegExp(`^vbscheck: ${pages} page\\(s\\) checked, 0 with errors`));
 });
 
-check('each broken fixture page fails at its marked line, the others pass', () => {
+await test('each broken fixture page fails at its marked line, the others pass', () => {
   const r = run(['broken'], fixtures);
   assert.equal(r.status, 1, r.stdout);
   const pages = walkFiles(path.join(fixtures, 'broken'), (n) => n.endsWith('.asp'));
@@ -83,7 +72,7 @@ try {
   const site = path.join(work, 'site');
   const pages = writeSampleSite(site, 50);
 
-  check('a made-up site of 50 generated-like pages compiles', () => {
+  await test('a made-up site of 50 generated-like pages compiles', () => {
     const r = run([site], work);
     assert.equal(r.status, 0, r.stdout);
     console.log(`    ${r.summary}`);
@@ -110,7 +99,7 @@ try {
     planted.set(page, at + 1);
   });
 
-  check('errors planted into pages are reported at the planted lines, and only there', () => {
+  await test('errors planted into pages are reported at the planted lines, and only there', () => {
     assert.ok(planted.size >= 5);
     const r = run([site], work);
     assert.equal(r.status, 1, r.stdout);
@@ -118,7 +107,7 @@ try {
     for (const [page, line] of planted) assert.deepEqual(r.reported.get(page), [line], `${page}\n${r.stdout}`);
   });
 
-  check('an error inside an included file is reported on every page at its include line', () => {
+  await test('an error inside an included file is reported on every page at its include line', () => {
     const conn = path.join(site, 'manage', 'conn.asp');
     const lines = decodePage(fs.readFileSync(conn)).split('\r\n');
     lines.splice(5, 0, 'Function Broken(');
@@ -135,5 +124,3 @@ try {
   fs.rmSync(work, { recursive: true, force: true });
 }
 
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed ? 1 : 0);
