@@ -154,6 +154,21 @@ Encoded encode(std::string_view utf8) {
         while (in < end && static_cast<unsigned char>(*in) < 0x80) *out++ = *in++;
         if (in == end) break;
 
+        // Hanzi are three bytes in UTF-8: decode those inline, the rest the general way.
+        const auto lead = static_cast<unsigned char>(in[0]);
+        if ((lead >> 4) == 0xE && end - in >= 3) {
+            const auto second = static_cast<unsigned char>(in[1]);
+            const auto third = static_cast<unsigned char>(in[2]);
+            if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
+                const char32_t codepoint = (lead & 0x0Fu) << 12 | (second & 0x3Fu) << 6 | (third & 0x3Fu);
+                if (const std::uint16_t code = table.code(codepoint); code != 0) {
+                    if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+                    *out++ = static_cast<char>(code & 0xFF);
+                    in += 3;
+                    continue;
+                }
+            }
+        }
         const std::size_t offset = static_cast<std::size_t>(in - begin);
         char32_t codepoint = 0;
         const std::size_t length = nextCodepoint(utf8, offset, codepoint);

@@ -1,16 +1,20 @@
 #include "generator/text/fragment.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
-#include <vector>
 
 namespace tabulon::generator {
 
 std::string fill(std::string_view fragment, std::initializer_list<Substitution> values) {
-    std::vector<bool> used(values.size(), false);
+    // One bit per value: fragments take a handful of values, never more than 64.
+    if (values.size() > 64) throw std::logic_error("fragment filled with more than 64 values");
+    std::uint64_t used = 0;
+    std::size_t valueBytes = 0;
+    for (const auto& value : values) valueBytes += value.second.size();
     std::string out;
-    out.reserve(fragment.size() + 64);
+    out.reserve(fragment.size() + valueBytes);
     std::size_t position = 0;
     while (position < fragment.size()) {
         const std::size_t open = fragment.find('$', position);
@@ -27,23 +31,20 @@ std::string fill(std::string_view fragment, std::initializer_list<Substitution> 
             out += '$';
         } else {
             std::size_t index = 0;
-            bool found = false;
             for (const auto& [key, value] : values) {
-                if (key == name) {
-                    out.append(value);
-                    used[index] = true;
-                    found = true;
-                    break;
-                }
+                if (key == name) break;
                 ++index;
             }
-            if (!found) throw std::logic_error("fragment placeholder has no value: " + std::string(name));
+            if (index == values.size()) throw std::logic_error("fragment placeholder has no value: " + std::string(name));
+            out.append(values.begin()[index].second);
+            used |= std::uint64_t{1} << index;
         }
         position = close + 1;
     }
     std::size_t index = 0;
     for (const auto& [key, value] : values)
-        if (!used[index++]) throw std::logic_error("value for a placeholder the fragment lacks: " + std::string(key));
+        if (!(used >> index++ & 1))
+            throw std::logic_error("value for a placeholder the fragment lacks: " + std::string(key));
     return out;
 }
 
