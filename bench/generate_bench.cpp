@@ -58,7 +58,12 @@ void generateInMemory(benchmark::State& state, const generator::GenerationReques
     report(state, pages, bytes);
 }
 
-void GenerateInMemory(benchmark::State& state) { generateInMemory(state, requestFor(model(), kindsArg(state))); }
+// Second argument: page threads (1, or 0 for one per core).
+void GenerateInMemory(benchmark::State& state) {
+    auto request = requestFor(model(), kindsArg(state));
+    request.threads = static_cast<unsigned>(state.range(1));
+    generateInMemory(state, request);
+}
 
 // The whole run as users see it: generation plus atomic writes into the site folder.
 // Argument 1 selects a fresh, empty site folder for every run (the first generation);
@@ -172,7 +177,7 @@ void GenerateToFilesVersusPlainWrites(benchmark::State& state) {
 }
 
 // First argument 0: add pages only; 1: every page kind that has a generator.
-BENCHMARK(GenerateInMemory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(GenerateInMemory)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(GenerateToFiles)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainWrites)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(AtomicWrites)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
