@@ -428,8 +428,8 @@ private:
                 expr.literal = true;
                 return expr;
             }
+            if (peek(1).isSymbol("(") && !token.is("not") && !token.is("in")) return function();
             if (isReserved(token)) throw clauseError();
-            if (peek(1).isSymbol("(")) return function();
             break;
         case Token::Type::Bracketed: break;
         }
