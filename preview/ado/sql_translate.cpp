@@ -1,6 +1,6 @@
 #include "preview/ado/sql_translate.h"
 
-#include <cstdio>
+#include <charconv>
 #include <optional>
 
 #include "preview/ado/errors.h"
@@ -44,8 +44,8 @@ std::string quoteText(std::string_view text) {
 
 std::string numberLiteral(double value) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    std::string text = buffer;
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);  // shortest exact form
+    std::string text(buffer, error == std::errc() ? end : buffer);
     if (text.find_first_of(".eE") == std::string::npos) text += ".0";
     return text;
 }
