@@ -5,6 +5,7 @@
 
 #include "preview/ado/errors.h"
 #include "preview/ado/jet_values.h"
+#include "preview/ado/like_pattern.h"
 #include "preview/ado/sql_lexer.h"
 #include "preview/ado/working_copy_schema.h"
 
@@ -251,9 +252,17 @@ private:
         }
         const bool negated = accept("not");
         if (accept("like")) {
+            const Token& patternToken = peek();
             Expr pattern = concatenation();
-            return boolean("(" + left.sql + (negated ? " NOT LIKE " : " LIKE ") + pattern.sql + ")",
-                           left.aggregate || pattern.aggregate);
+            bool plain = false;
+            if (pattern.literal && patternToken.type == Token::Type::Text) {
+                auto parsed = LikePattern::parse(patternToken.text);
+                if (!parsed) throw errors::syntax("Invalid pattern string.");
+                plain = parsed->plain();
+            }
+            const std::string test = plain ? left.sql + " LIKE " + pattern.sql
+                                           : std::string(kLikeFunction) + "(" + left.sql + ", " + pattern.sql + ")";
+            return boolean(std::string(negated ? "(NOT " : "(") + test + ")", left.aggregate || pattern.aggregate);
         }
         if (accept("between")) {
             Expr low = concatenation();
