@@ -69,7 +69,7 @@ std::vector<std::optional<std::string_view>> splitRow(const TableLayout& layout,
     offsets[rowVariables] = getU16(row, countAt - 2u * (rowVariables + 1u));
   }
 
-  std::vector<std::optional<std::string_view>> values(layout.columns.size());
+  std::vector<std::optional<std::string_view>> values(layout.columnSlots());
   for (const ColumnLayout& c : layout.columns) {
     if (c.type == JetType::Boolean) {
       values[c.number] = present(c.number) ? kTrue : kFalse;

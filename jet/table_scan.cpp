@@ -1,5 +1,7 @@
 #include "jet/table_scan.h"
 
+#include <algorithm>
+
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
@@ -71,7 +73,9 @@ std::vector<CatalogueEntry> catalogueEntries(std::string_view file) {
   namespace col = catalog::objects_column;
   const TableLayout objects = readTableLayout(file, catalog::kObjectsTdef);
   const auto column = [&](std::uint16_t number, JetType type) {
-    if (number >= objects.columns.size() || objects.columns[number].type != type) {
+    const auto found = std::find_if(objects.columns.begin(), objects.columns.end(),
+                                    [&](const ColumnLayout& c) { return c.number == number; });
+    if (found == objects.columns.end() || found->type != type) {
       throw Error("系统表 MSysObjects 的结构不符（" + pageName(catalog::kObjectsTdef) + "）");
     }
   };

@@ -209,8 +209,9 @@ TableLayout decodeTdef(std::string_view definition) {
   // Column blocks may come in any order; the row format follows the numbers.
   for (const ColumnLayout& c : blocks) layout.blockOrder.push_back(c.number);
   std::sort(blocks.begin(), blocks.end(), [](const ColumnLayout& a, const ColumnLayout& b) { return a.number < b.number; });
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    if (blocks[i].number != i) throw Error("表定义页已损坏（字段编号不连续）");
+  // Jet leaves gaps where columns were deleted, but never repeats a number.
+  for (std::size_t i = 1; i < blocks.size(); ++i) {
+    if (blocks[i].number == blocks[i - 1].number) throw Error("表定义页已损坏（字段编号重复）");
   }
   layout.columns = std::move(blocks);
   return layout;
