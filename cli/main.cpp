@@ -46,7 +46,10 @@ int main(int argc, char** argv) {
         return command;
     };
     auto* skeletonCommand = projectCommand("skeleton", "Release the site skeleton into the site folder (step 1)");
-    auto* databaseCommand = projectCommand("database", "Create the site's Access database data/data.mdb afresh (step 2)");
+    auto* databaseCommand = projectCommand(
+        "database", "Create the site's Access database data/data.mdb afresh, keeping its rows (step 2)");
+    bool emptyDatabase = false;
+    databaseCommand->add_flag("--empty", emptyDatabase, "Do not carry the rows of the existing file over");
     auto* loginCommand = projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
     auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
 
@@ -62,7 +65,7 @@ int main(int argc, char** argv) {
     if (*tables) return listTables(runDir, project, messages);
     if (*generateCommand) return generate(runDir, generateOptions, messages);
     if (*skeletonCommand) return skeleton(runDir, project, messages);
-    if (*databaseCommand) return database(runDir, project, messages);
+    if (*databaseCommand) return database(runDir, project, messages, emptyDatabase);
     if (*loginCommand) return login(runDir, project, messages);
     if (*buildCommand) return build(runDir, project, messages);
     return openWindow(runDir, argc, argv);
