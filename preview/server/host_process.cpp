@@ -1,6 +1,7 @@
 #include "preview/server/host_process.h"
 
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -102,8 +103,9 @@ std::uint16_t HostProcess::startLocked() {
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             stopLocked();
-            throw Error("预览主机在 " + std::to_string(command_.startLimit.count() / 1000) +
-                        " 秒内没有就绪，已停止：\r\n" + tail(readAll(command_.log)));
+            char limit[32];
+            std::snprintf(limit, sizeof limit, "%.1f", std::chrono::duration<double>(command_.startLimit).count());
+            throw Error("预览主机在 " + std::string(limit) + " 秒内没有就绪，已停止：\r\n" + tail(readAll(command_.log)));
         }
         std::this_thread::sleep_for(pause);
     }

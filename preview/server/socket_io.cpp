@@ -23,7 +23,8 @@ sockaddr_in loopback(std::uint16_t port) {
 }
 
 int millisecondsUntil(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    // Rounded up: a wait never ends before its deadline.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
 }
 
