@@ -95,6 +95,7 @@ void FrontServer::run() {
         std::thread(&FrontServer::serveConnection, this, fd, clientAddress(address)).detach();
     }
     listener_ = Socket();
+    if (options_.onStopping) options_.onStopping();
     // Connections waiting for a slow client end now; a page being run ends with its limit.
     std::unique_lock lock(mutex_);
     for (const int fd : open_) shutdown(fd, SHUT_RD);

@@ -27,6 +27,9 @@ struct ServerOptions {
     std::size_t maxConnections = 32;
     // One line per request ("GET /index.asp 200 12 ms"); none when empty.
     std::function<void(std::string_view)> log;
+    // Called once stop() has been asked, before waiting for the connections still served:
+    // the place to stop the host, so a page it is running ends at once.
+    std::function<void()> onStopping;
 };
 
 // Runs a page: the request, the target for the host (path as on disk, %-encoded, and the

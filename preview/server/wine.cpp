@@ -104,6 +104,11 @@ std::vector<std::string> wineEnvironment(std::vector<std::string> base, const fs
     return base;
 }
 
+bool prefixReady(const fs::path& prefix) {
+    std::error_code error;
+    return fs::exists(prefix / kReadyMark, error);
+}
+
 bool ensurePrefix(const fs::path& prefix, const WineTools& tools, const std::vector<std::string>& environment) {
     std::error_code error;
     if (fs::exists(prefix / kReadyMark, error)) return false;

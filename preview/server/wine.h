@@ -24,6 +24,9 @@ std::filesystem::path previewPrefix(const std::vector<std::string>& environment)
 // `base` with the prefix, quiet logging, no Mono or Gecko installer, and no display.
 std::vector<std::string> wineEnvironment(std::vector<std::string> base, const std::filesystem::path& prefix);
 
+// True once the prefix has been made (by us or adopted).
+bool prefixReady(const std::filesystem::path& prefix);
+
 // Makes the prefix with `wineboot -i` unless it is ready; a run that finds another one
 // making it waits for that one. True when this call made it. Throws tabulon::Error.
 bool ensurePrefix(const std::filesystem::path& prefix, const WineTools& tools, const std::vector<std::string>& environment);
