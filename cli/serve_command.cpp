@@ -154,9 +154,10 @@ void openBrowser(const std::string& address, const std::vector<std::string>& env
     }
 }
 
-int serveProject(const fs::path& runDir, const fs::path& programFolder, const ServeOptions& options,
+int serveProject(const fs::path& runFolder, const fs::path& programFolder, const ServeOptions& options,
                  Messages& messages) {
     StopOnSignals signals;
+    const auto runDir = fs::absolute(runFolder);
     auto environment = currentEnvironment();
     const auto plan = planHost(programFolder, environment, messages);
     if (!plan) return kFailure;
@@ -183,11 +184,7 @@ int serveProject(const fs::path& runDir, const fs::path& programFolder, const Se
     const auto workingCopy = previewFolder / "data.sqlite";
     if (options.fresh || !fs::exists(workingCopy, error)) {
         const auto mdb = site / "data" / "data.mdb";
-#ifdef TABULON_WITHOUT_WORKCOPY
-        throw Error("这一版 Tabulon 构建时没有工作副本模块，无法预览。");
-#else
         seedWorkingCopy(mdb, workingCopy);
-#endif
         messages.show("已从 " + displayPath(mdb) + " 建立工作副本 " + displayPath(workingCopy) + "。");
     }
     linkSite(previewFolder, fs::canonical(site));
