@@ -21,7 +21,7 @@ Variant toVariant(const ado::Value& value) {
     case K::Decimal: {
         DECIMAL d;
         std::wstring text = fromUtf8(value.text);
-        if (SUCCEEDED(VarDecFromStr(text.c_str(), MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 0, &d))) {
+        if (SUCCEEDED(VarDecFromStr(text.data(), MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 0, &d))) {
             V_DECIMAL(v) = d;
             V_VT(v) = VT_DECIMAL;
         } else {

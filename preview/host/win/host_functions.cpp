@@ -201,8 +201,8 @@ bool isDateValue(const VARIANT& v) {
     std::wstring text = textOf(*value.get());
     if (trimSpaces(text, true, true).empty()) return false;
     DATE date;
-    return SUCCEEDED(VarDateFromStr(text.c_str(), hostLcid, 0, &date)) ||
-           SUCCEEDED(VarDateFromStr(text.c_str(), MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 0, &date));
+    return SUCCEEDED(VarDateFromStr(text.data(), hostLcid, 0, &date)) ||
+           SUCCEEDED(VarDateFromStr(text.data(), MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 0, &date));
 }
 
 // Banker's rounding at `digits` places, keeping the value's type as VBScript does.

@@ -9,6 +9,9 @@
 #include "page_runner.h"
 #include "text.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -125,6 +128,7 @@ int wmain(int argc, wchar_t** argv) {
     int length = sizeof address;
     getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
     settings.port = ntohs(address.sin_port);
+    _setmode(_fileno(stdout), _O_BINARY);  // the front reads "LISTENING <port>\n", no CR
     std::printf("LISTENING %d\n", settings.port);
     std::fflush(stdout);
     if (const char* show = std::getenv("TABULON_HOST_SHOW_PROBES")) {
