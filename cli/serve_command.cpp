@@ -157,7 +157,7 @@ void openBrowser(const std::string& address, const std::vector<std::string>& env
 int serveProject(const fs::path& runFolder, const fs::path& programFolder, const ServeOptions& options,
                  Messages& messages) {
     StopOnSignals signals;
-    const auto runDir = fs::absolute(runFolder);
+    const auto runDir = fs::absolute(runFolder).lexically_normal();
     auto environment = currentEnvironment();
     const auto plan = planHost(programFolder, environment, messages);
     if (!plan) return kFailure;

@@ -4,6 +4,13 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -36,6 +43,7 @@ pid_t startProcess(const ProcessSpec& spec) {
     }
     auto argvPointers = pointers(argv);
     auto environmentPointers = pointers(environment);
+    const pid_t starter = getpid();
     const std::string output = spec.output.empty() ? std::string("/dev/null") : spec.output.string();
 
     // A close-on-exec pipe tells the parent whether exec failed, and why.
@@ -51,6 +59,10 @@ pid_t startProcess(const ProcessSpec& spec) {
         // Only async-signal-safe calls from here to exec.
         if (spec.newSession) setsid();
         else setpgid(0, 0);
+        if (spec.endWithStarter) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != starter) _exit(127);  // the starter ended before the line above
+        }
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -83,6 +95,48 @@ pid_t startProcess(const ProcessSpec& spec) {
     // The parent sets the group too, so a kill right after the start reaches it.
     if (!spec.newSession) setpgid(pid, pid);
     return pid;
+}
+
+struct ProcessStarter::Shared {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::function<void()>> tasks;
+    bool ending = false;
+};
+
+ProcessStarter::ProcessStarter() : shared_(std::make_shared<Shared>()) {
+    thread_ = std::thread([shared = shared_] {
+        std::unique_lock lock(shared->mutex);
+        for (;;) {
+            shared->wake.wait(lock, [&] { return shared->ending || !shared->tasks.empty(); });
+            if (shared->tasks.empty()) return;
+            auto task = std::move(shared->tasks.front());
+            shared->tasks.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+    });
+}
+
+ProcessStarter::~ProcessStarter() {
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->ending = true;
+    }
+    shared_->wake.notify_all();
+    thread_.join();
+}
+
+pid_t ProcessStarter::start(const ProcessSpec& spec) {
+    std::packaged_task<pid_t()> task([&spec] { return startProcess(spec); });
+    auto result = task.get_future();
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->tasks.emplace_back([&task] { task(); });
+    }
+    shared_->wake.notify_all();
+    return result.get();
 }
 
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit) {

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,10 +20,31 @@ struct ProcessSpec {
     // Never a pipe: Wine's helper processes inherit it and keep it open.
     std::filesystem::path output;
     bool newSession = false;  // detached from our terminal and group, for a lasting server
+    // Killed when the thread that started it ends (so when we die, however we die): start
+    // such a process from a thread that lasts, see ProcessStarter.
+    bool endWithStarter = false;
 };
 
 // Throws tabulon::Error naming the program when it cannot be started.
 pid_t startProcess(const ProcessSpec& spec);
+
+// A thread of its own that starts processes for the threads that come and go, so that a
+// process started with endWithStarter lives exactly as long as this object.
+class ProcessStarter {
+public:
+    ProcessStarter();
+    ~ProcessStarter();
+    ProcessStarter(const ProcessStarter&) = delete;
+    ProcessStarter& operator=(const ProcessStarter&) = delete;
+
+    // startProcess(spec) on the starter's thread; throws what it throws.
+    pid_t start(const ProcessSpec& spec);
+
+private:
+    struct Shared;
+    std::shared_ptr<Shared> shared_;
+    std::thread thread_;
+};
 
 // The exit status (or 128 + signal) once the process has ended, waiting at most `limit`.
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit);

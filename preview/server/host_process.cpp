@@ -91,7 +91,8 @@ std::uint16_t HostProcess::startLocked() {
     spec.argv = command_.argv;
     spec.environment = command_.environment;
     spec.output = command_.log;
-    pid_ = startProcess(spec);
+    spec.endWithStarter = true;
+    pid_ = starter_.start(spec);
     ++starts_;
     const auto deadline = std::chrono::steady_clock::now() + command_.startLimit;
     for (auto pause = std::chrono::milliseconds(2);; pause = std::min(pause * 2, std::chrono::milliseconds(25))) {

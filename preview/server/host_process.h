@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "preview/server/child_process.h"
+
 namespace tabulon::preview {
 
 struct HostCommand {
@@ -45,6 +47,7 @@ private:
     void stopLocked();
 
     HostCommand command_;
+    ProcessStarter starter_;  // the host ends with it, even when we are killed
     std::mutex mutex_;
     pid_t pid_ = -1;
     std::uint16_t port_ = 0;

@@ -176,7 +176,33 @@ TEST(ServeCommand, WorkingCopyOutlivesRestartsUntilFresh) {
         ASSERT_NE(fresh.port(), 0) << fresh.output();
         EXPECT_NE(fresh.output().find("建立工作副本"), std::string::npos);
         EXPECT_NE(inode(), seeded);
+        EXPECT_EQ(fresh.stop(), 0);
     }
+}
+
+// Running and not a zombie waiting to be reaped by whoever inherited it.
+bool alive(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+TEST(ServeCommand, TheHostDiesWithAKilledServe) {
+    testing::TempFolder run;
+    Serve serve(run.path(), {"记账", "--no-browser"}, withStandIn());
+    const auto port = serve.port();
+    ASSERT_NE(port, 0) << serve.output();
+    const auto hostPid = std::stoi(field(wire::exchange(port, wire::get("/")).body, "pid"));
+    ASSERT_TRUE(alive(hostPid));
+    serve.stop(SIGKILL);
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        gone = !alive(hostPid);
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(gone);
 }
 
 // The whole chain: Wine, the real ASP host, the working copy, the generated login page.
