@@ -207,6 +207,7 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
 
     ServerOptions serverOptions;
     serverOptions.port = static_cast<std::uint16_t>(options.port);
+    serverOptions.testHooks = options.testHooks;
     serverOptions.log = [](std::string_view line) { std::cerr << line << std::endl; };
     serverOptions.onStopping = [&host] { host.shutDown(); };
     FrontServer server(

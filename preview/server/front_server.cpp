@@ -143,6 +143,8 @@ void FrontServer::serveConnection(int fd, std::string client) {
 }
 
 HttpResponse FrontServer::respond(const HttpRequest& request, const std::string& client) const {
+    if (options_.testHooks && request.method == "GET" && request.path().starts_with("/__tabulon/"))
+        return runPage_(request, request.target, client);
     const auto found = site_.lookup(request.path());
     switch (found.outcome) {
         case SiteLookup::Outcome::BadRequest: return refusal(400, found.why);

@@ -25,6 +25,8 @@ struct ServerOptions {
     RequestLimits limits;
     std::chrono::milliseconds readLimit{30000};  // for a client to send its whole request
     std::size_t maxConnections = 32;
+    // Hands GET /__tabulon/… to the page runner as it came: the host's test hooks.
+    bool testHooks = false;
     // One line per request ("GET /index.asp 200 12 ms"); none when empty.
     std::function<void(std::string_view)> log;
     // Called once stop() has been asked, before waiting for the connections still served:

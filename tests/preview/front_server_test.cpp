@@ -107,6 +107,17 @@ TEST_F(FrontServerTest, OnlyAspPagesRunAsOnDiskWithTheirQuery) {
     EXPECT_EQ(run_.calls, 3);
 }
 
+TEST_F(FrontServerTest, TestHooksReachTheHostOnlyWhenAsked) {
+    EXPECT_EQ(respond("GET /__tabulon/session/verifycode HTTP/1.1\r\nHost: x\r\n\r\n").status, 404);
+    EXPECT_EQ(run_.calls, 0);
+    server_.reset();
+    options.testHooks = true;
+    EXPECT_EQ(respond("GET /__tabulon/session/verifycode HTTP/1.1\r\nHost: x\r\n\r\n").body,
+              "ran /__tabulon/session/verifycode");
+    EXPECT_EQ(respond("POST /__tabulon/session/x HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n").status, 404);
+    EXPECT_EQ(run_.calls, 1);
+}
+
 TEST(EncodePath, OnlyUnsafeBytesAreEscaped) {
     EXPECT_EQ(encodePath("/manage/YH24_List.asp"), "/manage/YH24_List.asp");
     EXPECT_EQ(encodePath("/a b/\xe4\xb8\xad?#%.gif"), "/a%20b/%E4%B8%AD%3F%23%25.gif");
