@@ -73,7 +73,7 @@ void bindStored(sqlite3_stmt* statement, int index, const StoredValue& stored) {
     }
 }
 
-std::string quoted(std::string_view name) {
+std::string sqlQuoted(std::string_view name) {
     std::string text = "\"";
     for (char c : name) {
         if (c == '"') text += '"';
@@ -232,14 +232,14 @@ public:
             const ColumnSchema& column =
                 plan_.table->columns[static_cast<std::size_t>(plan_.columns[i].tableColumn)];
             if (edit_ == Edit::Adding) {
-                columns += (columns.empty() ? "" : ", ") + quoted(column.name);
+                columns += (columns.empty() ? "" : ", ") + sqlQuoted(column.name);
                 values += (values.empty() ? "?" : ", ?");
             } else {
-                columns += (columns.empty() ? "" : ", ") + quoted(column.name) + " = ?";
+                columns += (columns.empty() ? "" : ", ") + sqlQuoted(column.name) + " = ?";
             }
             bound.push_back(&pending_[i]->first);
         }
-        const std::string table = quoted(plan_.table->sqliteName);
+        const std::string table = sqlQuoted(plan_.table->sqliteName);
         std::string sql;
         if (edit_ == Edit::Adding) {
             sql = columns.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
@@ -281,7 +281,7 @@ public:
         checkUpdatable();
         if (edit_ != Edit::None) cancelUpdate();
         currentRow();  // needs a current row
-        StatementHandle statement(session_->prepare("DELETE FROM " + quoted(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));
+        StatementHandle statement(session_->prepare("DELETE FROM " + sqlQuoted(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));
         sqlite3_bind_int64(statement.get(), 1, keys_[static_cast<std::size_t>(position_)]);
         const int code = sqlite3_step(statement.get());
         if (code != SQLITE_DONE) throw session_->failure(code);
@@ -441,5 +441,11 @@ std::unique_ptr<Recordset> openRecordset(std::shared_ptr<Session> session, std::
 }
 
 std::unique_ptr<Recordset> closedRecordset() { return std::make_unique<ClosedRecordset>(); }
+
+int requireField(const Recordset& recordset, std::string_view name) {
+    const int index = recordset.fieldIndex(name);
+    if (index < 0) throw errors::itemNotFound();
+    return index;
+}
 
 }  // namespace tabulon::preview::ado
