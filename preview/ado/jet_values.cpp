@@ -204,6 +204,12 @@ std::string formatNumber(double value, bool single) {
     }
     std::string text = buffer;
     if (text == "-0") text = "0";
+    // Some C runtimes write three exponent digits ("1E+020"); VBScript writes no padding.
+    const std::size_t exponent = text.find('E');
+    if (exponent != std::string::npos && exponent + 2 < text.size()) {
+        std::size_t digits = exponent + 2;
+        while (digits + 1 < text.size() && text[digits] == '0') text.erase(digits, 1);
+    }
     return text;
 }
 

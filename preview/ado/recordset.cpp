@@ -442,4 +442,10 @@ std::unique_ptr<Recordset> openRecordset(std::shared_ptr<Session> session, std::
 
 std::unique_ptr<Recordset> closedRecordset() { return std::make_unique<ClosedRecordset>(); }
 
+int requireField(const Recordset& recordset, std::string_view name) {
+    const int index = recordset.fieldIndex(name);
+    if (index < 0) throw errors::itemNotFound();
+    return index;
+}
+
 }  // namespace tabulon::preview::ado

@@ -21,7 +21,7 @@ sqlite3_stmt* Session::prepare(const std::string& sql) const {
 
 AdoError Session::failure(int code) const {
     const char* message = sqlite3_errmsg(db);
-    if (auto stored = sql::storeErrorFrom(message)) return *stored;
+    if (auto stored = sql::jetErrorFrom(message)) return *stored;
     switch (code & 0xFF) {
     case SQLITE_CONSTRAINT:
         return errors::engine("The changes you requested to the table were not successful because they would create "

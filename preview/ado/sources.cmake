@@ -6,6 +6,7 @@ set(TABULON_ADO_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/data_source.cpp
   ${CMAKE_CURRENT_LIST_DIR}/errors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/jet_values.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/like_pattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recordset.cpp
   ${CMAKE_CURRENT_LIST_DIR}/session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_functions.cpp

@@ -7,6 +7,7 @@
 
 #include "preview/ado/errors.h"
 #include "preview/ado/jet_values.h"
+#include "preview/ado/like_pattern.h"
 #include "preview/ado/sql_translate.h"
 #include "preview/ado/working_copy_schema.h"
 
@@ -14,6 +15,7 @@ namespace tabulon::preview::ado::sql {
 namespace {
 
 constexpr const char* kStorePrefix = "tabulon-store:";
+constexpr const char* kPatternError = "tabulon-pattern";
 
 std::string textArgument(sqlite3_value* value) {
     const unsigned char* text = sqlite3_value_text(value);
@@ -91,14 +93,30 @@ void text(sqlite3_context* context, int, sqlite3_value** arguments) {
     sqlite3_result_text(context, result.c_str(), static_cast<int>(result.size()), SQLITE_TRANSIENT);
 }
 
+// tabulon_like(value, pattern): Jet's LIKE for patterns SQLite's cannot express.
+void like(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL || sqlite3_value_type(arguments[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    auto pattern = LikePattern::parse(textArgument(arguments[1]));
+    if (!pattern) {
+        sqlite3_result_error(context, kPatternError, -1);
+        return;
+    }
+    sqlite3_result_int(context, pattern->matches(textArgument(arguments[0])) ? 1 : 0);
+}
+
 }  // namespace
 
 void registerFunctions(sqlite3* db) {
     sqlite3_create_function(db, kStoreFunction, 7, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, store, nullptr, nullptr);
+    sqlite3_create_function(db, kLikeFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, like, nullptr, nullptr);
     sqlite3_create_function(db, kTextFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, text, nullptr, nullptr);
 }
 
-std::optional<AdoError> storeErrorFrom(const char* message) {
+std::optional<AdoError> jetErrorFrom(const char* message) {
+    if (message && std::strcmp(message, kPatternError) == 0) return errors::syntax("Invalid pattern string.");
     if (!message || std::strncmp(message, kStorePrefix, std::strlen(kStorePrefix)) != 0) return std::nullopt;
     const char* code = message + std::strlen(kStorePrefix);
     const char* colon = std::strchr(code, ':');

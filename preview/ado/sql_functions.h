@@ -11,7 +11,7 @@ namespace tabulon::preview::ado::sql {
 
 void registerFunctions(sqlite3* db);
 
-// The Jet error behind a failure the store function raised, from SQLite's message.
-std::optional<AdoError> storeErrorFrom(const char* message);
+// The Jet error behind a failure one of these functions raised, from SQLite's message.
+std::optional<AdoError> jetErrorFrom(const char* message);
 
 }  // namespace tabulon::preview::ado::sql

@@ -41,5 +41,6 @@ Translation translate(std::string_view accessSql, const Catalog& catalog);
 // The SQLite functions translated statements call; set up on every connection.
 inline constexpr const char* kStoreFunction = "tabulon_store";
 inline constexpr const char* kTextFunction = "tabulon_text";
+inline constexpr const char* kLikeFunction = "tabulon_like";
 
 }  // namespace tabulon::preview::ado::sql

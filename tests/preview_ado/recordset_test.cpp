@@ -105,6 +105,8 @@ TEST_F(Recordsets, BofAndEofGuardTheCurrentRecord) {
     EXPECT_EQ(hresultOf([&] { rs->deleteCurrent(); }), 0x800A0BCDu);
     EXPECT_EQ(hresultOf([&] { rs->value(7); }), 0x800A0CC1u);
     EXPECT_EQ(rs->fieldIndex("无此列"), -1);
+    EXPECT_EQ(hresultOf([&] { ado::requireField(*rs, "无此列"); }), 0x800A0CC1u);
+    EXPECT_EQ(ado::requireField(*rs, "帐号"), 1);
 }
 
 TEST_F(Recordsets, ValuesComeBackWithTheirJetKinds) {

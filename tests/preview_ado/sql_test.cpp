@@ -80,6 +80,16 @@ TEST_F(AccessSql, LikeUsesPercentAndUnderscoreIgnoringCase) {
     EXPECT_EQ(ids("select * from 流水帐 where 名称 like 'a*'"), Ids{});  // * is no wildcard through OLE DB
 }
 
+TEST_F(AccessSql, LikeCharacterListsAsJetReadsThem) {
+    EXPECT_EQ(ids("select * from 流水帐 where 名称 like '[ab]%'"), (Ids{1, 2, 4}));
+    EXPECT_EQ(ids("select * from 流水帐 where 名称 like '[!a]%'"), (Ids{2, 3}));
+    EXPECT_EQ(ids("select * from 流水帐 where 名称 not like '[a-b]ANANA'"), (Ids{1, 3, 4}));
+    EXPECT_EQ(ids("select * from 流水帐 where 名称 like '%[[]%'"), Ids{});
+    EXPECT_EQ(ids("select * from 流水帐 where 名称 like 名称 & '%'"), (Ids{1, 2, 3, 4}));
+    EXPECT_EQ(failure("select * from 流水帐 where 名称 like '%[%'"), 0x80040E14u);  // a list never closed
+    EXPECT_EQ(failure("select * from 流水帐 where 名称 like '[' & 名称"), 0x80040E14u);
+}
+
 TEST_F(AccessSql, TextComparesAndSortsIgnoringCase) {
     EXPECT_EQ(ids("select * from 流水帐 where 名称='APPLE'"), Ids{1});
     EXPECT_EQ(ids("select * from 流水帐 where 名称=\"apple\""), Ids{1});

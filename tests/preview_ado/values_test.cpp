@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "preview/ado/jet_values.h"
+#include "preview/ado/like_pattern.h"
 
 namespace tabulon::preview::ado {
 namespace {
@@ -85,6 +86,28 @@ TEST(JetStore, IntegersRoundToEvenAndRespectTheirRange) {
     EXPECT_EQ(out.text, "True");
     column.required = true;
     EXPECT_EQ(toStored(column, Value{}, out), StoreFailure::NullRequired);  // Empty counts as Null
+}
+
+TEST(JetLike, WildcardsListsAndBacktracking) {
+    auto matches = [](std::string_view pattern, std::string_view text) {
+        auto parsed = LikePattern::parse(pattern);
+        if (!parsed) throw std::runtime_error("refused: " + std::string(pattern));
+        return parsed->matches(text);
+    };
+    EXPECT_TRUE(matches("%b%b", "abcbxb"));  // the first b is not the one that ends the match
+    EXPECT_TRUE(matches("a_c", "a午c"));      // _ is one character, not one byte
+    EXPECT_FALSE(matches("a_c", "ac"));
+    EXPECT_TRUE(matches("[午晚]餐", "晚餐"));
+    EXPECT_TRUE(matches("[!0-9]1", "x1"));
+    EXPECT_FALSE(matches("[!0-9]1", "71"));
+    EXPECT_TRUE(matches("%[%]%", "100%"));
+    EXPECT_TRUE(matches("A%", "apple"));
+    EXPECT_TRUE(matches("", ""));
+    EXPECT_FALSE(matches("", "a"));
+    EXPECT_TRUE(LikePattern::parse("%a%")->plain());
+    EXPECT_FALSE(LikePattern::parse("[a]")->plain());
+    EXPECT_FALSE(LikePattern::parse("ab[c"));
+    EXPECT_FALSE(LikePattern::parse("[]"));
 }
 
 }  // namespace

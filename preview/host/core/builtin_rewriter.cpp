@@ -91,22 +91,34 @@ std::string rewriteBuiltins(std::string_view script, const std::set<std::string>
     if (names.empty()) return std::string(script);
     std::vector<Token> tokens = tokenize(script);
 
-    // A page that defines a procedure of the same name means its own procedure.
+    // A page that defines a procedure of the same name means its own procedure; a class's
+    // method of that name is reached only as a member and changes nothing.
     std::set<std::string> own;
+    bool inClass = false;
+    auto wordAt = [&](std::size_t k) {
+        return tokens[k].kind == Token::Identifier ? lower(script.substr(tokens[k].begin, tokens[k].end - tokens[k].begin)) : std::string();
+    };
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
-        if (tokens[k].kind != Token::Identifier || tokens[k + 1].kind != Token::Identifier) continue;
-        std::string word = lower(script.substr(tokens[k].begin, tokens[k].end - tokens[k].begin));
-        if (word == "function" || word == "sub")
-            own.insert(lower(script.substr(tokens[k + 1].begin, tokens[k + 1].end - tokens[k + 1].begin)));
+        std::string word = wordAt(k);
+        std::string next = wordAt(k + 1);
+        if (word == "class" && (k == 0 || tokens[k - 1].kind == Token::LineEnd)) inClass = true;
+        if (word == "end" && next == "class") inClass = false;
+        if (!inClass && !next.empty() && (word == "function" || word == "sub") && (k == 0 || wordAt(k - 1) != "end"))
+            own.insert(next);
     }
 
     std::string out;
     out.reserve(script.size() + 256);
     std::size_t copied = 0;
+    inClass = false;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
         if (t.kind != Token::Identifier) continue;
         std::string word = lower(script.substr(t.begin, t.end - t.begin));
+        // Inside a class a name may be one of its members: leave class bodies alone.
+        if (word == "class" && (k == 0 || tokens[k - 1].kind == Token::LineEnd)) inClass = true;
+        if (word == "class" && k > 0 && wordAt(k - 1) == "end") inClass = false;
+        if (inClass) continue;
         if (!names.count(word) || own.count(word)) continue;
         if (k > 0 && tokens[k - 1].kind == Token::Dot) continue;
         if (k > 0 && tokens[k - 1].kind == Token::Identifier &&

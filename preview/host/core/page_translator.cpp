@@ -91,11 +91,11 @@ public:
     explicit Translator(const PageSources& sources) : sources_(sources) {}
 
     TranslatedPage run(const std::string& pagePath) {
-        std::optional<std::string> bytes = sources_.read(pagePath);
-        if (!bytes) throw PageError("ASP 0126", "The page '" + pagePath + "' was not found.", pagePath, 0);
-        page_.codePage = leadingCodePage(*bytes);
+        std::optional<SiteFile> file = sources_.read(pagePath);
+        if (!file) throw PageError("ASP 0126", "The page '" + pagePath + "' was not found.", pagePath, 0);
+        page_.codePage = leadingCodePage(file->bytes);
         codePage_ = page_.codePage ? page_.codePage : sources_.defaultCodePage;
-        addFile(pagePath, *bytes, 0);
+        addFile(file->path, file->bytes, 0);
         return std::move(page_);
     }
 
@@ -231,9 +231,9 @@ private:
         std::optional<std::string> target = resolveSitePath(from, include.path, include.virtualPath);
         if (!target)
             throw PageError("ASP 0131", "Disallowed path: the include file '" + include.path + "' is outside the site.", from, line);
-        std::optional<std::string> bytes = sources_.read(*target);
-        if (!bytes) throw PageError("ASP 0126", "The include file '" + include.path + "' was not found.", from, line);
-        addFile(*target, *bytes, depth + 1);
+        std::optional<SiteFile> found = sources_.read(*target);
+        if (!found) throw PageError("ASP 0126", "The include file '" + include.path + "' was not found.", from, line);
+        addFile(found->path, found->bytes, depth + 1);
     }
 
     const PageSources& sources_;

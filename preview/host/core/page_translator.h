@@ -48,10 +48,17 @@ private:
     int line_;
 };
 
+// A file of the site as found: its name as stored (the server matches names without regard
+// to case) and its raw bytes.
+struct SiteFile {
+    std::string path;
+    std::string bytes;
+};
+
 struct PageSources {
-    // Raw bytes of a site-relative file ('/'-separated, already inside the site), or nothing
-    // when there is no such file. Names are matched the way the site's server matches them.
-    std::function<std::optional<std::string>(const std::string& relativePath)> read;
+    // The site-relative file ('/'-separated, already inside the site), or nothing when there
+    // is no such file.
+    std::function<std::optional<SiteFile>(const std::string& relativePath)> read;
     // Bytes in a code page to UTF-8.
     std::function<std::string(std::string_view bytes, int codePage)> decode;
     int defaultCodePage = 936;

@@ -106,6 +106,10 @@ int wmain(int argc, wchar_t** argv) {
     setWorkingCopy(toUtf8(database));
 
     SetThreadLocale(hostLcid);
+    // The engine formats dates and truth values in the user's locale, which Wine takes from
+    // LC_ALL/LANG: zh_CN makes them what a Chinese server shows.
+    if (GetUserDefaultLCID() != hostLcid)
+        std::fprintf(stderr, "asphost: the user locale is not zh-CN (start Wine with LC_ALL=zh_CN.UTF-8): dates will not look as on the site's server\n");
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return usage("COM did not start");
     try {
         settings.rewritten = probeBuiltins();

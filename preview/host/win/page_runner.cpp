@@ -38,6 +38,29 @@ std::wstring windowsPath(const std::wstring& site, const std::string& relative) 
     return out;
 }
 
+// The site-relative path with each name as stored on disk; nothing when a part is missing.
+std::optional<std::string> storedName(const std::wstring& site, const std::string& relative) {
+    std::string out;
+    std::wstring folder = site;
+    std::size_t at = 0;
+    while (at <= relative.size()) {
+        std::size_t slash = relative.find('/', at);
+        std::string part = relative.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
+        WIN32_FIND_DATAW found;
+        std::wstring query = folder + L"\\" + fromUtf8(part);
+        if (part.find_first_of("*?") != std::string::npos) return std::nullopt;
+        HANDLE h = FindFirstFileW(query.c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+        FindClose(h);
+        std::string name = toUtf8(found.cFileName);
+        out += (out.empty() ? "" : "/") + name;
+        folder += L"\\" + std::wstring(found.cFileName);
+        if (slash == std::string::npos) break;
+        at = slash + 1;
+    }
+    return out;
+}
+
 bool isDirectory(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -112,7 +135,13 @@ std::string sessionHook(const HttpRequest& request, const std::string& name) {
 std::string runPage(const HttpRequest& request, const HostSettings& settings, const std::string& remoteAddress,
                     const std::string& pagePath, const std::string& urlPath) {
     PageSources sources;
-    sources.read = [&settings](const std::string& relative) { return readFile(windowsPath(settings.siteFolder, relative)); };
+    sources.read = [&settings](const std::string& relative) -> std::optional<SiteFile> {
+        std::optional<std::string> name = storedName(settings.siteFolder, relative);
+        if (!name) return std::nullopt;
+        std::optional<std::string> bytes = readFile(windowsPath(settings.siteFolder, *name));
+        if (!bytes) return std::nullopt;
+        return SiteFile{*name, std::move(*bytes)};
+    };
     sources.decode = [](std::string_view bytes, int codePage) { return toUtf8(widen(bytes, static_cast<unsigned>(codePage))); };
 
     TranslatedPage page;
@@ -166,8 +195,10 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
         SourcePlace place = page.placeOf(static_cast<long>(failure->line));
         ErrorReport r;
         r.code = failure->code;
-        bool compile = isCompileError(failure->code);
+        bool compile = isCompileError(failure->code) || failure->source.find(L"compil") != std::wstring::npos ||
+                       failure->source.find(L"\u7F16\u8BD1") != std::wstring::npos;  // "编译"
         r.description = describeError(failure->code, failure->description);
+        if (compile && failure->description.empty()) r.description = L"Compilation error (the engine names no cause): check the line and the block it closes";
         if (compile) r.category = L"Microsoft VBScript compilation";
         else if (!failure->source.empty()) r.category = failure->source;
         else r.category = L"Microsoft VBScript runtime";
