@@ -155,9 +155,12 @@ int generate(const fs::path& runDir, const GenerateOptions& options, Messages& m
     });
 }
 
-int database(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
+int database(const fs::path& runDir, const std::string& project, Messages& messages, bool empty,
+             const WriteOptions& write) {
+    generator::DatabaseOptions options;
+    if (empty) options.existingRows = generator::ExistingRows::Discard;
     return onProject(runDir, project, messages, write,
-                     [](const Snapshot&, const auto&) { return stepList(generator::DatabaseStep()); });
+                     [&](const Snapshot&, const auto&) { return stepList(generator::DatabaseStep(options)); });
 }
 
 int skeleton(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {

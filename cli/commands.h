@@ -30,9 +30,10 @@ int listProjects(const std::filesystem::path& runDir, Messages& messages);
 int listTables(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages,
              const WriteOptions& write = {});
-// Writes `<site>/data/data.mdb` afresh with one table per designed table.
+// Writes `<site>/data/data.mdb` afresh with one table per designed table, carrying the rows
+// of the file that was there unless `empty` (the old file is kept as a dated copy either way).
 int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
-             const WriteOptions& write = {});
+             bool empty = false, const WriteOptions& write = {});
 // Releases the site skeleton into the site folder.
 int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
              const WriteOptions& write = {});

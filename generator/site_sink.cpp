@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <system_error>
+#include <unistd.h>
 
 #include "base/error.h"
 #include "base/file_output.h"
@@ -21,9 +22,13 @@ bool holds(const fs::path& path, std::string_view bytes) {
 }
 
 std::optional<std::string> readDisk(const fs::path& path) {
+    std::error_code error;
+    if (!fs::exists(path, error)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    if (!in) throw Error("无法打开 " + displayPath(path) + "，未做任何改动。");
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) throw Error("无法读取 " + displayPath(path) + "，未做任何改动。");
+    return bytes;
 }
 
 }  // namespace
@@ -51,6 +56,28 @@ void FileSink::store(const fs::path& path, std::string_view bytes, FileKind) {
     // is far cheaper than creating and renaming a new file.
     if (holds(path, bytes)) return;
     writeFileAtomically(path, bytes);
+}
+
+bool FileSink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) {
+    // The whole file is written under a name of its own first, then linked to its final
+    // name, which fails instead of replacing a file that is already there.
+    const fs::path staging = path.string() + "." + std::to_string(::getpid()) + ".new";
+    writeFileAtomically(staging, bytes);
+    std::error_code error;
+    fs::create_hard_link(staging, path, error);
+    if (!error) {
+        fs::remove(staging, error);
+        return true;
+    }
+    bool stored = false;
+    if (error != std::errc::file_exists && !fs::exists(path)) {
+        // A folder without hard links: the name is checked, then taken.
+        fs::rename(staging, path, error);
+        if (error) throw Error("无法写入文件 " + displayPath(path) + "：" + error.message());
+        stored = true;
+    }
+    fs::remove(staging, error);
+    return stored;
 }
 
 void FileSink::makeFolders(const fs::path& folder) {
@@ -85,11 +112,24 @@ std::optional<std::string> MemorySink::readBack(const fs::path& path) const {
 
 bool MemorySink::exists(const fs::path& path) const { return find(path) != nullptr; }
 
+bool MemorySink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) {
+    std::lock_guard lock(mutex_);
+    if (findLocked(path)) return false;
+    files_.push_back({path, std::string(bytes)});
+    return true;
+}
+
 void DryRunSink::store(const fs::path& path, std::string_view bytes, FileKind kind) {
     std::lock_guard lock(mutex_);
     auto [it, added] = files_.try_emplace(path);
     if (added) order_.push_back(path);
     it->second = kind == FileKind::Binary ? std::optional<std::string>(bytes) : std::nullopt;
+}
+
+bool DryRunSink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) {
+    if (exists(path)) return false;
+    store(path, bytes, FileKind::Binary);
+    return true;
 }
 
 void DryRunSink::makeFolders(const fs::path& folder) {

@@ -31,9 +31,14 @@ public:
     // Stores bytes as they are (images, the database file).
     void writeBytes(const std::filesystem::path& path, std::string_view bytes) { store(path, bytes, FileKind::Binary); }
 
+    // Stores bytes under a name no file holds yet: false, and nothing stored, when one does
+    // (another run may take the name at the same moment; the check and the store are one).
+    virtual bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) = 0;
     // Makes sure a folder and its missing parents exist; throws tabulon::Error naming it.
     virtual void makeFolders(const std::filesystem::path& folder) = 0;
-    // The content of a file as this run left it: stored by this sink, else on disk.
+    // The content of a file as this run left it: stored by this sink, else on disk; nothing
+    // when there is no such file. A file that is there but cannot be read throws
+    // tabulon::Error, so that it is never taken for a missing one.
     virtual std::optional<std::string> readBack(const std::filesystem::path& path) const;
     // True when the file exists, counting files this sink has stored.
     virtual bool exists(const std::filesystem::path& path) const;
@@ -49,6 +54,7 @@ protected:
 // holds exactly the new bytes is left untouched.
 class FileSink final : public SiteSink {
 public:
+    bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) override;
     void makeFolders(const std::filesystem::path& folder) override;
 
 protected:
@@ -63,6 +69,7 @@ public:
         std::filesystem::path path;
         std::string bytes;
     };
+    bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) override;
     void makeFolders(const std::filesystem::path&) override {}
     std::optional<std::string> readBack(const std::filesystem::path& path) const override;
     bool exists(const std::filesystem::path& path) const override;
@@ -84,6 +91,7 @@ private:
 // bytes of binary files are kept, since a later step reads the database back.
 class DryRunSink final : public SiteSink {
 public:
+    bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) override;
     void makeFolders(const std::filesystem::path& folder) override;
     std::optional<std::string> readBack(const std::filesystem::path& path) const override;
     bool exists(const std::filesystem::path& path) const override;

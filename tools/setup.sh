@@ -43,6 +43,14 @@ build() {
   cmake --build build
 }
 
+# The Jet reader on mutated and damaged files, under AddressSanitizer and UBSan: a small
+# build of its own (jet/ and its reader tests only).
+sanitized_reader_tests() {
+  cmake -S tests/jet/sanitize -B build-sanitize -G Ninja
+  cmake --build build-sanitize
+  TABULON_FUZZ_ITERATIONS=5000 build-sanitize/jet_sanitized_tests
+}
+
 case "$mode" in
   build)
     install_packages "${build_packages[@]}"
@@ -68,6 +76,7 @@ case "$mode" in
     git rev-parse --is-inside-work-tree > /dev/null 2>&1 && in_git=true
     $in_git && golden_before=$(git status --porcelain -- tests/golden)
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
+    sanitized_reader_tests
     if $in_git && [ "$(git status --porcelain -- tests/golden)" != "$golden_before" ]; then
       echo "The test run changed tests/golden:" >&2
       git status --porcelain -- tests/golden >&2

@@ -12,6 +12,7 @@
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/skeleton/skeleton_release.h"
+#include "window/existing_data_question.h"
 
 namespace tabulon::window {
 namespace {
@@ -83,7 +84,11 @@ void GenerationPanel::releaseSkeleton(catalogue::Catalogue& db) {
 }
 
 void GenerationPanel::generateDatabase(catalogue::Catalogue& db) {
-    generator::DatabaseStep step;
+    const auto model = catalogue::Snapshot::load(db);
+    const auto* project = model.project(context_.selection().project());
+    const auto options = chooseDatabaseOptions(window_, runDir_, project ? project->name : std::string());
+    if (!options) return;
+    generator::DatabaseStep step(*options);
     const auto result = build(db, step);
     // The executed statements go to the clipboard, ready to be pasted elsewhere.
     if (!result.written().empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(step.statementLog()));

@@ -5,8 +5,11 @@
 #include <map>
 
 #include "base/error.h"
+#include "base/file_output.h"
+#include "generator/database/kept_copy.h"
 #include "generator/naming/naming.h"
 #include "jet/database.h"
+#include "jet/table_data.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -59,7 +62,7 @@ public:
 
     const std::string& log() const { return log_; }
     std::size_t problems() const { return problems_; }
-    const jet::Database& database() const { return database_; }
+    jet::Database& database() { return database_; }
 
     void report(const std::string& text) {
         messages_.show(text);
@@ -87,6 +90,19 @@ private:
     std::size_t problems_ = 0;
 };
 
+std::tm localNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    return parts;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
 }  // namespace
 
 std::optional<std::string_view> typeWord(std::string_view dataType) {
@@ -101,7 +117,7 @@ std::optional<std::string_view> typeWord(std::string_view dataType) {
 }
 
 DatabaseResult generateDatabase(const catalogue::Snapshot& model, const fs::path& runDir, catalogue::Id projectId,
-                                SiteSink& sink, Messages& messages) {
+                                SiteSink& sink, Messages& messages, const DatabaseOptions& options) {
     const catalogue::Project* project = model.project(projectId);
     if (!project) {
         messages.show(DatabaseStep().missingProjectMessage(projectId));
@@ -109,10 +125,11 @@ DatabaseResult generateDatabase(const catalogue::Snapshot& model, const fs::path
         result.problems = 1;
         return result;
     }
-    return generateDatabase({model, *project, runDir}, sink, messages);
+    return generateDatabase({model, *project, runDir}, sink, messages, options);
 }
 
-DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages& messages) {
+DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages& messages,
+                                const DatabaseOptions& options) {
     DatabaseResult result;
     const catalogue::Project* project = &input.project;
     DatabaseRun run(input.model, *project, messages);
@@ -121,24 +138,70 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
     result.problems = run.problems();
 
     try {
-        const fs::path data = siteFolder(input.runDir, project->name) / "data";
-        sink.makeFolders(data);
-        const fs::path file = data / "data.mdb";
+        const fs::path site = siteFolder(input.runDir, project->name);
+        const fs::path file = site / "data" / "data.mdb";
+        const auto oldBytes = sink.readBack(file);
+        std::optional<jet::FileData> old;
+        if (oldBytes && options.existingRows == ExistingRows::Keep) {
+            try {
+                old = jet::readFileData(*oldBytes);
+            } catch (const jet::Error& e) {
+                messages.show("网站数据库 " + displayPath(file) + " 无法读取：" + e.what() +
+                              "。未做任何改动；不需要其中的数据时可重新生成空库。");
+                ++result.problems;
+                return result;
+            }
+        }
+        if (old) result.carried = carryRows(*old, run.database());
+
+        sink.makeFolders(site / "data");
+        if (oldBytes)
+            result.keptCopy = keepDatedCopy(site / "data", "data", ".mdb", *oldBytes,
+                                            options.now ? options.now() : localNow(), sink);
         sink.writeBytes(file, run.database().bytes());
         result.file = file;
-        // The log beside the database, in the site's code page.
-        sink.writeText(data / "schema.sql", result.statementLog, [&](std::string_view character) {
-            return "项目 " + project->name + "：data/schema.sql 中的字符“" + std::string(character) +
+        // The log beside the site folder, in the site's code page.
+        const fs::path log = schemaLogPath(input.runDir, project->name);
+        sink.writeText(log, result.statementLog, [&](std::string_view character) {
+            return "项目 " + project->name + "：" + log.filename().string() + " 中的字符“" + std::string(character) +
                    "”无法用 GBK 编码（来自表名或字段名），该文件未生成。";
         });
-        result.schemaFile = data / "schema.sql";
+        result.schemaFile = log;
     } catch (const Error& e) {
         messages.show(e.what());
         ++result.problems;
         return result;
     }
+    if (!result.keptCopy.empty()) {
+        std::vector<std::string> lines{"原数据库已保留为 " + displayPath(result.keptCopy) + "。"};
+        if (result.carried && (result.carried->rowsCarried() > 0 || result.carried->leftSomethingBehind())) {
+            const auto carried = result.carried->lines();
+            lines.insert(lines.end(), carried.begin(), carried.end());
+            if (result.carried->leftSomethingBehind()) lines.push_back("未带入的数据仍在保留的副本中。");
+        }
+        messages.show(joinLines(lines));
+    }
     messages.show("生成完毕");
     return result;
+}
+
+ExistingDatabase inspectExistingDatabase(const fs::path& runDir, std::string_view projectName) {
+    ExistingDatabase existing;
+    try {
+        FileSink disk;
+        const auto bytes = disk.readBack(siteFolder(runDir, projectName) / "data" / "data.mdb");
+        if (!bytes) return existing;
+        existing.exists = true;
+        existing.rows = jet::countRows(*bytes);
+    } catch (const Error& e) {
+        existing.problem = e.what();
+    }
+    return existing;
+}
+
+fs::path schemaLogPath(const fs::path& runDir, std::string_view projectName) {
+    const fs::path site = siteFolder(runDir, projectName);
+    return site.parent_path() / (site.filename().string() + "-schema.sql");
 }
 
 std::string DatabaseStep::missingProjectMessage(catalogue::Id projectId) const {
@@ -146,10 +209,10 @@ std::string DatabaseStep::missingProjectMessage(catalogue::Id projectId) const {
 }
 
 StepResult DatabaseStep::run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress&) {
-    DatabaseResult database = generateDatabase(input, sink, messages);
+    DatabaseResult database = generateDatabase(input, sink, messages, options_);
     StepResult result;
-    if (!database.file.empty()) result.written.push_back(database.file);
-    if (!database.schemaFile.empty()) result.written.push_back(database.schemaFile);
+    for (const auto* path : {&database.keptCopy, &database.file, &database.schemaFile})
+        if (!path->empty()) result.written.push_back(*path);
     result.problems = database.problems;
     statementLog_ = std::move(database.statementLog);
     return result;

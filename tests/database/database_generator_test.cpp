@@ -8,6 +8,7 @@
 #include "generator/database/database_generator.h"
 #include "jet/database.h"
 #include "tests/support/design_builder.h"
+#include "tests/support/disk_database.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulon::generator {
@@ -20,12 +21,7 @@ using testing::TempFolder;
 
 const std::string kFiveLineEnds = "\r\n\r\n\r\n\r\n\r\n";
 
-// The step as the command line runs it: into the site folder on disk.
-DatabaseResult generateDatabase(const catalogue::Snapshot& model, const std::filesystem::path& runDir,
-                                catalogue::Id projectId, Messages& messages) {
-    FileSink disk;
-    return generator::generateDatabase(model, runDir, projectId, disk, messages);
-}
+using testing::generateDatabase;
 
 // The designed columns (the `id` key is implied by every table).
 std::vector<std::string> columnNames(const jet::Database& db, const std::string& table) {
@@ -63,7 +59,7 @@ TEST(DatabaseGenerator, StatementsAndLogInTheirExactForm) {
               "create Table 用户([id] Counter PRIMARY KEY,[帐号]  VarChar(50),[密码]  VarChar(50))" + kFiveLineEnds +
                   "create Table 收支([id] Counter PRIMARY KEY,[金额]  real)" + kFiveLineEnds +
                   "create Table 空表([id] Counter PRIMARY KEY)" + kFiveLineEnds);
-    EXPECT_EQ(readFile(run.path() / "示例" / "data" / "schema.sql"), gbk::encode(result.statementLog).bytes);
+    EXPECT_EQ(readFile(run.path() / "示例-schema.sql"), gbk::encode(result.statementLog).bytes);
 
     const auto db = jet::Database::open(result.file);
     EXPECT_EQ(db.tableNames(), (std::vector<std::string>{"用户", "收支", "空表"}));
@@ -138,7 +134,7 @@ TEST(DatabaseGenerator, DesignedIdAndBadNamesAreReportedAndLeftOut) {
     (void)fine;
 }
 
-TEST(DatabaseGenerator, EachRunStartsFromAnEmptyDatabase) {
+TEST(DatabaseGenerator, AnEmptyRegenerationStartsFromAnEmptyDatabaseAndKeepsTheOldOne) {
     TempFolder run;
     DesignBuilder design;
     RecordedMessages messages;
@@ -148,7 +144,10 @@ TEST(DatabaseGenerator, EachRunStartsFromAnEmptyDatabase) {
         db.insert("用户", {{"帐号", std::string("old")}});
         db.save(first.file);
     }
-    const auto second = generateDatabase(design.snapshot(), run.path(), 4, messages);
+    DatabaseOptions empty;
+    empty.existingRows = ExistingRows::Discard;
+    const auto second = generateDatabase(design.snapshot(), run.path(), 4, messages, empty);
+    EXPECT_EQ(jet::Database::open(second.keptCopy).rowCount("用户"), 1u);
     const auto db = jet::Database::open(second.file);
     EXPECT_EQ(db.tableNames(), (std::vector<std::string>{"用户", "收支", "消费类型", "流水帐"}));
     EXPECT_EQ(db.rowCount("用户"), 0u);

@@ -215,8 +215,8 @@ TEST(DatabaseStep, StatementLogThatGbkCannotHoldIsReportedNotWrittenAsUtf8) {
     EXPECT_TRUE(result.schemaFile.empty());
     EXPECT_EQ(result.problems, 1u);
     ASSERT_EQ(messages.texts().size(), 1u);
-    EXPECT_EQ(messages.texts()[0], "项目 编码：data/schema.sql 中的字符“표”无法用 GBK 编码（来自表名或字段名），该文件未生成。");
-    EXPECT_EQ(sink.find("/run/编码/data/schema.sql"), nullptr);
+    EXPECT_EQ(messages.texts()[0], "项目 编码：编码-schema.sql 中的字符“표”无法用 GBK 编码（来自表名或字段名），该文件未生成。");
+    EXPECT_EQ(sink.find("/run/编码-schema.sql"), nullptr);
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST(TopAndMenu, OneTabAndOneGroupPerTableInTheirExactForm) {
     EXPECT_EQ(menu.find("i<8"), std::string::npos);
 }
 
-TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneAccountPerRun) {
+TEST(GenerateLogin, SampleProjectGetsItsPagesAndTheAccountOnce) {
     TempFolder run;
     DesignBuilder design;
     const auto model = design.snapshot();
@@ -138,11 +138,13 @@ TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneAccountPerRun) {
     EXPECT_TRUE(first.accountAdded);
     ASSERT_EQ(first.written.size(), 4u) << "the database with the account, then the three pages";
     EXPECT_EQ(first.written[0], run.path() / "记账" / "data" / "data.mdb");
-    generateLogin(model, run.path(), 4, sink, messages);
+    const auto second = generateLogin(model, run.path(), 4, sink, messages);
+    EXPECT_FALSE(second.accountAdded);
+    EXPECT_EQ(second.written.size(), 3u) << "the database, which holds the account already, is left alone";
 
     const auto db = jet::Database::open(run.path() / "记账" / "data" / "data.mdb");
     const auto rows = db.rows("用户");
-    ASSERT_EQ(rows.size(), 2u) << "each run adds one more default account";
+    ASSERT_EQ(rows.size(), 1u) << "a second run finds the default account there";
     const std::string index = gbk::decode(readFile(run.path() / "记账" / "index.asp"));
     EXPECT_NE(index.find("* from 用户"), std::string::npos);
     EXPECT_NE(index.find("Response.Cookies(\"kovel_username\")=rs(\"帐号\")"), std::string::npos);
