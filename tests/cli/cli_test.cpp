@@ -135,7 +135,12 @@ TEST(CommandLine, DryRunListsWhatTheBuildWritesAndTouchesNothing) {
 TEST(CommandLine, EveryWritingCommandTakesDryRun) {
     TempFolder run;
     ASSERT_EQ(tabulon(run.path(), "skeleton 记账").exitCode, 0);
+    ASSERT_EQ(tabulon(run.path(), "database 记账").exitCode, 0);
     const auto before = filesBelow(run.path());
+    // With a database there, a real run would keep a dated copy of it: the dry run names it.
+    const auto database = tabulon(run.path(), "database 记账 --dry-run");
+    EXPECT_NE(database.output.find("原数据库已保留为 " + run.path().string() + "/记账/data/data-"), std::string::npos)
+        << database.output;
     for (const char* command : {"skeleton 记账", "database 记账", "generate 记账 --tables 27", "login 记账"}) {
         const auto result = tabulon(run.path(), std::string(command) + " --dry-run");
         EXPECT_NE(result.output.find(run.path().string() + "/记账/"), std::string::npos) << command << result.output;

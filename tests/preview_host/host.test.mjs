@@ -10,7 +10,7 @@ import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
-import { defaultPrefix, ensurePrefix, findWine, startServer } from '../tools/lib/wine.mjs';
+import { defaultPrefix, ensurePrefix, findWine, startServer } from '../../tools/sitecheck/lib/wine.mjs';
 import { copySiteAsGbk, encodeGbk, fields, gbkUrlEncode, request, startHost, windowsPath } from './host_process.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));

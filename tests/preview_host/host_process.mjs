@@ -4,7 +4,7 @@ import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
 
-import { wineEnv } from '../tools/lib/wine.mjs';
+import { wineEnv } from '../../tools/sitecheck/lib/wine.mjs';
 
 /** The Windows name Wine gives a Linux path (drive Z: is the root). */
 export function windowsPath(linuxPath) {
