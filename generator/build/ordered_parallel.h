@@ -37,6 +37,9 @@ void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume)
     std::vector<Slot> slots(count);
     std::mutex mutex;
     std::condition_variable ready;
+    // The job this thread waits for; workers wake it only for that one, so that most
+    // jobs finish without a wake-up.
+    std::size_t awaited = count;
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
 
@@ -48,13 +51,15 @@ void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume)
             } catch (...) {
                 filled.error = std::current_exception();
             }
+            bool wake = false;
             {
                 std::lock_guard lock(mutex);
                 slots[i].result = std::move(filled.result);
                 slots[i].error = filled.error;
                 slots[i].done = true;
+                wake = awaited == i;
             }
-            ready.notify_all();
+            if (wake) ready.notify_one();
         }
     };
     std::vector<std::jthread> pool;
@@ -74,7 +79,9 @@ void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume)
         Slot slot;
         {
             std::unique_lock lock(mutex);
+            awaited = i;
             ready.wait(lock, [&] { return slots[i].done; });
+            awaited = count;
             slot = std::move(slots[i]);
         }
         if (slot.error) std::rethrow_exception(slot.error);
