@@ -40,6 +40,12 @@ public:
     // Emits the step's files into `sink`. Problems of the design or of the disk are shown
     // through `messages` and counted; a programming error propagates as an exception.
     virtual StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) = 0;
+    // True when the step reads nothing the step before it writes: the build may then run it
+    // on another core alongside that step (unless that one may stop the build), holding its
+    // messages back until the earlier step's are out.
+    virtual bool runsAlongsidePrevious() const { return false; }
+    // True when a failure of the step can stop the build (its result's stopsBuild).
+    virtual bool mayStopBuild() const { return false; }
 };
 
 }  // namespace tabulon::generator

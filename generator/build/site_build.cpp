@@ -1,5 +1,8 @@
 #include "generator/build/site_build.h"
 
+#include <exception>
+#include <thread>
+
 namespace tabulon::generator {
 
 std::size_t BuildResult::problems() const {
@@ -25,16 +28,46 @@ BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::pa
     }
     result.projectFound = true;
     const StepInput input{model, *project, runDir};
-    for (std::size_t index = 0; index < steps.size(); ++index) {
-        BuildStep& step = *steps[index];
+    const auto report = [&](std::size_t index, std::size_t done, std::size_t total) {
+        if (progress) progress(index, steps.size(), *steps[index], done, total);
+    };
+    const auto runStep = [&](std::size_t index, Messages& to) {
+        report(index, 0, 1);
         Progress stepProgress;
-        if (progress) {
-            progress(index, steps.size(), step, 0, 1);
-            stepProgress = [&](std::size_t done, std::size_t total) { progress(index, steps.size(), step, done, total); };
+        if (progress)
+            stepProgress = [&, index](std::size_t done, std::size_t total) { report(index, done, total); };
+        return steps[index]->run(input, sink, to, stepProgress);
+    };
+    for (std::size_t index = 0; index < steps.size(); ++index) {
+        const bool sideBySide = index + 1 < steps.size() && steps[index + 1]->runsAlongsidePrevious() &&
+                                !steps[index]->mayStopBuild();
+        if (!sideBySide) {
+            result.steps.push_back(runStep(index, messages));
+            report(index, 1, 1);
+            if (result.steps.back().stopsBuild) break;
+            continue;
         }
-        result.steps.push_back(step.run(input, sink, messages, stepProgress));
-        if (progress) progress(index, steps.size(), step, 1, 1);
-        if (result.steps.back().stopsBuild) break;
+        // The next step runs on another thread; its messages wait for this step's.
+        RecordedMessages held;
+        StepResult heldResult;
+        std::exception_ptr heldError;
+        {
+            std::jthread alongside([&] {
+                try {
+                    heldResult = steps[index + 1]->run(input, sink, held, {});
+                } catch (...) {
+                    heldError = std::current_exception();
+                }
+            });
+            result.steps.push_back(runStep(index, messages));
+            report(index, 1, 1);
+        }
+        if (heldError) std::rethrow_exception(heldError);
+        ++index;
+        report(index, 0, 1);
+        for (const auto& text : held.texts()) messages.show(text);
+        report(index, 1, 1);
+        result.steps.push_back(std::move(heldResult));
     }
     return result;
 }

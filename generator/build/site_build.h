@@ -25,6 +25,9 @@ using BuildProgress =
 
 // Runs `steps` in order on the project `projectId`. A missing project is reported with the
 // first step's own message and nothing runs; a step whose result stops the build ends it.
+// A step that runs alongside the one before it (BuildStep::runsAlongsidePrevious) does so
+// on another thread; messages still come in step order, and its progress is reported
+// only as started and done.
 BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::path& runDir, catalogue::Id projectId,
                      std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
                      const BuildProgress& progress = {});

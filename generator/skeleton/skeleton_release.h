@@ -56,6 +56,7 @@ public:
     std::string_view title() const override { return "①释放原始文件"; }
     std::string missingProjectMessage(catalogue::Id projectId) const override;
     StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) override;
+    bool mayStopBuild() const override { return true; }
 };
 
 }  // namespace tabulon::generator

@@ -125,8 +125,11 @@ TEST(Driver, WritesGbkWithCrLfAndCreatesTheManageFolder) {
     EXPECT_NE(bytes.find(*gbk::encode("sql=\"select * from 消费类型\"\r\n").bytes.data()), std::string::npos);
     EXPECT_NE(bytes.find(gbk::encode("消费类型").bytes), std::string::npos);
     EXPECT_EQ(bytes.find(std::string("\xE6\xB6\x88")), std::string::npos) << "no UTF-8 left in the file";
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n') ASSERT_EQ(bytes[i - 1], '\r') << "bare LF at byte " << i;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
+            ASSERT_EQ(bytes[i - 1], '\r') << "bare LF at byte " << i;
+        }
+    }
 }
 
 TEST(Driver, RegeneratingReplacesTheWholeFile) {

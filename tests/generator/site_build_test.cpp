@@ -2,7 +2,10 @@
 // threads come out exactly as on one, and the sinks keep their promises.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 
 #include "base/error.h"
@@ -67,6 +70,68 @@ TEST(SiteBuild, RunsTheStepsInOrderAndStopsWhereAStepSaysSo) {
     EXPECT_EQ(result.problems(), 1u);
     EXPECT_FALSE(result.succeeded());
     EXPECT_EQ(testing::fileNames(result.written()), (std::vector<std::string>{"一", "二"}));
+}
+
+// Two steps that meet: each says it has started and waits (a while at most) for the other.
+struct Meeting {
+    explicit Meeting(std::chrono::milliseconds patience) : patience(patience) {}
+    std::chrono::milliseconds patience;
+    std::mutex mutex;
+    std::condition_variable changed;
+    int arrived = 0;
+    bool meet() {
+        std::unique_lock lock(mutex);
+        ++arrived;
+        changed.notify_all();
+        return changed.wait_for(lock, patience, [&] { return arrived == 2; });
+    }
+};
+
+class MeetingStep final : public BuildStep {
+public:
+    MeetingStep(std::string name, Meeting& meeting, bool alongside, bool mayStop = false)
+        : name_(std::move(name)), meeting_(meeting), alongside_(alongside), mayStop_(mayStop) {}
+    std::string_view title() const override { return name_; }
+    std::string missingProjectMessage(catalogue::Id) const override { return name_; }
+    StepResult run(const StepInput&, SiteSink&, Messages& messages, const Progress&) override {
+        messages.show(name_ + " 开始");
+        met = meeting_.meet();
+        messages.show(name_ + " 结束");
+        return {};
+    }
+    bool runsAlongsidePrevious() const override { return alongside_; }
+    bool mayStopBuild() const override { return mayStop_; }
+    bool met = false;
+
+private:
+    std::string name_;
+    Meeting& meeting_;
+    bool alongside_, mayStop_;
+};
+
+TEST(SiteBuild, AStepThatReadsNothingOfThePreviousRunsAlongsideItWithMessagesInOrder) {
+    const auto model = DesignBuilder().snapshot();
+    Meeting meeting(std::chrono::seconds(20));
+    MeetingStep first("甲", meeting, false), second("乙", meeting, true);
+    BuildStep* const steps[] = {&first, &second};
+    MemorySink sink;
+    RecordedMessages messages;
+    const auto result = runBuild(model, "/run", 4, steps, sink, messages);
+    EXPECT_TRUE(first.met && second.met) << "the two steps ran at the same time";
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"甲 开始", "甲 结束", "乙 开始", "乙 结束"}));
+    EXPECT_EQ(result.steps.size(), 2u);
+}
+
+TEST(SiteBuild, NothingRunsAlongsideAStepThatMayStopTheBuild) {
+    const auto model = DesignBuilder().snapshot();
+    Meeting meeting(std::chrono::milliseconds(50));
+    MeetingStep first("甲", meeting, false, true), second("乙", meeting, true);
+    BuildStep* const steps[] = {&first, &second};
+    MemorySink sink;
+    RecordedMessages messages;
+    runBuild(model, "/run", 4, steps, sink, messages);
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"甲 开始", "甲 结束", "乙 开始", "乙 结束"}));
+    EXPECT_FALSE(first.met) << "the second step started only after the first had given up waiting";
 }
 
 TEST(SiteBuild, MissingProjectIsReportedWithTheFirstStepsWordsAndNothingRuns) {
