@@ -4,9 +4,11 @@
 
 #include "base/error.h"
 #include "base/gbk.h"
+#include "generator/login/sha256.h"
 #include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
 #include "jet/database.h"
+#include "resources/embedded.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -54,6 +56,37 @@ std::optional<std::string> firstRowOf(const catalogue::Snapshot& model, std::str
     return first->content;
 }
 
+// The login row shipped before accounts moved into the session and passwords into
+// digests: it compares the password inside its query, which cannot match a digest. A
+// catalogue that still holds it unchanged gets the current default row instead.
+constexpr std::string_view kEarlierDefaultLoginRow = "2d9a0248e559a42a2b84f442dc21e7faf522e6b2612023e067991f3f0da61794";
+constexpr std::string_view kDefaultLoginRowFile = "37.tpl";
+
+std::string currentDefaultLoginRow() {
+    for (const auto& file : resources::defaultTemplateFiles())
+        if (file.path == kDefaultLoginRowFile) return std::string(file.bytes);
+    return std::string();
+}
+
+void replaceAll(std::string& text, std::string_view from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+// The account is there already when a row holds the same name.
+bool hasAccount(const jet::Database& database, const LoginFields& login) {
+    const auto& columns = database.table(login.table).columns;
+    std::size_t userColumn = columns.size();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name == login.userField) userColumn = i;
+    if (userColumn == columns.size()) return false;
+    for (const auto& row : database.rows(login.table)) {
+        const auto* name = std::get_if<std::string>(&row.values.at(userColumn));
+        if (name && *name == kDefaultAccount) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, catalogue::Id projectId) {
@@ -77,12 +110,22 @@ std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, cat
 
 std::string loginPage(std::string_view templateText, const LoginFields& login) {
     std::string page(templateText);
+    if (sha256Hex(page) == kEarlierDefaultLoginRow) page = currentDefaultLoginRow();
     replaceFirst(page, "* from login", "* from " + login.table);
     replaceFirst(page, " where (username=", " where (" + login.userField + "=");
     replaceFirst(page, "and pwd=", "and " + login.passwordField + "=");
-    replaceFirst(page, "Response.Cookies(\"kovel_username\")=rs(\"username\")",
-                 "Response.Cookies(\"kovel_username\")=rs(\"" + login.userField + "\")");
+    // A row of the user's own that still only sets the cookie logs into the session too,
+    // when it includes the helpers that do it.
+    if (page.find("inc/function.asp") != std::string::npos)
+        replaceFirst(page, "Response.Cookies(\"kovel_username\")=rs(\"username\")",
+                     "SiteLogin rs(\"id\"), rs(\"username\")");
+    replaceAll(page, "rs(\"username\")", "rs(\"" + login.userField + "\")");
+    replaceAll(page, "rs(\"pwd\")", "rs(\"" + login.passwordField + "\")");
     return page;
+}
+
+bool storesPasswordDigests(std::string_view loginPageText) {
+    return loginPageText.find("PasswordMatches(") != std::string_view::npos;
 }
 
 std::string topPage(const catalogue::Snapshot& model, catalogue::Id projectId) {
@@ -141,13 +184,19 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
         return result;
     }
 
+    const auto loginRows = model.templateRows("登录");
+    const bool digests = !loginRows.empty() && storesPasswordDigests(loginPage(*firstRowOf(model, "登录"), *login));
     const fs::path databasePath = site / "data" / "data.mdb";
     try {
         auto database = jet::Database::open(databasePath);
-        database.insert(login->table, {{login->userField, std::string(kDefaultAccount)},
-                                       {login->passwordField, std::string(kDefaultAccount)}});
-        database.save(databasePath);
-        result.accountAdded = true;
+        if (!hasAccount(database, *login)) {
+            const std::string password =
+                digests ? passwordHash(randomSalt(), kDefaultAccount) : std::string(kDefaultAccount);
+            database.insert(login->table,
+                            {{login->userField, std::string(kDefaultAccount)}, {login->passwordField, password}});
+            database.save(databasePath);
+            result.accountAdded = true;
+        }
     } catch (const std::exception& e) {
         report("默认帐号 vokra 未能加入网站数据库 " + databasePath.string() + "：" + e.what() +
                "（请先生成数据库文件）");
