@@ -7,8 +7,9 @@
 namespace tabulon::generator {
 namespace {
 
-constexpr std::string_view kPlainValue = "<%=rsAdd(\"$name$\")%>";
-constexpr std::string_view kRichTextValue = "<%=server.HTMLEncode(rsAdd(\"$name$\"))%>";
+// Every stored value is encoded (Null gives the empty text): it is shown, never run.
+constexpr std::string_view kPlainValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
+constexpr std::string_view kRichTextValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
 constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\"))=cstr(RS_select(\"id\"))";
 
 }  // namespace
