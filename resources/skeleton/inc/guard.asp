@@ -194,8 +194,9 @@ Function SiteSafeUrl(url)
 	Dim compact
 	compact = LCase(url)
 	compact = Replace(Replace(Replace(Replace(compact, " ", ""), vbTab, ""), vbCr, ""), vbLf, "")
-	compact = Replace(compact, "&#", "")
-	SiteSafeUrl = Not (InStr(compact, "javascript:") > 0 Or InStr(compact, "vbscript:") > 0 Or InStr(compact, "data:") > 0)
+	' 用字符实体拼出来的地址（java&#115;cript:）一律不要
+	SiteSafeUrl = Not (InStr(compact, "javascript:") > 0 Or InStr(compact, "vbscript:") > 0 Or InStr(compact, "data:") > 0 _
+		Or InStr(compact, "&#") > 0 Or InStr(compact, "&colon") > 0)
 End Function
 
 Function SiteCleanHtml(html)

@@ -86,6 +86,7 @@ Function Sha256Rotate(word, bits)
 End Function
 
 ' 文本的 UTF-8 字节（数组，每项 0..255）；成对的代理项合成一个字符
+' （代理项的界限写成十进制：&HD800 这样的写法是负的 Integer）
 Function Sha256Utf8(text)
 	Dim bytes, count, i, unit, nextUnit, code
 	ReDim bytes(Len(text) * 4 + 1)
@@ -94,10 +95,10 @@ Function Sha256Utf8(text)
 	Do While i <= Len(text)
 		unit = Sha256CodeUnit(Mid(text, i, 1))
 		code = unit
-		If unit >= &HD800 And unit <= &HDBFF And i < Len(text) Then
+		If unit >= 55296 And unit <= 56319 And i < Len(text) Then
 			nextUnit = Sha256CodeUnit(Mid(text, i + 1, 1))
-			If nextUnit >= &HDC00 And nextUnit <= &HDFFF Then
-				code = (unit - &HD800) * 1024 + (nextUnit - &HDC00) + 65536
+			If nextUnit >= 56320 And nextUnit <= 57343 Then
+				code = (unit - 55296) * 1024 + (nextUnit - 56320) + 65536
 				i = i + 1
 			End If
 		End If
