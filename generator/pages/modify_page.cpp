@@ -16,7 +16,7 @@ constexpr std::string_view kIdCheck =
     "<%\r\n"
     "\r\n"
     "   ID=trim(request(\"ID\"))\r\n"
-    "   if not SiteMatches(ID,\"^[0-9]{1,9}$$\") then\r\n"
+    "   if not SiteMatches(ID,\"^[0-9]{1,9}$\") then\r\n"
     "    sendmsg(\"编号必须是数字\")\r\n"
     "    goback()\r\n"
     "    response.End()\r\n"
@@ -106,7 +106,6 @@ std::string recordQuery(std::string_view tableName) {
 
 std::string recordPageEnd() { return fill(kRecordPageEnd, {{"close", kClose}, {"missing", missingRecord()}}); }
 
-std::string_view recordIdCheck() { return kIdCheck; }
 
 const PageKind& ModifyPageGenerator::kind() const { return pageKinds()[1]; }
 
