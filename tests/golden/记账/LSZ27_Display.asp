@@ -92,7 +92,7 @@ if  not RS_select.eof then
   Select_ID=RS_select("id")
 
 
-  if cstr(rsAdd("收支"))=cstr(RS_select("id")) then
+  if cstr(rsAdd("收支")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -145,7 +145,7 @@ if  not RS_select.eof then
   Select_ID=RS_select("id")
 
 
-  if cstr(rsAdd("消费类型"))=cstr(RS_select("id")) then
+  if cstr(rsAdd("消费类型")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  

@@ -92,7 +92,7 @@ if  not RS_select.eof then
   Select_ID=RS_select("id")
 
 
-  if cstr(rsAdd("收支类型"))=cstr(RS_select("id")) then
+  if cstr(rsAdd("收支类型")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  

@@ -10,7 +10,7 @@ end if
 <%
 
    ID=trim(request("ID"))
-   if not SiteMatches(ID,"^[0-9]{1,9}$$") then
+   if not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
