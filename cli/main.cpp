@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     auto* databaseCommand = projectCommand("database", "Create the site's Access database data/data.mdb afresh (step 2)");
     auto* loginCommand = projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
     auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
+    auto* checkCommand = projectCommand("check", "Report every table or field name the generated site cannot use");
 
     try {
         app.parse(argc, argv);
@@ -65,5 +66,6 @@ int main(int argc, char** argv) {
     if (*databaseCommand) return database(runDir, project, messages);
     if (*loginCommand) return login(runDir, project, messages);
     if (*buildCommand) return build(runDir, project, messages);
+    if (*checkCommand) return check(runDir, project, messages);
     return openWindow(runDir, argc, argv);
 }
