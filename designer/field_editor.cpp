@@ -124,6 +124,11 @@ void FieldEditor::add(catalogue::Catalogue& db) {
     catalogue::Field field;
     field.tableId = tableId;
     readForm(field);
+    if (const auto refused = fieldNameRefusal(field.name)) {
+        context_.messages().show(*refused);
+        controls_.name->setFocus();
+        return;
+    }
     if (db.fieldByName(tableId, field.name)) {
         context_.messages().show("该表存在同名字段");
     } else {
@@ -140,6 +145,10 @@ void FieldEditor::modify(catalogue::Catalogue& db) {
     auto field = db.field(selectedFieldId());
     if (field) {
         readForm(*field);  // the table it belongs to stays
+        if (const auto refused = fieldNameRefusal(field->name)) {
+            context_.messages().show(*refused);
+            return;
+        }
         db.updateField(*field);
     } else {
         context_.messages().show("记录不存在");

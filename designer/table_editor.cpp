@@ -34,6 +34,10 @@ void TableEditor::add(catalogue::Catalogue& db) {
         return;
     }
     const std::string name = withoutSpaces(toUtf8(controls_.name->text()));
+    if (const auto refused = tableNameRefusal(name)) {
+        context_.messages().show(*refused);
+        return;
+    }
     if (db.tableByName(projectId, name)) {
         context_.messages().show("存在重名的表");
     } else {
@@ -51,6 +55,10 @@ void TableEditor::modify(catalogue::Catalogue& db) {
         return;
     }
     table->name = withoutSpaces(toUtf8(controls_.name->text()));
+    if (const auto refused = tableNameRefusal(table->name)) {
+        context_.messages().show(*refused);
+        return;
+    }
     table->description = toUtf8(controls_.description->text());
     db.updateTable(*table);
     emit tablesChanged();

@@ -3,6 +3,8 @@
 #include <array>
 #include <set>
 
+#include "jet/names.h"
+
 namespace tabulon::generator {
 namespace {
 
@@ -67,9 +69,9 @@ std::optional<std::string> siteNameProblem(std::string_view name, NameUse use) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return std::string("名称含有控制字符");
     const std::string upper = upperAscii(name);
     if (reservedWords().count(upper)) return "“" + std::string(name) + "”是数据库的保留字";
-    if (use == NameUse::Field && upper == "ID") return std::string("“id”与每张表自带的编号列重名");
     if (name.front() >= '0' && name.front() <= '9') return std::string("名称不能以数字开头");
-    return std::nullopt;
+    // The database file keeps its own rules for names (length, characters its index sorts).
+    return jet::nameProblem(name, use == NameUse::Table ? jet::NameKind::Table : jet::NameKind::Column);
 }
 
 std::vector<DesignProblem> checkTable(const catalogue::Snapshot& model, const catalogue::Table& table) {

@@ -174,6 +174,14 @@ private slots:
         QCOMPARE(designer.entries("列表框1"), QStringList{"用户"});
     }
 
+    void tableNameTheSiteCannotUseIsRefusedAndNothingStored() {
+        DesignerWindow designer;
+        addTable(designer, QStringLiteral("user"));
+        QCOMPARE(designer.shown(), QStringList{"表名“user”不能用：“user”是数据库的保留字，未保存。"});
+        QCOMPARE(designer.inspect().tables(4).size(), std::size_t{4});
+        QCOMPARE(designer.text("编辑框1"), QStringLiteral("user"));  // kept to be corrected
+    }
+
     void addedTableComesLastWithoutItsSpaces() {
         DesignerWindow designer;
         addTable(designer, QStringLiteral(" 收\u3000入 "), QStringLiteral("收入 明细"));
