@@ -1,6 +1,7 @@
 #include "generator/login/login_generator.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/error.h"
 #include "base/gbk.h"
@@ -8,11 +9,29 @@
 #include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
 #include "jet/database.h"
+#include "jet/names.h"
 #include "resources/embedded.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
+
+// Whether the login table already holds the default account's login name.
+bool hasDefaultAccount(const jet::Database& database, const LoginFields& login) {
+    if (!database.hasTable(login.table)) return false;
+    const auto& columns = database.table(login.table).columns;
+    const auto position = [&](const std::string& name) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (jet::nameFoldKey(columns[i].name) == jet::nameFoldKey(name)) return i;
+        return std::nullopt;
+    };
+    const auto user = position(login.userField);
+    if (!user) return false;
+    const jet::Value account{std::string(kDefaultAccount)};
+    for (const auto& row : database.rows(login.table))
+        if (row.values[*user] == account) return true;
+    return false;
+}
 
 constexpr std::string_view kTopTab =
     "$tabStart$\r\n"
@@ -71,20 +90,6 @@ std::string currentDefaultLoginRow() {
 void replaceAll(std::string& text, std::string_view from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
-}
-
-// The account is there already when a row holds the same name.
-bool hasAccount(const jet::Database& database, const LoginFields& login) {
-    const auto& columns = database.table(login.table).columns;
-    std::size_t userColumn = columns.size();
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].name == login.userField) userColumn = i;
-    if (userColumn == columns.size()) return false;
-    for (const auto& row : database.rows(login.table)) {
-        const auto* name = std::get_if<std::string>(&row.values.at(userColumn));
-        if (name && *name == kDefaultAccount) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -189,7 +194,8 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
     const fs::path databasePath = site / "data" / "data.mdb";
     try {
         auto database = jet::Database::open(databasePath);
-        if (!hasAccount(database, *login)) {
+        // Rows carried over by ② may hold the account already.
+        if (!hasDefaultAccount(database, *login)) {
             const std::string password =
                 digests ? passwordHash(randomSalt(), kDefaultAccount) : std::string(kDefaultAccount);
             database.insert(login->table,

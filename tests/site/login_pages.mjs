@@ -117,6 +117,11 @@ try {
     assert.match(said, /登陆生成完毕/);
     const second = mdbRows(mdb, '管理员');
     assert.deepEqual(second.rows.map((r) => [r['账号'], r['密码']]), [['vokra', stored]], 'a second run adds nothing');
+    assert.deepEqual(second.rows, first.rows);
+    // Regenerating the database carries the account; the login step still adds none.
+    assert.match(tabulon(exe, run.runDir, 'database', design.project), /表 管理员：带入 1 行。/);
+    tabulon(exe, run.runDir, 'login', design.project);
+    assert.deepEqual(mdbRows(mdb, '管理员').rows, first.rows);
   });
 } finally {
   run.cleanup();
