@@ -12,6 +12,9 @@ namespace {
 constexpr std::string_view kListForm = "<form name=\"form1\" action=\"?\" method=\"post\">";
 constexpr std::string_view kDeleteForm = "<form name=\"form1\" action=\"$base$_Delete.asp?action=Delete\" method=\"post\">";
 constexpr std::string_view kDisplayLink = "Show_Display.asp";
+constexpr std::string_view kRowClick =
+    "<tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')"
+    "location.href='$base$_Display.asp?ID=<%=rs(\"id\")%>'\" ";
 constexpr std::string_view kDisplayAnchor = "<a href=\"$base$_Display.asp?ID=<%=rs(\"id\")%>\">";
 constexpr std::string_view kTemplateColspan = "<td colspan=\"12\"";
 constexpr std::string_view kColspan = "<td colspan=\"$count$\"";
@@ -68,7 +71,12 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     const std::string displayLink = fill(kDisplayAnchor, {{"base", base}});
     std::string modifyCell = row(ModifyCell);
     const bool linkMoved = replaceFirst(pieces.dataRow, displayLink, "");
-    if (linkMoved) replaceFirst(modifyCell, "    </a>", "    ");
+    if (linkMoved) {
+        replaceFirst(modifyCell, "    </a>", "    ");
+        // The whole row opens the record too (its first cell may be empty), except where a
+        // click means something else: the 修改 link and the check box.
+        replaceFirst(pieces.dataRow, "<tr ", fill(kRowClick, {{"base", base}}));
+    }
 
     std::size_t shown = 0;
     for (const auto* field : input.fields) {

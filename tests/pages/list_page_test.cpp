@@ -49,9 +49,12 @@ std::string dataCell(const std::string& cell) { return T13 + cell + T14; }
 // Stored values are encoded; Null shows as nothing.
 std::string plainCell(const std::string& name) { return "<%=server.HTMLEncode(rs(\"" + name + "\")&\"\")%>"; }
 
-// The row start without its link, which moves into the first cell.
-const std::string kRowStart =
-    "  <tr onMouseOver=\"this.className='highlight'\" onMouseOut=\"this.className=''\"  style=\"cursor:pointer\">\r\n";
+// The row start without its link, which moves into the first cell; the row opens the record.
+std::string rowStart(const std::string& base) {
+    return "  <tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='" + base +
+           "_Display.asp?ID=<%=rs(\"id\")%>'\" onMouseOver=\"this.className='highlight'\" onMouseOut=\"this.className=''\"  "
+           "style=\"cursor:pointer\">\r\n";
+}
 const std::string kModifyCell =
     "    <td align=\"center\"><img src=\"../images/res.gif\" border=\"0\" hspace=\"2\" align=\"absmiddle\">";
 
@@ -103,7 +106,7 @@ Expected expected(const catalogue::Snapshot& model, const std::string& table, co
     const std::string count = std::to_string(fieldCount + 2);
     return {kCodePage + T1 + table + rows[1] + columns.dateCases + rows[3] + columns.dateSwitches + rows[4] + columns.options +
                 rows[5] + form + T8 + columns.headerCells + T11,
-            kRowStart + columns.dataCells + rowEnd(base) +
+            rowStart(base) + columns.dataCells + rowEnd(base) +
                 replaced(rows[15], "<td colspan=\"12\"", "<td colspan=\"" + count + "\"", 2)};
 }
 

@@ -396,7 +396,7 @@ End Function
      i=i+1
 %>
  
-  <tr onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
+  <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='SZ25_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
 	<td align="center">&nbsp;<a href="SZ25_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("一级分类")&"")%></a></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="SZ25_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%

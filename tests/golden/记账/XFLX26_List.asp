@@ -400,7 +400,7 @@ End Function
      i=i+1
 %>
  
-  <tr onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
+  <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='XFLX26_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
 	<td align="center">&nbsp;<a href="XFLX26_Display.asp?ID=<%=rs("id")%>"><span style="cursor:pointer" title="<%=server.HTMLEncode(rs("收支类型")&"")%>">	<%
  RsListID=rs("收支类型")
  

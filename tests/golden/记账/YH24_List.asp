@@ -398,7 +398,7 @@ End Function
      i=i+1
 %>
  
-  <tr onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
+  <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='YH24_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
 	<td align="center">&nbsp;<a href="YH24_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("姓名")&"")%></a></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("帐号")&"")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="YH24_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%
