@@ -101,14 +101,18 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
         ++position;
         const std::string n = std::to_string(position);
         result.formRows += std::string(captionStart) + fieldCaption(*field) + std::string(captionEnd);
-        result.readCode += readLine(position, field->name, field->description);
         if (isPasswordField(input.model, input.table, *field)) {
+            // Read as typed: the login page compares the password exactly, spaces and all.
+            result.readCode += fill("\r\n"
+                                    "             S_$n$=Request.Form(\"S_$n$\")&\"\"'$name$\t$description$\r\n",
+                                    {{"n", n}, {"name", field->name}, {"description", field->description}});
             // Stored as a salted digest; the modify page keeps the stored one when left empty.
             result.valueCode += "if S_" + n + "<>\"\" then S_" + n + "=PasswordHash(S_" + n + ")\r\n";
             result.assignCode += password == PasswordOnSave::WhenTyped
                                      ? "\r\n    if S_" + n + "<>\"\" then rsAdd(\"" + field->name + "\")=S_" + n + "\r\n"
                                      : assignmentLine(position, field->name);
         } else {
+            result.readCode += readLine(position, field->name, field->description);
             result.valueCode += valueCheckLine(position, *field);
             // The database numbers an auto-number column itself and refuses a value for it.
             if (valueKind(*field) != "auto") result.assignCode += assignmentLine(position, field->name);

@@ -413,6 +413,7 @@ TEST(AddPage, PasswordIsHashedAndAutoNumberIsLeftToTheDatabase) {
     design.field(table, password);
     const std::string page = buildAddPage(design.snapshot(), table);
     EXPECT_NE(page.find("<input type=\"password\" name=\"S_3\" id=\"S_3\""), std::string::npos);
+    EXPECT_NE(page.find("S_3=Request.Form(\"S_3\")&\"\"'口令\tpassword\r\n"), std::string::npos) << "read untrimmed";
     EXPECT_NE(page.find("if S_3<>\"\" then S_3=PasswordHash(S_3)\r\n"), std::string::npos);
     EXPECT_EQ(page.find("SiteValue(S_3"), std::string::npos);
     EXPECT_NE(page.find("S_1=SiteValue(S_1,\"auto\",\"序号\")"), std::string::npos);
