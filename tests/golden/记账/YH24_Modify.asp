@@ -21,7 +21,7 @@ end if
 if Request.Form("action")="modify" then
 SiteRequirePost()
 
-             S_1=trim(Request.Form("S_1"))'密码	password
+             S_1=Request.Form("S_1")&""'密码	password
 
              S_2=trim(Request.Form("S_2"))'姓名	
 
