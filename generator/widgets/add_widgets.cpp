@@ -179,7 +179,7 @@ Widget textBox(const Snapshot& model, const Field& field, std::size_t position, 
     }
     if (isNumericType(field.type)) {
         // A numeric box trades the cascade call for its own check; the cascade stays registered.
-        state.checkCode += fill(kNumericCheck, {{"n", n}, {"name", field.name}});
+        state.checkCode += numericCheck(position, field.name);
         html = fill(kNumericTextBox, {{"n", n}, {"name", field.name}});
     }
     return {html, false};
@@ -255,6 +255,10 @@ std::string dropDownListCode(std::string_view sql, std::string_view fieldName, s
 std::string cascadeRegistration(std::string_view table, std::string_view column, std::string_view condition) {
     return "SiteAllowCascade \"" + std::string(table) + "\",\"" + std::string(column) + "\",\"" +
            std::string(condition) + "\"";
+}
+
+std::string numericCheck(std::size_t position, std::string_view name) {
+    return fill(kNumericCheck, {{"n", std::to_string(position)}, {"name", name}});
 }
 
 std::string datePickerScript(FormState& state) {

@@ -47,6 +47,9 @@ std::string dropDownListCode(std::string_view sql, std::string_view fieldName, s
 // `column` of `table` by `condition` (a leading "%" is not part of the column name).
 std::string cascadeRegistration(std::string_view table, std::string_view column, std::string_view condition);
 
+// The server's check of a numeric text box (an empty value passes and is stored as Null).
+std::string numericCheck(std::size_t position, std::string_view name);
+
 // The first date box of a page gets the picker's script tag; `dateScripts` counts it.
 std::string datePickerScript(FormState& state);
 

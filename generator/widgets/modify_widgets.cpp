@@ -21,15 +21,6 @@ constexpr std::string_view kNumericTextBox =
     "onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('$name$只能输入数字！');this.value=0}\">        "
     "<span style=\"color:#CCC\">数字型</span>";
 
-// The same check as on the add page.
-constexpr std::string_view kNumericCheck =
-    "\r\n"
-    "if S_$n$<>\"\" and not myIsNumeric(S_$n$) then\r\n"
-    " sendmsg(\"$name$必须是数字\")\r\n"
-    " goback()\r\n"
-    " response.End()\r\n"
-    "end if\r\n";
-
 constexpr std::string_view kRichText =
     "\r\n"
     "<input type=\"hidden\" name=\"S_$n$\" id=\"S_$n$\" value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\" />\r\n"
@@ -61,7 +52,7 @@ Widget textBox(const Field& field, std::size_t position, FormState& state) {
     const std::string n = std::to_string(position);
     if (state.passwordField) return {fill(kPasswordBox, {{"n", n}}), false};
     if (!isNumericType(field.type)) return {fill(kTextBox, {{"n", n}, {"name", field.name}}), false};
-    state.checkCode += fill(kNumericCheck, {{"n", n}, {"name", field.name}});
+    state.checkCode += numericCheck(position, field.name);
     return {fill(kNumericTextBox, {{"n", n}, {"name", field.name}}), false};
 }
 
