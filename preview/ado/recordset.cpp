@@ -279,6 +279,10 @@ public:
     void deleteCurrent() override {
         checkOpen();
         checkUpdatable();
+        if (edit_ == Edit::Adding) {  // deleting a row being added only drops it
+            cancelUpdate();
+            return;
+        }
         if (edit_ != Edit::None) cancelUpdate();
         currentRow();  // needs a current row
         StatementHandle statement(session_->prepare("DELETE FROM " + sqlQuoted(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));

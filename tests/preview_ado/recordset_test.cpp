@@ -239,6 +239,13 @@ TEST_F(Recordsets, DeletingEachRowWhileWalkingLikeTheDeletePage) {
     EXPECT_EQ(counted->recordCount(), 1);
     counted->moveNext();
     EXPECT_EQ(at(*counted, "帐号").text, "Admin");
+
+    auto adding = open("select * from 用户");
+    adding->addNew();
+    set(*adding, "帐号", text("temp"));
+    adding->deleteCurrent();  // drops the new row, not the one the cursor was on
+    EXPECT_EQ(count("用户"), 1);
+    EXPECT_EQ(at(*adding, "帐号").text, "Admin");
 }
 
 TEST_F(Recordsets, NestedLookUpsWhileTheOuterRecordsetWalks) {
