@@ -91,6 +91,9 @@ describe('Request', () => {
     assert.equal(f['default.theme'], 'dark');
     assert.equal(f['missing.empty'], T);
     assert.equal(f['missing.blank'], T);
+    assert.equal(f['missing.count'], '0', 'a missing name is an empty list');
+    assert.equal(f['missing.q.empty'], T);
+    assert.equal(f['missing.q.blank'], T);
     assert.equal(f.trim, 'x');
     assert.equal(f.numeric, T);
     assert.equal(f.cint, '42');
