@@ -414,12 +414,13 @@ describe('failures and unsafe requests', () => {
   });
 
   test('paths outside the site are refused with 403; only .asp runs', async () => {
-    for (const target of ['/../outside.asp', '/%2e%2e/outside.asp', '/sub/..%2f..%2foutside.asp', '/sub%5c..%5c..%5coutside.asp', '/..\\outside.asp']) {
+    for (const target of ['/../outside.asp', '/%2e%2e/outside.asp', '/sub/..%2f..%2foutside.asp', '/sub%5c..%5c..%5coutside.asp', '/..\\outside.asp', '/C:/windows/win.ini', '/x.asp%00.txt', '/index.asp::$DATA']) {
       const r = await rawGet(target);
       assert.match(r, /^HTTP\/1\.1 403/, target);
     }
     assert.equal((await get('/static.txt')).status, 404);
     assert.equal((await get('/nothing.asp')).status, 404);
+    assert.equal((await get('/sub/')).status, 404, 'a folder without a default page');
   });
 
   test('the session hook answers only with --test-hooks', async () => {
