@@ -388,8 +388,9 @@ describe('ADODB over the working copy', () => {
     assert.equal(eof.status, 500);
     assert.match(eof.text, /BOF or EOF/);
     const caught = fields((await get('/ado.asp?case=caught')).text);
-    assert.notEqual(caught.err, '0', 'writing "" into a number column fails');
-    assert.notEqual(caught.missing, '0', 'a missing table fails');
+    assert.equal(caught.err, '80040E21', 'writing "" into a number column fails as in ADO');
+    assert.ok(caught.src.length > 0, 'Err.Source names the provider');
+    assert.equal(caught.missing, '80040E37', 'a missing table fails as in Jet');
   });
 });
 
