@@ -96,3 +96,18 @@ TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
 
 }  // namespace
 }  // namespace tabulon
+
+namespace tabulon {
+namespace {
+
+TEST(CommandLineVersion, VersionIsPrintedWithoutTouchingTheRunFolder) {
+    testing::TempFolder run;
+    const auto result = tabulon(run.path() / "absent", "--version");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output.rfind("tabulon ", 0), 0u) << result.output;
+    EXPECT_NE(result.output.find('.'), std::string::npos) << "a dotted version number";
+    EXPECT_FALSE(std::filesystem::exists(run.path() / "absent"));
+}
+
+}  // namespace
+}  // namespace tabulon
