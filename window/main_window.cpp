@@ -5,6 +5,7 @@
 #include <QStatusBar>
 
 #include "designer/entries.h"
+#include "window/app_icon.h"
 #include "window/message_box.h"
 #include "window/undo_keys.h"
 
@@ -13,6 +14,7 @@ namespace tabulon::window {
 MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* parent)
     : QMainWindow(parent), messages_(messages), options_(std::move(options)) {
     setWindowTitle(QStringLiteral("Tabulon"));
+    setWindowIcon(appIcon());
     move(50, 50);
     controls_ = buildControls(this);
     resize(defaultWindowSize(this));
