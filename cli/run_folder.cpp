@@ -27,8 +27,9 @@ std::optional<std::string> variable(const char* name) {
 }  // namespace
 
 fs::path defaultRunFolder(const RunFolderPlaces& places) {
-    if (!sameFolder(places.programFolder, places.installedBinDir) && writable(places.programFolder))
-        return places.programFolder;
+    bool installed = false;
+    for (const auto& bin : places.installedBinDirs) installed = installed || sameFolder(places.programFolder, bin);
+    if (!installed && writable(places.programFolder)) return places.programFolder;
     // The XDG rule: a relative XDG_DATA_HOME is to be ignored.
     if (places.xdgDataHome && fs::path(*places.xdgDataHome).is_absolute()) return fs::path(*places.xdgDataHome) / "tabulon";
     if (places.home) return fs::path(*places.home) / ".local" / "share" / "tabulon";
@@ -40,7 +41,7 @@ RunFolderPlaces currentPlaces(const char* argv0, const fs::path& installedBinDir
     std::error_code error;
     const auto self = fs::read_symlink("/proc/self/exe", error);
     places.programFolder = !error ? self.parent_path() : fs::absolute(argv0).parent_path();
-    places.installedBinDir = installedBinDir;
+    places.installedBinDirs = {installedBinDir, "/usr/bin", "/usr/local/bin"};
     places.xdgDataHome = variable("XDG_DATA_HOME");
     places.home = variable("HOME");
     return places;

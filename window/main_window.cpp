@@ -68,7 +68,12 @@ void MainWindow::buildMenus() {
     undoAction_->setShortcut(QKeySequence::Undo);
     redoAction_ = edit->addAction(QStringLiteral("重做"), this, &MainWindow::redo);
     redoAction_->setObjectName(QStringLiteral("redoAction"));
-    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+    // Ctrl+Y first, then the platform's own redo keys; a key listed twice would make
+    // the shortcut ambiguous and do nothing.
+    QList<QKeySequence> redoKeys{QKeySequence(Qt::CTRL | Qt::Key_Y)};
+    for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Redo))
+        if (!redoKeys.contains(key)) redoKeys << key;
+    redoAction_->setShortcuts(redoKeys);
 
     auto* build = menuBar()->addMenu(QStringLiteral("生成(&G)"));
     build->setObjectName(QStringLiteral("buildMenu"));

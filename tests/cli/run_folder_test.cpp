@@ -14,13 +14,13 @@ using testing::TempFolder;
 
 TEST(RunFolder, ABuildTreeKeepsItsDataBesideTheProgram) {
     TempFolder build;
-    const RunFolderPlaces places{build.path(), "/usr/bin", "/home/u/.data", "/home/u"};
+    const RunFolderPlaces places{build.path(), {"/usr/bin"}, "/home/u/.data", "/home/u"};
     EXPECT_EQ(defaultRunFolder(places), build.path());
 }
 
 TEST(RunFolder, AnInstalledProgramUsesTheUsersDataFolder) {
     TempFolder bin;  // writable, as /usr/bin is for root: being the bin folder decides
-    RunFolderPlaces places{bin.path(), bin.path(), "/home/u/.data", "/home/u"};
+    RunFolderPlaces places{bin.path(), {"/usr/local/bin", bin.path()}, "/home/u/.data", "/home/u"};
     EXPECT_EQ(defaultRunFolder(places), fs::path("/home/u/.data/tabulon"));
     places.xdgDataHome.reset();
     EXPECT_EQ(defaultRunFolder(places), fs::path("/home/u/.local/share/tabulon"));
@@ -34,7 +34,7 @@ TEST(RunFolder, AProgramFolderThatCannotBeWrittenIsNotUsed) {
     if (::geteuid() == 0) GTEST_SKIP() << "root may write to any folder";
     TempFolder locked;
     ASSERT_EQ(::chmod(locked.path().c_str(), 0555), 0);
-    const RunFolderPlaces places{locked.path(), "/usr/bin", "/home/u/.data", "/home/u"};
+    const RunFolderPlaces places{locked.path(), {"/usr/bin"}, "/home/u/.data", "/home/u"};
     EXPECT_EQ(defaultRunFolder(places), fs::path("/home/u/.data/tabulon"));
     ::chmod(locked.path().c_str(), 0755);
 }
