@@ -35,6 +35,7 @@ struct WindowControls {
     QPushButton* joinQuery;    // 按钮17 "联合查询": no action
     QSplitter* columns;        // left column | field list and form | template editor
     QCheckBox* showLineEnds;   // shows line ends and tabs in the template text
+    QPushButton* previewSite;  // 按钮18 "⑤预览网站"
 };
 
 // Builds the controls as the central widget of `window`: the project and table column on
