@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tabulon into build/, then runs it or its tests.
 #   tools/setup.sh run    build and open the designer window (build/tabulon)
-#   tools/setup.sh test   build and run every test (ctest), browser and VBScript checks included
+#   tools/setup.sh test   build and run every test (ctest), browser and VBScript checks included,
+#                         then build the Debian package, install it and start it
 #   tools/setup.sh build  install the build packages and build only
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,7 +63,7 @@ case "$mode" in
     build
     ;;
   run)
-    install_packages "${build_packages[@]}" xvfb xauth
+    install_packages "${build_packages[@]}" xvfb xauth fonts-wqy-microhei
     build
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
       echo "No display: starting Tabulon under a virtual X server (xvfb-run)." >&2
@@ -76,6 +77,7 @@ case "$mode" in
     build
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
     sanitized_reader_tests
+    bash tools/package_check.sh
     ;;
   *)
     echo "usage: $0 run|test|build" >&2
