@@ -113,6 +113,17 @@ std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, cat
     return login;
 }
 
+std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::Id projectId) {
+    std::string found;
+    for (const auto* table : model.tablesOf(projectId))
+        for (const auto* field : model.fieldsInAddedOrder(table->id))
+            if (field->description == "username" || field->description == "password")
+                found += (found.empty() ? "" : "、") + table->name + "." + field->name + "（" + field->description + "）";
+    return "错误的登录字段标记\r\n登录页要求同一个表中恰有两个字段，字段说明分别为 username 和 password。\r\n"
+           "找到的标记：" +
+           (found.empty() ? std::string("没有") : found);
+}
+
 std::string loginPage(std::string_view templateText, const LoginFields& login) {
     std::string page(templateText);
     if (sha256Hex(page) == kEarlierDefaultLoginRow) page = currentDefaultLoginRow();
@@ -171,7 +182,7 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
     }
     const auto login = findLoginFields(model, projectId);
     if (!login) {
-        messages.show("错误的登录字段标记");
+        messages.show(wrongLoginMarksMessage(model, projectId));
         result.problems = 1;
         return result;
     }

@@ -23,6 +23,10 @@ struct LoginFields {
 // Nothing unless the project has exactly two marked fields, one of each kind, in one table.
 std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, catalogue::Id projectId);
 
+// "错误的登录字段标记", then what the login needs and which marked fields (table.field and
+// mark) the project has.
+std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::Id projectId);
+
 // The login page from the first 登录 template row, pointed at the login table and columns.
 // The unchanged login row of earlier releases is read as the current default row.
 std::string loginPage(std::string_view templateText, const LoginFields& login);

@@ -227,7 +227,7 @@ Widget dropDown(const Snapshot& model, const Field& field, std::size_t position,
 
     const auto* table = linkedTable(model, field);
     if (!table) {
-        messages.show("一个组合框关联的表不存在！\r\n关联表:" + state.tableName + "\r\n关联字段:" + field.linkField);
+        messages.show(missingLinkedTableMessage(state.tableName, field));
         return {attribute, false};
     }
     const auto column = linkedFieldName(model, field);

@@ -69,7 +69,7 @@ Widget linkedDropDown(const Snapshot& model, const Field& field, std::size_t pos
                       std::string_view selectedTest, Messages& messages) {
     const auto* table = linkedTable(model, field);
     if (!table) {
-        messages.show("一个组合框关联的表不存在！\r\n关联表:" + std::string(tableName) + "\r\n关联字段:" + field.linkField);
+        messages.show(missingLinkedTableMessage(tableName, field));
         return {emptySelect(position), false};
     }
     const auto column = linkedFieldName(model, field);

@@ -116,7 +116,22 @@ TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
         catalogue.updateField(field);
     }
     const auto result = tabulon(run.path(), "generate 记账 --tables 27 --kinds add");
-    EXPECT_EQ(result.output, "一个组合框关联的表不存在！\n关联表:流水帐\n关联字段:7\nCreate add ok\n生成完毕\n");
+    EXPECT_EQ(result.output, "一个组合框关联的表不存在！\n字段:流水帐.名称\n关联表:编号为 0 的表已不存在\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。\nCreate add ok\n生成完毕\n");
+}
+
+}  // namespace
+}  // namespace tabulon
+
+namespace tabulon {
+namespace {
+
+TEST(CommandLineVersion, VersionIsPrintedWithoutTouchingTheRunFolder) {
+    testing::TempFolder run;
+    const auto result = tabulon(run.path() / "absent", "--version");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output.rfind("tabulon ", 0), 0u) << result.output;
+    EXPECT_NE(result.output.find('.'), std::string::npos) << "a dotted version number";
+    EXPECT_FALSE(std::filesystem::exists(run.path() / "absent"));
 }
 
 }  // namespace

@@ -265,7 +265,7 @@ TEST(AddPage, DropDownWithoutLinkedTableKeepsItsAttributeAndGoesOn) {
     const auto model = design.snapshot();
     RecordedMessages messages;
     const std::string page = buildAddPage(model, table, messages);
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{"一个组合框关联的表不存在！\r\n关联表:订单\r\n关联字段:7"});
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"一个组合框关联的表不存在！\r\n字段:订单.类别\r\n关联表:编号为 0 的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
     EXPECT_NE(page.find(std::string(model.templateRows("添加")[3]) + " >" + std::string(model.templateRows("添加")[4])),
               std::string::npos);
     EXPECT_NE(page.find("name=\"S_2\""), std::string::npos) << "the next field is still handled";

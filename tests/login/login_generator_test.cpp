@@ -218,7 +218,11 @@ TEST(GenerateLogin, WrongMarksWriteNothing) {
     FileSink sink;
     RecordedMessages messages;
     const auto result = generateLogin(design.snapshot(), run.path(), 4, sink, messages);
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{"错误的登录字段标记"});
+    ASSERT_EQ(messages.texts().size(), 1u);
+    // The fixed words first, then what was found: only 用户.帐号 is still marked.
+    EXPECT_EQ(messages.texts()[0],
+              "错误的登录字段标记\r\n登录页要求同一个表中恰有两个字段，字段说明分别为 username 和 password。\r\n"
+              "找到的标记：用户.帐号（username）");
     EXPECT_TRUE(result.written.empty());
     EXPECT_TRUE(std::filesystem::is_empty(run.path()));
 }

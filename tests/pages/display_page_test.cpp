@@ -118,7 +118,7 @@ TEST(DisplayPage, MissingLinkedTableShowsTheEmptySelect) {
     design.field(table, makeField("名称"));
     design.field(table, dropDownField("类别", "777", "155"));
     const auto built = buildPage<DisplayPageGenerator>(design.snapshot(), table);
-    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n关联表:明细\r\n关联字段:155"});
+    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n字段:明细.类别\r\n关联表:编号为 777 的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
     EXPECT_EQ(built.page, displayPage("明细", row("名称", plainValue("名称")) +
                                                   row("类别", "\r\n          <label>\r\n            <select name=\"S_2\" "
                                                               "id=\"S_2\">\r\n              <option "

@@ -245,7 +245,7 @@ TEST(ModifyPage, MissingLinkedTableKeepsThePlaceholderListAndGoesOn) {
     design.field(table, dropDownField("类别", "0", "155"));
     design.field(table, makeField("名称"));
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n关联表:明细\r\n关联字段:155"});
+    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n字段:明细.类别\r\n关联表:编号为 0 的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
     EXPECT_NE(built.page.find(row("类别", emptySelect(1)) + row("名称", textBox(2, "名称"))), std::string::npos);
 }
 
