@@ -197,6 +197,7 @@ try {
     const badDate = alerts((await add({ S_1: '甲', S_2: gradeIds[1], S_3: '1.5', S_4: '2024-13-01', S_5: '' })).body);
     assert.equal(badDate.length, 1);
     assert.match(badDate[0], /^生日不是有效的日期/);
+    assert.deepEqual(alerts((await add({ S_1: '长'.repeat(51), S_2: gradeIds[1], S_3: '', S_4: '', S_5: '' })).body), ['姓名太长，最多 50 个字']);
     const saved = await add({ S_1: '甲', S_2: String(gradeIds[1]), S_3: '', S_4: '', S_5: '' });
     assert.ok(saved.status < 500, saved.body);
     assert.deepEqual(alerts(saved.body), ['添加记录成功']);

@@ -94,7 +94,8 @@ Function SiteValue(value, kind, caption)
 	Case "text", "memo", "html"
 		SiteValue = text
 		If kind = "html" Then SiteValue = SiteCleanHtml(text)
-		If kind = "text" And Len(text) > 255 Then SiteRefuse caption, "太长，最多 255 个字"
+		' 文本列建成 VarChar(50)：更长的值 Jet 会拒绝
+		If kind = "text" And Len(text) > 50 Then SiteRefuse caption, "太长，最多 50 个字"
 		Exit Function
 	End Select
 	If text = "" Then
