@@ -33,4 +33,25 @@ fi
   exit 1
 }
 [ ! -e /usr/bin/tabulon-catalogue.db ] || { echo "a catalogue was written to /usr/bin" >&2; exit 1; }
+
+# The installed preview: the host from libexec serves the sample site's login page through Wine.
+if [ -f preview/host/asphost.exe ] && command -v wine > /dev/null; then
+  [ -f /usr/libexec/tabulon/asphost.exe ] || { echo "not installed: /usr/libexec/tabulon/asphost.exe" >&2; exit 1; }
+  log="$home/serve.log"
+  HOME="$home" XDG_DATA_HOME= XDG_CACHE_HOME="${XDG_CACHE_HOME:-/root/.cache}" \
+    tabulon serve 记账 --no-browser --port 0 > "$log" 2>&1 &
+  serve_pid=$!
+  address=
+  for _ in $(seq 1 600); do
+    address=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$log" | head -1 || true)
+    [ -n "$address" ] && break
+    kill -0 "$serve_pid" 2> /dev/null || break
+    sleep 0.1
+  done
+  [ -n "$address" ] || { cat "$log" >&2; echo "the installed preview did not start" >&2; exit 1; }
+  page=$(curl -s --max-time 30 "$address" || true)
+  kill -INT "$serve_pid"; wait "$serve_pid" || true
+  grep -q 'form' <<< "$page" || { echo "the installed preview did not serve the login page" >&2; exit 1; }
+  echo "installed preview served $address"
+fi
 echo "package installed and started"

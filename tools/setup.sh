@@ -10,8 +10,8 @@ mode=${1:-build}
 
 build_packages=(build-essential cmake ninja-build pkg-config
   libsqlitecpp-dev libsqlite3-dev libcli11-dev qt6-base-dev
-  libgtest-dev libgmock-dev libbenchmark-dev)
-test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data g++-mingw-w64-x86-64)
+  libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64)
+test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data curl)
 
 missing() {
   local p
@@ -63,7 +63,8 @@ case "$mode" in
     build
     ;;
   run)
-    install_packages "${build_packages[@]}" xvfb xauth fonts-wqy-microhei
+    # wine runs the preview (⑤预览网站, tabulon serve).
+    install_packages "${build_packages[@]}" xvfb xauth fonts-wqy-microhei wine wine64
     build
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
       echo "No display: starting Tabulon under a virtual X server (xvfb-run)." >&2
