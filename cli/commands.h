@@ -47,4 +47,8 @@ int build(const std::filesystem::path& runDir, const std::string& project, Messa
 // The line printed when something the program did not foresee stops it (exit code 1).
 std::string defectLine(const char* what);
 
+// The design check: every table or field name the site cannot use, one line each; exit 1
+// when there is any.
+int check(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+
 }  // namespace tabulon::cli

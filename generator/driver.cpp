@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "generator/build/ordered_parallel.h"
+#include "generator/check/design_check.h"
 #include "generator/naming/naming.h"
 #include "generator/page_encoding.h"
 
@@ -9,19 +10,20 @@ namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
 
-// One page to build, a table id that names no table of the project, or (neither) a table
-// without chosen kinds, which only counts for progress.
+// One page to build, or (without a kind) a table that gets no page: one that is not in the
+// project, one whose names the site cannot use, or one without chosen kinds, which only
+// counts for progress.
 struct PageJob {
     const catalogue::Table* table = nullptr;
     const PageKind* kind = nullptr;
-    std::optional<catalogue::Id> missingTableId;
+    std::vector<std::string> refusals;  // why the table gets no page, one message each
     bool lastOfTable = false;
 };
 
 // What building one page left for the calling thread to report, in order.
 struct PageOutcome {
     RecordedMessages messages;  // the generator's own, in the order it met them
-    std::optional<std::string> failure;
+    std::vector<std::string> failures;
     fs::path written;
 };
 
@@ -35,15 +37,22 @@ public:
         for (const catalogue::Id tableId : request_.tableIds) {
             const catalogue::Table* table = model_.table(tableId);
             if (!table || table->projectId != project_.id) {
-                jobs.push_back({nullptr, nullptr, tableId, true});
+                jobs.push_back({nullptr, nullptr, {missingTable(tableId)}, true});
+                continue;
+            }
+            // A page with such a name would not compile or its SQL would not run: none is written.
+            if (const auto problems = checkTable(model_, *table); !problems.empty()) {
+                PageJob refused{nullptr, nullptr, {}, true};
+                for (const auto& problem : problems) refused.refusals.push_back(problem.text + "，该表的页面未生成。");
+                jobs.push_back(std::move(refused));
                 continue;
             }
             const std::size_t first = jobs.size();
             for (const auto& kind : pageKinds())
                 for (const PageKindId chosen : request_.kinds)
-                    if (chosen == kind.id) jobs.push_back({table, &kind, std::nullopt, false});
+                    if (chosen == kind.id) jobs.push_back({table, &kind, {}, false});
             // A table without chosen kinds still counts for progress.
-            if (jobs.size() == first) jobs.push_back({nullptr, nullptr, std::nullopt, true});
+            if (jobs.size() == first) jobs.push_back({nullptr, nullptr, {}, true});
             jobs.back().lastOfTable = true;
         }
         return jobs;
@@ -52,7 +61,7 @@ public:
     // Runs on any thread: reads the model, writes one file through the sink.
     PageOutcome build(const PageJob& job, SiteSink& sink) const {
         PageOutcome outcome;
-        if (job.missingTableId) outcome.failure = missingTable(*job.missingTableId);
+        outcome.failures = job.refusals;
         if (!job.kind) return outcome;
         const PageKind& kind = *job.kind;
         const catalogue::Table& table = *job.table;
@@ -60,9 +69,9 @@ public:
         const std::string fileName = "manage/" + path.filename().string();
         const auto rows = model_.templateRows(kind.templateKind);
         if (rows.size() < kind.templateRowsUsed) {
-            outcome.failure = "模板类型 " + std::string(kind.templateKind) + " 只有 " + std::to_string(rows.size()) +
+            outcome.failures.push_back("模板类型 " + std::string(kind.templateKind) + " 只有 " + std::to_string(rows.size()) +
                               " 行，生成页面需要 " + std::to_string(kind.templateRowsUsed) + " 行，" + fileName +
-                              " 未生成。";
+                              " 未生成。");
             return outcome;
         }
         const PageInput input{model_, table, model_.fieldsOf(table.id), rows};
@@ -74,7 +83,7 @@ public:
             });
             outcome.written = path;
         } catch (const Error& e) {
-            outcome.failure = e.what();
+            outcome.failures.push_back(e.what());
         }
         return outcome;
     }
@@ -110,10 +119,11 @@ GenerationResult writePages(const StepInput& input, const GenerationRequest& req
         jobs.size(), workerCount(request.threads), [&](std::size_t i) { return run.build(jobs[i], sink); },
         [&](std::size_t i, PageOutcome outcome) {
             for (const auto& text : outcome.messages.texts()) messages.show(text);
-            if (outcome.failure) {
-                messages.show(*outcome.failure);
+            for (const auto& failure : outcome.failures) {
+                messages.show(failure);
                 ++result.failures;
-            } else if (!outcome.written.empty()) {
+            }
+            if (!outcome.written.empty()) {
                 result.written.push_back(std::move(outcome.written));
                 if (request.singleTableMode) messages.show(jobs[i].kind->doneMessage);
             }

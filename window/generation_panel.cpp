@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QProgressDialog>
 
 #include "catalogue/snapshot.h"
 #include "designer/entries.h"
@@ -12,37 +11,13 @@
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/skeleton/skeleton_release.h"
+#include "window/run_progress.h"
 #include "window/existing_data_question.h"
 
 namespace tabulon::window {
 namespace {
 
 using generator::PageKindId;
-
-// Shows how far a build has come, step by step, and keeps the window painting meanwhile.
-// The dialog is modal to the window, so no other handler can start while it is up.
-class RunProgress {
-public:
-    explicit RunProgress(QWidget* window) : dialog_(QString(), QString(), 0, 1, window) {
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setCancelButton(nullptr);
-        dialog_.setMinimumDuration(300);
-        dialog_.setValue(0);
-    }
-    generator::BuildProgress callback() {
-        return [this](std::size_t, std::size_t, const generator::BuildStep& step, std::size_t done, std::size_t total) {
-            const QString label = QStringLiteral("正在%1……").arg(QString::fromUtf8(step.title().data(),
-                                                                               static_cast<qsizetype>(step.title().size())));
-            if (dialog_.labelText() != label) dialog_.setLabelText(label);
-            dialog_.setMaximum(static_cast<int>(total));
-            dialog_.setValue(static_cast<int>(done));
-            QCoreApplication::processEvents();
-        };
-    }
-
-private:
-    QProgressDialog dialog_;
-};
 
 }  // namespace
 
@@ -63,18 +38,25 @@ GenerationPanel::GenerationPanel(designer::EditorContext& context, const Generat
     route(controls_.login, &GenerationPanel::generateLogin);
 }
 
-generator::BuildResult GenerationPanel::build(catalogue::Catalogue& db, generator::BuildStep& step) {
+generator::BuildResult GenerationPanel::build(catalogue::Catalogue& db, generator::BuildStep& step,
+                                              const QString& label) {
     const auto model = catalogue::Snapshot::load(db);
-    RunProgress progress(window_);
+    RunProgress progress(window_, label, context_.messages());
+    const auto moved = progress.callback();
     generator::FileSink sink;
     generator::BuildStep* const steps[] = {&step};
-    return generator::runBuild(model, runDir_, context_.selection().project(), steps, sink, context_.messages(),
-                               progress.callback());
+    return generator::runBuild(model, runDir_, context_.selection().project(), steps, sink, progress.messages(),
+                               [&](std::size_t, std::size_t, const generator::BuildStep&, std::size_t done,
+                                   std::size_t total) { moved(done, total); });
+}
+
+QString GenerationPanel::progressLabel(const generator::BuildStep& step) {
+    return QStringLiteral("正在%1……").arg(QString::fromUtf8(step.title().data(), static_cast<qsizetype>(step.title().size())));
 }
 
 void GenerationPanel::releaseSkeleton(catalogue::Catalogue& db) {
     generator::SkeletonStep step;
-    const auto result = build(db, step);
+    const auto result = build(db, step, progressLabel(step));
     if (!result.succeeded()) return;
     // The release itself says nothing on success; the status bar tells where it went.
     const auto project = db.project(context_.selection().project());
@@ -89,14 +71,14 @@ void GenerationPanel::generateDatabase(catalogue::Catalogue& db) {
     const auto options = chooseDatabaseOptions(window_, runDir_, project ? project->name : std::string());
     if (!options) return;
     generator::DatabaseStep step(*options);
-    const auto result = build(db, step);
+    const auto result = build(db, step, progressLabel(step));
     // The executed statements go to the clipboard, ready to be pasted elsewhere.
     if (!result.written().empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(step.statementLog()));
 }
 
 void GenerationPanel::generateLogin(catalogue::Catalogue& db) {
     generator::LoginStep step;
-    build(db, step);
+    build(db, step, progressLabel(step));
 }
 
 void GenerationPanel::generatePages(catalogue::Catalogue& db) {
@@ -118,7 +100,7 @@ void GenerationPanel::generatePages(catalogue::Catalogue& db) {
         if (box->isChecked()) request.kinds.push_back(kind);
 
     generator::PagesStep step(request);
-    build(db, step);
+    build(db, step, QStringLiteral("正在生成页面……"));
 }
 
 }  // namespace tabulon::window

@@ -39,8 +39,10 @@ signals:
     void reported(const QString& text);
 
 private:
-    // Runs one step of the site build on the selected project, with a progress dialog.
-    generator::BuildResult build(catalogue::Catalogue& db, generator::BuildStep& step);
+    // Runs one step of the site build on the selected project, with a progress dialog
+    // that steps aside for the step's messages.
+    generator::BuildResult build(catalogue::Catalogue& db, generator::BuildStep& step, const QString& label);
+    static QString progressLabel(const generator::BuildStep& step);
     // One small function per numbered step, so each generator is wired in one place.
     void releaseSkeleton(catalogue::Catalogue& db);
     void generateDatabase(catalogue::Catalogue& db);

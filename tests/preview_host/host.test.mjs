@@ -91,6 +91,9 @@ describe('Request', () => {
     assert.equal(f['default.theme'], 'dark');
     assert.equal(f['missing.empty'], T);
     assert.equal(f['missing.blank'], T);
+    assert.equal(f['missing.count'], '0', 'a missing name is an empty list');
+    assert.equal(f['missing.q.empty'], T);
+    assert.equal(f['missing.q.blank'], T);
     assert.equal(f.trim, 'x');
     assert.equal(f.numeric, T);
     assert.equal(f.cint, '42');
@@ -163,6 +166,7 @@ describe('Response', () => {
     assert.match(user, /expires=Wed, 02-Jan-2030 00:00:00 GMT/);
     assert.match(user, /path=\/sub/);
     assert.ok(cookies.some((c) => c.startsWith('plain=a+b;')), cookies.join(' | '));
+    assert.ok(cookies.some((c) => c.startsWith('kovel_username=x%5Fy;')), 'names go out as written, values encoded as IIS does');
   });
 
   test('Clear drops what was written; BinaryWrite writes bytes; CodePage changes the output encoding', async () => {
@@ -384,8 +388,9 @@ describe('ADODB over the working copy', () => {
     assert.equal(eof.status, 500);
     assert.match(eof.text, /BOF or EOF/);
     const caught = fields((await get('/ado.asp?case=caught')).text);
-    assert.notEqual(caught.err, '0', 'writing "" into a number column fails');
-    assert.notEqual(caught.missing, '0', 'a missing table fails');
+    assert.equal(caught.err, '80040E21', 'writing "" into a number column fails as in ADO');
+    assert.ok(caught.src.length > 0, 'Err.Source names the provider');
+    assert.equal(caught.missing, '80040E37', 'a missing table fails as in Jet');
   });
 });
 
@@ -410,17 +415,29 @@ describe('failures and unsafe requests', () => {
   });
 
   test('paths outside the site are refused with 403; only .asp runs', async () => {
-    for (const target of ['/../outside.asp', '/%2e%2e/outside.asp', '/sub/..%2f..%2foutside.asp', '/sub%5c..%5c..%5coutside.asp', '/..\\outside.asp']) {
+    for (const target of ['/../outside.asp', '/%2e%2e/outside.asp', '/sub/..%2f..%2foutside.asp', '/sub%5c..%5c..%5coutside.asp', '/..\\outside.asp', '/C:/windows/win.ini', '/x.asp%00.txt', '/index.asp::$DATA']) {
       const r = await rawGet(target);
       assert.match(r, /^HTTP\/1\.1 403/, target);
     }
     assert.equal((await get('/static.txt')).status, 404);
     assert.equal((await get('/nothing.asp')).status, 404);
+    assert.equal((await get('/sub/')).status, 404, 'a folder without a default page');
   });
 
   test('the session hook answers only with --test-hooks', async () => {
-    const r = await get('/__tabulon/session/user');
-    assert.equal(r.status, 404, 'no session: no value');
+    const first = await get('/session.asp?case=set');
+    const jar = first.headers['set-cookie'].find((c) => c.startsWith('ASPSESSIONID')).split(';')[0];
+    assert.equal((await get('/__tabulon/session/user', { headers: { Cookie: jar } })).status, 200);
+    assert.equal((await get('/__tabulon/session/user')).status, 404, 'no session: no value');
+    const plain = await startHost({ exe, site, db, prefix, logFile: path.join(work, 'host-plain.log'), testHooks: false });
+    try {
+      const set = await request(plain.port, '/session.asp?case=set');
+      const cookie = set.headers['set-cookie'].find((c) => c.startsWith('ASPSESSIONID')).split(';')[0];
+      const hook = await request(plain.port, '/__tabulon/session/user', { headers: { Cookie: cookie } });
+      assert.equal(hook.status, 404, 'without --test-hooks the path is an ordinary missing page');
+    } finally {
+      plain.child.kill('SIGKILL');
+    }
   });
 });
 

@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -9,18 +10,23 @@ end if
 <%
 
    ID=trim(request("ID"))
-   if not myIsNumeric(ID) then
+   if not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
    end if
 
-if request("action")="modify" then
 
-             S_1=trim(request("S_1"))'分类	
 
-             S_2=trim(request("S_2"))'名称	
+if Request.Form("action")="modify" then
+SiteRequirePost()
 
+             S_1=trim(Request.Form("S_1"))'分类	
+
+             S_2=trim(Request.Form("S_2"))'名称	
+
+S_1=SiteValue(S_1,"long","分类")
+S_2=SiteValue(S_2,"text","名称")
 
 sql="select * from 城市"
 
@@ -124,6 +130,7 @@ rs_numRows =0
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -151,7 +158,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -161,13 +168,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("名称") 
+  Select_Filed=server.HTMLEncode(RS_select("名称")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if rsAdd("分类")=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("分类")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -198,7 +203,17 @@ set RS_select=nothing
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称：</td>
         <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=server.HTMLEncode(rsAdd("名称")&"")%>"  style="width:300px">	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择分类");
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认修改 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

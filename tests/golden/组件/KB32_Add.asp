@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -8,7 +9,8 @@ end if
 
 <%
 
-if request("action")="add" then
+if Request.Form("action")="add" then
+SiteRequirePost()
 
 
 sql="select * from 空表"
@@ -53,6 +55,7 @@ body {
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -69,7 +72,16 @@ body {
 <tr>
 <td></td>
 <td>
-<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
+<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

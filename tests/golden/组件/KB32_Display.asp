@@ -1,9 +1,10 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 
 <%
 
    ID=trim(request("ID"))
-   If not myIsNumeric(ID) then
+   If not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()

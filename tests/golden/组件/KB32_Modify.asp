@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -9,13 +10,16 @@ end if
 <%
 
    ID=trim(request("ID"))
-   if not myIsNumeric(ID) then
+   if not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
    end if
 
-if request("action")="modify" then
+
+
+if Request.Form("action")="modify" then
+SiteRequirePost()
 
 
 sql="select * from 空表"
@@ -116,6 +120,7 @@ rs_numRows =0
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -132,7 +137,16 @@ rs_numRows =0
 <tr>
 <td></td>
 <td>
-<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
+<table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认修改 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -8,22 +9,27 @@ end if
 
 <%
 
-if request("action")="add" then
+if Request.Form("action")="add" then
+SiteRequirePost()
 
-             S_1=trim(request("S_1"))'名称	
+             S_1=trim(Request.Form("S_1"))'名称	
 
-             S_2=trim(request("S_2"))'名称备注	
+             S_2=trim(Request.Form("S_2"))'名称备注	
 
-             S_3=trim(request("S_3"))'数量	
+             S_3=trim(Request.Form("S_3"))'数量	
 
-             S_4=trim(request("S_4"))'日期	
+             S_4=trim(Request.Form("S_4"))'日期	
 
 
-if not myIsNumeric(S_3) then
+if S_3<>"" and not myIsNumeric(S_3) then
  sendmsg("数量必须是数字")
  goback()
  response.End()
 end if
+S_1=SiteValue(S_1,"text","名称")
+S_2=SiteValue(S_2,"html","名称备注")
+S_3=SiteValue(S_3,"short","数量")
+S_4=SiteValue(S_4,"date","日期")
 
 sql="select * from 搜索"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
@@ -75,6 +81,7 @@ body {
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -98,7 +105,7 @@ body {
         <td width="25%" height="30" align="right">名称备注：</td>
         <td width="75%" class="category">
 <input type="hidden" name="S_2" id="S_2" value="" />
- <IFRAME ID="eWebEditor1" src="../editor/ewebeditor.htm?id=S_2&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
+ <IFRAME ID="eWebEditor_S_2" src="../editor/ewebeditor.htm?id=S_2&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
@@ -110,7 +117,18 @@ body {
 
 <input name="S_4" type="text" class="Wdate" id="S_4" value="<%=getdate(now())%>" onclick="WdatePicker()" >
 	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"数量必须是整数");
+ e=box("S_4");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"日期不是有效的日期");
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

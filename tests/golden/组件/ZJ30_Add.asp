@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 
 <!-- #include file="conn.asp" -->
 <!--#include file="../inc/myfunction.asp"-->
@@ -14,66 +15,84 @@ end if
 
 <%
 
-if request("action")="add" then
+if Request.Form("action")="add" then
+SiteRequirePost()
 
-             S_1=trim(request("S_1"))'标题	
+             S_1=trim(Request.Form("S_1"))'标题	
 
-             S_2=trim(request("S_2"))'数量	
+             S_2=trim(Request.Form("S_2"))'数量	
 
-             S_3=trim(request("S_3"))'单价	
+             S_3=trim(Request.Form("S_3"))'单价	
 
-             S_4=trim(request("S_4"))'编码	
+             S_4=trim(Request.Form("S_4"))'编码	
 
-             S_5=trim(request("S_5"))'正文	
+             S_5=trim(Request.Form("S_5"))'正文	
 
-             S_6=trim(request("S_6"))'摘要	
+             S_6=trim(Request.Form("S_6"))'摘要	
 
-             S_7=trim(request("S_7"))'开始	
+             S_7=trim(Request.Form("S_7"))'开始	
 
-             S_8=trim(request("S_8"))'结束	
+             S_8=trim(Request.Form("S_8"))'结束	
 
-             S_9=trim(request("S_9"))'大类	
+             S_9=trim(Request.Form("S_9"))'大类	
 
-             S_10=trim(request("S_10"))'小类	
+             S_10=trim(Request.Form("S_10"))'小类	
 
-             S_11=trim(request("S_11"))'主键	
+             S_11=trim(Request.Form("S_11"))'主键	
 
-             S_12=trim(request("S_12"))'无表	
+             S_12=trim(Request.Form("S_12"))'无表	
 
-             S_13=trim(request("S_13"))'备用	
+             S_13=trim(Request.Form("S_13"))'备用	
 
-             S_14=trim(request("S_14"))'来源	
+             S_14=trim(Request.Form("S_14"))'来源	
 
-             S_15=trim(request("S_15"))'price	价格
+             S_15=trim(Request.Form("S_15"))'price	价格
 
-             S_16=trim(request("S_16"))'启用	
+             S_16=trim(Request.Form("S_16"))'启用	
 
-             S_17=trim(request("S_17"))'重量	
+             S_17=trim(Request.Form("S_17"))'重量	
 
 
-if not myIsNumeric(S_2) then
+if S_2<>"" and not myIsNumeric(S_2) then
  sendmsg("数量必须是数字")
  goback()
  response.End()
 end if
 
-if not myIsNumeric(S_3) then
+if S_3<>"" and not myIsNumeric(S_3) then
  sendmsg("单价必须是数字")
  goback()
  response.End()
 end if
 
-if not myIsNumeric(S_15) then
+if S_15<>"" and not myIsNumeric(S_15) then
  sendmsg("price必须是数字")
  goback()
  response.End()
 end if
 
-if not myIsNumeric(S_17) then
+if S_17<>"" and not myIsNumeric(S_17) then
  sendmsg("重量必须是数字")
  goback()
  response.End()
 end if
+S_1=SiteValue(S_1,"text","标题")
+S_2=SiteValue(S_2,"short","数量")
+S_3=SiteValue(S_3,"decimal","单价")
+S_4=SiteValue(S_4,"text","编码")
+S_5=SiteValue(S_5,"html","正文")
+S_6=SiteValue(S_6,"html","摘要")
+S_7=SiteValue(S_7,"date","开始")
+S_8=SiteValue(S_8,"date","结束")
+S_9=SiteValue(S_9,"text","大类")
+S_10=SiteValue(S_10,"text","小类")
+S_11=SiteValue(S_11,"text","主键")
+S_12=SiteValue(S_12,"text","无表")
+S_13=SiteValue(S_13,"text","备用")
+S_14=SiteValue(S_14,"text","来源")
+S_15=SiteValue(S_15,"single","价格")
+S_16=SiteValue(S_16,"bool","启用")
+S_17=SiteValue(S_17,"double","重量")
 
 sql="select * from 组件"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
@@ -151,6 +170,7 @@ body {
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -178,18 +198,18 @@ body {
         <td width="75%" class="category"><input type="text" name="S_3" id="S_3"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('单价只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">编码：</td>
-        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" style="width:300px" onchange="GetData('S_0',this.value,'../Getclass.asp?Stype=城市&filed=名称&condition=分类&order=4&next=0');">	</td>
+        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" style="width:300px" onchange="GetData('S_10',this.value,'../Getclass.asp?Stype=城市&filed=名称&condition=分类&order=4&next=10');"><% SiteAllowCascade "城市","名称","分类" %>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">正文：</td>
         <td width="75%" class="category">
 <input type="hidden" name="S_5" id="S_5" value="" />
- <IFRAME ID="eWebEditor1" src="../editor/ewebeditor.htm?id=S_5&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
+ <IFRAME ID="eWebEditor_S_5" src="../editor/ewebeditor.htm?id=S_5&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">摘要：</td>
         <td width="75%" class="category">
 <input type="hidden" name="S_6" id="S_6" value="" />
- <IFRAME ID="eWebEditor1" src="../editor/ewebeditor.htm?id=S_6&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
+ <IFRAME ID="eWebEditor_S_6" src="../editor/ewebeditor.htm?id=S_6&style=coolblue" frameborder="0" scrolling="no" width="550" height="350"></IFRAME>
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">开始：</td>
@@ -207,6 +227,7 @@ body {
         <td width="25%" height="30" align="right">大类：</td>
         <td width="75%" class="category">
 <%
+SiteAllowCascade "城市","名称","分类"
 
 Sql_Select="select id,名称 from 分类 order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
@@ -214,7 +235,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_9" & """" & " id=" & """" & "S_9" & """" & " onclick="&""""&"GetData("&"'"&"S_10"&"'"&",this.options[selectedIndex].value,"&"'"&"Getclass.asp?table=组件&Stype=城市&filed=名称&condition=%分类&order=9&next=10"&"'"&");"&""""&">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_9" & """" & " id=" & """" & "S_9" & """" & " onclick="&""""&"GetData("&"'"&"S_10"&"'"&",this.options[selectedIndex].value,"&"'"&"Getclass.asp?table=组件&Stype=城市&filed=名称&condition=%分类&order=9&next=10"&"'"&");"&""""&">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -224,7 +245,7 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("名称") 
+  Select_Filed=server.HTMLEncode(RS_select("名称")&"") 
   Select_ID=RS_select("id")
 
 
@@ -272,7 +293,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_11" & """" & " id=" & """" & "S_11" & """" & " >" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_11" & """" & " id=" & """" & "S_11" & """" & " >" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -282,7 +303,7 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("id") 
+  Select_Filed=server.HTMLEncode(RS_select("id")&"") 
   Select_ID=RS_select("id")
 
 
@@ -336,7 +357,27 @@ set RS_select=nothing
       </tr>      <tr>
         <td width="25%" height="30" align="right">重量：</td>
         <td width="75%" class="category"><input type="text" name="S_17" id="S_17"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('重量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ e=box("S_2");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"数量必须是整数");
+ e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"单价必须是数字");
+ e=box("S_7");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"开始不是有效的日期");
+ e=box("S_8");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"结束不是有效的日期");
+ e=box("S_9");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择大类");
+ e=box("S_10");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择小类");
+ e=box("S_11");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择主键");
+ e=box("S_12");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择无表");
+ e=box("S_15");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"price必须是数字");
+ e=box("S_17");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"重量必须是数字");
+ return true;
+}
+</script>
+<script type="text/javascript">(function(){var s=document.getElementById("S_9");if(s&&s.onclick)s.onclick();})();</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

@@ -1,9 +1,10 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 
 <%
 
    ID=trim(request("ID"))
-   If not myIsNumeric(ID) then
+   If not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
@@ -68,28 +69,28 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">标题：</td>
-        <td width="75%" class="category"><%=rsAdd("标题")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("标题")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
-        <td width="75%" class="category"><%=rsAdd("数量")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("数量")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">单价：</td>
-        <td width="75%" class="category"><%=rsAdd("单价")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("单价")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">编码：</td>
-        <td width="75%" class="category"><%=rsAdd("编码")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("编码")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">正文：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("正文"))%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("正文")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">摘要：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("摘要"))%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("摘要")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">开始：</td>
-        <td width="75%" class="category"><%=rsAdd("开始")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("开始")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">结束：</td>
-        <td width="75%" class="category"><%=rsAdd("结束")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("结束")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">大类：</td>
         <td width="75%" class="category">
@@ -101,7 +102,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_9" & """" & " id=" & """" & "S_9" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_9" & """" & " id=" & """" & "S_9" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -111,13 +112,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("名称") 
+  Select_Filed=server.HTMLEncode(RS_select("名称")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if cstr(rsAdd("大类"))=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("大类")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -156,7 +155,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_10" & """" & " id=" & """" & "S_10" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_10" & """" & " id=" & """" & "S_10" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -166,13 +165,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("名称") 
+  Select_Filed=server.HTMLEncode(RS_select("名称")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if cstr(rsAdd("小类"))=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("小类")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -211,7 +208,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_11" & """" & " id=" & """" & "S_11" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_11" & """" & " id=" & """" & "S_11" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -221,13 +218,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("id") 
+  Select_Filed=server.HTMLEncode(RS_select("id")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if cstr(rsAdd("主键"))=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("主键")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -266,19 +261,19 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">备用：</td>
-        <td width="75%" class="category"><%=rsAdd("备用")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("备用")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">来源：</td>
-        <td width="75%" class="category"><%=rsAdd("来源")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("来源")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">价格：</td>
-        <td width="75%" class="category"><%=rsAdd("price")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("price")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">启用：</td>
-        <td width="75%" class="category"><%=rsAdd("启用")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("启用")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">重量：</td>
-        <td width="75%" class="category"><%=rsAdd("重量")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("重量")&"")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

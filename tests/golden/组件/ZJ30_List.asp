@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -213,6 +214,7 @@ function CleanValue(s){
 <td></td>
 <td>
 <form name="form1" action="ZJ30_Delete.asp?action=Delete" method="post">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">
   <tr align="center">    
 	<td class="category">标题<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">数量<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">单价<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">编码<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">正文<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">摘要<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">开始<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">结束<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">大类<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">小类<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">主键<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">无表<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">备用<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">来源<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">价格<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">启用<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">重量<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>    <td class="category">修改</td>
@@ -239,7 +241,7 @@ function CleanValue(s){
    
    filedArray=split("标题,数量,单价,编码,正文,摘要,开始,结束,大类,小类,主键,无表,备用,来源,price,启用,重量,",",")
    
-   filedTypeArray=split("1,0,0,1,1,1,2,2,1,1,1,1,1,1,0,0,0,",",")
+   filedTypeArray=split("1,0,0,1,1,1,2,2,1,1,1,1,1,1,3,0,0,",",")
    
    
    
@@ -328,11 +330,33 @@ Function SearchCondition(ColumnName,ColumnType,Word,ByVal Text)
    highValue=SearchValue(ColumnType,mid(Text,p+1))
    if lowValue<>"" and highValue<>"" then SearchCondition=ColumnName & " between " & lowValue & " and " & highValue
   case "近似"
-   if ColumnType<>"0" then SearchCondition=ColumnName&" like '%"&replace(Text,"'","''")&"%'"
+   if ColumnType<>"0" and ColumnType<>"3" then SearchCondition=ColumnName&" like '%"&replace(Text,"'","''")&"%'"
   case "大于","小于","等于","大于等于","小于等于"
    lowValue=SearchValue(ColumnType,Text)
    if lowValue<>"" then SearchCondition=ColumnName & " " & SearchOperator(Word) & " " & lowValue
+   if lowValue<>"" and ColumnType="3" and Word="等于" then SearchCondition=SearchSingleEqual(ColumnName,lowValue)
  end select
+End Function
+
+'单精度列存的是最接近的单精度数（12.3 存成 12.300000190734863）：等于按单精度的精度比较，
+'即落在该数上下半个单精度最小单位之内
+Function SearchSingleEqual(ColumnName,ValueText)
+ dim v,unit,exponent
+ v=CDbl(ValueText)
+ if v=0 then
+  SearchSingleEqual=ColumnName & " = 0"
+  exit function
+ end if
+ exponent=Int(Log(Abs(v))/Log(2))
+ if 2^(exponent+1)<=Abs(v) then exponent=exponent+1
+ if 2^exponent>Abs(v) then exponent=exponent-1
+ unit=2^(exponent-23)
+ SearchSingleEqual="(" & ColumnName & " >= " & SearchNumberText(v-unit/2) & " and " & ColumnName & " <= " & SearchNumberText(v+unit/2) & ")"
+End Function
+
+'小数点总是 .，不随地区设置变
+Function SearchNumberText(v)
+ SearchNumberText=Replace(CStr(v),",",".")
 End Function
 
 '一个值的 SQL：数字字段要数字，日期字段要日期，其余是引号加倍的文本；不合时为空
@@ -340,7 +364,7 @@ Function SearchValue(ColumnType,ByVal Text)
  SearchValue=""
  Text=trim(Text)
  select case ColumnType
-  case "0"
+  case "0","3"
    if SearchMatches(Text,"^[+-]?[0-9]+(\.[0-9]+)?$") then
     if myIsNumeric(Text) then SearchValue=Text
    end if
@@ -432,8 +456,8 @@ End Function
      i=i+1
 %>
  
-  <tr onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer"><a href="ZJ30_Display.asp?ID=<%=rs("id")%>">
-	<td align="center">&nbsp;<%=rs("标题")%></td>	<td align="center">&nbsp;<%=rs("数量")%></td>	<td align="center">&nbsp;<%=rs("单价")%></td>	<td align="center">&nbsp;<%=rs("编码")%></td>	<td align="center">&nbsp;<%=rs("正文")%></td>	<td align="center">&nbsp;<%=rs("摘要")%></td>	<td align="center">&nbsp;<%=rs("开始")%></td>	<td align="center">&nbsp;<%=rs("结束")%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=rs("大类")%>">	<%
+  <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='ZJ30_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
+	<td align="center">&nbsp;<a href="ZJ30_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("标题")&"")%></a></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("数量")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("单价")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("编码")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("正文")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("摘要")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("开始")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("结束")&"")%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("大类")&"")%>">	<%
  RsListID=rs("大类")
  
  RsSql="select id,名称 from 分类 where id="&RsListID
@@ -442,11 +466,11 @@ End Function
  
  
  if not RsList.eof then
-	response.Write(RsList("名称"))	 
+	response.Write(server.HTMLEncode(RsList("名称")&""))	 
  end if
  RsList.close
  end if
-	%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=rs("小类")%>">	<%
+	%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("小类")&"")%>">	<%
  RsListID=rs("小类")
  
  RsSql="select id,名称 from 城市 where id="&RsListID
@@ -455,11 +479,11 @@ End Function
  
  
  if not RsList.eof then
-	response.Write(RsList("名称"))	 
+	response.Write(server.HTMLEncode(RsList("名称")&""))	 
  end if
  RsList.close
  end if
-	%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=rs("主键")%>">	<%
+	%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("主键")&"")%>">	<%
  RsListID=rs("主键")
  
  RsSql="select id,id from 分类 where id="&RsListID
@@ -468,11 +492,11 @@ End Function
  
  
  if not RsList.eof then
-	response.Write(RsList("id"))	 
+	response.Write(server.HTMLEncode(RsList("id")&""))	 
  end if
  RsList.close
  end if
-	%></td>	<td align="center">&nbsp;<%=rs("无表")%></td>	<td align="center">&nbsp;<%=rs("备用")%></td>	<td align="center">&nbsp;<%=rs("来源")%></td>	<td align="center">&nbsp;<%=rs("price")%></td>	<td align="center">&nbsp;<%=rs("启用")%></td>	<td align="center">&nbsp;<%=rs("重量")%></td>    </a><td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="ZJ30_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
+	%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("无表")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("备用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("来源")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("price")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("启用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("重量")&"")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="ZJ30_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%
      rs.movenext
@@ -480,13 +504,13 @@ End Function
     else
 %>
   <tr>
-    <td colspan="21" class="nodata">没有找到记录</td>
+    <td colspan="19" class="nodata">没有找到记录</td>
   </tr>
 <%
     end if
 %>
   <tr>
-    <td colspan="21" class="pagebar">
+    <td colspan="19" class="pagebar">
 <%
     '翻页链接带上 action、SearchText 和 page，翻页后仍是同一个查询
     PageLink="?action="&server.URLEncode(request("action")&"")&"&SearchText="&server.URLEncode(request("SearchText")&"")&"&page="
