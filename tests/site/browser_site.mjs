@@ -132,7 +132,7 @@ try {
     await page.close();
   });
 
-  await check('check() refuses a malformed date before posting, and the form posts its token', async () => {
+  await test('check() refuses a malformed date before posting, and the form posts its token', async () => {
     const server = await serve(diarySite);
     const page = await browser.newPage();
     const problems = watch(page);
@@ -161,7 +161,7 @@ try {
     await page.close();
   });
 
-  await check('the rich-text editor shows stored HTML without running any of it', async () => {
+  await test('the rich-text editor shows stored HTML without running any of it', async () => {
     const server = await serve(diarySite);
     const page = await browser.newPage();
     const problems = watch(page);

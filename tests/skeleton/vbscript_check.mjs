@@ -194,7 +194,7 @@ await test('cascade service value checks and the SQL filter', () => {
   cases.forEach(([fn, value, expected], i) => assert.equal(lines[i], String(expected).replace(/^./, (c) => c.toUpperCase()), `${fn}(${JSON.stringify(value)})`));
 });
 
-check('SHA-256 and the salted password digest of inc/sha256.asp match crypto', () => {
+await test('SHA-256 and the salted password digest of inc/sha256.asp match crypto', () => {
   const code = serverCode('inc/sha256.asp');
   const library = procedures(code, ['Sha256Init', 'Sha256FromHex', 'Sha256Signed', 'Sha256Unsigned', 'Sha256Add',
     'Sha256ShiftRight', 'Sha256ShiftLeft', 'Sha256Rotate', 'Sha256Utf8', 'Sha256CodeUnit', 'Sha256Hex',
@@ -238,7 +238,7 @@ check('SHA-256 and the salted password digest of inc/sha256.asp match crypto', (
   assert.equal(lines[samples.length + 2], 'True False False', 'plain text of earlier data matches exactly, an empty one never');
 });
 
-check('value checks, id lists and the rich-text cleaner of inc/guard.asp', () => {
+await test('value checks, id lists and the rich-text cleaner of inc/guard.asp', () => {
   const code = serverCode('inc/guard.asp');
   const library = procedures(code, ['SiteMatches', 'SiteIdList', 'SiteAllowedAttributes', 'SiteSafeUrl', 'SiteCleanHtml', 'SiteDate']);
   const ids = [['1,2,3', '1,2,3'], [' 4 , 05 ', '4,5'], ['', ''], [',', ''], ['1,000', '!'], ['&H10', '!'], ['1e3', '!'],
