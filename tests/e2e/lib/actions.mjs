@@ -44,14 +44,16 @@ async function openLoginPage(visitor) {
 }
 
 /**
- * Logs in on index.asp with the code the image holds; `code` overrides it (a wrong code).
+ * Logs in on index.asp with the code the image holds (`code: 'wrong'` types another one).
  * Resolves once the frame set main.asp is shown, or with the alert when it is not.
  */
 export async function login(visitor, { user, password, code = null }) {
   const { page } = visitor;
   await openLoginPage(visitor);
-  const shown = code ?? (await sessionValue(visitor, 'verifycode'));
-  if (!/^\d{4}$/.test(shown)) throw new Error(`the verification code in the session is "${shown}", expected 4 digits`);
+  const real = await sessionValue(visitor, 'verifycode');
+  // 'wrong': a code of four digits that is not the one the image shows.
+  const shown = code === 'wrong' ? String((Number(real) + 1) % 10000).padStart(4, '0') : code ?? real;
+  if (!/^\d{4}$/.test(real)) throw new Error(`the verification code in the session is "${real}", expected 4 digits`);
   await page.fill('input[name="username"]', user);
   await page.fill('input[name="pwd"]', password);
   await page.fill('input[name="verifycode"]', shown);

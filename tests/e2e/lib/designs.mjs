@@ -1,7 +1,26 @@
 // The two designs the suite serves: the sample project 记账 of every fresh catalogue, and
 // 器材库, written by e2e_design, which has every input widget and field type, a cascade,
 // a login table of its own and a table without fields.
-export const SAMPLE = { project: '记账', login: { table: '用户', user: 'vokra', password: 'vokra' } };
+export const SAMPLE = {
+  project: '记账',
+  login: { table: '用户', user: 'vokra', password: 'vokra' },
+  // As the default catalogue has them (written by the program, not by e2e_design).
+  tables: [
+    { name: '用户', fields: [['帐号', '文本', 'username', '文本框'], ['密码', '文本', 'password', '文本框'], ['姓名', '文本', '', '文本框']] },
+    { name: '收支', fields: [['一级分类', '文本', '', '文本框']] },
+    { name: '消费类型', fields: [['类型名称', '文本', '', '文本框'], ['排序', '整型', '', '文本框'], ['收支类型', '文本', '', '组合框', '收支', '一级分类']] },
+    {
+      name: '流水帐',
+      fields: [
+        ['收支', '文本', '', '组合框', '收支', '一级分类'],
+        ['消费类型', '文本', '', '组合框', '消费类型', '类型名称'],
+        ['名称', '文本', '', '文本框'],
+        ['金额', '单精度', '', '文本框'],
+        ['日期', '日期时间', '', '文本框'],
+      ],
+    },
+  ],
+};
 
 // field: [name, type, description, input type, ...links by name] (see design_writer.cpp)
 export const RICH = {
