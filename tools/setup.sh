@@ -10,7 +10,7 @@ mode=${1:-build}
 build_packages=(build-essential cmake ninja-build pkg-config
   libsqlitecpp-dev libsqlite3-dev libcli11-dev qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
-test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data)
+test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data sqlite3)
 
 missing() {
   local p

@@ -100,6 +100,7 @@ export function servedSite({ programs: progs, project, design, tables }) {
     context.flow = (name) => new TableFlow({ visitor: context.visitor, copy: context.copy, table: context.tables[name] });
   });
   after(async () => {
+    await context.visitor?.close().catch(() => {});
     await context.browser?.close().catch(() => {});
     await context.preview?.stop().catch(() => {});
     if (!process.env.TABULON_E2E_KEEP) context.run?.cleanup();
