@@ -142,11 +142,20 @@ export async function fillForm(frame, values) {
     const row = byField.get(field);
     if (!row) throw new Error(`the form has no row for ${field} (rows: ${rows.map((r) => r.field).join(', ')})`);
     if (row.tag === 'span') {
-      await frame.waitForSelector(`span#${row.name} select option`, { timeout: 30_000 });
+      await frame.waitForSelector(`span#${row.name} select option`, { state: 'attached', timeout: 30_000 });
       await chooseOption(frame, `span#${row.name} select`, value, field);
     } else if (row.tag === 'select') {
       await chooseOption(frame, `select[name="${row.name}"]`, value, field);
-      if (row.cascade) await frame.dispatchEvent(`select[name="${row.name}"]`, 'click');
+      if (row.cascade) {
+        // The answer for the new choice replaces the child's span; empty it first so that
+        // waiting for options waits for that answer.
+        await frame.$eval(`select[name="${row.name}"]`, (s) => {
+          const child = (s.getAttribute('onclick') || '').match(/GetData\(\s*'([^']+)'/);
+          const span = child && document.getElementById(child[1]);
+          if (span) span.innerHTML = '';
+        });
+        await frame.dispatchEvent(`select[name="${row.name}"]`, 'click');
+      }
     } else if (row.editor) {
       await typeIntoEditor(frame, row.name, value);
     } else {

@@ -33,7 +33,9 @@ export class Visitor {
   #watch(page) {
     page.on('pageerror', (e) => this.problems.push({ url: page.url(), what: `script error: ${e.message}` }));
     page.on('console', (m) => {
-      if (m.type() === 'error') this.problems.push({ url: page.url(), what: `console error: ${m.text()}` });
+      // A missing file is recorded from its response, with its address; the browser's own
+      // favicon request (the site has none) is not the site's fault.
+      if (m.type() === 'error' && !/^Failed to load resource/.test(m.text())) this.problems.push({ url: page.url(), what: `console error: ${m.text()}` });
     });
     page.on('dialog', async (d) => {
       this.dialogs.push({ type: d.type(), message: d.message(), url: page.url() });
@@ -49,7 +51,9 @@ export class Visitor {
       const url = new URL(response.url());
       if (!response.url().startsWith(this.baseUrl)) return;
       if (/\.asp$/i.test(url.pathname)) this.requested.add(decodeURIComponent(url.pathname).toLowerCase());
-      if (response.status() >= 500) {
+      if (response.status() === 404 && !/\/favicon\.ico$/i.test(url.pathname)) {
+        this.problems.push({ url: response.url(), what: 'HTTP 404: a file the page needs is missing' });
+      } else if (response.status() >= 500) {
         this.problems.push({ url: response.url(), what: `HTTP ${response.status()}: ${await bodyStart(response)}` });
       } else if (/text\/html/.test(response.headers()['content-type'] ?? '')) {
         const text = await response.text().catch(() => '');
