@@ -59,6 +59,8 @@ export async function login(visitor, { user, password, code = null }) {
   await page.fill('input[name="verifycode"]', shown);
   const mark = visitor.dialogs.length;
   await Promise.all([page.waitForLoadState('load'), page.waitForNavigation({ timeout: 30_000 }), page.click('#loginform input[type="submit"]')]);
+  // A refused login alerts and goes back a page: let that finish before anything else.
+  await page.waitForLoadState('networkidle').catch(() => {});
   const alerts = visitor.alertsSince(mark);
   return { loggedIn: /\/main\.asp$/i.test(new URL(page.url()).pathname), alerts, code: shown };
 }
