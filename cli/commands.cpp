@@ -94,8 +94,10 @@ bool skeletonStep(const std::filesystem::path& runDir, const catalogue::Project&
 }
 
 bool databaseStep(const Snapshot& model, const std::filesystem::path& runDir, const catalogue::Project& project,
-                  Messages& messages) {
-    return generator::generateDatabase(model, runDir, project.id, messages).problems == 0;
+                  Messages& messages, bool empty = false) {
+    generator::DatabaseOptions options;
+    if (empty) options.existingRows = generator::ExistingRows::Discard;
+    return generator::generateDatabase(model, runDir, project.id, messages, options).problems == 0;
 }
 
 bool pagesStep(const Snapshot& model, const std::filesystem::path& runDir, generator::GenerationRequest request,
@@ -144,9 +146,9 @@ int generate(const std::filesystem::path& runDir, const GenerateOptions& options
     });
 }
 
-int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages, bool empty) {
     return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
-        return databaseStep(model, runDir, chosen, messages);
+        return databaseStep(model, runDir, chosen, messages, empty);
     });
 }
 

@@ -22,8 +22,10 @@ struct GenerateOptions {
 int listProjects(const std::filesystem::path& runDir, Messages& messages);
 int listTables(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 int generate(const std::filesystem::path& runDir, const GenerateOptions& options, Messages& messages);
-// Writes `<site>/data/data.mdb` afresh with one table per designed table.
-int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+// Writes `<site>/data/data.mdb` afresh with one table per designed table, carrying the rows
+// of the file that was there unless `empty` (the old file is kept as a dated copy either way).
+int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
+             bool empty = false);
 // Releases the site skeleton into the site folder.
 int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 // Adds the default account and writes index.asp, top.asp and menu.asp.

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/printed_messages.h"
+#include "cli/serve_command.h"
 #include "cli/window_entry.h"
 
 namespace {
@@ -46,9 +47,26 @@ int main(int argc, char** argv) {
         return command;
     };
     auto* skeletonCommand = projectCommand("skeleton", "Release the site skeleton into the site folder (step 1)");
-    auto* databaseCommand = projectCommand("database", "Create the site's Access database data/data.mdb afresh (step 2)");
+    auto* databaseCommand = projectCommand(
+        "database", "Create the site's Access database data/data.mdb afresh, keeping its rows (step 2)");
+    bool emptyDatabase = false;
+    databaseCommand->add_flag("--empty", emptyDatabase, "Do not carry the rows of the existing file over");
     auto* loginCommand = projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
     auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
+
+    ServeOptions serveOptions;
+    auto* serveCommand = app.add_subcommand("serve", "Run the project's site on 127.0.0.1 (building it first if it is missing) until Ctrl+C");
+    serveCommand->add_option("PROJECT", serveOptions.project, "Project name or id")->required();
+    serveCommand->add_option("--port", serveOptions.port, "Port to listen on; 0 chooses a free one")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
+    serveCommand->add_flag("--no-browser", serveOptions.noBrowser, "Do not open the desktop browser");
+    serveCommand->add_flag("--fresh", serveOptions.fresh, "Make the working copy afresh from the site's data/data.mdb");
+    serveCommand->add_option("--page-timeout", serveOptions.pageSeconds, "Seconds a page may run before the host is restarted")
+        ->check(CLI::Range(0.1, 3600.0))
+        ->capture_default_str();
+    // For tests only: the host answers GET /__tabulon/session/<name>.
+    serveCommand->add_flag("--test-hooks", serveOptions.testHooks)->group("");
 
     try {
         app.parse(argc, argv);
@@ -62,8 +80,9 @@ int main(int argc, char** argv) {
     if (*tables) return listTables(runDir, project, messages);
     if (*generateCommand) return generate(runDir, generateOptions, messages);
     if (*skeletonCommand) return skeleton(runDir, project, messages);
-    if (*databaseCommand) return database(runDir, project, messages);
+    if (*databaseCommand) return database(runDir, project, messages, emptyDatabase);
     if (*loginCommand) return login(runDir, project, messages);
     if (*buildCommand) return build(runDir, project, messages);
+    if (*serveCommand) return serve(runDir, executableFolder(argv[0]), serveOptions, messages);
     return openWindow(runDir, argc, argv);
 }

@@ -1,6 +1,7 @@
 #include "jet/data_page.h"
 
 #include <algorithm>
+#include <string>
 
 #include "jet/byte_io.h"
 #include "jet/error.h"
@@ -47,8 +48,16 @@ std::uint8_t addRow(char* page, std::string_view row) {
 
 std::size_t rowStart(std::string_view page, unsigned n) { return getU16(page, kHeader + kSlot * n) & kOffsetMask; }
 
+unsigned checkedRowCount(std::string_view page) {
+  if (page.size() < kHeader) throw Error("数据页不完整");
+  const unsigned count = rowCount(page);
+  // The slot table grows from the header towards the rows: it cannot pass the page end.
+  if (kHeader + kSlot * count > page.size()) throw Error("数据页已损坏（行数 " + std::to_string(count) + " 超出页面）");
+  return count;
+}
+
 SlotState slotState(std::string_view page, unsigned n) {
-  if (n >= rowCount(page)) throw Error("数据页已损坏（行号超出）");
+  if (n >= checkedRowCount(page)) throw Error("数据页已损坏（行号超出）");
   const std::uint16_t slot = getU16(page, kHeader + kSlot * n);
   if ((slot & kDeleted) != 0) return SlotState::Deleted;
   if ((slot & kMoved) != 0) return SlotState::Moved;
@@ -56,10 +65,11 @@ SlotState slotState(std::string_view page, unsigned n) {
 }
 
 std::string_view rowBytes(std::string_view page, unsigned n) {
-  if (n >= rowCount(page) || kHeader + kSlot * (n + 1) > page.size()) throw Error("数据页已损坏（行号超出）");
+  const unsigned count = checkedRowCount(page);
+  if (n >= count) throw Error("数据页已损坏（行号超出）");
   const std::size_t start = rowStart(page, n);
-  const std::size_t end = n == 0 ? kPageSize : rowStart(page, n - 1);
-  if (start > end || end > kPageSize || start < kHeader + kSlot * rowCount(page)) {
+  const std::size_t end = n == 0 ? page.size() : rowStart(page, n - 1);
+  if (start > end || end > page.size() || start < kHeader + kSlot * count) {
     throw Error("数据页已损坏（行偏移无效）");
   }
   return page.substr(start, end - start);
@@ -72,12 +82,17 @@ std::optional<std::string_view> row(std::string_view page, unsigned n) {
 
 std::string_view rowAt(std::string_view file, std::uint32_t pointer) {
   const std::size_t page = pointerPage(pointer);
-  if (page == 0 || page * kPageSize + kPageSize > file.size()) throw Error("行指针指向文件之外");
+  const std::string where = "第 " + std::to_string(page) + " 页";
+  if (page == 0 || page * kPageSize + kPageSize > file.size()) throw Error("行指针指向文件之外的" + where);
   const std::string_view bytes = file.substr(page * kPageSize, kPageSize);
-  if (getU8(bytes, 0) != kType) throw Error("行指针指向的不是数据页");
-  if (pointerRow(pointer) >= rowCount(bytes)) throw Error("指针指向不存在的行");
-  // Moved rows are reached through a pointer like this one, so flags are ignored.
-  return rowBytes(bytes, pointerRow(pointer));
+  if (getU8(bytes, 0) != kType) throw Error("行指针指向的" + where + "不是数据页");
+  try {
+    if (pointerRow(pointer) >= checkedRowCount(bytes)) throw Error("指针指向不存在的行 " + std::to_string(pointerRow(pointer)));
+    // Moved rows are reached through a pointer like this one, so flags are ignored.
+    return rowBytes(bytes, pointerRow(pointer));
+  } catch (const Error& e) {
+    throw Error(where + "：" + e.what());
+  }
 }
 
 }  // namespace tabulon::jet::data_page

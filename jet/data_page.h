@@ -20,6 +20,8 @@ void init(char* page, std::uint32_t owner);
 std::uint16_t freeSpace(std::string_view page);
 std::uint16_t rowCount(std::string_view page);
 std::uint32_t owner(std::string_view page);
+// The row count, after checking that its slot table lies inside the page.
+unsigned checkedRowCount(std::string_view page);
 
 // Whether a row of `length` bytes still fits (space and row-count limit).
 bool fits(std::string_view page, std::size_t length);
@@ -49,6 +51,7 @@ std::string_view rowAt(std::string_view file, std::uint32_t pointer);
 // from silently turning into a NUL-terminated string_view.
 std::uint16_t freeSpace(const char*) = delete;
 std::uint16_t rowCount(const char*) = delete;
+unsigned checkedRowCount(const char*) = delete;
 std::uint32_t owner(const char*) = delete;
 bool fits(const char*, std::size_t) = delete;
 std::size_t rowStart(const char*, unsigned) = delete;

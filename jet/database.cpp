@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <system_error>
 #include <unordered_map>
@@ -128,6 +129,25 @@ std::int32_t Database::insert(std::string_view table, const std::vector<std::pai
   const std::int32_t id = state_->get(table).insert(row);
   state_->stale = true;
   return id;
+}
+
+void Database::insertWithId(std::string_view table, std::int32_t id, const std::vector<Value>& values) {
+  state_->get(table).restore(id, values);
+  state_->stale = true;
+}
+
+std::int32_t Database::insertValues(std::string_view table, const std::vector<Value>& values) {
+  StoredTable& stored = state_->get(table);
+  if (stored.lastId() == std::numeric_limits<std::int32_t>::max()) throw Error("表 " + std::string(table) + ": 自动编号已用尽");
+  const std::int32_t id = stored.lastId() + 1;
+  stored.restore(id, values);
+  state_->stale = true;
+  return id;
+}
+
+void Database::raiseLastId(std::string_view table, std::int32_t id) {
+  state_->get(table).raiseLastId(id);
+  state_->stale = true;
 }
 
 std::vector<std::string> Database::tableNames() const {

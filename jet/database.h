@@ -44,6 +44,14 @@ class Database {
   // a value the column cannot hold; the database is then unchanged.
   std::int32_t insert(std::string_view table, const std::vector<std::pair<std::string, Value>>& row);
 
+  // Adds a row whose values follow the table's design columns (null for
+  // missing ones), keeping `id` (which the caller keeps unique) or numbering
+  // it after the last id. Same errors as insert; the database is then unchanged.
+  void insertWithId(std::string_view table, std::int32_t id, const std::vector<Value>& values);
+  std::int32_t insertValues(std::string_view table, const std::vector<Value>& values);
+  // The next numbered row gets an id after `id` at least.
+  void raiseLastId(std::string_view table, std::int32_t id);
+
   std::vector<std::string> tableNames() const;  // in creation order
   bool hasTable(std::string_view name) const;
   const TableDefinition& table(std::string_view name) const;

@@ -1,5 +1,8 @@
 #include "jet/long_value.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
@@ -63,22 +66,30 @@ std::string readLongValue(std::string_view header, std::string_view file) {
     if (header.size() < kLongValueHeader + length) throw Error("备注字段的内联数据不完整");
     return std::string(header.substr(kLongValueHeader, length));
   }
+  // A value is stored once in the file, so it cannot be longer than the file.
+  if (length > file.size()) throw Error("备注字段的长度 " + std::to_string(length) + " 超出文件大小");
   if (kind == static_cast<std::uint8_t>(LongValueKind::OtherPage)) {
     const std::string_view row = data_page::rowAt(file, pointer);
-    if (row.size() < length) throw Error("备注字段的长值行不完整");
+    if (row.size() < length) throw Error("备注字段的长值行不完整（第 " + std::to_string(pointerPage(pointer)) + " 页）");
     return std::string(row.substr(0, length));
   }
+  if (kind != static_cast<std::uint8_t>(LongValueKind::Chained)) throw Error("备注字段的长值类型未知");
   std::string out;
   out.reserve(length);
+  std::unordered_set<std::uint32_t> visited;
   std::uint32_t next = pointer;
   while (next != 0 && out.size() < length) {
+    if (!visited.insert(next).second) {
+      throw Error("备注字段的长值链在第 " + std::to_string(pointerPage(next)) + " 页绕回自身");
+    }
     const std::string_view row = data_page::rowAt(file, next);
-    if (row.size() < kChainPointer) throw Error("备注字段的长值链已损坏");
-    out.append(row.substr(kChainPointer));
+    if (row.size() <= kChainPointer) {
+      throw Error("备注字段的长值链已损坏（第 " + std::to_string(pointerPage(next)) + " 页）");
+    }
+    out.append(row.substr(kChainPointer, std::min(row.size() - kChainPointer, length - out.size())));
     next = getU32(row, 0);
   }
   if (out.size() < length) throw Error("备注字段的长值链不完整");
-  out.resize(length);
   return out;
 }
 

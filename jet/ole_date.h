@@ -11,6 +11,9 @@ namespace tabulon::jet {
 // Days since 1899-12-30 with the time as the fraction. Before that day the
 // fraction still counts forward in time (-1.25 is 1899-12-29 06:00).
 double toOleDate(const DateTime& when);
+// The OLE dates of years 100 to 9999, the ones Jet keeps.
+inline constexpr double kMinOleDate = -657435.0;
+inline constexpr double kMaxOleDate = 2958466.0;
 DateTime fromOleDate(double oleDate);
 
 // nullopt when the date is valid for Jet (years 100..9999), else the reason.

@@ -69,14 +69,15 @@ std::vector<std::optional<std::string_view>> splitRow(const TableLayout& layout,
     offsets[rowVariables] = getU16(row, countAt - 2u * (rowVariables + 1u));
   }
 
-  std::vector<std::optional<std::string_view>> values(layout.columns.size());
+  std::vector<std::optional<std::string_view>> values(layout.columnSlots());
   for (const ColumnLayout& c : layout.columns) {
     if (c.type == JetType::Boolean) {
       values[c.number] = present(c.number) ? kTrue : kFalse;
     } else if (!present(c.number)) {
       continue;
     } else if (!c.isVariable()) {
-      const std::size_t size = fixedSize(c.type);
+      // Fixed text and binary columns take their declared length.
+      const std::size_t size = fixedSize(c.type) != 0 ? fixedSize(c.type) : c.length;
       if (2u + c.fixedOffset + size > row.size()) throw broken();
       values[c.number] = row.substr(2u + c.fixedOffset, size);
     } else if (c.varIndex < rowVariables) {

@@ -131,6 +131,9 @@ TableDefinition definitionFromLayout(const std::string& tableName, const TableLa
       (layout.columns[0].flags & column_flag::kAutoNumber) == 0) {
     throw unexpected("第一列不是自动编号");
   }
+  for (std::size_t i = 0; i < layout.columns.size(); ++i) {
+    if (layout.columns[i].number != i) throw unexpected("字段编号不连续");
+  }
   TableDefinition definition;
   definition.name = tableName;
   for (std::size_t i = 1; i < layout.columns.size(); ++i) {

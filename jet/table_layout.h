@@ -89,7 +89,7 @@ struct TableLayout {
   bool system = false;
   std::uint32_t rowCount = 0;
   std::uint32_t lastAutoNumber = 0;
-  std::vector<ColumnLayout> columns;       // indexed by column number
+  std::vector<ColumnLayout> columns;       // ascending column numbers; no gaps in our own tables
   std::vector<std::uint16_t> blockOrder;   // order of the column blocks in the TDEF
   std::uint32_t ownedPages = 0;            // (row, page) pointer
   std::uint32_t freeSpacePages = 0;        // (row, page) pointer
@@ -100,6 +100,8 @@ struct TableLayout {
   std::uint16_t variableColumnCount() const;
   std::uint16_t fixedAreaLength() const;
   std::size_t longValueColumnCount() const;
+  // One more than the highest column number: the size of a row's value list.
+  std::size_t columnSlots() const { return columns.empty() ? 0 : columns.back().number + 1u; }
 };
 
 // Byte size of a fixed column of `type` (Boolean occupies no row bytes).

@@ -1,6 +1,7 @@
 #include "jet/tdef.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "jet/byte_io.h"
 #include "jet/error.h"
@@ -208,8 +209,9 @@ TableLayout decodeTdef(std::string_view definition) {
   // Column blocks may come in any order; the row format follows the numbers.
   for (const ColumnLayout& c : blocks) layout.blockOrder.push_back(c.number);
   std::sort(blocks.begin(), blocks.end(), [](const ColumnLayout& a, const ColumnLayout& b) { return a.number < b.number; });
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    if (blocks[i].number != i) throw Error("表定义页已损坏（字段编号不连续）");
+  // Jet leaves gaps where columns were deleted, but never repeats a number.
+  for (std::size_t i = 1; i < blocks.size(); ++i) {
+    if (blocks[i].number == blocks[i - 1].number) throw Error("表定义页已损坏（字段编号重复）");
   }
   layout.columns = std::move(blocks);
   return layout;
@@ -249,17 +251,26 @@ void writeTdefPages(PageStore& store, const std::vector<std::uint32_t>& pages, s
 std::string readTdefBytes(std::string_view file, std::uint32_t firstPage) {
   std::string out;
   std::uint32_t page = firstPage;
-  std::size_t guard = 0;
+  std::unordered_set<std::uint32_t> visited;
   while (page != 0) {
-    if (static_cast<std::size_t>(page) * kPageSize + kPageSize > file.size() || ++guard > 4096) {
-      throw Error("表定义页指向文件之外");
-    }
+    const std::string where = "第 " + std::to_string(page) + " 页";
+    if (static_cast<std::size_t>(page) >= file.size() / kPageSize) throw Error("表定义指向文件之外的" + where);
+    if (!visited.insert(page).second) throw Error("表定义页的链在" + where + "绕回自身");
     const std::string_view bytes = file.substr(static_cast<std::size_t>(page) * kPageSize, kPageSize);
-    if (getU8(bytes, 0) != kTdefPage) throw Error("第 " + std::to_string(page) + " 页不是表定义页");
+    if (getU8(bytes, 0) != kTdefPage) throw Error(where + "不是表定义页");
     out.append(out.empty() ? bytes : bytes.substr(kPageHeader));
     page = getU32(bytes, 4);
   }
   return out;
+}
+
+TableLayout readTableLayout(std::string_view file, std::uint32_t firstPage) {
+  const std::string definition = readTdefBytes(file, firstPage);
+  try {
+    return decodeTdef(definition);
+  } catch (const Error& e) {
+    throw Error("第 " + std::to_string(firstPage) + " 页的表定义：" + e.what());
+  }
 }
 
 }  // namespace tabulon::jet

@@ -28,4 +28,7 @@ void writeTdefPages(PageStore& store, const std::vector<std::uint32_t>& pages, s
 // Follows the chain of TDEF pages from `firstPage` and joins their contents.
 std::string readTdefBytes(std::string_view file, std::uint32_t firstPage);
 
+// readTdefBytes and decodeTdef; errors name the page.
+TableLayout readTableLayout(std::string_view file, std::uint32_t firstPage);
+
 }  // namespace tabulon::jet

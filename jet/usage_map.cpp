@@ -1,6 +1,7 @@
 #include "jet/usage_map.h"
 
 #include <algorithm>
+#include <string>
 
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
@@ -99,7 +100,10 @@ std::vector<std::uint32_t> readPageMap(std::string_view row, std::string_view fi
       const auto byte = static_cast<unsigned char>(bitmap[i]);
       if (byte == 0) continue;
       for (int bit = 0; bit < 8; ++bit) {
-        if ((byte >> bit) & 1) pages.push_back(first + static_cast<std::uint32_t>(i * 8 + static_cast<std::size_t>(bit)));
+        if (((byte >> bit) & 1) == 0) continue;
+        const std::uint64_t page = std::uint64_t{first} + i * 8 + static_cast<std::size_t>(bit);
+        if (page > 0xFFFFFF) throw Error("页面映射列出的页号 " + std::to_string(page) + " 超出 Jet 的范围");
+        pages.push_back(static_cast<std::uint32_t>(page));
       }
     }
   };
@@ -110,9 +114,11 @@ std::vector<std::uint32_t> readPageMap(std::string_view row, std::string_view fi
     for (std::size_t slot = 0; 1 + 4 * slot + 4 <= row.size(); ++slot) {
       const std::uint32_t page = getU32(row, 1 + 4 * slot);
       if (page == 0) continue;
-      if (static_cast<std::size_t>(page) * kPageSize + kPageSize > file.size()) throw Error("页面映射指向文件之外");
+      if (static_cast<std::size_t>(page) >= file.size() / kPageSize) {
+        throw Error("页面映射的位图指向文件之外的第 " + std::to_string(page) + " 页");
+      }
       const std::string_view bitmap = file.substr(static_cast<std::size_t>(page) * kPageSize, kPageSize);
-      if (getU8(bitmap, 0) != kBitmapPageType) throw Error("页面映射的位图页类型不符");
+      if (getU8(bitmap, 0) != kBitmapPageType) throw Error("页面映射的位图页（第 " + std::to_string(page) + " 页）类型不符");
       collect(bitmap.substr(4), static_cast<std::uint32_t>(slot) * kPagesPerBitmapPage);
     }
   } else {

@@ -188,6 +188,15 @@ std::u16string textFrom(const Value& value) {
   throw Error(typeMismatch("文本"));
 }
 
+// Currency: a signed 64-bit count of ten-thousandths.
+std::string currencyText(std::string_view stored) {
+  const auto units = static_cast<std::int64_t>(std::uint64_t{getU32(stored, 0)} | (std::uint64_t{getU32(stored, 4)} << 32));
+  const std::uint64_t magnitude = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+  std::string fraction = std::to_string(magnitude % 10000);
+  fraction.insert(0, 4 - fraction.size(), '0');
+  return (units < 0 ? "-" : "") + std::to_string(magnitude / 10000) + "." + fraction;
+}
+
 }  // namespace
 
 std::string encodeValue(const ColumnLayout& column, const Value& value) {
@@ -219,6 +228,7 @@ std::string encodeValue(const ColumnLayout& column, const Value& value) {
 }
 
 Value decodeValue(const ColumnLayout& column, std::string_view stored) {
+  if (stored.size() < fixedSize(column.type)) throw Error("字段 " + column.name + " 的存储长度不足");
   switch (column.type) {
     case JetType::Boolean: return !stored.empty();
     case JetType::Byte: return static_cast<std::int64_t>(getU8(stored, 0));
@@ -231,8 +241,13 @@ Value decodeValue(const ColumnLayout& column, std::string_view stored) {
       return static_cast<double>(f);
     }
     case JetType::Double: return getDouble(stored, 0);
-    case JetType::DateTime: return fromOleDate(getDouble(stored, 0));
+    case JetType::DateTime: {
+      const double oleDate = getDouble(stored, 0);
+      if (!(oleDate >= kMinOleDate && oleDate <= kMaxOleDate)) throw Error("字段 " + column.name + " 的日期值无效");
+      return fromOleDate(oleDate);
+    }
     case JetType::Numeric: return decodeDecimal(stored, column.scale);
+    case JetType::Currency: return currencyText(stored);
     case JetType::Text:
     case JetType::Memo: return utf16ToUtf8(decodeJetText(stored));
     default: return std::string(stored);

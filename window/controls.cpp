@@ -131,7 +131,9 @@ QWidget* generationPage(WindowControls& c) {
     layout->addWidget(g.displayPage, 3, 0);
     layout->addWidget(g.pages, 4, 0, 1, 2);
     layout->addWidget(g.login, 5, 0, 1, 2);
-    layout->setRowStretch(6, 1);
+    c.previewSite = button("按钮18", "⑤预览网站");
+    layout->addWidget(c.previewSite, 6, 0, 1, 2);
+    layout->setRowStretch(7, 1);
     return page;
 }
 

@@ -30,6 +30,7 @@ struct WindowControls {
     QTabWidget* tabs;          // 选择夹1
     QLabel* tutorialLink;      // 标签20 "软件教程"
     QPushButton* joinQuery;    // 按钮17 "联合查询": no action
+    QPushButton* previewSite;  // 按钮18 "⑤预览网站"
 };
 
 // Builds the controls as the central widget of `window`: the project and table column on

@@ -11,6 +11,7 @@
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/skeleton/skeleton_release.h"
+#include "window/existing_data_question.h"
 
 namespace tabulon::window {
 namespace {
@@ -73,7 +74,11 @@ void GenerationPanel::releaseSkeleton(catalogue::Catalogue& db) {
 
 void GenerationPanel::generateDatabase(catalogue::Catalogue& db) {
     const auto model = catalogue::Snapshot::load(db);
-    const auto result = generator::generateDatabase(model, runDir_, context_.selection().project(), context_.messages());
+    const auto* project = model.project(context_.selection().project());
+    const auto options = chooseDatabaseOptions(window_, runDir_, project ? project->name : std::string());
+    if (!options) return;
+    const auto result =
+        generator::generateDatabase(model, runDir_, context_.selection().project(), context_.messages(), *options);
     // The executed statements go to the clipboard, ready to be pasted elsewhere.
     if (!result.file.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(result.statementLog));
 }

@@ -26,6 +26,10 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     connect(generation, &GenerationPanel::reported, this,
             [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     new TutorialLink(controls_.tutorialLink, messages_, options_.openUrl);
+    auto* preview = new PreviewLauncher(
+        controls_.previewSite, messages_,
+        {options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl});
+    connect(preview, &PreviewLauncher::reported, this, [this](const QString& text) { statusBar()->showMessage(text); });
     route();
     startUp();
 }

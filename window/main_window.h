@@ -20,6 +20,7 @@
 #include "designer/template_editor.h"
 #include "window/controls.h"
 #include "window/generation_panel.h"
+#include "window/preview_launcher.h"
 #include "window/tutorial.h"
 
 namespace tabulon::window {

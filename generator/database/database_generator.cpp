@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "base/error.h"
 #include "base/file_output.h"
 #include "base/gbk.h"
+#include "generator/database/kept_copy.h"
 #include "generator/naming/naming.h"
 #include "jet/database.h"
+#include "jet/table_data.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -61,7 +65,7 @@ public:
 
     const std::string& log() const { return log_; }
     std::size_t problems() const { return problems_; }
-    const jet::Database& database() const { return database_; }
+    jet::Database& database() { return database_; }
 
     void report(const std::string& text) {
         messages_.show(text);
@@ -96,6 +100,29 @@ void ensureFolder(const fs::path& folder) {
     if (!fs::is_directory(folder)) throw Error("无法创建文件夹 " + displayPath(folder) + "：" + error.message());
 }
 
+std::tm localNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    return parts;
+}
+
+std::optional<std::string> readWholeFile(const fs::path& path) {
+    std::error_code error;
+    if (!fs::exists(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Error("无法打开 " + displayPath(path) + "，未做任何改动。");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw Error("无法读取 " + displayPath(path) + "，未做任何改动。");
+    return bytes;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
 }  // namespace
 
 std::optional<std::string_view> typeWord(std::string_view dataType) {
@@ -110,7 +137,7 @@ std::optional<std::string_view> typeWord(std::string_view dataType) {
 }
 
 DatabaseResult generateDatabase(const catalogue::Snapshot& model, const fs::path& runDir, catalogue::Id projectId,
-                                Messages& messages) {
+                                Messages& messages, const DatabaseOptions& options) {
     DatabaseResult result;
     const catalogue::Project* project = model.project(projectId);
     if (!project) {
@@ -126,21 +153,64 @@ DatabaseResult generateDatabase(const catalogue::Snapshot& model, const fs::path
 
     try {
         const fs::path site = siteFolder(runDir, project->name);
+        const fs::path file = site / "data" / "data.mdb";
+        const auto oldBytes = readWholeFile(file);
+        std::optional<jet::FileData> old;
+        if (oldBytes && options.existingRows == ExistingRows::Keep) {
+            try {
+                old = jet::readFileData(*oldBytes);
+            } catch (const jet::Error& e) {
+                messages.show("网站数据库 " + displayPath(file) + " 无法读取：" + e.what() +
+                              "。未做任何改动；不需要其中的数据时可重新生成空库。");
+                ++result.problems;
+                return result;
+            }
+        }
+        if (old) result.carried = carryRows(*old, run.database());
+
         ensureFolder(site);
         ensureFolder(site / "data");
-        const fs::path file = site / "data" / "data.mdb";
+        if (oldBytes)
+            result.keptCopy = keepDatedCopy(site / "data", "data", ".mdb", *oldBytes, options.now ? options.now() : localNow());
         run.database().save(file);
         result.file = file;
-        // The log beside the database, in the site's code page.
+        // The log beside the site folder, in the site's code page.
         const auto log = gbk::encode(result.statementLog);
-        writeFileAtomically(site / "data" / "schema.sql", log ? log.bytes : result.statementLog);
+        writeFileAtomically(schemaLogPath(runDir, project->name), log ? log.bytes : result.statementLog);
     } catch (const std::exception& e) {
         messages.show(e.what());
         ++result.problems;
         return result;
     }
+    if (!result.keptCopy.empty()) {
+        std::vector<std::string> lines{"原数据库已保留为 " + displayPath(result.keptCopy) + "。"};
+        if (result.carried && (result.carried->rowsCarried() > 0 || result.carried->leftSomethingBehind())) {
+            const auto carried = result.carried->lines();
+            lines.insert(lines.end(), carried.begin(), carried.end());
+            if (result.carried->leftSomethingBehind()) lines.push_back("未带入的数据仍在保留的副本中。");
+        }
+        messages.show(joinLines(lines));
+    }
     messages.show("生成完毕");
     return result;
+}
+
+ExistingDatabase inspectExistingDatabase(const fs::path& runDir, std::string_view projectName) {
+    ExistingDatabase existing;
+    try {
+        const auto bytes = readWholeFile(siteFolder(runDir, projectName) / "data" / "data.mdb");
+        if (!bytes) return existing;
+        existing.exists = true;
+        existing.rows = jet::countRows(*bytes);
+    } catch (const std::exception& e) {
+        existing.problem = e.what();
+    }
+    return existing;
+}
+
+fs::path schemaLogPath(const fs::path& runDir, std::string_view projectName) {
+    const fs::path site = siteFolder(runDir, projectName);
+    return site.parent_path() / (site.filename().string() + "-schema.sql");
 }
 
 }  // namespace tabulon::generator

@@ -1,16 +1,35 @@
 #include "generator/login/login_generator.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/error.h"
 #include "base/gbk.h"
 #include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
 #include "jet/database.h"
+#include "jet/names.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
+
+// Whether the login table already holds the default account's login name.
+bool hasDefaultAccount(const jet::Database& database, const LoginFields& login) {
+    if (!database.hasTable(login.table)) return false;
+    const auto& columns = database.table(login.table).columns;
+    const auto position = [&](const std::string& name) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (jet::nameFoldKey(columns[i].name) == jet::nameFoldKey(name)) return i;
+        return std::nullopt;
+    };
+    const auto user = position(login.userField);
+    if (!user) return false;
+    const jet::Value account{std::string(kDefaultAccount)};
+    for (const auto& row : database.rows(login.table))
+        if (row.values[*user] == account) return true;
+    return false;
+}
 
 constexpr std::string_view kTopTab =
     "$tabStart$\r\n"
@@ -144,10 +163,13 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
     const fs::path databasePath = site / "data" / "data.mdb";
     try {
         auto database = jet::Database::open(databasePath);
-        database.insert(login->table, {{login->userField, std::string(kDefaultAccount)},
-                                       {login->passwordField, std::string(kDefaultAccount)}});
-        database.save(databasePath);
-        result.accountAdded = true;
+        // Rows carried over by ② may hold the account already.
+        if (!hasDefaultAccount(database, *login)) {
+            database.insert(login->table, {{login->userField, std::string(kDefaultAccount)},
+                                           {login->passwordField, std::string(kDefaultAccount)}});
+            database.save(databasePath);
+            result.accountAdded = true;
+        }
     } catch (const std::exception& e) {
         report("默认帐号 vokra 未能加入网站数据库 " + databasePath.string() + "：" + e.what() +
                "（请先生成数据库文件）");

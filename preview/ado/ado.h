@@ -108,6 +108,10 @@ public:
     virtual bool isOpen() const = 0;
 };
 
+// The index of the field named `name` (case-insensitive), or ADO's "Item cannot be found in
+// the collection…" (0x800A0CC1) that rs("name") raises for a field the query does not have.
+int requireField(const Recordset& recordset, std::string_view name);
+
 // Opens the working copy at `sqlitePath` (UTF-8 path). Throws AdoError when the file is
 // missing or not a working copy.
 std::unique_ptr<Connection> openWorkingCopy(const std::string& sqlitePath);

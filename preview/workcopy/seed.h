@@ -1,7 +1,8 @@
 #pragma once
 // The preview's working copy: a SQLite file holding the tables and rows of a site's
 // data/data.mdb, with each column's Jet type recorded, so that the ASP host's ADO answers
-// the pages' SQL the way Jet would. The site's own file is only read.
+// the pages' SQL the way Jet would. The site's own file is only read. The layout of the
+// working copy is described in preview/ado/working_copy_schema.h.
 #include <filesystem>
 
 namespace tabulon::preview {

@@ -56,7 +56,7 @@ TEST(DatabaseGenerator, StatementsAndLogInTheirExactForm) {
               "create Table 用户([id] Counter PRIMARY KEY,[帐号]  VarChar(50),[密码]  VarChar(50))" + kFiveLineEnds +
                   "create Table 收支([id] Counter PRIMARY KEY,[金额]  real)" + kFiveLineEnds +
                   "create Table 空表([id] Counter PRIMARY KEY)" + kFiveLineEnds);
-    EXPECT_EQ(readFile(run.path() / "示例" / "data" / "schema.sql"), gbk::encode(result.statementLog).bytes);
+    EXPECT_EQ(readFile(run.path() / "示例-schema.sql"), gbk::encode(result.statementLog).bytes);
 
     const auto db = jet::Database::open(result.file);
     EXPECT_EQ(db.tableNames(), (std::vector<std::string>{"用户", "收支", "空表"}));
@@ -131,7 +131,7 @@ TEST(DatabaseGenerator, DesignedIdAndBadNamesAreReportedAndLeftOut) {
     (void)fine;
 }
 
-TEST(DatabaseGenerator, EachRunStartsFromAnEmptyDatabase) {
+TEST(DatabaseGenerator, AnEmptyRegenerationStartsFromAnEmptyDatabaseAndKeepsTheOldOne) {
     TempFolder run;
     DesignBuilder design;
     RecordedMessages messages;
@@ -141,7 +141,10 @@ TEST(DatabaseGenerator, EachRunStartsFromAnEmptyDatabase) {
         db.insert("用户", {{"帐号", std::string("old")}});
         db.save(first.file);
     }
-    const auto second = generateDatabase(design.snapshot(), run.path(), 4, messages);
+    DatabaseOptions empty;
+    empty.existingRows = ExistingRows::Discard;
+    const auto second = generateDatabase(design.snapshot(), run.path(), 4, messages, empty);
+    EXPECT_EQ(jet::Database::open(second.keptCopy).rowCount("用户"), 1u);
     const auto db = jet::Database::open(second.file);
     EXPECT_EQ(db.tableNames(), (std::vector<std::string>{"用户", "收支", "消费类型", "流水帐"}));
     EXPECT_EQ(db.rowCount("用户"), 0u);

@@ -63,10 +63,10 @@ for (const entry of manifest) {
     const data = t.getData();
     assert.equal(data.length, table.rows.length, `${at}: rows read`);
     data.forEach((row, r) => {
-      assert.equal(row.id, r + 1, `${at}: id of row ${r}`);
+      assert.equal(row.id, table.ids ? table.ids[r] : r + 1, `${at}: id of row ${r}`);
       table.columns.forEach((column, c) => {
         assert.deepEqual(actualValue(column, row[column.name]), expectedValue(column, table.rows[r][c]),
-          `${at}.${column.name} row ${r + 1}`);
+          `${at}.${column.name} row ${row.id}`);
       });
       checkedRows++;
     });

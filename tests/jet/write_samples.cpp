@@ -4,6 +4,9 @@
 #include <fstream>
 #include <iostream>
 
+#include "generator/database/data_carry.h"
+#include "jet/table_data.h"
+#include "tests/jet/jet_edits.h"
 #include "tests/jet/sample_data.h"
 
 using namespace tabulon::jet;
@@ -61,7 +64,9 @@ std::string jsonValue(const Column& column, const Value& value) {
   return buffer;
 }
 
-std::string manifestEntry(const std::string& file, const std::vector<SampleTable>& tables) {
+// `ids`: per table, the id of each row when they are not 1..n.
+std::string manifestEntry(const std::string& file, const std::vector<SampleTable>& tables,
+                          const std::vector<std::vector<std::int32_t>>& ids = {}) {
   std::string out = "{\"file\":" + jsonString(file) + ",\"tables\":[";
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const auto& table = tables[t];
@@ -72,7 +77,13 @@ std::string manifestEntry(const std::string& file, const std::vector<SampleTable
              "\",\"length\":" + std::to_string(col.length) + ",\"precision\":" + std::to_string(col.precision) +
              ",\"scale\":" + std::to_string(col.scale) + "}";
     }
-    out += "],\"rows\":[";
+    out += "]";
+    if (t < ids.size()) {
+      out += ",\"ids\":[";
+      for (std::size_t r = 0; r < ids[t].size(); ++r) out += (r ? "," : "") + std::to_string(ids[t][r]);
+      out += "]";
+    }
+    out += ",\"rows\":[";
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
       out += (r ? ",[" : "[");
       for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
@@ -118,6 +129,27 @@ int main(int argc, char** argv) {
       login[0].rows.push_back({std::string(account), std::string("21232f297a57a5a743894a0e4a801fc3")});
     }
     entries.push_back(manifestEntry("login.mdb", login));
+
+    // The sample after Jet deleted and moved rows, carried into a new file of the same design.
+    testing::JetEdits edits(testing::buildDatabase(sample).bytes());
+    std::vector<SampleTable> carried = sample;
+    std::vector<std::vector<std::int32_t>> carriedIds;
+    for (auto& table : carried) {
+      std::vector<std::int32_t> ids;
+      for (std::size_t r = 0; r < table.rows.size(); ++r) ids.push_back(static_cast<std::int32_t>(r + 1));
+      if (table.rows.size() >= 2) {
+        edits.deleteRow(table.definition.name, 1);
+        edits.moveRow(table.definition.name, static_cast<std::int32_t>(table.rows.size()));
+        table.rows.erase(table.rows.begin());
+        ids.erase(ids.begin());
+      }
+      carriedIds.push_back(ids);
+    }
+    Database fresh = Database::createEmpty();
+    for (const auto& table : sample) fresh.createTable(table.definition);
+    tabulon::generator::carryRows(readFileData(edits.bytes()), fresh);
+    fresh.save(folder / "carried.mdb");
+    entries.push_back(manifestEntry("carried.mdb", carried, carriedIds));
   } catch (const Error& e) {
     std::cerr << "jet_write_samples: " << e.what() << "\n";
     return 1;

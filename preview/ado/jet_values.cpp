@@ -1,0 +1,450 @@
+#include "preview/ado/jet_values.h"
+
+#include <sqlite3.h>
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace tabulon::preview::ado {
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
+}
+
+const std::int64_t kOleEpoch = daysFromCivil(1899, 12, 30);
+
+int daysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month == 2 && ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0)) return 29;
+    return days[month - 1];
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// Reads digits at `at`; nullopt when none.
+std::optional<int> readNumber(std::string_view text, std::size_t& at) {
+    std::size_t start = at;
+    int value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 6) {
+        value = value * 10 + (text[at] - '0');
+        ++at;
+    }
+    if (at == start) return std::nullopt;
+    return value;
+}
+
+bool readLiteral(std::string_view text, std::size_t& at, std::string_view literal) {
+    if (text.substr(at, literal.size()) != literal) return false;
+    at += literal.size();
+    return true;
+}
+
+// h:m[:s] from `at` to the end.
+bool readTime(std::string_view text, std::size_t at, CivilTime& when) {
+    auto hour = readNumber(text, at);
+    if (!hour || !readLiteral(text, at, ":")) return false;
+    auto minute = readNumber(text, at);
+    if (!minute) return false;
+    int second = 0;
+    if (readLiteral(text, at, ":")) {
+        auto s = readNumber(text, at);
+        if (!s) return false;
+        second = *s;
+    }
+    while (at < text.size() && text[at] == ' ') ++at;
+    if (at < text.size()) {
+        std::string_view rest = text.substr(at);
+        bool pm = rest == "PM" || rest == "pm" || rest == "下午";
+        bool am = rest == "AM" || rest == "am" || rest == "上午";
+        if (!pm && !am) return false;
+        if (*hour < 1 || *hour > 12) return false;
+        if (pm && *hour < 12) *hour += 12;
+        if (am && *hour == 12) *hour = 0;
+    }
+    if (*hour > 23 || *minute > 59 || second > 59) return false;
+    when.hour = *hour;
+    when.minute = *minute;
+    when.second = second;
+    return true;
+}
+
+}  // namespace
+
+std::optional<double> oleFromCivil(const CivilTime& when) {
+    if (when.year < 100 || when.year > 9999 || when.month < 1 || when.month > 12 || when.day < 1 ||
+        when.day > daysInMonth(when.year, when.month) || when.hour < 0 || when.hour > 23 || when.minute < 0 ||
+        when.minute > 59 || when.second < 0 || when.second > 59) {
+        return std::nullopt;
+    }
+    const double days = static_cast<double>(daysFromCivil(when.year, static_cast<unsigned>(when.month),
+                                                          static_cast<unsigned>(when.day)) -
+                                            kOleEpoch);
+    const double fraction = (when.hour * 3600.0 + when.minute * 60.0 + when.second) / 86400.0;
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+CivilTime civilFromOle(double ole) {
+    double dayPart = std::trunc(ole);
+    long long seconds = std::llround(std::fabs(ole - dayPart) * 86400.0);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        dayPart += ole < 0 ? -1 : 1;
+    }
+    CivilTime when;
+    civilFromDays(static_cast<std::int64_t>(dayPart) + kOleEpoch, when.year, when.month, when.day);
+    when.hour = static_cast<int>(seconds / 3600);
+    when.minute = static_cast<int>(seconds / 60 % 60);
+    when.second = static_cast<int>(seconds % 60);
+    return when;
+}
+
+std::optional<double> parseDateText(std::string_view text, bool usOrder) {
+    text = trimBlanks(text);
+    CivilTime when;
+    std::size_t at = 0;
+    auto first = readNumber(text, at);
+    if (!first) return std::nullopt;
+    if (at < text.size() && text[at] == ':') {  // a time alone
+        if (!readTime(text, 0, when)) return std::nullopt;
+        return oleFromCivil(when);
+    }
+    int year = 0, month = 0, day = 0;
+    if (readLiteral(text, at, "年")) {
+        auto m = readNumber(text, at);
+        if (!m || !readLiteral(text, at, "月")) return std::nullopt;
+        auto d = readNumber(text, at);
+        if (!d || !readLiteral(text, at, "日")) return std::nullopt;
+        year = *first, month = *m, day = *d;
+    } else {
+        if (at >= text.size() || (text[at] != '-' && text[at] != '/')) return std::nullopt;
+        const char separator = text[at++];
+        auto second = readNumber(text, at);
+        if (!second || at >= text.size() || text[at] != separator) return std::nullopt;
+        ++at;
+        auto third = readNumber(text, at);
+        if (!third) return std::nullopt;
+        if (*first >= 100) {
+            year = *first, month = *second, day = *third;
+        } else if (usOrder && separator == '/' && *third >= 100) {
+            month = *first, day = *second, year = *third;
+        } else {
+            return std::nullopt;
+        }
+    }
+    when.year = year;
+    when.month = month;
+    when.day = day;
+    if (at < text.size()) {
+        if (text[at] != ' ' && text[at] != 'T') return std::nullopt;
+        while (at < text.size() && (text[at] == ' ' || text[at] == 'T')) ++at;
+        if (!readTime(text, at, when)) return std::nullopt;
+    }
+    return oleFromCivil(when);
+}
+
+std::optional<double> parseNumberText(std::string_view text) {
+    text = trimBlanks(text);
+    if (text.empty()) return std::nullopt;
+    std::size_t at = 0;
+    if (text[at] == '+' || text[at] == '-') ++at;
+    std::size_t digits = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at, ++digits;
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at, ++digits;
+    }
+    if (digits == 0) return std::nullopt;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+        std::size_t exponent = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at, ++exponent;
+        if (exponent == 0) return std::nullopt;
+    }
+    if (at != text.size()) return std::nullopt;
+    std::string plain(text[0] == '+' ? text.substr(1) : text);
+    double value = 0;
+    auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::string formatNumber(double value, bool single) {
+    char buffer[64];
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    } else {
+        std::snprintf(buffer, sizeof buffer, single ? "%.7G" : "%.15G", value);
+    }
+    std::string text = buffer;
+    if (text == "-0") text = "0";
+    // Some C runtimes write three exponent digits ("1E+020"); VBScript writes no padding.
+    const std::size_t exponent = text.find('E');
+    if (exponent != std::string::npos && exponent + 2 < text.size()) {
+        std::size_t digits = exponent + 2;
+        while (digits + 1 < text.size() && text[digits] == '0') text.erase(digits, 1);
+    }
+    return text;
+}
+
+std::string formatDate(double ole) {
+    const CivilTime when = civilFromOle(ole);
+    char buffer[64];
+    const bool hasDate = std::trunc(ole) != 0;
+    const bool hasTime = when.hour != 0 || when.minute != 0 || when.second != 0;
+    std::string text;
+    if (hasDate || !hasTime) {
+        std::snprintf(buffer, sizeof buffer, "%d/%d/%d", when.year, when.month, when.day);
+        text = buffer;
+    }
+    if (hasTime) {
+        std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d", when.hour, when.minute, when.second);
+        if (!text.empty()) text += ' ';
+        text += buffer;
+    }
+    return text;
+}
+
+std::string formatDecimal(double value, int scale) {
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "%.*f", scale, value);
+    std::string text = buffer;
+    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+    return text;
+}
+
+std::size_t utf16Length(std::string_view text) {
+    std::size_t units = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80) ++units;  // a lead byte starts a character
+        if (c >= 0xF0) ++units;            // outside the BMP: a surrogate pair
+    }
+    return units;
+}
+
+namespace {
+
+// A value read as a number the way OLE DB converts it; nullopt for a mismatch.
+std::optional<double> numberOf(const Value& value) {
+    switch (value.kind) {
+    case Value::Kind::Boolean: return value.boolean ? -1.0 : 0.0;
+    case Value::Kind::Byte:
+    case Value::Kind::Integer:
+    case Value::Kind::Long: return static_cast<double>(value.integer);
+    case Value::Kind::Single:
+    case Value::Kind::Double:
+    case Value::Kind::Date: return value.number;
+    case Value::Kind::Decimal:
+    case Value::Kind::Text: return parseNumberText(value.text);
+    default: return std::nullopt;
+    }
+}
+
+std::string textOf(const Value& value) {
+    switch (value.kind) {
+    case Value::Kind::Boolean: return value.boolean ? "True" : "False";
+    case Value::Kind::Byte:
+    case Value::Kind::Integer:
+    case Value::Kind::Long: return std::to_string(value.integer);
+    case Value::Kind::Single: return formatNumber(value.number, true);
+    case Value::Kind::Double: return formatNumber(value.number, false);
+    case Value::Kind::Date: return formatDate(value.number);
+    default: return value.text;
+    }
+}
+
+StoreFailure storeInteger(const ColumnSchema& column, const Value& value, StoredValue& out) {
+    auto number = numberOf(value);
+    if (!number) return StoreFailure::Mismatch;
+    const double rounded = std::nearbyint(*number);  // to even, as OLE conversions round
+    double low = -2147483648.0, high = 2147483647.0;
+    if (column.type == JetType::Short) low = -32768, high = 32767;
+    if (column.type == JetType::Byte) low = 0, high = 255;
+    if (rounded < low || rounded > high) return StoreFailure::Overflow;
+    out.kind = StoredValue::Kind::Integer;
+    out.integer = static_cast<std::int64_t>(rounded);
+    return StoreFailure::None;
+}
+
+}  // namespace
+
+StoreFailure toStored(const ColumnSchema& column, const Value& value, StoredValue& out) {
+    out = StoredValue{};
+    if (value.kind == Value::Kind::Empty || value.kind == Value::Kind::Null) {
+        return column.required ? StoreFailure::NullRequired : StoreFailure::None;
+    }
+    switch (column.type) {
+    case JetType::Text:
+    case JetType::Memo: {
+        out.kind = StoredValue::Kind::Text;
+        out.text = textOf(value);
+        if (column.type == JetType::Text && utf16Length(out.text) > static_cast<std::size_t>(column.size)) {
+            return StoreFailure::TooLong;
+        }
+        return StoreFailure::None;
+    }
+    case JetType::Counter:
+    case JetType::Long:
+    case JetType::Short:
+    case JetType::Byte: return storeInteger(column, value, out);
+    case JetType::Single:
+    case JetType::Double: {
+        auto number = numberOf(value);
+        if (!number) return StoreFailure::Mismatch;
+        out.kind = StoredValue::Kind::Real;
+        if (column.type == JetType::Single) {
+            if (std::fabs(*number) > FLT_MAX) return StoreFailure::Overflow;
+            out.real = static_cast<double>(static_cast<float>(*number));
+        } else {
+            out.real = *number;
+        }
+        return StoreFailure::None;
+    }
+    case JetType::Numeric: {
+        auto number = numberOf(value);
+        if (!number) return StoreFailure::Mismatch;
+        const double factor = std::pow(10.0, column.scale);
+        const double rounded = std::round(*number * factor) / factor;
+        if (std::fabs(rounded) >= std::pow(10.0, column.precision - column.scale)) return StoreFailure::Overflow;
+        out.kind = StoredValue::Kind::Real;
+        out.real = rounded;
+        return StoreFailure::None;
+    }
+    case JetType::DateTime: {
+        std::optional<double> ole;
+        if (value.kind == Value::Kind::Text) {
+            ole = parseDateText(value.text, false);
+            if (!ole) return StoreFailure::Mismatch;
+        } else {
+            ole = numberOf(value);
+            if (!ole) return StoreFailure::Mismatch;
+            if (*ole < -657434.0 || *ole >= 2958466.0) return StoreFailure::Overflow;
+        }
+        out.kind = StoredValue::Kind::Real;
+        out.real = *ole;
+        return StoreFailure::None;
+    }
+    case JetType::Boolean: {
+        std::optional<double> number;
+        if (value.kind == Value::Kind::Text) {
+            std::string folded = foldName(trimBlanks(value.text));
+            if (folded == "true") number = -1;
+            else if (folded == "false") number = 0;
+            else number = parseNumberText(value.text);
+        } else {
+            number = numberOf(value);
+        }
+        if (!number) return StoreFailure::Mismatch;
+        out.kind = StoredValue::Kind::Integer;
+        out.integer = *number != 0 ? -1 : 0;
+        return StoreFailure::None;
+    }
+    }
+    return StoreFailure::Mismatch;
+}
+
+Value fromStorage(sqlite3_stmt* statement, int column) {
+    Value value;
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL: value.kind = Value::Kind::Null; break;
+    case SQLITE_INTEGER: {
+        value.integer = sqlite3_column_int64(statement, column);
+        if (value.integer >= INT32_MIN && value.integer <= INT32_MAX) {
+            value.kind = Value::Kind::Long;
+        } else {
+            value.kind = Value::Kind::Double;
+            value.number = static_cast<double>(value.integer);
+        }
+        break;
+    }
+    case SQLITE_FLOAT:
+        value.kind = Value::Kind::Double;
+        value.number = sqlite3_column_double(statement, column);
+        break;
+    default: {
+        value.kind = Value::Kind::Text;
+        const unsigned char* text = sqlite3_column_text(statement, column);
+        value.text.assign(text ? reinterpret_cast<const char*>(text) : "",
+                          static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+        break;
+    }
+    }
+    return value;
+}
+
+Value fromStored(JetType type, int scale, sqlite3_stmt* statement, int column) {
+    if (sqlite3_column_type(statement, column) == SQLITE_NULL) return Value::null();
+    Value value;
+    switch (type) {
+    case JetType::Counter:
+    case JetType::Long:
+        value.kind = Value::Kind::Long;
+        value.integer = sqlite3_column_int64(statement, column);
+        break;
+    case JetType::Short:
+        value.kind = Value::Kind::Integer;
+        value.integer = sqlite3_column_int64(statement, column);
+        break;
+    case JetType::Byte:
+        value.kind = Value::Kind::Byte;
+        value.integer = sqlite3_column_int64(statement, column);
+        break;
+    case JetType::Boolean:
+        value.kind = Value::Kind::Boolean;
+        value.boolean = sqlite3_column_int64(statement, column) != 0;
+        break;
+    case JetType::Single:
+        value.kind = Value::Kind::Single;
+        value.number = static_cast<double>(static_cast<float>(sqlite3_column_double(statement, column)));
+        break;
+    case JetType::Double:
+        value.kind = Value::Kind::Double;
+        value.number = sqlite3_column_double(statement, column);
+        break;
+    case JetType::DateTime:
+        value.kind = Value::Kind::Date;
+        value.number = sqlite3_column_double(statement, column);
+        break;
+    case JetType::Numeric:
+        value.kind = Value::Kind::Decimal;
+        value.text = formatDecimal(sqlite3_column_double(statement, column), scale);
+        break;
+    case JetType::Text:
+    case JetType::Memo: {
+        value.kind = Value::Kind::Text;
+        const unsigned char* text = sqlite3_column_text(statement, column);
+        value.text.assign(text ? reinterpret_cast<const char*>(text) : "",
+                          static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+        break;
+    }
+    }
+    return value;
+}
+
+}  // namespace tabulon::preview::ado

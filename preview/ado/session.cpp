@@ -1,0 +1,49 @@
+#include "preview/ado/session.h"
+
+#include <sqlite3.h>
+
+#include "preview/ado/errors.h"
+#include "preview/ado/sql_functions.h"
+
+namespace tabulon::preview::ado {
+
+Session::~Session() { sqlite3_close_v2(db); }
+
+sqlite3_stmt* Session::prepare(const std::string& sql) const {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK) {
+        std::string message = sqlite3_errmsg(db);
+        sqlite3_finalize(statement);
+        throw errors::engine("The preview could not run the query (" + message + ").");
+    }
+    return statement;
+}
+
+AdoError Session::failure(int code) const {
+    const char* message = sqlite3_errmsg(db);
+    if (auto stored = sql::jetErrorFrom(message)) return *stored;
+    switch (code & 0xFF) {
+    case SQLITE_CONSTRAINT:
+        return errors::engine("The changes you requested to the table were not successful because they would create "
+                              "duplicate values in the index, primary key, or relationship.  Change the data in the "
+                              "field or fields that contain duplicate data, remove the index, or redefine the index "
+                              "to permit duplicate entries and try again.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return errors::engine("Could not update; currently locked.");
+    case SQLITE_READONLY: return errors::engine("Operation must use an updateable query.");
+    default: return errors::engine(std::string("Unexpected error from the working copy: ") + message);
+    }
+}
+
+StatementHandle::~StatementHandle() { sqlite3_finalize(statement_); }
+
+StatementHandle& StatementHandle::operator=(StatementHandle&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(statement_);
+        statement_ = other.statement_;
+        other.statement_ = nullptr;
+    }
+    return *this;
+}
+
+}  // namespace tabulon::preview::ado

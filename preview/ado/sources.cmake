@@ -1,0 +1,17 @@
+# The ADO core's sources, for the native library here and the ASP host's mingw build.
+# They need only a C++20 compiler and the sqlite3 C API (sqlite3.h on the include path).
+set(TABULON_ADO_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/catalog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/connection.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/data_source.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/errors.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/jet_values.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/like_pattern.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/recordset.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_functions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_lexer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_translate.cpp
+)
+# The folder to put on the include path: sources include "preview/ado/…".
+get_filename_component(TABULON_ADO_INCLUDE_DIR ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)

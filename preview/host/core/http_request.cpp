@@ -1,0 +1,172 @@
+#include "http_request.h"
+
+#include <cctype>
+#include <charconv>
+
+namespace tabulon::preview::host {
+namespace {
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+constexpr std::size_t maxHeaderBytes = 64 * 1024;
+
+}  // namespace
+
+std::optional<std::string> HttpRequest::header(std::string_view name) const {
+    for (const auto& [n, v] : headers)
+        if (equalNoCase(n, name)) return v;
+    return std::nullopt;
+}
+
+ParseState parseHttpRequest(std::string_view data, HttpRequest& request, std::string& error) {
+    std::size_t headEnd = data.find("\r\n\r\n");
+    std::size_t separator = 4;
+    if (headEnd == std::string_view::npos) {
+        headEnd = data.find("\n\n");
+        separator = 2;
+    }
+    if (headEnd == std::string_view::npos) {
+        if (data.size() > maxHeaderBytes) {
+            error = "request headers too large";
+            return ParseState::Bad;
+        }
+        return ParseState::NeedMore;
+    }
+    HttpRequest r;
+    std::string_view head = data.substr(0, headEnd);
+    std::size_t lineEnd = head.find('\n');
+    std::string_view requestLine = trim(head.substr(0, lineEnd));
+    std::size_t sp1 = requestLine.find(' ');
+    std::size_t sp2 = sp1 == std::string_view::npos ? sp1 : requestLine.find(' ', sp1 + 1);
+    if (sp1 == std::string_view::npos || sp2 == std::string_view::npos) {
+        error = "malformed request line";
+        return ParseState::Bad;
+    }
+    r.method = std::string(requestLine.substr(0, sp1));
+    r.target = std::string(requestLine.substr(sp1 + 1, sp2 - sp1 - 1));
+    r.version = std::string(requestLine.substr(sp2 + 1));
+    if (r.version.rfind("HTTP/1.", 0) != 0 || r.target.empty()) {
+        error = "unsupported request";
+        return ParseState::Bad;
+    }
+    std::size_t question = r.target.find('?');
+    r.rawPath = r.target.substr(0, question);
+    if (question != std::string::npos) r.query = r.target.substr(question + 1);
+    r.path = percentDecode(r.rawPath, false);
+
+    std::size_t at = lineEnd == std::string_view::npos ? head.size() : lineEnd + 1;
+    while (at < head.size()) {
+        std::size_t end = head.find('\n', at);
+        std::string_view line = trim(head.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+        at = end == std::string_view::npos ? head.size() : end + 1;
+        if (line.empty()) continue;
+        std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) {
+            error = "malformed header line";
+            return ParseState::Bad;
+        }
+        r.headers.emplace_back(std::string(trim(line.substr(0, colon))), std::string(trim(line.substr(colon + 1))));
+    }
+
+    std::size_t length = 0;
+    if (std::optional<std::string> value = r.header("Content-Length")) {
+        auto [ptr, ec] = std::from_chars(value->data(), value->data() + value->size(), length);
+        if (ec != std::errc() || ptr != value->data() + value->size()) {
+            error = "bad Content-Length";
+            return ParseState::Bad;
+        }
+    }
+    std::size_t bodyStart = headEnd + separator;
+    if (data.size() - bodyStart < length) return ParseState::NeedMore;
+    r.body = std::string(data.substr(bodyStart, length));
+    request = std::move(r);
+    return ParseState::Complete;
+}
+
+std::string percentDecode(std::string_view text, bool plusIsSpace) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else if (c == '+' && plusIsSpace) {
+            out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+NameValues parseUrlEncoded(std::string_view text) {
+    NameValues out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('&', at);
+        std::string_view pair = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+        at = end == std::string_view::npos ? text.size() : end + 1;
+        if (pair.empty()) continue;
+        std::size_t eq = pair.find('=');
+        std::string_view name = pair.substr(0, eq);
+        std::string_view value = eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
+        out.emplace_back(percentDecode(name, true), percentDecode(value, true));
+    }
+    return out;
+}
+
+NameValues parseCookieHeader(std::string_view text) {
+    NameValues out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(';', at);
+        std::string_view pair = trim(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+        at = end == std::string_view::npos ? text.size() : end + 1;
+        if (pair.empty()) continue;
+        std::size_t eq = pair.find('=');
+        std::string_view name = trim(pair.substr(0, eq));
+        std::string_view value = eq == std::string_view::npos ? std::string_view() : trim(pair.substr(eq + 1));
+        out.emplace_back(percentDecode(name, true), percentDecode(value, true));
+    }
+    return out;
+}
+
+std::string urlEncode(std::string_view bytes) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (char c : bytes) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (std::isalnum(u)) {
+            out += c;
+        } else if (c == ' ') {
+            out += '+';
+        } else {
+            out += '%';
+            out += digits[u >> 4];
+            out += digits[u & 15];
+        }
+    }
+    return out;
+}
+
+}  // namespace tabulon::preview::host

@@ -1,0 +1,637 @@
+#include "ado_objects.h"
+
+#include "ado_values.h"
+#include "dispatch.h"
+#include "text.h"
+
+#include <cctype>
+#include <memory>
+
+namespace tabulon::preview::host {
+namespace {
+
+std::string& workingCopy() {
+    static std::string path;
+    return path;
+}
+
+// ADO's own errors (ErrorValueEnum), raised with the object's name as the source.
+constexpr HRESULT adErrNoCurrentRecord = static_cast<HRESULT>(0x800A0BCD);
+constexpr HRESULT adErrItemNotFound = static_cast<HRESULT>(0x800A0CC1);
+constexpr HRESULT adErrObjectClosed = static_cast<HRESULT>(0x800A0E78);
+constexpr HRESULT adErrObjectOpen = static_cast<HRESULT>(0x800A0E79);
+constexpr HRESULT adErrInvalidArgument = static_cast<HRESULT>(0x800A0BB9);
+constexpr HRESULT adErrInvalidConnection = static_cast<HRESULT>(0x800A0E7D);
+
+// A private interface id by which the host recognises its own Connection objects.
+const IID IID_HostConnection = {0x6b1f2c3e, 0x4a5d, 0x4e7f, {0x9a, 0x10, 0x2b, 0x3c, 0x4d, 0x5e, 0x6f, 0x70}};
+
+ScriptError fromAdo(const ado::AdoError& e) { return {e.hresult(), fromUtf8(e.source()), fromUtf8(e.what())}; }
+
+// Runs core work and turns its failures into script errors.
+template <class F>
+auto guarded(const wchar_t* source, F&& work) {
+    try {
+        return work();
+    } catch (const ado::AdoError& e) {
+        throw fromAdo(e);
+    } catch (const ScriptError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ScriptError{static_cast<HRESULT>(0x80004005), source, fromUtf8(e.what())};
+    }
+}
+
+bool returnsRows(std::string_view sql) {
+    std::size_t i = 0;
+    while (i < sql.size() && (std::isspace(static_cast<unsigned char>(sql[i])) || sql[i] == '(')) ++i;
+    std::string word;
+    while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(sql[i++])));
+    return word == "select" || word == "transform";
+}
+
+class ConnectionObject : public Dispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (IsEqualIID(riid, IID_HostConnection)) {
+            *out = this;
+            AddRef();
+            return S_OK;
+        }
+        return Dispatch::QueryInterface(riid, out);
+    }
+
+    std::shared_ptr<ado::Connection> core() const { return core_; }
+
+    void open(const std::wstring& connectionString) {
+        if (core_ && core_->isOpen())
+            throw ScriptError{adErrObjectOpen, L"ADODB.Connection", L"Operation is not allowed when the object is open."};
+        std::string text = toUtf8(connectionString);
+        if (ado::dataSourceOf(text).empty())
+            throw ScriptError{static_cast<HRESULT>(0x80004005), L"Microsoft OLE DB Service Components",
+                              L"Format of the initialization string does not conform to the OLE DB specification."};
+        connectionString_ = connectionString;
+        core_ = guarded(L"ADODB.Connection", [] { return std::shared_ptr<ado::Connection>(ado::openWorkingCopy(workingCopy())); });
+    }
+
+    bool isOpen() const { return core_ && core_->isOpen(); }
+
+protected:
+    enum : DISPID {
+        idOpen = 1, idExecute, idClose, idState, idConnectionString, idCursorLocation, idBeginTrans, idCommitTrans,
+        idRollbackTrans, idProvider, idMode, idConnectionTimeout, idCommandTimeout, idVersion, idErrors
+    };
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {
+            {L"Open", idOpen},           {L"Execute", idExecute},       {L"Close", idClose},
+            {L"State", idState},         {L"ConnectionString", idConnectionString}, {L"CursorLocation", idCursorLocation},
+            {L"BeginTrans", idBeginTrans}, {L"CommitTrans", idCommitTrans}, {L"RollbackTrans", idRollbackTrans},
+            {L"Provider", idProvider},   {L"Mode", idMode},             {L"ConnectionTimeout", idConnectionTimeout},
+            {L"CommandTimeout", idCommandTimeout}, {L"Version", idVersion}, {L"Errors", idErrors}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"ADODB.Connection"; }
+
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override;
+
+private:
+    std::shared_ptr<ado::Connection> core_;
+    std::wstring connectionString_;
+    long cursorLocation_ = 2;
+};
+
+class RecordsetObject;
+
+class FieldObject : public Dispatch {
+public:
+    FieldObject(RecordsetObject* owner, int index);
+    ~FieldObject() override;
+
+protected:
+    enum : DISPID { idName = 1, idType, idDefinedSize, idActualSize, idOriginalValue, idUnderlyingValue, idAttributes, idPrecision, idNumericScale, idValue };
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {
+            {L"Value", DISPID_VALUE},       {L"Name", idName},           {L"Type", idType},
+            {L"DefinedSize", idDefinedSize}, {L"ActualSize", idActualSize}, {L"OriginalValue", idOriginalValue},
+            {L"UnderlyingValue", idUnderlyingValue}, {L"Attributes", idAttributes}, {L"Precision", idPrecision},
+            {L"NumericScale", idNumericScale}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"ADODB.Field"; }
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override;
+
+private:
+    RecordsetObject* owner_;
+    int index_;
+};
+
+class FieldsObject : public Dispatch {
+public:
+    explicit FieldsObject(RecordsetObject* owner);
+    ~FieldsObject() override;
+
+protected:
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {{L"Item", DISPID_VALUE}, {L"Count", 1}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"ADODB.Fields"; }
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override;
+
+private:
+    RecordsetObject* owner_;
+};
+
+class RecordsetObject : public Dispatch {
+public:
+    ado::Recordset& open() const {
+        if (!core_ || !core_->isOpen())
+            throw ScriptError{adErrObjectClosed, L"ADODB.Recordset", L"Operation is not allowed when the object is closed."};
+        return *core_;
+    }
+
+    // The field a page names by position or by name.
+    int fieldIndex(const VARIANT& key) const {
+        ado::Recordset& rs = open();
+        Variant k = valueOf(key);
+        int index = -1;
+        if (V_VT(k.get()) == VT_BSTR) {
+            index = rs.fieldIndex(toUtf8(textOf(*k.get())));
+        } else {
+            long n = longOf(*k.get());
+            if (n >= 0 && n < static_cast<long>(rs.fields().size())) index = static_cast<int>(n);
+        }
+        if (index < 0)
+            throw ScriptError{adErrItemNotFound, L"ADODB.Recordset",
+                              L"Item cannot be found in the collection corresponding to the requested name or ordinal."};
+        return index;
+    }
+
+    Variant fieldValue(int index) const {
+        return guarded(L"ADODB.Field", [&] { return toVariant(open().value(index)); });
+    }
+
+    void setFieldValue(int index, const VARIANT& value) {
+        guarded(L"ADODB.Field", [&] {
+            open().setValue(index, fromVariant(value));
+            return 0;
+        });
+    }
+
+    IDispatch* field(int index) { return new FieldObject(this, index); }
+
+protected:
+    enum : DISPID {
+        idOpen = 1, idClose, idState, idEOF, idBOF, idMoveNext, idMovePrevious, idMoveFirst, idMoveLast, idMove,
+        idRecordCount, idPageSize, idPageCount, idAbsolutePage, idAbsolutePosition, idAddNew, idUpdate, idCancelUpdate,
+        idDelete, idFields, idSource, idCursorType, idLockType, idCursorLocation, idActiveConnection, idRequery,
+        idSupports, idCacheSize, idMaxRecords, idGetRows, idEditMode
+    };
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {
+            {L"Item", DISPID_VALUE},     {L"Open", idOpen},           {L"Close", idClose},
+            {L"State", idState},         {L"EOF", idEOF},             {L"BOF", idBOF},
+            {L"MoveNext", idMoveNext},   {L"MovePrevious", idMovePrevious}, {L"MoveFirst", idMoveFirst},
+            {L"MoveLast", idMoveLast},   {L"Move", idMove},           {L"RecordCount", idRecordCount},
+            {L"PageSize", idPageSize},   {L"PageCount", idPageCount}, {L"AbsolutePage", idAbsolutePage},
+            {L"AbsolutePosition", idAbsolutePosition}, {L"AddNew", idAddNew}, {L"Update", idUpdate},
+            {L"CancelUpdate", idCancelUpdate}, {L"Delete", idDelete}, {L"Fields", idFields},
+            {L"Source", idSource},       {L"CursorType", idCursorType}, {L"LockType", idLockType},
+            {L"CursorLocation", idCursorLocation}, {L"ActiveConnection", idActiveConnection}, {L"Requery", idRequery},
+            {L"Supports", idSupports},   {L"CacheSize", idCacheSize}, {L"MaxRecords", idMaxRecords},
+            {L"GetRows", idGetRows},     {L"EditMode", idEditMode}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"ADODB.Recordset"; }
+    bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override;
+
+public:
+    void adopt(std::unique_ptr<ado::Recordset> core, Ref<IDispatch> connection, std::shared_ptr<ado::Connection> coreConnection,
+               std::wstring source) {
+        core_ = std::move(core);
+        connection_ = std::move(connection);
+        coreConnection_ = std::move(coreConnection);
+        source_ = std::move(source);
+        if (pageSize_ > 0 && core_) core_->setPageSize(pageSize_);
+    }
+
+private:
+    void openWith(const Args& args);
+    void requireCurrent() const {
+        if (open().eof() || open().bof())
+            throw ScriptError{adErrNoCurrentRecord, L"ADODB.Recordset",
+                              L"Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record."};
+    }
+    void setFieldsFromArrays(const VARIANT& names, const VARIANT& values);
+
+    std::unique_ptr<ado::Recordset> core_;
+    std::shared_ptr<ado::Connection> coreConnection_;  // keeps the core connection alive while rows are read
+    Ref<IDispatch> connection_;
+    std::wstring source_;
+    std::wstring connectionString_;
+    long cursorType_ = ado::adOpenForwardOnly;
+    long lockType_ = ado::adLockReadOnly;
+    long cursorLocation_ = 2;  // adUseServer
+    long pageSize_ = 0;
+    long cacheSize_ = 1;
+    long maxRecords_ = 0;
+};
+
+ConnectionObject* hostConnection(const VARIANT& v) {
+    Variant value;
+    VariantCopyInd(value.get(), const_cast<VARIANT*>(&v));
+    if (V_VT(value.get()) != VT_DISPATCH || !V_DISPATCH(value.get())) return nullptr;
+    void* out = nullptr;
+    if (FAILED(V_DISPATCH(value.get())->QueryInterface(IID_HostConnection, &out))) return nullptr;
+    auto* connection = static_cast<ConnectionObject*>(static_cast<Dispatch*>(static_cast<IDispatch*>(out)));
+    connection->Release();  // the caller's variant keeps it alive
+    return connection;
+}
+
+bool ConnectionObject::call(DISPID id, WORD, const Args& args, VARIANT* result) {
+    switch (id) {
+    case idOpen:
+        open(args.has(0) ? textOf(args.at(0)) : connectionString_);
+        return true;
+    case idExecute: {
+        if (!isOpen()) throw ScriptError{adErrObjectClosed, L"ADODB.Connection", L"Operation is not allowed when the object is closed."};
+        std::string sql = toUtf8(textOf(args.at(0)));
+        auto* recordset = static_cast<RecordsetObject*>(static_cast<Dispatch*>(makeRecordset()));
+        Ref<IDispatch> keep(recordset);
+        if (returnsRows(sql)) {
+            auto rows = guarded(L"ADODB.Connection", [&] { return core_->open(sql, ado::adOpenForwardOnly, ado::adLockReadOnly); });
+            AddRef();
+            recordset->adopt(std::move(rows), Ref<IDispatch>(this), core_, fromUtf8(sql));
+        } else {
+            long changed = guarded(L"ADODB.Connection", [&] { return core_->execute(sql); });
+            if (VARIANT* affected = args.reference(1)) setLong(affected, changed);  // RecordsAffected
+        }
+        setObject(result, recordset);
+        return true;
+    }
+    case idClose:
+        if (!isOpen()) throw ScriptError{adErrObjectClosed, L"ADODB.Connection", L"Operation is not allowed when the object is closed."};
+        core_->close();
+        core_.reset();
+        return true;
+    case idState:
+        setLong(result, isOpen() ? 1 : 0);
+        return true;
+    case idConnectionString:
+        if (args.assigned()) connectionString_ = textOf(*args.assigned()); else setText(result, connectionString_);
+        return true;
+    case idCursorLocation:
+        if (args.assigned()) cursorLocation_ = longOf(*args.assigned()); else setLong(result, cursorLocation_);
+        return true;
+    case idBeginTrans:
+        setLong(result, 1);
+        return true;
+    case idCommitTrans:
+    case idRollbackTrans:
+        return true;
+    case idProvider:
+        setText(result, L"Microsoft.Jet.OLEDB.4.0");
+        return true;
+    case idMode:
+    case idConnectionTimeout:
+    case idCommandTimeout:
+        if (!args.assigned()) setLong(result, id == idMode ? 0 : 30);
+        return true;
+    case idVersion:
+        setText(result, L"2.8");
+        return true;
+    default:
+        return false;
+    }
+}
+
+FieldObject::FieldObject(RecordsetObject* owner, int index) : owner_(owner), index_(index) { owner_->AddRef(); }
+FieldObject::~FieldObject() { owner_->Release(); }
+
+bool FieldObject::call(DISPID id, WORD, const Args& args, VARIANT* result) {
+    const ado::FieldInfo& info = owner_->open().fields().at(static_cast<std::size_t>(index_));
+    switch (id) {
+    case DISPID_VALUE:
+    case idOriginalValue:
+    case idUnderlyingValue:
+        if (args.assigned()) {
+            owner_->setFieldValue(index_, *args.assigned());
+        } else {
+            Variant v = owner_->fieldValue(index_);
+            VariantCopy(result, v.get());
+        }
+        return true;
+    case idName:
+        setText(result, fromUtf8(info.name));
+        return true;
+    case idType:
+        setLong(result, adoTypeOf(info.type));
+        return true;
+    case idDefinedSize:
+        setLong(result, info.definedSize);
+        return true;
+    case idActualSize: {
+        Variant v = owner_->fieldValue(index_);
+        if (V_VT(v.get()) == VT_NULL) setLong(result, 0);
+        else if (V_VT(v.get()) == VT_BSTR) setLong(result, static_cast<long>(SysStringLen(V_BSTR(v.get())) * 2));
+        else setLong(result, info.definedSize);
+        return true;
+    }
+    case idAttributes:
+        setLong(result, (info.nullable ? 0x20 : 0) | 0x4 | 0x10);
+        return true;
+    case idPrecision:
+    case idNumericScale:
+        setLong(result, 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+FieldsObject::FieldsObject(RecordsetObject* owner) : owner_(owner) { owner_->AddRef(); }
+FieldsObject::~FieldsObject() { owner_->Release(); }
+
+bool FieldsObject::call(DISPID id, WORD flags, const Args& args, VARIANT* result) {
+    (void)flags;
+    if (id == 1) {
+        setLong(result, static_cast<long>(owner_->open().fields().size()));
+        return true;
+    }
+    if (id == DISPID_NEWENUM) {
+        std::vector<Variant> items(owner_->open().fields().size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            V_VT(items[i].get()) = VT_DISPATCH;
+            V_DISPATCH(items[i].get()) = owner_->field(static_cast<int>(i));
+        }
+        VariantClear(result);
+        V_VT(result) = VT_UNKNOWN;
+        V_UNKNOWN(result) = makeEnumerator(std::move(items));
+        return true;
+    }
+    if (id != DISPID_VALUE) return false;
+    if (args.count() == 0) {
+        setObject(result, this);
+        return true;
+    }
+    int index = owner_->fieldIndex(args.at(0));
+    if (args.assigned()) {
+        owner_->setFieldValue(index, *args.assigned());
+        return true;
+    }
+    VariantClear(result);
+    V_VT(result) = VT_DISPATCH;
+    V_DISPATCH(result) = owner_->field(index);
+    return true;
+}
+
+void RecordsetObject::openWith(const Args& args) {
+    if (core_ && core_->isOpen())
+        throw ScriptError{adErrObjectOpen, L"ADODB.Recordset", L"Operation is not allowed when the object is open."};
+    if (args.has(0)) source_ = textOf(args.at(0));
+    if (args.has(1)) {
+        if (ConnectionObject* c = hostConnection(args.at(1))) {
+            c->AddRef();
+            connection_ = Ref<IDispatch>(c);
+        } else {
+            connectionString_ = textOf(args.at(1));
+            connection_ = Ref<IDispatch>();
+        }
+    }
+    if (args.has(2)) cursorType_ = longOf(args.at(2));
+    if (args.has(3)) lockType_ = longOf(args.at(3));
+    if (cursorType_ < 0) cursorType_ = ado::adOpenForwardOnly;
+    if (lockType_ < 0) lockType_ = ado::adLockReadOnly;
+    if (cursorLocation_ == 3 && cursorType_ != ado::adOpenStatic) cursorType_ = ado::adOpenStatic;  // client cursors are static
+
+    std::shared_ptr<ado::Connection> core;
+    if (connection_) {
+        auto* c = static_cast<ConnectionObject*>(static_cast<Dispatch*>(connection_.get()));
+        if (!c->isOpen()) throw ScriptError{adErrObjectClosed, L"ADODB.Recordset", L"Operation is not allowed when the object is closed."};
+        core = c->core();
+    } else if (!connectionString_.empty()) {
+        auto* c = static_cast<ConnectionObject*>(static_cast<Dispatch*>(makeConnection()));
+        connection_ = Ref<IDispatch>(c);
+        c->open(connectionString_);
+        core = c->core();
+    } else {
+        throw ScriptError{adErrInvalidConnection, L"ADODB.Recordset",
+                          L"The connection cannot be used to perform this operation. It is either closed or invalid in this context."};
+    }
+    std::string sql = toUtf8(source_);
+    auto rows = guarded(L"ADODB.Recordset", [&] { return core->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_)); });
+    adopt(std::move(rows), connection_, core, source_);
+}
+
+void RecordsetObject::setFieldsFromArrays(const VARIANT& names, const VARIANT& values) {
+    Variant n = valueOf(names), v = valueOf(values);
+    if (V_VT(n.get()) & VT_ARRAY) {
+        SAFEARRAY* na = V_ARRAY(n.get());
+        SAFEARRAY* va = (V_VT(v.get()) & VT_ARRAY) ? V_ARRAY(v.get()) : nullptr;
+        LONG lo = 0, hi = -1;
+        SafeArrayGetLBound(na, 1, &lo);
+        SafeArrayGetUBound(na, 1, &hi);
+        for (LONG i = lo; i <= hi; ++i) {
+            Variant name, value;
+            SafeArrayGetElement(na, &i, name.get());
+            if (!va) throw ScriptError{adErrInvalidArgument, L"ADODB.Recordset", L"Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another."};
+            SafeArrayGetElement(va, &i, value.get());
+            setFieldValue(fieldIndex(*name.get()), *value.get());
+        }
+    } else {
+        setFieldValue(fieldIndex(*n.get()), *v.get());
+    }
+}
+
+bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* result) {
+    const VARIANT* put = args.assigned();
+    switch (id) {
+    case DISPID_VALUE:
+        if (args.count() == 0) {
+            auto* fields = new FieldsObject(this);
+            VariantClear(result);
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = fields;
+            return true;
+        }
+        if (put) {
+            setFieldValue(fieldIndex(args.at(0)), *put);
+        } else {
+            int index = fieldIndex(args.at(0));
+            VariantClear(result);
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = field(index);
+        }
+        return true;
+    case idFields:
+        if (args.count() == 0 && !put) {
+            VariantClear(result);
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = new FieldsObject(this);
+        } else {
+            Ref<IDispatch> fields(new FieldsObject(this));
+            forwardCall(fields.get(), DISPID_VALUE, flags, args, result);
+        }
+        return true;
+    case idOpen:
+        openWith(args);
+        return true;
+    case idClose:
+        open().close();
+        core_.reset();
+        return true;
+    case idState:
+        setLong(result, core_ && core_->isOpen() ? 1 : 0);
+        return true;
+    case idEOF:
+        setBool(result, open().eof());
+        return true;
+    case idBOF:
+        setBool(result, open().bof());
+        return true;
+    case idMoveNext:
+        guarded(L"ADODB.Recordset", [&] { requireCurrent(); open().moveNext(); return 0; });
+        return true;
+    case idMovePrevious:
+        guarded(L"ADODB.Recordset", [&] { open().movePrevious(); return 0; });
+        return true;
+    case idMoveFirst:
+        guarded(L"ADODB.Recordset", [&] { open().moveFirst(); return 0; });
+        return true;
+    case idMoveLast:
+        guarded(L"ADODB.Recordset", [&] { open().moveLast(); return 0; });
+        return true;
+    case idMove: {
+        long n = longOf(args.at(0));
+        guarded(L"ADODB.Recordset", [&] {
+            for (; n > 0 && !open().eof(); --n) open().moveNext();
+            for (; n < 0 && !open().bof(); ++n) open().movePrevious();
+            return 0;
+        });
+        return true;
+    }
+    case idRecordCount:
+        setLong(result, guarded(L"ADODB.Recordset", [&] { return open().recordCount(); }));
+        return true;
+    case idPageSize:
+        if (put) {
+            long size = longOf(*put);
+            if (size < 1) throw ScriptError{adErrInvalidArgument, L"ADODB.Recordset", L"Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another."};
+            pageSize_ = size;
+            if (core_ && core_->isOpen()) guarded(L"ADODB.Recordset", [&] { core_->setPageSize(size); return 0; });
+        } else {
+            setLong(result, core_ && core_->isOpen() ? core_->pageSize() : (pageSize_ ? pageSize_ : 10));
+        }
+        return true;
+    case idPageCount:
+        setLong(result, guarded(L"ADODB.Recordset", [&] { return open().pageCount(); }));
+        return true;
+    case idAbsolutePage:
+        if (put) guarded(L"ADODB.Recordset", [&] { open().setAbsolutePage(longOf(*put)); return 0; });
+        else setLong(result, guarded(L"ADODB.Recordset", [&] { return open().absolutePage(); }));
+        return true;
+    case idAbsolutePosition:
+        if (put) guarded(L"ADODB.Recordset", [&] { open().setAbsolutePosition(longOf(*put)); return 0; });
+        else setLong(result, guarded(L"ADODB.Recordset", [&] { return open().absolutePosition(); }));
+        return true;
+    case idAddNew:
+        guarded(L"ADODB.Recordset", [&] { open().addNew(); return 0; });
+        if (args.has(0)) setFieldsFromArrays(args.at(0), args.has(1) ? args.at(1) : args.at(0));
+        return true;
+    case idUpdate:
+        if (args.has(0)) setFieldsFromArrays(args.at(0), args.has(1) ? args.at(1) : args.at(0));
+        guarded(L"ADODB.Recordset", [&] { open().update(); return 0; });
+        return true;
+    case idCancelUpdate:
+        guarded(L"ADODB.Recordset", [&] { open().cancelUpdate(); return 0; });
+        return true;
+    case idDelete:
+        guarded(L"ADODB.Recordset", [&] { requireCurrent(); open().deleteCurrent(); return 0; });
+        return true;
+    case idSource:
+        if (put) source_ = textOf(*put); else setText(result, source_);
+        return true;
+    case idCursorType:
+        if (put) cursorType_ = longOf(*put); else setLong(result, cursorType_);
+        return true;
+    case idLockType:
+        if (put) lockType_ = longOf(*put); else setLong(result, lockType_);
+        return true;
+    case idCursorLocation:
+        if (put) cursorLocation_ = longOf(*put); else setLong(result, cursorLocation_);
+        return true;
+    case idCacheSize:
+        if (put) cacheSize_ = longOf(*put); else setLong(result, cacheSize_);
+        return true;
+    case idMaxRecords:
+        if (put) maxRecords_ = longOf(*put); else setLong(result, maxRecords_);
+        return true;
+    case idEditMode:
+        setLong(result, 0);
+        return true;
+    case idActiveConnection:
+        if (put) {
+            if (ConnectionObject* c = hostConnection(*put)) {
+                c->AddRef();
+                connection_ = Ref<IDispatch>(c);
+            } else {
+                connectionString_ = textOf(*put);
+                connection_ = Ref<IDispatch>();
+            }
+        } else if (connection_) {
+            setObject(result, connection_.get());
+        } else {
+            VariantClear(result);
+        }
+        return true;
+    case idRequery: {
+        if (!core_) throw ScriptError{adErrObjectClosed, L"ADODB.Recordset", L"Operation is not allowed when the object is closed."};
+        core_->close();
+        core_.reset();
+        std::string sql = toUtf8(source_);
+        auto rows = guarded(L"ADODB.Recordset", [&] { return coreConnection_->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_)); });
+        adopt(std::move(rows), connection_, coreConnection_, source_);
+        return true;
+    }
+    case idSupports:
+        setBool(result, cursorType_ != ado::adOpenForwardOnly || lockType_ != ado::adLockReadOnly);
+        return true;
+    case idGetRows: {
+        ado::Recordset& rs = open();
+        std::vector<std::vector<Variant>> rows;
+        long wanted = args.has(0) ? longOf(args.at(0)) : -1;
+        guarded(L"ADODB.Recordset", [&] {
+            while (!rs.eof() && (wanted < 0 || static_cast<long>(rows.size()) < wanted)) {
+                std::vector<Variant> row;
+                for (std::size_t f = 0; f < rs.fields().size(); ++f) row.push_back(toVariant(rs.value(static_cast<int>(f))));
+                rows.push_back(std::move(row));
+                rs.moveNext();
+            }
+            return 0;
+        });
+        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rows.size()), 0}, {static_cast<ULONG>(rs.fields().size()), 0}};
+        SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            for (std::size_t f = 0; f < rows[r].size(); ++f) {
+                LONG index[2] = {static_cast<LONG>(f), static_cast<LONG>(r)};
+                SafeArrayPutElement(array, index, rows[r][f].get());
+            }
+        VariantClear(result);
+        V_VT(result) = VT_ARRAY | VT_VARIANT;
+        V_ARRAY(result) = array;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void setWorkingCopy(std::string path) { workingCopy() = std::move(path); }
+
+IDispatch* makeConnection() { return new ConnectionObject(); }
+IDispatch* makeRecordset() { return new RecordsetObject(); }
+
+}  // namespace tabulon::preview::host

@@ -1,0 +1,318 @@
+#include "asp_objects.h"
+#include "text.h"
+
+#include <optional>
+
+namespace tabulon::preview::host {
+namespace {
+
+enum : DISPID { idItem = DISPID_VALUE, idCount = 1, idKey = 2, idNewEnum = DISPID_NEWENUM };
+
+// The values of one name in QueryString or Form.
+class StringList : public Dispatch {
+public:
+    explicit StringList(std::vector<std::wstring> values) : values_(std::move(values)) {}
+
+protected:
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {{L"Item", idItem}, {L"Count", idCount}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"Request object"; }
+
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
+        if (id == idCount) {
+            setLong(result, static_cast<long>(values_.size()));
+        } else if (id == idItem) {
+            if (args.count() == 0) {
+                if (values_.empty()) return VariantClear(result), true;
+                std::wstring joined;
+                for (std::size_t i = 0; i < values_.size(); ++i) joined += (i ? L", " : L"") + values_[i];
+                setText(result, joined);
+            } else {
+                long index = longOf(args.at(0));
+                if (index < 1 || index > static_cast<long>(values_.size()))
+                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Request object", L"ASP 0105: Index out of range"};
+                setText(result, values_[static_cast<std::size_t>(index - 1)]);
+            }
+        } else if (id == idNewEnum) {
+            std::vector<Variant> items(values_.size());
+            for (std::size_t i = 0; i < values_.size(); ++i) setText(items[i].get(), values_[i]);
+            VariantClear(result);
+            V_VT(result) = VT_UNKNOWN;
+            V_UNKNOWN(result) = makeEnumerator(std::move(items));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::wstring> values_;
+};
+
+struct Entry {
+    std::wstring name;
+    std::vector<std::wstring> values;
+};
+
+// QueryString, Form, Cookies or ServerVariables.
+class RequestCollection : public Dispatch {
+public:
+    RequestCollection(std::vector<Entry> entries, std::wstring whole, bool asLists)
+        : entries_(std::move(entries)), whole_(std::move(whole)), asLists_(asLists) {}
+
+    const Entry* find(std::wstring_view name) const {
+        for (const Entry& e : entries_)
+            if (equalNoCase(e.name, name)) return &e;
+        return nullptr;
+    }
+
+    void valueOfEntry(const Entry& e, VARIANT* result) const {
+        if (asLists_) {
+            setObject(result, nullptr);
+            V_DISPATCH(result) = new StringList(e.values);
+        } else {
+            std::wstring joined;
+            for (std::size_t i = 0; i < e.values.size(); ++i) joined += (i ? L", " : L"") + e.values[i];
+            setText(result, joined);
+        }
+    }
+
+protected:
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {{L"Item", idItem}, {L"Count", idCount}, {L"Key", idKey}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"Request object"; }
+
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
+        if (id == idCount) {
+            setLong(result, static_cast<long>(entries_.size()));
+        } else if (id == idItem || id == idKey) {
+            if (args.count() == 0) {
+                setText(result, whole_);
+                return true;
+            }
+            Variant key = valueOf(args.at(0));
+            const Entry* e = nullptr;
+            if (V_VT(key.get()) == VT_BSTR) {
+                e = find(textOf(*key.get()));
+            } else {
+                long index = longOf(*key.get());
+                if (index < 1 || index > static_cast<long>(entries_.size()))
+                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Request object", L"ASP 0105: Index out of range"};
+                e = &entries_[static_cast<std::size_t>(index - 1)];
+            }
+            if (id == idKey) {
+                setText(result, e ? e->name : L"");
+            } else if (e) {
+                valueOfEntry(*e, result);
+            } else if (asLists_) {
+                VariantClear(result);
+            } else {
+                setText(result, L"");
+            }
+        } else if (id == idNewEnum) {
+            std::vector<Variant> keys(entries_.size());
+            for (std::size_t i = 0; i < entries_.size(); ++i) setText(keys[i].get(), entries_[i].name);
+            VariantClear(result);
+            V_VT(result) = VT_UNKNOWN;
+            V_UNKNOWN(result) = makeEnumerator(std::move(keys));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<Entry> entries_;
+    std::wstring whole_;
+    bool asLists_;
+};
+
+std::vector<Entry> group(const NameValues& pairs, unsigned codePage) {
+    std::vector<Entry> out;
+    for (const auto& [name, value] : pairs) {
+        std::wstring wname = widen(name, codePage);
+        std::wstring wvalue = widen(value, codePage);
+        Entry* found = nullptr;
+        for (Entry& e : out)
+            if (equalNoCase(e.name, wname)) found = &e;
+        if (!found) {
+            out.push_back({wname, {}});
+            found = &out.back();
+        }
+        found->values.push_back(wvalue);
+    }
+    return out;
+}
+
+std::string headerVariableName(const std::string& header) {
+    std::string out = "HTTP_";
+    for (char c : header) out += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::vector<Entry> serverVariables(const PageContext& c) {
+    const HttpRequest& r = c.request;
+    NameValues vars;
+    std::string scriptName = "/" + c.pagePath;
+    std::string host = r.header("Host").value_or("127.0.0.1:" + std::to_string(c.serverPort));
+    std::string serverName = host.substr(0, host.rfind(':') == std::string::npos ? host.size() : host.rfind(':'));
+    std::string allHttp, allRaw;
+    for (const auto& [name, value] : r.headers) {
+        allHttp += headerVariableName(name) + ":" + value + "\r\n";
+        allRaw += name + ": " + value + "\r\n";
+    }
+    std::string physical = narrow(c.siteFolder, 936) + "\\";
+    for (char ch : c.pagePath) physical += ch == '/' ? '\\' : ch;
+    vars = {{"ALL_HTTP", allHttp},
+            {"ALL_RAW", allRaw},
+            {"APPL_MD_PATH", "/LM/W3SVC/1/ROOT"},
+            {"APPL_PHYSICAL_PATH", narrow(c.siteFolder, 936) + "\\"},
+            {"AUTH_TYPE", ""},
+            {"AUTH_USER", ""},
+            {"CONTENT_LENGTH", std::to_string(r.body.size())},
+            {"CONTENT_TYPE", r.header("Content-Type").value_or("")},
+            {"GATEWAY_INTERFACE", "CGI/1.1"},
+            {"HTTPS", "off"},
+            {"INSTANCE_ID", "1"},
+            {"LOCAL_ADDR", "127.0.0.1"},
+            {"LOGON_USER", ""},
+            {"PATH_INFO", scriptName},
+            {"PATH_TRANSLATED", physical},
+            {"QUERY_STRING", r.query},
+            {"REMOTE_ADDR", c.remoteAddress},
+            {"REMOTE_HOST", c.remoteAddress},
+            {"REMOTE_USER", ""},
+            {"REQUEST_METHOD", r.method},
+            {"SCRIPT_NAME", scriptName},
+            {"SERVER_NAME", serverName.empty() ? "127.0.0.1" : serverName},
+            {"SERVER_PORT", std::to_string(c.serverPort)},
+            {"SERVER_PORT_SECURE", "0"},
+            {"SERVER_PROTOCOL", r.version},
+            {"SERVER_SOFTWARE", "Microsoft-IIS/6.0 (Tabulon preview)"},
+            {"URL", scriptName}};
+    for (const auto& [name, value] : r.headers) {
+        std::string var = headerVariableName(name);
+        if (var == "HTTP_CONTENT_LENGTH" || var == "HTTP_CONTENT_TYPE") continue;
+        vars.emplace_back(var, value);
+    }
+    return group(vars, c.codePage);
+}
+
+class Request : public Dispatch {
+public:
+    explicit Request(std::shared_ptr<PageContext> context) : context_(std::move(context)) {
+        const HttpRequest& r = context_->request;
+        unsigned cp = context_->codePage;
+        queryString_ = Ref<RequestCollection>(new RequestCollection(group(parseUrlEncoded(r.query), cp), widen(r.query, cp), true));
+        std::string contentType = r.header("Content-Type").value_or("");
+        bool urlEncodedForm = r.method == "POST" && (contentType.empty() || lowerCase(widen(contentType, 1252)).find(L"application/x-www-form-urlencoded") != std::wstring::npos);
+        form_ = Ref<RequestCollection>(new RequestCollection(urlEncodedForm ? group(parseUrlEncoded(r.body), cp) : std::vector<Entry>{},
+                                                             widen(r.body, cp), true));
+        cookies_ = Ref<RequestCollection>(new RequestCollection(
+            group(parseCookieHeader(r.header("Cookie").value_or("")), cp), widen(r.header("Cookie").value_or(""), cp), false));
+        serverVariables_ = Ref<RequestCollection>(new RequestCollection(serverVariables(*context_), L"", false));
+    }
+
+protected:
+    enum : DISPID { idQueryString = 1, idForm, idCookies, idServerVariables, idTotalBytes, idBinaryRead, idClientCertificate };
+
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {
+            {L"Item", DISPID_VALUE},        {L"QueryString", idQueryString}, {L"Form", idForm},
+            {L"Cookies", idCookies},        {L"ServerVariables", idServerVariables},
+            {L"TotalBytes", idTotalBytes},  {L"BinaryRead", idBinaryRead},   {L"ClientCertificate", idClientCertificate}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"Request object"; }
+
+    bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
+        RequestCollection* collection = nullptr;
+        switch (id) {
+        case idQueryString: collection = queryString_.get(); break;
+        case idForm: collection = form_.get(); break;
+        case idCookies: collection = cookies_.get(); break;
+        case idServerVariables: collection = serverVariables_.get(); break;
+        case idClientCertificate: collection = nullptr; break;
+        case idTotalBytes: setLong(result, static_cast<long>(context_->request.body.size())); return true;
+        case idBinaryRead: return binaryRead(args, result);
+        case DISPID_VALUE: return item(args, result);
+        default: return false;
+        }
+        if (id == idClientCertificate) {
+            if (args.count() == 0) {
+                static RequestCollection* empty = new RequestCollection({}, L"", false);
+                setObject(result, empty);
+            } else {
+                setText(result, L"");
+            }
+            return true;
+        }
+        if (args.count() == 0) {
+            setObject(result, collection);
+            return true;
+        }
+        return forward(collection, flags, args, result);
+    }
+
+private:
+    // Request("x"): QueryString, Form, Cookies, ServerVariables in that order.
+    bool item(const Args& args, VARIANT* result) {
+        if (args.count() == 0) {
+            setObject(result, this);
+            return true;
+        }
+        Variant key = valueOf(args.at(0));
+        std::wstring name = textOf(*key.get());
+        for (RequestCollection* c : {queryString_.get(), form_.get(), cookies_.get(), serverVariables_.get()}) {
+            if (const Entry* e = c->find(name)) {
+                c->valueOfEntry(*e, result);
+                return true;
+            }
+        }
+        VariantClear(result);
+        return true;
+    }
+
+    bool forward(RequestCollection* collection, WORD flags, const Args& args, VARIANT* result) {
+        std::vector<VARIANT> reversed(args.count());
+        for (std::size_t i = 0; i < args.count(); ++i) reversed[args.count() - 1 - i] = args.at(i);
+        DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+        EXCEPINFO info = {};
+        HRESULT hr = collection->Invoke(DISPID_VALUE, IID_NULL, hostLcid, flags, &params, result, &info, nullptr);
+        if (FAILED(hr)) {
+            ScriptError e{info.scode ? info.scode : hr, info.bstrSource ? info.bstrSource : L"", info.bstrDescription ? info.bstrDescription : L""};
+            SysFreeString(info.bstrSource);
+            SysFreeString(info.bstrDescription);
+            throw e;
+        }
+        return true;
+    }
+
+    bool binaryRead(const Args& args, VARIANT* result) {
+        const std::string& body = context_->request.body;
+        std::size_t n = args.count() ? static_cast<std::size_t>(longOf(args.at(0))) : body.size();
+        if (n > body.size()) n = body.size();
+        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(n));
+        void* data = nullptr;
+        SafeArrayAccessData(array, &data);
+        memcpy(data, body.data(), n);
+        SafeArrayUnaccessData(array);
+        VariantClear(result);
+        V_VT(result) = VT_ARRAY | VT_UI1;
+        V_ARRAY(result) = array;
+        return true;
+    }
+
+    std::shared_ptr<PageContext> context_;
+    Ref<RequestCollection> queryString_, form_, cookies_, serverVariables_;
+};
+
+}  // namespace
+
+IDispatch* makeRequest(std::shared_ptr<PageContext> context) { return new Request(std::move(context)); }
+
+}  // namespace tabulon::preview::host

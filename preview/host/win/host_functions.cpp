@@ -1,0 +1,498 @@
+#include "host_functions.h"
+
+#include "asp_objects.h"
+#include "ole_date.h"
+#include "text.h"
+#include "../core/builtin_rewriter.h"
+
+#include <cmath>
+
+namespace tabulon::preview::host {
+namespace {
+
+ScriptError invalidCall() { return vbError(5, L"Invalid procedure call or argument"); }
+
+std::vector<Variant> arrayItems(const VARIANT& v) {
+    Variant value = valueOf(v);
+    if (!(V_VT(value.get()) & VT_ARRAY)) throw vbError(13, L"Type mismatch");
+    SAFEARRAY* a = V_ARRAY(value.get());
+    LONG lo = 0, hi = -1;
+    SafeArrayGetLBound(a, 1, &lo);
+    SafeArrayGetUBound(a, 1, &hi);
+    std::vector<Variant> out;
+    VARTYPE type = VT_VARIANT;
+    SafeArrayGetVartype(a, &type);
+    for (LONG i = lo; i <= hi; ++i) {
+        Variant item;
+        if (type == VT_VARIANT) {
+            SafeArrayGetElement(a, &i, item.get());
+        } else if (type == VT_BSTR) {
+            BSTR s = nullptr;
+            SafeArrayGetElement(a, &i, &s);
+            V_VT(item.get()) = VT_BSTR;
+            V_BSTR(item.get()) = s;
+        } else {
+            throw vbError(13, L"Type mismatch");
+        }
+        out.push_back(item);
+    }
+    return out;
+}
+
+void setStringArray(VARIANT* out, const std::vector<std::wstring>& items) {
+    SAFEARRAYBOUND bound = {static_cast<ULONG>(items.size()), 0};
+    SAFEARRAY* a = SafeArrayCreate(VT_VARIANT, 1, &bound);
+    for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
+        Variant s;
+        setText(s.get(), items[static_cast<std::size_t>(i)]);
+        SafeArrayPutElement(a, &i, s.get());
+    }
+    VariantClear(out);
+    V_VT(out) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(out) = a;
+}
+
+bool textCompare(const Args& args, std::size_t i) { return args.has(i) && longOf(args.at(i)) == 1; }
+
+std::wstring::size_type findText(const std::wstring& in, const std::wstring& what, std::size_t from, bool noCase) {
+    if (!noCase) return in.find(what, from);
+    return lowerCase(in).find(lowerCase(what), from);
+}
+
+double dateOf(const VARIANT& v) {
+    Variant value = valueOf(v);
+    if (V_VT(value.get()) == VT_NULL) throw vbError(94, L"Invalid use of Null");
+    Variant date;
+    if (FAILED(VariantChangeTypeEx(date.get(), value.get(), hostLcid, 0, VT_DATE))) throw vbError(13, L"Type mismatch");
+    return V_DATE(date.get());
+}
+
+void setDate(VARIANT* out, double date) {
+    VariantClear(out);
+    V_VT(out) = VT_DATE;
+    V_DATE(out) = date;
+}
+
+long long floorDiv(long long a, long long b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+long dateDiff(const std::wstring& interval, double d1, double d2, int firstDay) {
+    std::wstring i = lowerCase(interval);
+    DateParts a = splitDate(d1), b = splitDate(d2);
+    long long s1 = absoluteSeconds(d1), s2 = absoluteSeconds(d2);
+    if (i == L"yyyy") return b.year - a.year;
+    if (i == L"q") return (b.year * 4 + (b.month - 1) / 3) - (a.year * 4 + (a.month - 1) / 3);
+    if (i == L"m") return (b.year * 12 + b.month) - (a.year * 12 + a.month);
+    if (i == L"d" || i == L"y") return static_cast<long>(floorDiv(s2, 86400) - floorDiv(s1, 86400));
+    if (i == L"w") return static_cast<long>((floorDiv(s2, 86400) - floorDiv(s1, 86400)) / 7);
+    if (i == L"ww") {
+        auto weekStart = [firstDay](long long seconds, double date) {
+            long long day = floorDiv(seconds, 86400);
+            int offset = (weekday(date) - firstDay + 7) % 7;
+            return day - offset;
+        };
+        return static_cast<long>((weekStart(s2, d2) - weekStart(s1, d1)) / 7);
+    }
+    if (i == L"h") return static_cast<long>(floorDiv(s2, 3600) - floorDiv(s1, 3600));
+    if (i == L"n") return static_cast<long>(floorDiv(s2, 60) - floorDiv(s1, 60));
+    if (i == L"s") return static_cast<long>(s2 - s1);
+    throw invalidCall();
+}
+
+double dateAdd(const std::wstring& interval, double amount, double date) {
+    std::wstring i = lowerCase(interval);
+    long long n = static_cast<long long>(std::trunc(amount));
+    DateParts p = splitDate(date);
+    auto addMonths = [&](long long months) {
+        long long m0 = static_cast<long long>(p.year) * 12 + (p.month - 1) + months;
+        int year = static_cast<int>(floorDiv(m0, 12));
+        int month = static_cast<int>(m0 - static_cast<long long>(year) * 12 + 1);
+        if (year < 100 || year > 9999) throw invalidCall();
+        int day = p.day > daysInMonth(year, month) ? daysInMonth(year, month) : p.day;
+        return joinDate(year, month, day, p.secondOfDay);
+    };
+    long long s = absoluteSeconds(date);
+    if (i == L"yyyy") return addMonths(n * 12);
+    if (i == L"q") return addMonths(n * 3);
+    if (i == L"m") return addMonths(n);
+    if (i == L"d" || i == L"y" || i == L"w") return fromAbsoluteSeconds(s + n * 86400);
+    if (i == L"ww") return fromAbsoluteSeconds(s + n * 7 * 86400);
+    if (i == L"h") return fromAbsoluteSeconds(s + n * 3600);
+    if (i == L"n") return fromAbsoluteSeconds(s + n * 60);
+    if (i == L"s") return fromAbsoluteSeconds(s + n);
+    throw invalidCall();
+}
+
+std::wstring trimSpaces(const std::wstring& s, bool left, bool right) {
+    std::size_t b = 0, e = s.size();
+    if (left)
+        while (b < e && s[b] == L' ') ++b;
+    if (right)
+        while (e > b && s[e - 1] == L' ') --e;
+    return s.substr(b, e - b);
+}
+
+std::wstring escape(const std::wstring& s) {
+    std::wstring out;
+    wchar_t buf[8];
+    for (wchar_t ch : s) {
+        if ((ch >= L'0' && ch <= L'9') || (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z') || wcschr(L"@*_+-./", ch)) {
+            out += ch;
+        } else if (ch < 256) {
+            wsprintfW(buf, L"%%%02X", ch);
+            out += buf;
+        } else {
+            wsprintfW(buf, L"%%u%04X", ch);
+            out += buf;
+        }
+    }
+    return out;
+}
+
+int hexDigit(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+std::wstring unescape(const std::wstring& s) {
+    std::wstring out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == L'%' && i + 5 < s.size() + 0 && (s[i + 1] == L'u' || s[i + 1] == L'U') && i + 5 < s.size()) {
+            int a = hexDigit(s[i + 2]), b = hexDigit(s[i + 3]), c = hexDigit(s[i + 4]), d = hexDigit(s[i + 5]);
+            if (a >= 0 && b >= 0 && c >= 0 && d >= 0) {
+                out += static_cast<wchar_t>((a << 12) | (b << 8) | (c << 4) | d);
+                i += 5;
+                continue;
+            }
+        }
+        if (s[i] == L'%' && i + 2 < s.size()) {
+            int a = hexDigit(s[i + 1]), b = hexDigit(s[i + 2]);
+            if (a >= 0 && b >= 0) {
+                out += static_cast<wchar_t>((a << 4) | b);
+                i += 2;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+bool isNumericValue(const VARIANT& v) {
+    Variant value = valueOf(v);
+    switch (V_VT(value.get())) {
+    case VT_EMPTY: case VT_BOOL: case VT_UI1: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
+    case VT_I1: case VT_UI2: case VT_UI4: case VT_I8: case VT_INT: case VT_UINT:
+        return true;
+    case VT_BSTR: {
+        Variant number;
+        return SUCCEEDED(VariantChangeTypeEx(number.get(), value.get(), hostLcid, 0, VT_R8));
+    }
+    default:
+        return false;
+    }
+}
+
+bool isDateValue(const VARIANT& v) {
+    Variant value = valueOf(v);
+    if (V_VT(value.get()) == VT_DATE) return true;
+    if (V_VT(value.get()) != VT_BSTR) return false;
+    std::wstring text = textOf(*value.get());
+    if (trimSpaces(text, true, true).empty()) return false;
+    DATE date;
+    return SUCCEEDED(VarDateFromStr(text.data(), hostLcid, 0, &date)) ||
+           SUCCEEDED(VarDateFromStr(text.data(), MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 0, &date));
+}
+
+// Banker's rounding at `digits` places, keeping the value's type as VBScript does.
+void roundValue(const VARIANT& v, long digits, VARIANT* out) {
+    Variant value = valueOf(v);
+    VARTYPE type = V_VT(value.get());
+    if (type == VT_NULL) return setNull(out);
+    if (type == VT_EMPTY) return setLong(out, 0), void(V_VT(out) = VT_I2);
+    if (type == VT_I2 || type == VT_I4 || type == VT_UI1 || type == VT_BOOL) {
+        VariantCopy(out, value.get());
+        return;
+    }
+    if (digits < 0) throw invalidCall();
+    double x = doubleOf(*value.get());
+    double scale = std::pow(10.0, static_cast<double>(digits));
+    double scaled = x * scale;
+    // the product of a decimal and a power of ten lands a hair off; read it at 1e-9 relative
+    double nearest = std::nearbyint(scaled);
+    double frac = scaled - std::floor(scaled);
+    double rounded;
+    if (std::fabs(frac - 0.5) < 1e-9 * std::max(1.0, std::fabs(scaled))) {
+        double lower = std::floor(scaled);
+        rounded = std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
+    } else {
+        rounded = nearest;
+    }
+    double result = rounded / scale;
+    VariantClear(out);
+    if (type == VT_R4) {
+        V_VT(out) = VT_R4;
+        V_R4(out) = static_cast<float>(result);
+    } else if (type == VT_CY || type == VT_DECIMAL) {
+        Variant r;
+        V_VT(r.get()) = VT_R8;
+        V_R8(r.get()) = result;
+        VariantChangeType(out, r.get(), 0, type);
+    } else {
+        V_VT(out) = VT_R8;
+        V_R8(out) = result;
+    }
+}
+
+// A procedure of the page as an object: GetRef's result.
+class ProcedureReference : public Dispatch {
+public:
+    ProcedureReference(IDispatch* scriptDispatch, DISPID id) : target_(scriptDispatch), id_(id) { target_->AddRef(); }
+    ~ProcedureReference() override { target_->Release(); }
+
+protected:
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list;
+        return list;
+    }
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
+        if (id != DISPID_VALUE) return false;
+        forwardCall(target_, id_, DISPATCH_METHOD, args, result);
+        return true;
+    }
+
+private:
+    IDispatch* target_;
+    DISPID id_;
+};
+
+class HostFunctions : public Dispatch {
+public:
+    HostFunctions(std::shared_ptr<PageContext> context, std::shared_ptr<ScriptAccess> access)
+        : context_(std::move(context)), access_(std::move(access)) {}
+
+protected:
+    enum : DISPID {
+        idJoin = 1, idFilter, idSplit, idIsDate, idDateDiff, idDateAdd, idRound, idTrim, idLTrim, idRTrim, idChrW, idAscW,
+        idEscape, idUnescape, idEval, idExecute, idExecuteGlobal, idGetRef, idSetLocale, idGetLocale, idIsNull, idIsEmpty,
+        idIsNumeric, idCreateObject
+    };
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {
+            {L"Join", idJoin},       {L"Filter", idFilter},       {L"Split", idSplit},         {L"IsDate", idIsDate},
+            {L"DateDiff", idDateDiff}, {L"DateAdd", idDateAdd},   {L"Round", idRound},         {L"Trim", idTrim},
+            {L"LTrim", idLTrim},     {L"RTrim", idRTrim},         {L"ChrW", idChrW},           {L"AscW", idAscW},
+            {L"Escape", idEscape},   {L"Unescape", idUnescape},   {L"Eval", idEval},           {L"Execute", idExecute},
+            {L"ExecuteGlobal", idExecuteGlobal}, {L"GetRef", idGetRef}, {L"SetLocale", idSetLocale},
+            {L"GetLocale", idGetLocale}, {L"IsNull", idIsNull},   {L"IsEmpty", idIsEmpty},     {L"IsNumeric", idIsNumeric},
+            {L"CreateObject", idCreateObject}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"Microsoft VBScript runtime error"; }
+
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
+        auto need = [&](std::size_t n) {
+            if (args.count() < n) throw vbError(450, L"Wrong number of arguments or invalid property assignment");
+        };
+        switch (id) {
+        case idJoin: {
+            need(1);
+            std::wstring delimiter = args.has(1) ? textOf(args.at(1)) : L" ";
+            std::wstring out;
+            std::vector<Variant> items = arrayItems(args.at(0));
+            for (std::size_t i = 0; i < items.size(); ++i) out += (i ? delimiter : L"") + textOf(*items[i].get());
+            setText(result, out);
+            return true;
+        }
+        case idFilter: {
+            need(2);
+            std::wstring match = textOf(args.at(1));
+            bool include = !args.has(2) || boolOf(args.at(2));
+            bool noCase = textCompare(args, 3);
+            std::vector<std::wstring> kept;
+            for (const Variant& item : arrayItems(args.at(0))) {
+                std::wstring s = textOf(*item.get());
+                if ((findText(s, match, 0, noCase) != std::wstring::npos) == include) kept.push_back(s);
+            }
+            setStringArray(result, kept);
+            return true;
+        }
+        case idSplit: {
+            need(1);
+            if (isNull(args.at(0))) return setNull(result), true;
+            std::wstring text = textOf(args.at(0));
+            std::wstring delimiter = args.has(1) ? textOf(args.at(1)) : L" ";
+            long limit = args.has(2) ? longOf(args.at(2)) : -1;
+            bool noCase = textCompare(args, 3);
+            std::vector<std::wstring> parts;
+            if (!text.empty()) {
+                if (delimiter.empty()) {
+                    parts.push_back(text);
+                } else {
+                    std::size_t at = 0;
+                    while (limit < 0 || static_cast<long>(parts.size()) < limit - 1) {
+                        std::size_t hit = findText(text, delimiter, at, noCase);
+                        if (hit == std::wstring::npos) break;
+                        parts.push_back(text.substr(at, hit - at));
+                        at = hit + delimiter.size();
+                    }
+                    if (limit != 0) parts.push_back(text.substr(at));
+                }
+            }
+            setStringArray(result, parts);
+            return true;
+        }
+        case idIsDate:
+            need(1);
+            setBool(result, isDateValue(args.at(0)));
+            return true;
+        case idDateDiff: {
+            need(3);
+            if (isNull(args.at(1)) || isNull(args.at(2))) return setNull(result), true;
+            int firstDay = args.has(3) ? static_cast<int>(longOf(args.at(3))) : 1;
+            if (firstDay == 0) firstDay = 1;
+            setLong(result, dateDiff(textOf(args.at(0)), dateOf(args.at(1)), dateOf(args.at(2)), firstDay));
+            return true;
+        }
+        case idDateAdd:
+            need(3);
+            if (isNull(args.at(2))) return setNull(result), true;
+            setDate(result, dateAdd(textOf(args.at(0)), doubleOf(args.at(1)), dateOf(args.at(2))));
+            return true;
+        case idRound:
+            need(1);
+            roundValue(args.at(0), args.has(1) ? longOf(args.at(1)) : 0, result);
+            return true;
+        case idTrim:
+        case idLTrim:
+        case idRTrim:
+            need(1);
+            if (isNull(args.at(0))) return setNull(result), true;
+            setText(result, trimSpaces(textOf(args.at(0)), id != idRTrim, id != idLTrim));
+            return true;
+        case idChrW: {
+            need(1);
+            long code = longOf(args.at(0));
+            if (code < -32768 || code > 65535) throw invalidCall();
+            wchar_t ch = static_cast<wchar_t>(code < 0 ? code + 65536 : code);
+            setText(result, std::wstring(1, ch));
+            return true;
+        }
+        case idAscW: {
+            need(1);
+            std::wstring s = textOf(args.at(0));
+            if (s.empty()) throw invalidCall();
+            VariantClear(result);
+            V_VT(result) = VT_I2;
+            V_I2(result) = static_cast<SHORT>(s[0]);
+            return true;
+        }
+        case idEscape:
+            need(1);
+            if (isNull(args.at(0))) return setNull(result), true;
+            setText(result, escape(textOf(args.at(0))));
+            return true;
+        case idUnescape:
+            need(1);
+            if (isNull(args.at(0))) return setNull(result), true;
+            setText(result, unescape(textOf(args.at(0))));
+            return true;
+        case idEval:
+            need(1);
+            run(textOf(args.at(0)), true, result);
+            return true;
+        case idExecute:
+        case idExecuteGlobal:
+            need(1);
+            run(textOf(args.at(0)), false, nullptr);
+            return true;
+        case idGetRef: {
+            need(1);
+            std::wstring name = textOf(args.at(0));
+            Ref<IDispatch> script;
+            if (!access_->script || FAILED(access_->script->GetScriptDispatch(nullptr, script.put())) || !script)
+                throw invalidCall();
+            DISPID procedure = DISPID_UNKNOWN;
+            LPOLESTR names[] = {name.data()};
+            if (FAILED(script->GetIDsOfNames(IID_NULL, names, 1, hostLcid, &procedure))) throw invalidCall();
+            VariantClear(result);
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = new ProcedureReference(script.get(), procedure);
+            return true;
+        }
+        case idSetLocale: {
+            long previous = context_->lcid;
+            if (args.has(0)) {
+                Variant v = valueOf(args.at(0));
+                if (V_VT(v.get()) == VT_BSTR) {
+                    std::wstring name = lowerCase(textOf(*v.get()));
+                    context_->lcid = name == L"zh-cn" ? 2052 : name == L"en-us" ? 1033 : context_->lcid;
+                } else {
+                    context_->lcid = longOf(*v.get());
+                }
+            }
+            setLong(result, previous);
+            return true;
+        }
+        case idGetLocale:
+            setLong(result, context_->lcid);
+            return true;
+        case idIsNull:
+            need(1);
+            setBool(result, isNull(args.at(0)));
+            return true;
+        case idIsEmpty: {
+            need(1);
+            Variant v = valueOf(args.at(0));
+            setBool(result, V_VT(v.get()) == VT_EMPTY);
+            return true;
+        }
+        case idIsNumeric:
+            need(1);
+            setBool(result, isNumericValue(args.at(0)));
+            return true;
+        case idCreateObject: {
+            need(1);
+            IDispatch* object = createObject(textOf(args.at(0)), context_);
+            VariantClear(result);
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = object;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    static bool isNull(const VARIANT& v) {
+        Variant value = valueOf(v);
+        return V_VT(value.get()) == VT_NULL;
+    }
+
+    void run(const std::wstring& code, bool expression, VARIANT* result) {
+        if (!access_->parse) throw invalidCall();
+        std::wstring text = fromUtf8(rewriteBuiltins(toUtf8(code), access_->rewritten, "Tabulon_"));
+        EXCEPINFO info = {};
+        Variant value;
+        HRESULT hr = access_->parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
+                                                     expression ? SCRIPTTEXT_ISEXPRESSION : 0, expression ? value.get() : nullptr, &info);
+        if (FAILED(hr)) {
+            if (info.scode || info.bstrDescription) throwInvokeFailure(DISP_E_EXCEPTION, info);
+            throw ScriptError{hr, L"Microsoft VBScript runtime error", expression ? L"Eval failed" : L"Execute failed"};
+        }
+        if (result) VariantCopy(result, value.get());
+    }
+
+    std::shared_ptr<PageContext> context_;
+    std::shared_ptr<ScriptAccess> access_;
+};
+
+}  // namespace
+
+IDispatch* makeHostFunctions(std::shared_ptr<PageContext> context, std::shared_ptr<ScriptAccess> access) {
+    return new HostFunctions(std::move(context), std::move(access));
+}
+
+}  // namespace tabulon::preview::host

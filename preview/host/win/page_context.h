@@ -1,0 +1,94 @@
+#pragma once
+// What one request's ASP objects share: the request as read, the response being built,
+// the session, and the page's translation (for its literal blocks and MapPath).
+#include "../core/http_request.h"
+#include "../core/page_translator.h"
+#include "dispatch.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tabulon::preview::host {
+
+// Response.End, raised through the script so the engine stops running the page.
+constexpr HRESULT responseEndCode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x7E0D);
+
+// Values kept by Session and Application, names case-insensitive, in insertion order.
+class ValueStore {
+public:
+    Variant get(std::wstring_view name) const;
+    void set(std::wstring_view name, const Variant& value);
+    void remove(std::wstring_view name);
+    void clear() { items_.clear(); }
+    std::size_t size() const { return items_.size(); }
+    const std::wstring& nameAt(std::size_t i) const { return items_[i].name; }
+    const Variant& valueAt(std::size_t i) const { return items_[i].value; }
+
+private:
+    struct Item {
+        std::wstring name;
+        Variant value;
+    };
+    std::vector<Item> items_;
+};
+
+struct SessionData {
+    std::string cookieValue;
+    long id = 0;
+    long timeoutMinutes = 20;
+    ULONGLONG lastUse = 0;  // GetTickCount64
+    bool abandoned = false;
+    ValueStore values;
+};
+
+struct ResponseCookie {
+    std::wstring name;
+    std::wstring value;
+    std::vector<std::pair<std::wstring, std::wstring>> keys;  // Response.Cookies("a")("k") = v
+    std::wstring path = L"/";
+    std::wstring domain;
+    bool secure = false;
+    double expires = 0;  // OLE date, 0 = session cookie
+};
+
+struct PageContext {
+    HttpRequest request;
+    std::wstring siteFolder;     // Windows path without a trailing backslash
+    std::string pagePath;        // site-relative, '/'-separated
+    std::string remoteAddress = "127.0.0.1";
+    int serverPort = 0;
+    const TranslatedPage* page = nullptr;
+
+    // Response state
+    unsigned codePage = 936;
+    std::string status = "200 OK";
+    std::wstring contentType = L"text/html";
+    std::wstring charset;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::vector<ResponseCookie> cookies;
+    std::string body;
+    bool buffer = true;
+    bool ended = false;
+    long lcid = hostLcid;
+
+    std::shared_ptr<SessionData> session;
+    bool sessionIsNew = false;
+    std::string sessionCookieName;
+
+    void write(std::wstring_view text);
+    ResponseCookie& cookie(std::wstring_view name);
+};
+
+// The one Application and the sessions of this process.
+ValueStore& applicationValues();
+// The session named by the request's cookie, or a new one (`created` tells which).
+std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created);
+void endSession(const std::shared_ptr<SessionData>& session);
+// The session whose cookie value is given, if alive (for test hooks).
+std::shared_ptr<SessionData> findSession(const std::string& cookieValue);
+// ASPSESSIONID followed by eight letters chosen once per process, as IIS names it.
+const std::string& sessionCookieName();
+
+}  // namespace tabulon::preview::host

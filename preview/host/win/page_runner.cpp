@@ -1,0 +1,253 @@
+#include "page_runner.h"
+
+#include "../core/builtin_rewriter.h"
+#include "../core/page_translator.h"
+#include "asp_objects.h"
+#include "error_page.h"
+#include "host_functions.h"
+#include "script_engine.h"
+#include "text.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace tabulon::preview::host {
+namespace {
+
+std::string plainResponse(const std::string& status, const std::string& text) {
+    return "HTTP/1.1 " + status + "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(text.size()) +
+           "\r\nConnection: close\r\n\r\n" + text;
+}
+
+std::optional<std::string> readFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::wstring windowsPath(const std::wstring& site, const std::string& relative) {
+    std::wstring out = site + L"\\" + fromUtf8(relative);
+    for (wchar_t& c : out)
+        if (c == L'/') c = L'\\';
+    return out;
+}
+
+// The site-relative path with each name as stored on disk; nothing when a part is missing.
+std::optional<std::string> storedName(const std::wstring& site, const std::string& relative) {
+    std::string out;
+    std::wstring folder = site;
+    std::size_t at = 0;
+    while (at <= relative.size()) {
+        std::size_t slash = relative.find('/', at);
+        std::string part = relative.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
+        WIN32_FIND_DATAW found;
+        std::wstring query = folder + L"\\" + fromUtf8(part);
+        if (part.find_first_of("*?") != std::string::npos) return std::nullopt;
+        HANDLE h = FindFirstFileW(query.c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+        FindClose(h);
+        std::string name = toUtf8(found.cFileName);
+        out += (out.empty() ? "" : "/") + name;
+        folder += L"\\" + std::wstring(found.cFileName);
+        if (slash == std::string::npos) break;
+        at = slash + 1;
+    }
+    return out;
+}
+
+bool isDirectory(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string httpDate(double oleDate) {
+    SYSTEMTIME t;
+    VariantTimeToSystemTime(oleDate, &t);
+    static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char buf[64];
+    snprintf(buf, sizeof buf, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", days[t.wDayOfWeek % 7], t.wDay, months[(t.wMonth + 11) % 12],
+             t.wYear, t.wHour, t.wMinute, t.wSecond);
+    return buf;
+}
+
+std::string cookieHeader(const ResponseCookie& c, unsigned codePage) {
+    std::string value;
+    if (c.keys.empty()) {
+        value = urlEncode(narrow(c.value, codePage));
+    } else {
+        for (const auto& [k, v] : c.keys) {
+            if (!value.empty()) value += '&';
+            value += urlEncode(narrow(k, codePage)) + "=" + urlEncode(narrow(v, codePage));
+        }
+    }
+    std::string out = "Set-Cookie: " + urlEncode(narrow(c.name, codePage)) + "=" + value;
+    if (c.expires != 0) out += "; expires=" + httpDate(c.expires);
+    if (!c.domain.empty()) out += "; domain=" + narrow(c.domain, 1252);
+    out += "; path=" + (c.path.empty() ? std::string("/") : narrow(c.path, 1252));
+    if (c.secure) out += "; secure";
+    return out + "\r\n";
+}
+
+std::string successResponse(const PageContext& c) {
+    std::string head = "HTTP/1.1 " + c.status + "\r\n";
+    std::string type = narrow(c.contentType, 1252);
+    if (!c.charset.empty()) type += "; Charset=" + narrow(c.charset, 1252);
+    head += "Content-Type: " + type + "\r\n";
+    bool cacheGiven = false;
+    for (const auto& [name, value] : c.headers) {
+        head += name + ": " + value + "\r\n";
+        if (lowerCase(widen(name, 1252)) == L"cache-control") cacheGiven = true;
+    }
+    if (!cacheGiven) head += "Cache-Control: private\r\n";
+    if (c.sessionIsNew) head += "Set-Cookie: " + c.sessionCookieName + "=" + c.session->cookieValue + "; path=/\r\n";
+    for (const ResponseCookie& cookie : c.cookies) head += cookieHeader(cookie, c.codePage);
+    head += "Content-Length: " + std::to_string(c.body.size()) + "\r\nConnection: close\r\n\r\n";
+    return head + c.body;
+}
+
+// The answer to the test hook: the value of Session(name) for the request's session.
+std::string sessionHook(const HttpRequest& request, const std::string& name) {
+    std::optional<std::string> header = request.header("Cookie");
+    if (header) {
+        for (const auto& [cookie, value] : parseCookieHeader(*header)) {
+            if (cookie != sessionCookieName()) continue;
+            if (std::shared_ptr<SessionData> s = findSession(value)) {
+                Variant v = s->values.get(widen(name, 936));
+                std::wstring text;
+                try {
+                    text = textOf(*v.get());
+                } catch (const ScriptError&) {
+                }
+                return plainResponse("200 OK", toUtf8(text));
+            }
+        }
+    }
+    return plainResponse("404 Not Found", "no such session\n");
+}
+
+std::string runPage(const HttpRequest& request, const HostSettings& settings, const std::string& remoteAddress,
+                    const std::string& pagePath, const std::string& urlPath) {
+    PageSources sources;
+    sources.read = [&settings](const std::string& relative) -> std::optional<SiteFile> {
+        std::optional<std::string> name = storedName(settings.siteFolder, relative);
+        if (!name) return std::nullopt;
+        std::optional<std::string> bytes = readFile(windowsPath(settings.siteFolder, *name));
+        if (!bytes) return std::nullopt;
+        return SiteFile{*name, std::move(*bytes)};
+    };
+    sources.decode = [](std::string_view bytes, int codePage) { return toUtf8(widen(bytes, static_cast<unsigned>(codePage))); };
+
+    TranslatedPage page;
+    try {
+        page = translatePage(pagePath, sources);
+    } catch (const PageError& e) {
+        ErrorReport r;
+        r.code = static_cast<long>(0x80004005);
+        r.category = L"Active Server Pages error '" + fromUtf8(e.code()) + L"'";
+        r.description = fromUtf8(e.what());
+        r.urlPath = urlPath;
+        r.file = e.file();
+        r.line = e.line();
+        return errorResponse(r, 936);
+    }
+
+    auto context = std::make_shared<PageContext>();
+    context->request = request;
+    context->siteFolder = settings.siteFolder;
+    context->pagePath = pagePath;
+    context->remoteAddress = remoteAddress;
+    context->serverPort = settings.port;
+    context->page = &page;
+    if (page.codePage) context->codePage = static_cast<unsigned>(page.codePage);
+    context->sessionCookieName = sessionCookieName();
+    context->session = sessionFor(request, context->sessionCookieName, context->sessionIsNew);
+
+    auto access = std::make_shared<ScriptAccess>();
+    access->rewritten = settings.rewritten;
+    Ref<IDispatch> requestObject(makeRequest(context));
+    Ref<IDispatch> response(makeResponse(context));
+    Ref<IDispatch> server(makeServer(context));
+    Ref<IDispatch> session(makeSession(context));
+    Ref<IDispatch> application(makeApplication());
+    Ref<IDispatch> intrinsics(makeIntrinsics(requestObject.get(), response.get(), server.get(), session.get(), application.get()));
+    Ref<IDispatch> functions(makeHostFunctions(context, access));
+
+    std::wstring script = fromUtf8(rewriteBuiltins(page.script, settings.rewritten, "Tabulon_"));
+    std::optional<ScriptFailure> failure;
+    {
+        ScriptEngine engine({{L"TabulonAsp", intrinsics.get(), SCRIPTITEM_ISVISIBLE | SCRIPTITEM_GLOBALMEMBERS},
+                             {hostFunctionsItem, functions.get(), SCRIPTITEM_ISVISIBLE}});
+        access->script = engine.script();
+        access->parse = engine.parse();
+        failure = engine.run(script);
+        access->script = nullptr;
+        access->parse = nullptr;
+    }
+    if (context->session->abandoned) endSession(context->session);
+    if (failure && failure->code != responseEndCode) {
+        SourcePlace place = page.placeOf(static_cast<long>(failure->line));
+        ErrorReport r;
+        r.code = failure->code;
+        bool compile = isCompileError(failure->code) || failure->source.find(L"compil") != std::wstring::npos ||
+                       failure->source.find(L"\u7F16\u8BD1") != std::wstring::npos;  // "编译"
+        r.description = describeError(failure->code, failure->description);
+        if (compile && failure->description.empty()) r.description = L"Compilation error (the engine names no cause): check the line and the block it closes";
+        if (compile) r.category = L"Microsoft VBScript compilation";
+        else if (!failure->source.empty()) r.category = failure->source;
+        else r.category = L"Microsoft VBScript runtime";
+        r.urlPath = urlPath;
+        r.file = page.files[static_cast<std::size_t>(place.file)];
+        r.line = place.line;
+        r.lineText = fromUtf8(page.lineText(place.file, place.line));
+        return errorResponse(r, context->codePage);
+    }
+    return successResponse(*context);
+}
+
+}  // namespace
+
+std::string serveRequest(const HttpRequest& request, const HostSettings& settings, const std::string& remoteAddress) {
+    if (request.method != "GET" && request.method != "POST" && request.method != "HEAD")
+        return plainResponse("405 Method Not Allowed", "method not allowed\n");
+    const std::string& path = request.path;
+    if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos || path.find('\\') != std::string::npos)
+        return plainResponse("403 Forbidden", "path refused\n");
+    if (settings.testHooks && path.rfind("/__tabulon/session/", 0) == 0) return sessionHook(request, path.substr(19));
+    for (std::size_t at = 0; (at = path.find("..", at)) != std::string::npos; ++at) {
+        bool segmentStart = at == 0 || path[at - 1] == '/';
+        bool segmentEnd = at + 2 == path.size() || path[at + 2] == '/';
+        if (segmentStart && segmentEnd) return plainResponse("403 Forbidden", "path outside the site\n");
+    }
+    std::optional<std::string> relative = resolveSitePath("", path, true);
+    std::string pagePath = relative.value_or("");
+    std::wstring full = windowsPath(settings.siteFolder, pagePath);
+    if (!relative || path.back() == '/' || isDirectory(full)) {
+        std::string folder = relative ? *relative + "/" : "";
+        for (const char* name : {"index.asp", "default.asp"}) {
+            if (GetFileAttributesW(windowsPath(settings.siteFolder, folder + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
+                pagePath = folder + name;
+                break;
+            }
+        }
+    }
+    std::wstring extension = lowerCase(fromUtf8(pagePath.size() >= 4 ? pagePath.substr(pagePath.size() - 4) : pagePath));
+    if (extension != L".asp") return plainResponse("404 Not Found", "only .asp pages run here\n");
+    DWORD attributes = GetFileAttributesW(windowsPath(settings.siteFolder, pagePath).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return plainResponse("404 Not Found", "no such page\n");
+    std::string response = runPage(request, settings, remoteAddress, pagePath, "/" + pagePath);
+    if (request.method == "HEAD") {
+        std::size_t headEnd = response.find("\r\n\r\n");
+        if (headEnd != std::string::npos) response.resize(headEnd + 4);
+    }
+    return response;
+}
+
+}  // namespace tabulon::preview::host

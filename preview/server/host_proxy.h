@@ -1,0 +1,43 @@
+#pragma once
+// Passes .asp requests to the ASP host one at a time, under a watchdog: a page that runs
+// longer than the limit gets the host killed and started afresh, and an error page; a host
+// that died is started again.
+#include <chrono>
+#include <mutex>
+#include <string>
+
+#include "preview/server/error_annotation.h"
+#include "preview/server/host_process.h"
+#include "preview/server/http_request.h"
+#include "preview/server/http_response.h"
+
+namespace tabulon::preview {
+
+struct ProxyOptions {
+    std::chrono::milliseconds pageLimit{10000};
+    std::size_t maxResponseBytes = 64 * 1024 * 1024;
+};
+
+class HostProxy {
+public:
+    HostProxy(HostProcess& host, const ErrorAnnotator* annotator, ProxyOptions options = {})
+        : host_(host), annotator_(annotator), options_(options) {}
+
+    // `target` is the path (as on disk, %-encoded) and query the host is asked for;
+    // `client` the browser's address for X-Forwarded-For.
+    HttpResponse forward(const HttpRequest& request, const std::string& target, const std::string& client);
+
+private:
+    HttpResponse forwardLocked(const HttpRequest& request, const std::string& target, const std::string& client);
+
+    HostProcess& host_;
+    const ErrorAnnotator* annotator_;
+    ProxyOptions options_;
+    std::mutex mutex_;
+};
+
+// The request as the host gets it: hop-by-hop headers dropped, X-Forwarded-For and
+// "Connection: close" added.
+std::string requestForHost(const HttpRequest& request, const std::string& target, const std::string& client);
+
+}  // namespace tabulon::preview

@@ -1,0 +1,5 @@
+<%
+Dim a
+If a Then
+	Response.Write "x"
+%>

@@ -1,0 +1,6 @@
+<!--#include file="Nested.asp"-->
+<%
+Function HelperName()
+	HelperName = "helper+" & NestedName()
+End Function
+%>

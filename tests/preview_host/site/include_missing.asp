@@ -1,0 +1,3 @@
+<html>
+<!--#include file="inc/absent.asp"-->
+</html>

@@ -1,0 +1,8 @@
+<html>
+<%
+Dim a
+a = 1
+Response.Write "start"
+Call NoSuchSub(a)
+%>
+</html>
