@@ -10,7 +10,7 @@ mode=${1:-build}
 build_packages=(build-essential cmake ninja-build pkg-config
   libsqlitecpp-dev libsqlite3-dev libcli11-dev qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
-test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data sqlite3)
+test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data sqlite3 g++-mingw-w64-x86-64)
 
 missing() {
   local p
@@ -39,6 +39,11 @@ install_packages() {
 }
 
 build() {
+  # The ASP host (a Windows program run under Wine) compiles SQLite in from its amalgamation.
+  if command -v x86_64-w64-mingw32-g++ > /dev/null; then
+    bash tools/fetch_sqlite.sh build/_deps/sqlite-amalgamation ||
+      echo "SQLite amalgamation not fetched: the ASP host will not be built" >&2
+  fi
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build build
 }

@@ -91,6 +91,9 @@ describe('Request', () => {
     assert.equal(f['default.theme'], 'dark');
     assert.equal(f['missing.empty'], T);
     assert.equal(f['missing.blank'], T);
+    assert.equal(f['missing.count'], '0', 'a missing name is an empty list');
+    assert.equal(f['missing.q.empty'], T);
+    assert.equal(f['missing.q.blank'], T);
     assert.equal(f.trim, 'x');
     assert.equal(f.numeric, T);
     assert.equal(f.cint, '42');
@@ -163,6 +166,7 @@ describe('Response', () => {
     assert.match(user, /expires=Wed, 02-Jan-2030 00:00:00 GMT/);
     assert.match(user, /path=\/sub/);
     assert.ok(cookies.some((c) => c.startsWith('plain=a+b;')), cookies.join(' | '));
+    assert.ok(cookies.some((c) => c.startsWith('kovel_username=x%5Fy;')), 'names go out as written, values encoded as IIS does');
   });
 
   test('Clear drops what was written; BinaryWrite writes bytes; CodePage changes the output encoding', async () => {
@@ -419,8 +423,19 @@ describe('failures and unsafe requests', () => {
   });
 
   test('the session hook answers only with --test-hooks', async () => {
-    const r = await get('/__tabulon/session/user');
-    assert.equal(r.status, 404, 'no session: no value');
+    const first = await get('/session.asp?case=set');
+    const jar = first.headers['set-cookie'].find((c) => c.startsWith('ASPSESSIONID')).split(';')[0];
+    assert.equal((await get('/__tabulon/session/user', { headers: { Cookie: jar } })).status, 200);
+    assert.equal((await get('/__tabulon/session/user')).status, 404, 'no session: no value');
+    const plain = await startHost({ exe, site, db, prefix, logFile: path.join(work, 'host-plain.log'), testHooks: false });
+    try {
+      const set = await request(plain.port, '/session.asp?case=set');
+      const cookie = set.headers['set-cookie'].find((c) => c.startsWith('ASPSESSIONID')).split(';')[0];
+      const hook = await request(plain.port, '/__tabulon/session/user', { headers: { Cookie: cookie } });
+      assert.equal(hook.status, 404, 'without --test-hooks the path is an ordinary missing page');
+    } finally {
+      plain.child.kill('SIGKILL');
+    }
   });
 });
 

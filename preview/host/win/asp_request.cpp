@@ -109,7 +109,9 @@ protected:
             } else if (e) {
                 valueOfEntry(*e, result);
             } else if (asLists_) {
-                VariantClear(result);
+                // IIS answers an empty list: Count 0, default value Empty
+                setObject(result, nullptr);
+                V_DISPATCH(result) = new StringList({});
             } else {
                 setText(result, L"");
             }

@@ -87,7 +87,7 @@ std::string cookieHeader(const ResponseCookie& c, unsigned codePage) {
             value += urlEncode(narrow(k, codePage)) + "=" + urlEncode(narrow(v, codePage));
         }
     }
-    std::string out = "Set-Cookie: " + urlEncode(narrow(c.name, codePage)) + "=" + value;
+    std::string out = "Set-Cookie: " + narrow(c.name, codePage) + "=" + value;  // IIS encodes values, not names
     if (c.expires != 0) out += "; expires=" + httpDate(c.expires);
     if (!c.domain.empty()) out += "; domain=" + narrow(c.domain, 1252);
     out += "; path=" + (c.path.empty() ? std::string("/") : narrow(c.path, 1252));

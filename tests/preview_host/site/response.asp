@@ -24,6 +24,7 @@ Case "cookies"
 	Response.Cookies("user").Expires = DateSerial(2030, 1, 2)
 	Response.Cookies("user").Path = "/sub"
 	Response.Cookies("plain") = "a b"
+	Response.Cookies("kovel_username") = "x_y"
 	Response.Write "set"
 Case "clear"
 	Response.Buffer = True
