@@ -99,6 +99,7 @@ std::vector<std::string> wineEnvironment(std::vector<std::string> base, const fs
     setVariable(base, "WINEPREFIX", prefix.string());
     setVariable(base, "WINEDEBUG", "-all");
     setVariable(base, "WINEDLLOVERRIDES", "mscoree,mshtml=");
+    setVariable(base, "LC_ALL", "zh_CN.UTF-8");  // the host's dates and numbers as on a Chinese server (LCID 2052)
     setVariable(base, "DISPLAY", std::nullopt);
     setVariable(base, "WAYLAND_DISPLAY", std::nullopt);
     return base;

@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import { describe, it } from 'node:test';
 import * as act from './lib/actions.mjs';
 import { RICH } from './lib/designs.mjs';
-import { everyPageChecks, frameChecks, loginChecks, logoutChecks, programs, servedSite, skipUnlessRunnable } from './lib/sitesuite.mjs';
+import { everyPageChecks, frameChecks, knownFaultChecks, loginChecks, logoutChecks, programs, servedSite, skipUnlessRunnable } from './lib/sitesuite.mjs';
 import { linkLabels, PAGE_SIZE } from './lib/tableflow.mjs';
 
 const progs = programs();
@@ -49,16 +49,16 @@ describe('the design 器材库 in the preview', () => {
   it('器材: every field type and widget through add, list, display, modify, searches and delete', async () => {
     const flow = site.flow('器材');
     ids.scope = await flow.add({
-      名称: '显微镜', 大类: '光学', 小类: '镜头', 数量: '2000000', 库位: '-12', 单价: '3.75', 重量: '12.5',
-      等级: '200', 金额: '1234.56', 说明: LONG_NOTE, 购入: '2024-03-15', 在用: 'True',
+      名称: '显微镜', 大类: '光学', 小类: '镜头', 数量: '2000000', 库位: '12', 单价: '3.75', 重量: '12.5',
+      等级: '200', 金额: '1234.56', 说明: LONG_NOTE, 购入: '2024-03-15', 在用: 'True', 主类: '五金',
     });
     ids.wrench = await flow.add({
       名称: '扳手', 大类: '五金', 小类: '工具', 数量: '7', 库位: '3', 单价: '0.5', 重量: '2.25',
-      等级: '9', 金额: '0.01', 说明: '短说明', 购入: '2023-12-01', 在用: 'False',
+      等级: '9', 金额: '0.01', 说明: '短说明', 购入: '2023-12-01', 在用: 'False', 主类: '五金',
     });
     ids.lens = await flow.add({
       名称: '透镜', 大类: '光学', 小类: '棱镜', 数量: '150', 库位: '0', 单价: '120.125', 重量: '0.75',
-      等级: '0', 金额: '99.9', 说明: '透镜的说明', 购入: '2024-05-20', 在用: 'True',
+      等级: '0', 金额: '99.9', 说明: '透镜的说明', 购入: '2024-05-20', 在用: 'True', 主类: '光学',
     });
     await flow.checkList();
     for (const id of [ids.scope, ids.wrench, ids.lens]) await flow.checkDisplay(id);
@@ -87,7 +87,7 @@ describe('the design 器材库 in the preview', () => {
       await visitor.step(act.pageUrl(table, 'Add'), `posting row 批量${n}`, () => act.postAdd(visitor, table, {
         [names.名称]: `批量${String(n).padStart(2, '0')}`, [names.大类]: groups['五金'], [names.小类]: kinds['工具'], [names.数量]: n,
         [names.库位]: n, [names.单价]: n / 4, [names.重量]: n / 2, [names.等级]: n, [names.金额]: n, [names.说明]: `第${n}条`,
-        [names.购入]: `2024-02-${String(n).padStart(2, '0')}`, [names.在用]: n % 2 ? 'True' : 'False',
+        [names.购入]: `2024-02-${String(n).padStart(2, '0')}`, [names.在用]: n % 2 ? 'True' : 'False', [names.主类]: groups['光学'],
       }));
     }
     const stored = flow.rows();
@@ -120,4 +120,5 @@ describe('the design 器材库 in the preview', () => {
 
   logoutChecks(site);
   everyPageChecks(site, RICH.login);
+  knownFaultChecks();
 });

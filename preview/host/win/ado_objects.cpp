@@ -491,7 +491,7 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
         setBool(result, open().bof());
         return true;
     case idMoveNext:
-        guarded(L"ADODB.Recordset", [&] { requireCurrent(); open().moveNext(); return 0; });
+        guarded(L"ADODB.Recordset", [&] { open().moveNext(); return 0; });  // the core allows the step off a deleted row
         return true;
     case idMovePrevious:
         guarded(L"ADODB.Recordset", [&] { open().movePrevious(); return 0; });

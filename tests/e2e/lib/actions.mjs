@@ -129,7 +129,12 @@ async function typeIntoEditor(frame, name, text) {
   await editor.waitForSelector(`body[data-field="${name}"]`);
   const content = editor.locator('#eweb-content');
   await content.fill(text);
-  await frame.waitForFunction(([n, t]) => (document.getElementById(n)?.value ?? '').replace(/<[^>]*>/g, '').includes(t), [name, text]);
+  // The field holds the editor's HTML: compare the text it shows.
+  await frame.waitForFunction(([n, t]) => {
+    const shown = document.createElement('div');
+    shown.innerHTML = document.getElementById(n)?.value ?? '';
+    return shown.textContent.includes(t);
+  }, [name, text], { timeout: 10_000 });
 }
 
 /**
@@ -173,11 +178,36 @@ async function chooseOption(frame, selector, label, field) {
   await frame.selectOption(selector, { label });
 }
 
-/** Submits form1 by its submit button and waits for the answer page (and its alerts). */
+/**
+ * Clicks what sends a change and waits for the whole answer: the answer page loads, raises
+ * `expectAlert`, and moves on by itself (the add page's answer to the list, the modify and
+ * delete answers back a page); resolves once that next page has loaded.
+ */
+async function sendAndSettle(visitor, frame, click, expectAlert) {
+  const { page } = visitor;
+  let navigations = 0;
+  const count = (f) => {
+    if (f === frame) navigations += 1;
+  };
+  page.on('framenavigated', count);
+  try {
+    const mark = visitor.dialogs.length;
+    await Promise.all([frame.waitForNavigation({ timeout: 30_000 }), click()]);
+    await visitor.waitForAlert(mark, expectAlert);
+    const deadline = Date.now() + 30_000;
+    while (navigations < 2) {
+      if (Date.now() > deadline) throw new Error(`after "${expectAlert}" the answer page should move on to the next page, it stayed at ${frame.url()}`);
+      await new Promise((r) => setTimeout(r, 25));
+    }
+    await frame.waitForLoadState('load');
+  } finally {
+    page.off('framenavigated', count);
+  }
+}
+
+/** Submits form1 by its submit button and waits for the answer, its alert and the page after. */
 async function submitForm(visitor, frame, expectAlert) {
-  const mark = visitor.dialogs.length;
-  await Promise.all([frame.waitForNavigation({ timeout: 30_000 }), frame.click('form[name="form1"] input[type="submit"]')]);
-  await visitor.waitForAlert(mark, expectAlert);
+  await sendAndSettle(visitor, frame, () => frame.click('form[name="form1"] input[type="submit"]'), expectAlert);
 }
 
 /** Adds one row through the table's add page; resolves once the site said it was added. */
@@ -198,9 +228,11 @@ export async function postAdd(visitor, table, form) {
     data: body,
     headers: { 'Content-Type': 'application/x-www-form-urlencoded' },
   });
-  const text = await response.text();
+  // The site answers in GBK.
+  const text = new TextDecoder('gbk').decode(await response.body());
   if (response.status() !== 200 || !text.includes(MESSAGES.added)) {
-    throw new Error(`posting ${JSON.stringify(form)} answered ${response.status()}: ${text.slice(0, 300)}`);
+    const alerts = [...text.matchAll(/alert\('([^']*)'\)/g)].map((m) => m[1]);
+    throw new Error(`posting ${JSON.stringify(form)} answered ${response.status()} ${alerts.length ? `with the alerts ${alerts.join(', ')}` : `without an alert: ${text.replace(/<[^>]*>/g, ' ').replace(/\s+/g, ' ').trim().slice(0, 300)}`}`);
   }
 }
 
@@ -268,7 +300,8 @@ export async function readList(frame) {
       [...tr.cells].forEach((c, i) => {
         if (i < headers.length) cells[headers[i]] = c.textContent.replace(/\u00a0/g, ' ').trim();
       });
-      return { id: Number(box.value), cells };
+      const displays = !!tr.querySelector(`a[href*="_Display.asp?ID=${box.value}" i]`);
+      return { id: Number(box.value), cells, displays };
     });
     const bar = document.querySelector('.pagebar')?.textContent ?? '';
     const m = bar.match(/共\s*(\d+)\s*条记录，第\s*(\d+)\/(\d+)\s*页/);
@@ -324,8 +357,7 @@ export async function deleteRows(visitor, ids) {
   const { page } = visitor;
   for (const id of ids) await page.check(`form[name="form1"] input[name="ID"][value="${id}"]`);
   const mark = visitor.dialogs.length;
-  await Promise.all([page.waitForNavigation({ timeout: 30_000 }), page.click('form[name="form1"] input[type="submit"]')]);
-  await visitor.waitForAlert(mark, MESSAGES.deleted);
+  await sendAndSettle(visitor, page.mainFrame(), () => page.click('form[name="form1"] input[type="submit"]'), MESSAGES.deleted);
   const asked = visitor.alertsSince(mark);
   if (!visitor.dialogs.slice(mark).some((d) => d.type === 'confirm')) throw new Error(`no confirmation was asked before deleting (dialogs: ${asked.join(', ')})`);
 }

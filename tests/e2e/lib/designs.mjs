@@ -1,6 +1,6 @@
 // The two designs the suite serves: the sample project 记账 of every fresh catalogue, and
 // 器材库, written by e2e_design, which has every input widget and field type, a cascade,
-// a login table of its own and a table without fields.
+// a drop-down of a numeric field, a login table of its own and a table without fields.
 export const SAMPLE = {
   project: '记账',
   login: { table: '用户', user: 'vokra', password: 'vokra' },
@@ -45,6 +45,7 @@ export const RICH = {
         ['说明', '备注', '', '文本域'],
         ['购入', '日期时间', '', '时间框'],
         ['在用', '逻辑', '', '文本框'],
+        ['主类', '长整型', '', '组合框', '大类', '大类名称'],
       ],
     },
     { name: '空表', fields: [] },

@@ -39,7 +39,8 @@ export function storedFor(field, typed, labels = null) {
   if (field.link) {
     const id = labels?.[typed];
     if (id === undefined) throw new Error(`no row of ${field.link.table} is labelled ${typed}`);
-    return String(id);
+    // A text field keeps the id as text, a numeric one as the number.
+    return NUMERIC_TYPES.has(field.type) ? Number(id) : String(id);
   }
   if (NUMERIC_TYPES.has(field.type)) return Number(typed);
   if (field.type === '逻辑') return /^(true|-1|1)$/i.test(typed);
@@ -64,7 +65,8 @@ export function assertStored(field, actual, expected, where) {
  * option a select shows); `labelOf` maps a linked id to its label.
  */
 export function assertShown(field, shown, stored, where, labelOf = null) {
-  const say = (what) => `${where}: ${field.name} should show ${what}, the page shows ${JSON.stringify(shown)}`;
+  const name = field.link ? `${field.name} (a drop-down of ${field.type})` : field.name;
+  const say = (what) => `${where}: ${name} should show ${what}, the page shows ${JSON.stringify(shown)}`;
   if (stored === null || stored === '') {
     assert.ok(shown === '' || shown === '没有数据', say('nothing'));
     return;

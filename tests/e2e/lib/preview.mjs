@@ -1,5 +1,7 @@
 // Runs `tabulon serve` for a run folder's project the way a user does (no browser of its
-// own), with the host's test hooks on, and finds the preview's working copy.
+// own), with the host's test hooks on (`--test-hooks`, a hidden option: GET
+// /__tabulon/session/<name> answers Session(<name>) of the request's cookie), and finds the
+// preview's working copy.
 //
 //   const preview = await startPreview({ tabulon, runDir, project });
 //   preview.url            'http://127.0.0.1:PORT/'
@@ -7,11 +9,8 @@
 //   await preview.stop();
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import net from 'node:net';
 import path from 'node:path';
 
-// The host answers GET /__tabulon/session/<name> only when tests ask for it.
-export const TEST_HOOKS_ENV = 'TABULON_PREVIEW_TEST_HOOKS';
 const READY_TIMEOUT_MS = 180_000;
 
 /** Why the preview cannot run here, or null: wine, the host program, the serve command. */
@@ -35,29 +34,19 @@ function onPath(program) {
   });
 }
 
-/** A port nobody listens on now. */
-export async function freePort() {
-  const server = net.createServer();
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  const { port } = server.address();
-  await new Promise((resolve) => server.close(resolve));
-  return port;
-}
-
 /**
- * Starts `tabulon --run-dir RUN serve PROJECT --no-browser --port N [--fresh]` and waits
- * until it prints its address. Rejects with everything it printed when it exits first.
+ * Starts `tabulon --run-dir RUN serve PROJECT --no-browser --port 0 [--fresh] [--test-hooks]`
+ * (port 0: serve picks a free one and prints it) and waits until it prints its address.
+ * Rejects with everything it printed when it exits first.
  */
 export async function startPreview({ tabulon, runDir, project, fresh = false, testHooks = true, env = {} }) {
-  const port = await freePort();
-  const args = ['--run-dir', runDir, 'serve', project, '--no-browser', '--port', String(port)];
+  const args = ['--run-dir', runDir, 'serve', project, '--no-browser', '--port', '0'];
   if (fresh) args.push('--fresh');
+  if (testHooks) args.push('--test-hooks');
   const started = process.hrtime.bigint();
-  const child = spawn(tabulon, args, {
-    env: { ...process.env, ...(testHooks ? { [TEST_HOOKS_ENV]: '1' } : {}), ...env },
-    stdio: ['ignore', 'pipe', 'pipe'],
-  });
+  const child = spawn(tabulon, args, { env: { ...process.env, ...env }, stdio: ['ignore', 'pipe', 'pipe'] });
   let output = '';
+  let port = 0;
   const exited = new Promise((resolve) => child.once('exit', (code, signal) => resolve({ code, signal })));
   const url = await new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error(`tabulon serve printed no address within ${READY_TIMEOUT_MS / 1000} s:\n${output}`)), READY_TIMEOUT_MS);
@@ -66,6 +55,7 @@ export async function startPreview({ tabulon, runDir, project, fresh = false, te
       const m = output.match(/http:\/\/127\.0\.0\.1:(\d+)\//);
       if (m) {
         clearTimeout(timer);
+        port = Number(m[1]);
         resolve(m[0]);
       }
     };
@@ -95,32 +85,15 @@ export async function startPreview({ tabulon, runDir, project, fresh = false, te
   };
 }
 
-function isSqlite(file) {
-  try {
-    const fd = fs.openSync(file, 'r');
-    const head = Buffer.alloc(16);
-    fs.readSync(fd, head, 0, 16, 0);
-    fs.closeSync(fd);
-    return head.toString('latin1') === 'SQLite format 3\0';
-  } catch {
-    return false;
-  }
-}
-
 /**
- * The working copy: the SQLite file in the run folder (outside the site folders) that is
- * not the catalogue. Throws naming what was found when there is not exactly one.
+ * The working copy: `.preview/<project id>/data.sqlite` in the run folder, apart from the
+ * site folder. Throws naming what was found when there is not exactly one.
  */
 export function findWorkingCopy(runDir) {
-  const found = [];
-  const walk = (dir, depth) => {
-    for (const entry of fs.readdirSync(dir, { withFileTypes: true })) {
-      const full = path.join(dir, entry.name);
-      if (entry.isDirectory() && depth < 3) walk(full, depth + 1);
-      else if (entry.isFile() && entry.name !== 'tabulon-catalogue.db' && !/-(wal|shm|journal)$/.test(entry.name) && isSqlite(full)) found.push(full);
-    }
-  };
-  walk(runDir, 0);
-  if (found.length !== 1) throw new Error(`expected one working copy in ${runDir}, found ${found.length}: ${found.join(', ')}`);
+  const folder = path.join(runDir, '.preview');
+  const found = fs.existsSync(folder)
+    ? fs.readdirSync(folder).map((id) => path.join(folder, id, 'data.sqlite')).filter((f) => fs.existsSync(f))
+    : [];
+  if (found.length !== 1) throw new Error(`expected one working copy in ${folder}, found ${found.length}: ${found.join(', ')}`);
   return found[0];
 }

@@ -13,7 +13,7 @@ import { browserMissing, launchBrowser } from '../../tools/browser.mjs';
 import * as act from './actions.mjs';
 import { designText } from './designs.mjs';
 import { previewMissing, startPreview } from './preview.mjs';
-import { sitePages, Visitor } from './session.mjs';
+import { KNOWN_FAULTS, knownFaultsSeen, sitePages, Visitor } from './session.mjs';
 import { TableFlow } from './tableflow.mjs';
 import { sqliteMissing } from './workcopy.mjs';
 
@@ -127,9 +127,13 @@ export function loginChecks(context, account) {
   });
 }
 
-/** The frame set, the top bar and the left menu: every table's add and list links open in the right frame. */
+/**
+ * The frame set, the top bar and the left menu: a group per table whose 添加记录 and
+ * 浏览查询 items (cells that set the right frame's address when clicked) open the table's
+ * add and list pages in the frame "right"; the top bar's table links aim at that frame too.
+ */
 export function frameChecks(context, account) {
-  it('main.asp shows the top bar with the user, and a menu group per table whose links open in the right frame', async () => {
+  it('main.asp shows the top bar with the user, and a menu group per table whose items open in the right frame', async () => {
     const { visitor, tables } = context;
     const { page } = visitor;
     await visitor.step('main.asp', 'opening the frame set', () => page.goto('main.asp'));
@@ -137,19 +141,32 @@ export function frameChecks(context, account) {
     assert.ok((await top.textContent('body')).includes(account.user), `top.asp: expected the user ${account.user} in the top bar`);
     const menu = await visitor.step('main.asp', 'loading menu.asp', () => act.frameNamed(page, /menu\.asp$/i));
     for (const table of Object.values(tables)) {
+      const topLink = top.locator(`a[href*="${table.base}_List.asp" i]`);
+      assert.equal(await topLink.count(), 1, `top.asp: expected one link to ${table.base}_List.asp for ${table.name}`);
+      assert.equal(await topLink.getAttribute('target'), 'right', `top.asp: the link of ${table.name} should open in the frame right`);
       for (const [kind, text] of [['Add', '添加记录'], ['List', '浏览查询']]) {
-        const link = menu.locator(`a[href*="${table.base}_${kind}.asp" i]`);
-        assert.ok((await link.count()) >= 1, `menu.asp: expected a link ${text} to ${table.base}_${kind}.asp for ${table.name}`);
-        const target = await link.first().getAttribute('target');
+        const item = menu.locator(`td[onclick*="${table.base}_${kind}.asp" i]`);
+        assert.equal(await item.count(), 1, `menu.asp: expected one item ${text} opening ${table.base}_${kind}.asp for ${table.name}`);
+        assert.equal((await item.textContent()).trim(), text, `menu.asp: the item opening ${table.base}_${kind}.asp should read ${text}`);
         await visitor.step('menu.asp', `${text} of ${table.name}`, async () => {
-          await link.first().evaluate((a) => a.closest('[id^="g_"]') && (a.closest('[id^="g_"]').style.display = ''));
-          await link.first().click();
+          // A folded group opens when its title is clicked.
+          if (!(await item.isVisible())) {
+            const group = await item.evaluate((td) => td.closest('td[id^="g_"]')?.id);
+            await menu.locator(`td[onclick*="collapse('${group}')"]`).click();
+          }
+          await item.click();
           const frame = await act.frameNamed(page, new RegExp(`${table.base}_${kind}\\.asp$`, 'i'));
-          assert.ok(target, `menu.asp: the link ${text} of ${table.name} should name its frame`);
-          assert.equal(frame.name(), target, `menu.asp: ${text} of ${table.name} should open in the frame ${target}`);
+          assert.equal(frame.name(), 'right', `menu.asp: ${text} of ${table.name} should open in the frame right`);
         });
       }
     }
+    // A group's title folds it and opens it again.
+    const firstGroup = menu.locator('td[id^="g_"]').first();
+    const title = menu.locator(`td[onclick*="collapse('g_1')"]`);
+    await title.click();
+    assert.equal(await firstGroup.isVisible(), false, 'menu.asp: clicking a group title should fold the group');
+    await title.click();
+    assert.equal(await firstGroup.isVisible(), true, 'menu.asp: clicking it again should open the group');
   });
 }
 
@@ -166,7 +183,12 @@ export function logoutChecks(context) {
   });
 }
 
-/** Every .asp page of the site, logged in, answers without a server error or a script error. */
+/**
+ * Every .asp page of the site, logged in, answers without a server error or a script error.
+ * Each page opens in a tab of its own, so that a page which alerts and goes back or moves
+ * on (a delete page without rows, a display page without an id) does not cut the next one
+ * short; exit.asp comes last.
+ */
 export function everyPageChecks(context, account) {
   it('every page of the site answers without a server or script error', async () => {
     const { browser, preview, siteDir } = context;
@@ -177,20 +199,37 @@ export function everyPageChecks(context, account) {
       const pages = sitePages(siteDir).filter((p) => p !== '/exit.asp').concat('/exit.asp');
       const failures = [];
       for (const p of pages) {
+        const tab = await sweeper.context.newPage();
         try {
           await sweeper.step(p, 'requesting it', async () => {
-            const response = await sweeper.page.goto(p.slice(1));
-            assert.ok(response && response.status() < 500, `expected no server error, got HTTP ${response?.status()}`);
+            const response = await tab.goto(p.slice(1), { waitUntil: 'load' });
+            assert.ok(response, 'expected an answer');
+            assert.ok(response.status() < 500, `expected no server error, got HTTP ${response.status()}`);
+            await tab.waitForLoadState('networkidle', { timeout: 10_000 }).catch(() => {});
           });
         } catch (e) {
           failures.push(e.message);
+        } finally {
+          await tab.close();
         }
       }
       assert.deepEqual(failures, [], `pages with errors:\n${failures.join('\n')}`);
+      assert.deepEqual(pages.filter((p) => !sweeper.requested.has(p)), [], 'every page of the site should have been answered');
     } finally {
       await sweeper.close();
     }
   });
+}
+
+/** One todo test per known fault: it passes once no step of this suite meets it. */
+export function knownFaultChecks() {
+  for (const fault of KNOWN_FAULTS) {
+    const fixer = fault.owner === 'site' ? 'the generated pages are being fixed' : "the preview's ASP host is being finished";
+    it(`no step met the known fault of the ${fault.owner}: ${fault.reason}`, { todo: `${fixer}: ${fault.reason}` }, () => {
+      const seen = knownFaultsSeen.get(fault.id);
+      assert.deepEqual(seen, [], `met ${seen.length} times:\n${seen.slice(0, 10).map((x) => `  ${x.where}: ${x.what}`).join('\n')}`);
+    });
+  }
 }
 
 export { TableFlow };
