@@ -79,8 +79,10 @@ describe('action helpers on the generated markup of 器材库', () => {
     const values = { 名称: '显微镜', 大类: '光学', 小类: '棱镜', 数量: '2000000', 说明: '带"引号"的说明', 购入: '2024-03-15', 在用: 'True' };
     const rows = await act.fillForm(frame, values);
     const names = Object.fromEntries(rows.map((r) => [r.field, r.name]));
+    // The post's answer loads before the next test opens a page.
     const [post] = await Promise.all([
       visitor.page.waitForRequest((r) => r.method() === 'POST'),
+      visitor.page.waitForNavigation(),
       frame.evaluate(() => document.forms.form1.requestSubmit()),
     ]);
     const form = gbkParams(post.postData());
