@@ -93,7 +93,8 @@ async function bigListFigures() {
     if (!logged.loggedIn) throw new Error(`could not log in: ${logged.alerts.join(', ')}`);
     await visitor.page.goto(act.pageUrl(table, 'Add'));
     const names = Object.fromEntries((await act.formRows(visitor.page.mainFrame())).map((r) => [r.field, r.name]));
-    await act.postAdd(visitor, table, { [names.名称]: '样本', [names.数量]: 1, [names.购入]: '2024-01-01', [names.在用]: 'True' });
+    const numbers = Object.fromEntries(['数量', '库位', '单价', '重量', '等级', '金额', '主类'].map((f) => [names[f], 1]));
+    await act.postAdd(visitor, table, { ...numbers, [names.名称]: '样本', [names.购入]: '2024-01-01', [names.在用]: 'True' });
     const copy = preview.workingCopy();
     const columns = wc.columnNames(copy, '器材').filter((c) => c.toLowerCase() !== 'id').map((c) => `"${c}"`).join(', ');
     wc.execute(copy, `WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9999)
