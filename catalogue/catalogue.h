@@ -77,6 +77,7 @@ public:
     std::vector<Field> allFields() const;
 
 private:
+    friend class ChangeHistory;  // records and replays changes on the same connection
     explicit Catalogue(std::unique_ptr<SQLite::Database> db, std::filesystem::path path);
     std::unique_ptr<SQLite::Database> db_;
     std::filesystem::path path_;

@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/snapshot.h"
+#include "generator/check/design_check.h"
 #include "generator/database/database_generator.h"
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
@@ -174,6 +175,15 @@ int build(const std::filesystem::path& runDir, const std::string& project, Messa
         for (const auto& kind : generator::pageKinds()) request.kinds.push_back(kind.id);
         fine = pagesStep(model, runDir, request, messages) && fine;
         return loginStep(model, runDir, chosen, messages) && fine;
+    });
+}
+
+int check(const std::filesystem::path& runDir, const std::string& project, Messages& messages) {
+    return onProject(runDir, project, messages, [&](const Snapshot& model, const catalogue::Project& chosen) {
+        const auto problems = generator::checkDesign(model, chosen.id);
+        for (const auto& problem : problems) messages.show(problem.text);
+        if (problems.empty()) messages.show("设计检查通过：项目 " + chosen.name + " 的表名和字段名都能用于网站。");
+        return problems.empty();
     });
 }
 

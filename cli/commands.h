@@ -33,4 +33,8 @@ int login(const std::filesystem::path& runDir, const std::string& project, Messa
 // All four steps in order: skeleton, database, every page of every table, login.
 int build(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 
+// The design check: every table or field name the site cannot use, one line each; exit 1
+// when there is any.
+int check(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
+
 }  // namespace tabulon::cli

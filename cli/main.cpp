@@ -7,26 +7,20 @@
 
 #include "cli/commands.h"
 #include "cli/printed_messages.h"
+#include "cli/run_folder.h"
 #include "cli/serve_command.h"
 #include "cli/window_entry.h"
 
-namespace {
-
-std::filesystem::path executableFolder(const char* argv0) {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) return self.parent_path();
-    return std::filesystem::absolute(argv0).parent_path();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace tabulon::cli;
     CLI::App app{"Tabulon: designs database-backed management sites and generates them as classic ASP."};
     app.set_help_all_flag("--help-all");
-    std::filesystem::path runDir = executableFolder(argv[0]);
-    app.add_option("--run-dir", runDir, "Folder holding the catalogue and the site folders (default: the program's folder)");
+    app.set_version_flag("--version", "tabulon " TABULON_VERSION);
+    std::filesystem::path runDir = defaultRunFolder(currentPlaces(argv[0], TABULON_INSTALLED_BINDIR));
+    app.add_option("--run-dir", runDir,
+                   "Folder holding the catalogue and the site folders (default: the program's folder; "
+                   "for an installed program ~/.local/share/tabulon)");
 
     auto* projects = app.add_subcommand("projects", "List the projects, newest first");
     std::string project;
@@ -53,6 +47,7 @@ int main(int argc, char** argv) {
     databaseCommand->add_flag("--empty", emptyDatabase, "Do not carry the rows of the existing file over");
     auto* loginCommand = projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
     auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
+    auto* checkCommand = projectCommand("check", "Report every table or field name the generated site cannot use");
 
     ServeOptions serveOptions;
     auto* serveCommand = app.add_subcommand("serve", "Run the project's site on 127.0.0.1 (building it first if it is missing) until Ctrl+C");
@@ -75,6 +70,10 @@ int main(int argc, char** argv) {
         return code == 0 ? kSuccess : kUsageError;
     }
 
+    // An installed program's data folder is made on first use.
+    std::error_code folderError;
+    if (!std::filesystem::exists(runDir, folderError)) std::filesystem::create_directories(runDir, folderError);
+
     PrintedMessages messages;
     if (*projects) return listProjects(runDir, messages);
     if (*tables) return listTables(runDir, project, messages);
@@ -83,6 +82,8 @@ int main(int argc, char** argv) {
     if (*databaseCommand) return database(runDir, project, messages, emptyDatabase);
     if (*loginCommand) return login(runDir, project, messages);
     if (*buildCommand) return build(runDir, project, messages);
-    if (*serveCommand) return serve(runDir, executableFolder(argv[0]), serveOptions, messages);
+    if (*checkCommand) return check(runDir, project, messages);
+    if (*serveCommand)
+        return serve(runDir, currentPlaces(argv[0], TABULON_INSTALLED_BINDIR).programFolder, serveOptions, messages);
     return openWindow(runDir, argc, argv);
 }

@@ -87,8 +87,12 @@ std::optional<HostPlan> planHost(const fs::path& programFolder, const std::vecto
         messages.show(missingWineMessage());
         return std::nullopt;
     }
-    const auto program = programFolder / "preview" / "host" / "asphost.exe";
+    // The build tree keeps the host under preview/host; an installed program under libexec.
+    auto program = programFolder / "preview" / "host" / "asphost.exe";
     std::error_code error;
+    if (const auto installed = programFolder.parent_path() / "libexec" / "tabulon" / "asphost.exe";
+        !fs::is_regular_file(program, error) && fs::is_regular_file(installed, error))
+        program = installed;
     if (!fs::is_regular_file(program, error)) {
         messages.show("找不到预览主机 " + displayPath(program) +
                       "：它随 Tabulon 一起构建，需要 Debian 软件包 g++-mingw-w64-x86-64（bash tools/setup.sh build）。");

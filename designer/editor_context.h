@@ -5,6 +5,7 @@
 #include <QListWidget>
 
 #include <exception>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "base/error.h"
 #include "base/messages.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/change_history.h"
 
 namespace tabulon::designer {
 
@@ -40,6 +42,13 @@ public:
 
     // Absent when the catalogue could not be opened: the window then runs without projects.
     void attach(catalogue::Catalogue* catalogue) { catalogue_ = catalogue; }
+    // Every handler's changes become one undo step of `history` (none: nothing recorded).
+    void attachHistory(catalogue::ChangeHistory* history) { history_ = history; }
+    // Asks a yes/no question before a destructive step; without an asker the answer is yes.
+    void setAsker(std::function<bool(const std::string&)> ask) { ask_ = std::move(ask); }
+    bool confirm(const std::string& question) const { return !ask_ || ask_(question); }
+    // Runs after every handler, e.g. to name the undo step in the menu.
+    void setAfterHandler(std::function<void()> after) { after_ = std::move(after); }
     bool hasCatalogue() const { return catalogue_ != nullptr; }
     // The open catalogue; throws tabulon::Error when there is none.
     catalogue::Catalogue& db() const;
@@ -65,18 +74,25 @@ public:
             ~Release() { flag = false; }
         } release{busy_};
         try {
-            std::forward<Handler>(handler)(*catalogue_);
+            if (history_)
+                history_->record([&] { std::forward<Handler>(handler)(*catalogue_); });
+            else
+                std::forward<Handler>(handler)(*catalogue_);
         } catch (const Error& e) {
             messages_.show(e.what());
         } catch (const std::exception& e) {
             messages_.show(std::string("操作失败：") + e.what());
         }
+        if (after_) after_();
     }
 
 private:
     Messages& messages_;
     Selection selection_;
     catalogue::Catalogue* catalogue_ = nullptr;
+    catalogue::ChangeHistory* history_ = nullptr;
+    std::function<bool(const std::string&)> ask_;
+    std::function<void()> after_;
     bool busy_ = false;
 };
 

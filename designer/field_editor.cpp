@@ -2,8 +2,11 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QWidget>
 
+#include "designer/deletion_questions.h"
 #include "designer/entries.h"
 #include "designer/field_list_rows.h"
 #include "designer/text_rules.h"
@@ -11,36 +14,49 @@
 namespace tabulon::designer {
 namespace {
 
-// Stored in every cascade column on add and modify: the form has no way to edit cascades.
-constexpr const char* kNoCascade = "0";
+constexpr const char* kKeyFieldType = "自动编号";
+constexpr const char* kDefaultType = "文本";
+constexpr const char* kDefaultInput = "文本框";
 
 }  // namespace
 
 FieldEditor::FieldEditor(EditorContext& context, const FieldControls& controls, QObject* parent)
     : QObject(parent), context_(context), controls_(controls), links_(context, controls.links) {
-    // A row is loaded by a mouse click only: moving the selection with the keys loads nothing.
+    // A click loads the row when the button comes up; keys load the row they move to.
     controls_.list->viewport()->installEventFilter(this);
-    // Enter on the add button adds, like a click.
+    connect(controls_.list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (mouseDown_ || controls_.list->selectedItems().isEmpty()) return;
+        context_.handle([this](auto& db) { chooseRow(db); });
+    });
+    // Enter on the add button or in the name box adds, like a click.
     controls_.add->installEventFilter(this);
+    connect(controls_.name, &QLineEdit::returnPressed, this, [this] { context_.handle([this](auto& db) { add(db); }); });
     connect(controls_.add, &QPushButton::clicked, this, [this] { context_.handle([this](auto& db) { add(db); }); });
     connect(controls_.modify, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { modify(db); }); });
     connect(controls_.remove, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { remove(db); }); });
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, controls_.list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, controls_.remove, &QPushButton::click);
     // Also for text the program puts there: loading a field named "id" applies the rule.
     connect(controls_.name, &QLineEdit::textChanged, this, &FieldEditor::nameChanged);
+    controls_.description->setToolTip(QString::fromUtf8(kDescriptionHint));
 }
 
 bool FieldEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == controls_.list->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
+            mouseDown_ = true;
             // A click beside the rows leaves no row selected, as in a report list.
             if (mouse->button() == Qt::LeftButton && !controls_.list->itemAt(mouse->position().toPoint()))
                 controls_.list->clearSelection();
         } else if (event->type() == QEvent::MouseButtonRelease &&
                    static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            mouseDown_ = false;
             context_.handle([this](auto& db) { chooseRow(db); });
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            mouseDown_ = false;
         }
     } else if (watched == controls_.add && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -54,7 +70,10 @@ bool FieldEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void FieldEditor::refresh(catalogue::Id tableId) {
     const FieldList fields = fieldList(context_.db(), tableId);
-    controls_.list->clear();
+    {
+        const QSignalBlocker quiet(controls_.list);
+        controls_.list->clear();
+    }
     clearEntries(controls_.links.cascadeDisplay);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(fields.rows.size()));
@@ -66,16 +85,47 @@ void FieldEditor::refresh(catalogue::Id tableId) {
         item->setData(0, kItemValueRole, QVariant::fromValue<qlonglong>(row.fieldId));
         items.append(item);
     }
+    const QSignalBlocker quiet(controls_.list);
     controls_.list->addTopLevelItems(items);
     controls_.order->setText(QString::number(fields.proposedOrder));
 }
 
 void FieldEditor::openTable(catalogue::Id tableId, const QString& title) {
+    resetForm();
     refresh(tableId);
-    // The cascade group keeps its visibility; only the switch is reset.
-    controls_.links.cascadeSwitch->setChecked(false);
     controls_.title->setText(title);
     controls_.name->setFocus();
+}
+
+void FieldEditor::showTable(catalogue::Id tableId, const QString& title) {
+    refresh(tableId);
+    controls_.title->setText(title);
+    // The row the form shows may be gone (undo, another table's delete).
+    if (loadedFieldId_ != 0 && !context_.db().field(loadedFieldId_)) loadedFieldId_ = 0;
+}
+
+void FieldEditor::closeTable() {
+    resetForm();
+    {
+        const QSignalBlocker quiet(controls_.list);
+        controls_.list->clear();
+    }
+    clearEntries(controls_.links.cascadeDisplay);
+    controls_.title->clear();
+    controls_.order->setText(QStringLiteral("0"));
+}
+
+void FieldEditor::resetForm() {
+    loadedFieldId_ = 0;
+    {
+        // Emptying the name box must not run the "id" rule's focus move.
+        const QSignalBlocker quiet(controls_.name);
+        controls_.name->clear();
+    }
+    controls_.description->clear();
+    selectByPrefix(controls_.type, QString::fromUtf8(kDefaultType));
+    selectByPrefix(controls_.links.inputType, QString::fromUtf8(kDefaultInput));
+    links_.reset();
 }
 
 catalogue::Id FieldEditor::selectedFieldId() const {
@@ -86,6 +136,7 @@ catalogue::Id FieldEditor::selectedFieldId() const {
 void FieldEditor::chooseRow(catalogue::Catalogue& db) {
     const auto field = db.field(selectedFieldId());
     if (field) {
+        loadedFieldId_ = field->id;
         selectByPrefix(controls_.links.inputType, toQt(field->inputType));
         // Setting the name runs the "id" rule; the row's own type and description follow
         // and win over it.
@@ -93,25 +144,22 @@ void FieldEditor::chooseRow(catalogue::Catalogue& db) {
         controls_.description->setText(toQt(field->description));
         controls_.order->setText(QString::number(field->order));
         selectByPrefix(controls_.type, toQt(field->type));
+    } else {
+        loadedFieldId_ = 0;  // nothing chosen: 修改 and 删除 have no row to act on
     }
     // Without a row the form stays as it was, but both groups close.
     links_.load(field ? *field : catalogue::Field{});
 }
 
-void FieldEditor::readForm(catalogue::Field& field) const {
+std::string FieldEditor::readForm(catalogue::Catalogue& db, catalogue::Field& field) const {
     field.name = withoutSpaces(toUtf8(controls_.name->text()));
+    if (field.name.empty()) return kEmptyFieldName;
+    if (const auto refused = fieldNameRefusal(field.name)) return *refused;
     field.type = toUtf8(selectedText(controls_.type));
     field.description = toUtf8(controls_.description->text());
     field.order = leadingInteger(toUtf8(controls_.order->text()));
     field.inputType = toUtf8(selectedText(controls_.links.inputType));
-    links_.storeLinks(field);
-    field.cascadeTable = field.cascadeField = field.cascadeCondition = field.cascadeDisplay = kNoCascade;
-}
-
-void FieldEditor::clearForm(const QString& order) {
-    controls_.name->clear();
-    controls_.description->clear();
-    controls_.order->setText(order);
+    return links_.storeLinks(db, field);
 }
 
 void FieldEditor::add(catalogue::Catalogue& db) {
@@ -123,7 +171,11 @@ void FieldEditor::add(catalogue::Catalogue& db) {
     }
     catalogue::Field field;
     field.tableId = tableId;
-    readForm(field);
+    if (const std::string refused = readForm(db, field); !refused.empty()) {
+        context_.messages().show(refused);  // the form stays as typed
+        controls_.name->setFocus();
+        return;
+    }
     if (db.fieldByName(tableId, field.name)) {
         context_.messages().show("该表存在同名字段");
     } else {
@@ -133,37 +185,54 @@ void FieldEditor::add(catalogue::Catalogue& db) {
     // The refresh proposed the largest order plus 3; the next field goes 3 further still.
     const std::int64_t proposed = leadingInteger(toUtf8(controls_.order->text()));
     clearForm(QString::number(addClamped(proposed, 3)));
+    // A table has one key: the "id" shortcut's type is not carried to the next field.
+    if (selectedText(controls_.type) == QString::fromUtf8(kKeyFieldType))
+        selectByPrefix(controls_.type, QString::fromUtf8(kDefaultType));
     controls_.name->setFocus();
 }
 
 void FieldEditor::modify(catalogue::Catalogue& db) {
-    auto field = db.field(selectedFieldId());
-    if (field) {
-        readForm(*field);  // the table it belongs to stays
-        db.updateField(*field);
-    } else {
+    // The row the form shows, whatever the list's highlight says.
+    auto field = loadedFieldId_ != 0 ? db.field(loadedFieldId_) : std::nullopt;
+    if (!field) {
         context_.messages().show("记录不存在");
+        refresh(context_.selection().table());
+        clearForm(controls_.order->text());
+        return;
     }
+    if (const std::string refused = readForm(db, *field); !refused.empty()) {
+        context_.messages().show(refused);
+        return;
+    }
+    db.updateField(*field);  // the table it belongs to stays
     refresh(context_.selection().table());
-    clearForm(QStringLiteral("0"));
+    clearForm(controls_.order->text());  // the order the refresh proposed
 }
 
 void FieldEditor::remove(catalogue::Catalogue& db) {
-    const catalogue::Id fieldId = selectedFieldId();
-    if (db.field(fieldId)) {
-        db.deleteField(fieldId);
-    } else {
+    const auto field = loadedFieldId_ != 0 ? db.field(loadedFieldId_) : std::nullopt;
+    if (!field) {
         context_.messages().show("记录不存在");
+    } else {
+        if (!context_.confirm(fieldDeletionQuestion(db, field->id))) return;
+        db.deleteField(field->id);
     }
     refresh(context_.selection().table());
-    clearForm(QStringLiteral("0"));
+    clearForm(controls_.order->text());
+}
+
+void FieldEditor::clearForm(const QString& order) {
+    loadedFieldId_ = 0;
+    controls_.name->clear();
+    controls_.description->clear();
+    controls_.order->setText(order);
 }
 
 void FieldEditor::nameChanged(const QString& text) {
     // Lower case only: "ID" and "Id" are ordinary names.
     if (text != QLatin1String("id")) return;
-    selectByPrefix(controls_.type, QStringLiteral("自动编号"));
-    controls_.description->setText(QStringLiteral("自动编号"));
+    selectByPrefix(controls_.type, QString::fromUtf8(kKeyFieldType));
+    controls_.description->setText(QString::fromUtf8(kKeyFieldType));
     controls_.add->setFocus();
 }
 

@@ -13,6 +13,13 @@
 
 namespace tabulon::designer {
 
+inline constexpr const char* kEmptyFieldName = "字段名称不能为空。";
+// The login page finds its account fields by their descriptions.
+inline constexpr const char* kDescriptionHint =
+    "字段说明：页面上显示的标题。\n"
+    "登录表的账号字段的说明须为 username，密码字段的说明须为 password，"
+    "“④生成登录代码”靠这两个说明找到登录表。";
+
 struct FieldControls {
     QTreeWidget* list;          // 超级列表框1
     QLabel* title;              // 标签1
@@ -33,9 +40,17 @@ public:
 
     // Lists the fields of a table by ascending 排序 and proposes the next order.
     void refresh(catalogue::Id tableId);
-    // A table was picked: list its fields under `title`, switch the cascade off and put
-    // the cursor into the name box.
+    // A table was picked: list its fields under `title`, put the form back to its
+    // defaults (type 文本, input 文本框, no links, cascade off) and the cursor into the
+    // name box.
     void openTable(catalogue::Id tableId, const QString& title);
+    // The chosen table changed under the form (renamed, a field changed elsewhere, undo):
+    // relist it under `title`, leaving the form as it is.
+    void showTable(catalogue::Id tableId, const QString& title);
+    // No table is chosen any more: empty list, title and form.
+    void closeTable();
+    // The field the form shows (0: none); 修改 and 删除 act on it.
+    catalogue::Id loadedField() const { return loadedFieldId_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,14 +61,18 @@ private:
     void modify(catalogue::Catalogue& db);
     void remove(catalogue::Catalogue& db);
     void nameChanged(const QString& text);
-    // Fills a field from the form as add and modify store it.
-    void readForm(catalogue::Field& field) const;
+    // Fills a field from the form as add and modify store it; returns the message that
+    // refuses the form ("" when it may be stored).
+    std::string readForm(catalogue::Catalogue& db, catalogue::Field& field) const;
     catalogue::Id selectedFieldId() const;
     void clearForm(const QString& order);
+    void resetForm();
 
     EditorContext& context_;
     FieldControls controls_;
     FieldLinks links_;
+    catalogue::Id loadedFieldId_ = 0;
+    bool mouseDown_ = false;
 };
 
 }  // namespace tabulon::designer

@@ -1,5 +1,7 @@
 #include "designer/field_links.h"
 
+#include <algorithm>
+
 #include "designer/entries.h"
 #include "designer/text_rules.h"
 
@@ -54,7 +56,9 @@ void FieldLinks::chooseInputType(catalogue::Catalogue& db) {
     controls_.linkGroup->show();
     fillProjectTables(db, controls_.linkTable);
     selectFirst(controls_.linkTable);
-    // The field list stays as it is until the user picks a table.
+    // The field list follows the chosen table at once: left as it was, it could still
+    // offer the fields of a table seen before, even one of another project.
+    chooseLinkTable(db);
 }
 
 void FieldLinks::chooseLinkTable(catalogue::Catalogue& db) {
@@ -70,6 +74,7 @@ void FieldLinks::switchCascade(catalogue::Catalogue& db, bool on) {
     controls_.cascadeGroup->show();
     fillProjectTables(db, controls_.cascadeTable);
     selectFirst(controls_.cascadeTable);
+    chooseCascadeTable(db);  // as for the link group: no stale field lists
 }
 
 void FieldLinks::chooseCascadeTable(catalogue::Catalogue& db) {
@@ -131,10 +136,58 @@ void FieldLinks::loadCascade(catalogue::Catalogue& db, const catalogue::Field& f
     if (cascadeTable > 0 && condition == 0) selectByPrefix(controls_.cascadeCondition, QStringLiteral("ID"));
 }
 
-void FieldLinks::storeLinks(catalogue::Field& field) const {
-    if (selectedText(controls_.inputType) != QString::fromUtf8(kDropDownInput)) return;
-    field.linkTable = std::to_string(selectedValue(controls_.linkTable));
-    field.linkField = std::to_string(selectedValue(controls_.linkField));
+void FieldLinks::reset() {
+    for (QComboBox* combo : {controls_.linkTable, controls_.linkField, controls_.cascadeTable, controls_.cascadeField,
+                             controls_.cascadeCondition})
+        clearEntries(combo);
+    controls_.linkGroup->hide();
+    controls_.cascadeSwitch->setChecked(false);
+    controls_.cascadeGroup->hide();
+}
+
+namespace {
+
+bool isFieldOf(catalogue::Catalogue& db, catalogue::Id fieldId, catalogue::Id tableId) {
+    if (fieldId == 0) return true;  // the key column
+    const auto field = db.field(fieldId);
+    return field && field->tableId == tableId;
+}
+
+bool isTableOf(catalogue::Catalogue& db, catalogue::Id tableId, catalogue::Id projectId) {
+    const auto table = db.table(tableId);
+    return table && table->projectId == projectId;
+}
+
+}  // namespace
+
+std::string FieldLinks::storeLinks(catalogue::Catalogue& db, catalogue::Field& field) const {
+    const catalogue::Id project = context_.selection().project();
+    if (selectedText(controls_.inputType) == QString::fromUtf8(kDropDownInput)) {
+        const catalogue::Id table = selectedValue(controls_.linkTable);
+        const catalogue::Id linked = selectedValue(controls_.linkField);
+        if (!isTableOf(db, table, project)) return kNoLinkTable;
+        if (linked < 0 || !isFieldOf(db, linked, table)) return kNoLinkField;
+        field.linkTable = std::to_string(table);
+        field.linkField = std::to_string(linked);
+    }
+    if (!controls_.cascadeSwitch->isChecked()) {
+        field.cascadeTable = field.cascadeField = field.cascadeCondition = field.cascadeDisplay = "0";
+        return {};
+    }
+    const catalogue::Id table = selectedValue(controls_.cascadeTable);
+    const catalogue::Id cascadeField = selectedValue(controls_.cascadeField);
+    const catalogue::Id condition = selectedValue(controls_.cascadeCondition);
+    // The dependent field is one of the field's own table; none chosen means none.
+    const catalogue::Id display = std::max<catalogue::Id>(selectedValue(controls_.cascadeDisplay), 0);
+    if (!isTableOf(db, table, project)) return kNoCascadeTable;
+    if (cascadeField < 0 || condition < 0 || !isFieldOf(db, cascadeField, table) || !isFieldOf(db, condition, table))
+        return kNoCascadeField;
+    if (display != 0 && !isFieldOf(db, display, context_.selection().table())) return kNoCascadeField;
+    field.cascadeTable = std::to_string(table);
+    field.cascadeField = std::to_string(cascadeField);
+    field.cascadeCondition = std::to_string(condition);
+    field.cascadeDisplay = std::to_string(display);
+    return {};
 }
 
 }  // namespace tabulon::designer

@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QObject>
 
+#include <string>
+
 #include "designer/editor_context.h"
 
 namespace tabulon::designer {
@@ -25,6 +27,10 @@ struct FieldLinkControls {
 };
 
 inline constexpr const char* kDropDownInput = "组合框";
+inline constexpr const char* kNoLinkTable = "请在“关联表”中选择本项目的一个表。";
+inline constexpr const char* kNoLinkField = "请在“关联字段”中选择关联表的一个字段。";
+inline constexpr const char* kNoCascadeTable = "请在“联动表”中选择本项目的一个表。";
+inline constexpr const char* kNoCascadeField = "请在“联动字段”和“联动条件”中选择联动表的字段。";
 
 class FieldLinks final : public QObject {
     Q_OBJECT
@@ -34,9 +40,14 @@ public:
     // Shows a loaded field's link and cascade settings, or hides the groups for a field
     // that has none (or for no field at all).
     void load(const catalogue::Field& field);
-    // Writes the link columns when the chosen input type is a drop-down; other fields keep
-    // whatever link texts they had.
-    void storeLinks(catalogue::Field& field) const;
+    // Writes the link columns when the chosen input type is a drop-down (other fields keep
+    // whatever link texts they had) and the cascade columns: the picked ids while the
+    // cascade switch is on, "0" in all four when it is off. Returns the message that
+    // refuses a pick outside the current project or linked table ("" when all is well);
+    // then the field is left half written and must not be stored.
+    std::string storeLinks(catalogue::Catalogue& db, catalogue::Field& field) const;
+    // A field form with no links: both groups hidden, their lists empty, cascade off.
+    void reset();
 
 private:
     void chooseInputType(catalogue::Catalogue& db);

@@ -1,5 +1,8 @@
 #include "designer/project_editor.h"
 
+#include <QShortcut>
+
+#include "designer/deletion_questions.h"
 #include "designer/entries.h"
 #include "designer/text_rules.h"
 
@@ -14,6 +17,9 @@ ProjectEditor::ProjectEditor(EditorContext& context, const ProjectControls& cont
             [this] { context_.handle([this](auto& db) { modify(db); }); });
     connect(controls_.remove, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { remove(db); }); });
+    // Delete on the project box deletes the project, after the same question.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, controls_.projects, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, controls_.remove, &QPushButton::click);
 }
 
 void ProjectEditor::fillProjects() {
@@ -48,8 +54,18 @@ void ProjectEditor::select(catalogue::Id projectId) {
     choose();
 }
 
+void ProjectEditor::reselect(catalogue::Id projectId) {
+    const int index = controls_.projects->findData(QVariant::fromValue<qlonglong>(projectId), kItemValueRole);
+    if (index >= 0) controls_.projects->setCurrentIndex(index);
+}
+
 void ProjectEditor::add(catalogue::Catalogue& db) {
     const std::string name = withoutSpaces(toUtf8(controls_.name->text()));
+    // A nameless project would have no site folder; the typed note stays in its box.
+    if (name.empty()) {
+        context_.messages().show(kEmptyProjectName);
+        return;
+    }
     if (db.projectByName(name)) {
         context_.messages().show("存在重名项目");
     } else {
@@ -65,6 +81,10 @@ void ProjectEditor::add(catalogue::Catalogue& db) {
 void ProjectEditor::modify(catalogue::Catalogue& db) {
     const catalogue::Id projectId = context_.selection().project();
     auto project = db.project(projectId);
+    if (project && withoutSpaces(toUtf8(controls_.name->text())).empty()) {
+        context_.messages().show(kEmptyProjectName);
+        return;
+    }
     if (project) {
         project->name = withoutSpaces(toUtf8(controls_.name->text()));
         project->note = toUtf8(controls_.note->text());
@@ -78,7 +98,10 @@ void ProjectEditor::modify(catalogue::Catalogue& db) {
 
 void ProjectEditor::remove(catalogue::Catalogue& db) {
     const catalogue::Id projectId = context_.selection().project();
-    if (db.project(projectId)) db.deleteProject(projectId);
+    if (db.project(projectId)) {
+        if (!context_.confirm(projectDeletionQuestion(db, projectId))) return;
+        db.deleteProject(projectId);
+    }
     fillProjects();
     // The deleted project's tables must not stay on show under another project's name.
     choose();

@@ -11,6 +11,8 @@
 
 namespace tabulon::designer {
 
+inline constexpr const char* kEmptyProjectName = "项目名称不能为空。";
+
 struct ProjectControls {
     QComboBox* projects;   // 组合框1
     QListWidget* tables;   // 列表框1
@@ -32,6 +34,10 @@ public:
     void refresh();
     // What picking a project does: refresh, then `projectChosen` for the rest of the window.
     void choose();
+
+    // Chooses the project `projectId` again after a refill, without the pick's effects;
+    // the first project when it is gone. The caller refreshes what shows it.
+    void reselect(catalogue::Id projectId);
 
 signals:
     // The current project changed: the window shows the "项目" page and refills the join

@@ -21,6 +21,8 @@ struct TableControls {
     QPushButton* remove;      // 按钮2
 };
 
+inline constexpr const char* kEmptyTableName = "表名称不能为空。";
+
 // Ten spaces stand between the project name and the table name in the field form's title.
 inline constexpr const char* kTitleGap = "          ";
 
@@ -28,6 +30,14 @@ class TableEditor final : public QObject {
     Q_OBJECT
 public:
     TableEditor(EditorContext& context, const TableControls& controls, QObject* parent = nullptr);
+
+    // After the table list was refilled: chooses `tableId` again, quietly, and names its
+    // project in the "表" page. False (and the label cleared) when the table is gone.
+    bool restore(catalogue::Id tableId);
+    // "项目          表" of the chosen table, the field form's title.
+    QString title() const;
+    // Empties the name, description and project label of the "表" page.
+    void clearForm();
 
 signals:
     // The table list must be refilled (a table was added, renamed or deleted).

@@ -1,7 +1,10 @@
 #include "designer/template_editor.h"
 
 #include <QRegularExpression>
+#include <QShortcut>
+#include <QSignalBlocker>
 
+#include "designer/deletion_questions.h"
 #include "designer/entries.h"
 #include "designer/text_rules.h"
 #include "designer/user_pick.h"
@@ -27,9 +30,14 @@ TemplateEditor::TemplateEditor(EditorContext& context, const TemplateControls& c
             [this] { context_.handle([this](auto& db) { modify(db); }); });
     connect(controls_.remove, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { remove(db); }); });
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, controls_.rows, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, controls_.remove, &QPushButton::click);
 }
 
+bool TemplateEditor::hasUnsavedText() const { return controls_.content->exactText() != loadedText_; }
+
 void TemplateEditor::fill(catalogue::Catalogue& db, const QString& kind) {
+    listedKind_ = kind;
     const auto rows = db.templates(toUtf8(kind));
     clearEntries(controls_.rows);
     int number = 0;
@@ -40,10 +48,35 @@ void TemplateEditor::fill(catalogue::Catalogue& db, const QString& kind) {
     }
 }
 
+void TemplateEditor::refill(catalogue::Catalogue& db) {
+    if (listedKind_.isNull()) return;  // nothing listed yet
+    fill(db, listedKind_);
+    markLoaded(loadedRowId_);
+}
+
+void TemplateEditor::markLoaded(catalogue::Id rowId) {
+    const QSignalBlocker quiet(controls_.rows);
+    controls_.rows->clearSelection();
+    for (int i = 0; i < controls_.rows->count(); ++i) {
+        if (controls_.rows->item(i)->data(kItemValueRole).toLongLong() == rowId) {
+            controls_.rows->setCurrentRow(i);
+            return;
+        }
+    }
+}
+
 void TemplateEditor::choose(catalogue::Catalogue& db) {
-    const auto row = db.templateRow(selectedValue(controls_.rows));
+    const catalogue::Id wanted = selectedValue(controls_.rows);
+    if (wanted != loadedRowId_ && hasUnsavedText() &&
+        !context_.confirm("模板内容有未保存的改动，放弃这些改动吗？")) {
+        markLoaded(loadedRowId_);  // stay on the row being edited
+        return;
+    }
+    const auto row = db.templateRow(wanted);
     // A row deleted since the list was filled loads as an empty row at position 0.
-    controls_.content->setExactText(row ? toQt(row->content) : QString());
+    loadedRowId_ = row ? row->id : 0;
+    loadedText_ = row ? toQt(row->content) : QString();
+    controls_.content->setExactText(loadedText_);
     controls_.order->setText(QString::number(row ? row->order : 0));
     if (row) selectByPrefix(controls_.kind, toQt(row->kind));
 }
@@ -62,13 +95,16 @@ void TemplateEditor::add(catalogue::Catalogue& db) {
         return;
     }
     context_.messages().show(toUtf8(kind + QStringLiteral("成功")));
+    loadedRowId_ = 0;
+    loadedText_.clear();
     controls_.content->setExactText(QString());
     // Consecutive adds get consecutive positions.
     controls_.order->setText(QString::number(addClamped(row.order, 1)));
+    refill(db);
 }
 
 void TemplateEditor::modify(catalogue::Catalogue& db) {
-    auto row = db.templateRow(selectedValue(controls_.rows));
+    auto row = db.templateRow(loadedRowId_);
     if (!row) {
         context_.messages().show("记录不存在");
         return;
@@ -76,17 +112,27 @@ void TemplateEditor::modify(catalogue::Catalogue& db) {
     row->content = toUtf8(controls_.content->exactText());
     row->order = leadingInteger(toUtf8(controls_.order->text()));
     db.updateTemplate(*row);  // a row keeps its kind for good
+    loadedText_ = controls_.content->exactText();
     context_.messages().show(toUtf8(selectedText(controls_.kind) + QStringLiteral("_____修改成功")));
+    refill(db);
 }
 
 void TemplateEditor::remove(catalogue::Catalogue& db) {
-    const catalogue::Id rowId = selectedValue(controls_.rows);
-    if (!db.templateRow(rowId)) {
+    const auto row = db.templateRow(loadedRowId_);
+    if (!row) {
         context_.messages().show("记录不存在");
         return;
     }
-    db.deleteTemplate(rowId);
+    const int place = controls_.rows->currentRow() + 1;
+    if (!context_.confirm(templateDeletionQuestion(*row, place))) return;
+    db.deleteTemplate(row->id);
     context_.messages().show(toUtf8(selectedText(controls_.kind) + QStringLiteral("___删除成功")));
+    refill(db);
+}
+
+void TemplateEditor::reload(catalogue::Catalogue& db) {
+    if (loadedRowId_ != 0 && !db.templateRow(loadedRowId_)) loadedRowId_ = 0;
+    refill(db);
 }
 
 }  // namespace tabulon::designer

@@ -31,10 +31,17 @@ class TemplateEditor final : public QObject {
 public:
     TemplateEditor(EditorContext& context, const TemplateControls& controls, QObject* parent = nullptr);
 
+    // The catalogue changed under the editor (undo, redo): relists the kind on show.
+    void reload(catalogue::Catalogue& db);
+    // The content box differs from the row loaded last (or from empty, with none loaded).
+    bool hasUnsavedText() const;
+
 private:
-    // The list shows the rows as they were when a kind was last chosen: add, modify and
-    // delete do not refill it.
+    // Lists the rows of a kind; add, modify and delete list the kind again, keeping the
+    // loaded row chosen.
     void fill(catalogue::Catalogue& db, const QString& kind);
+    void refill(catalogue::Catalogue& db);
+    void markLoaded(catalogue::Id rowId);
     void choose(catalogue::Catalogue& db);
     void add(catalogue::Catalogue& db);
     void modify(catalogue::Catalogue& db);
@@ -42,6 +49,9 @@ private:
 
     EditorContext& context_;
     TemplateControls controls_;
+    QString listedKind_;  // null until a kind is chosen
+    catalogue::Id loadedRowId_ = 0;  // the row the form shows; 修改 and 删除 act on it
+    QString loadedText_;
 };
 
 // "3|<内容>" with each line end shown as "⏎": one list line per template row.

@@ -1,5 +1,7 @@
 #include "designer/text_rules.h"
 
+#include "generator/check/design_check.h"
+
 #include <limits>
 
 namespace tabulon::designer {
@@ -83,5 +85,23 @@ double leadingNumber(std::string_view text) {
 }
 
 bool namesCascade(std::string_view cascadeTable) { return leadingNumber(cascadeTable) > 0.0000001; }
+
+namespace {
+
+std::optional<std::string> refusal(std::string_view what, std::string_view name, generator::NameUse use) {
+    const auto problem = generator::siteNameProblem(name, use);
+    if (!problem) return std::nullopt;
+    return std::string(what) + "“" + std::string(name) + "”不能用：" + *problem + "，未保存。";
+}
+
+}  // namespace
+
+std::optional<std::string> tableNameRefusal(std::string_view name) {
+    return refusal("表名", name, generator::NameUse::Table);
+}
+
+std::optional<std::string> fieldNameRefusal(std::string_view name) {
+    return refusal("字段名", name, generator::NameUse::Field);
+}
 
 }  // namespace tabulon::designer

@@ -2,6 +2,7 @@
 // Small text rules the editors apply to what the user typed. No Qt here, so the rules are
 // tested on their own.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,11 @@ double leadingNumber(std::string_view text);
 // A link column names a cascade when its 联动表 reads as a number above zero; "0", "" and
 // text that is no number switch the cascade off.
 bool namesCascade(std::string_view cascadeTable);
+
+// The message for a typed table or field name (spaces already removed) that the generated
+// site could not use, naming the character or word; nothing when the name is fine.
+// "表名“user”不能用：“user”是数据库的保留字，未保存。"
+std::optional<std::string> tableNameRefusal(std::string_view name);
+std::optional<std::string> fieldNameRefusal(std::string_view name);
 
 }  // namespace tabulon::designer

@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "base/file_output.h"
 #include "base/gbk.h"
+#include "generator/check/design_check.h"
 #include "generator/naming/naming.h"
 #include "generator/page_encoding.h"
 
@@ -78,6 +79,9 @@ GenerationResult generatePages(const catalogue::Snapshot& model, const fs::path&
         if (!table || table->projectId != project->id) {
             run.fail(tableId < 0 ? std::string("请先选择一个表。")
                                  : "项目 " + project->name + " 中没有编号为 " + std::to_string(tableId) + " 的表。");
+        } else if (const auto problems = checkTable(model, *table); !problems.empty()) {
+            // A page with such a name would not compile or its SQL would not run: none is written.
+            for (const auto& problem : problems) run.fail(problem.text + "，该表的页面未生成。");
         } else {
             for (const auto& kind : pageKinds())
                 for (const PageKindId chosen : request.kinds)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tabulon into build/, then runs it or its tests.
 #   tools/setup.sh run    build and open the designer window (build/tabulon)
-#   tools/setup.sh test   build and run every test (ctest), browser and VBScript checks included
+#   tools/setup.sh test   build and run every test (ctest), browser and VBScript checks included,
+#                         then build the Debian package, install it and start it
 #   tools/setup.sh build  install the build packages and build only
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,8 +10,8 @@ mode=${1:-build}
 
 build_packages=(build-essential cmake ninja-build pkg-config
   libsqlitecpp-dev libsqlite3-dev libcli11-dev qt6-base-dev
-  libgtest-dev libgmock-dev libbenchmark-dev)
-test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data sqlite3 g++-mingw-w64-x86-64)
+  libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64)
+test_packages=(mdbtools nodejs npm chromium wine wine64 xvfb xauth python3 unicode-data curl sqlite3)
 
 missing() {
   local p
@@ -62,7 +63,8 @@ case "$mode" in
     build
     ;;
   run)
-    install_packages "${build_packages[@]}" xvfb xauth
+    # wine runs the preview (⑤预览网站, tabulon serve).
+    install_packages "${build_packages[@]}" xvfb xauth fonts-wqy-microhei wine wine64
     build
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
       echo "No display: starting Tabulon under a virtual X server (xvfb-run)." >&2
@@ -76,6 +78,7 @@ case "$mode" in
     build
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
     sanitized_reader_tests
+    bash tools/package_check.sh
     ;;
   *)
     echo "usage: $0 run|test|build" >&2

@@ -7,8 +7,13 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStringList>
+#include <QTextOption>
 #include <QTreeWidget>
 
 #include <array>
@@ -29,7 +34,13 @@ Widget* named(const char* name, Args&&... args) {
 }
 
 QLabel* label(const char* name, const char* caption) { return named<QLabel>(name, qs(caption)); }
-QPushButton* button(const char* name, const char* caption) { return named<QPushButton>(name, qs(caption)); }
+// Buttons may shrink to their caption: the style's usual 80-pixel minimum would make the
+// rows of three short buttons wider than a small screen allows.
+QPushButton* button(const char* name, const char* caption) {
+    auto* widget = named<QPushButton>(name, qs(caption));
+    widget->setMinimumWidth(widget->fontMetrics().horizontalAdvance(widget->text()) + 12);
+    return widget;
+}
 QCheckBox* checkBox(const char* name, const char* caption) { return named<QCheckBox>(name, qs(caption)); }
 QLineEdit* edit(const char* name) { return named<QLineEdit>(name); }
 QGroupBox* group(const char* name) { return named<QGroupBox>(name); }
@@ -43,9 +54,9 @@ QComboBox* combo(const char* name, const std::array<std::string_view, N>& items,
     return box;
 }
 
-QComboBox* combo(const char* name) {
+QComboBox* combo(const char* name, int shortest = 4) {
     auto* box = named<QComboBox>(name);
-    box->setMinimumContentsLength(6);
+    box->setMinimumContentsLength(shortest);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
@@ -151,7 +162,7 @@ QWidget* leftColumn(WindowControls& c) {
     layout->addWidget(c.project.projects);
     layout->addWidget(c.project.tables, 1);
     layout->addWidget(c.tabs);
-    box->setMinimumWidth(200);
+    box->setMinimumWidth(170);
     return box;
 }
 
@@ -178,10 +189,10 @@ QTreeWidget* fieldList() {
 
 QGroupBox* joinStrip(WindowControls& c) {
     auto* box = group("分组框7");
-    c.join.firstTable = combo("组合框7");
-    c.join.secondTable = combo("组合框8");
-    c.join.firstField = combo("组合框9");
-    c.join.secondField = combo("组合框10");
+    c.join.firstTable = combo("组合框7", 3);
+    c.join.secondTable = combo("组合框8", 3);
+    c.join.firstField = combo("组合框9", 3);
+    c.join.secondField = combo("组合框10", 3);
     c.joinQuery = button("按钮17", "联合查询");
     box->setLayout(row({label("标签12", "select from"), c.join.firstTable, label("标签14", "left join"),
                         c.join.secondTable, label("标签15", "On"), c.join.firstField, label("标签13", ""),
@@ -191,8 +202,8 @@ QGroupBox* joinStrip(WindowControls& c) {
 
 QGroupBox* linkGroup(designer::FieldLinkControls& links) {
     auto* box = group("分组框6");
-    links.linkTable = combo("组合框4");
-    links.linkField = combo("组合框5");
+    links.linkTable = combo("组合框4", 3);
+    links.linkField = combo("组合框5", 3);
     box->setLayout(row({label("标签10", "关联表："), links.linkTable, label("标签11", "关联字段："), links.linkField}));
     keepPlaceWhenHidden(box);
     return box;
@@ -232,7 +243,7 @@ QGroupBox* fieldForm(WindowControls& c) {
     c.tutorialLink = label("标签20", "软件教程");
     c.tutorialLink->setCursor(Qt::PointingHandCursor);
     c.tutorialLink->setStyleSheet(QStringLiteral("color: #0645ad; text-decoration: underline;"));
-    f.add->setMinimumWidth(95);
+    f.add->setMinimumWidth(60);
 
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(f.title);
@@ -275,20 +286,49 @@ QWidget* templateColumn(WindowControls& c) {
     t.add = button("按钮12", "添加");
     t.modify = button("按钮13", "修改");
     t.remove = button("按钮14", "删除");
+    c.showLineEnds = new QCheckBox(qs("显示行尾"));
+    c.showLineEnds->setObjectName(QStringLiteral("showLineEnds"));
+    c.showLineEnds->setToolTip(qs("在模板内容中显示行尾和制表符"));
+    t.content->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    t.content->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QObject::connect(c.showLineEnds, &QCheckBox::toggled, t.content, [content = t.content](bool on) {
+        QTextOption option = content->document()->defaultTextOption();
+        option.setFlags(on ? QTextOption::ShowLineAndParagraphSeparators | QTextOption::ShowTabsAndSpaces
+                           : QTextOption::Flags());
+        content->document()->setDefaultTextOption(option);
+    });
     // The columns share the width by their stretch alone, whatever the texts inside.
-    for (QWidget* widget : std::initializer_list<QWidget*>{t.rows, t.content, t.add, t.modify, t.remove})
+    for (QWidget* widget : std::initializer_list<QWidget*>{t.rows, t.content})
         widget->setSizePolicy(QSizePolicy::Ignored, widget->sizePolicy().verticalPolicy());
-    t.rows->setMinimumWidth(120);
-    t.content->setMinimumWidth(180);
-    auto* layout = new QGridLayout(box);
-    layout->addWidget(t.rows, 0, 0, 3, 1);
-    layout->addLayout(row({t.add, t.modify, t.remove}), 3, 0);
-    layout->addWidget(t.kind, 0, 1);
-    layout->addWidget(t.order, 1, 1);
-    layout->addWidget(t.content, 2, 1, 2, 1);
-    layout->setRowStretch(2, 1);
-    layout->setColumnStretch(0, 2);
-    layout->setColumnStretch(1, 3);
+    t.rows->setMinimumSize(70, 60);
+    t.content->setMinimumSize(110, 80);
+    t.kind->setMinimumContentsLength(3);
+    t.kind->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    for (QPushButton* b : {t.add, t.modify, t.remove}) b->setMinimumWidth(30);
+
+    // Rows on the left, the text on the right; the divider moves, and the text grows with
+    // the window in both directions.
+    auto* rowsPane = new QWidget;
+    auto* rowsLayout = new QVBoxLayout(rowsPane);
+    rowsLayout->setContentsMargins(0, 0, 0, 0);
+    rowsLayout->addWidget(t.rows, 1);
+    rowsLayout->addLayout(row({t.add, t.modify, t.remove}));
+    auto* textPane = new QWidget;
+    auto* textLayout = new QVBoxLayout(textPane);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    textLayout->addLayout(row({t.kind, t.order}));
+    textLayout->addWidget(t.content, 1);
+    textLayout->addWidget(c.showLineEnds);
+    auto* panes = new QSplitter(Qt::Horizontal);
+    panes->setObjectName(QStringLiteral("templatePanes"));
+    panes->addWidget(rowsPane);
+    panes->addWidget(textPane);
+    panes->setStretchFactor(0, 2);
+    panes->setStretchFactor(1, 3);
+    panes->setChildrenCollapsible(false);
+    auto* boxLayout = new QVBoxLayout(box);
+    boxLayout->setContentsMargins(4, 4, 4, 4);
+    boxLayout->addWidget(panes);
     return box;
 }
 
@@ -296,17 +336,33 @@ QWidget* templateColumn(WindowControls& c) {
 
 WindowControls buildControls(QMainWindow* window) {
     WindowControls c{};
-    auto* splitter = new QSplitter(Qt::Horizontal);
+    auto* splitter = named<QSplitter>("columns", Qt::Horizontal);
     splitter->addWidget(leftColumn(c));
     splitter->addWidget(centreColumn(c));
     splitter->addWidget(templateColumn(c));
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 3);
     splitter->setStretchFactor(2, 1);
-    splitter->setChildrenCollapsible(false);
+    // The template editor may be folded away on a small screen; the other columns stay.
+    splitter->setCollapsible(0, false);
+    splitter->setCollapsible(1, false);
+    splitter->setCollapsible(2, true);
     splitter->setSizes({200, 660, 340});
-    window->setCentralWidget(splitter);
+    c.columns = splitter;
+    // Below the columns' own minimum the window scrolls instead of cutting controls off.
+    auto* scroller = named<QScrollArea>("columnsScroller");
+    scroller->setWidget(splitter);
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    window->setCentralWidget(scroller);
     return c;
+}
+
+QSize defaultWindowSize(const QWidget* window) {
+    QSize size(1220, 600);
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen) size = size.boundedTo(screen->availableGeometry().size() - QSize(60, 80));
+    return size;
 }
 
 }  // namespace tabulon::window

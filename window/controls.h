@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QCheckBox>
+#include <QSize>
+#include <QSplitter>
 #include <QTabWidget>
 
 #include "designer/field_editor.h"
@@ -30,6 +33,8 @@ struct WindowControls {
     QTabWidget* tabs;          // 选择夹1
     QLabel* tutorialLink;      // 标签20 "软件教程"
     QPushButton* joinQuery;    // 按钮17 "联合查询": no action
+    QSplitter* columns;        // left column | field list and form | template editor
+    QCheckBox* showLineEnds;   // shows line ends and tabs in the template text
     QPushButton* previewSite;  // 按钮18 "⑤预览网站"
 };
 
@@ -37,5 +42,9 @@ struct WindowControls {
 // the left, the field list, join strip and field form in the centre, the template editor on
 // the right, each column resizable.
 WindowControls buildControls(QMainWindow* window);
+
+// The size of a fresh window: wide enough to show the template editor beside the field
+// form, within the screen's free area.
+QSize defaultWindowSize(const QWidget* window);
 
 }  // namespace tabulon::window

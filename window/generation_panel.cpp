@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QProgressDialog>
 
 #include "catalogue/snapshot.h"
 #include "designer/entries.h"
@@ -11,34 +10,13 @@
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/skeleton/skeleton_release.h"
+#include "window/run_progress.h"
 #include "window/existing_data_question.h"
 
 namespace tabulon::window {
 namespace {
 
 using generator::PageKindId;
-
-// Shows how far a long run has come and keeps the window painting meanwhile. The dialog
-// is modal to the window, so no other handler can start while it is up.
-class RunProgress {
-public:
-    RunProgress(QWidget* window, const QString& label) : dialog_(label, QString(), 0, 1, window) {
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setCancelButton(nullptr);
-        dialog_.setMinimumDuration(300);
-        dialog_.setValue(0);
-    }
-    generator::Progress callback() {
-        return [this](std::size_t done, std::size_t total) {
-            dialog_.setMaximum(static_cast<int>(total));
-            dialog_.setValue(static_cast<int>(done));
-            QCoreApplication::processEvents();
-        };
-    }
-
-private:
-    QProgressDialog dialog_;
-};
 
 }  // namespace
 
@@ -108,9 +86,9 @@ void GenerationPanel::generatePages(catalogue::Catalogue& db) {
         if (box->isChecked()) request.kinds.push_back(kind);
 
     const auto model = catalogue::Snapshot::load(db);
-    RunProgress progress(window_, QStringLiteral("正在生成页面……"));
+    RunProgress progress(window_, QStringLiteral("正在生成页面……"), context_.messages());
     generator::FileSink sink;
-    generator::generatePages(model, runDir_, request, sink, context_.messages(), progress.callback());
+    generator::generatePages(model, runDir_, request, sink, progress.messages(), progress.callback());
 }
 
 }  // namespace tabulon::window

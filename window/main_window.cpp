@@ -1,22 +1,32 @@
 #include "window/main_window.h"
 
+#include <QApplication>
+#include <QMenuBar>
 #include <QStatusBar>
 
 #include "designer/entries.h"
+#include "window/app_icon.h"
+#include "window/message_box.h"
+#include "window/undo_keys.h"
 
 namespace tabulon::window {
 
 MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* parent)
     : QMainWindow(parent), messages_(messages), options_(std::move(options)) {
     setWindowTitle(QStringLiteral("Tabulon"));
+    setWindowIcon(appIcon());
     move(50, 50);
-    resize(1220, 560);  // wide enough to show the template editor beside the field form
     controls_ = buildControls(this);
+    resize(defaultWindowSize(this));
     status_ = new QLabel(this);
     statusBar()->addPermanentWidget(status_);
 
     context_ = std::make_unique<designer::EditorContext>(
         messages_, designer::Selection(controls_.project.projects, controls_.project.tables));
+    if (!options_.ask)
+        options_.ask = [this](const std::string& question) { return askYesNo(this, QString::fromStdString(question)); };
+    context_->setAsker(options_.ask);
+    context_->setAfterHandler([this] { updateHistoryActions(); });
     projects_ = std::make_unique<designer::ProjectEditor>(*context_, controls_.project);
     tables_ = std::make_unique<designer::TableEditor>(*context_, controls_.table);
     fields_ = std::make_unique<designer::FieldEditor>(*context_, controls_.field);
@@ -30,32 +40,97 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
         controls_.previewSite, messages_,
         {options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl});
     connect(preview, &PreviewLauncher::reported, this, [this](const QString& text) { statusBar()->showMessage(text); });
+    qApp->installEventFilter(new UndoKeys(this));
+    buildMenus();
     route();
     startUp();
 }
 
 MainWindow::~MainWindow() {
-    // The panels go before the catalogue; then the catalogue connection is closed.
+    // The panels go before the catalogue; then the history and the catalogue connection.
     templates_.reset();
     join_.reset();
     fields_.reset();
     tables_.reset();
     projects_.reset();
+    context_->attachHistory(nullptr);
     context_->attach(nullptr);
+    history_.reset();
     catalogue_.reset();
+}
+
+void MainWindow::buildMenus() {
+    auto* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    file->setObjectName(QStringLiteral("fileMenu"));
+    auto* quit = file->addAction(QStringLiteral("退出"), QKeySequence::Quit, this, &QWidget::close);
+    quit->setObjectName(QStringLiteral("quitAction"));
+
+    auto* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    undoAction_ = edit->addAction(QStringLiteral("撤销"), this, &MainWindow::undo);
+    undoAction_->setObjectName(QStringLiteral("undoAction"));
+    undoAction_->setShortcut(QKeySequence::Undo);
+    redoAction_ = edit->addAction(QStringLiteral("重做"), this, &MainWindow::redo);
+    redoAction_->setObjectName(QStringLiteral("redoAction"));
+    // Ctrl+Y first, then the platform's own redo keys; a key listed twice would make
+    // the shortcut ambiguous and do nothing.
+    QList<QKeySequence> redoKeys{QKeySequence(Qt::CTRL | Qt::Key_Y)};
+    for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Redo))
+        if (!redoKeys.contains(key)) redoKeys << key;
+    redoAction_->setShortcuts(redoKeys);
+
+    auto* build = menuBar()->addMenu(QStringLiteral("生成(&G)"));
+    build->setObjectName(QStringLiteral("buildMenu"));
+    const std::pair<QPushButton*, Qt::Key> steps[] = {
+        {controls_.generation.releaseSkeleton, Qt::Key_1},
+        {controls_.generation.databaseFile, Qt::Key_2},
+        {controls_.generation.pages, Qt::Key_3},
+        {controls_.generation.login, Qt::Key_4},
+    };
+    for (const auto& [button, key] : steps) {
+        auto* action = build->addAction(button->text(), button, &QPushButton::click);
+        action->setShortcut(QKeySequence(Qt::CTRL | key));
+    }
+
+    auto* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    auto* tutorial = help->addAction(QStringLiteral("软件教程"), this, [this] {
+        if (auto* link = findChild<TutorialLink*>()) link->open();
+    });
+    tutorial->setShortcut(QKeySequence::HelpContents);
+    help->addAction(QStringLiteral("关于 Tabulon"), this, [this] {
+        messages_.show("Tabulon " TABULON_VERSION "\n管理网站的设计与生成工具。\n目录数据库：" +
+                       catalogueStatus().toStdString());
+    });
+    updateHistoryActions();
 }
 
 void MainWindow::route() {
     connect(projects_.get(), &designer::ProjectEditor::projectChosen, this, [this] {
         controls_.tabs->setCurrentIndex(kProjectPage);
         join_->fillTables();
+        // No table is chosen in the project now shown: nothing of the last one stays.
+        fields_->closeTable();
+        tables_->clearForm();
     });
-    connect(tables_.get(), &designer::TableEditor::tablesChanged, this, [this] { projects_->refresh(); });
+    connect(tables_.get(), &designer::TableEditor::tablesChanged, this,
+            [this] { afterTablesChanged(context_->selection().table()); });
     connect(tables_.get(), &designer::TableEditor::tableChosen, this,
             [this](catalogue::Id tableId, const QString& title) {
                 controls_.tabs->setCurrentIndex(kGenerationPage);
                 fields_->openTable(tableId, title);
             });
+}
+
+void MainWindow::afterTablesChanged(catalogue::Id tableBefore) {
+    projects_->refresh();
+    if (tables_->restore(tableBefore)) {
+        fields_->showTable(tableBefore, tables_->title());
+    } else {
+        fields_->closeTable();
+        if (tableBefore >= 0) tables_->clearForm();  // it showed a table that is gone
+    }
+    join_->fillTables();
 }
 
 void MainWindow::startUp() {
@@ -65,6 +140,10 @@ void MainWindow::startUp() {
         messages_.show(std::string(e.what()) + "\nTabulon 将在没有目录数据库的情况下打开，不能编辑或生成。");
     }
     context_->attach(catalogue_ ? &*catalogue_ : nullptr);
+    if (catalogue_) {
+        history_ = std::make_unique<catalogue::ChangeHistory>(*catalogue_);
+        context_->attachHistory(history_.get());
+    }
     status_->setText(catalogueStatus());
     controls_.field.links.linkGroup->hide();
     if (!catalogue_) return;
@@ -73,6 +152,55 @@ void MainWindow::startUp() {
         join_->fillTables();
         projects_->choose();
     });
+}
+
+void MainWindow::undo() {
+    if (!history_ || context_->busy() || !history_->canUndo()) return;
+    try {
+        history_->undo();
+    } catch (const std::exception& e) {
+        messages_.show(e.what());
+    }
+    showCatalogueAgain();
+}
+
+void MainWindow::redo() {
+    if (!history_ || context_->busy() || !history_->canRedo()) return;
+    try {
+        history_->redo();
+    } catch (const std::exception& e) {
+        messages_.show(e.what());
+    }
+    showCatalogueAgain();
+}
+
+// After undo or redo every list shows the catalogue as it now is; the project and table
+// that were chosen stay chosen while they exist.
+void MainWindow::showCatalogueAgain() {
+    const catalogue::Id project = context_->selection().project();
+    const catalogue::Id table = context_->selection().table();
+    context_->handle([&](auto& db) {
+        projects_->fillProjects();
+        projects_->reselect(project);
+        if (context_->selection().project() != project) {
+            projects_->choose();
+        } else {
+            afterTablesChanged(table);
+        }
+        templates_->reload(db);
+    });
+}
+
+void MainWindow::updateHistoryActions() {
+    if (!undoAction_) return;
+    const bool canUndo = history_ && history_->canUndo();
+    const bool canRedo = history_ && history_->canRedo();
+    undoAction_->setEnabled(canUndo);
+    redoAction_->setEnabled(canRedo);
+    undoAction_->setText(canUndo ? QStringLiteral("撤销 ") + QString::fromStdString(history_->undoName())
+                                 : QStringLiteral("撤销"));
+    redoAction_->setText(canRedo ? QStringLiteral("重做 ") + QString::fromStdString(history_->redoName())
+                                 : QStringLiteral("重做"));
 }
 
 QString MainWindow::catalogueStatus() const {

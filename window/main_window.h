@@ -2,6 +2,7 @@
 // The designer window. It builds the controls, hands each panel the controls whose
 // behaviour it owns, routes what one panel does to the others, runs the start-up and
 // closes the catalogue when it goes.
+#include <QAction>
 #include <QLabel>
 #include <QMainWindow>
 
@@ -9,9 +10,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "base/messages.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/change_history.h"
 #include "designer/editor_context.h"
 #include "designer/field_editor.h"
 #include "designer/join_strip.h"
@@ -25,11 +28,15 @@
 
 namespace tabulon::window {
 
+// Asks a yes/no question; true means go ahead.
+using Asker = std::function<bool(const std::string&)>;
+
 struct WindowOptions {
     std::filesystem::path runDir;  // holds the catalogue's site folders
     // Opens the catalogue; throws tabulon::Error when it cannot.
     std::function<catalogue::Catalogue()> openCatalogue;
     UrlOpener openUrl = desktopBrowser();
+    Asker ask;  // none: a question box over the window
 };
 
 class MainWindow final : public QMainWindow {
@@ -41,15 +48,27 @@ public:
     // Which catalogue file is open, as the status bar shows it.
     QString catalogueStatus() const;
 
+    // Take back the latest catalogue change made in the window, or make the latest undone
+    // one again, and show the catalogue as it then is.
+    void undo();
+    void redo();
+
 private:
     void route();
+    void buildMenus();
     void startUp();
+    void afterTablesChanged(catalogue::Id tableBefore);
+    void showCatalogueAgain();
+    void updateHistoryActions();
 
     Messages& messages_;
     WindowOptions options_;
     std::optional<catalogue::Catalogue> catalogue_;
+    std::unique_ptr<catalogue::ChangeHistory> history_;
     WindowControls controls_{};
     QLabel* status_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     // Declared after the context they use, so they go first.
     std::unique_ptr<designer::EditorContext> context_;
     std::unique_ptr<designer::ProjectEditor> projects_;

@@ -1,7 +1,9 @@
 #pragma once
 // Messages of the designer window: each is a modal box captioned "信息：" with one OK
-// button, shown over the window.
+// button, shown over the window, as wide as its caption and text need within the screen.
+// Questions before destructive steps are boxes with 是 / 否.
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include "base/messages.h"
@@ -16,5 +18,13 @@ public:
 private:
     QPointer<QWidget> window_;
 };
+
+// Asks a yes/no question over `window`; true for 是.
+bool askYesNo(QWidget* window, const QString& question);
+
+// A text with a break opportunity (zero-width space) in every run of more than
+// `longestRun` characters without one, so that a long name wraps instead of widening the
+// box past the screen.
+QString breakableText(const QString& text, int longestRun = 40);
 
 }  // namespace tabulon::window

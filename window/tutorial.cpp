@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QTextBrowser>
 
 namespace tabulon::window {
 namespace {
@@ -68,7 +69,21 @@ void TutorialLink::open() {
         messages_.show(("软件教程无法打开：" + problem).toStdString());
         return;
     }
-    if (!open_(*page)) messages_.show(("没有可以打开软件教程的浏览器。教程位于 " + page->toLocalFile()).toStdString());
+    if (open_(*page)) return;
+    // No browser: the tutorial opens in a window of our own, and its address is given so
+    // that it can be opened elsewhere.
+    auto* reader = new QTextBrowser;
+    reader->setObjectName(QStringLiteral("tutorialWindow"));
+    reader->setAttribute(Qt::WA_DeleteOnClose);
+    reader->setWindowTitle(QStringLiteral("软件教程 - Tabulon"));
+    reader->setOpenExternalLinks(false);
+    reader->setSource(*page);
+    reader->resize(820, 640);
+    QObject::connect(link_, &QObject::destroyed, reader, &QWidget::close);
+    reader->show();
+    messages_.show(("没有找到可以打开软件教程的浏览器，教程已在 Tabulon 自己的窗口中打开。\n教程地址：" +
+                    page->toString())
+                       .toStdString());
 }
 
 }  // namespace tabulon::window

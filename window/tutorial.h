@@ -29,11 +29,13 @@ class TutorialLink final : public QObject {
 public:
     TutorialLink(QLabel* link, Messages& messages, UrlOpener open);
 
+    // Releases the tutorial and opens it, as a press on the link does.
+    void open();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void open();
 
     QLabel* link_;
     Messages& messages_;

@@ -5,10 +5,12 @@
 
 #include "base/error.h"
 #include "base/gbk.h"
+#include "generator/login/sha256.h"
 #include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
 #include "jet/database.h"
 #include "jet/names.h"
+#include "resources/embedded.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -73,6 +75,23 @@ std::optional<std::string> firstRowOf(const catalogue::Snapshot& model, std::str
     return first->content;
 }
 
+// The login row shipped before accounts moved into the session and passwords into
+// digests: it compares the password inside its query, which cannot match a digest. A
+// catalogue that still holds it unchanged gets the current default row instead.
+constexpr std::string_view kEarlierDefaultLoginRow = "2d9a0248e559a42a2b84f442dc21e7faf522e6b2612023e067991f3f0da61794";
+constexpr std::string_view kDefaultLoginRowFile = "37.tpl";
+
+std::string currentDefaultLoginRow() {
+    for (const auto& file : resources::defaultTemplateFiles())
+        if (file.path == kDefaultLoginRowFile) return std::string(file.bytes);
+    return std::string();
+}
+
+void replaceAll(std::string& text, std::string_view from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
 }  // namespace
 
 std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, catalogue::Id projectId) {
@@ -94,14 +113,35 @@ std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, cat
     return login;
 }
 
+std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::Id projectId) {
+    std::string found;
+    for (const auto* table : model.tablesOf(projectId))
+        for (const auto* field : model.fieldsInAddedOrder(table->id))
+            if (field->description == "username" || field->description == "password")
+                found += (found.empty() ? "" : "、") + table->name + "." + field->name + "（" + field->description + "）";
+    return "错误的登录字段标记\r\n登录页要求同一个表中恰有两个字段，字段说明分别为 username 和 password。\r\n"
+           "找到的标记：" +
+           (found.empty() ? std::string("没有") : found);
+}
+
 std::string loginPage(std::string_view templateText, const LoginFields& login) {
     std::string page(templateText);
+    if (sha256Hex(page) == kEarlierDefaultLoginRow) page = currentDefaultLoginRow();
     replaceFirst(page, "* from login", "* from " + login.table);
     replaceFirst(page, " where (username=", " where (" + login.userField + "=");
     replaceFirst(page, "and pwd=", "and " + login.passwordField + "=");
-    replaceFirst(page, "Response.Cookies(\"kovel_username\")=rs(\"username\")",
-                 "Response.Cookies(\"kovel_username\")=rs(\"" + login.userField + "\")");
+    // A row of the user's own that still only sets the cookie logs into the session too,
+    // when it includes the helpers that do it.
+    if (page.find("inc/function.asp") != std::string::npos)
+        replaceFirst(page, "Response.Cookies(\"kovel_username\")=rs(\"username\")",
+                     "SiteLogin rs(\"id\"), rs(\"username\")");
+    replaceAll(page, "rs(\"username\")", "rs(\"" + login.userField + "\")");
+    replaceAll(page, "rs(\"pwd\")", "rs(\"" + login.passwordField + "\")");
     return page;
+}
+
+bool storesPasswordDigests(std::string_view loginPageText) {
+    return loginPageText.find("PasswordMatches(") != std::string_view::npos;
 }
 
 std::string topPage(const catalogue::Snapshot& model, catalogue::Id projectId) {
@@ -142,7 +182,7 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
     }
     const auto login = findLoginFields(model, projectId);
     if (!login) {
-        messages.show("错误的登录字段标记");
+        messages.show(wrongLoginMarksMessage(model, projectId));
         result.problems = 1;
         return result;
     }
@@ -160,13 +200,17 @@ LoginResult generateLogin(const catalogue::Snapshot& model, const fs::path& runD
         return result;
     }
 
+    const auto loginRows = model.templateRows("登录");
+    const bool digests = !loginRows.empty() && storesPasswordDigests(loginPage(*firstRowOf(model, "登录"), *login));
     const fs::path databasePath = site / "data" / "data.mdb";
     try {
         auto database = jet::Database::open(databasePath);
         // Rows carried over by ② may hold the account already.
         if (!hasDefaultAccount(database, *login)) {
-            database.insert(login->table, {{login->userField, std::string(kDefaultAccount)},
-                                           {login->passwordField, std::string(kDefaultAccount)}});
+            const std::string password =
+                digests ? passwordHash(randomSalt(), kDefaultAccount) : std::string(kDefaultAccount);
+            database.insert(login->table,
+                            {{login->userField, std::string(kDefaultAccount)}, {login->passwordField, password}});
             database.save(databasePath);
             result.accountAdded = true;
         }

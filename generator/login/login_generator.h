@@ -23,8 +23,15 @@ struct LoginFields {
 // Nothing unless the project has exactly two marked fields, one of each kind, in one table.
 std::optional<LoginFields> findLoginFields(const catalogue::Snapshot& model, catalogue::Id projectId);
 
+// "错误的登录字段标记", then what the login needs and which marked fields (table.field and
+// mark) the project has.
+std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::Id projectId);
+
 // The login page from the first 登录 template row, pointed at the login table and columns.
+// The unchanged login row of earlier releases is read as the current default row.
 std::string loginPage(std::string_view templateText, const LoginFields& login);
+// The page compares salted digests (and so the default account is stored as one).
+bool storesPasswordDigests(std::string_view loginPageText);
 // The top bar: M1, one tab per table, M3.
 std::string topPage(const catalogue::Snapshot& model, catalogue::Id projectId);
 // The left menu: N1, one group per table, N2, its loops bounded by the number of tables.
@@ -32,7 +39,7 @@ std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId);
 
 struct LoginResult {
     std::vector<std::filesystem::path> written;
-    bool accountAdded = false;
+    bool accountAdded = false;  // false also when the account was there already
     std::size_t problems = 0;  // each reported by a message
 };
 

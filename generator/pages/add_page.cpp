@@ -2,29 +2,15 @@
 
 #include "generator/naming/naming.h"
 #include "generator/pages/form_page.h"
+#include "generator/pages/page_safety.h"
+#include "generator/pages/record_set.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/add_widgets.h"
 
 namespace tabulon::generator {
 namespace {
 
-constexpr std::string_view kReadStart =
-    "\r\n"
-    "<%\r\n"
-    "\r\n"
-    "if request(\"action\")=\"add\" then\r\n";
-
-constexpr std::string_view kOpenCode =
-    "sql=\"select * from $table$\"\r\n"
-    "Set rsAdd = Server.CreateObject(\"ADODB.Recordset\")\r\n"
-    "rsAdd.ActiveConnection = conn\r\n"
-    "rsAdd.Source =sql\r\n"
-    "rsAdd.CursorType = 0\r\n"
-    "rsAdd.CursorLocation = 3\r\n"
-    "rsAdd.LockType = 2\r\n"
-    "rsAdd.Open()\r\n"
-    "rs_numRows =0\r\n"
-    "rsAdd.addnew\r\n";
+constexpr std::string_view kQuery = "sql=\"select * from $table$\"\r\n";
 
 // The list page link spells its suffix in lower case; IIS file names ignore case.
 constexpr std::string_view kSaveAndLeave =
@@ -56,17 +42,19 @@ std::string AddPageGenerator::build(const PageInput& input, Messages& messages) 
     state.tableName = tableName;
     for (const auto* field : input.fields) state.fieldNames.push_back(field->name);
 
-    const FieldRows fields =
-        buildFieldRows(input, rows[2], rows[3], rows[4], kReadStart, addPageWidget, state, messages);
+    const FieldRows fields = buildFieldRows(input, rows[2], rows[3], rows[4], postbackStart("add"), addPageWidget,
+                                            state, PasswordOnSave::Always, messages);
 
-    const std::string serverBlock = fields.readCode + "\r\n" + state.checkCode + "\r\n" +
-                                    fill(kOpenCode, {{"table", tableName}}) + "\r\n" + fields.assignCode +
+    const std::string serverBlock = fields.readCode + "\r\n" + state.checkCode + fields.valueCode + "\r\n" +
+                                    openRecordSet(fill(kQuery, {{"table", tableName}})) + "rsAdd.addnew\r\n" +
+                                    "\r\n" + fields.assignCode +
                                     fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}});
     spliceServerBlock(pageHead, serverBlock);
 
-    std::string page = pageHead + fields.formRows + std::string(rows[5]);
+    std::string page = pageHead + fields.formRows + fields.checkScript + state.loadScript + std::string(rows[5]);
     if (state.cascade) spliceAjaxInclude(page);
-    return page;
+    addFormToken(page);
+    return withCodePage(std::move(page));
 }
 
 }  // namespace tabulon::generator

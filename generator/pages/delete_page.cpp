@@ -1,57 +1,46 @@
 #include "generator/pages/delete_page.h"
 
+#include "generator/pages/page_safety.h"
+#include "generator/pages/record_set.h"
 #include "generator/text/fragment.h"
 
 namespace tabulon::generator {
 namespace {
 
-// Every id of the list must be a number before any of them reaches the query.
+// Only a POST of the list's form with the session's token deletes; the ids must be a comma
+// list of whole positive numbers and the query gets the list rebuilt from those numbers.
 constexpr std::string_view kIdCheck =
     "\r\n"
     "<%\r\n"
     "\r\n"
-    "   ID=trim(request(\"ID\"))\r\n"
+    "if request(\"action\")=\"Delete\" then\r\n"
+    "\r\n"
+    "   SiteRequirePost()\r\n"
+    "   ID=SiteIdList(Request.Form(\"ID\"))\r\n"
     "   \r\n"
-    "'   response.Write id\r\n"
-    "'   response.End()\r\n"
-    "   \r\n"
-    "   IDarray=split(ID,\",\")\r\n"
-    "   \r\n"
-    "\tfor i=0 to ubound(IDarray)\r\n"
-    "\t\r\n"
-    "\t   if not myIsNumeric(trim(IDarray(i))) then\r\n"
-    "\t   \r\n"
-    "\t\tsendmsg(trim(IDarray(i)))\t\t\r\n"
+    "\tif ID=\"\" then\r\n"
+    "\t\tsendmsg(\"请先选择要删除的记录\")\r\n"
+    "\t\tgoback()\r\n"
+    "\t\tresponse.End()\r\n"
+    "\tend if\r\n"
+    "\tif ID=\"!\" then\r\n"
     "\t\tsendmsg(\"编号必须是数字\")\r\n"
     "\t\tgoback()\r\n"
     "\t\tresponse.End()\r\n"
-    "\t   end if\r\n"
+    "\tend if\r\n"
+    "\r\n";
+
+constexpr std::string_view kQuery =
+    "sql=\"select * from $table$\"\r\n"
     "\r\n"
-    "\t\r\n"
-    "\tnext\r\n"
-    "   \r\n"
-    "   \r\n"
     "\r\n"
-    "if request(\"action\")=\"Delete\" then\r\n"
+    "sql=sql&\" where id in(\"&ID&\")\"\r\n"
+    "\r\n"
     "\r\n";
 
 // The record set deletes row by row; the quote that ends "rsAdd.delete\r\n'" turns the
 // trace line after it into a comment.
 constexpr std::string_view kDeletion =
-    "sql=\"select * from $table$\"\r\n"
-    "\r\n"
-    "\r\n"
-    "sql=sql&\" where id in(\"&cstr(ID)&\")\"\r\n"
-    "\r\n"
-    "\r\n"
-    "Set rsAdd = Server.CreateObject(\"ADODB.Recordset\")\r\n"
-    "rsAdd.ActiveConnection = conn\r\n"
-    "rsAdd.Source =sql\r\n"
-    "rsAdd.CursorType = 0\r\n"
-    "rsAdd.CursorLocation = 3\r\n"
-    "rsAdd.LockType = 2\r\n"
-    "rsAdd.Open()\r\n"
-    "rs_numRows =0\r\n"
     "'rsAdd.addnew\r\n"
     " if not rsAdd.eof then\r\n"
     " \r\n"
@@ -104,8 +93,9 @@ const PageKind& DeletePageGenerator::kind() const { return pageKinds()[2]; }
 std::string DeletePageGenerator::build(const PageInput& input, Messages&) const {
     const auto& rows = input.rows;  // T1 head start, T2 title rest and body start, T3 page end
     const std::string& tableName = input.table.name;
-    return std::string(rows[0]) + tableName + std::string(rows[1]) + std::string(kIdCheck) +
-           fill(kDeletion, {{"table", tableName}}) + std::string(rows[2]);
+    return withCodePage(std::string(rows[0]) + tableName + std::string(rows[1]) + std::string(kIdCheck) +
+                        openRecordSet(fill(kQuery, {{"table", tableName}})) + std::string(kDeletion) +
+                        std::string(rows[2]));
 }
 
 }  // namespace tabulon::generator

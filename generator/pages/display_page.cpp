@@ -3,6 +3,8 @@
 #include "generator/naming/naming.h"
 #include "generator/pages/form_page.h"
 #include "generator/pages/modify_page.h"
+#include "generator/pages/page_safety.h"
+#include "generator/text/fragment.h"
 #include "generator/widgets/display_widgets.h"
 
 namespace tabulon::generator {
@@ -13,7 +15,7 @@ constexpr std::string_view kIdCheck =
     "<%\r\n"
     "\r\n"
     "   ID=trim(request(\"ID\"))\r\n"
-    "   If not myIsNumeric(ID) then\r\n"
+    "   If not SiteMatches(ID,\"^[0-9]{1,9}$$\") then\r\n"
     "    sendmsg(\"编号必须是数字\")\r\n"
     "    goback()\r\n"
     "    response.End()\r\n"
@@ -32,19 +34,20 @@ std::string DisplayPageGenerator::build(const PageInput& input, Messages& messag
     const auto& rows = input.rows;
     const std::string& tableName = input.table.name;
     std::string pageHead = std::string(rows[0]) + tableName + std::string(rows[1]);
-    spliceServerBlock(pageHead, kIdCheck);
+    spliceServerBlock(pageHead, fill(kIdCheck, {}));
 
     std::string body;
     std::size_t position = 0;
     for (const auto* field : input.fields) {
         ++position;
+        if (isPasswordField(input.model, input.table, *field)) continue;  // not even its digest is shown
         body += std::string(rows[3]) + fieldCaption(*field) + std::string(rows[4]);
         const Widget value = displayPageValue(input.model, *field, position, tableName, messages);
         if (value.stopsFieldLoop) break;
         body += value.html + std::string(rows[5]);
     }
-    return pageHead + "\r\n<%\r\n" + recordQuery(tableName) + "%>\r\n" + std::string(rows[2]) + body +
-           std::string(rows[6]) + std::string(recordPageEnd());
+    return withCodePage(pageHead + "\r\n<%\r\n" + recordQuery(tableName) + "%>\r\n" + std::string(rows[2]) + body +
+                        std::string(rows[6]) + recordPageEnd());
 }
 
 }  // namespace tabulon::generator

@@ -19,17 +19,29 @@ void spliceServerBlock(std::string& pageHead, std::string_view serverBlock);
 // Replaces the first connection include of `page` by itself plus the AJAX include.
 void spliceAjaxInclude(std::string& page);
 
-// "\r\n             S_3=trim(request(\"S_3\"))'排序<TAB>说明\r\n": reads a posted value.
+// "\r\n             S_3=trim(Request.Form(\"S_3\"))'排序<TAB>说明\r\n": reads a posted value (never
+// from the query string: a link must not change data).
 std::string readLine(std::size_t position, std::string_view name, std::string_view description);
 
 // "\r\n    rsAdd(\"排序\")=S_3\r\n": stores it in the record.
 std::string assignmentLine(std::size_t position, std::string_view name);
 
+// "S_3=SiteValue(S_3,\"short\",\"排序\")": the server's type check, which also turns an empty
+// optional value into Null.
+std::string valueCheckLine(std::size_t position, const catalogue::Field& field);
+
 // What the field loop of a form page builds.
 struct FieldRows {
-    std::string formRows;    // caption start + caption + caption end + widget + row end, per field
-    std::string readCode;    // `readStart` followed by one read line per field
-    std::string assignCode;  // one assignment per field
+    std::string formRows;     // caption start + caption + caption end + widget + row end, per field
+    std::string readCode;     // `readStart` followed by one read line per field
+    std::string valueCode;    // the type check of every value, after the numeric checks
+    std::string assignCode;   // one assignment per field (none for an auto-number column)
+    std::string checkScript;  // the browser-side check() the submit button calls
+};
+
+enum class PasswordOnSave {
+    Always,       // the add page: what is typed is stored as a digest
+    WhenTyped,    // the modify page: an empty box keeps the stored digest
 };
 
 using WidgetRule = Widget (*)(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&,
@@ -40,6 +52,10 @@ using WidgetRule = Widget (*)(const catalogue::Snapshot&, const catalogue::Field
 // its row without widget and row end, and no later field is handled.
 FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, std::string_view captionEnd,
                          std::string_view rowEnd, std::string_view readStart, WidgetRule widget, FormState& state,
-                         Messages& messages);
+                         PasswordOnSave password, Messages& messages);
+
+// The start of the server block that runs on a postback: only a POST of the form, with
+// the session's token, gets past it.
+std::string postbackStart(std::string_view action);
 
 }  // namespace tabulon::generator

@@ -1,6 +1,7 @@
 #include "generator/pages/list_page.h"
 
 #include "generator/naming/naming.h"
+#include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/list_columns.h"
 #include "generator/widgets/list_search.h"
@@ -11,6 +12,10 @@ namespace {
 constexpr std::string_view kListForm = "<form name=\"form1\" action=\"?\" method=\"post\">";
 constexpr std::string_view kDeleteForm = "<form name=\"form1\" action=\"$base$_Delete.asp?action=Delete\" method=\"post\">";
 constexpr std::string_view kDisplayLink = "Show_Display.asp";
+constexpr std::string_view kRowClick =
+    "<tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')"
+    "location.href='$base$_Display.asp?ID=<%=rs(\"id\")%>'\" ";
+constexpr std::string_view kDisplayAnchor = "<a href=\"$base$_Display.asp?ID=<%=rs(\"id\")%>\">";
 constexpr std::string_view kTemplateColspan = "<td colspan=\"12\"";
 constexpr std::string_view kColspan = "<td colspan=\"$count$\"";
 
@@ -61,13 +66,28 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     pieces.header = listForm + row(HeaderStart);
     pieces.dataRow = row(DataRowStart);
     replaceFirst(pieces.dataRow, kDisplayLink, base + "_Display.asp");
+    // A link between a row and its cells is moved out of the table by browsers: it goes
+    // around the first cell's value instead, and the ModifyCell row loses its closing tag.
+    const std::string displayLink = fill(kDisplayAnchor, {{"base", base}});
+    std::string modifyCell = row(ModifyCell);
+    const bool linkMoved = replaceFirst(pieces.dataRow, displayLink, "");
+    if (linkMoved) {
+        replaceFirst(modifyCell, "    </a>", "    ");
+        // The whole row opens the record too (its first cell may be empty), except where a
+        // click means something else: the 修改 link and the check box.
+        replaceFirst(pieces.dataRow, "<tr ", fill(kRowClick, {{"base", base}}));
+    }
 
+    std::size_t shown = 0;
     for (const auto* field : input.fields) {
+        if (isPasswordField(input.model, input.table, *field)) continue;  // neither shown nor searchable
         const std::string caption = fieldCaption(*field);
+        const bool first = shown++ == 0;
         pieces.fieldList += field->name + ",";
         pieces.typeList += std::string(searchTypeCode(field->type)) + ",";
         pieces.header += row(HeaderCellStart) + caption + row(HeaderCellEnd);
-        pieces.dataRow += row(DataCellStart) + listCell(input.model, *field) + row(DataCellEnd);
+        const std::string cell = listCell(input.model, *field);
+        pieces.dataRow += row(DataCellStart) + (first && linkMoved ? displayLink + cell + "</a>" : cell) + row(DataCellEnd);
         if (isDateField(*field)) {
             pieces.dateCases += fill(kDateCase, {{"name", field->name}}) + row(DateCase);
             pieces.dateSwitches += fill(kDateSwitch, {{"name", field->name}});
@@ -75,16 +95,16 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
         pieces.fieldOptions += fill(kFieldOption, {{"name", field->name}, {"caption", caption}});
     }
     pieces.header += row(HeaderEnd);
-    pieces.dataRow += row(ModifyCell) + fill(kRowEnd, {{"base", base}});
+    pieces.dataRow += modifyCell + fill(kRowEnd, {{"base", base}});
+    addFormToken(pieces.header, "<form name=\"form1\"");
 
-    // The empty-list row and the paging bar span every header column (fields, 修改, 删除) and more.
+    // The empty-list row and the paging bar span every header column: the fields, 修改 and 删除.
     std::string pageEnd = row(PageEnd);
-    replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(input.fields.size() + 4)}}),
-                   2);
+    replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(shown + 2)}}), 2);
 
-    return row(Head) + tableName + row(HeadRest) + pieces.dateCases + row(BuilderEnd) + pieces.dateSwitches +
+    return withCodePage(row(Head) + tableName + row(HeadRest) + pieces.dateCases + row(BuilderEnd) + pieces.dateSwitches +
            row(FieldSelect) + pieces.fieldOptions + row(SearchFormEnd) + pieces.header +
-           listSearchScript(tableName, pieces.fieldList, pieces.typeList) + pieces.dataRow + pageEnd;
+           listSearchScript(tableName, pieces.fieldList, pieces.typeList) + pieces.dataRow + pageEnd);
 }
 
 }  // namespace tabulon::generator

@@ -2,45 +2,61 @@
 
 #include "generator/naming/naming.h"
 #include "generator/pages/form_page.h"
+#include "generator/pages/page_safety.h"
+#include "generator/pages/record_set.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/modify_widgets.h"
 
 namespace tabulon::generator {
 namespace {
 
-// Every request needs a numeric record id, the postback as much as the form.
-constexpr std::string_view kReadStart =
+// Every request needs a record id of digits only, the postback as much as the form.
+constexpr std::string_view kIdCheck =
     "\r\n"
     "<%\r\n"
     "\r\n"
     "   ID=trim(request(\"ID\"))\r\n"
-    "   if not myIsNumeric(ID) then\r\n"
+    "   if not SiteMatches(ID,\"^[0-9]{1,9}$\") then\r\n"
     "    sendmsg(\"编号必须是数字\")\r\n"
     "    goback()\r\n"
     "    response.End()\r\n"
-    "   end if\r\n"
-    "\r\n"
-    "if request(\"action\")=\"modify\" then\r\n";
+    "   end if\r\n";
 
-constexpr std::string_view kOpenCode =
+constexpr std::string_view kQuery =
     "sql=\"select * from $table$\"\r\n"
     "\r\n"
     "sql=sql&\" where id=\"&cstr(ID)\r\n"
     "\r\n"
-    "\r\n"
-    "Set rsAdd = Server.CreateObject(\"ADODB.Recordset\")\r\n"
-    "rsAdd.ActiveConnection = conn\r\n"
-    "rsAdd.Source =sql\r\n"
-    "rsAdd.CursorType = 0\r\n"
-    "rsAdd.CursorLocation = 3\r\n"
-    "rsAdd.LockType = 2\r\n"
-    "rsAdd.Open()\r\n"
-    "rs_numRows =0\r\n"
+    "\r\n";
+
+constexpr std::string_view kFound =
     "'rsAdd.addnew\r\n"
     "\r\n"
     "\r\n"
     "\r\n"
     " if not rsAdd.eof then\r\n";
+
+constexpr std::string_view kClose =
+    "  rsAdd.close\r\n"
+    "  \r\n"
+    "  set rsAdd=nothing\r\n"
+    "\r\n"
+    "  conn.close\r\n"
+    "  \r\n"
+    "  set conn=nothing\r\n";
+
+// The record asked for is gone: say so and go back.
+constexpr std::string_view kMissingRecord =
+    " else\r\n"
+    "  \r\n"
+    "$close$"
+    "  \r\n"
+    "  SendMsg(\"指定编号的记录不存在\")\r\n"
+    "  \r\n"
+    "  goback()\r\n"
+    "  \r\n"
+    "  response.End()\r\n"
+    " \r\n";
 
 constexpr std::string_view kSaveAndReturn =
     "\r\n"
@@ -48,34 +64,13 @@ constexpr std::string_view kSaveAndReturn =
     " \r\n"
     "  rsAdd.update\r\n"
     "  \r\n"
-    "  rsAdd.close\r\n"
-    "  \r\n"
-    "  set rsAdd=nothing\r\n"
-    "\r\n"
-    "  conn.close\r\n"
-    "  \r\n"
-    "  set conn=nothing\r\n"
+    "$close$"
     "  sendmsg(\"修改成功\")\r\n"
     "  goback()\r\n"
     "  \r\n"
     "  response.End()\r\n"
     "\r\n"
-    " else\r\n"
-    "  \r\n"
-    "  rsAdd.close\r\n"
-    "  \r\n"
-    "  set rsAdd=nothing\r\n"
-    "\r\n"
-    "  conn.close\r\n"
-    "  \r\n"
-    "  set conn=nothing\r\n"
-    "  \r\n"
-    "  SendMsg(\"指定编号的记录不存在\")\r\n"
-    "  \r\n"
-    "  goback()\r\n"
-    "  \r\n"
-    "  response.End()\r\n"
-    " \r\n"
+    "$missing$"
     " end if\r\n"
     "\r\n"
     "\r\n"
@@ -87,47 +82,30 @@ constexpr std::string_view kSaveAndReturn =
 
 constexpr std::string_view kBackToList = "window.location.href='$base$_List.asp'";
 
-
 constexpr std::string_view kRecordPageEnd =
     "\r\n"
     "\r\n"
     "\r\n"
     "<%\r\n"
     "\r\n"
-    "  rsAdd.close\r\n"
-    "  \r\n"
-    "  set rsAdd=nothing\r\n"
+    "$close$"
     "\r\n"
-    "  conn.close\r\n"
-    "  \r\n"
-    "  set conn=nothing\r\n"
-    "\r\n"
-    " else\r\n"
-    "  \r\n"
-    "  rsAdd.close\r\n"
-    "  \r\n"
-    "  set rsAdd=nothing\r\n"
-    "\r\n"
-    "  conn.close\r\n"
-    "  \r\n"
-    "  set conn=nothing\r\n"
-    "  \r\n"
-    "  SendMsg(\"指定编号的记录不存在\")\r\n"
-    "  \r\n"
-    "  goback()\r\n"
-    "  \r\n"
-    "  response.End()\r\n"
-    " \r\n"
+    "$missing$"
     "end if\r\n"
     "\r\n"
     "\r\n"
     "%>\r\n";
 
+std::string missingRecord() { return fill(kMissingRecord, {{"close", kClose}}); }
+
 }  // namespace
 
-std::string recordQuery(std::string_view tableName) { return fill(kOpenCode, {{"table", tableName}}); }
+std::string recordQuery(std::string_view tableName) {
+    return openRecordSet(fill(kQuery, {{"table", tableName}})) + std::string(kFound);
+}
 
-std::string_view recordPageEnd() { return kRecordPageEnd; }
+std::string recordPageEnd() { return fill(kRecordPageEnd, {{"close", kClose}, {"missing", missingRecord()}}); }
+
 
 const PageKind& ModifyPageGenerator::kind() const { return pageKinds()[1]; }
 
@@ -141,16 +119,20 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
     FormState state;
     state.tableName = tableName;
     const FieldRows fields =
-        buildFieldRows(input, rows[3], rows[4], rows[5], kReadStart, modifyPageWidget, state, messages);
+        buildFieldRows(input, rows[3], rows[4], rows[5], std::string(kIdCheck) + "\r\n" + postbackStart("modify").substr(4),
+                       modifyPageWidget, state, PasswordOnSave::WhenTyped, messages);
 
     const std::string openCode = recordQuery(tableName);
-    spliceServerBlock(pageHead, fields.readCode + "\r\n" + state.checkCode + "\r\n" + openCode + "\r\n" +
-                                    fields.assignCode + std::string(kSaveAndReturn));
+    spliceServerBlock(pageHead, fields.readCode + "\r\n" + state.checkCode + fields.valueCode + "\r\n" + openCode +
+                                    "\r\n" + fields.assignCode +
+                                    fill(kSaveAndReturn, {{"close", kClose}, {"missing", missingRecord()}}));
 
     std::string buttons(rows[6]);
     replaceFirst(buttons, "history.go(-1)", fill(kBackToList, {{"base", base}}));
-    return pageHead + "<%\r\n" + openCode + "%>\r\n" + std::string(rows[2]) + fields.formRows + buttons +
-           std::string(recordPageEnd());
+    std::string page = pageHead + "<%\r\n" + openCode + "%>\r\n" + std::string(rows[2]) + fields.formRows +
+                       fields.checkScript + buttons + recordPageEnd();
+    addFormToken(page);
+    return withCodePage(std::move(page));
 }
 
 }  // namespace tabulon::generator

@@ -16,6 +16,6 @@ public:
 std::string recordQuery(std::string_view tableName);
 
 // Closes what recordQuery opened; a missing record shows 指定编号的记录不存在 and goes back.
-std::string_view recordPageEnd();
+std::string recordPageEnd();
 
 }  // namespace tabulon::generator

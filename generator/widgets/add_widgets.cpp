@@ -15,10 +15,13 @@ using catalogue::Snapshot;
 
 constexpr std::string_view kTextBox = "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" style=\"width:300px\">";
 
+constexpr std::string_view kPasswordBox =
+    "<input type=\"password\" name=\"S_$n$\" id=\"S_$n$\" style=\"width:300px\" autocomplete=\"new-password\">";
+
 constexpr std::string_view kCascadeTextBox =
     "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" style=\"width:300px\" onchange=\"GetData('S_$target$',"
     "this.value,'../Getclass.asp?Stype=$cascadeTable$&filed=$cascadeField$&condition=$condition$&order=$n$"
-    "&next=$target$');\">";
+    "&next=$target$');\"><% $registration$ %>";
 
 constexpr std::string_view kNumericTextBox =
     "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\"  style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test("
@@ -26,7 +29,7 @@ constexpr std::string_view kNumericTextBox =
 
 constexpr std::string_view kNumericCheck =
     "\r\n"
-    "if not myIsNumeric(S_$n$) then\r\n"
+    "if S_$n$<>\"\" and not myIsNumeric(S_$n$) then\r\n"
     " sendmsg(\"$name$必须是数字\")\r\n"
     " goback()\r\n"
     " response.End()\r\n"
@@ -35,7 +38,7 @@ constexpr std::string_view kNumericCheck =
 constexpr std::string_view kRichText =
     "\r\n"
     "<input type=\"hidden\" name=\"S_$n$\" id=\"S_$n$\" value=\"\" />\r\n"
-    " <IFRAME ID=\"eWebEditor1\" src=\"../editor/ewebeditor.htm?id=S_$n$&style=coolblue\" frameborder=\"0\" "
+    " <IFRAME ID=\"eWebEditor_S_$n$\" src=\"../editor/ewebeditor.htm?id=S_$n$&style=coolblue\" frameborder=\"0\" "
     "scrolling=\"no\" width=\"550\" height=\"350\"></IFRAME>\r\n";
 
 constexpr std::string_view kDateScript =
@@ -60,9 +63,11 @@ constexpr std::string_view kOtherInput =
     "\r\n"
     "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" style=\"width:300px\">\r\n";
 
+// The option texts are encoded: a stored "<" must not become markup.
 constexpr std::string_view kDropDownList =
     "\r\n"
     "<%\r\n"
+    "$before$"
     "\r\n"
     "Sql_Select=\"$sql$\"\r\n"
     "Set RS_select=server.CreateObject(\"adodb.recordset\")\r\n"
@@ -71,7 +76,7 @@ constexpr std::string_view kDropDownList =
     " response.Write\"          <label>\"&vbcrlf\r\n"
     " \r\n"
     " response.Write\"<select name=\" & \"\"\"\" & \"S_$n$\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_$n$\" & \"\"\"\" & "
-    "\"$attribute$\" & \"\"\"\"  &vbcrlf\r\n"
+    "\"$attribute$\" &vbcrlf\r\n"
     " \r\n"
     "\r\n"
     "if  not RS_select.eof then\r\n"
@@ -81,11 +86,11 @@ constexpr std::string_view kDropDownList =
     " i=0\r\n"
     " while not RS_select.eof\r\n"
     "  \r\n"
-    "  Select_Filed=RS_select(\"$field$\") \r\n"
+    "  Select_Filed=server.HTMLEncode(RS_select(\"$field$\")&\"\") \r\n"
     "  Select_ID=RS_select(\"id\")\r\n"
     "\r\n"
     "\r\n"
-    "  if i=1 then\r\n"
+    "  if $selected$ then\r\n"
     "   Response.Write(\"<option selected value=\"&Select_ID&\">\"&Select_Filed&\"</option>\"&vbcrlf)  \r\n"
     "  else\r\n"
     "   Response.Write(\"<option value=\"&Select_ID&\">\"&Select_Filed&\"</option>\"&vbcrlf)  \r\n"
@@ -112,6 +117,12 @@ constexpr std::string_view kDropDownList =
     "set RS_select=nothing\r\n"
     "\r\n"
     "%>\r\n";
+
+// Once the form is there the dependent list is filled for the source's current choice,
+// so keeping the first choice still saves a dependent value.
+constexpr std::string_view kFillOnLoad =
+    "<script type=\"text/javascript\">(function(){var s=document.getElementById(\"S_$n$\");"
+    "if(s&&s.onclick)s.onclick();})();</script>\r\n";
 
 // A cascade source names the table of a dependent list in 联动表 ("0" or "" is none).
 bool isCascadeSource(const Field& field) { return leadingNumber(field.cascadeTable) > 0.0000001; }
@@ -149,20 +160,26 @@ Widget textBox(const Snapshot& model, const Field& field, std::size_t position, 
     if (isCascadeSource(field)) {
         state.cascade = true;
         const std::string cascadeField = cascadeFieldName(model, field);
-        const bool fieldSet = static_cast<long long>(leadingNumber(field.cascadeField)) != 0;
-        const std::string target = std::to_string(fieldSet ? positionOf(state, cascadeField) : 0);
-        state.cascadeTargets.push_back(field.cascadeDisplay);
+        // Like a drop-down cascade, the list to fill is the field named by 联显字段.
+        std::size_t target = 0;
+        if (static_cast<long long>(leadingNumber(field.cascadeDisplay)) != 0) {
+            target = positionOf(state, fieldNameOf(model, field.cascadeDisplay));
+            state.cascadeTargets.push_back(std::to_string(target));
+        }
+        const std::string cascadeTable = tableNameOf(model, field.cascadeTable);
+        const std::string condition = fieldNameOf(model, field.cascadeCondition);
         html = fill(kCascadeTextBox, {{"n", n},
-                                      {"target", target},
-                                      {"cascadeTable", tableNameOf(model, field.cascadeTable)},
+                                      {"target", std::to_string(target)},
+                                      {"cascadeTable", cascadeTable},
                                       {"cascadeField", cascadeField},
-                                      {"condition", fieldNameOf(model, field.cascadeCondition)}});
+                                      {"condition", condition},
+                                      {"registration", cascadeRegistration(cascadeTable, cascadeField, condition)}});
     } else {
-        html = fill(kTextBox, {{"n", n}});
+        html = fill(state.passwordField ? kPasswordBox : kTextBox, {{"n", n}});
     }
     if (isNumericType(field.type)) {
         // A numeric box trades the cascade call for its own check; the cascade stays registered.
-        state.checkCode += fill(kNumericCheck, {{"n", n}, {"name", field.name}});
+        state.checkCode += numericCheck(position, field.name);
         html = fill(kNumericTextBox, {{"n", n}, {"name", field.name}});
     }
     return {html, false};
@@ -186,12 +203,21 @@ std::string cascadeAttribute(const Snapshot& model, const Field& field, std::siz
         state.cascadeTargets.push_back(std::to_string(target));
     }
     const std::string targetText = std::to_string(target);
+    state.loadScript += fill(kFillOnLoad, {{"n", std::to_string(position)}});
     return fill(kDropDownCascade, {{"target", targetText},
                                    {"table", state.tableName},
                                    {"cascadeTable", tableNameOf(model, field.cascadeTable)},
                                    {"cascadeField", cascadeFieldName(model, field)},
                                    {"condition", condition},
                                    {"n", std::to_string(position)}});
+}
+
+// The data service answers this session only for the cascades its pages use.
+std::string cascadeSourceRegistration(const Snapshot& model, const Field& field) {
+    if (!isCascadeSource(field)) return std::string();
+    std::string condition = field.cascadeCondition != "0" ? fieldNameOf(model, field.cascadeCondition) : "ID";
+    return cascadeRegistration(tableNameOf(model, field.cascadeTable), cascadeFieldName(model, field), condition) +
+           "\r\n";
 }
 
 Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
@@ -201,7 +227,7 @@ Widget dropDown(const Snapshot& model, const Field& field, std::size_t position,
 
     const auto* table = linkedTable(model, field);
     if (!table) {
-        messages.show("一个组合框关联的表不存在！\r\n关联表:" + state.tableName + "\r\n关联字段:" + field.linkField);
+        messages.show(missingLinkedTableMessage(state.tableName, field));
         return {attribute, false};
     }
     const auto column = linkedFieldName(model, field);
@@ -209,15 +235,30 @@ Widget dropDown(const Snapshot& model, const Field& field, std::size_t position,
         messages.show("一个组合框关联的字段不存在！\r\n关联表:" + table->name + "\r\n关联字段:" + field.linkField);
         return {std::string(), true};
     }
-    return {dropDownListCode(dropDownQuery(table->name, *column), *column, position, attribute), false};
+    return {dropDownListCode(dropDownQuery(table->name, *column), *column, position, attribute, "i=1",
+                             cascadeSourceRegistration(model, field)),
+            false};
 }
 
 }  // namespace
 
 std::string dropDownListCode(std::string_view sql, std::string_view fieldName, std::size_t position,
-                             std::string_view attribute) {
-    return fill(kDropDownList,
-                {{"sql", sql}, {"n", std::to_string(position)}, {"attribute", attribute}, {"field", fieldName}});
+                             std::string_view attribute, std::string_view selectedTest, std::string_view before) {
+    return fill(kDropDownList, {{"before", before},
+                                {"sql", sql},
+                                {"n", std::to_string(position)},
+                                {"attribute", attribute},
+                                {"field", fieldName},
+                                {"selected", selectedTest}});
+}
+
+std::string cascadeRegistration(std::string_view table, std::string_view column, std::string_view condition) {
+    return "SiteAllowCascade \"" + std::string(table) + "\",\"" + std::string(column) + "\",\"" +
+           std::string(condition) + "\"";
+}
+
+std::string numericCheck(std::size_t position, std::string_view name) {
+    return fill(kNumericCheck, {{"n", std::to_string(position)}, {"name", name}});
 }
 
 std::string datePickerScript(FormState& state) {

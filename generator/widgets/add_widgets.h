@@ -19,6 +19,8 @@ struct FormState {
     bool cascade = false;                     // the page needs the AJAX include
     int dateScripts = 0;                      // date picker script tags emitted so far
     std::string checkCode;                    // numeric checks of the server block
+    bool passwordField = false;               // the current field holds the account password
+    std::string loadScript;                   // run once the form is there: fills dependent lists
 };
 
 struct Widget {
@@ -33,11 +35,20 @@ struct Widget {
 Widget addPageWidget(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
                      FormState& state, Messages& messages);
 
-// The plain drop-down of a form page (no cascade): the server code that lists the
-// linked table's records, with `attribute` closing the select start tag. Shared with
-// the modify page.
+// The drop-down of a form page: the server code that lists the linked table's records
+// (option texts HTML-encoded), with `attribute` closing the select start tag and the option
+// for which the VBScript condition `selectedTest` holds pre-selected. `before` is server
+// code run first. Shared by the add, modify and display pages.
 std::string dropDownListCode(std::string_view sql, std::string_view fieldName, std::size_t position,
-                             std::string_view attribute);
+                             std::string_view attribute, std::string_view selectedTest,
+                             std::string_view before = {});
+
+// The server line that lets this session's requests to the cascade data service list
+// `column` of `table` by `condition` (a leading "%" is not part of the column name).
+std::string cascadeRegistration(std::string_view table, std::string_view column, std::string_view condition);
+
+// The server's check of a numeric text box (an empty value passes and is stored as Null).
+std::string numericCheck(std::size_t position, std::string_view name);
 
 // The first date box of a page gets the picker's script tag; `dateScripts` counts it.
 std::string datePickerScript(FormState& state);

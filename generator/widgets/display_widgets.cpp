@@ -7,9 +7,11 @@
 namespace tabulon::generator {
 namespace {
 
-constexpr std::string_view kPlainValue = "<%=rsAdd(\"$name$\")%>";
-constexpr std::string_view kRichTextValue = "<%=server.HTMLEncode(rsAdd(\"$name$\"))%>";
-constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\"))=cstr(RS_select(\"id\"))";
+// Every stored value is encoded (Null gives the empty text): it is shown, never run.
+constexpr std::string_view kPlainValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
+constexpr std::string_view kRichTextValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
+// A Null stored value selects nothing instead of stopping the page.
+constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cstr(RS_select(\"id\"))";
 
 }  // namespace
 

@@ -15,6 +15,10 @@ const catalogue::Table* linkedTable(const catalogue::Snapshot& model, const cata
 // table's key column and gives "id"; a field id that finds no field gives nothing.
 std::optional<std::string> linkedFieldName(const catalogue::Snapshot& model, const catalogue::Field& field);
 
+// The message for a drop-down whose linked table is gone: it names the field (of the
+// table `tableName`), the stored table number, and what the user can do about it.
+std::string missingLinkedTableMessage(std::string_view tableName, const catalogue::Field& field);
+
 // The list query of a drop-down: "select id,<column> from <table> order by id asc".
 std::string dropDownQuery(std::string_view tableName, std::string_view columnName);
 

@@ -7,13 +7,14 @@
 namespace tabulon::generator {
 namespace {
 
-constexpr std::string_view kPlainCell = "<%=rs(\"$name$\")%>";
+// Stored values are shown as text, never as markup (Null shows as nothing).
+constexpr std::string_view kPlainCell = "<%=server.HTMLEncode(rs(\"$name$\")&\"\")%>";
 
 // The stored value is the linked record's id. A value that is not an id (a cascade
 // target left unset stores an empty text) skips the look-up: in the query it would
 // break the whole list.
 constexpr std::string_view kLinkedCell =
-    "<span style=\"cursor:pointer\" title=\"<%=rs(\"$name$\")%>\">\t<%\r\n"
+    "<span style=\"cursor:pointer\" title=\"<%=server.HTMLEncode(rs(\"$name$\")&\"\")%>\">\t<%\r\n"
     " RsListID=rs(\"$name$\")\r\n"
     " \r\n"
     " RsSql=\"select id,$column$ from $table$ where id=\"&RsListID\r\n"
@@ -22,7 +23,7 @@ constexpr std::string_view kLinkedCell =
     " \r\n"
     " \r\n"
     " if not RsList.eof then\r\n"
-    "\tresponse.Write(RsList(\"$column$\"))\t \r\n"
+    "\tresponse.Write(server.HTMLEncode(RsList(\"$column$\")&\"\"))\t \r\n"
     " end if\r\n"
     " RsList.close\r\n"
     " end if\r\n"
@@ -33,6 +34,7 @@ constexpr std::string_view kLinkedCell =
 std::string_view searchTypeCode(std::string_view dataType) {
     if (dataType == "日期时间") return "2";
     if (dataType == "文本" || dataType == "备注") return "1";
+    if (dataType == "单精度") return "3";
     return "0";
 }
 

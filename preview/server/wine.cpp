@@ -99,7 +99,10 @@ std::vector<std::string> wineEnvironment(std::vector<std::string> base, const fs
     setVariable(base, "WINEPREFIX", prefix.string());
     setVariable(base, "WINEDEBUG", "-all");
     setVariable(base, "WINEDLLOVERRIDES", "mscoree,mshtml=");
-    setVariable(base, "LC_ALL", "zh_CN.UTF-8");  // the host's dates and numbers as on a Chinese server (LCID 2052)
+    // Wine takes its locale from the Unix environment only: pages format dates and numbers
+    // the way a Chinese (LCID 2052) server does.
+    setVariable(base, "LC_ALL", "zh_CN.UTF-8");
+    setVariable(base, "LANG", "zh_CN.UTF-8");
     setVariable(base, "DISPLAY", std::nullopt);
     setVariable(base, "WAYLAND_DISPLAY", std::nullopt);
     return base;

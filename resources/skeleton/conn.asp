@@ -16,6 +16,7 @@
 '==========================================================================
 
 On Error Resume Next
+Session.CodePage = 936
 Response.CodePage = 936
 On Error GoTo 0
 Response.Charset = "gb2312"

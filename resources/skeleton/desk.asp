@@ -2,7 +2,7 @@
 <!--#include file="inc/function.asp"-->
 <%
 '==========================================================================
-' desk.asp —— 右侧框架的起始页（"桌面"）：欢迎信息和服务器情况
+' desk.asp —— 右侧框架的起始页（"桌面"）：欢迎信息和站点情况
 '==========================================================================
 Response.Charset = "gb2312"
 CheckLogin "index.asp"
@@ -32,8 +32,6 @@ End Function
     <tr><td class="category">当前用户</td><td><%=LoginName()%></td></tr>
     <tr><td class="category">您的 IP 地址</td><td><%=Server.HTMLEncode(GetIP())%></td></tr>
     <tr><td class="category">服务器时间</td><td><%=DateTimeText(Now())%></td></tr>
-    <tr><td class="category">服务器软件</td><td><%=Server.HTMLEncode(Request.ServerVariables("SERVER_SOFTWARE") & "")%></td></tr>
-    <tr><td class="category">脚本引擎</td><td><%=ScriptEngine() & " " & ScriptEngineMajorVersion() & "." & ScriptEngineMinorVersion() & "." & ScriptEngineBuildVersion()%></td></tr>
     <tr><td class="category">数据库</td><td><%
 	Dim deskSize
 	deskSize = DeskDatabaseSize()

@@ -6,10 +6,10 @@
 '   上：top.asp（63 像素）
 '   中：左 menu.asp（框架名 left，177 像素），右 desk.asp（框架名 right，菜单链接都在这里打开）
 '   下：bottom.asp（32 像素）
-' 没有登录（Cookie kovel_username 为空）时转到登录页 index.asp。
+' 没有登录（会话里没有帐号）时转到登录页 index.asp。
 '==========================================================================
 Response.Charset = "gb2312"
-If Request.Cookies("kovel_username") = "" Then
+If Not SiteLoggedIn() Then
 	Response.Redirect "index.asp"
 End If
 %>

@@ -52,6 +52,31 @@ TEST(CommandLine, ProjectByIdAndSingleTableMessages) {
     EXPECT_EQ(result.output, "Create add ok\n生成完毕\n");
 }
 
+TEST(CommandLine, DesignCheckReportsNamesTheSiteCannotUse) {
+    TempFolder run;
+    const auto sound = tabulon(run.path(), "check 记账");
+    EXPECT_EQ(sound.exitCode, 0) << sound.output;
+    EXPECT_EQ(sound.output, "设计检查通过：项目 记账 的表名和字段名都能用于网站。\n");
+    {
+        auto catalogue = catalogue::Catalogue::openInRunFolder(run.path());
+        catalogue::Field field;
+        field.tableId = 25;
+        field.name = "user";
+        field.type = "文本";
+        field.inputType = "文本框";
+        field.order = 9;
+        catalogue.addField(field);
+    }
+    const auto broken = tabulon(run.path(), "check 记账");
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_EQ(broken.output, "表 收支 字段 user：“user”是数据库的保留字\n");
+    // Generation leaves that table's pages out and says why.
+    const auto generated = tabulon(run.path(), "generate 记账 --kinds add");
+    EXPECT_EQ(generated.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(run.path() / "记账" / "manage" / "SZ25_Add.asp"));
+    EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "manage" / "LSZ27_Add.asp"));
+}
+
 TEST(CommandLine, ListsProjectsAndTables) {
     TempFolder run;
     EXPECT_EQ(tabulon(run.path(), "projects").output, "4\t记账\n");
@@ -91,7 +116,22 @@ TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
         catalogue.updateField(field);
     }
     const auto result = tabulon(run.path(), "generate 记账 --tables 27 --kinds add");
-    EXPECT_EQ(result.output, "一个组合框关联的表不存在！\n关联表:流水帐\n关联字段:7\nCreate add ok\n生成完毕\n");
+    EXPECT_EQ(result.output, "一个组合框关联的表不存在！\n字段:流水帐.名称\n关联表:编号为 0 的表已不存在\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。\nCreate add ok\n生成完毕\n");
+}
+
+}  // namespace
+}  // namespace tabulon
+
+namespace tabulon {
+namespace {
+
+TEST(CommandLineVersion, VersionIsPrintedWithoutTouchingTheRunFolder) {
+    testing::TempFolder run;
+    const auto result = tabulon(run.path() / "absent", "--version");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output.rfind("tabulon ", 0), 0u) << result.output;
+    EXPECT_NE(result.output.find('.'), std::string::npos) << "a dotted version number";
+    EXPECT_FALSE(std::filesystem::exists(run.path() / "absent"));
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTest>
 
+#include "designer/text_rules.h"
 #include "designer_window.h"
 
 using tabulon::testing::DesignerWindow;
@@ -199,15 +201,42 @@ private slots:
         QVERIFY(!designer.find<QCheckBox>("选择框8")->isChecked());
     }
 
-    void arrowKeysMoveTheSelectionButLoadNothing() {
+    void arrowKeysLoadTheRowAndModifyChangesThatRowOnly() {
         DesignerWindow designer;
         openLedger(designer);
+        const auto name = *designer.inspect().field(160);
         designer.clickFieldRow(2);  // 名称
         auto* list = designer.find<QTreeWidget>("超级列表框1");
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(list->selectedItems().front()->text(1), QStringLiteral("金额"));
-        QCOMPARE(designer.text("编辑框5"), QStringLiteral("名称"));
+        QCOMPARE(designer.text("编辑框5"), QStringLiteral("金额"));
+        designer.type("编辑框6", QStringLiteral("元"));
+        designer.click("按钮8");
+        QVERIFY(designer.shown().isEmpty());
+        const auto amount = designer.inspect().field(161);
+        QCOMPARE(amount->name, std::string("金额"));
+        QCOMPARE(amount->description, std::string("元"));
+        const auto untouched = designer.inspect().field(160);
+        QCOMPARE(untouched->name, name.name);
+        QCOMPARE(untouched->description, name.description);
+        QCOMPARE(untouched->order, name.order);
+    }
+
+    void modifyActsOnTheLoadedRowWhateverTheHighlight() {
+        DesignerWindow designer;
+        openLedger(designer);
+        designer.clickFieldRow(2);  // 名称 loaded
+        auto* list = designer.find<QTreeWidget>("超级列表框1");
+        {
+            // The highlight moves without a load (as a program's selection does).
+            const QSignalBlocker quiet(list);
+            list->topLevelItem(3)->setSelected(true);
+        }
+        designer.type("编辑框6", QStringLiteral("品名"));
+        designer.click("按钮8");
+        QCOMPARE(designer.inspect().field(160)->description, std::string("品名"));
+        QCOMPARE(designer.inspect().field(161)->name, std::string("金额"));
     }
 
     void loadingAFieldNamedIdLetsTheRowWin() {
@@ -225,9 +254,11 @@ private slots:
         QCOMPARE(designer.focused(), QStringLiteral("按钮9"));
     }
 
-    void modifyWritesTheFormAndZeroesTheCascade() {
+    void modifyWritesTheFormAndKeepsTheCascadeShown() {
         DesignerWindow designer;
         openLedger(designer);
+        const auto before = *designer.inspect().field(158);
+        QVERIFY(tabulon::designer::namesCascade(before.cascadeTable));
         designer.clickFieldRow(0);  // 收支, with a cascade
         designer.type("编辑框6", QStringLiteral("收入或支出"));
         designer.type("编辑框7", QStringLiteral("30x"));
@@ -239,13 +270,51 @@ private slots:
         QCOMPARE(field->tableId, std::int64_t{27});
         QCOMPARE(field->linkTable, std::string("25"));
         QCOMPARE(field->linkField, std::string("155"));
-        for (const auto* column : {&field->cascadeTable, &field->cascadeField, &field->cascadeCondition,
-                                   &field->cascadeDisplay})
-            QCOMPARE(*column, std::string("0"));
+        QCOMPARE(field->cascadeTable, before.cascadeTable);
+        QCOMPARE(field->cascadeField, before.cascadeField);
+        QCOMPARE(field->cascadeCondition, before.cascadeCondition);
+        QCOMPARE(field->cascadeDisplay, before.cascadeDisplay);
         QCOMPARE(designer.text("编辑框5"), QString());
-        QCOMPARE(designer.text("编辑框7"), QStringLiteral("0"));
+        // The order proposed after the new last field (30).
+        QCOMPARE(designer.text("编辑框7"), QStringLiteral("33"));
         QCOMPARE(designer.fieldRow(4).mid(1, 1), QStringList{"收支"});  // now last by order
-        QCOMPARE(designer.fieldRow(4).mid(7), (QStringList{"", "", "", ""}));
+        QCOMPARE(designer.fieldRow(4).mid(7), (QStringList{"消费类型", "类型名称", "收支类型", "消费类型"}));
+    }
+
+    void cascadeSettingsRoundTrip() {
+        DesignerWindow designer;
+        openLedger(designer);
+        designer.type("编辑框5", QStringLiteral("子类"));
+        designer.pick("组合框3", QStringLiteral("组合框"));
+        designer.pick("组合框4", QStringLiteral("消费类型"));
+        designer.pick("组合框5", QStringLiteral("类型名称"));
+        auto* cascade = designer.find<QCheckBox>("选择框8");
+        QTest::mouseClick(cascade, Qt::LeftButton, {}, QPoint(5, cascade->height() / 2));
+        designer.pick("组合框12", QStringLiteral("消费类型"));
+        designer.pick("组合框11", QStringLiteral("类型名称"));
+        designer.pick("组合框14", QStringLiteral("收支类型"));
+        designer.pick("组合框13", QStringLiteral("收支"));
+        designer.click("按钮9");
+        QVERIFY(designer.shown().isEmpty());
+        const auto stored = designer.inspect().fieldByName(27, "子类");
+        QVERIFY(stored);
+        QCOMPARE(stored->cascadeTable, std::string("26"));
+        QCOMPARE(stored->cascadeField, std::to_string(designer.inspect().fieldByName(26, "类型名称")->id));
+        QCOMPARE(stored->cascadeCondition, std::to_string(designer.inspect().fieldByName(26, "收支类型")->id));
+        QCOMPARE(stored->cascadeDisplay, std::string("158"));
+
+        // Loaded again the group shows the same picks; switched off, modify stores "0".
+        designer.clickFieldRow(designer.fieldRows() - 1);
+        QVERIFY(cascade->isChecked());
+        QCOMPARE(designer.chosen("组合框12"), QStringLiteral("消费类型"));
+        QCOMPARE(designer.chosen("组合框11"), QStringLiteral("类型名称"));
+        QCOMPARE(designer.chosen("组合框14"), QStringLiteral("收支类型"));
+        QCOMPARE(designer.chosen("组合框13"), QStringLiteral("收支"));
+        QTest::mouseClick(cascade, Qt::LeftButton, {}, QPoint(5, cascade->height() / 2));
+        designer.click("按钮8");
+        const auto off = designer.inspect().field(stored->id);
+        for (const auto* column : {&off->cascadeTable, &off->cascadeField, &off->cascadeCondition, &off->cascadeDisplay})
+            QCOMPARE(*column, std::string("0"));
     }
 
     void aFormerDropDownKeepsItsLinkAsRawIds() {
@@ -277,19 +346,20 @@ private slots:
         QCOMPARE(designer.inspect().field(159)->linkField, std::string("0"));
     }
 
-    void aDropDownWithoutAPickedTableTakesTheFirst() {
+    void aDropDownWithoutAPickedTableTakesTheFirstAndItsKey() {
         DesignerWindow designer;
         openLedger(designer);
         designer.type("编辑框5", QStringLiteral("类别"));
         designer.pick("组合框3", QStringLiteral("组合框"));
         QVERIFY(shown(designer, "分组框6"));
         QCOMPARE(designer.chosen("组合框4"), QStringLiteral("用户"));
-        // The field list waits for the user to pick a table.
-        QVERIFY(designer.entries("组合框5").isEmpty());
+        // The field list follows the chosen table at once, with its key chosen.
+        QCOMPARE(designer.entries("组合框5"), (QStringList{"ID", "帐号", "密码", "姓名"}));
+        QCOMPARE(designer.chosen("组合框5"), QStringLiteral("ID"));
         designer.click("按钮9");
         const auto field = designer.inspect().fieldByName(27, "类别");
         QCOMPARE(field->linkTable, std::string("24"));
-        QCOMPARE(field->linkField, std::string("-1"));
+        QCOMPARE(field->linkField, std::string("0"));
     }
 
     void pickingALinkedTableListsItsFieldsNewestOrderFirst() {
@@ -310,14 +380,14 @@ private slots:
         QVERIFY(!shown(designer, "分组框6"));
     }
 
-    void theCascadeSwitchOnlyFillsTheTableList() {
+    void theCascadeSwitchFillsTheTableAndItsFields() {
         DesignerWindow designer;
         openLedger(designer);
         auto* cascade = designer.find<QCheckBox>("选择框8");
         QTest::mouseClick(cascade, Qt::LeftButton, {}, QPoint(5, cascade->height() / 2));
         QVERIFY(shown(designer, "分组框8"));
         QCOMPARE(designer.chosen("组合框12"), QStringLiteral("用户"));
-        QVERIFY(designer.entries("组合框11").isEmpty());
+        QCOMPARE(designer.entries("组合框11"), (QStringList{"ID", "帐号", "密码", "姓名"}));
         designer.pick("组合框12", QStringLiteral("消费类型"));
         // By descending order when the user picks the table.
         QCOMPARE(designer.entries("组合框11"), (QStringList{"ID", "排序", "类型名称", "收支类型"}));
@@ -326,13 +396,13 @@ private slots:
         QCOMPARE(designer.chosen("组合框14"), QStringLiteral("ID"));
         QTest::mouseClick(cascade, Qt::LeftButton, {}, QPoint(5, cascade->height() / 2));
         QVERIFY(!shown(designer, "分组框8"));
-        // Nothing of the cascade is stored.
+        // Switched off, nothing of the cascade is stored.
         designer.type("编辑框5", QStringLiteral("联动"));
         designer.click("按钮9");
         QCOMPARE(designer.inspect().fieldByName(27, "联动")->cascadeTable, std::string("0"));
     }
 
-    void modifyAndDeleteNeedAChosenRow() {
+    void modifyAndDeleteNeedALoadedRow() {
         DesignerWindow designer;
         openLedger(designer);
         designer.type("编辑框5", QStringLiteral("无"));
@@ -341,20 +411,51 @@ private slots:
         QCOMPARE(designer.shown(), (QStringList{"记录不存在", "记录不存在"}));
         QCOMPARE(designer.inspect().fields(27, tabulon::catalogue::FieldOrder::ById).size(), std::size_t{5});
         QCOMPARE(designer.text("编辑框5"), QString());
-        QCOMPARE(designer.text("编辑框7"), QStringLiteral("0"));
+        QCOMPARE(designer.text("编辑框7"), QStringLiteral("18"));
+        // A click beside the rows unloads the row: modify then changes nothing.
+        designer.clickFieldRow(2);
+        designer.clickBesideFieldRows();
+        designer.clearShown();
+        designer.type("编辑框5", QStringLiteral("别名"));
+        designer.click("按钮8");
+        QCOMPARE(designer.shown(), QStringList{"记录不存在"});
+        QCOMPARE(designer.inspect().field(160)->name, std::string("名称"));
     }
 
-    void deleteRemovesTheChosenRowOnly() {
+    void deleteAsksFirstAndRemovesTheChosenRowOnly() {
         DesignerWindow designer;
         openLedger(designer);
         designer.clickFieldRow(2);  // 名称 (160)
+        designer.answerQuestions(false);
+        designer.click("按钮7");
+        QCOMPARE(designer.asked().size(), 1);
+        QVERIFY(designer.asked().front().startsWith(QStringLiteral("删除字段“流水帐.名称”？")));
+        QVERIFY(designer.inspect().field(160));
+        QCOMPARE(designer.text("编辑框5"), QStringLiteral("名称"));  // the form still shows it
+
+        designer.answerQuestions(true);
         designer.click("按钮7");
         QVERIFY(designer.shown().isEmpty());
         QVERIFY(!designer.inspect().field(160));
         QCOMPARE(designer.fieldRows(), 4);
-        QCOMPARE(designer.text("编辑框7"), QStringLiteral("0"));
+        QCOMPARE(designer.text("编辑框7"), QStringLiteral("18"));
         // Fields that name it keep their columns; 158 still names 159 as its dependent field.
         QCOMPARE(designer.inspect().field(158)->cascadeDisplay, std::string("159"));
+    }
+
+    void deletingALinkedFieldNamesTheDropDownsThatUseIt() {
+        DesignerWindow designer;
+        designer.pickEntry("列表框1", QStringLiteral("消费类型"));
+        const int row = designer.find<QTreeWidget>("超级列表框1")
+                            ->indexOfTopLevelItem(designer.find<QTreeWidget>("超级列表框1")
+                                                      ->findItems(QStringLiteral("类型名称"), Qt::MatchExactly, 1)
+                                                      .front());
+        designer.clickFieldRow(row);
+        designer.answerQuestions(false);
+        designer.click("按钮7");
+        QCOMPARE(designer.asked().size(), 1);
+        QVERIFY2(designer.asked().front().contains(QStringLiteral("流水帐.消费类型")),
+                 qPrintable(designer.asked().front()));
     }
 
     void aDropDownWhoseTableIsGoneShowsNoChoice() {

@@ -55,9 +55,8 @@ private slots:
         designer.type("编辑框1", QStringLiteral("空表"));
         designer.click("按钮3");
         designer.pickEntry("列表框1", QStringLiteral("空表"));
-        // The strip's table lists follow the project choice only.
-        QVERIFY(!designer.entries("组合框7").contains(QStringLiteral("空表")));
-        designer.pick("组合框1", QStringLiteral("记账"));
+        // The strip's table lists follow every change of the tables.
+        QVERIFY(designer.entries("组合框7").contains(QStringLiteral("空表")));
         designer.pick("组合框7", QStringLiteral("空表"));
         QCOMPARE(designer.entries("组合框9"), QStringList{"ID"});
         QCOMPARE(designer.chosen("组合框9"), QStringLiteral("ID"));
@@ -117,10 +116,9 @@ private slots:
         QCOMPARE(rows[1].content, std::string("<p>一</p>"));
         QCOMPARE(rows[1].order, std::int64_t{5});
         QCOMPARE(rows[2].order, std::int64_t{6});
-        // The list is refreshed only by choosing a kind again.
-        QCOMPARE(designer.entries("列表框2").size(), 1);
-        designer.pick("组合框6", QStringLiteral("桌面"));
+        // The list shows the added rows at once.
         QCOMPARE(designer.entries("列表框2").size(), 3);
+        QVERIFY(designer.entries("列表框2")[2].startsWith(QStringLiteral("3|<p>二</p>")));
     }
 
     void modifyRewritesTextAndPositionButNotTheKind() {
@@ -140,34 +138,57 @@ private slots:
         QCOMPARE(row->content, std::string("新底部"));
         QCOMPARE(row->order, std::int64_t{8});
         QCOMPARE(row->kind, std::string("底部"));
-        // The form keeps its contents, the list its old text.
+        // The form keeps its contents; the list shows the new text with the row still chosen.
         QCOMPARE(contentBox(designer)->toPlainText(), QStringLiteral("新底部"));
-        QVERIFY(!entryOf(designer, 51)->text().contains(QStringLiteral("新底部")));
+        QVERIFY(entryOf(designer, 51)->text().contains(QStringLiteral("新底部")));
+        QVERIFY(entryOf(designer, 51)->isSelected());
     }
 
-    void deleteLeavesTheEntryUntilTheKindIsChosenAgain() {
+    void deleteAsksThenTakesTheEntryAway() {
         DesignerWindow designer;
         designer.pick("组合框6", QStringLiteral("导航"));
         clickEntry(designer, 52);
+        designer.answerQuestions(false);
+        designer.click("按钮14");
+        QCOMPARE(designer.asked().size(), 1);
+        QVERIFY(designer.asked().front().startsWith(QStringLiteral("删除“导航”模板的第 ")));
+        QVERIFY(designer.inspect().templateRow(52));
+        designer.answerQuestions(true);
         designer.click("按钮14");
         QCOMPARE(designer.shown(), QStringList{"导航___删除成功"});
         QVERIFY(!designer.inspect().templateRow(52));
-        QCOMPARE(designer.entries("列表框2").size(), 2);
-        // Choosing the vanished row loads an empty row at position 0.
-        designer.pick("组合框6", QStringLiteral("导航"));
-        designer.pick("组合框6", QStringLiteral("导航"));
         QCOMPARE(designer.entries("列表框2").size(), 1);
     }
 
     void aVanishedRowLoadsEmpty() {
         DesignerWindow designer;
         designer.pick("组合框6", QStringLiteral("导航"));
-        clickEntry(designer, 53);
-        designer.click("按钮14");
-        clickEntry(designer, 52);
+        designer.inspect().deleteTemplate(53);  // gone behind the list's back
         clickEntry(designer, 53);
         QCOMPARE(contentBox(designer)->toPlainText(), QString());
         QCOMPARE(designer.text("编辑框9"), QStringLiteral("0"));
+    }
+
+    void movingAwayFromUnsavedTextAsksFirst() {
+        DesignerWindow designer;
+        designer.pick("组合框6", QStringLiteral("导航"));
+        clickEntry(designer, 52);
+        const QString loaded = contentBox(designer)->toPlainText();
+        contentBox(designer)->setPlainText(QStringLiteral("改了一半"));
+        designer.answerQuestions(false);
+        clickEntry(designer, 53);
+        QCOMPARE(designer.asked().size(), 1);
+        QCOMPARE(contentBox(designer)->toPlainText(), QStringLiteral("改了一半"));
+        QVERIFY(entryOf(designer, 52)->isSelected());
+        // The user gives the edit up: the other row loads.
+        designer.answerQuestions(true);
+        clickEntry(designer, 53);
+        QCOMPARE(designer.asked().size(), 2);
+        QCOMPARE(contentBox(designer)->exactText(), QString::fromStdString(designer.inspect().templateRow(53)->content));
+        // Untouched text moves without a question.
+        clickEntry(designer, 52);
+        QCOMPARE(designer.asked().size(), 2);
+        QCOMPARE(contentBox(designer)->toPlainText(), loaded);
     }
 
     void modifyOrDeleteWithoutARowChangesNothingAndSaysSo() {

@@ -174,6 +174,14 @@ private slots:
         QCOMPARE(designer.entries("列表框1"), QStringList{"用户"});
     }
 
+    void tableNameTheSiteCannotUseIsRefusedAndNothingStored() {
+        DesignerWindow designer;
+        addTable(designer, QStringLiteral("user"));
+        QCOMPARE(designer.shown(), QStringList{"表名“user”不能用：“user”是数据库的保留字，未保存。"});
+        QCOMPARE(designer.inspect().tables(4).size(), std::size_t{4});
+        QCOMPARE(designer.text("编辑框1"), QStringLiteral("user"));  // kept to be corrected
+    }
+
     void addedTableComesLastWithoutItsSpaces() {
         DesignerWindow designer;
         addTable(designer, QStringLiteral(" 收\u3000入 "), QStringLiteral("收入 明细"));
@@ -211,18 +219,53 @@ private slots:
         QCOMPARE(designer.focused(), QStringLiteral("编辑框5"));
     }
 
-    void pickingATableSwitchesTheCascadeOff() {
+    void pickingATableResetsTheFieldForm() {
         DesignerWindow designer;
         designer.pickEntry("列表框1", QStringLiteral("流水帐"));
-        designer.clickFieldRow(0);  // 收支 has a cascade
+        designer.clickFieldRow(0);  // 收支: a drop-down with a cascade
         QVERIFY(designer.find<QCheckBox>("选择框8")->isChecked());
         designer.pickEntry("列表框1", QStringLiteral("用户"));
         QVERIFY(!designer.find<QCheckBox>("选择框8")->isChecked());
-        // The group itself keeps its visibility until the user decides.
-        QVERIFY(designer.find<QGroupBox>("分组框8")->isVisible());
+        QVERIFY(!designer.find<QGroupBox>("分组框8")->isVisible());
+        QVERIFY(!designer.find<QGroupBox>("分组框6")->isVisible());
+        QCOMPARE(designer.chosen("组合框2"), QStringLiteral("文本"));
+        QCOMPARE(designer.chosen("组合框3"), QStringLiteral("文本框"));
+        QCOMPARE(designer.text("编辑框5"), QString());
+        QCOMPARE(designer.text("编辑框6"), QString());
     }
 
-    void modifyingATableRenamesItAndClearsTheChoice() {
+    void aNewProjectsFieldHasNoLink() {
+        DesignerWindow designer;
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+        designer.clickFieldRow(0);  // 收支: linked to 记账's table 收支
+        designer.type("编辑框4", QStringLiteral("图书"));
+        designer.click("按钮4");
+        designer.pick("组合框1", QStringLiteral("图书"));
+        designer.type("编辑框1", QStringLiteral("书目"));
+        designer.click("按钮3");
+        designer.pickEntry("列表框1", QStringLiteral("书目"));
+        designer.type("编辑框5", QStringLiteral("id"));
+        designer.click("按钮9");
+        designer.type("编辑框5", QStringLiteral("书名"));
+        designer.click("按钮9");
+        QVERIFY(designer.shown().isEmpty());
+        const auto db = designer.inspect();
+        const auto project = db.projectByName("图书");
+        const auto table = db.tableByName(project->id, "书目");
+        const auto key = db.fieldByName(table->id, "id");
+        const auto title = db.fieldByName(table->id, "书名");
+        QCOMPARE(key->type, std::string("自动编号"));
+        QCOMPARE(title->type, std::string("文本"));  // the key's type is not carried over
+        QCOMPARE(title->inputType, std::string("文本框"));
+        QCOMPARE(title->linkTable, std::string());
+        QCOMPARE(title->cascadeTable, std::string("0"));
+        // A link can only name a table of the project.
+        designer.pick("组合框3", QStringLiteral("组合框"));
+        QCOMPARE(designer.entries("组合框4"), QStringList{"书目"});
+        QCOMPARE(designer.entries("组合框13"), (QStringList{"id", "书名"}));
+    }
+
+    void modifyingATableRenamesItEverywhere() {
         DesignerWindow designer;
         designer.pickEntry("列表框1", QStringLiteral("收支"));
         designer.find<QTabWidget>("选择夹1")->setCurrentIndex(1);
@@ -232,10 +275,13 @@ private slots:
         QCOMPARE(designer.inspect().table(25)->name, std::string("收支类"));
         QCOMPARE(designer.inspect().table(25)->description, std::string("说明"));
         QCOMPARE(designer.entries("列表框1"), (QStringList{"用户", "收支类", "消费类型", "流水帐"}));
-        QVERIFY(designer.find<QListWidget>("列表框1")->selectedItems().isEmpty());
-        // With nothing chosen now, a second modify is refused.
+        // The renamed table stays chosen, and every view shows its new name.
+        QCOMPARE(designer.find<QListWidget>("列表框1")->selectedItems().front()->text(), QStringLiteral("收支类"));
+        QCOMPARE(designer.find<QLabel>("标签1")->text(), QStringLiteral("记账          收支类"));
+        QVERIFY(designer.entries("组合框7").contains(QStringLiteral("收支类")));
+        QVERIFY(designer.entries("组合框8").contains(QStringLiteral("收支类")));
         designer.click("按钮1");
-        QCOMPARE(designer.shown(), QStringList{"对应的表不存在"});
+        QVERIFY(designer.shown().isEmpty());
     }
 
     void modifyAndDeleteNeedAChosenTable() {

@@ -19,6 +19,16 @@ std::vector<std::string> columnsOf(const designer::FieldListRow& row) { return {
 class RulesTest : public QObject {
     Q_OBJECT
 private slots:
+    void namesTheSiteCannotUseAreRefusedByName() {
+        QCOMPARE(designer::tableNameRefusal("user").value_or(""),
+                 std::string("表名“user”不能用：“user”是数据库的保留字，未保存。"));
+        QCOMPARE(designer::fieldNameRefusal("单价'元").value_or(""),
+                 std::string("字段名“单价'元”不能用：名称含有不能用的字符“'”，未保存。"));
+        QCOMPARE(designer::fieldNameRefusal("").value_or(""), std::string("字段名“”不能用：名称不能为空，未保存。"));
+        QVERIFY(!designer::tableNameRefusal("流水帐"));
+        QVERIFY(!designer::fieldNameRefusal("id"));  // the field editor's own auto-number name
+    }
+
     void spacesOfBothWidthsGo() {
         QCOMPARE(designer::withoutSpaces(" 记\u3000账 "), std::string("记账"));
         QCOMPARE(designer::withoutSpaces("\u3000\u3000a b\u3000"), std::string("ab"));

@@ -34,20 +34,24 @@ TEST(AddPage, WorkedExampleIsExact) {
     "\r\n"
     "<%\r\n"
     "\r\n"
-    "if request(\"action\")=\"add\" then\r\n"
+    "if Request.Form(\"action\")=\"add\" then\r\n"
+    "SiteRequirePost()\r\n"
     "\r\n"
-    "             S_1=trim(request(\"S_1\"))'收支类型\t\r\n"
+    "             S_1=trim(Request.Form(\"S_1\"))'收支类型\t\r\n"
     "\r\n"
-    "             S_2=trim(request(\"S_2\"))'类型名称\t\r\n"
+    "             S_2=trim(Request.Form(\"S_2\"))'类型名称\t\r\n"
     "\r\n"
-    "             S_3=trim(request(\"S_3\"))'排序\t\r\n"
+    "             S_3=trim(Request.Form(\"S_3\"))'排序\t\r\n"
     "\r\n"
     "\r\n"
-    "if not myIsNumeric(S_3) then\r\n"
+    "if S_3<>\"\" and not myIsNumeric(S_3) then\r\n"
     " sendmsg(\"排序必须是数字\")\r\n"
     " goback()\r\n"
     " response.End()\r\n"
     "end if\r\n"
+    "S_1=SiteValue(S_1,\"text\",\"收支类型\")\r\n"
+    "S_2=SiteValue(S_2,\"text\",\"类型名称\")\r\n"
+    "S_3=SiteValue(S_3,\"short\",\"排序\")\r\n"
     "\r\n"
     "sql=\"select * from 消费类型\"\r\n"
     "Set rsAdd = Server.CreateObject(\"ADODB.Recordset\")\r\n"
@@ -90,7 +94,7 @@ TEST(AddPage, WorkedExampleIsExact) {
     "\r\n"
     " response.Write\"          <label>\"&vbcrlf\r\n"
     " \r\n"
-    " response.Write\"<select name=\" & \"\"\"\" & \"S_1\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_1\" & \"\"\"\" & \" >\" & \"\"\"\"  &vbcrlf\r\n"
+    " response.Write\"<select name=\" & \"\"\"\" & \"S_1\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_1\" & \"\"\"\" & \" >\" &vbcrlf\r\n"
     " \r\n"
     "\r\n"
     "if  not RS_select.eof then\r\n"
@@ -100,7 +104,7 @@ TEST(AddPage, WorkedExampleIsExact) {
     " i=0\r\n"
     " while not RS_select.eof\r\n"
     "  \r\n"
-    "  Select_Filed=RS_select(\"一级分类\") \r\n"
+    "  Select_Filed=server.HTMLEncode(RS_select(\"一级分类\")&\"\") \r\n"
     "  Select_ID=RS_select(\"id\")\r\n"
     "\r\n"
     "\r\n"
@@ -140,10 +144,22 @@ TEST(AddPage, WorkedExampleIsExact) {
     const std::string marker = "<html>\r\n<head>\r\n<title>";
     const std::size_t at = head.find(marker);
     ASSERT_NE(at, std::string::npos);
-    const std::string expected = head.substr(0, at) + serverBlock + "\r\n" + head.substr(at) +
+    const std::string checks =
+        " e=box(\"S_1\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择收支类型\");\r\n"
+        " e=box(\"S_3\");if(e&&e.value!=\"\"&&!/^-?[0-9]+$/.test(e.value))return refuse(e,\"排序必须是整数\");\r\n";
+    const std::string checkScript =
+        "\r\n<script type=\"text/javascript\">\r\nfunction check(){\r\n"
+        " function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\""
+        "||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")return all[i];}return null;}\r\n"
+        " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n var e;\r\n" +
+        checks + " return true;\r\n}\r\n</script>\r\n";
+    std::string withToken = head.substr(at);
+    withToken.insert(withToken.find('>', withToken.find("<form")) + 1,
+                     "\r\n<input type=\"hidden\" name=\"kovel_token\" value=\"<%=SiteToken()%>\">");
+    const std::string expected = "<%@ CODEPAGE=936 %>\r\n" + head.substr(0, at) + serverBlock + "\r\n" + withToken +
                                  T3 + "收支类型" + T4 + dropDown + T5 +
                                  T3 + "类型名称" + T4 + textBox + T5 +
-                                 T3 + "排序" + T4 + numberBox + T5 + T6;
+                                 T3 + "排序" + T4 + numberBox + T5 + checkScript + T6;
 
     RecordedMessages messages;
     EXPECT_EQ(buildAddPage(model, 26, messages), expected);
@@ -186,7 +202,7 @@ TEST(AddPage, NumericTextBoxesGetACheckAndANarrowInput) {
     design.field(table, makeField("日期", "日期时间"));
     design.field(table, makeField("价格", "小数"));
     const std::string page = buildAddPage(design.snapshot(), table);
-    EXPECT_NE(page.find("\r\nif not myIsNumeric(S_4) then\r\n sendmsg(\"价格必须是数字\")\r\n goback()\r\n response.End()\r\nend if\r\n"),
+    EXPECT_NE(page.find("\r\nif S_4<>\"\" and not myIsNumeric(S_4) then\r\n sendmsg(\"价格必须是数字\")\r\n goback()\r\n response.End()\r\nend if\r\n"),
               std::string::npos);
     EXPECT_NE(page.find("style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('价格只能输入数字！');"), std::string::npos);
     EXPECT_NE(page.find("<input type=\"text\" name=\"S_3\" id=\"S_3\" style=\"width:300px\">"), std::string::npos)
@@ -207,7 +223,8 @@ TEST(AddPage, CaptionIsTheNameOrTheDescription) {
     const std::string page = buildAddPage(model, table);
     EXPECT_NE(page.find(std::string(rows[2]) + "价格" + std::string(rows[3])), std::string::npos);
     EXPECT_NE(page.find(std::string(rows[2]) + "数量" + std::string(rows[3])), std::string::npos);
-    EXPECT_NE(page.find("S_1=trim(request(\"S_1\"))'price\t价格\r\n"), std::string::npos);
+    EXPECT_NE(page.find("S_1=trim(Request.Form(\"S_1\"))'price\t价格\r\n"), std::string::npos);
+    EXPECT_NE(page.find("S_1=SiteValue(S_1,\"text\",\"价格\")"), std::string::npos) << "messages name the caption";
 }
 
 TEST(AddPage, UnknownInputTypeGetsThePlainBoxWithLineEnds) {
@@ -228,11 +245,13 @@ TEST(AddPage, RichTextFieldsEachGetTheirEditor) {
     design.field(table, makeField("正文", "备注", "文本域"));
     design.field(table, makeField("摘要", "备注", "文本域"));
     const std::string page = buildAddPage(design.snapshot(), table);
-    EXPECT_NE(page.find("\r\n<input type=\"hidden\" name=\"S_2\" id=\"S_2\" value=\"\" />\r\n <IFRAME ID=\"eWebEditor1\" "
+    EXPECT_NE(page.find("\r\n<input type=\"hidden\" name=\"S_2\" id=\"S_2\" value=\"\" />\r\n <IFRAME ID=\"eWebEditor_S_2\" "
                         "src=\"../editor/ewebeditor.htm?id=S_2&style=coolblue\" frameborder=\"0\" scrolling=\"no\" "
                         "width=\"550\" height=\"350\"></IFRAME>\r\n"),
               std::string::npos);
-    EXPECT_NE(page.find("ewebeditor.htm?id=S_1&style=coolblue"), std::string::npos);
+    EXPECT_NE(page.find("<IFRAME ID=\"eWebEditor_S_1\" src=\"../editor/ewebeditor.htm?id=S_1&style=coolblue\""),
+              std::string::npos) << "each frame has an id of its own";
+    EXPECT_NE(page.find("S_2=SiteValue(S_2,\"html\",\"摘要\")"), std::string::npos) << "rich text is cleaned on save";
 }
 
 TEST(AddPage, DropDownWithoutLinkedTableKeepsItsAttributeAndGoesOn) {
@@ -246,7 +265,7 @@ TEST(AddPage, DropDownWithoutLinkedTableKeepsItsAttributeAndGoesOn) {
     const auto model = design.snapshot();
     RecordedMessages messages;
     const std::string page = buildAddPage(model, table, messages);
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{"一个组合框关联的表不存在！\r\n关联表:订单\r\n关联字段:7"});
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"一个组合框关联的表不存在！\r\n字段:订单.类别\r\n关联表:编号为 0 的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
     EXPECT_NE(page.find(std::string(model.templateRows("添加")[3]) + " >" + std::string(model.templateRows("添加")[4])),
               std::string::npos);
     EXPECT_NE(page.find("name=\"S_2\""), std::string::npos) << "the next field is still handled";
@@ -266,7 +285,7 @@ TEST(AddPage, MissingLinkedFieldEndsTheFieldLoopButThePageIsWritten) {
     RecordedMessages messages;
     const std::string page = buildAddPage(model, table, messages);
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"一个组合框关联的字段不存在！\r\n关联表:收支\r\n关联字段:99999"});
-    EXPECT_NE(page.find(std::string(rows[2]) + "类别" + std::string(rows[3]) + std::string(rows[5])), std::string::npos)
+    EXPECT_NE(page.find(std::string(rows[2]) + "类别" + std::string(rows[3]) + "\r\n<script"), std::string::npos)
         << "the row keeps its caption and goes straight to the buttons";
     EXPECT_EQ(page.find("name=\"S_3\""), std::string::npos) << "no later field is handled";
     EXPECT_NE(page.find("rsAdd(\"类别\")=S_2"), std::string::npos) << "the field itself is still read and stored";
@@ -283,7 +302,7 @@ TEST(AddPage, LinkedFieldZeroMeansTheKeyColumn) {
     const std::string page = buildAddPage(design.snapshot(), table, messages);
     EXPECT_TRUE(messages.texts().empty());
     EXPECT_NE(page.find("Sql_Select=\"select id,id from 收支 order by id asc\""), std::string::npos);
-    EXPECT_NE(page.find("Select_Filed=RS_select(\"id\") \r\n"), std::string::npos);
+    EXPECT_NE(page.find("Select_Filed=server.HTMLEncode(RS_select(\"id\")&\"\") \r\n"), std::string::npos);
 }
 
 TEST(AddPage, CascadeBetweenDropDowns) {
@@ -319,9 +338,18 @@ TEST(AddPage, CascadeBetweenDropDowns) {
                         "Getclass.asp?table=地址&Stype=城市&filed=市名&condition=%省编号&order=1&next=2\"&\"'\"&\");\"&\"\"\"\"&\">"),
               std::string::npos);
     EXPECT_NE(page.find("\r\n<span id=\"S_2\" name=\"S_2\"></span>\r\n"), std::string::npos);
-    EXPECT_EQ(page.find("<!-- #include file=\"conn.asp\" -->"), 2u) << "the AJAX include follows a leading line end";
-    EXPECT_EQ(page.rfind("\r\n<!-- #include file=\"conn.asp\" -->\r\n<!--#include file=\"../inc/myfunction.asp\"-->\r\n<%\r\nSetAjax()\r\n%>\r\n", 0), 0u);
+    const std::string directive = "<%@ CODEPAGE=936 %>\r\n";
+    EXPECT_EQ(page.find("<!-- #include file=\"conn.asp\" -->"), directive.size() + 2) << "the AJAX include follows a leading line end";
+    EXPECT_EQ(page.rfind(directive + "\r\n<!-- #include file=\"conn.asp\" -->\r\n<!--#include file=\"../inc/myfunction.asp\"-->\r\n<%\r\nSetAjax()\r\n%>\r\n", 0), 0u);
     EXPECT_EQ(page.find("%%"), std::string::npos) << "a numeric condition carries exactly one %";
+    // The data service answers this session only for the cascade the page uses.
+    EXPECT_NE(page.find("<%\r\nSiteAllowCascade \"城市\",\"市名\",\"省编号\"\r\n\r\nSql_Select="), std::string::npos);
+    // The dependent list is filled for the first choice once the form is there.
+    const auto fill = page.find("<script type=\"text/javascript\">(function(){var s=document.getElementById(\"S_1\");"
+                                "if(s&&s.onclick)s.onclick();})();</script>");
+    ASSERT_NE(fill, std::string::npos);
+    EXPECT_LT(page.find("<span id=\"S_2\""), fill);
+    EXPECT_EQ(page.find("\" & \"\"\"\"  &vbcrlf"), std::string::npos) << "no stray quote after the select tag";
 }
 
 TEST(AddPage, NoCascadeNoAjaxInclude) {
@@ -338,8 +366,59 @@ TEST(AddPage, HeadWithoutMarkerLosesTheServerBlock) {
     const auto table = design.table(design.project("无"), "无");
     design.field(table, makeField("名称"));
     const std::string page = buildAddPage(design.snapshot(), table);
-    EXPECT_EQ(page.rfind("<html><head><title>无", 0), 0u);
-    EXPECT_EQ(page.find("request(\"action\")"), std::string::npos);
+    EXPECT_EQ(page.rfind("<%@ CODEPAGE=936 %>\r\n<html><head><title>无", 0), 0u);
+    EXPECT_EQ(page.find("Request.Form(\"action\")"), std::string::npos);
+}
+
+// A text-box cascade fills the field named by 联显字段, as a drop-down cascade does, and
+// registers its query with the data service.
+TEST(AddPage, TextBoxCascadeTargetsItsDisplayField) {
+    DesignBuilder design;
+    const auto project = design.project("联动");
+    const auto city = design.table(project, "城市");
+    const auto cityName = design.field(city, makeField("市名"));
+    const auto cityCode = design.field(city, makeField("区号"));
+    const auto table = design.table(project, "地址");
+    const auto code = design.field(table, makeField("区号"));
+    Field town = makeField("市", "文本", "组合框");
+    town.linkTable = std::to_string(city);
+    town.linkField = std::to_string(cityName);
+    const auto townId = design.field(table, town);
+    Field source = design.catalogue().field(code).value();
+    source.cascadeTable = std::to_string(city);
+    source.cascadeField = std::to_string(cityName);
+    source.cascadeCondition = std::to_string(cityCode);
+    source.cascadeDisplay = std::to_string(townId);
+    design.catalogue().updateField(source);
+    const std::string page = buildAddPage(design.snapshot(), table);
+    EXPECT_NE(page.find("onchange=\"GetData('S_2',this.value,'../Getclass.asp?Stype=城市&filed=市名&condition=区号&order=1&next=2');\">"
+                        "<% SiteAllowCascade \"城市\",\"市名\",\"区号\" %>"),
+              std::string::npos);
+    EXPECT_EQ(page.find("GetData('S_0'"), std::string::npos);
+    EXPECT_NE(page.find("\r\n<span id=\"S_2\" name=\"S_2\"></span>\r\n"), std::string::npos);
+}
+
+// The login table's password is typed into a password box and stored as a digest; an
+// auto-number column is checked as a whole number but never assigned.
+TEST(AddPage, PasswordIsHashedAndAutoNumberIsLeftToTheDatabase) {
+    DesignBuilder design;
+    const auto project = design.project("帐户");
+    const auto table = design.table(project, "管理员");
+    design.field(table, makeField("序号", "自动编号"));
+    Field user = makeField("账号");
+    user.description = "username";
+    design.field(table, user);
+    Field password = makeField("口令");
+    password.description = "password";
+    design.field(table, password);
+    const std::string page = buildAddPage(design.snapshot(), table);
+    EXPECT_NE(page.find("<input type=\"password\" name=\"S_3\" id=\"S_3\""), std::string::npos);
+    EXPECT_NE(page.find("S_3=Request.Form(\"S_3\")&\"\"'口令\tpassword\r\n"), std::string::npos) << "read untrimmed";
+    EXPECT_NE(page.find("if S_3<>\"\" then S_3=PasswordHash(S_3)\r\n"), std::string::npos);
+    EXPECT_EQ(page.find("SiteValue(S_3"), std::string::npos);
+    EXPECT_NE(page.find("S_1=SiteValue(S_1,\"auto\",\"序号\")"), std::string::npos);
+    EXPECT_EQ(page.find("rsAdd(\"序号\")="), std::string::npos);
+    EXPECT_NE(page.find("rsAdd(\"口令\")=S_3"), std::string::npos);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "base/gbk.h"
 #include "generator/database/database_generator.h"
 #include "generator/login/login_generator.h"
+#include "generator/login/sha256.h"
 #include "jet/database.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/temp_folder.h"
@@ -81,6 +82,57 @@ TEST(LoginPage, PointsTheQueryAndCookieAtTheLoginColumns) {
         << "a template without the texts keeps its own";
 }
 
+// A row of the user's own that includes the session helpers logs into the session where it
+// set the cookie; the password column is renamed wherever the row reads or writes it.
+TEST(LoginPage, OwnRowWithTheHelpersLogsIntoTheSession) {
+    const std::string text =
+        "<!--#include file=\"inc/function.asp\"-->\r\n"
+        "If PasswordMatches(rs(\"pwd\") & \"\", p) Then rs(\"pwd\") = PasswordHash(p)\r\n"
+        "Response.Cookies(\"kovel_username\")=rs(\"username\")\r\n";
+    const std::string page = loginPage(text, {"管理员", "账号", "密码"});
+    EXPECT_EQ(page,
+              "<!--#include file=\"inc/function.asp\"-->\r\n"
+              "If PasswordMatches(rs(\"密码\") & \"\", p) Then rs(\"密码\") = PasswordHash(p)\r\n"
+              "SiteLogin rs(\"id\"), rs(\"账号\")\r\n");
+    EXPECT_TRUE(storesPasswordDigests(page));
+    EXPECT_FALSE(storesPasswordDigests(loginPage("sql=\"select * from login where (username='\"&u&\"' and pwd='\"&p&\"')\"",
+                                                 {"管理员", "账号", "密码"})));
+}
+
+// The login row that earlier releases wrote (kept as a fixture) compares the password
+// inside its query; a catalogue that still holds it unchanged gets the current default row.
+TEST(LoginPage, EarlierDefaultRowIsReadAsTheCurrentOne) {
+    DesignBuilder design;
+    const std::string current = std::string(*design.snapshot().templateRows("登录").begin());
+    const std::string earlier = readFile(EARLIER_LOGIN_ROW);
+    const LoginFields fields{"用户", "帐号", "密码"};
+    ASSERT_NE(earlier.find("and pwd="), std::string::npos);
+    EXPECT_EQ(loginPage(earlier, fields), loginPage(current, fields));
+    EXPECT_EQ(loginPage(current, fields).find("and 密码="), std::string::npos);
+    EXPECT_NE(loginPage(current, fields).find("PasswordMatches(rs(\"密码\")"), std::string::npos);
+    // Any other text, even one byte away from it, is the user's own and is kept.
+    const std::string edited = earlier + " ";
+    EXPECT_NE(loginPage(edited, fields).find("and 密码="), std::string::npos);
+}
+
+// FIPS 180-4 samples, a two-block message and the 50-character digest of a password.
+TEST(PasswordHash, Sha256KnownAnswersAndTheSaltedForm) {
+    EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(sha256Hex(std::string(1000000, 'a')), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    // 55 and 56 bytes sit on both sides of the one-block padding limit.
+    EXPECT_EQ(sha256Hex(std::string(55, 'x')).size(), 64u);
+    EXPECT_NE(sha256Hex(std::string(55, 'x')), sha256Hex(std::string(56, 'x')));
+    const std::string hash = passwordHash("0123456789abcdef", "vokra");
+    EXPECT_EQ(hash.size(), 50u) << "fits a 50-character text column";
+    EXPECT_EQ(hash, "$0123456789abcdef$" + sha256Hex("0123456789abcdefvokra").substr(0, 32));
+    const std::string salt = randomSalt();
+    EXPECT_EQ(salt.size(), 16u);
+    EXPECT_EQ(salt.find_first_not_of("0123456789abcdef"), std::string::npos);
+}
+
 TEST(TopAndMenu, OneTabAndOneGroupPerTableInTheirExactForm) {
     DesignBuilder design;
     const auto project = design.project("导航");
@@ -123,7 +175,7 @@ TEST(TopAndMenu, OneTabAndOneGroupPerTableInTheirExactForm) {
     EXPECT_EQ(menu.find("i<8"), std::string::npos);
 }
 
-TEST(GenerateLogin, SampleProjectGetsItsPagesAndTheAccountOnce) {
+TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneHashedAccount) {
     TempFolder run;
     DesignBuilder design;
     const auto model = design.snapshot();
@@ -136,14 +188,23 @@ TEST(GenerateLogin, SampleProjectGetsItsPagesAndTheAccountOnce) {
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"登陆生成完毕"});
     EXPECT_TRUE(first.accountAdded);
     EXPECT_EQ(first.written.size(), 3u);
-    EXPECT_FALSE(generateLogin(model, run.path(), 4, sink, messages).accountAdded);
+    EXPECT_FALSE(generateLogin(model, run.path(), 4, sink, messages).accountAdded) << "a second run adds nothing";
 
     const auto db = jet::Database::open(run.path() / "记账" / "data" / "data.mdb");
     const auto rows = db.rows("用户");
-    ASSERT_EQ(rows.size(), 1u) << "a second run finds the default account there";
+    ASSERT_EQ(rows.size(), 1u);
+    const auto& columns = db.table("用户").columns;
+    std::string user, password;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].name == "帐号") user = std::get<std::string>(rows[0].values[i]);
+        if (columns[i].name == "密码") password = std::get<std::string>(rows[0].values[i]);
+    }
+    EXPECT_EQ(user, "vokra");
+    ASSERT_EQ(password.size(), 50u);
+    EXPECT_EQ(password, passwordHash(password.substr(1, 16), "vokra"));
     const std::string index = gbk::decode(readFile(run.path() / "记账" / "index.asp"));
     EXPECT_NE(index.find("* from 用户"), std::string::npos);
-    EXPECT_NE(index.find("Response.Cookies(\"kovel_username\")=rs(\"帐号\")"), std::string::npos);
+    EXPECT_NE(index.find("SiteLogin rs(\"id\"), rs(\"帐号\")"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "top.asp"));
     EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "menu.asp"));
 }
@@ -157,7 +218,11 @@ TEST(GenerateLogin, WrongMarksWriteNothing) {
     FileSink sink;
     RecordedMessages messages;
     const auto result = generateLogin(design.snapshot(), run.path(), 4, sink, messages);
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{"错误的登录字段标记"});
+    ASSERT_EQ(messages.texts().size(), 1u);
+    // The fixed words first, then what was found: only 用户.帐号 is still marked.
+    EXPECT_EQ(messages.texts()[0],
+              "错误的登录字段标记\r\n登录页要求同一个表中恰有两个字段，字段说明分别为 username 和 password。\r\n"
+              "找到的标记：用户.帐号（username）");
     EXPECT_TRUE(result.written.empty());
     EXPECT_TRUE(std::filesystem::is_empty(run.path()));
 }

@@ -24,26 +24,26 @@ std::string joined(const std::vector<TabbedLine>& lines) {
     return out;
 }
 
+// Only a POST with the session's token deletes, and only a list of whole positive ids.
 const std::string kIdCheck =
-    "\r\n<%\r\n\r\n   ID=trim(request(\"ID\"))\r\n   \r\n'   response.Write id\r\n'   response.End()\r\n   \r\n"
-    "   IDarray=split(ID,\",\")\r\n   \r\n" +
+    "\r\n<%\r\n\r\nif request(\"action\")=\"Delete\" then\r\n\r\n   SiteRequirePost()\r\n"
+    "   ID=SiteIdList(Request.Form(\"ID\"))\r\n   \r\n" +
     joined({
-        {1, "for i=0 to ubound(IDarray)\r\n"},
-        {1, "\r\n"},
-        {1, "   if not myIsNumeric(trim(IDarray(i))) then\r\n"},
-        {1, "   \r\n"},
-        {2, "sendmsg(trim(IDarray(i)))\t\t\r\n"},
+        {1, "if ID=\"\" then\r\n"},
+        {2, "sendmsg(\"请先选择要删除的记录\")\r\n"},
+        {2, "goback()\r\n"},
+        {2, "response.End()\r\n"},
+        {1, "end if\r\n"},
+        {1, "if ID=\"!\" then\r\n"},
         {2, "sendmsg(\"编号必须是数字\")\r\n"},
         {2, "goback()\r\n"},
         {2, "response.End()\r\n"},
-        {1, "   end if\r\n\r\n"},
-        {1, "\r\n"},
-        {1, "next\r\n   \r\n   \r\n\r\nif request(\"action\")=\"Delete\" then\r\n\r\n"},
+        {1, "end if\r\n\r\n"},
     });
 
 std::string deletion(const std::string& table) {
     return "sql=\"select * from " + table +
-           "\"\r\n\r\n\r\nsql=sql&\" where id in(\"&cstr(ID)&\")\"\r\n\r\n\r\nSet rsAdd = Server.CreateObject(\"ADODB.Recordset\")"
+           "\"\r\n\r\n\r\nsql=sql&\" where id in(\"&ID&\")\"\r\n\r\n\r\nSet rsAdd = Server.CreateObject(\"ADODB.Recordset\")"
            "\r\nrsAdd.ActiveConnection = conn\r\nrsAdd.Source =sql\r\nrsAdd.CursorType = 0\r\nrsAdd.CursorLocation = 3\r\n"
            "rsAdd.LockType = 2\r\nrsAdd.Open()\r\nrs_numRows =0\r\n'rsAdd.addnew\r\n if not rsAdd.eof then\r\n \r\n " +
            joined({
@@ -86,12 +86,14 @@ const std::string kTitleRest =
     "\r\n}\r\n</style>\r\n</HEAD>\r\n\r\n<BODY>\r\n";
 const std::string kPageEnd = "\r\n\r\n</body>\r\n</html>";
 
+const std::string kCodePage = "<%@ CODEPAGE=936 %>\r\n";
+
 std::string deletePage(const std::string& table) {
-    return kFormHeadStart + kHeadMarker + table + kTitleRest + kIdCheck + deletion(table) + kPageEnd;
+    return kCodePage + kFormHeadStart + kHeadMarker + table + kTitleRest + kIdCheck + deletion(table) + kPageEnd;
 }
 
 TEST(DeletePage, ScriptsHoldTheirTabs) {
-    EXPECT_EQ(std::count(kIdCheck.begin(), kIdCheck.end(), '\t'), 17);
+    EXPECT_EQ(std::count(kIdCheck.begin(), kIdCheck.end(), '\t'), 16);
     const std::string script = deletion("x");
     EXPECT_EQ(std::count(script.begin(), script.end(), '\t'), 52);
 }
@@ -117,7 +119,22 @@ TEST(DeletePage, UsesOnlyTheFirstThreeRows) {
     design.catalogue().addTemplate({0, "删除", "<!-- 第四行 -->", 99});
     replaceTemplateRow(design.catalogue(), "删除", 2, "</html>");
     const auto page = buildPage<DeletePageGenerator>(design.snapshot(), 25).page;
-    EXPECT_EQ(page, kFormHeadStart + kHeadMarker + "收支" + kTitleRest + kIdCheck + deletion("收支") + "</html>");
+    EXPECT_EQ(page, kCodePage + kFormHeadStart + kHeadMarker + "收支" + kTitleRest + kIdCheck + deletion("收支") + "</html>");
+}
+
+// Nothing from the query string or a GET reaches the deletion: the ids are read from the
+// posted form after the token check, and the query uses only the rebuilt list.
+TEST(DeletePage, DeletesOnlyFromATokenCheckedPostOfRebuiltIds) {
+    const auto page = buildPage<DeletePageGenerator>(sampleModel(), 25).page;
+    const auto post = page.find("SiteRequirePost()");
+    const auto ids = page.find("ID=SiteIdList(Request.Form(\"ID\"))");
+    const auto query = page.find("where id in(\"&ID&\")");
+    ASSERT_NE(post, std::string::npos);
+    EXPECT_LT(post, ids);
+    EXPECT_LT(ids, query);
+    EXPECT_LT(query, page.find("rsAdd.delete"));
+    EXPECT_EQ(page.find("request(\"ID\")"), std::string::npos);
+    EXPECT_EQ(page.find("myIsNumeric"), std::string::npos) << "IsNumeric lets 1e3 and &H10 through";
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ using testing::DesignBuilder;
 using testing::makeField;
 
 const std::string kIdCheck =
-    "\r\n<%\r\n\r\n   ID=trim(request(\"ID\"))\r\n   If not myIsNumeric(ID) then\r\n    sendmsg(\"编号必须是数字\")\r\n"
+    "\r\n<%\r\n\r\n   ID=trim(request(\"ID\"))\r\n   If not SiteMatches(ID,\"^[0-9]{1,9}$\") then\r\n    sendmsg(\"编号必须是数字\")\r\n"
     "    goback()\r\n    response.End()\r\n   End if\r\n%>\r\n" + std::string("\r\n\r\n\r\n");
 
 std::string recordQuery(const std::string& table) {
@@ -50,7 +50,8 @@ const std::string T7 =
     "src=\"../images/r_4.gif\" alt=\"\" /></td>\r\n<td></td>\r\n<td><img src=\"../images/r_3.gif\" alt=\"\" /></td>\r\n"
     "</tr>\r\n</table>\r\n\r\n\r\n</body>\r\n</html>";
 
-std::string plainValue(const std::string& name) { return "<%=rsAdd(\"" + name + "\")%>"; }
+// Every stored value is shown encoded, Null as nothing.
+std::string plainValue(const std::string& name) { return "<%=server.HTMLEncode(rsAdd(\"" + name + "\")&\"\")%>"; }
 
 std::string linkedSelect(int n, const std::string& linkedField, const std::string& linkedTable,
                          const std::string& name) {
@@ -60,10 +61,10 @@ std::string linkedSelect(int n, const std::string& linkedField, const std::strin
            "\r\nSet RS_select=server.CreateObject(\"adodb.recordset\")\r\nRS_select.open Sql_Select,conn,1,1\r\n\r\n "
            "response.Write\"          <label>\"&vbcrlf\r\n \r\n response.Write\"<select name=\" & \"\"\"\" & \"S_" + s +
            "\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_" + s +
-           "\" & \"\"\"\" & \">\" & \"\"\"\"  &vbcrlf\r\n \r\n\r\nif  not RS_select.eof then\r\n\r\n\r\n\r\n i=0\r\n while "
-           "not RS_select.eof\r\n  \r\n  Select_Filed=RS_select(\"" + linkedField +
-           "\") \r\n  Select_ID=RS_select(\"id\")\r\n\r\n\r\n\r\n  if cstr(rsAdd(\"" + name +
-           "\"))=cstr(RS_select(\"id\")) then\r\n\r\n   Response.Write(\"<option selected value=\"&Select_ID&\">\"&"
+           "\" & \"\"\"\" & \">\" &vbcrlf\r\n \r\n\r\nif  not RS_select.eof then\r\n\r\n\r\n\r\n i=0\r\n while "
+           "not RS_select.eof\r\n  \r\n  Select_Filed=server.HTMLEncode(RS_select(\"" + linkedField +
+           "\")&\"\") \r\n  Select_ID=RS_select(\"id\")\r\n\r\n\r\n  if cstr(rsAdd(\"" + name +
+           "\")&\"\")=cstr(RS_select(\"id\")) then\r\n   Response.Write(\"<option selected value=\"&Select_ID&\">\"&"
            "Select_Filed&\"</option>\"&vbcrlf)  \r\n  else\r\n   Response.Write(\"<option value=\"&Select_ID&\">\"&"
            "Select_Filed&\"</option>\"&vbcrlf)  \r\n  end if\r\n\r\n  \r\n  RS_select.movenext\r\n \r\n wend\r\n\r\n\r\n"
            "else\r\n \r\n  Response.Write(\"<option value=0>没有数据</option>\"+vbcrlf)\r\n \r\n\r\nend if\r\n\r\n\r\n "
@@ -74,7 +75,7 @@ std::string linkedSelect(int n, const std::string& linkedField, const std::strin
 std::string row(const std::string& caption, const std::string& value) { return T4 + caption + T5 + value + T6; }
 
 std::string displayPage(const std::string& table, const std::string& body) {
-    return "<!-- #include file=\"conn.asp\" -->\r\n" + kIdCheck + "\r\n" + kHeadMarker + table + T2 + "\r\n<%\r\n" +
+    return kCodePage + "<!-- #include file=\"conn.asp\" -->\r\n" + kIdCheck + "\r\n" + kHeadMarker + table + T2 + "\r\n<%\r\n" +
            recordQuery(table) + "%>\r\n" + T3 + body + T7 + kClosing;
 }
 
@@ -104,7 +105,7 @@ TEST(DisplayPage, ValueFollowsTheInputType) {
     design.field(table, makeField("来源", "文本", "下拉"));
     const auto built = buildPage<DisplayPageGenerator>(design.snapshot(), table);
     EXPECT_EQ(built.page, displayPage("文章", row("价格", plainValue("价格")) +
-                                                  row("正文", "<%=server.HTMLEncode(rsAdd(\"正文\"))%>") +
+                                                  row("正文", "<%=server.HTMLEncode(rsAdd(\"正文\")&\"\")%>") +
                                                   row("分类", linkedSelect(3, "id", "收支", "分类")) +
                                                   row("发布", plainValue("发布")) + row("备注", plainValue("备注")) +
                                                   row("来源", plainValue("来源"))));
@@ -117,7 +118,7 @@ TEST(DisplayPage, MissingLinkedTableShowsTheEmptySelect) {
     design.field(table, makeField("名称"));
     design.field(table, dropDownField("类别", "777", "155"));
     const auto built = buildPage<DisplayPageGenerator>(design.snapshot(), table);
-    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n关联表:明细\r\n关联字段:155"});
+    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n字段:明细.类别\r\n关联表:编号为 777 的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
     EXPECT_EQ(built.page, displayPage("明细", row("名称", plainValue("名称")) +
                                                   row("类别", "\r\n          <label>\r\n            <select name=\"S_2\" "
                                                               "id=\"S_2\">\r\n              <option "
@@ -142,8 +143,15 @@ TEST(DisplayPage, HeadWithoutTheTitleMarkerCarriesNoIdCheck) {
     DesignBuilder design;
     replaceTemplateRow(design.catalogue(), "显示", 0, "<!-- #include file=\"conn.asp\" --><html><title>");
     const auto page = buildPage<DisplayPageGenerator>(design.snapshot(), 25).page;
-    EXPECT_EQ(page.rfind("<!-- #include file=\"conn.asp\" --><html><title>收支" + T2 + "\r\n<%\r\n", 0), 0u);
+    EXPECT_EQ(page.rfind(kCodePage + "<!-- #include file=\"conn.asp\" --><html><title>收支" + T2 + "\r\n<%\r\n", 0), 0u);
     EXPECT_EQ(page.find("编号必须是数字"), std::string::npos);
+}
+
+// The login table's password row is left out: not even its digest is shown.
+TEST(DisplayPage, PasswordRowIsLeftOut) {
+    const auto page = buildPage<DisplayPageGenerator>(sampleModel(), 24).page;
+    EXPECT_EQ(page.find("密码"), std::string::npos);
+    EXPECT_NE(page.find(row("帐号", plainValue("帐号"))), std::string::npos);
 }
 
 }  // namespace

@@ -46,19 +46,33 @@ std::string option(const std::string& name, const std::string& caption) {
 
 std::string headerCell(const std::string& caption) { return T9 + caption + T10; }
 std::string dataCell(const std::string& cell) { return T13 + cell + T14; }
-std::string plainCell(const std::string& name) { return "<%=rs(\"" + name + "\")%>"; }
+// Stored values are encoded; Null shows as nothing.
+std::string plainCell(const std::string& name) { return "<%=server.HTMLEncode(rs(\"" + name + "\")&\"\")%>"; }
+
+// The row start without its link, which moves into the first cell; the row opens the record.
+std::string rowStart(const std::string& base) {
+    return "  <tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='" + base +
+           "_Display.asp?ID=<%=rs(\"id\")%>'\" onMouseOver=\"this.className='highlight'\" onMouseOut=\"this.className=''\"  "
+           "style=\"cursor:pointer\">\r\n";
+}
+const std::string kModifyCell =
+    "    <td align=\"center\"><img src=\"../images/res.gif\" border=\"0\" hspace=\"2\" align=\"absmiddle\">";
+
+std::string displayLinked(const std::string& base, const std::string& cell) {
+    return "<a href=\"" + base + "_Display.asp?ID=<%=rs(\"id\")%>\">" + cell + "</a>";
+}
 
 // The Part's linked cell, with the look-up skipped for a stored value that is not an id.
 std::string linkedCell(const std::string& name, const std::string& column, const std::string& table) {
-    return "<span style=\"cursor:pointer\" title=\"<%=rs(\"" + name + "\")%>\">\t<%\r\n RsListID=rs(\"" + name +
+    return "<span style=\"cursor:pointer\" title=\"<%=server.HTMLEncode(rs(\"" + name + "\")&\"\")%>\">\t<%\r\n RsListID=rs(\"" + name +
            "\")\r\n \r\n RsSql=\"select id," + column + " from " + table +
            " where id=\"&RsListID\r\n if SearchMatches(RsListID,\"^[0-9]+$\") then\r\n RsList.open RsSql,conn,1,1\r\n "
-           "\r\n \r\n if not RsList.eof then\r\n\tresponse.Write(RsList(\"" + column +
-           "\"))\t \r\n end if\r\n RsList.close\r\n end if\r\n\t%>";
+           "\r\n \r\n if not RsList.eof then\r\n\tresponse.Write(server.HTMLEncode(RsList(\"" + column +
+           "\")&\"\"))\t \r\n end if\r\n RsList.close\r\n end if\r\n\t%>";
 }
 
 std::string rowEnd(const std::string& base) {
-    return T15 + "<a href=\"" + base + "_Modify.asp?ID=<%=rs(\"id\")%>\">修改</a></td>" +
+    return kModifyCell + "<a href=\"" + base + "_Modify.asp?ID=<%=rs(\"id\")%>\">修改</a></td>" +
            "    <td align=\"center\"><input type=\"checkbox\" name=\"ID\" value=\"<%=rs(\"id\")%>\" "
            "style=\"border:0\"></td>\r\n  </tr>";
 }
@@ -87,11 +101,12 @@ Expected expected(const catalogue::Snapshot& model, const std::string& table, co
                   const Columns& columns, std::size_t fieldCount) {
     const auto rows = rowsOf(model, "列表");
     const std::string form = replaced(rows[6], kListForm,
-                                      "<form name=\"form1\" action=\"" + base + "_Delete.asp?action=Delete\" method=\"post\">");
-    const std::string count = std::to_string(fieldCount + 4);
-    return {T1 + table + rows[1] + columns.dateCases + rows[3] + columns.dateSwitches + rows[4] + columns.options +
+                                      "<form name=\"form1\" action=\"" + base + "_Delete.asp?action=Delete\" method=\"post\">" +
+                                          kToken);
+    const std::string count = std::to_string(fieldCount + 2);
+    return {kCodePage + T1 + table + rows[1] + columns.dateCases + rows[3] + columns.dateSwitches + rows[4] + columns.options +
                 rows[5] + form + T8 + columns.headerCells + T11,
-            replaced(T12, "Show_Display.asp", base + "_Display.asp") + columns.dataCells + rowEnd(base) +
+            rowStart(base) + columns.dataCells + rowEnd(base) +
                 replaced(rows[15], "<td colspan=\"12\"", "<td colspan=\"" + count + "\"", 2)};
 }
 
@@ -144,13 +159,13 @@ TEST(ListPage, SampleTableIsExact) {
         columns.options += option(name, name);
         columns.headerCells += headerCell(name);
     }
-    columns.dataCells = dataCell(linkedCell("收支", "一级分类", "收支")) +
+    columns.dataCells = dataCell(displayLinked("LSZ27", linkedCell("收支", "一级分类", "收支"))) +
                         dataCell(linkedCell("消费类型", "类型名称", "消费类型")) + dataCell(plainCell("名称")) +
                         dataCell(plainCell("金额")) + dataCell(plainCell("日期"));
     const auto parts = expected(model, "流水帐", "LSZ27", columns, 5);
     expectSearchBlockKeepsItsFrame(searchBlock(built.page, parts), "流水帐", "收支,消费类型,名称,金额,日期,",
-                                   "1,1,1,0,2,");
-    EXPECT_EQ(occurrences(built.page, "<td colspan=\"9\""), 2u);
+                                   "1,1,1,3,2,");
+    EXPECT_EQ(occurrences(built.page, "<td colspan=\"7\""), 2u) << "five fields, 修改 and 删除";
     EXPECT_TRUE(built.messages.empty());
 }
 
@@ -161,7 +176,7 @@ TEST(ListPage, TableWithoutFields) {
     const auto built = buildPage<ListPageGenerator>(model, table);
     const auto parts = expected(model, "空表", generator::pageBaseName(*model.table(table)), {}, 0);
     expectSearchBlockKeepsItsFrame(searchBlock(built.page, parts), "空表", "", "");
-    EXPECT_EQ(occurrences(built.page, "<td colspan=\"4\""), 2u);
+    EXPECT_EQ(occurrences(built.page, "<td colspan=\"2\""), 2u);
     EXPECT_EQ(built.page.find("tempS=GetId(\"S_120\").value+\"从#\""), std::string::npos) << "no date case";
 }
 
@@ -181,18 +196,18 @@ TEST(ListPage, TypeCodesCaptionsAndColumnCount) {
     }
     const auto page = buildPage<ListPageGenerator>(design.snapshot(), table).page;
     EXPECT_NE(page.find("filedArray=split(\"" + fieldList + "\",\",\")"), std::string::npos);
-    EXPECT_NE(page.find("filedTypeArray=split(\"0,1,0,0,0,0,0,0,1,2,0,\",\",\")"), std::string::npos);
+    EXPECT_NE(page.find("filedTypeArray=split(\"0,1,0,0,0,3,0,0,1,2,0,\",\",\")"), std::string::npos);
     EXPECT_NE(page.find(options), std::string::npos);
     EXPECT_NE(page.find(T8 + headers + T11), std::string::npos);
-    EXPECT_EQ(occurrences(page, "<td colspan=\"15\""), 2u);
+    EXPECT_EQ(occurrences(page, "<td colspan=\"13\""), 2u);
 }
 
-TEST(ListPage, EightFieldsSpanTwelveColumns) {
+TEST(ListPage, EightFieldsSpanTenColumns) {
     DesignBuilder design;
     const auto table = design.table(design.project("宽"), "宽表");
     for (int i = 0; i < 8; ++i) design.field(table, makeField("列" + std::to_string(i)));
     const auto page = buildPage<ListPageGenerator>(design.snapshot(), table).page;
-    EXPECT_EQ(occurrences(page, "<td colspan=\"12\""), 2u);
+    EXPECT_EQ(occurrences(page, "<td colspan=\"10\""), 2u);
 }
 
 TEST(ListPage, EachDateFieldRepeatsTheDateCase) {
@@ -219,9 +234,10 @@ TEST(ListPage, LinkedCellsNeedBothLinkedTableAndColumn) {
     design.field(table, dropDownField("主键", "25", "0"));
     design.field(table, dropDownField("正常", "26", "156"));
     const auto built = buildPage<ListPageGenerator>(design.snapshot(), table);
-    EXPECT_NE(built.page.find(dataCell(plainCell("无表")) + dataCell(plainCell("删表")) + dataCell(plainCell("无列")) +
+    EXPECT_NE(built.page.find(dataCell(displayLinked(generator::pageBaseName(*design.snapshot().table(table)), plainCell("无表"))) +
+                              dataCell(plainCell("删表")) + dataCell(plainCell("无列")) +
                               dataCell(linkedCell("主键", "id", "收支")) +
-                              dataCell(linkedCell("正常", "类型名称", "消费类型")) + T15),
+                              dataCell(linkedCell("正常", "类型名称", "消费类型")) + kModifyCell),
               std::string::npos);
     EXPECT_TRUE(built.messages.empty()) << "the list page reports no broken link";
 }
@@ -235,8 +251,9 @@ TEST(ListPage, TemplateEditsApplyOnlyWhereTheirTextIs) {
     replaceTemplateRow(design.catalogue(), "列表", 15, pageEnd);
     const auto page = buildPage<ListPageGenerator>(design.snapshot(), 26).page;
     EXPECT_NE(page.find("<form name=\"list\" action=\"?\">" + T8), std::string::npos);
-    EXPECT_NE(page.find("<tr><a href=\"Other.asp\">\r\n" + T13), std::string::npos);
-    const std::string edited = "<td colspan=\"7\">a</td><td colspan=\"7\">b</td><td colspan=\"12\">c</td></table>";
+    EXPECT_NE(page.find("<tr><a href=\"Other.asp\">\r\n" + T13), std::string::npos) << "a row of its own keeps its link";
+    EXPECT_NE(page.find("    </a><td align=\"center\">"), std::string::npos) << "and the closing tag that goes with it";
+    const std::string edited = "<td colspan=\"5\">a</td><td colspan=\"5\">b</td><td colspan=\"12\">c</td></table>";
     EXPECT_EQ(page.substr(page.size() - edited.size()), edited);
 }
 
@@ -247,6 +264,25 @@ TEST(ListPage, RowsAfterTheSixteenthAreNeverUsed) {
     const auto page = buildPage<ListPageGenerator>(design.snapshot(), 27).page;
     EXPECT_EQ(page.find("第十七行"), std::string::npos);
     EXPECT_EQ(page.find("第十八行"), std::string::npos);
+}
+
+// The login table's password column is neither listed nor searchable.
+TEST(ListPage, PasswordColumnIsNeitherShownNorSearched) {
+    const auto page = buildPage<ListPageGenerator>(sampleModel(), 24).page;
+    EXPECT_NE(page.find("filedArray=split(\"姓名,帐号,\",\",\")"), std::string::npos);
+    EXPECT_EQ(page.find("密码"), std::string::npos);
+    EXPECT_EQ(occurrences(page, "<td colspan=\"4\""), 2u);
+}
+
+// Single columns hold the nearest single-precision number, so 等于 compares within half a
+// unit of that precision; the other operators stay exact.
+TEST(ListPage, SingleColumnsCompareAtTheirOwnPrecision) {
+    const auto page = buildPage<ListPageGenerator>(sampleModel(), 27).page;
+    EXPECT_NE(page.find("filedTypeArray=split(\"1,1,1,3,2,\",\",\")"), std::string::npos);
+    EXPECT_NE(page.find("if lowValue<>\"\" and ColumnType=\"3\" and Word=\"等于\" then "
+                        "SearchCondition=SearchSingleEqual(ColumnName,lowValue)"),
+              std::string::npos);
+    EXPECT_NE(page.find("Function SearchSingleEqual(ColumnName,ValueText)"), std::string::npos);
 }
 
 }  // namespace

@@ -12,9 +12,11 @@ using generator::ModifyPageGenerator;
 using testing::DesignBuilder;
 using testing::makeField;
 
+// The id must be digits; only a POST of the form with the session's token saves.
 const std::string kReadStart =
-    "\r\n<%\r\n\r\n   ID=trim(request(\"ID\"))\r\n   if not myIsNumeric(ID) then\r\n    sendmsg(\"编号必须是数字\")\r\n"
-    "    goback()\r\n    response.End()\r\n   end if\r\n\r\nif request(\"action\")=\"modify\" then\r\n";
+    "\r\n<%\r\n\r\n   ID=trim(request(\"ID\"))\r\n   if not SiteMatches(ID,\"^[0-9]{1,9}$\") then\r\n"
+    "    sendmsg(\"编号必须是数字\")\r\n    goback()\r\n    response.End()\r\n   end if\r\n\r\n\r\n\r\n"
+    "if Request.Form(\"action\")=\"modify\" then\r\nSiteRequirePost()\r\n";
 
 std::string openCode(const std::string& table) {
     return "sql=\"select * from " + table +
@@ -37,7 +39,7 @@ const std::string kPageEnd =
 
 std::string readLine(int n, const std::string& name, const std::string& description = "") {
     const std::string s = std::to_string(n);
-    return "\r\n             S_" + s + "=trim(request(\"S_" + s + "\"))'" + name + "\t" + description + "\r\n";
+    return "\r\n             S_" + s + "=trim(Request.Form(\"S_" + s + "\"))'" + name + "\t" + description + "\r\n";
 }
 
 std::string assignment(int n, const std::string& name) {
@@ -45,7 +47,8 @@ std::string assignment(int n, const std::string& name) {
 }
 
 std::string numericCheck(int n, const std::string& name) {
-    return "\r\nif not myIsNumeric(S_" + std::to_string(n) + ") then\r\n sendmsg(\"" + name +
+    const std::string s = std::to_string(n);
+    return "\r\nif S_" + s + "<>\"\" and not myIsNumeric(S_" + s + ") then\r\n sendmsg(\"" + name +
            "必须是数字\")\r\n goback()\r\n response.End()\r\nend if\r\n";
 }
 
@@ -58,8 +61,8 @@ std::string textBox(int n, const std::string& name) {
 
 std::string numericBox(int n, const std::string& name) {
     const std::string s = std::to_string(n);
-    return "<input type=\"text\" name=\"S_" + s + "\" id=\"S_" + s + "\" value=\"<%=rsAdd(\"" + name +
-           "\")%>\"   style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('" + name +
+    return "<input type=\"text\" name=\"S_" + s + "\" id=\"S_" + s + "\" value=\"<%=server.HTMLEncode(rsAdd(\"" + name +
+           "\")&\"\")%>\"   style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('" + name +
            "只能输入数字！');this.value=0}\">        <span style=\"color:#CCC\">数字型</span>";
 }
 
@@ -69,10 +72,10 @@ std::string dropDown(int n, const std::string& sql, const std::string& column, c
            "\r\nSet RS_select=server.CreateObject(\"adodb.recordset\")\r\nRS_select.open Sql_Select,conn,1,1\r\n\r\n "
            "response.Write\"          <label>\"&vbcrlf\r\n \r\n response.Write\"<select name=\" & \"\"\"\" & \"S_" + s +
            "\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_" + s +
-           "\" & \"\"\"\" & \">\" & \"\"\"\"  &vbcrlf\r\n \r\n\r\nif  not RS_select.eof then\r\n\r\n\r\n\r\n i=0\r\n while "
-           "not RS_select.eof\r\n  \r\n  Select_Filed=RS_select(\"" + column +
-           "\") \r\n  Select_ID=RS_select(\"id\")\r\n\r\n\r\n\r\n  if rsAdd(\"" + name +
-           "\")=cstr(RS_select(\"id\")) then\r\n\r\n   Response.Write(\"<option selected value=\"&Select_ID&\">\"&Select_Filed&"
+           "\" & \"\"\"\" & \">\" &vbcrlf\r\n \r\n\r\nif  not RS_select.eof then\r\n\r\n\r\n\r\n i=0\r\n while "
+           "not RS_select.eof\r\n  \r\n  Select_Filed=server.HTMLEncode(RS_select(\"" + column +
+           "\")&\"\") \r\n  Select_ID=RS_select(\"id\")\r\n\r\n\r\n  if cstr(rsAdd(\"" + name +
+           "\")&\"\")=cstr(RS_select(\"id\")) then\r\n   Response.Write(\"<option selected value=\"&Select_ID&\">\"&Select_Filed&"
            "\"</option>\"&vbcrlf)  \r\n  else\r\n   Response.Write(\"<option value=\"&Select_ID&\">\"&Select_Filed&\"</option>\"&"
            "vbcrlf)  \r\n  end if\r\n\r\n  \r\n  RS_select.movenext\r\n \r\n wend\r\n\r\n\r\nelse\r\n \r\n  "
            "Response.Write(\"<option value=0>没有数据</option>\"+vbcrlf)\r\n \r\n\r\nend if\r\n\r\n\r\n "
@@ -118,11 +121,14 @@ std::string buttons(const std::string& base) {
 std::string row(const std::string& caption, const std::string& widget) { return T4 + caption + T5 + widget + T6; }
 
 std::string page(const std::string& table, const std::string& base, const std::string& reads,
-                 const std::string& checks, const std::string& assigns, const std::string& rows) {
-    const std::string serverBlock = kReadStart + reads + "\r\n" + checks + "\r\n" + openCode(table) + "\r\n" + assigns +
-                                    kSaveAndReturn;
-    return kFormHeadStart + serverBlock + "\r\n" + kHeadMarker + table + T2 + "<%\r\n" + openCode(table) + "%>\r\n" +
-           T3 + rows + buttons(base) + kPageEnd;
+                 const std::string& checks, const std::string& values, const std::string& assigns,
+                 const std::string& rows, const std::string& clientChecks) {
+    const std::string serverBlock = kReadStart + reads + "\r\n" + checks + values + "\r\n" + openCode(table) + "\r\n" +
+                                    assigns + kSaveAndReturn;
+    std::string form = T3;
+    form.insert(form.find('>', form.find("<form")) + 1, kToken);
+    return kCodePage + kFormHeadStart + serverBlock + "\r\n" + kHeadMarker + table + T2 + "<%\r\n" + openCode(table) +
+           "%>\r\n" + form + rows + checkScript(clientChecks) + buttons(base) + kPageEnd;
 }
 
 // 流水帐 of the sample project: two drop-downs, a text, a 单精度 number and a 日期时间
@@ -138,7 +144,15 @@ TEST(ModifyPage, SampleTableIsExact) {
                                                       "消费类型")) +
                              row("名称", textBox(3, "名称")) + row("金额", numericBox(4, "金额")) +
                              row("日期", textBox(5, "日期"));
-    EXPECT_EQ(built.page, page("流水帐", "LSZ27", reads, numericCheck(4, "金额"), assigns, rows));
+    const std::string values = valueCheck(1, "text", "收支") + valueCheck(2, "text", "消费类型") +
+                               valueCheck(3, "text", "名称") + valueCheck(4, "single", "金额") + valueCheck(5, "date", "日期");
+    const std::string clientChecks =
+        " e=box(\"S_1\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择收支\");\r\n"
+        " e=box(\"S_2\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择消费类型\");\r\n"
+        " e=box(\"S_4\");if(e&&e.value!=\"\"&&!/^-?[0-9]+(\\.[0-9]+)?$/.test(e.value))return refuse(e,\"金额必须是数字\");\r\n"
+        " e=box(\"S_5\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/"
+        ".test(e.value))return refuse(e,\"日期不是有效的日期\");\r\n";
+    EXPECT_EQ(built.page, page("流水帐", "LSZ27", reads, numericCheck(4, "金额"), values, assigns, rows, clientChecks));
     EXPECT_TRUE(built.messages.empty());
 }
 
@@ -146,7 +160,7 @@ TEST(ModifyPage, TableWithoutFieldsStillOpensAndClosesTheRecord) {
     DesignBuilder design;
     const auto table = design.table(design.project("空"), "空表");
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_EQ(built.page, page("空表", "KB" + std::to_string(table), "", "", "", ""));
+    EXPECT_EQ(built.page, page("空表", "KB" + std::to_string(table), "", "", "", "", "", ""));
 }
 
 TEST(ModifyPage, NumericTextBoxHasThreeSpacesAndItsCheckComesBeforeTheRecordOpens) {
@@ -155,7 +169,8 @@ TEST(ModifyPage, NumericTextBoxHasThreeSpacesAndItsCheckComesBeforeTheRecordOpen
     design.field(table, makeField("名称"));
     design.field(table, makeField("数量", "整型"));
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_NE(built.page.find("value=\"<%=rsAdd(\"数量\")%>\"   style=\"width:60px\""), std::string::npos);
+    EXPECT_NE(built.page.find("value=\"<%=server.HTMLEncode(rsAdd(\"数量\")&\"\")%>\"   style=\"width:60px\""),
+              std::string::npos);
     const auto check = built.page.find(numericCheck(2, "数量"));
     ASSERT_NE(check, std::string::npos);
     EXPECT_LT(check, built.page.find("sql=\"select * from 货物\""));
@@ -174,17 +189,22 @@ TEST(ModifyPage, OtherWidgetsShowTheStoredValue) {
         "\r\n<script language=\"javascript\" type=\"text/javascript\" src=\"../date/WdatePicker.js\"></script>\r\n";
     const std::string expectedRows =
         row("正文",
-            "\r\n<input type=\"hidden\" name=\"S_1\" id=\"S_1\" value=\"<%=server.HTMLEncode(rsAdd(\"正文\"))%>\" />"
-            "\r\n <IFRAME ID=\"eWebEditor1\" src=\"../editor/ewebeditor.htm?id=S_1&style=coolblue\" frameborder=\"0\" "
+            "\r\n<input type=\"hidden\" name=\"S_1\" id=\"S_1\" value=\"<%=server.HTMLEncode(rsAdd(\"正文\")&\"\")%>\" />"
+            "\r\n <IFRAME ID=\"eWebEditor_S_1\" src=\"../editor/ewebeditor.htm?id=S_1&style=coolblue\" frameborder=\"0\" "
             "scrolling=\"no\" width=\"550\" height=\"350\"></IFRAME>\r\n") +
         row("发布", script + "\r\n<input name=\"S_2\" type=\"text\" class=\"Wdate\" id=\"S_2\" "
-                             "value=\"<%=rsAdd(\"发布\")%>\" onclick=\"WdatePicker()\" >\r\n") +
-        row("修订", "\r\n<input name=\"S_3\" type=\"text\" class=\"Wdate\" id=\"S_3\" value=\"<%=rsAdd(\"修订\")%>\" "
+                             "value=\"<%=server.HTMLEncode(rsAdd(\"发布\")&\"\")%>\" onclick=\"WdatePicker()\" >\r\n") +
+        row("修订", "\r\n<input name=\"S_3\" type=\"text\" class=\"Wdate\" id=\"S_3\" value=\"<%=server.HTMLEncode(rsAdd(\"修订\")&\"\")%>\" "
                     "onclick=\"WdatePicker()\" >\r\n") +
         // Unlike the add page's plain box, an unknown input type keeps the stored value:
         // saving must not blank the column.
         row("备注", "\r\n" + textBox(4, "备注") + "\r\n");
-    EXPECT_NE(built.page.find(T3 + expectedRows + buttons(generator::pageBaseName(*design.snapshot().table(table)))),
+    EXPECT_NE(built.page.find(expectedRows + checkScript(
+                                  " e=box(\"S_2\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:"
+                                  "[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,\"发布不是有效的日期\");\r\n"
+                                  " e=box(\"S_3\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:"
+                                  "[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,\"修订不是有效的日期\");\r\n") +
+                              buttons(generator::pageBaseName(*design.snapshot().table(table)))),
               std::string::npos);
     EXPECT_EQ(occurrences(built.page, "WdatePicker.js"), 1u);
 }
@@ -225,8 +245,8 @@ TEST(ModifyPage, MissingLinkedTableKeepsThePlaceholderListAndGoesOn) {
     design.field(table, dropDownField("类别", "0", "155"));
     design.field(table, makeField("名称"));
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n关联表:明细\r\n关联字段:155"});
-    EXPECT_NE(built.page.find(T3 + row("类别", emptySelect(1)) + row("名称", textBox(2, "名称"))), std::string::npos);
+    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n字段:明细.类别\r\n关联表:编号为 0 的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
+    EXPECT_NE(built.page.find(row("类别", emptySelect(1)) + row("名称", textBox(2, "名称"))), std::string::npos);
 }
 
 // The second of four fields names a linked field that does not exist: the page ends its
@@ -241,9 +261,11 @@ TEST(ModifyPage, MissingLinkedFieldStopsAfterItsCaption) {
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
     EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的字段不存在！\r\n关联表:收支\r\n关联字段:9999"});
     const std::string base = generator::pageBaseName(*design.snapshot().table(table));
-    EXPECT_EQ(built.page, page("明细", base, readLine(1, "名称") + readLine(2, "类别"), "",
-                               assignment(1, "名称") + assignment(2, "类别"),
-                               row("名称", textBox(1, "名称")) + T4 + "类别" + T5));
+    EXPECT_EQ(built.page,
+              page("明细", base, readLine(1, "名称") + readLine(2, "类别"), "",
+                   valueCheck(1, "text", "名称") + valueCheck(2, "text", "类别"), assignment(1, "名称") + assignment(2, "类别"),
+                   row("名称", textBox(1, "名称")) + T4 + "类别" + T5,
+                   " e=box(\"S_2\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择类别\");\r\n"));
 }
 
 TEST(ModifyPage, BackButtonWithoutHistoryCallIsKept) {

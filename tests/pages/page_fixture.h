@@ -70,4 +70,25 @@ inline const std::string kFormHeadStart =
     "sendmsg(\"没有权限，请重新登陆\")\r\n  response.end\r\nend if\r\n%>\r\n";
 inline const std::string kHeadMarker = "<html>\r\n<head>\r\n<title>";
 
+// Every generated per-table page starts with the code page directive.
+inline const std::string kCodePage = "<%@ CODEPAGE=936 %>\r\n";
+
+// The hidden input with the session's form token, right after a form's start tag.
+inline const std::string kToken = "\r\n<input type=\"hidden\" name=\"kovel_token\" value=\"<%=SiteToken()%>\">";
+
+// The browser-side check() of a form page around the per-field `checks`.
+inline std::string checkScript(const std::string& checks) {
+    return "\r\n<script type=\"text/javascript\">\r\nfunction check(){\r\n"
+           " function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\""
+           "||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")return all[i];}return null;}\r\n"
+           " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n var e;\r\n" +
+           checks + " return true;\r\n}\r\n</script>\r\n";
+}
+
+// The server's type check of the value posted for field `n`.
+inline std::string valueCheck(int n, const std::string& kind, const std::string& caption) {
+    const std::string s = std::to_string(n);
+    return "S_" + s + "=SiteValue(S_" + s + ",\"" + kind + "\",\"" + caption + "\")\r\n";
+}
+
 }  // namespace tabulon::pages_test

@@ -6,6 +6,7 @@
 #include "base/messages.h"
 #include "generator/database/database_generator.h"
 #include "generator/login/login_generator.h"
+#include "generator/login/sha256.h"
 #include "generator/page_sink.h"
 #include "tests/preview_ado/working_copy_fixture.h"
 #include "tests/support/design_builder.h"
@@ -42,13 +43,15 @@ protected:
     std::unique_ptr<ado::Connection> conn;
 };
 
+// The login page finds the account by its name and compares the salted digest itself.
 TEST_F(SampleSite, LogInWithTheDefaultAccount) {
-    auto rs = conn->open("select * from 用户 where (帐号='vokra' and 密码='vokra')", ado::adOpenKeyset,
-                         ado::adLockReadOnly);
+    auto rs = conn->open("select * from 用户 where (帐号='vokra')", ado::adOpenKeyset, ado::adLockReadOnly);
     ASSERT_FALSE(rs->eof()) << "the login generator's account is in the working copy";
     EXPECT_EQ(at(*rs, "帐号").text, "vokra");
-    auto wrong = conn->open("select * from 用户 where (帐号='vokra' and 密码='x')", ado::adOpenKeyset,
-                            ado::adLockReadOnly);
+    const std::string stored = at(*rs, "密码").text;
+    ASSERT_EQ(stored.size(), 50u);
+    EXPECT_EQ(stored, generator::passwordHash(stored.substr(1, 16), "vokra"));
+    auto wrong = conn->open("select * from 用户 where (帐号='nobody')", ado::adOpenKeyset, ado::adLockReadOnly);
     EXPECT_TRUE(wrong->eof());
 }
 

@@ -388,8 +388,9 @@ describe('ADODB over the working copy', () => {
     assert.equal(eof.status, 500);
     assert.match(eof.text, /BOF or EOF/);
     const caught = fields((await get('/ado.asp?case=caught')).text);
-    assert.notEqual(caught.err, '0', 'writing "" into a number column fails');
-    assert.notEqual(caught.missing, '0', 'a missing table fails');
+    assert.equal(caught.err, '80040E21', 'writing "" into a number column fails as in ADO');
+    assert.ok(caught.src.length > 0, 'Err.Source names the provider');
+    assert.equal(caught.missing, '80040E37', 'a missing table fails as in Jet');
   });
 });
 
@@ -414,12 +415,13 @@ describe('failures and unsafe requests', () => {
   });
 
   test('paths outside the site are refused with 403; only .asp runs', async () => {
-    for (const target of ['/../outside.asp', '/%2e%2e/outside.asp', '/sub/..%2f..%2foutside.asp', '/sub%5c..%5c..%5coutside.asp', '/..\\outside.asp']) {
+    for (const target of ['/../outside.asp', '/%2e%2e/outside.asp', '/sub/..%2f..%2foutside.asp', '/sub%5c..%5c..%5coutside.asp', '/..\\outside.asp', '/C:/windows/win.ini', '/x.asp%00.txt', '/index.asp::$DATA']) {
       const r = await rawGet(target);
       assert.match(r, /^HTTP\/1\.1 403/, target);
     }
     assert.equal((await get('/static.txt')).status, 404);
     assert.equal((await get('/nothing.asp')).status, 404);
+    assert.equal((await get('/sub/')).status, 404, 'a folder without a default page');
   });
 
   test('the session hook answers only with --test-hooks', async () => {

@@ -1,3 +1,4 @@
+import crypto from 'node:crypto';
 // The login page, top bar, left menu and default account as the command line writes
 // them from the default templates, for a design whose login table is not the sample's:
 // 管理员 with the columns 账号 and 密码, three tables, one of them named in Latin letters.
@@ -23,12 +24,16 @@ try {
   const menu = readPage(path.join(siteDir, 'menu.asp'));
   const tableIds = DIARY.tables.map((t) => design.tables[t.name]);
 
-  await check('index.asp queries the login table by its own columns and fills the cookie from 账号', () => {
-    const query = index.match(/^\s*sql\s*=\s*"select \* from (\S+) where \((\S+?)='"&(\w+)&"' and (\S+?)='"&(\w+)&"'\)"\s*$/m);
+  await check('index.asp finds the account by 账号 in its own table, compares the digest in the page and logs into the session', () => {
+    const query = index.match(/^\s*sql\s*=\s*"select \* from (\S+) where \((\S+?)='"&(\w+)&"'\)"\s*$/m);
     assert.ok(query, 'no login query of the expected form');
-    assert.deepEqual(query.slice(1, 3).concat(query[4]), ['管理员', '账号', '密码']);
-    assert.match(index, /^\s*Response\.Cookies\("kovel_username"\)=rs\("账号"\)\s*$/m);
-    for (const left of ['* from login', ' where (username=', 'and pwd=', 'rs("username")']) {
+    assert.deepEqual([query[1], query[2]], ['管理员', '账号']);
+    assert.ok(!/密码\s*=\s*'/.test(index), 'the password must not be compared inside the query');
+    assert.match(index, /PasswordMatches\(rs\("密码"\) & "", inPass\)/);
+    assert.match(index, /rs\("密码"\) = PasswordHash\(inPass\)/, 'a plain-text password is upgraded to its digest');
+    assert.match(index, /^\s*SiteLogin rs\("id"\), rs\("账号"\)\s*$/m);
+    assert.match(index, /SiteLoginLocked\(\)/);
+    for (const left of ['* from login', ' where (username=', 'and pwd=', 'rs("username")', 'rs("pwd")']) {
       assert.ok(!index.includes(left), `the template's own text is left: ${left}`);
     }
     // The form and the cookie keep their names.
@@ -37,23 +42,24 @@ try {
     assert.match(index, /<form[^>]+method="post"[^>]+action="index\.asp"/i);
   });
 
-  await check('the typed values reach the query only with their quotes doubled, after the verification code', () => {
+  await check('the typed name reaches the query only with its quotes doubled, after the lock and the verification code', () => {
     const lines = index.split('\r\n');
     const sqlLine = lines.findIndex((l) => /^\s*sql\s*=\s*"select \* from 管理员/.test(l));
     assert.ok(sqlLine > 0);
     const names = [...lines[sqlLine].matchAll(/'"&(\w+)&"'/g)].map((m) => m[1]);
-    assert.equal(names.length, 2);
+    assert.equal(names.length, 1);
     for (const name of names) {
       const n = escapeRe(name);
       const doubled = new RegExp(`^\\s*${n}\\s*=\\s*replace\\(\\s*${n}\\s*,\\s*"'"\\s*,\\s*"''"\\s*\\)\\s*$`, 'i');
       const at = lines.findIndex((l) => doubled.test(l));
       assert.ok(at >= 0 && at < sqlLine, `${name} is not doubled before the query`);
-      // Nothing assigns the variable again between the doubling and the query.
       const again = new RegExp(`^\\s*${n}\\s*=`, 'i');
       assert.ok(!lines.slice(at + 1, sqlLine).some((l) => again.test(l)), `${name} is set again after doubling`);
     }
     const verify = lines.findIndex((l) => /CheckVerifyCode\(/i.test(l));
+    const locked = lines.findIndex((l) => /SiteLoginLocked\(/i.test(l));
     assert.ok(verify >= 0 && verify < sqlLine, 'the verification code is not checked before the query');
+    assert.ok(locked >= 0 && locked < verify, 'a locked login is refused before anything else');
   });
 
   await check('the verification code image and the check read one Session value', () => {
@@ -97,14 +103,20 @@ try {
     assert.equal((menu.match(/<tr\b/gi) ?? []).length, (menu.match(/<\/tr>/gi) ?? []).length);
   });
 
-  await check('a second run of the login step finds the default account and adds no other, read back by mdbtools', () => {
+  await check('the default account is stored once, its password as a salted digest of vokra, read back by mdbtools', () => {
     const mdb = path.join(siteDir, 'data', 'data.mdb');
     const first = mdbRows(mdb, '管理员');
     assert.ok(first.columns.includes('账号') && first.columns.includes('密码'), first.columns.join(','));
-    assert.deepEqual(first.rows.map((r) => [r['账号'], r['密码']]), [['vokra', 'vokra']]);
+    assert.equal(first.rows.length, 1);
+    const stored = first.rows[0]['密码'];
+    const parts = /^\$([0-9a-f]{16})\$([0-9a-f]{32})$/.exec(stored);
+    assert.ok(parts, `not a digest: ${stored}`);
+    const expected = crypto.createHash('sha256').update(parts[1] + 'vokra', 'utf8').digest('hex').slice(0, 32);
+    assert.equal(parts[2], expected);
     const said = tabulon(exe, run.runDir, 'login', design.project);
     assert.match(said, /登陆生成完毕/);
     const second = mdbRows(mdb, '管理员');
+    assert.deepEqual(second.rows.map((r) => [r['账号'], r['密码']]), [['vokra', stored]], 'a second run adds nothing');
     assert.deepEqual(second.rows, first.rows);
     // Regenerating the database carries the account; the login step still adds none.
     assert.match(tabulon(exe, run.runDir, 'database', design.project), /表 管理员：带入 1 行。/);

@@ -8,6 +8,8 @@
 //   project NAME
 //   table   NAME                                  (of the last project)
 //   field   NAME TYPE DESCRIPTION INPUT-TYPE      (of the last table; 排序 3, 6, 9, …)
+//   link    FIELD TABLE COLUMN                    (the last table's FIELD lists COLUMN of TABLE,
+//                                                  a table of the same project)
 // Each added project and table is printed as "project|table TAB id TAB name".
 #include <cstdlib>
 #include <iostream>
@@ -61,6 +63,17 @@ int addDesign(Catalogue& catalogue) {
             field.inputType = parts[4];
             field.order = order += 3;
             catalogue.addField(field);
+        } else if (kind == "link" && parts.size() == 4 && table != 0) {
+            auto field = catalogue.fieldByName(table, parts[1]);
+            const auto linked = catalogue.tableByName(project, parts[2]);
+            const auto column = linked ? catalogue.fieldByName(linked->id, parts[3]) : std::nullopt;
+            if (!field || !column) {
+                std::cerr << "site_design: line " << lineNumber << " links what does not exist: " << line << '\n';
+                return 2;
+            }
+            field->linkTable = std::to_string(linked->id);
+            field->linkField = std::to_string(column->id);
+            catalogue.updateField(*field);
         } else {
             std::cerr << "site_design: line " << lineNumber << " is not a design item: " << line << '\n';
             return 2;

@@ -217,7 +217,8 @@ TEST(SkeletonContent, GeneratedPagesFindWhatTheyCall) {
         EXPECT_NE(myFunction.find(function), std::string::npos) << function;
     EXPECT_NE(myFunction.find("\"&ajaxdata=\""), std::string::npos);
 
-    // The root connection file differs from the one of manage/ only in the database path.
+    // The root connection file differs from the one of manage/ only in the database path
+    // and in the login check, which every page of manage/ gets by including its conn.asp.
     const std::string root = text("conn.asp"), manage = text("manage/conn.asp");
     const std::string from = "On Error Resume Next";
     ASSERT_NE(root.find(from), std::string::npos);
@@ -227,7 +228,14 @@ TEST(SkeletonContent, GeneratedPagesFindWhatTheyCall) {
     const auto at = rootBody.find(rootPath);
     ASSERT_NE(at, std::string::npos);
     rootBody.replace(at, rootPath.size(), "Server.MapPath(\"../data/data.mdb\")");
-    EXPECT_EQ(rootBody, manage.substr(manage.find(from)));
+    std::string manageBody = manage.substr(manage.find(from));
+    const std::string guard = "SiteRequireLogin \"../index.asp\"\n";
+    const auto guardAt = manageBody.find(guard);
+    ASSERT_NE(guardAt, std::string::npos) << "manage/conn.asp must refuse requests without a logged-in session";
+    EXPECT_LT(guardAt, manageBody.find("Dim conn")) << "before the database is even opened";
+    manageBody.erase(guardAt, guard.size());
+    EXPECT_EQ(rootBody, manageBody);
+    EXPECT_EQ(manage.rfind("<!--#include file=\"../inc/guard.asp\"-->\n", 0), 0u);
     EXPECT_NE(manage.find("\"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\" & Server.MapPath(\"../data/data.mdb\")"),
               std::string::npos);
 }
@@ -265,8 +273,26 @@ TEST(SkeletonContent, FrameSetIsLaidOutForTheNavigationPages) {
     // menu links target the frame "right"; the login page leads here.
     for (const char* piece : {"rows=\"63,*,32\"", "cols=\"177,*\"", "src=\"top.asp\"", "src=\"menu.asp\" name=\"left\"",
                               "src=\"desk.asp\" name=\"right\"", "src=\"bottom.asp\"",
-                              "Request.Cookies(\"kovel_username\") = \"\"", "Response.Redirect \"index.asp\""})
+                              "If Not SiteLoggedIn() Then", "Response.Redirect \"index.asp\""})
         EXPECT_NE(main.find(piece), std::string::npos) << piece;
+}
+
+// What the site tells and serves to anyone: no server versions on the desk, no database
+// file through the web server, no login decided by a cookie.
+TEST(SkeletonContent, SiteKeepsItsInsidesToItself) {
+    const std::string desk = text("desk.asp");
+    EXPECT_EQ(desk.find("SERVER_SOFTWARE"), std::string::npos);
+    EXPECT_EQ(desk.find("ScriptEngine"), std::string::npos);
+    const std::string config = text("web.config");
+    EXPECT_NE(config.find("<add segment=\"data\" />"), std::string::npos);
+    EXPECT_NE(config.find("<add fileExtension=\".mdb\" allowed=\"false\" />"), std::string::npos);
+    for (const char* page : {"main.asp", "inc/function.asp", "manage/conn.asp", "manage/GetClass.asp"})
+        EXPECT_EQ(text(page).find("Request.Cookies(\"kovel_username\") ="), std::string::npos) << page;
+    const std::string exit = text("exit.asp");
+    EXPECT_NE(exit.find("If SitePostAllowed() Or Not SiteLoggedIn() Then"), std::string::npos) << "log out by POST only";
+    EXPECT_NE(exit.find("Session.Abandon"), std::string::npos);
+    EXPECT_NE(text("manage/GetClass.asp").find("If Not (SiteCascadeAllowed(gcType, gcField, gcCondition) Or GcChainAllows()) Then"),
+              std::string::npos);
 }
 
 }  // namespace

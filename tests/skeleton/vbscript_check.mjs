@@ -205,6 +205,78 @@ check('cascade service value checks and the SQL filter', () => {
   cases.forEach(([fn, value, expected], i) => assert.equal(lines[i], String(expected).replace(/^./, (c) => c.toUpperCase()), `${fn}(${JSON.stringify(value)})`));
 });
 
+check('SHA-256 and the salted password digest of inc/sha256.asp match crypto', () => {
+  const code = serverCode('inc/sha256.asp');
+  const library = procedures(code, ['Sha256Init', 'Sha256FromHex', 'Sha256Signed', 'Sha256Unsigned', 'Sha256Add',
+    'Sha256ShiftRight', 'Sha256ShiftLeft', 'Sha256Rotate', 'Sha256Utf8', 'Sha256CodeUnit', 'Sha256Hex',
+    'PasswordHashWithSalt', 'PasswordHash', 'IsPasswordHash', 'PasswordMatches']);
+  // FIPS 180-4's samples, then every length across the 55/56/64-byte padding edges, and
+  // characters of two, three and four UTF-8 bytes (Wine 8 has no AscW: the driver supplies
+  // one for the characters used here, from their code units).
+  const samples = ['', 'abc', 'abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq', 'vokra', 'say "hi"',
+    'caf\u00e9', '\u5bc6\u7801', 'x\u{1F600}y'];
+  for (let length = 50; length <= 130; length += 3) samples.push('0123456789abcdef'.repeat(9).slice(0, length));
+  const units = new Map();
+  for (const s of samples) for (const ch of s.split('')) if (ch.charCodeAt(0) > 127) units.set(ch.charCodeAt(0), true);
+  const vbText = (s) => s.split('').map((c) => (c.charCodeAt(0) > 127 ? `ChrU(${c.charCodeAt(0)})` : quote(c))).join(' & ') || '""';
+  const shim = [
+    'Dim CodeUnits : Set CodeUnits = CreateObject("Scripting.Dictionary")',
+    'Dim NextMark : NextMark = 1',
+    // Each non-ASCII unit becomes a private marker character the shim maps back.
+    'Function ChrU(u)',
+    ' If Not CodeUnits.Exists("m" & u) Then CodeUnits.Add "m" & u, Chr(NextMark) : CodeUnits.Add "u" & NextMark, u : NextMark = NextMark + 1',
+    ' ChrU = CodeUnits("m" & u)',
+    'End Function',
+    'Function AscW(c)',
+    ' If CodeUnits.Exists("u" & Asc(c)) Then AscW = CodeUnits("u" & Asc(c)) Else AscW = Asc(c)',
+    'End Function',
+  ].join('\r\n');
+  const globals = code.split(/\r?\n/).filter((l) => /^Dim Sha256/.test(l)).join('\r\n');
+  assert.ok(globals, 'the tables of inc/sha256.asp are not declared');
+  const program = [globals, shim, library,
+    ...samples.map((s) => `WScript.Echo Sha256Hex(${vbText(s)})`),
+    `WScript.Echo PasswordHashWithSalt("0123456789abcdef", "vokra")`,
+    'h = PasswordHash("vokra")',
+    'WScript.Echo IsPasswordHash(h) & " " & PasswordMatches(h, "vokra") & " " & PasswordMatches(h, "Vokra") & " " & PasswordMatches(h, "vokra ")',
+    'WScript.Echo PasswordMatches("vokra", "vokra") & " " & PasswordMatches("vokra", "VOKRA") & " " & PasswordMatches("", "")',
+  ].join('\r\n');
+  const lines = cscript('sha256', program);
+  assert.equal(lines.length, samples.length + 3, lines.join('\n'));
+  samples.forEach((s, i) => assert.equal(lines[i], crypto.createHash('sha256').update(s, 'utf8').digest('hex'), `SHA-256 of ${JSON.stringify(s)}`));
+  const salted = crypto.createHash('sha256').update('0123456789abcdefvokra', 'utf8').digest('hex').slice(0, 32);
+  assert.equal(lines[samples.length], `$0123456789abcdef$${salted}`);
+  assert.equal(lines[samples.length + 1], 'True True False False', 'a fresh digest matches only the exact password');
+  assert.equal(lines[samples.length + 2], 'True False False', 'plain text of earlier data matches exactly, an empty one never');
+});
+
+check('value checks, id lists and the rich-text cleaner of inc/guard.asp', () => {
+  const code = serverCode('inc/guard.asp');
+  const library = procedures(code, ['SiteMatches', 'SiteIdList', 'SiteAllowedAttributes', 'SiteSafeUrl', 'SiteCleanHtml', 'SiteDate']);
+  const ids = [['1,2,3', '1,2,3'], [' 4 , 05 ', '4,5'], ['', ''], [',', ''], ['1,000', '!'], ['&H10', '!'], ['1e3', '!'],
+    ['-1', '!'], ['0', '!'], ['2 or 1=1', '!'], ['1.5', '!']];
+  const html = [
+    ['<p>ok <b>bold</b></p>', '<p>ok <b>bold</b></p>'],
+    ['<img src=x onerror=alert(1)>', '<img src="x">'],
+    ['<script>alert(1)</script>after', 'after'],
+    ['<a href="javascript:alert(1)" title="t">x</a>', '<a title="t">x</a>'],
+    ['<a href=" java&#115;cript:x">y</a>', '<a>y</a>'],
+    ['<iframe src="//evil"></iframe><svg onload=x>', ''],
+    ['<div style="width:expression(alert(1))" align="center">z</div>', '<div align="center">z</div>'],
+    ['1 < 2', '1 &lt; 2'],
+  ];
+  const dates = [['2024-02-29', true], ['2023-02-29', false], ['2024-1-5 8:30', true], ['2024-01-05 24:00', false], ['31/01/2024', false]];
+  const program = [library,
+    ...ids.map(([v]) => `WScript.Echo "[" & SiteIdList(${quote(v)}) & "]"`),
+    ...html.map(([v]) => `WScript.Echo "[" & SiteCleanHtml(${quote(v)}) & "]"`),
+    ...dates.map(([v]) => `WScript.Echo "" & IsNull(SiteDate(${quote(v)}))`),
+  ].join('\r\n');
+  const lines = cscript('guard', program);
+  assert.equal(lines.length, ids.length + html.length + dates.length, lines.join('\n'));
+  ids.forEach(([v, expected], i) => assert.equal(lines[i], `[${expected}]`, `SiteIdList(${JSON.stringify(v)})`));
+  html.forEach(([v, expected], i) => assert.equal(lines[ids.length + i], `[${expected}]`, `SiteCleanHtml(${JSON.stringify(v)})`));
+  dates.forEach(([v, valid], i) => assert.equal(lines[ids.length + html.length + i], valid ? 'False' : 'True', `SiteDate(${JSON.stringify(v)})`));
+});
+
 fs.rmSync(work, { recursive: true, force: true });
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 ? 0 : 1);

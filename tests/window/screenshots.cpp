@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QMenu>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
@@ -25,6 +27,34 @@ bool save(DesignerWindow& designer, const QDir& folder, const char* name) {
     }
     std::cout << file.toStdString() << '\n';
     return true;
+}
+
+// The window at 1024×700 with a drop-down field loaded, then the edit menu open after a
+// table was deleted, as the screen shows it (the menu is a window of its own).
+bool smallScreenAndUndo(const QDir& folder) {
+    DesignerWindow designer;
+    designer.window().resize(1024, 700);
+    designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+    designer.clickFieldRow(0);
+    bool ok = save(designer, folder, "window-1024x700.png");
+
+    designer.pickEntry("列表框1", QStringLiteral("消费类型"));
+    designer.find<QTabWidget>("选择夹1")->setCurrentIndex(1);
+    designer.click("按钮2");
+    auto* menu = designer.find<QMenu>("editMenu");
+    menu->popup(designer.window().mapToGlobal(QPoint(60, 20)));
+    QTest::qWait(300);
+    const QRect area = designer.window().frameGeometry().united(menu->geometry());
+    const QPixmap screen = designer.window().screen()->grabWindow(0, area.x(), area.y(), 520, 220);
+    const QString file = folder.filePath(QStringLiteral("undo-menu.png"));
+    if (!screen.save(file)) {
+        std::cerr << "cannot write " << file.toStdString() << '\n';
+        ok = false;
+    } else {
+        std::cout << file.toStdString() << '\n';
+    }
+    menu->hide();
+    return ok;
 }
 
 }  // namespace
@@ -65,5 +95,6 @@ int main(int argc, char** argv) {
     designer.pick("组合框6", QStringLiteral("添加"));
     designer.pickEntry("列表框2", designer.entries("列表框2").at(1));
     ok = save(designer, folder, "templates.png") && ok;
+    ok = smallScreenAndUndo(folder) && ok;
     return ok ? 0 : 1;
 }

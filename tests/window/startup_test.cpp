@@ -118,7 +118,10 @@ private slots:
 
     void templateEditorIsInsideTheWindowAtItsFirstSize() {
         DesignerWindow designer;
-        const QWidget& window = designer.window();
+        QWidget& window = designer.window();
+        // The first size on a screen that has room for it.
+        window.resize(1220, 600);
+        QTest::qWait(20);
         for (const char* name : {"分组框5", "列表框2", "编辑框8", "按钮14"}) {
             const auto* part = designer.find<QWidget>(name);
             QVERIFY2(part->isVisible(), name);

@@ -491,7 +491,9 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
         setBool(result, open().bof());
         return true;
     case idMoveNext:
-        guarded(L"ADODB.Recordset", [&] { open().moveNext(); return 0; });  // the core allows the step off a deleted row
+        // After Delete the deleted row stays current until the move, even when it was the
+        // last one left; the recordset itself refuses a move from EOF.
+        guarded(L"ADODB.Recordset", [&] { open().moveNext(); return 0; });
         return true;
     case idMovePrevious:
         guarded(L"ADODB.Recordset", [&] { open().movePrevious(); return 0; });

@@ -257,7 +257,8 @@ protected:
             setObject(result, collection);
             return true;
         }
-        return forward(collection, flags, args, result);
+        forwardCall(collection, DISPID_VALUE, flags, args, result);
+        return true;
     }
 
 private:
@@ -276,21 +277,6 @@ private:
             }
         }
         VariantClear(result);
-        return true;
-    }
-
-    bool forward(RequestCollection* collection, WORD flags, const Args& args, VARIANT* result) {
-        std::vector<VARIANT> reversed(args.count());
-        for (std::size_t i = 0; i < args.count(); ++i) reversed[args.count() - 1 - i] = args.at(i);
-        DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        EXCEPINFO info = {};
-        HRESULT hr = collection->Invoke(DISPID_VALUE, IID_NULL, hostLcid, flags, &params, result, &info, nullptr);
-        if (FAILED(hr)) {
-            ScriptError e{info.scode ? info.scode : hr, info.bstrSource ? info.bstrSource : L"", info.bstrDescription ? info.bstrDescription : L""};
-            SysFreeString(info.bstrSource);
-            SysFreeString(info.bstrDescription);
-            throw e;
-        }
         return true;
     }
 

@@ -66,14 +66,7 @@ Variant valueOf(const VARIANT& v) {
         HRESULT hr = object->Invoke(DISPID_VALUE, IID_NULL, hostLcid, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none,
                                     result.get(), &info, nullptr);
         object->Release();
-        if (FAILED(hr)) {
-            ScriptError e{hr == DISP_E_EXCEPTION && info.scode ? info.scode : hr, info.bstrSource ? info.bstrSource : L"",
-                          info.bstrDescription ? info.bstrDescription : L"Object doesn't support this property or method"};
-            SysFreeString(info.bstrSource);
-            SysFreeString(info.bstrDescription);
-            SysFreeString(info.bstrHelpFile);
-            throw e;
-        }
+        if (FAILED(hr)) throwInvokeFailure(hr, info);
         out = result;
     }
     return out;
@@ -274,10 +267,6 @@ private:
 }  // namespace
 
 IUnknown* makeEnumerator(std::vector<Variant> items) { return new Enumerator(std::move(items)); }
-
-}  // namespace tabulon::preview::host
-
-namespace tabulon::preview::host {
 
 void throwInvokeFailure(HRESULT hr, EXCEPINFO& info) {
     if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);

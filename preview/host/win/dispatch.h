@@ -126,11 +126,9 @@ private:
 // For Each over a list of values.
 IUnknown* makeEnumerator(std::vector<Variant> items);
 
-}  // namespace tabulon::preview::host
-
-namespace tabulon::preview::host {
 // Calls `target`'s member `id` with the same flags and arguments (the assigned value too).
 void forwardCall(IDispatch* target, DISPID id, WORD flags, const Args& args, VARIANT* result);
 // Raises a failed Invoke's EXCEPINFO as a ScriptError.
 [[noreturn]] void throwInvokeFailure(HRESULT hr, EXCEPINFO& info);
+
 }  // namespace tabulon::preview::host

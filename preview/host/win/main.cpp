@@ -108,6 +108,8 @@ int wmain(int argc, wchar_t** argv) {
     SetThreadLocale(hostLcid);
     // The engine formats dates and truth values in the user's locale, which Wine takes from
     // LC_ALL/LANG: zh_CN makes them what a Chinese server shows.
+    // (Wine reads the locale only from the Unix environment when the process starts: a child
+    // started with LC_ALL set in its Windows environment keeps the parent's locale.)
     if (GetUserDefaultLCID() != hostLcid)
         std::fprintf(stderr, "asphost: the user locale is not zh-CN (start Wine with LC_ALL=zh_CN.UTF-8): dates will not look as on the site's server\n");
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return usage("COM did not start");

@@ -226,6 +226,7 @@ std::string serveRequest(const HttpRequest& request, const HostSettings& setting
         if (segmentStart && segmentEnd) return plainResponse("403 Forbidden", "path outside the site\n");
     }
     std::optional<std::string> relative = resolveSitePath("", path, true);
+    if (!relative && path != "/") return plainResponse("403 Forbidden", "path refused\n");  // drive letters, streams
     std::string pagePath = relative.value_or("");
     std::wstring full = windowsPath(settings.siteFolder, pagePath);
     if (!relative || path.back() == '/' || isDirectory(full)) {

@@ -1,10 +1,10 @@
+<!--#include file="guard.asp"-->
 <%
 '==========================================================================
 ' inc/function.asp —— 登录、框架页等用到的其他公共函数
 '
-'   CheckLogin(loginPage)   没有登录（Cookie kovel_username 为空）时，让整个窗口回到
-'                           loginPage，并结束本页输出
-'   LoginName()             当前登录名（已做 HTML 转义）
+'   CheckLogin(loginPage)   会话里没有登录的帐号时，让整个窗口回到 loginPage，并结束本页输出
+'   LoginName()             当前登录名（取自会话，已做 HTML 转义）
 '   CheckVerifyCode(code)   与 inc/verifycode.asp 存在 Session("verifycode") 里的数字比较，
 '                           比较一次就作废，防止重复使用
 '   GetIP()                 访问者的 IP 地址
@@ -17,17 +17,18 @@
 '   DateTimeText(d)         "yyyy-mm-dd hh:nn:ss"
 '
 ' 名字与 conn.asp、inc/MyFunction.asp、inc/md5.asp、inc/SF_Sql.asp 都不重复，可同时包含。
+' 本文件包含 inc/guard.asp（会话、令牌、密码摘要）；manage/conn.asp 也包含它，两者不要同页包含。
 '==========================================================================
 
 Sub CheckLogin(loginPage)
-	If Request.Cookies("kovel_username") = "" Then
+	If Not SiteLoggedIn() Then
 		Response.Write "<script type=""text/javascript"">top.location.href='" & Replace(loginPage, "'", "\'") & "';</script>" & vbCrLf
 		Response.End
 	End If
 End Sub
 
 Function LoginName()
-	LoginName = Server.HTMLEncode(Request.Cookies("kovel_username") & "")
+	LoginName = Server.HTMLEncode(Session("kovel_username") & "")
 End Function
 
 Function CheckVerifyCode(code)

@@ -20,6 +20,9 @@
 '   文字比较时值放在单引号里（值里的单引号写两次）；数字比较时值必须是数字，
 '   否则答复一个空的 select。表名、列名只允许字母、数字、下划线和汉字，
 '   不合要求时同样答复空的 select，不会拼进 SQL。
+'   只答复本会话打开过的页面登记过的（表、列、条件列）组合（SiteAllowCascade，
+'   生成的添加页在输出联动下拉框时登记），以及下面多级联动表里的组合：
+'   不能用它读任意表的任意列。没有登录的请求由 conn.asp 挡住。
 '
 ' 站点根目录的 Getclass.asp 原样转到本页，所以 manage 里的页面写
 ' "Getclass.asp?..." 和 "../Getclass.asp?..." 都能用（IIS 的文件名不分大小写）。
@@ -65,6 +68,10 @@ Function GcAnswer()
 	head = "<select name=""S_" & gcNext & """ id=""S_" & gcNext & """" & GcChainClick() & ">"
 	If Not (GcSafeName(gcType) And GcSafeName(gcField) And GcSafeName(gcCondition)) Then
 		GcAnswer = head & "</select><!-- 表名或列名不合要求 -->"
+		Exit Function
+	End If
+	If Not (SiteCascadeAllowed(gcType, gcField, gcCondition) Or GcChainAllows()) Then
+		GcAnswer = head & "</select><!-- 这个联动查询不在本站页面用到的范围内 -->"
 		Exit Function
 	End If
 	If gcValue = "" Then
@@ -126,6 +133,23 @@ Function GcChainClick()
 						& "&condition=" & Trim(parts(5)) & "&order=" & gcNext & "&next=" & Mid(target, 3) & "');"""
 					Exit Function
 				End If
+			End If
+		End If
+	Next
+End Function
+
+' 多级联动表里有一行的 stype、filed、condition 与这次请求相同
+Function GcChainAllows()
+	Dim lines, i, parts
+	GcChainAllows = False
+	lines = Split(GcChainText(), vbLf)
+	For i = 0 To UBound(lines)
+		parts = Split(Trim(Replace(lines(i), vbCr, "")), "|")
+		If UBound(parts) = 5 Then
+			If LCase(Trim(parts(3))) = LCase(gcType) And LCase(Trim(parts(4))) = LCase(gcField) _
+				And LCase(Replace(Trim(parts(5)), "%", "")) = LCase(gcCondition) Then
+				GcChainAllows = True
+				Exit Function
 			End If
 		End If
 	Next

@@ -1,3 +1,4 @@
+<!--#include file="../inc/guard.asp"-->
 <%
 '==========================================================================
 ' manage/conn.asp —— manage 目录下各页面的数据库连接与公共过程
@@ -15,14 +16,18 @@
 ' 本文件不写 @ 指令行（LANGUAGE、CODEPAGE）：包含它的页面可以有自己的指令行，重复出现会报错。
 ' 页面按 GBK（代码页 936）保存和输出。
 '
+' 本目录的每一页都要登录：包含本文件就检查会话（inc/guard.asp），没有登录的请求什么也得不到。
+'
 ' inc/MyFunction.asp 也提供 SendMsg、goback、goUrl、GetDate、Myisnumeric，
 ' 但只在页面里还没有同名过程时才补上，因此两个文件可以同时包含，先后不限。
 '==========================================================================
 
 On Error Resume Next
+Session.CodePage = 936
 Response.CodePage = 936
 On Error GoTo 0
 Response.Charset = "gb2312"
+SiteRequireLogin "../index.asp"
 
 Dim conn
 Set conn = Server.CreateObject("ADODB.Connection")

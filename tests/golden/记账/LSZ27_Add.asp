@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 
 <!-- #include file="conn.asp" -->
 <!--#include file="../inc/myfunction.asp"-->
@@ -14,24 +15,30 @@ end if
 
 <%
 
-if request("action")="add" then
+if Request.Form("action")="add" then
+SiteRequirePost()
 
-             S_1=trim(request("S_1"))'收支	
+             S_1=trim(Request.Form("S_1"))'收支	
 
-             S_2=trim(request("S_2"))'消费类型	
+             S_2=trim(Request.Form("S_2"))'消费类型	
 
-             S_3=trim(request("S_3"))'名称	
+             S_3=trim(Request.Form("S_3"))'名称	
 
-             S_4=trim(request("S_4"))'金额	
+             S_4=trim(Request.Form("S_4"))'金额	
 
-             S_5=trim(request("S_5"))'日期	
+             S_5=trim(Request.Form("S_5"))'日期	
 
 
-if not myIsNumeric(S_4) then
+if S_4<>"" and not myIsNumeric(S_4) then
  sendmsg("金额必须是数字")
  goback()
  response.End()
 end if
+S_1=SiteValue(S_1,"text","收支")
+S_2=SiteValue(S_2,"text","消费类型")
+S_3=SiteValue(S_3,"text","名称")
+S_4=SiteValue(S_4,"single","金额")
+S_5=SiteValue(S_5,"date","日期")
 
 sql="select * from 流水帐"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
@@ -85,6 +92,7 @@ body {
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -105,6 +113,7 @@ body {
         <td width="25%" height="30" align="right">收支：</td>
         <td width="75%" class="category">
 <%
+SiteAllowCascade "消费类型","类型名称","收支类型"
 
 Sql_Select="select id,一级分类 from 收支 order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
@@ -112,7 +121,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & " onclick="&""""&"GetData("&"'"&"S_2"&"'"&",this.options[selectedIndex].value,"&"'"&"Getclass.asp?table=流水帐&Stype=消费类型&filed=类型名称&condition=收支类型&order=1&next=2"&"'"&");"&""""&">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & " onclick="&""""&"GetData("&"'"&"S_2"&"'"&",this.options[selectedIndex].value,"&"'"&"Getclass.asp?table=流水帐&Stype=消费类型&filed=类型名称&condition=收支类型&order=1&next=2"&"'"&");"&""""&">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -122,7 +131,7 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("一级分类") 
+  Select_Filed=server.HTMLEncode(RS_select("一级分类")&"") 
   Select_ID=RS_select("id")
 
 
@@ -168,7 +177,21 @@ set RS_select=nothing
       </tr>      <tr>
         <td width="25%" height="30" align="right">日期：</td>
         <td width="75%" class="category"><input type="text" name="S_5" id="S_5" style="width:300px">	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择收支");
+ e=box("S_2");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择消费类型");
+ e=box("S_4");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"金额必须是数字");
+ e=box("S_5");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"日期不是有效的日期");
+ return true;
+}
+</script>
+<script type="text/javascript">(function(){var s=document.getElementById("S_1");if(s&&s.onclick)s.onclick();})();</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

@@ -1,9 +1,10 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 
 <%
 
    ID=trim(request("ID"))
-   If not myIsNumeric(ID) then
+   If not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
@@ -77,7 +78,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -87,13 +88,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("一级分类") 
+  Select_Filed=server.HTMLEncode(RS_select("一级分类")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if cstr(rsAdd("收支"))=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("收支")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -132,7 +131,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_2" & """" & " id=" & """" & "S_2" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_2" & """" & " id=" & """" & "S_2" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -142,13 +141,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("类型名称") 
+  Select_Filed=server.HTMLEncode(RS_select("类型名称")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if cstr(rsAdd("消费类型"))=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("消费类型")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -178,13 +175,13 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><%=rsAdd("名称")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">金额：</td>
-        <td width="75%" class="category"><%=rsAdd("金额")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("金额")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">日期：</td>
-        <td width="75%" class="category"><%=rsAdd("日期")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("日期")&"")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -9,30 +10,38 @@ end if
 <%
 
    ID=trim(request("ID"))
-   if not myIsNumeric(ID) then
+   if not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
    end if
 
-if request("action")="modify" then
-
-             S_1=trim(request("S_1"))'收支	
-
-             S_2=trim(request("S_2"))'消费类型	
-
-             S_3=trim(request("S_3"))'名称	
-
-             S_4=trim(request("S_4"))'金额	
-
-             S_5=trim(request("S_5"))'日期	
 
 
-if not myIsNumeric(S_4) then
+if Request.Form("action")="modify" then
+SiteRequirePost()
+
+             S_1=trim(Request.Form("S_1"))'收支	
+
+             S_2=trim(Request.Form("S_2"))'消费类型	
+
+             S_3=trim(Request.Form("S_3"))'名称	
+
+             S_4=trim(Request.Form("S_4"))'金额	
+
+             S_5=trim(Request.Form("S_5"))'日期	
+
+
+if S_4<>"" and not myIsNumeric(S_4) then
  sendmsg("金额必须是数字")
  goback()
  response.End()
 end if
+S_1=SiteValue(S_1,"text","收支")
+S_2=SiteValue(S_2,"text","消费类型")
+S_3=SiteValue(S_3,"text","名称")
+S_4=SiteValue(S_4,"single","金额")
+S_5=SiteValue(S_5,"date","日期")
 
 sql="select * from 流水帐"
 
@@ -142,6 +151,7 @@ rs_numRows =0
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -169,7 +179,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -179,13 +189,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("一级分类") 
+  Select_Filed=server.HTMLEncode(RS_select("一级分类")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if rsAdd("收支")=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("收支")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -224,7 +232,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_2" & """" & " id=" & """" & "S_2" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_2" & """" & " id=" & """" & "S_2" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -234,13 +242,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("类型名称") 
+  Select_Filed=server.HTMLEncode(RS_select("类型名称")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if rsAdd("消费类型")=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("消费类型")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -273,11 +279,24 @@ set RS_select=nothing
         <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=server.HTMLEncode(rsAdd("名称")&"")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">金额：</td>
-        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" value="<%=rsAdd("金额")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('金额只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" value="<%=server.HTMLEncode(rsAdd("金额")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('金额只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">日期：</td>
         <td width="75%" class="category"><input type="text" name="S_5" id="S_5" value="<%=server.HTMLEncode(rsAdd("日期")&"")%>"  style="width:300px">	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择收支");
+ e=box("S_2");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择消费类型");
+ e=box("S_4");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"金额必须是数字");
+ e=box("S_5");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"日期不是有效的日期");
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认修改 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

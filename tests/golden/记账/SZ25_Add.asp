@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -8,10 +9,12 @@ end if
 
 <%
 
-if request("action")="add" then
+if Request.Form("action")="add" then
+SiteRequirePost()
 
-             S_1=trim(request("S_1"))'一级分类	
+             S_1=trim(Request.Form("S_1"))'一级分类	
 
+S_1=SiteValue(S_1,"text","一级分类")
 
 sql="select * from 收支"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
@@ -57,6 +60,7 @@ body {
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -76,7 +80,16 @@ body {
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">一级分类：</td>
         <td width="75%" class="category"><input type="text" name="S_1" id="S_1" style="width:300px">	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

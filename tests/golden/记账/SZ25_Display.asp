@@ -1,9 +1,10 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 
 <%
 
    ID=trim(request("ID"))
-   If not myIsNumeric(ID) then
+   If not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
@@ -68,7 +69,7 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">一级分类：</td>
-        <td width="75%" class="category"><%=rsAdd("一级分类")%>	</td>
+        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("一级分类")&"")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

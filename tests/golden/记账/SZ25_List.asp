@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -153,6 +154,7 @@ function CleanValue(s){
 <td></td>
 <td>
 <form name="form1" action="SZ25_Delete.asp?action=Delete" method="post">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">
   <tr align="center">    
 	<td class="category">一级分类<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>    <td class="category">修改</td>
@@ -268,11 +270,33 @@ Function SearchCondition(ColumnName,ColumnType,Word,ByVal Text)
    highValue=SearchValue(ColumnType,mid(Text,p+1))
    if lowValue<>"" and highValue<>"" then SearchCondition=ColumnName & " between " & lowValue & " and " & highValue
   case "近似"
-   if ColumnType<>"0" then SearchCondition=ColumnName&" like '%"&replace(Text,"'","''")&"%'"
+   if ColumnType<>"0" and ColumnType<>"3" then SearchCondition=ColumnName&" like '%"&replace(Text,"'","''")&"%'"
   case "大于","小于","等于","大于等于","小于等于"
    lowValue=SearchValue(ColumnType,Text)
    if lowValue<>"" then SearchCondition=ColumnName & " " & SearchOperator(Word) & " " & lowValue
+   if lowValue<>"" and ColumnType="3" and Word="等于" then SearchCondition=SearchSingleEqual(ColumnName,lowValue)
  end select
+End Function
+
+'单精度列存的是最接近的单精度数（12.3 存成 12.300000190734863）：等于按单精度的精度比较，
+'即落在该数上下半个单精度最小单位之内
+Function SearchSingleEqual(ColumnName,ValueText)
+ dim v,unit,exponent
+ v=CDbl(ValueText)
+ if v=0 then
+  SearchSingleEqual=ColumnName & " = 0"
+  exit function
+ end if
+ exponent=Int(Log(Abs(v))/Log(2))
+ if 2^(exponent+1)<=Abs(v) then exponent=exponent+1
+ if 2^exponent>Abs(v) then exponent=exponent-1
+ unit=2^(exponent-23)
+ SearchSingleEqual="(" & ColumnName & " >= " & SearchNumberText(v-unit/2) & " and " & ColumnName & " <= " & SearchNumberText(v+unit/2) & ")"
+End Function
+
+'小数点总是 .，不随地区设置变
+Function SearchNumberText(v)
+ SearchNumberText=Replace(CStr(v),",",".")
 End Function
 
 '一个值的 SQL：数字字段要数字，日期字段要日期，其余是引号加倍的文本；不合时为空
@@ -280,7 +304,7 @@ Function SearchValue(ColumnType,ByVal Text)
  SearchValue=""
  Text=trim(Text)
  select case ColumnType
-  case "0"
+  case "0","3"
    if SearchMatches(Text,"^[+-]?[0-9]+(\.[0-9]+)?$") then
     if myIsNumeric(Text) then SearchValue=Text
    end if
@@ -372,8 +396,8 @@ End Function
      i=i+1
 %>
  
-  <tr onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer"><a href="SZ25_Display.asp?ID=<%=rs("id")%>">
-	<td align="center">&nbsp;<%=rs("一级分类")%></td>    </a><td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="SZ25_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
+  <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='SZ25_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
+	<td align="center">&nbsp;<a href="SZ25_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("一级分类")&"")%></a></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="SZ25_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%
      rs.movenext
@@ -381,13 +405,13 @@ End Function
     else
 %>
   <tr>
-    <td colspan="5" class="nodata">没有找到记录</td>
+    <td colspan="3" class="nodata">没有找到记录</td>
   </tr>
 <%
     end if
 %>
   <tr>
-    <td colspan="5" class="pagebar">
+    <td colspan="3" class="pagebar">
 <%
     '翻页链接带上 action、SearchText 和 page，翻页后仍是同一个查询
     PageLink="?action="&server.URLEncode(request("action")&"")&"&SearchText="&server.URLEncode(request("SearchText")&"")&"&page="

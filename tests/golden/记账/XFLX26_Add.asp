@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -8,20 +9,24 @@ end if
 
 <%
 
-if request("action")="add" then
+if Request.Form("action")="add" then
+SiteRequirePost()
 
-             S_1=trim(request("S_1"))'收支类型	
+             S_1=trim(Request.Form("S_1"))'收支类型	
 
-             S_2=trim(request("S_2"))'类型名称	
+             S_2=trim(Request.Form("S_2"))'类型名称	
 
-             S_3=trim(request("S_3"))'排序	
+             S_3=trim(Request.Form("S_3"))'排序	
 
 
-if not myIsNumeric(S_3) then
+if S_3<>"" and not myIsNumeric(S_3) then
  sendmsg("排序必须是数字")
  goback()
  response.End()
 end if
+S_1=SiteValue(S_1,"text","收支类型")
+S_2=SiteValue(S_2,"text","类型名称")
+S_3=SiteValue(S_3,"short","排序")
 
 sql="select * from 消费类型"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
@@ -71,6 +76,7 @@ body {
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -98,7 +104,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & " >" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & " >" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -108,7 +114,7 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("一级分类") 
+  Select_Filed=server.HTMLEncode(RS_select("一级分类")&"") 
   Select_ID=RS_select("id")
 
 
@@ -146,7 +152,18 @@ set RS_select=nothing
       </tr>      <tr>
         <td width="25%" height="30" align="right">排序：</td>
         <td width="75%" class="category"><input type="text" name="S_3" id="S_3"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('排序只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择收支类型");
+ e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"排序必须是整数");
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

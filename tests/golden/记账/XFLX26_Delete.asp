@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -21,34 +22,26 @@ body {
 
 <%
 
-   ID=trim(request("ID"))
+if request("action")="Delete" then
+
+   SiteRequirePost()
+   ID=SiteIdList(Request.Form("ID"))
    
-'   response.Write id
-'   response.End()
-   
-   IDarray=split(ID,",")
-   
-	for i=0 to ubound(IDarray)
-	
-	   if not myIsNumeric(trim(IDarray(i))) then
-	   
-		sendmsg(trim(IDarray(i)))		
+	if ID="" then
+		sendmsg("请先选择要删除的记录")
+		goback()
+		response.End()
+	end if
+	if ID="!" then
 		sendmsg("编号必须是数字")
 		goback()
 		response.End()
-	   end if
-
-	
-	next
-   
-   
-
-if request("action")="Delete" then
+	end if
 
 sql="select * from 消费类型"
 
 
-sql=sql&" where id in("&cstr(ID)&")"
+sql=sql&" where id in("&ID&")"
 
 
 Set rsAdd = Server.CreateObject("ADODB.Recordset")

@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -9,26 +10,32 @@ end if
 <%
 
    ID=trim(request("ID"))
-   if not myIsNumeric(ID) then
+   if not SiteMatches(ID,"^[0-9]{1,9}$") then
     sendmsg("编号必须是数字")
     goback()
     response.End()
    end if
 
-if request("action")="modify" then
-
-             S_1=trim(request("S_1"))'收支类型	
-
-             S_2=trim(request("S_2"))'类型名称	
-
-             S_3=trim(request("S_3"))'排序	
 
 
-if not myIsNumeric(S_3) then
+if Request.Form("action")="modify" then
+SiteRequirePost()
+
+             S_1=trim(Request.Form("S_1"))'收支类型	
+
+             S_2=trim(Request.Form("S_2"))'类型名称	
+
+             S_3=trim(Request.Form("S_3"))'排序	
+
+
+if S_3<>"" and not myIsNumeric(S_3) then
  sendmsg("排序必须是数字")
  goback()
  response.End()
 end if
+S_1=SiteValue(S_1,"text","收支类型")
+S_2=SiteValue(S_2,"text","类型名称")
+S_3=SiteValue(S_3,"short","排序")
 
 sql="select * from 消费类型"
 
@@ -134,6 +141,7 @@ rs_numRows =0
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -161,7 +169,7 @@ RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" & """"  &vbcrlf
+ response.Write"<select name=" & """" & "S_1" & """" & " id=" & """" & "S_1" & """" & ">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -171,13 +179,11 @@ if  not RS_select.eof then
  i=0
  while not RS_select.eof
   
-  Select_Filed=RS_select("一级分类") 
+  Select_Filed=server.HTMLEncode(RS_select("一级分类")&"") 
   Select_ID=RS_select("id")
 
 
-
-  if rsAdd("收支类型")=cstr(RS_select("id")) then
-
+  if cstr(rsAdd("收支类型")&"")=cstr(RS_select("id")) then
    Response.Write("<option selected value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
   else
    Response.Write("<option value="&Select_ID&">"&Select_Filed&"</option>"&vbcrlf)  
@@ -210,8 +216,19 @@ set RS_select=nothing
         <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=server.HTMLEncode(rsAdd("类型名称")&"")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">排序：</td>
-        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=rsAdd("排序")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('排序只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
-      </tr>      <tr>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=server.HTMLEncode(rsAdd("排序")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('排序只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择收支类型");
+ e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"排序必须是整数");
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认修改 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

@@ -1,3 +1,4 @@
+<%@ CODEPAGE=936 %>
 <!-- #include file="conn.asp" -->
 <%
 if request.Cookies("kovel_username")="" then
@@ -8,14 +9,18 @@ end if
 
 <%
 
-if request("action")="add" then
+if Request.Form("action")="add" then
+SiteRequirePost()
 
-             S_1=trim(request("S_1"))'密码	password
+             S_1=Request.Form("S_1")&""'密码	password
 
-             S_2=trim(request("S_2"))'姓名	
+             S_2=trim(Request.Form("S_2"))'姓名	
 
-             S_3=trim(request("S_3"))'帐号	username
+             S_3=trim(Request.Form("S_3"))'帐号	username
 
+if S_1<>"" then S_1=PasswordHash(S_1)
+S_2=SiteValue(S_2,"text","姓名")
+S_3=SiteValue(S_3,"text","帐号")
 
 sql="select * from 用户"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
@@ -65,6 +70,7 @@ body {
 
 
 <form action=? method="post" name="form1" target="_self">
+<input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table width="100%" border="0" cellpadding="0" cellspacing="0" bgcolor="#C4D8ED">
 <tr>
 <td><img src="../images/r_1.gif" alt="" /></td>
@@ -83,14 +89,23 @@ body {
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">密码：</td>
-        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" style="width:300px">	</td>
+        <td width="75%" class="category"><input type="password" name="S_1" id="S_1" style="width:300px" autocomplete="new-password">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">姓名：</td>
         <td width="75%" class="category"><input type="text" name="S_2" id="S_2" style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">帐号：</td>
         <td width="75%" class="category"><input type="text" name="S_3" id="S_3" style="width:300px">	</td>
-      </tr>      <tr>
+      </tr>
+<script type="text/javascript">
+function check(){
+ function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
+ function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ var e;
+ return true;
+}
+</script>
+      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">
           <input type="submit" value=" 确认添加 " onClick="return check()" class="button">&nbsp;&nbsp;&nbsp;&nbsp;

@@ -5,30 +5,49 @@
 '==========================================================================
 ' index.asp —— 后台登录页
 '   先核对验证码（inc/verifycode.asp 画的图，数字存在 Session 里，核对一次即作废），
-'   再按帐号和密码查登录表；查到就把帐号记进 Cookie，进入框架页 main.asp。
-'   输入的帐号、密码去掉首尾空格，最多 50 个字，单引号写成两个后才放进查询语句。
+'   再按帐号查登录表，在页面里逐字比较密码（库里存的是带盐摘要，旧数据的明文在第一次
+'   登录成功时换成摘要）；通过后把帐号记进会话（Cookie 只用来显示），进入框架页 main.asp。
+'   本会话或本地址连续 5 次失败后，15 分钟内不再受理登录。
+'   帐号去掉首尾空格，最多 50 个字，单引号写成两个后才放进查询语句；密码原样比较。
 '   失败时提示原因并回到登录框。
 '==========================================================================
-Dim inUser, inPass, inCode, failText, sql, rs
+Dim inUser, inPass, inCode, failText, sql, rs, loginFound
 failText = ""
 If Request.Form("action") = "login" Then
 	inUser = Left(Trim(Request.Form("username") & ""), 50)
-	inPass = Left(Trim(Request.Form("pwd") & ""), 50)
+	inPass = Left(Request.Form("pwd") & "", 50)
 	inCode = Trim(Request.Form("verifycode") & "")
-	If Not CheckVerifyCode(inCode) Then
+	If SiteLoginLocked() Then
+		failText = "连续 5 次登录失败，请 15 分钟后再试！"
+	ElseIf UCase(Request.ServerVariables("REQUEST_METHOD") & "") <> "POST" Then
+		failText = "请从登录页提交！"
+	ElseIf Not CheckVerifyCode(inCode) Then
 		failText = "验证码错误，请重新输入！"
 	ElseIf inUser = "" Or inPass = "" Then
 		failText = "请输入用户名和密码！"
 	Else
 		inUser = replace(inUser, "'", "''")
-		inPass = replace(inPass, "'", "''")
-		sql="select * from 用户 where (帐号='"&inUser&"' and 密码='"&inPass&"')"
+		sql="select * from 用户 where (帐号='"&inUser&"')"
 		Set rs = Server.CreateObject("ADODB.Recordset")
-		rs.Open sql, conn, 1, 1
-		If rs.EOF Then
+		rs.Open sql, conn, 1, 3
+		loginFound = False
+		Do While Not rs.EOF And Not loginFound
+			If PasswordMatches(rs("密码") & "", inPass) Then
+				loginFound = True
+			Else
+				rs.MoveNext
+			End If
+		Loop
+		If Not loginFound Then
 			failText = "用户名或密码错误！"
+			SiteLoginFailed
 		Else
-			Response.Cookies("kovel_username")=rs("帐号")
+			If Not IsPasswordHash(rs("密码") & "") Then
+				rs("密码") = PasswordHash(inPass)
+				rs.Update
+			End If
+			SiteLoginSucceeded
+			SiteLogin rs("id"), rs("帐号")
 		End If
 		rs.Close
 		Set rs = Nothing

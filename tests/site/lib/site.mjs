@@ -66,6 +66,7 @@ export function addDesign(siteDesign, runDir, design) {
   for (const table of design.tables) {
     lines.push(`table\t${table.name}`);
     for (const field of table.fields) lines.push(['field', ...field].join('\t'));
+    for (const link of table.links ?? []) lines.push(['link', ...link].join('\t'));
   }
   const out = run(siteDesign, [runDir], lines.join('\n') + '\n');
   const result = { project: design.project, projectId: 0, tables: {} };

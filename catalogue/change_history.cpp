@@ -1,0 +1,164 @@
+// The session extension is part of Debian's libsqlite3; its declarations are only visible
+// with these two switches.
+#define SQLITE_ENABLE_SESSION 1
+#define SQLITE_ENABLE_PREUPDATE_HOOK 1
+#include "catalogue/change_history.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+#include <array>
+#include <string_view>
+
+#include "base/error.h"
+
+namespace tabulon::catalogue {
+namespace {
+
+struct RowKind {
+    std::string_view table;
+    std::string_view noun;
+    int nameColumn;  // column that names the row, in the table's column order
+};
+
+// From the most general row kind to the least: a project's delete also removes fields,
+// and is named after the project.
+constexpr std::array<RowKind, 4> kRowKinds = {{
+    {"项目", "项目", 1},
+    {"表", "表", 2},
+    {"字段", "字段", 2},
+    {"模板定义", "模板", -1},
+}};
+
+std::string_view verbOf(int operation) {
+    switch (operation) {
+        case SQLITE_INSERT: return "添加";
+        case SQLITE_DELETE: return "删除";
+        default: return "修改";
+    }
+}
+
+std::string textOf(sqlite3_value* value) {
+    if (!value || sqlite3_value_type(value) == SQLITE_NULL) return {};
+    const auto* text = sqlite3_value_text(value);
+    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+struct Change {
+    std::size_t kind = kRowKinds.size();
+    int operation = 0;
+    std::string name;
+};
+
+// The first change of the most general row kind in the changeset.
+Change leadingChange(const std::vector<unsigned char>& changes) {
+    Change best;
+    sqlite3_changeset_iter* iterator = nullptr;
+    if (sqlite3changeset_start(&iterator, static_cast<int>(changes.size()),
+                               const_cast<unsigned char*>(changes.data())) != SQLITE_OK)
+        return best;
+    while (sqlite3changeset_next(iterator) == SQLITE_ROW) {
+        const char* table = nullptr;
+        int columns = 0, operation = 0, indirect = 0;
+        if (sqlite3changeset_op(iterator, &table, &columns, &operation, &indirect) != SQLITE_OK) continue;
+        for (std::size_t kind = 0; kind < best.kind; ++kind) {
+            if (kRowKinds[kind].table != table) continue;
+            best = {kind, operation, {}};
+            const int column = kRowKinds[kind].nameColumn;
+            if (column >= 0 && column < columns) {
+                sqlite3_value* value = nullptr;
+                if (operation == SQLITE_DELETE)
+                    sqlite3changeset_old(iterator, column, &value);
+                else
+                    sqlite3changeset_new(iterator, column, &value);
+                best.name = textOf(value);
+            }
+            break;
+        }
+    }
+    sqlite3changeset_finalize(iterator);
+    return best;
+}
+
+// Any conflict means the rows are not what the step left behind: give up the whole apply.
+int refuseConflicts(void*, int, sqlite3_changeset_iter*) { return SQLITE_CHANGESET_ABORT; }
+
+void apply(sqlite3* db, std::vector<unsigned char>& changes, const char* what) {
+    const int result = sqlite3changeset_apply(db, static_cast<int>(changes.size()), changes.data(), nullptr,
+                                              refuseConflicts, nullptr);
+    if (result != SQLITE_OK)
+        throw Error(std::string("无法") + what + "：目录数据库中的这些行已被别处改动，目录保持原样。");
+}
+
+}  // namespace
+
+std::string describeChanges(const std::vector<unsigned char>& changes) {
+    const Change change = leadingChange(changes);
+    if (change.kind >= kRowKinds.size()) return "修改";
+    std::string name = std::string(verbOf(change.operation)) + std::string(kRowKinds[change.kind].noun);
+    if (!change.name.empty()) name += "“" + change.name + "”";
+    return name;
+}
+
+ChangeHistory::ChangeHistory(Catalogue& catalogue) : catalogue_(catalogue) {}
+
+ChangeHistory::~ChangeHistory() {
+    if (session_) sqlite3session_delete(session_);
+}
+
+void ChangeHistory::begin() {
+    if (session_) return;  // a recording inside a recording belongs to the outer step
+    sqlite3_session* session = nullptr;
+    if (sqlite3session_create(catalogue_.db_->getHandle(), "main", &session) != SQLITE_OK)
+        throw Error("目录数据库无法记录改动，撤销不可用。");
+    sqlite3session_attach(session, nullptr);  // every table with a key
+    session_ = session;
+}
+
+void ChangeHistory::end() {
+    if (!session_) return;
+    int size = 0;
+    void* data = nullptr;
+    const int result = sqlite3session_changeset(session_, &size, &data);
+    sqlite3session_delete(session_);
+    session_ = nullptr;
+    if (result != SQLITE_OK || size == 0) {
+        sqlite3_free(data);
+        return;
+    }
+    Step step;
+    step.changes.assign(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+    sqlite3_free(data);
+    step.name = describeChanges(step.changes);
+    done_.push_back(std::move(step));
+    undone_.clear();
+}
+
+std::string ChangeHistory::undoName() const { return done_.empty() ? std::string() : done_.back().name; }
+std::string ChangeHistory::redoName() const { return undone_.empty() ? std::string() : undone_.back().name; }
+
+void ChangeHistory::undo() {
+    if (done_.empty()) return;
+    Step& step = done_.back();
+    int size = 0;
+    void* inverted = nullptr;
+    if (sqlite3changeset_invert(static_cast<int>(step.changes.size()), step.changes.data(), &size, &inverted) !=
+        SQLITE_OK)
+        throw Error("无法撤销：改动记录已损坏。");
+    std::vector<unsigned char> inverse(static_cast<unsigned char*>(inverted),
+                                       static_cast<unsigned char*>(inverted) + size);
+    sqlite3_free(inverted);
+    apply(catalogue_.db_->getHandle(), inverse, "撤销");
+    undone_.push_back(std::move(step));
+    done_.pop_back();
+}
+
+void ChangeHistory::redo() {
+    if (undone_.empty()) return;
+    Step& step = undone_.back();
+    apply(catalogue_.db_->getHandle(), step.changes, "重做");
+    done_.push_back(std::move(step));
+    undone_.pop_back();
+}
+
+}  // namespace tabulon::catalogue
