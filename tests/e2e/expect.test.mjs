@@ -56,4 +56,15 @@ describe('expected values', () => {
     assert.throws(() => assertStored(memo, '<p>别的</p>', '说明', 'w'), /should hold/);
     assert.throws(() => assertShown(field('逻辑'), 'False', true, 'w'), /should show true/);
   });
+
+  it('a password is stored as a salted digest, never as typed, and never shown', () => {
+    const password = field('文本', { secret: true });
+    const digest = '$3b8db5f379ff447f$050349eeb7d2705562638ac834e8dbd3';
+    assertStored(password, digest, storedFor(password, "pw'1"), 'w');
+    assert.throws(() => assertStored(password, "pw'1", "pw'1", 'w'), /salted digest/);
+    assert.throws(() => assertStored(password, '', "pw'1", 'w'), /salted digest/);
+    assertShown(password, '', digest, 'w');
+    assertShown(password, undefined, digest, 'w');
+    assert.throws(() => assertShown(password, digest, digest, 'w'), /nothing \(a password\)/);
+  });
 });

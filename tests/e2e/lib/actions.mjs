@@ -65,13 +65,21 @@ export async function login(visitor, { user, password, code = null }) {
   return { loggedIn: /\/main\.asp$/i.test(new URL(page.url()).pathname), alerts, code: shown };
 }
 
-/** Clicks 退出 in the top frame of main.asp; resolves once the login page is back. */
+/**
+ * Clicks 退出 in the top frame of main.asp, and 退出 again on the page that asks (only a
+ * post with the session's token logs out); resolves once the login page is back.
+ */
 export async function logout(visitor) {
   const { page } = visitor;
   if (!/\/main\.asp$/i.test(new URL(page.url()).pathname)) await page.goto('main.asp');
   const top = await frameNamed(page, /top\.asp$/i);
   const exit = top.locator('a[href*="exit.asp" i]').first();
-  await Promise.all([page.waitForURL(/index\.asp|\/$/i, { timeout: 30_000 }), exit.click()]);
+  await Promise.all([page.waitForURL(/exit\.asp|index\.asp|\/$/i, { timeout: 30_000 }), exit.click()]);
+  if (/exit\.asp/i.test(page.url())) {
+    const confirm = page.locator('form[action*="exit.asp" i] input[type="submit"]');
+    if (await confirm.count()) await Promise.all([page.waitForURL(/index\.asp|\/$/i, { timeout: 30_000 }), confirm.click()]);
+    else await page.waitForURL(/index\.asp|\/$/i, { timeout: 30_000 });
+  }
 }
 
 /** The frame of `page` whose address matches, once it has loaded. */
@@ -223,7 +231,10 @@ export async function addRow(visitor, table, values) {
  * seeding many rows. `form` maps S_<n> names to values.
  */
 export async function postAdd(visitor, table, form) {
-  const body = formBody({ ...form, action: 'add' });
+  // The session's token, as the add page puts it in its form.
+  const page = new TextDecoder('gbk').decode(await (await visitor.context.request.get(pageUrl(table, 'Add'))).body());
+  const token = page.match(/name="kovel_token"\s+value="([^"]*)"/);
+  const body = formBody({ ...form, ...(token ? { kovel_token: token[1] } : {}), action: 'add' });
   const response = await visitor.context.request.post(pageUrl(table, 'Add'), {
     data: body,
     headers: { 'Content-Type': 'application/x-www-form-urlencoded' },
@@ -300,7 +311,9 @@ export async function readList(frame) {
       [...tr.cells].forEach((c, i) => {
         if (i < headers.length) cells[headers[i]] = c.textContent.replace(/\u00a0/g, ' ').trim();
       });
-      const displays = !!tr.querySelector(`a[href*="_Display.asp?ID=${box.value}" i]`);
+      // The row leads to its display page by a link inside it or by a click on the row.
+      const target = `_display.asp?id=${box.value}'`;
+      const displays = !!tr.querySelector(`a[href*="_Display.asp?ID=${box.value}" i]`) || (tr.getAttribute('onclick') || '').toLowerCase().includes(target);
       return { id: Number(box.value), cells, displays };
     });
     const bar = document.querySelector('.pagebar')?.textContent ?? '';

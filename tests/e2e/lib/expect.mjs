@@ -36,6 +36,8 @@ function closeNumbers(a, b, type) {
  * was chosen (`labels` maps label → id).
  */
 export function storedFor(field, typed, labels = null) {
+  // A password is kept as a salted digest: what was typed is compared with it (assertStored).
+  if (field.secret) return typed;
   if (field.link) {
     const id = labels?.[typed];
     if (id === undefined) throw new Error(`no row of ${field.link.table} is labelled ${typed}`);
@@ -51,7 +53,10 @@ export function storedFor(field, typed, labels = null) {
 /** Asserts the working copy holds `expected` (from storedFor) in `field`. */
 export function assertStored(field, actual, expected, where) {
   const say = `${where}: ${field.name} should hold ${JSON.stringify(expected)}, the working copy has ${JSON.stringify(actual)}`;
-  if (NUMERIC_TYPES.has(field.type) && !field.link) {
+  if (field.secret) {
+    assert.ok(typeof actual === 'string' && actual !== expected && /^\$[0-9a-f]+\$[0-9a-f]{32,}$/i.test(actual),
+      `${where}: ${field.name} should hold a salted digest of ${JSON.stringify(expected)}, the working copy has ${JSON.stringify(actual)}`);
+  } else if (NUMERIC_TYPES.has(field.type) && !field.link) {
     assert.ok(actual !== null && closeNumbers(actual, expected, field.type), say);
   } else if (field.editor) {
     assert.equal(htmlText(actual ?? ''), plain(expected), say);
@@ -67,6 +72,11 @@ export function assertStored(field, actual, expected, where) {
 export function assertShown(field, shown, stored, where, labelOf = null) {
   const name = field.link ? `${field.name} (a drop-down of ${field.type})` : field.name;
   const say = (what) => `${where}: ${name} should show ${what}, the page shows ${JSON.stringify(shown)}`;
+  if (field.secret) {
+    // Neither the password nor its digest is ever shown.
+    assert.ok(shown === undefined || shown === '', say('nothing (a password)'));
+    return;
+  }
   if (stored === null || stored === '') {
     assert.ok(shown === '' || shown === '没有数据', say('nothing'));
     return;

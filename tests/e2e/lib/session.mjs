@@ -20,29 +20,10 @@ export class StepError extends Error {}
  */
 export const KNOWN_FAULTS = [
   {
-    id: 'check-undefined',
-    owner: 'site',
-    reason: 'the add and modify pages call check() on submit, a function no page defines (a script error on every save)',
-    problem: (p) => /check is not defined/.test(p.what),
-  },
-  {
-    id: 'display-link-outside-cell',
-    owner: 'site',
-    reason: "a list row's link to its display page is written between the row and its cells, so the browser moves it out of the table and no row leads to its display page",
-    failure: /expected a link to its display page inside the row/,
-  },
-  {
-    id: 'numeric-drop-down-not-selected',
-    owner: 'site',
-    reason: 'the modify page compares a numeric field with the text of each option id, so a drop-down of a numeric field opens on its first option instead of the stored one',
-    // Seen when the form opens, and after saving, as the first option saved in its stead.
-    failure: /Modify\.asp[^:]*: \S+ \(a drop-down of (长整型|整型|双精度|单精度|字节型|小数)\) (should show|was not edited)/,
-  },
-  {
     id: 'rich-text-encoded-twice',
     owner: 'site',
-    reason: "the display page HTML-encodes a rich-text field, whose value is already HTML: the user sees markup entities (&lt; &amp;) instead of the text",
-    failure: /Display\.asp[^:]*: \S+ should show .*, the page shows ".*&(lt|gt|amp|quot);/s,
+    reason: 'the list and display pages HTML-encode a rich-text field, whose value is already HTML: the user sees markup entities (&lt; &amp;) instead of the text',
+    failure: /(List|Display)\.asp[^:]*: \S+ should show .*, the page shows ".*&(lt|gt|amp|quot);/s,
   },
 ];
 

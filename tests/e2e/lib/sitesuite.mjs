@@ -68,15 +68,16 @@ export function buildRun({ tabulon, designWriter }, project, design = null) {
 
 /**
  * Table specs with their ids and page base names: [{name, id, base, fields: [{name, type,
- * input, link}], editor}] from a design's tables.
+ * input, link, editor, secret}]}] from a design's tables; `secret` is a login table's password.
  */
 export function tableSpecs(siteDir, tableIds, tables) {
   return tables.map((t) => ({
     name: t.name,
     id: tableIds[t.name],
     base: act.pageBase(siteDir, tableIds[t.name]),
-    fields: t.fields.map(([name, type, , input, linkTable, linkField]) => ({
+    fields: t.fields.map(([name, type, description, input, linkTable, linkField]) => ({
       name, type, input, editor: input === '文本域', link: linkTable ? { table: linkTable, field: linkField } : null,
+      secret: description === 'password',
     })),
   }));
 }
