@@ -76,6 +76,8 @@ function suiteLatencies() {
       env: { ...process.env, TABULON_E2E_TIMINGS: timings }, encoding: 'utf8', timeout: 1_800_000,
     });
     console.log(`suite ${suite}: exit ${r.status}`);
+    // A failing suite still times its requests; say which tests failed.
+    if (r.status !== 0) console.log(r.stdout.split('\n').filter((l) => /^\s*✖|Error/.test(l)).slice(0, 8).join('\n'));
   }
   const ms = fs.readFileSync(timings, 'utf8').split('\n').filter(Boolean).map(Number);
   if (ms.length) console.log(`request latency over the suites (${ms.length} requests): median ${fmt(quantile(ms, 0.5))}, p95 ${fmt(quantile(ms, 0.95))}`);
