@@ -25,15 +25,6 @@ struct Expr {
     int scale = 0;
 };
 
-std::string quoteName(std::string_view name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 std::string quoteText(std::string_view text) {
     std::string quoted = "'";
     for (char c : text) {
@@ -163,12 +154,12 @@ private:
         table_ = catalog_.find(token.text);
         if (!table_) throw errors::unknownTable(token.text);
         alias_ = table_->name;
-        qualifier_ = quoteName(table_->sqliteName);
+        qualifier_ = schema::quotedName(table_->sqliteName);
         fromSql_ = qualifier_;
         if (allowAlias && (accept("as") || isName(peek()))) {
             if (!isName(peek())) throw errors::fromClause();
             alias_ = next().text;
-            qualifier_ = quoteName(alias_);
+            qualifier_ = schema::quotedName(alias_);
             fromSql_ += " AS " + qualifier_;
         }
         if (peek().isSymbol(",") || peek().is("inner") || peek().is("left") || peek().is("right") ||
@@ -179,7 +170,7 @@ private:
 
     Expr columnRef(const ColumnSchema& column, int index) const {
         Expr expr;
-        expr.sql = qualifier_ + "." + quoteName(column.name);
+        expr.sql = qualifier_ + "." + schema::quotedName(column.name);
         expr.cls = clsOf(column.type);
         expr.column = index;
         expr.jetType = column.type;
@@ -815,10 +806,10 @@ private:
         std::string names, sqlValues;
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const ColumnSchema& column = target->columns[static_cast<std::size_t>(columns[i])];
-            names += (i ? ", " : "") + quoteName(column.name);
+            names += (i ? ", " : "") + schema::quotedName(column.name);
             sqlValues += (i ? ", " : "") + stored(values[i], column);
         }
-        return "INSERT INTO " + quoteName(target->sqliteName) + " (" + names + ") VALUES (" + sqlValues + ")";
+        return "INSERT INTO " + schema::quotedName(target->sqliteName) + " (" + names + ") VALUES (" + sqlValues + ")";
     }
 
     std::string update() {
@@ -835,7 +826,7 @@ private:
             }
             expectSymbol("=");
             Expr value = expression();
-            assignments += (assignments.empty() ? "" : ", ") + quoteName(column.name) + " = " + stored(value, column);
+            assignments += (assignments.empty() ? "" : ", ") + schema::quotedName(column.name) + " = " + stored(value, column);
         } while (acceptSymbol(","));
         std::string where;
         if (accept("where")) {
