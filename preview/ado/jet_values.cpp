@@ -369,82 +369,73 @@ StoreFailure toStored(const ColumnSchema& column, const Value& value, StoredValu
     return StoreFailure::Mismatch;
 }
 
-Value fromStorage(sqlite3_stmt* statement, int column) {
+namespace {
+
+std::string columnText(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return std::string(text ? reinterpret_cast<const char*>(text) : "",
+                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+Value integerValue(Value::Kind kind, std::int64_t integer) {
     Value value;
-    switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_NULL: value.kind = Value::Kind::Null; break;
-    case SQLITE_INTEGER: {
-        value.integer = sqlite3_column_int64(statement, column);
-        if (value.integer >= INT32_MIN && value.integer <= INT32_MAX) {
-            value.kind = Value::Kind::Long;
-        } else {
-            value.kind = Value::Kind::Double;
-            value.number = static_cast<double>(value.integer);
-        }
-        break;
-    }
-    case SQLITE_FLOAT:
-        value.kind = Value::Kind::Double;
-        value.number = sqlite3_column_double(statement, column);
-        break;
-    default: {
-        value.kind = Value::Kind::Text;
-        const unsigned char* text = sqlite3_column_text(statement, column);
-        value.text.assign(text ? reinterpret_cast<const char*>(text) : "",
-                          static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-        break;
-    }
-    }
+    value.kind = kind;
+    value.integer = integer;
     return value;
+}
+
+Value numberValue(Value::Kind kind, double number) {
+    Value value;
+    value.kind = kind;
+    value.number = number;
+    return value;
+}
+
+Value textValue(Value::Kind kind, std::string text) {
+    Value value;
+    value.kind = kind;
+    value.text = std::move(text);
+    return value;
+}
+
+}  // namespace
+
+Value fromStorage(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL: return Value::null();
+    case SQLITE_INTEGER: {
+        const std::int64_t integer = sqlite3_column_int64(statement, column);
+        if (integer >= INT32_MIN && integer <= INT32_MAX) return integerValue(Value::Kind::Long, integer);
+        return numberValue(Value::Kind::Double, static_cast<double>(integer));
+    }
+    case SQLITE_FLOAT: return numberValue(Value::Kind::Double, sqlite3_column_double(statement, column));
+    default: return textValue(Value::Kind::Text, columnText(statement, column));
+    }
 }
 
 Value fromStored(JetType type, int scale, sqlite3_stmt* statement, int column) {
     if (sqlite3_column_type(statement, column) == SQLITE_NULL) return Value::null();
-    Value value;
+    const auto integer = [&] { return sqlite3_column_int64(statement, column); };
+    const auto number = [&] { return sqlite3_column_double(statement, column); };
     switch (type) {
     case JetType::Counter:
-    case JetType::Long:
-        value.kind = Value::Kind::Long;
-        value.integer = sqlite3_column_int64(statement, column);
-        break;
-    case JetType::Short:
-        value.kind = Value::Kind::Integer;
-        value.integer = sqlite3_column_int64(statement, column);
-        break;
-    case JetType::Byte:
-        value.kind = Value::Kind::Byte;
-        value.integer = sqlite3_column_int64(statement, column);
-        break;
-    case JetType::Boolean:
+    case JetType::Long: return integerValue(Value::Kind::Long, integer());
+    case JetType::Short: return integerValue(Value::Kind::Integer, integer());
+    case JetType::Byte: return integerValue(Value::Kind::Byte, integer());
+    case JetType::Boolean: {
+        Value value;
         value.kind = Value::Kind::Boolean;
-        value.boolean = sqlite3_column_int64(statement, column) != 0;
-        break;
-    case JetType::Single:
-        value.kind = Value::Kind::Single;
-        value.number = static_cast<double>(static_cast<float>(sqlite3_column_double(statement, column)));
-        break;
-    case JetType::Double:
-        value.kind = Value::Kind::Double;
-        value.number = sqlite3_column_double(statement, column);
-        break;
-    case JetType::DateTime:
-        value.kind = Value::Kind::Date;
-        value.number = sqlite3_column_double(statement, column);
-        break;
-    case JetType::Numeric:
-        value.kind = Value::Kind::Decimal;
-        value.text = formatDecimal(sqlite3_column_double(statement, column), scale);
-        break;
+        value.boolean = integer() != 0;
+        return value;
+    }
+    case JetType::Single: return numberValue(Value::Kind::Single, static_cast<double>(static_cast<float>(number())));
+    case JetType::Double: return numberValue(Value::Kind::Double, number());
+    case JetType::DateTime: return numberValue(Value::Kind::Date, number());
+    case JetType::Numeric: return textValue(Value::Kind::Decimal, formatDecimal(number(), scale));
     case JetType::Text:
-    case JetType::Memo: {
-        value.kind = Value::Kind::Text;
-        const unsigned char* text = sqlite3_column_text(statement, column);
-        value.text.assign(text ? reinterpret_cast<const char*>(text) : "",
-                          static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-        break;
+    case JetType::Memo: return textValue(Value::Kind::Text, columnText(statement, column));
     }
-    }
-    return value;
+    return Value::null();
 }
 
 }  // namespace tabulon::preview::ado
