@@ -8,38 +8,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "jet/ole_date.h"
+
 namespace tabulon::preview::ado {
 namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-const std::int64_t kOleEpoch = daysFromCivil(1899, 12, 30);
-
-int daysInMonth(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0)) return 29;
-    return days[month - 1];
-}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -97,32 +69,11 @@ bool readTime(std::string_view text, std::size_t at, CivilTime& when) {
 }  // namespace
 
 std::optional<double> oleFromCivil(const CivilTime& when) {
-    if (when.year < 100 || when.year > 9999 || when.month < 1 || when.month > 12 || when.day < 1 ||
-        when.day > daysInMonth(when.year, when.month) || when.hour < 0 || when.hour > 23 || when.minute < 0 ||
-        when.minute > 59 || when.second < 0 || when.second > 59) {
-        return std::nullopt;
-    }
-    const double days = static_cast<double>(daysFromCivil(when.year, static_cast<unsigned>(when.month),
-                                                          static_cast<unsigned>(when.day)) -
-                                            kOleEpoch);
-    const double fraction = (when.hour * 3600.0 + when.minute * 60.0 + when.second) / 86400.0;
-    return days < 0 ? days - fraction : days + fraction;
+    if (jet::dateProblem(when)) return std::nullopt;
+    return jet::toOleDate(when);
 }
 
-CivilTime civilFromOle(double ole) {
-    double dayPart = std::trunc(ole);
-    long long seconds = std::llround(std::fabs(ole - dayPart) * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        dayPart += ole < 0 ? -1 : 1;
-    }
-    CivilTime when;
-    civilFromDays(static_cast<std::int64_t>(dayPart) + kOleEpoch, when.year, when.month, when.day);
-    when.hour = static_cast<int>(seconds / 3600);
-    when.minute = static_cast<int>(seconds / 60 % 60);
-    when.second = static_cast<int>(seconds % 60);
-    return when;
-}
+CivilTime civilFromOle(double ole) { return jet::fromOleDate(ole); }
 
 std::optional<double> parseDateText(std::string_view text, bool usOrder) {
     text = trimBlanks(text);

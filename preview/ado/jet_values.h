@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "jet/types.h"
 #include "preview/ado/ado.h"
 #include "preview/ado/catalog.h"
 
@@ -13,9 +14,7 @@ struct sqlite3_stmt;
 
 namespace tabulon::preview::ado {
 
-struct CivilTime {
-    int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
-};
+using CivilTime = jet::DateTime;
 
 // nullopt when Jet cannot hold the moment (years 100..9999, real calendar days).
 std::optional<double> oleFromCivil(const CivilTime& when);
