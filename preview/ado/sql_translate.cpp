@@ -335,22 +335,20 @@ private:
         }
         return left;
     }
+    // Mod and \ round both sides to whole numbers first, as Jet does.
+    static Expr wholeArithmetic(const Expr& left, const char* op, const Expr& right) {
+        return arithmetic("(CAST(round(" + left.sql + ") AS INTEGER) " + op + " CAST(round(" + right.sql +
+                              ") AS INTEGER))",
+                          left, right);
+    }
     Expr modulo() {
         Expr left = integerDivision();
-        while (accept("mod")) {
-            Expr right = integerDivision();
-            left = arithmetic("(CAST(round(" + left.sql + ") AS INTEGER) % CAST(round(" + right.sql + ") AS INTEGER))",
-                              left, right);
-        }
+        while (accept("mod")) left = wholeArithmetic(left, "%", integerDivision());
         return left;
     }
     Expr integerDivision() {
         Expr left = multiplicative();
-        while (acceptSymbol("\\")) {
-            Expr right = multiplicative();
-            left = arithmetic("(CAST(round(" + left.sql + ") AS INTEGER) / CAST(round(" + right.sql + ") AS INTEGER))",
-                              left, right);
-        }
+        while (acceptSymbol("\\")) left = wholeArithmetic(left, "/", multiplicative());
         return left;
     }
     Expr multiplicative() {
@@ -702,23 +700,23 @@ private:
             columnsSql += (columnsSql.empty() ? "" : ", ") + sql;
             aggregate = aggregate || expr.aggregate;
         };
+        auto addEveryColumn = [&] {
+            for (std::size_t i = 0; i < table_->columns.size(); ++i) {
+                add(columnRef(table_->columns[i], static_cast<int>(i)), table_->columns[i].name);
+            }
+        };
         do {
             if (acceptSymbol("*")) {
-                for (std::size_t i = 0; i < table_->columns.size(); ++i) {
-                    add(columnRef(table_->columns[i], static_cast<int>(i)), table_->columns[i].name);
-                }
+                addEveryColumn();
                 continue;
             }
             if (isName(peek()) && peek(1).isSymbol(".") && peek(2).isSymbol("*")) {
                 if (!sameName(next().text, alias_)) throw errors::missingParameter();
                 next();
                 next();
-                for (std::size_t i = 0; i < table_->columns.size(); ++i) {
-                    add(columnRef(table_->columns[i], static_cast<int>(i)), table_->columns[i].name);
-                }
+                addEveryColumn();
                 continue;
             }
-            const std::size_t itemStart = position_;
             Expr item = expression();
             std::string alias;
             if (accept("as")) {
@@ -726,7 +724,6 @@ private:
             } else if (item.column >= 0) {
                 alias = tokens_[position_ - 1].text;  // the column as the query spells it
             }
-            (void)itemStart;
             add(item, alias);
         } while (acceptSymbol(","));
         if (position_ != from) throw clauseError();
@@ -766,6 +763,13 @@ private:
         return std::string(kStoreFunction) + "(" + value.sql + ", '" + schema::typeName(column.type) + "', " +
                std::to_string(column.size) + ", " + std::to_string(column.precision) + ", " +
                std::to_string(column.scale) + ", " + (column.required ? "1" : "0") + ", " + quoteText(column.name) + ")";
+    }
+
+    // An optional WHERE of UPDATE and DELETE.
+    std::string whereClause() {
+        if (!accept("where")) return "";
+        startClause();
+        return " WHERE " + expression().sql;
     }
 
     std::string insert() {
@@ -828,11 +832,7 @@ private:
             Expr value = expression();
             assignments += (assignments.empty() ? "" : ", ") + schema::quotedName(column.name) + " = " + stored(value, column);
         } while (acceptSymbol(","));
-        std::string where;
-        if (accept("where")) {
-            startClause();
-            where = " WHERE " + expression().sql;
-        }
+        const std::string where = whereClause();
         expectEnd();
         return "UPDATE " + fromSql_ + " SET " + assignments + where;
     }
@@ -849,11 +849,7 @@ private:
         }
         if (!accept("from")) throw errors::syntax("Syntax error in DELETE statement.");
         table(false);
-        std::string where;
-        if (accept("where")) {
-            startClause();
-            where = " WHERE " + expression().sql;
-        }
+        const std::string where = whereClause();
         expectEnd();
         return "DELETE FROM " + fromSql_ + where;
     }
