@@ -9,6 +9,8 @@ set(TABULON_ADO_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/like_pattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recordset.cpp
   ${CMAKE_CURRENT_LIST_DIR}/session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_expression.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_function_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_functions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_lexer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_translate.cpp
