@@ -13,12 +13,6 @@
 namespace tabulon::preview::ado {
 namespace {
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 // Reads digits at `at`; nullopt when none.
 std::optional<int> readNumber(std::string_view text, std::size_t& at) {
     std::size_t start = at;
@@ -74,6 +68,12 @@ std::optional<double> oleFromCivil(const CivilTime& when) {
 }
 
 CivilTime civilFromOle(double ole) { return jet::fromOleDate(ole); }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
 
 std::optional<double> parseDateText(std::string_view text, bool usOrder) {
     text = trimBlanks(text);

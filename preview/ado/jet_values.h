@@ -20,6 +20,9 @@ using CivilTime = jet::DateTime;
 std::optional<double> oleFromCivil(const CivilTime& when);
 CivilTime civilFromOle(double ole);
 
+// The text without the spaces and tabs around it.
+std::string_view trimBlanks(std::string_view text);
+
 // Dates written as text: yyyy-m-d, yyyy/m/d, yyyy年m月d日, each with an optional time
 // h:m[:s]; a time alone. `usOrder` also takes m/d/yyyy, as Jet's #…# literals do.
 std::optional<double> parseDateText(std::string_view text, bool usOrder);
