@@ -20,7 +20,9 @@ double fromAbsoluteSeconds(long long seconds) {
     long long days = dayOfSecond(seconds);
     long long rest = seconds - days * 86400;
     double fraction = static_cast<double>(rest) / 86400.0;
-    return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction + (rest ? 0.0 : 0.0);
+    // Before 1899-12-30 an OLE date counts its days down and its time of day up: -1.25 is
+    // 1899-12-29 06:00.
+    return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
 }
 
 DateParts splitDate(double oleDate) {
