@@ -19,12 +19,6 @@ export class StepError extends Error {}
  *   failure: matches the message of a failed check (see unlessKnown)
  */
 export const KNOWN_FAULTS = [
-  {
-    id: 'rich-text-encoded-twice',
-    owner: 'site',
-    reason: 'the list and display pages HTML-encode a rich-text field, whose value is already HTML: the user sees markup entities (&lt; &amp;) instead of the text',
-    failure: /(List|Display)\.asp[^:]*: \S+ should show .*, the page shows ".*&(lt|gt|amp|quot);/s,
-  },
 ];
 
 /** id → [{where, what}] of every known fault met in this process. */
