@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "bench/every_type_rows.h"
 #include "generator/database/data_carry.h"
 #include "jet/database.h"
 #include "jet/table_data.h"
@@ -15,30 +16,7 @@ using namespace tabulon::jet;
 
 constexpr int kRows = 100000;
 
-const TableDefinition kLedger{"流水",
-                              {{"名称", ColumnType::Text},
-                               {"编号", ColumnType::Long},
-                               {"序号", ColumnType::Short},
-                               {"单价", ColumnType::Double},
-                               {"比率", ColumnType::Single},
-                               {"等级", ColumnType::Byte},
-                               {"金额", ColumnType::Numeric},
-                               {"日期", ColumnType::DateTime},
-                               {"备注", ColumnType::Memo},
-                               {"启用", ColumnType::Boolean}}};
-
-std::vector<Value> values(int i) {
-  return {"商品" + std::to_string(i),
-          std::int64_t{i},
-          std::int64_t{i % 30000},
-          i * 0.25,
-          0.5,
-          std::int64_t{i % 256},
-          std::to_string(i % 10000) + ".50",
-          DateTime{2024, 1 + i % 12, 1 + i % 28, i % 24, i % 60, i % 60},
-          i % 1000 == 0 ? std::string(6000, 'N') : "备注" + std::to_string(i),
-          i % 2 == 0};
-}
+const TableDefinition kLedger{"流水", tabulon::bench::everyTypeColumns()};
 
 Database freshDatabase() {
   Database db = Database::createEmpty();
@@ -50,7 +28,7 @@ Database freshDatabase() {
 const std::string& oldFile() {
   static const std::string bytes = [] {
     Database db = freshDatabase();
-    for (int i = 1; i <= kRows; ++i) db.insertValues("流水", values(i));
+    for (int i = 1; i <= kRows; ++i) db.insertValues("流水", tabulon::bench::everyTypeValues(i));
     return db.bytes();
   }();
   return bytes;
@@ -59,7 +37,7 @@ const std::string& oldFile() {
 void WriteFresh(benchmark::State& state) {
   for (auto _ : state) {
     Database db = freshDatabase();
-    for (int i = 1; i <= kRows; ++i) db.insertValues("流水", values(i));
+    for (int i = 1; i <= kRows; ++i) db.insertValues("流水", tabulon::bench::everyTypeValues(i));
     benchmark::DoNotOptimize(db.bytes().size());
   }
   state.SetItemsProcessed(state.iterations() * kRows);

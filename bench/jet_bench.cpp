@@ -6,38 +6,22 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/every_type_rows.h"
 #include "jet/database.h"
 
 namespace {
 
 using namespace tabulon::jet;
 
-TableDefinition siteTable(int n) {
-  return {"表" + std::to_string(n),
-          {{"名称", ColumnType::Text},
-           {"编号", ColumnType::Long},
-           {"序号", ColumnType::Short},
-           {"单价", ColumnType::Double},
-           {"比率", ColumnType::Single},
-           {"等级", ColumnType::Byte},
-           {"金额", ColumnType::Numeric},
-           {"日期", ColumnType::DateTime},
-           {"备注", ColumnType::Memo},
-           {"启用", ColumnType::Boolean}}};
-}
+TableDefinition siteTable(int n) { return {"表" + std::to_string(n), tabulon::bench::everyTypeColumns()}; }
 
 std::vector<std::pair<std::string, Value>> row(int i) {
-  return {{"名称", "商品" + std::to_string(i)},
-          {"编号", std::int64_t{i}},
-          {"序号", std::int64_t{i % 30000}},
-          {"单价", i * 0.25},
-          {"比率", 0.5},
-          {"等级", std::int64_t{i % 256}},
-          {"金额", std::to_string(i % 10000) + ".50"},
-          {"日期", DateTime{2024, 1 + i % 12, 1 + i % 28, i % 24, i % 60, i % 60}},
-          // Mostly short notes; every thousandth one longer than a page.
-          {"备注", i % 1000 == 0 ? std::string(6000, 'N') : "备注" + std::to_string(i)},
-          {"启用", i % 2 == 0}};
+  static const std::vector<Column> columns = tabulon::bench::everyTypeColumns();
+  std::vector<Value> values = tabulon::bench::everyTypeValues(i);
+  std::vector<std::pair<std::string, Value>> named;
+  named.reserve(values.size());
+  for (std::size_t c = 0; c < values.size(); ++c) named.emplace_back(columns[c].name, std::move(values[c]));
+  return named;
 }
 
 Database twoHundredTables() {

@@ -35,16 +35,23 @@ const std::int64_t kOleEpoch = daysFromCivil(1899, 12, 30);
 
 bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
+}  // namespace
+
+std::int64_t oleDayNumber(int year, int month, int day) {
+  return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kOleEpoch;
+}
+
+void civilFromOleDay(std::int64_t oleDay, int& year, int& month, int& day) {
+  civilFromDays(oleDay + kOleEpoch, year, month, day);
+}
+
 int daysInMonth(int y, int m) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && isLeap(y) ? 29 : kDays[m - 1];
 }
 
-}  // namespace
-
 double toOleDate(const DateTime& when) {
-  const std::int64_t days = daysFromCivil(when.year, static_cast<unsigned>(when.month), static_cast<unsigned>(when.day)) -
-                            kOleEpoch;
+  const std::int64_t days = oleDayNumber(when.year, when.month, when.day);
   const double fraction = (when.hour * 3600.0 + when.minute * 60.0 + when.second) / 86400.0;
   return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
 }
@@ -58,7 +65,7 @@ DateTime fromOleDate(double oleDate) {
     whole += oleDate < 0 ? -1 : 1;
   }
   DateTime out;
-  civilFromDays(static_cast<std::int64_t>(whole) + kOleEpoch, out.year, out.month, out.day);
+  civilFromOleDay(static_cast<std::int64_t>(whole), out.year, out.month, out.day);
   out.hour = static_cast<int>(seconds / 3600);
   out.minute = static_cast<int>(seconds / 60 % 60);
   out.second = static_cast<int>(seconds % 60);

@@ -4,7 +4,9 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "catalogue/snapshot.h"
 #include "designer/entries.h"
+#include "generator/check/design_check.h"
 #include "window/app_icon.h"
 #include "window/message_box.h"
 #include "window/undo_keys.h"
@@ -92,6 +94,11 @@ void MainWindow::buildMenus() {
         action->setShortcut(QKeySequence(Qt::CTRL | key));
     }
 
+    build->addSeparator();
+    auto* check = build->addAction(QStringLiteral("检查设计"), this, &MainWindow::checkDesign);
+    check->setObjectName(QStringLiteral("checkDesignAction"));
+    build->addAction(controls_.previewSite->text(), controls_.previewSite, &QPushButton::click);
+
     auto* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("helpMenu"));
     auto* tutorial = help->addAction(QStringLiteral("软件教程"), this, [this] {
@@ -103,6 +110,26 @@ void MainWindow::buildMenus() {
                        catalogueStatus().toStdString());
     });
     updateHistoryActions();
+}
+
+void MainWindow::checkDesign() {
+    const auto projectId = context_->selection().project();
+    if (!catalogue_ || projectId < 0) {
+        messages_.show("请先选择一个项目。");
+        return;
+    }
+    const auto model = catalogue::Snapshot::load(*catalogue_);
+    const auto* project = model.project(projectId);
+    if (!project) return;
+    const auto problems = generator::checkDesign(model, projectId);
+    if (problems.empty()) {
+        messages_.show("设计检查通过：项目 " + project->name + " 的表名和字段名都能用于网站。");
+        return;
+    }
+    // One box for all: the user fixes them in one pass, not one box per name.
+    std::string text = "项目 " + project->name + " 有 " + std::to_string(problems.size()) + " 处名称不能用于网站：";
+    for (const auto& problem : problems) text += "\n" + problem.text;
+    messages_.show(text);
 }
 
 void MainWindow::route() {

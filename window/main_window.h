@@ -52,6 +52,8 @@ public:
     // one again, and show the catalogue as it then is.
     void undo();
     void redo();
+    // Lists every table and field name of the chosen project that a site cannot use.
+    void checkDesign();
 
 private:
     void route();

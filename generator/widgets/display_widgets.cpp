@@ -9,7 +9,9 @@ namespace {
 
 // Every stored value is encoded (Null gives the empty text): it is shown, never run.
 constexpr std::string_view kPlainValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
-constexpr std::string_view kRichTextValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
+// Rich text is markup the editor wrote: shown as markup, through the same allow-list that
+// cleans it on save, so rows stored before that cleaning existed cannot run script either.
+constexpr std::string_view kRichTextValue = "<%=SiteCleanHtml(rsAdd(\"$name$\")&\"\")%>";
 // A Null stored value selects nothing instead of stopping the page.
 constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cstr(RS_select(\"id\"))";
 

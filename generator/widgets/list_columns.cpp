@@ -9,6 +9,8 @@ namespace {
 
 // Stored values are shown as text, never as markup (Null shows as nothing).
 constexpr std::string_view kPlainCell = "<%=server.HTMLEncode(rs(\"$name$\")&\"\")%>";
+// Rich text keeps its markup, cleaned by the allow-list of the save (see the display page).
+constexpr std::string_view kRichTextCell = "<%=SiteCleanHtml(rs(\"$name$\")&\"\")%>";
 
 // The stored value is the linked record's id. A value that is not an id (a cascade
 // target left unset stores an empty text) skips the look-up: in the query it would
@@ -50,8 +52,8 @@ std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& f
             return fill(kLinkedCell, {{"name", field.name}, {"column", *column}, {"table", table->name}});
         break;
     }
+    case WidgetKind::RichText: return fill(kRichTextCell, {{"name", field.name}});
     case WidgetKind::TextBox:
-    case WidgetKind::RichText:
     case WidgetKind::DateBox:
     case WidgetKind::Other: break;
     }

@@ -2,25 +2,16 @@
 
 #include "preview/ado/ado.h"
 #include "preview/ado/catalog.h"
+#include "preview/ado/jet_values.h"
 
 namespace tabulon::preview::ado {
-namespace {
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
-
 std::string dataSourceOf(std::string_view connectionString) {
     // key=value pairs separated by ';'; a value may be quoted and then hold ';'.
     std::size_t at = 0;
     while (at < connectionString.size()) {
         std::size_t equals = connectionString.find('=', at);
         if (equals == std::string_view::npos) break;
-        const std::string key = foldName(trimmed(connectionString.substr(at, equals - at)));
+        const std::string key = foldName(trimBlanks(connectionString.substr(at, equals - at)));
         std::size_t valueStart = equals + 1;
         while (valueStart < connectionString.size() && connectionString[valueStart] == ' ') ++valueStart;
         std::string value;
@@ -34,7 +25,7 @@ std::string dataSourceOf(std::string_view connectionString) {
             end = connectionString.find(';', close);
         } else {
             end = connectionString.find(';', valueStart);
-            value = std::string(trimmed(connectionString.substr(
+            value = std::string(trimBlanks(connectionString.substr(
                 valueStart, (end == std::string_view::npos ? connectionString.size() : end) - valueStart)));
         }
         if ((key == "data source" || key == "dbq") && !value.empty()) return value;

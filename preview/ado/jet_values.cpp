@@ -8,44 +8,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "jet/ole_date.h"
+
 namespace tabulon::preview::ado {
 namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-const std::int64_t kOleEpoch = daysFromCivil(1899, 12, 30);
-
-int daysInMonth(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0)) return 29;
-    return days[month - 1];
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 // Reads digits at `at`; nullopt when none.
 std::optional<int> readNumber(std::string_view text, std::size_t& at) {
@@ -97,31 +63,16 @@ bool readTime(std::string_view text, std::size_t at, CivilTime& when) {
 }  // namespace
 
 std::optional<double> oleFromCivil(const CivilTime& when) {
-    if (when.year < 100 || when.year > 9999 || when.month < 1 || when.month > 12 || when.day < 1 ||
-        when.day > daysInMonth(when.year, when.month) || when.hour < 0 || when.hour > 23 || when.minute < 0 ||
-        when.minute > 59 || when.second < 0 || when.second > 59) {
-        return std::nullopt;
-    }
-    const double days = static_cast<double>(daysFromCivil(when.year, static_cast<unsigned>(when.month),
-                                                          static_cast<unsigned>(when.day)) -
-                                            kOleEpoch);
-    const double fraction = (when.hour * 3600.0 + when.minute * 60.0 + when.second) / 86400.0;
-    return days < 0 ? days - fraction : days + fraction;
+    if (jet::dateProblem(when)) return std::nullopt;
+    return jet::toOleDate(when);
 }
 
-CivilTime civilFromOle(double ole) {
-    double dayPart = std::trunc(ole);
-    long long seconds = std::llround(std::fabs(ole - dayPart) * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        dayPart += ole < 0 ? -1 : 1;
-    }
-    CivilTime when;
-    civilFromDays(static_cast<std::int64_t>(dayPart) + kOleEpoch, when.year, when.month, when.day);
-    when.hour = static_cast<int>(seconds / 3600);
-    when.minute = static_cast<int>(seconds / 60 % 60);
-    when.second = static_cast<int>(seconds % 60);
-    return when;
+CivilTime civilFromOle(double ole) { return jet::fromOleDate(ole); }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
 }
 
 std::optional<double> parseDateText(std::string_view text, bool usOrder) {
@@ -369,82 +320,73 @@ StoreFailure toStored(const ColumnSchema& column, const Value& value, StoredValu
     return StoreFailure::Mismatch;
 }
 
-Value fromStorage(sqlite3_stmt* statement, int column) {
+namespace {
+
+std::string columnText(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return std::string(text ? reinterpret_cast<const char*>(text) : "",
+                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+Value integerValue(Value::Kind kind, std::int64_t integer) {
     Value value;
-    switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_NULL: value.kind = Value::Kind::Null; break;
-    case SQLITE_INTEGER: {
-        value.integer = sqlite3_column_int64(statement, column);
-        if (value.integer >= INT32_MIN && value.integer <= INT32_MAX) {
-            value.kind = Value::Kind::Long;
-        } else {
-            value.kind = Value::Kind::Double;
-            value.number = static_cast<double>(value.integer);
-        }
-        break;
-    }
-    case SQLITE_FLOAT:
-        value.kind = Value::Kind::Double;
-        value.number = sqlite3_column_double(statement, column);
-        break;
-    default: {
-        value.kind = Value::Kind::Text;
-        const unsigned char* text = sqlite3_column_text(statement, column);
-        value.text.assign(text ? reinterpret_cast<const char*>(text) : "",
-                          static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-        break;
-    }
-    }
+    value.kind = kind;
+    value.integer = integer;
     return value;
+}
+
+Value numberValue(Value::Kind kind, double number) {
+    Value value;
+    value.kind = kind;
+    value.number = number;
+    return value;
+}
+
+Value textValue(Value::Kind kind, std::string text) {
+    Value value;
+    value.kind = kind;
+    value.text = std::move(text);
+    return value;
+}
+
+}  // namespace
+
+Value fromStorage(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL: return Value::null();
+    case SQLITE_INTEGER: {
+        const std::int64_t integer = sqlite3_column_int64(statement, column);
+        if (integer >= INT32_MIN && integer <= INT32_MAX) return integerValue(Value::Kind::Long, integer);
+        return numberValue(Value::Kind::Double, static_cast<double>(integer));
+    }
+    case SQLITE_FLOAT: return numberValue(Value::Kind::Double, sqlite3_column_double(statement, column));
+    default: return textValue(Value::Kind::Text, columnText(statement, column));
+    }
 }
 
 Value fromStored(JetType type, int scale, sqlite3_stmt* statement, int column) {
     if (sqlite3_column_type(statement, column) == SQLITE_NULL) return Value::null();
-    Value value;
+    const auto integer = [&] { return sqlite3_column_int64(statement, column); };
+    const auto number = [&] { return sqlite3_column_double(statement, column); };
     switch (type) {
     case JetType::Counter:
-    case JetType::Long:
-        value.kind = Value::Kind::Long;
-        value.integer = sqlite3_column_int64(statement, column);
-        break;
-    case JetType::Short:
-        value.kind = Value::Kind::Integer;
-        value.integer = sqlite3_column_int64(statement, column);
-        break;
-    case JetType::Byte:
-        value.kind = Value::Kind::Byte;
-        value.integer = sqlite3_column_int64(statement, column);
-        break;
-    case JetType::Boolean:
+    case JetType::Long: return integerValue(Value::Kind::Long, integer());
+    case JetType::Short: return integerValue(Value::Kind::Integer, integer());
+    case JetType::Byte: return integerValue(Value::Kind::Byte, integer());
+    case JetType::Boolean: {
+        Value value;
         value.kind = Value::Kind::Boolean;
-        value.boolean = sqlite3_column_int64(statement, column) != 0;
-        break;
-    case JetType::Single:
-        value.kind = Value::Kind::Single;
-        value.number = static_cast<double>(static_cast<float>(sqlite3_column_double(statement, column)));
-        break;
-    case JetType::Double:
-        value.kind = Value::Kind::Double;
-        value.number = sqlite3_column_double(statement, column);
-        break;
-    case JetType::DateTime:
-        value.kind = Value::Kind::Date;
-        value.number = sqlite3_column_double(statement, column);
-        break;
-    case JetType::Numeric:
-        value.kind = Value::Kind::Decimal;
-        value.text = formatDecimal(sqlite3_column_double(statement, column), scale);
-        break;
+        value.boolean = integer() != 0;
+        return value;
+    }
+    case JetType::Single: return numberValue(Value::Kind::Single, static_cast<double>(static_cast<float>(number())));
+    case JetType::Double: return numberValue(Value::Kind::Double, number());
+    case JetType::DateTime: return numberValue(Value::Kind::Date, number());
+    case JetType::Numeric: return textValue(Value::Kind::Decimal, formatDecimal(number(), scale));
     case JetType::Text:
-    case JetType::Memo: {
-        value.kind = Value::Kind::Text;
-        const unsigned char* text = sqlite3_column_text(statement, column);
-        value.text.assign(text ? reinterpret_cast<const char*>(text) : "",
-                          static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-        break;
+    case JetType::Memo: return textValue(Value::Kind::Text, columnText(statement, column));
     }
-    }
-    return value;
+    return Value::null();
 }
 
 }  // namespace tabulon::preview::ado

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "jet/types.h"
 #include "preview/ado/ado.h"
 #include "preview/ado/catalog.h"
 
@@ -13,13 +14,14 @@ struct sqlite3_stmt;
 
 namespace tabulon::preview::ado {
 
-struct CivilTime {
-    int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
-};
+using CivilTime = jet::DateTime;
 
 // nullopt when Jet cannot hold the moment (years 100..9999, real calendar days).
 std::optional<double> oleFromCivil(const CivilTime& when);
 CivilTime civilFromOle(double ole);
+
+// The text without the spaces and tabs around it.
+std::string_view trimBlanks(std::string_view text);
 
 // Dates written as text: yyyy-m-d, yyyy/m/d, yyyy年m月d日, each with an optional time
 // h:m[:s]; a time alone. `usOrder` also takes m/d/yyyy, as Jet's #…# literals do.

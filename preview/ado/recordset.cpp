@@ -10,6 +10,7 @@
 #include "preview/ado/jet_values.h"
 #include "preview/ado/session.h"
 #include "preview/ado/sql_translate.h"
+#include "preview/ado/working_copy_schema.h"
 
 namespace tabulon::preview::ado {
 namespace {
@@ -71,15 +72,6 @@ void bindStored(sqlite3_stmt* statement, int index, const StoredValue& stored) {
                           SQLITE_TRANSIENT);
         break;
     }
-}
-
-std::string sqlQuoted(std::string_view name) {
-    std::string text = "\"";
-    for (char c : name) {
-        if (c == '"') text += '"';
-        text += c;
-    }
-    return text + "\"";
 }
 
 class CursorRecordset : public Recordset {
@@ -232,14 +224,14 @@ public:
             const ColumnSchema& column =
                 plan_.table->columns[static_cast<std::size_t>(plan_.columns[i].tableColumn)];
             if (edit_ == Edit::Adding) {
-                columns += (columns.empty() ? "" : ", ") + sqlQuoted(column.name);
+                columns += (columns.empty() ? "" : ", ") + schema::quotedName(column.name);
                 values += (values.empty() ? "?" : ", ?");
             } else {
-                columns += (columns.empty() ? "" : ", ") + sqlQuoted(column.name) + " = ?";
+                columns += (columns.empty() ? "" : ", ") + schema::quotedName(column.name) + " = ?";
             }
             bound.push_back(&pending_[i]->first);
         }
-        const std::string table = sqlQuoted(plan_.table->sqliteName);
+        const std::string table = schema::quotedName(plan_.table->sqliteName);
         std::string sql;
         if (edit_ == Edit::Adding) {
             sql = columns.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
@@ -285,7 +277,7 @@ public:
         }
         if (edit_ != Edit::None) cancelUpdate();
         currentRow();  // needs a current row
-        StatementHandle statement(session_->prepare("DELETE FROM " + sqlQuoted(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));
+        StatementHandle statement(session_->prepare("DELETE FROM " + schema::quotedName(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));
         sqlite3_bind_int64(statement.get(), 1, keys_[static_cast<std::size_t>(position_)]);
         const int code = sqlite3_step(statement.get());
         if (code != SQLITE_DONE) throw session_->failure(code);

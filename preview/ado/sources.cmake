@@ -9,9 +9,14 @@ set(TABULON_ADO_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/like_pattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recordset.cpp
   ${CMAKE_CURRENT_LIST_DIR}/session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_expression.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_function_call.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_functions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_lexer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_translate.cpp
 )
+# The one file of jet/ the core uses (OLE dates): the host's build compiles it with the core,
+# the native build links tabulon_jet.
+get_filename_component(TABULON_ADO_JET_SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../jet/ole_date.cpp ABSOLUTE)
 # The folder to put on the include path: sources include "preview/ado/…".
 get_filename_component(TABULON_ADO_INCLUDE_DIR ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)

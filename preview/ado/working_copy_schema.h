@@ -22,6 +22,7 @@
 //   DateTime                REAL, an OLE automation date (days since 1899-12-30)
 // The metadata names contain a dot, which Jet forbids in names, so no Jet table meets them.
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "preview/ado/ado.h"
@@ -39,6 +40,16 @@ inline constexpr const char* kCreateStatements =
     " jet_type TEXT NOT NULL, size INTEGER NOT NULL, precision INTEGER NOT NULL, scale INTEGER NOT NULL,"
     " required INTEGER NOT NULL, PRIMARY KEY (table_position, position));"
     "CREATE TABLE \"tabulon.info\" (key TEXT PRIMARY KEY, value TEXT);";
+
+// A name as an SQLite identifier: in double quotes, quotes inside doubled.
+inline std::string quotedName(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
 
 inline const char* typeName(JetType type) {
     switch (type) {

@@ -35,15 +35,6 @@ JetType jetTypeOf(jet::ColumnType type) {
     return JetType::Text;
 }
 
-std::string sqlQuoted(std::string_view name) {
-    std::string text = "\"";
-    for (char c : name) {
-        if (c == '"') text += '"';
-        text += c;
-    }
-    return text + "\"";
-}
-
 // SQLite keeps names starting with sqlite_ for itself; a dot cannot occur in a Jet name.
 std::string sqliteNameOf(const std::string& jetName) {
     std::string folded = jetName.substr(0, 7);
@@ -99,7 +90,7 @@ void copyTable(const jet::Database& source, const std::string& name, int positio
         column.bind(8, required ? 1 : 0);
         column.exec();
     };
-    std::string create = "CREATE TABLE " + sqlQuoted(sqliteName) + " (\"id\" " +
+    std::string create = "CREATE TABLE " + ado::schema::quotedName(sqliteName) + " (\"id\" " +
                          ado::schema::storageDeclaration(JetType::Counter);
     std::string insertColumns = "\"id\"", placeholders = "?";
     addColumn(0, "id", JetType::Counter, 0, 0, 0, true);
@@ -108,13 +99,13 @@ void copyTable(const jet::Database& source, const std::string& name, int positio
         const JetType type = jetTypeOf(c.type);
         addColumn(at++, c.name, type, type == JetType::Text ? c.length : 0, type == JetType::Numeric ? c.precision : 0,
                   type == JetType::Numeric ? c.scale : 0, false);
-        create += ", " + sqlQuoted(c.name) + " " + ado::schema::storageDeclaration(type);
-        insertColumns += ", " + sqlQuoted(c.name);
+        create += ", " + ado::schema::quotedName(c.name) + " " + ado::schema::storageDeclaration(type);
+        insertColumns += ", " + ado::schema::quotedName(c.name);
         placeholders += ", ?";
     }
     target.exec(create + ")");
 
-    SQLite::Statement insert(target, "INSERT INTO " + sqlQuoted(sqliteName) + " (" + insertColumns + ") VALUES (" +
+    SQLite::Statement insert(target, "INSERT INTO " + ado::schema::quotedName(sqliteName) + " (" + insertColumns + ") VALUES (" +
                                          placeholders + ")");
     for (const jet::Row& row : source.rows(name)) {
         insert.reset();

@@ -105,7 +105,7 @@ TEST(DisplayPage, ValueFollowsTheInputType) {
     design.field(table, makeField("来源", "文本", "下拉"));
     const auto built = buildPage<DisplayPageGenerator>(design.snapshot(), table);
     EXPECT_EQ(built.page, displayPage("文章", row("价格", plainValue("价格")) +
-                                                  row("正文", "<%=server.HTMLEncode(rsAdd(\"正文\")&\"\")%>") +
+                                                  row("正文", "<%=SiteCleanHtml(rsAdd(\"正文\")&\"\")%>") +
                                                   row("分类", linkedSelect(3, "id", "收支", "分类")) +
                                                   row("发布", plainValue("发布")) + row("备注", plainValue("备注")) +
                                                   row("来源", plainValue("来源"))));

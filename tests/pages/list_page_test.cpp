@@ -203,6 +203,17 @@ TEST(ListPage, TypeCodesCaptionsAndColumnCount) {
     EXPECT_EQ(occurrences(page, "<td colspan=\"13\""), 2u);
 }
 
+TEST(ListPage, RichTextCellsKeepTheirCleanedMarkupAndOtherCellsAreEncoded) {
+    DesignBuilder design;
+    const auto table = design.table(design.project("文章"), "文章");
+    design.field(table, makeField("标题"));
+    design.field(table, makeField("正文", "备注", "文本域"));
+    const auto page = buildPage<ListPageGenerator>(design.snapshot(), table).page;
+    EXPECT_NE(page.find(dataCell("<%=SiteCleanHtml(rs(\"正文\")&\"\")%>")), std::string::npos);
+    EXPECT_EQ(page.find("HTMLEncode(rs(\"正文\")"), std::string::npos);
+    EXPECT_NE(page.find(plainCell("标题")), std::string::npos);
+}
+
 TEST(ListPage, EightFieldsSpanTenColumns) {
     DesignBuilder design;
     const auto table = design.table(design.project("宽"), "宽表");

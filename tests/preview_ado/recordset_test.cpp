@@ -248,6 +248,32 @@ TEST_F(Recordsets, DeletingEachRowWhileWalkingLikeTheDeletePage) {
     EXPECT_EQ(at(*adding, "帐号").text, "Admin");
 }
 
+TEST_F(Recordsets, AfterDeleteTheCursorKeepsItsPlaceUntilTheNextMove) {
+    auto rs = open("select * from 流水帐 order by id");  // ids 1 to 4
+    rs->moveLast();
+    rs->deleteCurrent();
+    EXPECT_FALSE(rs->eof());  // the end is reached by the next move, not by the delete
+    EXPECT_FALSE(rs->bof());
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+
+    rs->moveFirst();
+    rs->moveNext();
+    rs->deleteCurrent();  // id 2
+    EXPECT_FALSE(rs->eof());
+    rs->moveNext();
+    EXPECT_EQ(at(*rs, "id").integer, 3);  // the row after the deleted one, none skipped
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+
+    auto back = open("select * from 流水帐 order by id");
+    back->moveNext();
+    back->deleteCurrent();  // id 1 remains, then 3
+    back->movePrevious();
+    EXPECT_EQ(at(*back, "id").integer, 1);
+    EXPECT_EQ(back->recordCount(), 1);
+}
+
 TEST_F(Recordsets, NestedLookUpsWhileTheOuterRecordsetWalks) {
     auto outer = open("select * from 流水帐 where 1 order by id desc", ado::adOpenStatic, ado::adLockReadOnly);
     std::vector<std::string> seen;

@@ -118,37 +118,31 @@ std::string percentDecode(std::string_view text, bool plusIsSpace) {
     return out;
 }
 
-NameValues parseUrlEncoded(std::string_view text) {
+namespace {
+
+// name=value pairs between `separator`s, decoded; cookies also drop the blanks around each part.
+NameValues parsePairs(std::string_view text, char separator, bool trimmed) {
+    auto clean = [trimmed](std::string_view part) { return trimmed ? trim(part) : part; };
     NameValues out;
     std::size_t at = 0;
     while (at < text.size()) {
-        std::size_t end = text.find('&', at);
-        std::string_view pair = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+        std::size_t end = text.find(separator, at);
+        std::string_view pair = clean(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
         at = end == std::string_view::npos ? text.size() : end + 1;
         if (pair.empty()) continue;
         std::size_t eq = pair.find('=');
-        std::string_view name = pair.substr(0, eq);
-        std::string_view value = eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
+        std::string_view name = clean(pair.substr(0, eq));
+        std::string_view value = eq == std::string_view::npos ? std::string_view() : clean(pair.substr(eq + 1));
         out.emplace_back(percentDecode(name, true), percentDecode(value, true));
     }
     return out;
 }
 
-NameValues parseCookieHeader(std::string_view text) {
-    NameValues out;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find(';', at);
-        std::string_view pair = trim(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
-        at = end == std::string_view::npos ? text.size() : end + 1;
-        if (pair.empty()) continue;
-        std::size_t eq = pair.find('=');
-        std::string_view name = trim(pair.substr(0, eq));
-        std::string_view value = eq == std::string_view::npos ? std::string_view() : trim(pair.substr(eq + 1));
-        out.emplace_back(percentDecode(name, true), percentDecode(value, true));
-    }
-    return out;
-}
+}  // namespace
+
+NameValues parseUrlEncoded(std::string_view text) { return parsePairs(text, '&', false); }
+
+NameValues parseCookieHeader(std::string_view text) { return parsePairs(text, ';', true); }
 
 std::string urlEncode(std::string_view bytes) {
     static const char* digits = "0123456789ABCDEF";

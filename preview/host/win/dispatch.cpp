@@ -142,23 +142,6 @@ void setNull(VARIANT* out) {
     V_VT(out) = VT_NULL;
 }
 
-HRESULT Dispatch::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Dispatch::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT Dispatch::GetTypeInfoCount(UINT* count) {
     if (count) *count = 0;
     return S_OK;
@@ -212,25 +195,10 @@ HRESULT Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params
 
 namespace {
 
-class Enumerator : public IEnumVARIANT {
+class Enumerator : public ComObject<IEnumVARIANT> {
 public:
-    explicit Enumerator(std::vector<Variant> items) : items_(std::move(items)) {}
+    explicit Enumerator(std::vector<Variant> items) : ComObject(IID_IEnumVARIANT), items_(std::move(items)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumVARIANT)) {
-            *out = static_cast<IEnumVARIANT*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
-        if (!left) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* out, ULONG* fetched) override {
         ULONG n = 0;
         while (n < wanted && next_ < items_.size()) {
@@ -258,10 +226,9 @@ public:
     }
 
 private:
-    virtual ~Enumerator() = default;
+    ~Enumerator() override = default;
     std::vector<Variant> items_;
     std::size_t next_ = 0;
-    std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace

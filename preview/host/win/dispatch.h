@@ -5,7 +5,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include <atomic>
+#include "com_object.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,16 +73,14 @@ void setBool(VARIANT* out, bool value);
 void setObject(VARIANT* out, IDispatch* object);  // adds a reference
 void setNull(VARIANT* out);
 
-class Dispatch : public IDispatch {
+class Dispatch : public ComObject<IDispatch> {
 public:
     struct Member {
         const wchar_t* name;
         DISPID id;
     };
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override;
+    Dispatch() : ComObject(IID_IDispatch) {}
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
@@ -89,15 +88,12 @@ public:
                                      EXCEPINFO* info, UINT* argError) override;
 
 protected:
-    virtual ~Dispatch() = default;
+    ~Dispatch() override = default;
     virtual const std::vector<Member>& members() const = 0;
     // Does the work of member `id`. Throws ScriptError; returns false for a member it lacks.
     virtual bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) = 0;
     // The source named in errors raised by this object ("Response", "ADODB.Recordset"…).
     virtual const wchar_t* errorSource() const { return L"Tabulon ASP host"; }
-
-private:
-    std::atomic<ULONG> refs_{1};
 };
 
 // A reference-counted pointer for the host's own objects and COM interfaces.

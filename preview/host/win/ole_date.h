@@ -1,6 +1,8 @@
 #pragma once
 // OLE automation dates (days since 1899-12-30; before it the fraction still counts forward
 // from midnight) split into calendar parts and back.
+#include "jet/ole_date.h"
+
 namespace tabulon::preview::host {
 
 struct DateParts {
@@ -12,7 +14,7 @@ DateParts splitDate(double oleDate);
 double joinDate(int year, int month, int day, long long secondOfDay);  // month/day may overflow, like DateSerial
 long long absoluteSeconds(double oleDate);  // seconds since 1899-12-30 00:00, monotonic
 double fromAbsoluteSeconds(long long seconds);
-int daysInMonth(int year, int month);
+using jet::daysInMonth;
 int weekday(double oleDate);  // 1 = Sunday
 
 }  // namespace tabulon::preview::host

@@ -2,32 +2,17 @@
 
 #include "script_engine.h"
 
+#include "com_object.h"
 #include "text.h"
 
 #include <stdexcept>
 
 namespace tabulon::preview::host {
 
-class ScriptEngine::Site : public IActiveScriptSite {
+class ScriptEngine::Site : public ComObject<IActiveScriptSite> {
 public:
-    explicit Site(const std::vector<NamedItem>& items) : items_(items) {
+    explicit Site(const std::vector<NamedItem>& items) : ComObject(IID_IActiveScriptSite), items_(items) {
         for (NamedItem& item : items_) item.object->AddRef();
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IActiveScriptSite)) {
-            *out = static_cast<IActiveScriptSite*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
-        if (!left) delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE GetLCID(LCID* lcid) override {
@@ -79,11 +64,10 @@ public:
     std::optional<ScriptFailure> failure;
 
 private:
-    ~Site() {
+    ~Site() override {
         for (NamedItem& item : items_) item.object->Release();
     }
     std::vector<NamedItem> items_;
-    ULONG refs_ = 1;
 };
 
 const CLSID& vbscriptClass() {

@@ -1,0 +1,434 @@
+#include "preview/ado/sql_expression.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "preview/ado/errors.h"
+#include "preview/ado/jet_values.h"
+#include "preview/ado/like_pattern.h"
+#include "preview/ado/sql_translate.h"
+#include "preview/ado/working_copy_schema.h"
+
+namespace tabulon::preview::ado::sql {
+namespace {
+
+std::string numberLiteral(double value) {
+    char buffer[64];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);  // shortest exact form
+    std::string text(buffer, error == std::errc() ? end : buffer);
+    if (text.find_first_of(".eE") == std::string::npos) text += ".0";
+    return text;
+}
+
+Cls clsOf(JetType type) {
+    switch (type) {
+    case JetType::Text:
+    case JetType::Memo: return Cls::Text;
+    case JetType::DateTime: return Cls::Date;
+    default: return Cls::Number;
+    }
+}
+
+bool isReserved(const Token& token) {
+    static const char* const words[] = {"select", "from",  "where", "and",   "or",     "not",  "in",
+                                        "like",   "between", "is",  "order", "group",  "by",   "having",
+                                        "as",     "on",    "join",  "union", "distinct", "top", "into",
+                                        "values", "set",   "asc",   "desc",  "inner",  "left", "right"};
+    if (token.type != Token::Type::Name) return false;
+    for (const char* word : words) {
+        if (token.is(word)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string quoteText(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') quoted += '\'';
+        quoted += c;
+    }
+    return quoted + "'";
+}
+
+ExpressionParser::ExpressionParser(std::string_view sql, const Catalog& catalog)
+    : sql_(sql), tokens_(tokenize(sql)), catalog_(catalog) {}
+
+const Token& ExpressionParser::peek(std::size_t ahead) const {
+    return tokens_[std::min(position_ + ahead, tokens_.size() - 1)];
+}
+
+const Token& ExpressionParser::next() {
+    const Token& token = peek();
+    if (position_ < tokens_.size() - 1) ++position_;
+    return token;
+}
+
+bool ExpressionParser::accept(std::string_view word) {
+    if (!peek().is(word)) return false;
+    next();
+    return true;
+}
+
+bool ExpressionParser::acceptSymbol(std::string_view symbol) {
+    if (!peek().isSymbol(symbol)) return false;
+    next();
+    return true;
+}
+
+void ExpressionParser::expectSymbol(std::string_view symbol) {
+    if (!acceptSymbol(symbol)) throw clauseError();
+}
+
+bool ExpressionParser::isName(const Token& token) const {
+    return token.type == Token::Type::Bracketed || (token.type == Token::Type::Name && !isReserved(token));
+}
+
+std::string ExpressionParser::name() {
+    if (!isName(peek())) throw clauseError();
+    return next().text;
+}
+
+void ExpressionParser::expectEnd() {
+    if (acceptSymbol(";") && peek().type != Token::Type::End) {
+        throw errors::syntax("Characters found after end of SQL statement.");
+    }
+    if (peek().type != Token::Type::End) throw clauseError();
+}
+
+// The clause being read, for messages: up to the next clause at the same level.
+AdoError ExpressionParser::clauseError() const {
+    std::size_t end = sql_.size();
+    int depth = 0;
+    for (std::size_t i = clauseToken_; i < tokens_.size(); ++i) {
+        const Token& token = tokens_[i];
+        if (token.isSymbol("(")) ++depth;
+        if (token.isSymbol(")")) --depth;
+        if (depth == 0 && i > clauseToken_ &&
+            (token.is("order") || token.is("group") || token.is("having") || token.isSymbol(";"))) {
+            end = token.start;
+            break;
+        }
+    }
+    std::size_t start = tokens_[clauseToken_].start;
+    std::string_view text = sql_.substr(start, end > start ? end - start : 0);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n')) {
+        text.remove_suffix(1);
+    }
+    return errors::missingOperator(text);
+}
+
+void ExpressionParser::startClause() { clauseToken_ = position_; }
+
+void ExpressionParser::table(bool allowAlias) {
+    if (peek().isSymbol("(")) throw errors::notSupported("subqueries");
+    if (!isName(peek())) throw errors::fromClause();
+    const Token& token = next();
+    table_ = catalog_.find(token.text);
+    if (!table_) throw errors::unknownTable(token.text);
+    alias_ = table_->name;
+    qualifier_ = schema::quotedName(table_->sqliteName);
+    fromSql_ = qualifier_;
+    if (allowAlias && (accept("as") || isName(peek()))) {
+        if (!isName(peek())) throw errors::fromClause();
+        alias_ = next().text;
+        qualifier_ = schema::quotedName(alias_);
+        fromSql_ += " AS " + qualifier_;
+    }
+    if (peek().isSymbol(",") || peek().is("inner") || peek().is("left") || peek().is("right") ||
+        peek().is("join")) {
+        throw errors::notSupported("queries over more than one table");
+    }
+}
+
+Expr ExpressionParser::columnRef(const ColumnSchema& column, int index) const {
+    Expr expr;
+    expr.sql = qualifier_ + "." + schema::quotedName(column.name);
+    expr.cls = clsOf(column.type);
+    expr.column = index;
+    expr.jetType = column.type;
+    expr.scale = column.scale;
+    return expr;
+}
+
+Expr ExpressionParser::expression() { return orExpr(); }
+
+Expr ExpressionParser::orExpr() {
+    Expr left = andExpr();
+    while (accept("or")) left = logical(left, "OR", andExpr());
+    return left;
+}
+
+Expr ExpressionParser::andExpr() {
+    Expr left = notExpr();
+    while (accept("and")) left = logical(left, "AND", notExpr());
+    return left;
+}
+
+Expr ExpressionParser::logical(const Expr& left, const char* op, const Expr& right) {
+    Expr expr;
+    expr.sql = "(" + left.sql + " " + op + " " + right.sql + ")";
+    expr.cls = Cls::Boolean;
+    expr.aggregate = left.aggregate || right.aggregate;
+    return expr;
+}
+
+Expr ExpressionParser::notExpr() {
+    if (accept("not")) {
+        Expr inner = notExpr();
+        inner.sql = "(NOT " + inner.sql + ")";
+        inner.cls = Cls::Boolean;
+        inner.column = -1;
+        inner.literal = false;
+        return inner;
+    }
+    return comparison();
+}
+
+void ExpressionParser::checkComparable(const Expr& a, const Expr& b) {
+    auto mismatch = [](const Expr& column, const Expr& literal) {
+        if (column.column < 0 || !literal.literal) return false;
+        if (literal.cls == Cls::Text) return column.cls != Cls::Text;
+        if (literal.cls == Cls::Number) return column.cls == Cls::Text;
+        return false;
+    };
+    if (mismatch(a, b) || mismatch(b, a)) throw errors::typeMismatch();
+}
+
+std::string ExpressionParser::collated(const Expr& left, const Expr& right) {
+    return left.cls == Cls::Text || right.cls == Cls::Text ? left.sql + " COLLATE NOCASE" : left.sql;
+}
+
+Expr ExpressionParser::boolean(std::string sql, bool aggregate) {
+    Expr expr;
+    expr.sql = std::move(sql);
+    expr.cls = Cls::Boolean;
+    expr.aggregate = aggregate;
+    return expr;
+}
+
+Expr ExpressionParser::comparison() {
+    Expr left = concatenation();
+    static const char* const operators[] = {"=", "<>", "<", ">", "<=", ">="};
+    for (const char* op : operators) {
+        if (acceptSymbol(op)) {
+            Expr right = concatenation();
+            checkComparable(left, right);
+            return boolean("(" + collated(left, right) + " " + op + " " + right.sql + ")",
+                           left.aggregate || right.aggregate);
+        }
+    }
+    const bool negated = accept("not");
+    if (accept("like")) {
+        const Token& patternToken = peek();
+        Expr pattern = concatenation();
+        bool plain = false;
+        if (pattern.literal && patternToken.type == Token::Type::Text) {
+            auto parsed = LikePattern::parse(patternToken.text);
+            if (!parsed) throw errors::syntax("Invalid pattern string.");
+            plain = parsed->plain();
+        }
+        const std::string test = plain ? left.sql + " LIKE " + pattern.sql
+                                       : std::string(kLikeFunction) + "(" + left.sql + ", " + pattern.sql + ")";
+        return boolean(std::string(negated ? "(NOT " : "(") + test + ")", left.aggregate || pattern.aggregate);
+    }
+    if (accept("between")) {
+        Expr low = concatenation();
+        if (!accept("and")) throw clauseError();
+        Expr high = concatenation();
+        checkComparable(left, low);
+        checkComparable(left, high);
+        Expr reference = low.cls == Cls::Text ? low : high;
+        return boolean("(" + collated(left, reference) + (negated ? " NOT BETWEEN " : " BETWEEN ") + low.sql +
+                           " AND " + high.sql + ")",
+                       left.aggregate);
+    }
+    if (accept("in")) {
+        expectSymbol("(");
+        if (peek().is("select")) throw errors::notSupported("subqueries");
+        if (peek().isSymbol(")")) throw clauseError();  // IN () is no list at all
+        std::string list;
+        bool text = false;
+        do {
+            Expr item = concatenation();
+            checkComparable(left, item);
+            text = text || item.cls == Cls::Text;
+            list += (list.empty() ? "" : ", ") + item.sql;
+        } while (acceptSymbol(","));
+        expectSymbol(")");
+        Expr reference;
+        reference.cls = text ? Cls::Text : Cls::Unknown;
+        return boolean("(" + collated(left, reference) + (negated ? " NOT IN (" : " IN (") + list + "))",
+                       left.aggregate);
+    }
+    if (negated) throw clauseError();
+    if (accept("is")) {
+        const bool isNot = accept("not");
+        if (!accept("null")) throw clauseError();
+        return boolean("(" + left.sql + (isNot ? " IS NOT NULL)" : " IS NULL)"), left.aggregate);
+    }
+    return left;
+}
+
+std::string ExpressionParser::asText(const Expr& expr) {
+    int kind = 0;
+    if (expr.cls == Cls::Date) kind = 2;
+    else if (expr.jetType == JetType::Single) kind = 1;
+    return std::string(kTextFunction) + "(" + expr.sql + ", " + std::to_string(kind) + ")";
+}
+
+Expr ExpressionParser::concatenation() {
+    Expr left = additive();
+    while (acceptSymbol("&")) {
+        Expr right = additive();
+        Expr expr;
+        expr.sql = "(" + asText(left) + " || " + asText(right) + ")";
+        expr.cls = Cls::Text;
+        expr.aggregate = left.aggregate || right.aggregate;
+        left = expr;
+    }
+    return left;
+}
+
+Expr ExpressionParser::arithmetic(std::string sql, const Expr& left, const Expr& right, Cls cls) {
+    Expr expr;
+    expr.sql = std::move(sql);
+    expr.cls = cls;
+    expr.aggregate = left.aggregate || right.aggregate;
+    return expr;
+}
+
+Expr ExpressionParser::additive() {
+    Expr left = modulo();
+    while (peek().isSymbol("+") || peek().isSymbol("-")) {
+        const std::string op = next().text;
+        Expr right = modulo();
+        if (op == "+" && left.cls == Cls::Text && right.cls == Cls::Text) {
+            left = arithmetic("(" + left.sql + " || " + right.sql + ")", left, right, Cls::Text);
+        } else {
+            Cls cls = (left.cls == Cls::Date || right.cls == Cls::Date) && op == "+" ? Cls::Date : Cls::Number;
+            left = arithmetic("(" + left.sql + " " + op + " " + right.sql + ")", left, right, cls);
+        }
+    }
+    return left;
+}
+
+// Mod and \ round both sides to whole numbers first, as Jet does.
+Expr ExpressionParser::wholeArithmetic(const Expr& left, const char* op, const Expr& right) {
+    return arithmetic("(CAST(round(" + left.sql + ") AS INTEGER) " + op + " CAST(round(" + right.sql +
+                          ") AS INTEGER))",
+                      left, right);
+}
+
+Expr ExpressionParser::modulo() {
+    Expr left = integerDivision();
+    while (accept("mod")) left = wholeArithmetic(left, "%", integerDivision());
+    return left;
+}
+
+Expr ExpressionParser::integerDivision() {
+    Expr left = multiplicative();
+    while (acceptSymbol("\\")) left = wholeArithmetic(left, "/", multiplicative());
+    return left;
+}
+
+Expr ExpressionParser::multiplicative() {
+    Expr left = unary();
+    while (peek().isSymbol("*") || peek().isSymbol("/")) {
+        const std::string op = next().text;
+        Expr right = unary();
+        left = op == "*" ? arithmetic("(" + left.sql + " * " + right.sql + ")", left, right)
+                         : arithmetic("(CAST(" + left.sql + " AS REAL) / " + right.sql + ")", left, right);
+    }
+    return left;
+}
+
+Expr ExpressionParser::unary() {
+    if (acceptSymbol("-")) {
+        Expr inner = unary();
+        inner.sql = "(-" + inner.sql + ")";
+        inner.column = -1;
+        if (inner.cls != Cls::Date) inner.cls = Cls::Number;
+        return inner;
+    }
+    if (acceptSymbol("+")) return unary();
+    Expr base = primary();
+    if (peek().isSymbol("^")) throw errors::notSupported("the ^ operator");
+    return base;
+}
+
+Expr ExpressionParser::primary() {
+    const Token& token = peek();
+    Expr expr;
+    switch (token.type) {
+    case Token::Type::Number:
+        next();
+        expr.sql = token.text;
+        expr.cls = Cls::Number;
+        expr.literal = true;
+        return expr;
+    case Token::Type::Text:
+        next();
+        expr.sql = quoteText(token.text);
+        expr.cls = Cls::Text;
+        expr.literal = true;
+        return expr;
+    case Token::Type::Date: {
+        next();
+        auto ole = parseDateText(token.text, true);
+        if (!ole) {
+            throw errors::syntax("Syntax error in date in query expression '" +
+                                 std::string(sql_.substr(token.start, token.end - token.start)) + "'.");
+        }
+        expr.sql = numberLiteral(*ole);
+        expr.cls = Cls::Date;
+        expr.literal = true;
+        return expr;
+    }
+    case Token::Type::Symbol:
+        if (acceptSymbol("(")) {
+            Expr inner = expression();
+            expectSymbol(")");
+            inner.sql = "(" + inner.sql + ")";
+            return inner;
+        }
+        throw clauseError();
+    case Token::Type::End: throw clauseError();
+    case Token::Type::Name:
+        if (token.is("true") || token.is("false")) {
+            next();
+            expr.sql = token.is("true") ? "-1" : "0";
+            expr.cls = Cls::Number;
+            expr.literal = true;
+            return expr;
+        }
+        if (token.is("null")) {
+            next();
+            expr.sql = "NULL";
+            expr.literal = true;
+            return expr;
+        }
+        if (peek(1).isSymbol("(") && !token.is("not") && !token.is("in")) return function();
+        if (isReserved(token)) throw clauseError();
+        break;
+    case Token::Type::Bracketed: break;
+    }
+    return reference();
+}
+
+// A column, bare or qualified by the table's name or alias.
+Expr ExpressionParser::reference() {
+    std::string first = name();
+    std::string columnName = first;
+    if (acceptSymbol(".")) {
+        columnName = name();
+        if (!table_ || !sameName(first, alias_)) throw errors::missingParameter();
+    }
+    if (!table_) throw errors::missingParameter();
+    const int index = table_->columnIndex(columnName);
+    if (index < 0) throw errors::missingParameter();
+    return columnRef(table_->columns[static_cast<std::size_t>(index)], index);
+}
+
+}  // namespace tabulon::preview::ado::sql
