@@ -72,7 +72,7 @@ rs_numRows =0
         <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称备注：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称备注")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteCleanHtml(rsAdd("名称备注")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
         <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("数量")&"")%>	</td>

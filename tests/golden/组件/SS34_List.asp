@@ -417,7 +417,7 @@ End Function
 %>
  
   <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='SS34_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
-	<td align="center">&nbsp;<a href="SS34_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("名称")&"")%></a></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("名称备注")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("数量")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("日期")&"")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="SS34_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
+	<td align="center">&nbsp;<a href="SS34_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("名称")&"")%></a></td>	<td align="center">&nbsp;<%=SiteCleanHtml(rs("名称备注")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("数量")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("日期")&"")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="SS34_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%
      rs.movenext

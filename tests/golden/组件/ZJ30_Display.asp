@@ -81,10 +81,10 @@ rs_numRows =0
         <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("编码")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">正文：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("正文")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteCleanHtml(rsAdd("正文")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">摘要：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("摘要")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteCleanHtml(rsAdd("摘要")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">开始：</td>
         <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("开始")&"")%>	</td>

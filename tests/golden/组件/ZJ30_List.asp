@@ -457,7 +457,7 @@ End Function
 %>
  
   <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='ZJ30_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
-	<td align="center">&nbsp;<a href="ZJ30_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("标题")&"")%></a></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("数量")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("单价")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("编码")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("正文")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("摘要")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("开始")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("结束")&"")%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("大类")&"")%>">	<%
+	<td align="center">&nbsp;<a href="ZJ30_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("标题")&"")%></a></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("数量")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("单价")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("编码")&"")%></td>	<td align="center">&nbsp;<%=SiteCleanHtml(rs("正文")&"")%></td>	<td align="center">&nbsp;<%=SiteCleanHtml(rs("摘要")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("开始")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("结束")&"")%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("大类")&"")%>">	<%
  RsListID=rs("大类")
  
  RsSql="select id,名称 from 分类 where id="&RsListID
