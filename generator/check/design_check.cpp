@@ -55,16 +55,22 @@ constexpr std::array<std::string_view, 21> kBadCharacters = {
 
 std::optional<std::string> siteNameProblem(std::string_view name, NameUse use) {
     if (name.empty()) return std::string("名称不能为空");
-    // The first offending character of the name is the one named.
-    for (std::size_t at = 0; at < name.size(); ++at)
-        for (const std::string_view bad : kBadCharacters)
-            if (name.substr(at, bad.size()) == bad) {
-                const std::string shown = bad == " "        ? "空格"
-                                          : bad == "\u3000" ? "全角空格"
-                                          : bad == "\t"     ? "制表符"
-                                                            : std::string(bad);
-                return "名称含有不能用的字符“" + shown + "”";
-            }
+    // The first offending character of the name is the one named (at one place, the one
+    // listed first).
+    std::size_t first = std::string_view::npos;
+    std::string_view found;
+    for (const std::string_view bad : kBadCharacters)
+        if (const std::size_t at = name.find(bad); at < first) {
+            first = at;
+            found = bad;
+        }
+    if (first != std::string_view::npos) {
+        const std::string shown = found == " "        ? "空格"
+                                  : found == "\u3000" ? "全角空格"
+                                  : found == "\t"     ? "制表符"
+                                                      : std::string(found);
+        return "名称含有不能用的字符“" + shown + "”";
+    }
     for (const char c : name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return std::string("名称含有控制字符");
     const std::string upper = upperAscii(name);

@@ -13,14 +13,29 @@ std::string withCodePage(std::string page) {
     return "<%@ CODEPAGE=936 %>\r\n" + page;
 }
 
-bool addFormToken(std::string& page, std::string_view formStart) {
-    const auto lower = [](std::string_view text) {
-        std::string out(text);
-        std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-        return out;
+namespace {
+
+// Where `needle` first occurs in `text`, ASCII letters compared without regard to case.
+// Pages are long: no folded copy of them is made.
+std::size_t findIgnoringCase(std::string_view text, std::string_view needle) {
+    const auto fold = [](char c) {
+        return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     };
-    const std::string folded = lower(page);
-    const std::size_t start = folded.find(lower(formStart));
+    if (needle.empty()) return 0;
+    const unsigned char first = fold(needle[0]);
+    for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
+        if (fold(text[i]) != first) continue;
+        std::size_t k = 1;
+        while (k < needle.size() && fold(text[i + k]) == fold(needle[k])) ++k;
+        if (k == needle.size()) return i;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+bool addFormToken(std::string& page, std::string_view formStart) {
+    const std::size_t start = findIgnoringCase(page, formStart);
     if (start == std::string::npos) return false;
     const std::size_t end = page.find('>', start);
     if (end == std::string::npos) return false;

@@ -24,6 +24,12 @@ TEST(SiteNames, EveryCharacterThatBreaksAPageIsNamed) {
     }
 }
 
+TEST(SiteNames, OfTwoBadCharactersTheFirstInTheNameIsNamed) {
+    EXPECT_EQ(siteNameProblem("a.b'c", NameUse::Field), "名称含有不能用的字符“.”");
+    EXPECT_EQ(siteNameProblem("a'b.c", NameUse::Field), "名称含有不能用的字符“'”");
+    EXPECT_EQ(siteNameProblem("甲乙 ;", NameUse::Field), "名称含有不能用的字符“空格”");
+}
+
 TEST(SiteNames, ReservedWordsEmptyNamesAndLeadingDigits) {
     for (const char* word : {"user", "password", "Date", "ORDER", "select", "name", "text"}) {
         const auto problem = siteNameProblem(word, NameUse::Table);

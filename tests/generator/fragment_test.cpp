@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 
 namespace tabulon::generator {
@@ -36,6 +37,19 @@ TEST(LeadingNumber, ReadsLikeVal) {
     EXPECT_EQ(leadingNumber(""), 0);
     EXPECT_EQ(leadingNumber("abc"), 0);
     EXPECT_EQ(leadingNumber("-2"), -2);
+}
+
+// The form token goes after the first form tag, however its letters are cased.
+TEST(FormToken, FollowsTheFirstFormTagInAnyCase) {
+    std::string page = "<html>\r\n<FORM Name=\"a\" method=\"post\">\r\n<form name=\"b\">";
+    ASSERT_TRUE(addFormToken(page, "<form name=\"a\""));
+    EXPECT_EQ(page, "<html>\r\n<FORM Name=\"a\" method=\"post\">\r\n" + std::string(kTokenInput) +
+                        "\r\n<form name=\"b\">");
+    std::string none = "<html><body>no form</body></html>";
+    EXPECT_FALSE(addFormToken(none));
+    EXPECT_EQ(none, "<html><body>no form</body></html>");
+    std::string cut = "text <form";
+    EXPECT_FALSE(addFormToken(cut)) << "a tag that never closes gets no token";
 }
 
 }  // namespace
