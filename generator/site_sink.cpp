@@ -24,10 +24,13 @@ bool holds(const fs::path& path, std::string_view bytes) {
 std::optional<std::string> readDisk(const fs::path& path) {
     std::error_code error;
     if (!fs::exists(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw Error("无法打开 " + displayPath(path) + "，未做任何改动。");
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) throw Error("无法读取 " + displayPath(path) + "，未做任何改动。");
+    // One read of the whole file: the site database runs to megabytes.
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw Error("无法读取 " + displayPath(path) + "，未做任何改动。");
     return bytes;
 }
 
