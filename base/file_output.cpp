@@ -15,11 +15,17 @@ namespace {
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { if (fd_ >= 0) ::close(fd_); }
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
-    int release() { int fd = fd_; fd_ = -1; return fd; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
 private:
     int fd_;
@@ -31,9 +37,7 @@ private:
 
 }  // namespace
 
-std::string displayPath(const std::filesystem::path& path) {
-    return path.string();
-}
+std::string displayPath(const std::filesystem::path& path) { return path.string(); }
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     // A per-process name: a temporary left by a crashed run is simply overwritten.

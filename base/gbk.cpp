@@ -78,8 +78,10 @@ public:
                 char32_t codepoint = 0;
                 std::memcpy(&codepoint, out.data(), 4);
                 if (codepoint >= 0x10000) continue;
-                if (codes_[codepoint] != 0) seenTwice.push_back(codepoint);
-                else codes_[codepoint] = static_cast<std::uint16_t>(lead << 8 | trail);
+                if (codes_[codepoint] != 0)
+                    seenTwice.push_back(codepoint);
+                else
+                    codes_[codepoint] = static_cast<std::uint16_t>(lead << 8 | trail);
             }
         }
         // Where two codes decode to one character, ask iconv which one it writes.
@@ -109,11 +111,21 @@ std::size_t nextCodepoint(std::string_view text, std::size_t i, char32_t& codepo
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
     std::size_t length = 0;
-    if (lead < 0x80) { codepoint = lead; return 1; }
-    if ((lead >> 5) == 0x6) { length = 2; codepoint = lead & 0x1F; }
-    else if ((lead >> 4) == 0xE) { length = 3; codepoint = lead & 0x0F; }
-    else if ((lead >> 3) == 0x1E) { length = 4; codepoint = lead & 0x07; }
-    else return 0;
+    if (lead < 0x80) {
+        codepoint = lead;
+        return 1;
+    }
+    if ((lead >> 5) == 0x6) {
+        length = 2;
+        codepoint = lead & 0x1F;
+    } else if ((lead >> 4) == 0xE) {
+        length = 3;
+        codepoint = lead & 0x0F;
+    } else if ((lead >> 3) == 0x1E) {
+        length = 4;
+        codepoint = lead & 0x07;
+    } else
+        return 0;
     if (i + length > text.size()) return 0;
     for (std::size_t k = 1; k < length; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0;

@@ -15,7 +15,7 @@ struct Unencodable {
 };
 
 struct Encoded {
-    std::string bytes;                       // GBK bytes, valid when `failure` is empty
+    std::string bytes;  // GBK bytes, valid when `failure` is empty
     std::optional<Unencodable> failure;
     explicit operator bool() const { return !failure; }
 };

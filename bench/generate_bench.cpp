@@ -32,8 +32,10 @@ std::string readBack(const fs::path& path) {
 }
 
 void report(benchmark::State& state, std::size_t pages, std::size_t bytes) {
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] =
+        benchmark::Counter(static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 std::vector<generator::PageKindId> kindsArg(const benchmark::State& state) {
@@ -84,7 +86,8 @@ void GenerateToFiles(benchmark::State& state) {
         SilentMessages messages;
         pages = generator::generatePages(model(), run, request, sink, messages).written.size();
     }
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsIterationInvariantRate);
     fs::remove_all(run);
 }
 
@@ -171,7 +174,8 @@ void GenerateToFilesVersusPlainWrites(benchmark::State& state) {
         state.SetIterationTime(std::chrono::duration<double>(generated - start).count());
     }
     state.counters["pages/s"] = benchmark::Counter(static_cast<double>(files.size()) * state.iterations() / generating);
-    state.counters["plain pages/s"] = benchmark::Counter(static_cast<double>(files.size()) * state.iterations() / plain);
+    state.counters["plain pages/s"] =
+        benchmark::Counter(static_cast<double>(files.size()) * state.iterations() / plain);
     state.counters["vs plain"] = generating / plain;
     fs::remove_all(run);
 }
@@ -182,7 +186,12 @@ BENCHMARK(GenerateToFiles)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMill
 BENCHMARK(PlainWrites)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(AtomicWrites)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(GenerateKindInMemory)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
-BENCHMARK(GenerateToFilesVersusPlainWrites)->Arg(0)->Arg(1)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(GenerateToFilesVersusPlainWrites)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

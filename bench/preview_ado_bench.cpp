@@ -23,8 +23,9 @@ const std::string& workingCopy() {
     static const std::string path = [] {
         auto db = tabulon::jet::Database::createEmpty();
         db.execute("create Table 收支([id] Counter PRIMARY KEY,[一级分类]  VarChar(50))");
-        db.execute("create Table 流水帐([id] Counter PRIMARY KEY,[收支]  integer,[名称]  VarChar(50),[金额]  real,"
-                   "[日期]  datetime)");
+        db.execute(
+            "create Table 流水帐([id] Counter PRIMARY KEY,[收支]  integer,[名称]  VarChar(50),[金额]  real,"
+            "[日期]  datetime)");
         for (int i = 1; i <= 10; ++i) db.insert("收支", {{"一级分类", "分类" + std::to_string(i)}});
         for (int i = 1; i <= kRows; ++i) {
             db.insert("流水帐", {{"收支", std::int64_t{i % 10 + 1}},

@@ -53,7 +53,9 @@ std::vector<std::string> wineEnvironment() {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string v = *e;
-        if (v.rfind("WINE", 0) == 0 || v.rfind("LC_ALL=", 0) == 0 || v.rfind("LANG=", 0) == 0 || v.rfind("DISPLAY=", 0) == 0) continue;
+        if (v.rfind("WINE", 0) == 0 || v.rfind("LC_ALL=", 0) == 0 || v.rfind("LANG=", 0) == 0 ||
+            v.rfind("DISPLAY=", 0) == 0)
+            continue;
         env.push_back(v);
     }
     env.push_back("WINEPREFIX=" + prefix().string());
@@ -112,7 +114,8 @@ struct Host {
 Host startHost(const fs::path& site, const fs::path& db) {
     Host h;
     int fd = -1;
-    if (run({"wine", hostExe, "--site", windowsPath(site), "--db", windowsPath(db), "--port", "0"}, &fd, &h.pid) != 0) return h;
+    if (run({"wine", hostExe, "--site", windowsPath(site), "--db", windowsPath(db), "--port", "0"}, &fd, &h.pid) != 0)
+        return h;
     std::string out;
     char buffer[256];
     while (out.find('\n') == std::string::npos) {
@@ -144,7 +147,8 @@ int get(int port, const std::string& target, const std::string& cookie) {
         close(s);
         return 0;
     }
-    std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nCookie: " + cookie + "\r\n\r\n";
+    std::string request =
+        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nCookie: " + cookie + "\r\n\r\n";
     send(s, request.data(), request.size(), 0);
     std::string response;
     char buffer[65536];
@@ -254,7 +258,8 @@ BENCHMARK(BM_HostStartColdServer)->Unit(benchmark::kMillisecond)->Iterations(5)-
 void BM_SampleSitePages(benchmark::State& state) {
     Fixture& f = fixture();
     if (!f.ensureHost(state)) return;
-    std::vector<std::string> pages = {"/index.asp", "/inc/verifycode.asp", "/top.asp", "/menu.asp", "/main.asp", "/desk.asp"};
+    std::vector<std::string> pages = {"/index.asp", "/inc/verifycode.asp", "/top.asp",
+                                      "/menu.asp",  "/main.asp",           "/desk.asp"};
     for (const char* table : {"YH24", "SZ25", "XFLX26", "LSZ27"}) {
         for (const char* kind : {"_List.asp", "_Add.asp", "_Display.asp?ID=1", "_Modify.asp?ID=1"})
             pages.push_back(std::string("/manage/") + table + kind);

@@ -126,8 +126,7 @@ Catalogue Catalogue::open(const fs::path& file) {
     const std::string name = file.string();
     std::error_code error;
     if (fs::exists(file, error)) {
-        if (!fs::is_regular_file(file, error))
-            throw Error("目录数据库 " + name + " 不是一个文件。");
+        if (!fs::is_regular_file(file, error)) throw Error("目录数据库 " + name + " 不是一个文件。");
         try {
             auto db = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE);
             schema::verify(*db, name);
@@ -350,11 +349,12 @@ std::optional<Field> Catalogue::fieldByName(Id tableId, std::string_view name) c
 
 Id Catalogue::addField(const Field& field) {
     return guarded("添加字段", [&] {
-        SQLite::Statement insert(*db_,
-                                 "INSERT INTO 字段 (表编号, 字段名称, 字段类型, 字段说明, 排序, 输入类型, 关联表, 关联字段, "
-                                 "联动表, 联动字段, 联动条件, 联显字段) VALUES (:table, :name, :type, :description, "
-                                 ":order, :input, :linkTable, :linkField, :cascadeTable, :cascadeField, "
-                                 ":cascadeCondition, :cascadeDisplay)");
+        SQLite::Statement insert(
+            *db_,
+            "INSERT INTO 字段 (表编号, 字段名称, 字段类型, 字段说明, 排序, 输入类型, 关联表, 关联字段, "
+            "联动表, 联动字段, 联动条件, 联显字段) VALUES (:table, :name, :type, :description, "
+            ":order, :input, :linkTable, :linkField, :cascadeTable, :cascadeField, "
+            ":cascadeCondition, :cascadeDisplay)");
         bindField(insert, field);
         insert.exec();
         return db_->getLastInsertRowid();

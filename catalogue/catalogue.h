@@ -12,7 +12,9 @@
 #include "catalogue/ids.h"
 #include "catalogue/records.h"
 
-namespace SQLite { class Database; }
+namespace SQLite {
+class Database;
+}
 
 namespace tabulon::catalogue {
 

@@ -32,9 +32,9 @@ constexpr std::array<RowKind, 4> kRowKinds = {{
 
 std::string_view verbOf(int operation) {
     switch (operation) {
-        case SQLITE_INSERT: return "添加";
-        case SQLITE_DELETE: return "删除";
-        default: return "修改";
+    case SQLITE_INSERT: return "添加";
+    case SQLITE_DELETE: return "删除";
+    default: return "修改";
     }
 }
 
@@ -84,8 +84,8 @@ Change leadingChange(const std::vector<unsigned char>& changes) {
 int refuseConflicts(void*, int, sqlite3_changeset_iter*) { return SQLITE_CHANGESET_ABORT; }
 
 void apply(sqlite3* db, std::vector<unsigned char>& changes, const char* what) {
-    const int result = sqlite3changeset_apply(db, static_cast<int>(changes.size()), changes.data(), nullptr,
-                                              refuseConflicts, nullptr);
+    const int result =
+        sqlite3changeset_apply(db, static_cast<int>(changes.size()), changes.data(), nullptr, refuseConflicts, nullptr);
     if (result != SQLITE_OK)
         throw Error(std::string("无法") + what + "：目录数据库中的这些行已被别处改动，目录保持原样。");
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-namespace SQLite { class Database; }
+namespace SQLite {
+class Database;
+}
 
 namespace tabulon::catalogue {
 

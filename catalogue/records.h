@@ -24,24 +24,24 @@ struct Table {
 
 struct Field {
     Id id = 0;
-    Id tableId = 0;               // 表编号
-    std::string name;             // 字段名称
-    std::string type;             // 字段类型
-    std::string description;      // 字段说明
-    std::int64_t order = 0;       // 排序
-    std::string inputType;        // 输入类型
-    std::string linkTable;        // 关联表: a 表.id as decimal text
-    std::string linkField;        // 关联字段: a 字段.id of the linked table, "0" = its key `id`
-    std::string cascadeTable;     // 联动表
-    std::string cascadeField;     // 联动字段
-    std::string cascadeCondition; // 联动条件
-    std::string cascadeDisplay;   // 联显字段: a 字段.id of the field's own table
+    Id tableId = 0;                // 表编号
+    std::string name;              // 字段名称
+    std::string type;              // 字段类型
+    std::string description;       // 字段说明
+    std::int64_t order = 0;        // 排序
+    std::string inputType;         // 输入类型
+    std::string linkTable;         // 关联表: a 表.id as decimal text
+    std::string linkField;         // 关联字段: a 字段.id of the linked table, "0" = its key `id`
+    std::string cascadeTable;      // 联动表
+    std::string cascadeField;      // 联动字段
+    std::string cascadeCondition;  // 联动条件
+    std::string cascadeDisplay;    // 联显字段: a 字段.id of the field's own table
 };
 
 struct TemplateRow {
     Id id = 0;
-    std::string kind;     // 类型
-    std::string content;  // 内容
+    std::string kind;        // 类型
+    std::string content;     // 内容
     std::int64_t order = 0;  // 排序
 };
 
@@ -49,8 +49,8 @@ struct TemplateRow {
 inline constexpr std::array<std::string_view, 11> kDataTypes = {
     "自动编号", "文本", "长整型", "整型", "双精度", "单精度", "字节型", "小数", "备注", "日期时间", "逻辑"};
 inline constexpr std::array<std::string_view, 4> kInputTypes = {"文本框", "时间框", "组合框", "文本域"};
-inline constexpr std::array<std::string_view, 10> kTemplateKinds = {
-    "添加", "修改", "删除", "列表", "显示", "登录", "菜单", "导航", "底部", "桌面"};
+inline constexpr std::array<std::string_view, 10> kTemplateKinds = {"添加", "修改", "删除", "列表", "显示",
+                                                                    "登录", "菜单", "导航", "底部", "桌面"};
 
 // Longest text, in characters, that a text column of 50 holds.
 inline constexpr std::size_t kNameLength = 50;

@@ -56,8 +56,9 @@ struct Expected {
 const Expected kExpected[] = {
     {"项目", {"id", "项目名称", "项目备注"}},
     {"表", {"id", "项目编号", "表名称", "表说明"}},
-    {"字段", {"id", "表编号", "字段名称", "字段类型", "字段说明", "排序", "输入类型", "关联表", "关联字段", "联动表",
-              "联动字段", "联动条件", "联显字段"}},
+    {"字段",
+     {"id", "表编号", "字段名称", "字段类型", "字段说明", "排序", "输入类型", "关联表", "关联字段", "联动表",
+      "联动字段", "联动条件", "联显字段"}},
     {"模板定义", {"ID", "类型", "内容", "排序"}},
 };
 
@@ -72,8 +73,7 @@ void create(SQLite::Database& db) {
 void verify(SQLite::Database& db, std::string_view displayName) {
     const std::string name(displayName);
     const int applicationId = db.execAndGet("PRAGMA application_id").getInt();
-    if (applicationId != kApplicationId)
-        throw Error("文件 " + name + " 不是 Tabulon 的目录数据库，未做任何改动。");
+    if (applicationId != kApplicationId) throw Error("文件 " + name + " 不是 Tabulon 的目录数据库，未做任何改动。");
     const int version = db.execAndGet("PRAGMA user_version").getInt();
     if (version > kVersion)
         throw Error("目录数据库 " + name + " 由更新版本的 Tabulon 写成（版本 " + std::to_string(version) +
@@ -84,7 +84,8 @@ void verify(SQLite::Database& db, std::string_view displayName) {
             query.bind(1, expected.table);
             query.bind(2, column);
             if (!query.executeStep())
-                throw Error("目录数据库 " + name + " 缺少 " + expected.table + "." + column + " 列，文件未做任何改动。");
+                throw Error("目录数据库 " + name + " 缺少 " + expected.table + "." + column +
+                            " 列，文件未做任何改动。");
         }
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 #include <string_view>
 
-namespace SQLite { class Database; }
+namespace SQLite {
+class Database;
+}
 
 namespace tabulon::catalogue::schema {
 

@@ -12,7 +12,9 @@ Snapshot Snapshot::load(const Catalogue& catalogue) {
 
 Snapshot::Snapshot(std::vector<Project> projects, std::vector<Table> tables, std::vector<Field> fields,
                    std::vector<TemplateRow> templates)
-    : projects_(std::move(projects)), tables_(std::move(tables)), fields_(std::move(fields)),
+    : projects_(std::move(projects)),
+      tables_(std::move(tables)),
+      fields_(std::move(fields)),
       templates_(std::move(templates)) {
     auto byId = [](auto& rows) { std::sort(rows.begin(), rows.end(), [](auto& a, auto& b) { return a.id < b.id; }); };
     byId(projects_);

@@ -111,15 +111,12 @@ int onProject(const fs::path& runDir, const std::string& project, Messages& mess
 
 }  // namespace
 
-std::string defectLine(const char* what) {
-    return std::string("程序缺陷（不是设计或文件的问题，请报告）：") + what;
-}
+std::string defectLine(const char* what) { return std::string("程序缺陷（不是设计或文件的问题，请报告）：") + what; }
 
 int listProjects(const fs::path& runDir, Messages& messages) {
     return guarded(messages, [&] {
         const auto catalogue = Catalogue::openInRunFolder(runDir);
-        for (const auto& project : catalogue.projects())
-            std::cout << project.id << '\t' << project.name << '\n';
+        for (const auto& project : catalogue.projects()) std::cout << project.id << '\t' << project.name << '\n';
         return kSuccess;
     });
 }

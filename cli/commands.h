@@ -14,8 +14,8 @@ inline constexpr int kFailure = 1;
 inline constexpr int kUsageError = 2;
 
 struct GenerateOptions {
-    std::string project;                 // name or id
-    std::string tables = "all";          // "all" or "24,27"
+    std::string project;         // name or id
+    std::string tables = "all";  // "all" or "24,27"
     std::string kinds = "add,modify,delete,list,display";
 };
 
@@ -32,8 +32,8 @@ int generate(const std::filesystem::path& runDir, const GenerateOptions& options
              const WriteOptions& write = {});
 // Writes `<site>/data/data.mdb` afresh with one table per designed table, carrying the rows
 // of the file that was there unless `empty` (the old file is kept as a dated copy either way).
-int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
-             bool empty = false, const WriteOptions& write = {});
+int database(const std::filesystem::path& runDir, const std::string& project, Messages& messages, bool empty = false,
+             const WriteOptions& write = {});
 // Releases the site skeleton into the site folder.
 int skeleton(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
              const WriteOptions& write = {});

@@ -46,24 +46,27 @@ static int runCommand(int argc, char** argv) {
         return command;
     };
     auto* skeletonCommand = projectCommand("skeleton", "Release the site skeleton into the site folder (step 1)");
-    auto* databaseCommand = projectCommand(
-        "database", "Create the site's Access database data/data.mdb afresh, keeping its rows (step 2)");
+    auto* databaseCommand =
+        projectCommand("database", "Create the site's Access database data/data.mdb afresh, keeping its rows (step 2)");
     bool emptyDatabase = false;
     databaseCommand->add_flag("--empty", emptyDatabase, "Do not carry the rows of the existing file over");
-    auto* loginCommand = projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
+    auto* loginCommand =
+        projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
     auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
     auto* checkCommand = app.add_subcommand("check", "Report every table or field name the generated site cannot use");
     checkCommand->add_option("PROJECT", project, "Project name or id")->required();
 
     ServeOptions serveOptions;
-    auto* serveCommand = app.add_subcommand("serve", "Run the project's site on 127.0.0.1 (building it first if it is missing) until Ctrl+C");
+    auto* serveCommand = app.add_subcommand(
+        "serve", "Run the project's site on 127.0.0.1 (building it first if it is missing) until Ctrl+C");
     serveCommand->add_option("PROJECT", serveOptions.project, "Project name or id")->required();
     serveCommand->add_option("--port", serveOptions.port, "Port to listen on; 0 chooses a free one")
         ->check(CLI::Range(0, 65535))
         ->capture_default_str();
     serveCommand->add_flag("--no-browser", serveOptions.noBrowser, "Do not open the desktop browser");
     serveCommand->add_flag("--fresh", serveOptions.fresh, "Make the working copy afresh from the site's data/data.mdb");
-    serveCommand->add_option("--page-timeout", serveOptions.pageSeconds, "Seconds a page may run before the host is restarted")
+    serveCommand
+        ->add_option("--page-timeout", serveOptions.pageSeconds, "Seconds a page may run before the host is restarted")
         ->check(CLI::Range(0.1, 3600.0))
         ->capture_default_str();
     // For tests only: the host answers GET /__tabulon/session/<name>.

@@ -31,7 +31,8 @@ fs::path defaultRunFolder(const RunFolderPlaces& places) {
     for (const auto& bin : places.installedBinDirs) installed = installed || sameFolder(places.programFolder, bin);
     if (!installed && writable(places.programFolder)) return places.programFolder;
     // The XDG rule: a relative XDG_DATA_HOME is to be ignored.
-    if (places.xdgDataHome && fs::path(*places.xdgDataHome).is_absolute()) return fs::path(*places.xdgDataHome) / "tabulon";
+    if (places.xdgDataHome && fs::path(*places.xdgDataHome).is_absolute())
+        return fs::path(*places.xdgDataHome) / "tabulon";
     if (places.home) return fs::path(*places.home) / ".local" / "share" / "tabulon";
     return fs::temp_directory_path() / "tabulon";
 }

@@ -8,10 +8,10 @@
 namespace tabulon::cli {
 
 struct RunFolderPlaces {
-    std::filesystem::path programFolder;  // the folder of the running program
+    std::filesystem::path programFolder;                  // the folder of the running program
     std::vector<std::filesystem::path> installedBinDirs;  // where installations put programs
-    std::optional<std::string> xdgDataHome;  // $XDG_DATA_HOME
-    std::optional<std::string> home;  // $HOME
+    std::optional<std::string> xdgDataHome;               // $XDG_DATA_HOME
+    std::optional<std::string> home;                      // $HOME
 };
 
 // The program's own folder, as in a build tree; but an installed program (in one of the

@@ -63,7 +63,8 @@ public:
     void detach() { runningServer = nullptr; }
 
 private:
-    struct sigaction oldInterrupt_ {}, oldTerminate_ {};
+    struct sigaction oldInterrupt_ {
+    }, oldTerminate_{};
 };
 
 const catalogue::Project* findProject(const catalogue::Snapshot& model, const std::string& nameOrId) {
@@ -94,8 +95,9 @@ std::optional<HostPlan> planHost(const fs::path& programFolder, const std::vecto
         !fs::is_regular_file(program, error) && fs::is_regular_file(installed, error))
         program = installed;
     if (!fs::is_regular_file(program, error)) {
-        messages.show("找不到预览主机 " + displayPath(program) +
-                      "：它随 Tabulon 一起构建，需要 Debian 软件包 g++-mingw-w64-x86-64（bash tools/setup.sh build）。");
+        messages.show(
+            "找不到预览主机 " + displayPath(program) +
+            "：它随 Tabulon 一起构建，需要 Debian 软件包 g++-mingw-w64-x86-64（bash tools/setup.sh build）。");
         return std::nullopt;
     }
     return HostPlan{wine, program};
@@ -108,8 +110,9 @@ HostCommand hostCommand(const HostPlan& plan, const fs::path& previewFolder, con
     command.log = previewFolder / "host.log";
     if (plan.wine) {
         const auto folder = plainPathTo(previewFolder);
-        command.argv = {plan.wine->wine.string(), plan.program.string(), "--site", windowsPath(folder / "site"),
-                        "--db", windowsPath(folder / "data.sqlite")};
+        command.argv = {
+            plan.wine->wine.string(),           plan.program.string(), "--site", windowsPath(folder / "site"), "--db",
+            windowsPath(folder / "data.sqlite")};
         const auto prefix = previewPrefix(environment);
         command.environment = wineEnvironment(std::move(environment), prefix);
     } else {
@@ -195,7 +198,8 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
 
     if (plan->wine) {
         const auto prefix = previewPrefix(environment);
-        if (!prefixReady(prefix)) messages.show("正在建立预览用的 Wine 环境 " + displayPath(prefix) + "（只需一次，约 10 至 30 秒）……");
+        if (!prefixReady(prefix))
+            messages.show("正在建立预览用的 Wine 环境 " + displayPath(prefix) + "（只需一次，约 10 至 30 秒）……");
         ensurePrefix(prefix, *plan->wine, environment);
         startWineServer(*plan->wine, wineEnvironment(environment, prefix));
     }
@@ -224,7 +228,8 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
     signals.attach(server);
 
     const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/";
-    messages.show("预览网站 " + project->name + "（按 Ctrl+C 停止；预览中的改动只留在工作副本里，不写回 data/data.mdb）：");
+    messages.show("预览网站 " + project->name +
+                  "（按 Ctrl+C 停止；预览中的改动只留在工作副本里，不写回 data/data.mdb）：");
     messages.show(address);
     if (!options.noBrowser) openBrowser(address, environment, messages);
     server.run();

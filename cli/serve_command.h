@@ -9,12 +9,12 @@
 namespace tabulon::cli {
 
 struct ServeOptions {
-    std::string project;        // name or id
-    int port = 0;               // 0: any free port
+    std::string project;  // name or id
+    int port = 0;         // 0: any free port
     bool noBrowser = false;
-    bool fresh = false;         // seed the working copy again from data/data.mdb
-    double pageSeconds = 10;    // the watchdog's limit for one page
-    bool testHooks = false;     // lets tests read the Session through the host
+    bool fresh = false;       // seed the working copy again from data/data.mdb
+    double pageSeconds = 10;  // the watchdog's limit for one page
+    bool testHooks = false;   // lets tests read the Session through the host
 };
 
 // `programFolder` holds preview/host/asphost.exe. The environment variable

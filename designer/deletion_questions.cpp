@@ -27,8 +27,8 @@ bool pointsAt(std::string_view stored, catalogue::Id id) {
 
 // "表.字段" of every field of the project that links to, or cascades from, `table`
 // (and, when `field` is given, only those that name that field of it).
-std::vector<std::string> dependents(const catalogue::Catalogue& catalogue, catalogue::Id projectId,
-                                    catalogue::Id table, std::optional<catalogue::Id> field) {
+std::vector<std::string> dependents(const catalogue::Catalogue& catalogue, catalogue::Id projectId, catalogue::Id table,
+                                    std::optional<catalogue::Id> field) {
     std::vector<std::string> names;
     for (const auto& other : catalogue.tables(projectId)) {
         if (!field && other.id == table) continue;  // its own fields go with it
@@ -36,11 +36,11 @@ std::vector<std::string> dependents(const catalogue::Catalogue& catalogue, catal
             if (field && candidate.id == *field) continue;
             const bool link = candidate.inputType == kDropDown && pointsAt(candidate.linkTable, table) &&
                               (!field || pointsAt(candidate.linkField, *field));
-            const bool cascade = namesCascade(candidate.cascadeTable) && pointsAt(candidate.cascadeTable, table) &&
-                                 (!field || pointsAt(candidate.cascadeField, *field) ||
-                                  pointsAt(candidate.cascadeCondition, *field));
-            const bool shows = field && namesCascade(candidate.cascadeTable) &&
-                               pointsAt(candidate.cascadeDisplay, *field);
+            const bool cascade =
+                namesCascade(candidate.cascadeTable) && pointsAt(candidate.cascadeTable, table) &&
+                (!field || pointsAt(candidate.cascadeField, *field) || pointsAt(candidate.cascadeCondition, *field));
+            const bool shows =
+                field && namesCascade(candidate.cascadeTable) && pointsAt(candidate.cascadeDisplay, *field);
             if (link || cascade || shows) names.push_back(other.name + "." + candidate.name);
         }
     }

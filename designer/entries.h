@@ -15,7 +15,9 @@ namespace tabulon::designer {
 
 inline constexpr int kItemValueRole = Qt::UserRole;
 
-inline QString toQt(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+inline QString toQt(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 inline std::string toUtf8(const QString& text) { return text.toStdString(); }
 
 // Empties the list and leaves nothing selected.

@@ -30,7 +30,8 @@ FieldEditor::FieldEditor(EditorContext& context, const FieldControls& controls, 
     });
     // Enter on the add button or in the name box adds, like a click.
     controls_.add->installEventFilter(this);
-    connect(controls_.name, &QLineEdit::returnPressed, this, [this] { context_.handle([this](auto& db) { add(db); }); });
+    connect(controls_.name, &QLineEdit::returnPressed, this,
+            [this] { context_.handle([this](auto& db) { add(db); }); });
     connect(controls_.add, &QPushButton::clicked, this, [this] { context_.handle([this](auto& db) { add(db); }); });
     connect(controls_.modify, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { modify(db); }); });

@@ -21,15 +21,15 @@ inline constexpr const char* kDescriptionHint =
     "“④生成登录代码”靠这两个说明找到登录表。";
 
 struct FieldControls {
-    QTreeWidget* list;          // 超级列表框1
-    QLabel* title;              // 标签1
-    QLineEdit* name;            // 编辑框5
-    QComboBox* type;            // 组合框2
-    QLineEdit* description;     // 编辑框6
-    QLineEdit* order;           // 编辑框7
-    QPushButton* add;           // 按钮9
-    QPushButton* modify;        // 按钮8
-    QPushButton* remove;        // 按钮7
+    QTreeWidget* list;       // 超级列表框1
+    QLabel* title;           // 标签1
+    QLineEdit* name;         // 编辑框5
+    QComboBox* type;         // 组合框2
+    QLineEdit* description;  // 编辑框6
+    QLineEdit* order;        // 编辑框7
+    QPushButton* add;        // 按钮9
+    QPushButton* modify;     // 按钮8
+    QPushButton* remove;     // 按钮7
     FieldLinkControls links;
 };
 

@@ -11,7 +11,8 @@ namespace {
 using catalogue::FieldOrder;
 
 // ("ID", 0) for the key column, then the table's fields.
-void fillFields(catalogue::Catalogue& db, catalogue::Id tableId, FieldOrder order, std::initializer_list<QComboBox*> combos) {
+void fillFields(catalogue::Catalogue& db, catalogue::Id tableId, FieldOrder order,
+                std::initializer_list<QComboBox*> combos) {
     const auto fields = db.fields(tableId, order);
     for (QComboBox* combo : combos) {
         clearEntries(combo);

@@ -14,13 +14,13 @@ namespace tabulon::designer {
 inline constexpr const char* kEmptyProjectName = "项目名称不能为空。";
 
 struct ProjectControls {
-    QComboBox* projects;   // 组合框1
-    QListWidget* tables;   // 列表框1
-    QLineEdit* name;       // 编辑框4
-    QLineEdit* note;       // 编辑框3
-    QPushButton* add;      // 按钮4
-    QPushButton* modify;   // 按钮6
-    QPushButton* remove;   // 按钮5
+    QComboBox* projects;  // 组合框1
+    QListWidget* tables;  // 列表框1
+    QLineEdit* name;      // 编辑框4
+    QLineEdit* note;      // 编辑框3
+    QPushButton* add;     // 按钮4
+    QPushButton* modify;  // 按钮6
+    QPushButton* remove;  // 按钮5
 };
 
 class ProjectEditor final : public QObject {

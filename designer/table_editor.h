@@ -12,13 +12,13 @@
 namespace tabulon::designer {
 
 struct TableControls {
-    QListWidget* tables;      // 列表框1
-    QLineEdit* name;          // 编辑框1
-    QLineEdit* description;   // 编辑框2
-    QLabel* projectLabel;     // 标签4
-    QPushButton* add;         // 按钮3
-    QPushButton* modify;      // 按钮1
-    QPushButton* remove;      // 按钮2
+    QListWidget* tables;     // 列表框1
+    QLineEdit* name;         // 编辑框1
+    QLineEdit* description;  // 编辑框2
+    QLabel* projectLabel;    // 标签4
+    QPushButton* add;        // 按钮3
+    QPushButton* modify;     // 按钮1
+    QPushButton* remove;     // 按钮2
 };
 
 inline constexpr const char* kEmptyTableName = "表名称不能为空。";

@@ -67,8 +67,7 @@ void TemplateEditor::markLoaded(catalogue::Id rowId) {
 
 void TemplateEditor::choose(catalogue::Catalogue& db) {
     const catalogue::Id wanted = selectedValue(controls_.rows);
-    if (wanted != loadedRowId_ && hasUnsavedText() &&
-        !context_.confirm("模板内容有未保存的改动，放弃这些改动吗？")) {
+    if (wanted != loadedRowId_ && hasUnsavedText() && !context_.confirm("模板内容有未保存的改动，放弃这些改动吗？")) {
         markLoaded(loadedRowId_);  // stay on the row being edited
         return;
     }

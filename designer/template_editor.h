@@ -13,13 +13,13 @@
 namespace tabulon::designer {
 
 struct TemplateControls {
-    QListWidget* rows;        // 列表框2
-    QComboBox* kind;          // 组合框6
-    QLineEdit* order;         // 编辑框9
-    ExactTextEdit* content;   // 编辑框8
-    QPushButton* add;         // 按钮12
-    QPushButton* modify;      // 按钮13
-    QPushButton* remove;      // 按钮14
+    QListWidget* rows;       // 列表框2
+    QComboBox* kind;         // 组合框6
+    QLineEdit* order;        // 编辑框9
+    ExactTextEdit* content;  // 编辑框8
+    QPushButton* add;        // 按钮12
+    QPushButton* modify;     // 按钮13
+    QPushButton* remove;     // 按钮14
 };
 
 // The exact row text of a list entry; the entry's own text shows line ends as marks so
@@ -49,7 +49,7 @@ private:
 
     EditorContext& context_;
     TemplateControls controls_;
-    QString listedKind_;  // null until a kind is chosen
+    QString listedKind_;             // null until a kind is chosen
     catalogue::Id loadedRowId_ = 0;  // the row the form shows; 修改 and 删除 act on it
     QString loadedText_;
 };

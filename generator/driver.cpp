@@ -69,9 +69,9 @@ public:
         const std::string fileName = "manage/" + path.filename().string();
         const auto rows = model_.templateRows(kind.templateKind);
         if (rows.size() < kind.templateRowsUsed) {
-            outcome.failures.push_back("模板类型 " + std::string(kind.templateKind) + " 只有 " + std::to_string(rows.size()) +
-                              " 行，生成页面需要 " + std::to_string(kind.templateRowsUsed) + " 行，" + fileName +
-                              " 未生成。");
+            outcome.failures.push_back("模板类型 " + std::string(kind.templateKind) + " 只有 " +
+                                       std::to_string(rows.size()) + " 行，生成页面需要 " +
+                                       std::to_string(kind.templateRowsUsed) + " 行，" + fileName + " 未生成。");
             return outcome;
         }
         const PageInput input{model_, table, model_.fieldsOf(table.id), rows};

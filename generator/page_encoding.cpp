@@ -31,8 +31,7 @@ std::optional<std::string> fieldColumnHolding(const catalogue::Field& field, std
 }  // namespace
 
 std::string locateCharacter(const catalogue::Snapshot& model, const catalogue::Project& project,
-                            const catalogue::Table& table, std::string_view templateKind,
-                            std::string_view character) {
+                            const catalogue::Table& table, std::string_view templateKind, std::string_view character) {
     const std::string prefix = "项目 " + project.name + " / 表 " + table.name;
     if (table.name.find(character) != std::string::npos) return prefix + "：表名称";
 
@@ -44,12 +43,14 @@ std::string locateCharacter(const catalogue::Snapshot& model, const catalogue::P
     // Names that drop-downs and cascades bring in from the tables they link to.
     for (const auto* field : fields) {
         for (const std::string* link : {&field->linkTable, &field->cascadeTable})
-            if (const auto* linked = model.tableByIdText(*link); linked && linked->name.find(character) != std::string::npos)
+            if (const auto* linked = model.tableByIdText(*link);
+                linked && linked->name.find(character) != std::string::npos)
                 return "项目 " + project.name + " / 表 " + linked->name + "：表名称（由表 " + table.name + " 的字段 " +
                        field->name + " 关联）";
-        for (const std::string* link : {&field->linkField, &field->cascadeField, &field->cascadeCondition,
-                                        &field->cascadeDisplay})
-            if (const auto* linked = model.fieldByIdText(*link); linked && linked->name.find(character) != std::string::npos)
+        for (const std::string* link :
+             {&field->linkField, &field->cascadeField, &field->cascadeCondition, &field->cascadeDisplay})
+            if (const auto* linked = model.fieldByIdText(*link);
+                linked && linked->name.find(character) != std::string::npos)
                 return "字段 " + linked->name + "：字段名称（由表 " + table.name + " 的字段 " + field->name + " 关联）";
     }
 

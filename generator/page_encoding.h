@@ -12,7 +12,6 @@ namespace tabulon::generator {
 // "项目 记账 / 表 流水帐 / 字段 收支：字段名称". Searches the table, its fields, the tables and
 // fields they link to and the template rows of the page kind, in that order.
 std::string locateCharacter(const catalogue::Snapshot& model, const catalogue::Project& project,
-                            const catalogue::Table& table, std::string_view templateKind,
-                            std::string_view character);
+                            const catalogue::Table& table, std::string_view templateKind, std::string_view character);
 
 }  // namespace tabulon::generator

@@ -15,8 +15,8 @@ std::string encodeDecimal(bool negative, std::string_view unscaledDigits);
 std::string decodeDecimal(std::string_view bytes, int scale);
 
 struct ScaledDecimal {
-  bool negative = false;
-  std::string digits;  // unscaled, no leading zeros ("0" for zero)
+    bool negative = false;
+    std::string digits;  // unscaled, no leading zeros ("0" for zero)
 };
 
 // Reads "-123.456" at `scale` decimals, rounding half away from zero.

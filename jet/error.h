@@ -10,8 +10,8 @@ namespace tabulon::jet {
 // The message is Chinese and names the table/column and the broken rule; like
 // every failure the user must hear about, it is a tabulon::Error.
 class Error : public tabulon::Error {
- public:
-  explicit Error(const std::string& message) : tabulon::Error(message) {}
+public:
+    explicit Error(const std::string& message) : tabulon::Error(message) {}
 };
 
 }  // namespace tabulon::jet

@@ -24,13 +24,13 @@ std::string leafEntry(std::string_view key, std::uint32_t page, std::uint8_t row
 
 // How the entries split into pages; depends only on entry sizes and order.
 struct IndexTreeShape {
-  struct PageShape {
-    bool leaf = true;
-    std::size_t first = 0, count = 0;  // leaves: entries; nodes: children on the level below
-  };
-  std::vector<std::vector<PageShape>> levels;  // levels[0] = leaves; the last level has one page, the root
+    struct PageShape {
+        bool leaf = true;
+        std::size_t first = 0, count = 0;  // leaves: entries; nodes: children on the level below
+    };
+    std::vector<std::vector<PageShape>> levels;  // levels[0] = leaves; the last level has one page, the root
 
-  std::size_t pageCount() const;
+    std::size_t pageCount() const;
 };
 
 IndexTreeShape planIndexTree(const std::vector<std::string>& entries);

@@ -28,19 +28,19 @@ std::string longValueHeader(std::size_t length, LongValueKind kind, std::uint32_
 
 // Places the long values of one column on that column's own LVAL pages.
 class LongValueWriter {
- public:
-  LongValueWriter(PageStore& store, std::function<std::uint32_t()> allocate);
+public:
+    LongValueWriter(PageStore& store, std::function<std::uint32_t()> allocate);
 
-  // Stores `data` (longer than the inline limit); returns its (row, page) pointer.
-  std::uint32_t write(std::string_view data);
+    // Stores `data` (longer than the inline limit); returns its (row, page) pointer.
+    std::uint32_t write(std::string_view data);
 
-  const std::vector<std::uint32_t>& pages() const { return rows_.pages(); }
-  // The page new values would go to, when it still has room.
-  std::vector<std::uint32_t> pagesWithSpace() const { return rows_.pagesWithSpace(1); }
+    const std::vector<std::uint32_t>& pages() const { return rows_.pages(); }
+    // The page new values would go to, when it still has room.
+    std::vector<std::uint32_t> pagesWithSpace() const { return rows_.pagesWithSpace(1); }
 
- private:
-  PageStore& store_;
-  RowSink rows_;
+private:
+    PageStore& store_;
+    RowSink rows_;
 };
 
 // The stored bytes of a long value from its in-row header.

@@ -14,16 +14,16 @@ namespace {
 // Words that end or change a statement where an unbracketed table name stands
 // ("select * from Order"): such a table could be created by no page's query.
 bool isSqlKeyword(std::string_view name) {
-  static const std::set<std::string> kKeywords = {
-      "ALL",    "ALTER",  "AND",     "AS",      "ASC",     "BETWEEN",    "BY",     "CONSTRAINT", "CREATE",
-      "DELETE", "DESC",   "DISTINCT", "DROP",   "EXISTS",  "FROM",       "GROUP",  "HAVING",     "IN",
-      "INDEX",  "INNER",  "INSERT",  "INTO",    "IS",      "JOIN",       "KEY",    "LEFT",       "LIKE",
-      "NOT",    "NULL",   "ON",      "OR",      "ORDER",   "OUTER",      "PIVOT",  "PRIMARY",    "PROCEDURE",
-      "REFERENCES", "RIGHT", "SELECT", "SET",   "TABLE",   "TOP",        "TRANSFORM", "UNION",   "UNIQUE",
-      "UPDATE", "VALUES", "WHERE"};
-  std::string upper(name);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return kKeywords.count(upper) > 0;
+    static const std::set<std::string> kKeywords = {
+        "ALL",    "ALTER",  "AND",       "AS",        "ASC",        "BETWEEN", "BY",     "CONSTRAINT",
+        "CREATE", "DELETE", "DESC",      "DISTINCT",  "DROP",       "EXISTS",  "FROM",   "GROUP",
+        "HAVING", "IN",     "INDEX",     "INNER",     "INSERT",     "INTO",    "IS",     "JOIN",
+        "KEY",    "LEFT",   "LIKE",      "NOT",       "NULL",       "ON",      "OR",     "ORDER",
+        "OUTER",  "PIVOT",  "PRIMARY",   "PROCEDURE", "REFERENCES", "RIGHT",   "SELECT", "SET",
+        "TABLE",  "TOP",    "TRANSFORM", "UNION",     "UNIQUE",     "UPDATE",  "VALUES", "WHERE"};
+    std::string upper(name);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return kKeywords.count(upper) > 0;
 }
 
 constexpr std::string_view kForbidden = ".!`[]";
@@ -34,78 +34,78 @@ constexpr std::size_t kMaxColumns = 255;
 std::string quoted(char16_t c) { return "“" + utf16ToUtf8(std::u16string(1, c)) + "”"; }
 
 std::string columnContext(const TableDefinition& definition, const Column& column) {
-  return "表 " + definition.name + " / 字段 " + column.name + ": ";
+    return "表 " + definition.name + " / 字段 " + column.name + ": ";
 }
 
 }  // namespace
 
 std::optional<std::string> nameProblem(std::string_view name, NameKind kind) {
-  const auto text = tryUtf8ToUtf16(name);
-  if (!text) return "名称不是有效的 UTF-8 文本";
-  if (text->empty()) return "名称不能为空";
-  if (text->size() > kMaxNameLength) return "名称超过 64 个字符";
-  if (text->front() == u' ') return "名称不能以空格开头";
-  for (char16_t c : *text) {
-    if (c < 0x20 || c == 0x7F) return "名称含有控制字符";
-    if (c < 0x80 && kForbidden.find(static_cast<char>(c)) != std::string_view::npos) {
-      return "名称含有 Jet 不允许的字符" + quoted(c);
-    }
-  }
-  if (kind == NameKind::Table) {
-    if (isSqlKeyword(name)) {
-      return "表名“" + std::string(name) + "”是 SQL 关键字（建表语句和网页的查询都不给表名加方括号）";
-    }
+    const auto text = tryUtf8ToUtf16(name);
+    if (!text) return "名称不是有效的 UTF-8 文本";
+    if (text->empty()) return "名称不能为空";
+    if (text->size() > kMaxNameLength) return "名称超过 64 个字符";
+    if (text->front() == u' ') return "名称不能以空格开头";
     for (char16_t c : *text) {
-      if (c == u' ' || c == 0x3000) return "表名不能含有空格（建表语句中的表名不加方括号）";
-      if (!hasGeneralSortCode(c)) {
-        return "表名含有不支持的字符" + quoted(c) + "（表名只能由汉字、英文字母、数字和下划线组成）";
-      }
+        if (c < 0x20 || c == 0x7F) return "名称含有控制字符";
+        if (c < 0x80 && kForbidden.find(static_cast<char>(c)) != std::string_view::npos) {
+            return "名称含有 Jet 不允许的字符" + quoted(c);
+        }
     }
-  }
-  return std::nullopt;
+    if (kind == NameKind::Table) {
+        if (isSqlKeyword(name)) {
+            return "表名“" + std::string(name) + "”是 SQL 关键字（建表语句和网页的查询都不给表名加方括号）";
+        }
+        for (char16_t c : *text) {
+            if (c == u' ' || c == 0x3000) return "表名不能含有空格（建表语句中的表名不加方括号）";
+            if (!hasGeneralSortCode(c)) {
+                return "表名含有不支持的字符" + quoted(c) + "（表名只能由汉字、英文字母、数字和下划线组成）";
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 std::string nameFoldKey(std::string_view name) {
-  std::u16string text = tryUtf8ToUtf16(name).value_or(std::u16string());
-  for (char16_t& c : text) {
-    if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<char16_t>(c - 0xFF01 + 0x21);  // full-width forms
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return utf16ToUtf8(text);
+    std::u16string text = tryUtf8ToUtf16(name).value_or(std::u16string());
+    for (char16_t& c : text) {
+        if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<char16_t>(c - 0xFF01 + 0x21);  // full-width forms
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+    return utf16ToUtf8(text);
 }
 
 void checkDefinition(const TableDefinition& definition) {
-  if (auto problem = nameProblem(definition.name, NameKind::Table)) {
-    throw Error("表 " + definition.name + ": " + *problem);
-  }
-  if (definition.columns.size() + 1 > kMaxColumns) {
-    throw Error("表 " + definition.name + ": 字段超过 254 个（Jet 每表最多 255 个字段，含 id）");
-  }
-  std::set<std::string> seen{nameFoldKey("id")};
-  for (const Column& column : definition.columns) {
-    const std::string context = columnContext(definition, column);
-    if (auto problem = nameProblem(column.name, NameKind::Column)) throw Error(context + *problem);
-    if (nameFoldKey(column.name) == "id") throw Error(context + "字段名与自动编号主键 id 重复");
-    if (!seen.insert(nameFoldKey(column.name)).second) throw Error(context + "字段名重复");
-    if (column.type == ColumnType::Text && (column.length < 1 || column.length > kMaxTextLength)) {
-      throw Error(context + "文本长度 " + std::to_string(column.length) + " 超出 1 到 255");
+    if (auto problem = nameProblem(definition.name, NameKind::Table)) {
+        throw Error("表 " + definition.name + ": " + *problem);
     }
-    if (column.type == ColumnType::Numeric) {
-      if (column.precision < 1 || column.precision > kMaxPrecision) {
-        throw Error(context + "NUMERIC 精度 " + std::to_string(column.precision) + " 超出 1 到 28");
-      }
-      if (column.scale < 0 || column.scale > column.precision) {
-        throw Error(context + "NUMERIC 小数位数 " + std::to_string(column.scale) + " 超出 0 到精度 " +
-                    std::to_string(column.precision));
-      }
+    if (definition.columns.size() + 1 > kMaxColumns) {
+        throw Error("表 " + definition.name + ": 字段超过 254 个（Jet 每表最多 255 个字段，含 id）");
     }
-  }
-  // Even an all-null row holds the whole fixed area.
-  const TableLayout layout = userTableLayout(definition);
-  const std::vector<Cell> empty(layout.columns.size());
-  if (assembleRow(layout, empty).size() > kMaxRowSize) {
-    throw Error("表 " + definition.name + ": 定长字段太多，一行超过 Jet 的 4060 字节上限");
-  }
+    std::set<std::string> seen{nameFoldKey("id")};
+    for (const Column& column : definition.columns) {
+        const std::string context = columnContext(definition, column);
+        if (auto problem = nameProblem(column.name, NameKind::Column)) throw Error(context + *problem);
+        if (nameFoldKey(column.name) == "id") throw Error(context + "字段名与自动编号主键 id 重复");
+        if (!seen.insert(nameFoldKey(column.name)).second) throw Error(context + "字段名重复");
+        if (column.type == ColumnType::Text && (column.length < 1 || column.length > kMaxTextLength)) {
+            throw Error(context + "文本长度 " + std::to_string(column.length) + " 超出 1 到 255");
+        }
+        if (column.type == ColumnType::Numeric) {
+            if (column.precision < 1 || column.precision > kMaxPrecision) {
+                throw Error(context + "NUMERIC 精度 " + std::to_string(column.precision) + " 超出 1 到 28");
+            }
+            if (column.scale < 0 || column.scale > column.precision) {
+                throw Error(context + "NUMERIC 小数位数 " + std::to_string(column.scale) + " 超出 0 到精度 " +
+                            std::to_string(column.precision));
+            }
+        }
+    }
+    // Even an all-null row holds the whole fixed area.
+    const TableLayout layout = userTableLayout(definition);
+    const std::vector<Cell> empty(layout.columns.size());
+    if (assembleRow(layout, empty).size() > kMaxRowSize) {
+        throw Error("表 " + definition.name + ": 定长字段太多，一行超过 Jet 的 4060 字节上限");
+    }
 }
 
 }  // namespace tabulon::jet

@@ -10,22 +10,22 @@
 namespace tabulon::jet {
 
 class PageStore {
- public:
-  // Number of the new page. Pointers from page() do not survive allocate().
-  std::uint32_t allocate() {
-    bytes_.append(kPageSize, '\0');
-    return count() - 1;
-  }
-  std::uint32_t count() const { return static_cast<std::uint32_t>(bytes_.size() / kPageSize); }
-  char* page(std::uint32_t number) { return bytes_.data() + static_cast<std::size_t>(number) * kPageSize; }
-  std::string_view view(std::uint32_t number) const {
-    return std::string_view(bytes_).substr(static_cast<std::size_t>(number) * kPageSize, kPageSize);
-  }
-  void reserve(std::size_t pages) { bytes_.reserve(pages * kPageSize); }
-  std::string release() && { return std::move(bytes_); }
+public:
+    // Number of the new page. Pointers from page() do not survive allocate().
+    std::uint32_t allocate() {
+        bytes_.append(kPageSize, '\0');
+        return count() - 1;
+    }
+    std::uint32_t count() const { return static_cast<std::uint32_t>(bytes_.size() / kPageSize); }
+    char* page(std::uint32_t number) { return bytes_.data() + static_cast<std::size_t>(number) * kPageSize; }
+    std::string_view view(std::uint32_t number) const {
+        return std::string_view(bytes_).substr(static_cast<std::size_t>(number) * kPageSize, kPageSize);
+    }
+    void reserve(std::size_t pages) { bytes_.reserve(pages * kPageSize); }
+    std::string release() && { return std::move(bytes_); }
 
- private:
-  std::string bytes_;
+private:
+    std::string bytes_;
 };
 
 }  // namespace tabulon::jet

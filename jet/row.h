@@ -15,8 +15,8 @@ namespace tabulon::jet {
 inline constexpr std::size_t kMaxRowSize = 4060;
 
 struct Cell {
-  bool present = false;  // Boolean: the value itself
-  std::string bytes;     // fixed columns: exactly their size
+    bool present = false;  // Boolean: the value itself
+    std::string bytes;     // fixed columns: exactly their size
 };
 
 // `cells` is indexed by column number.

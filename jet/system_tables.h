@@ -62,20 +62,20 @@ TableLayout queriesLayout();
 TableLayout relationshipsLayout();
 
 struct CatalogObject {
-  std::uint32_t id = 0;
-  std::uint32_t parentId = 0;
-  std::string name;  // UTF-8
-  std::int16_t type = 0;
-  double created = 0;  // OLE date
-  std::string owner;   // security id bytes
-  std::uint32_t flags = 0;
+    std::uint32_t id = 0;
+    std::uint32_t parentId = 0;
+    std::string name;  // UTF-8
+    std::int16_t type = 0;
+    double created = 0;  // OLE date
+    std::string owner;   // security id bytes
+    std::uint32_t flags = 0;
 };
 
 struct AccessEntry {
-  std::uint32_t objectId = 0;
-  std::string sid;
-  std::uint32_t rights = 0;
-  bool inheritable = false;
+    std::uint32_t objectId = 0;
+    std::string sid;
+    std::uint32_t rights = 0;
+    bool inheritable = false;
 };
 
 // The eight objects of every Jet database, in Jet's order.

@@ -17,21 +17,21 @@
 namespace tabulon::jet {
 
 struct DataTable {
-  std::string name;
-  std::vector<ColumnLayout> columns;     // ascending column numbers (gaps where columns were deleted)
-  std::vector<std::vector<Value>> rows;  // values by column number; page order
-  std::uint32_t lastAutoNumber = 0;      // the last counter value Jet handed out
+    std::string name;
+    std::vector<ColumnLayout> columns;     // ascending column numbers (gaps where columns were deleted)
+    std::vector<std::vector<Value>> rows;  // values by column number; page order
+    std::uint32_t lastAutoNumber = 0;      // the last counter value Jet handed out
 
-  // The number of the table's counter column, or -1.
-  int counterColumn() const;
+    // The number of the table's counter column, or -1.
+    int counterColumn() const;
 };
 
 struct FileData {
-  std::vector<DataTable> tables;  // user tables, in catalogue order
-  // Queries and linked tables: not read, by name.
-  std::vector<std::string> otherObjects;
+    std::vector<DataTable> tables;  // user tables, in catalogue order
+    // Queries and linked tables: not read, by name.
+    std::vector<std::string> otherObjects;
 
-  std::size_t rowCount() const;
+    std::size_t rowCount() const;
 };
 
 // Throws Error with a message naming the table and page for a file that is

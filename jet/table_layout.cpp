@@ -11,21 +11,21 @@ namespace {
 constexpr const char* kPrimaryKeyName = "PrimaryKey";
 
 ColumnLayout designColumn(const Column& column) {
-  ColumnLayout out;
-  out.name = column.name;
-  out.flags = column_flag::kFixed | column_flag::kUpdatable;
-  switch (column.type) {
+    ColumnLayout out;
+    out.name = column.name;
+    out.flags = column_flag::kFixed | column_flag::kUpdatable;
+    switch (column.type) {
     case ColumnType::Text:
-      out.type = JetType::Text;
-      out.flags = column_flag::kUpdatable;
-      out.extraFlags = column_flag::kCompressedUnicode;
-      out.length = static_cast<std::uint16_t>(2 * column.length);
-      break;
+        out.type = JetType::Text;
+        out.flags = column_flag::kUpdatable;
+        out.extraFlags = column_flag::kCompressedUnicode;
+        out.length = static_cast<std::uint16_t>(2 * column.length);
+        break;
     case ColumnType::Memo:
-      out.type = JetType::Memo;
-      out.flags = column_flag::kUpdatable;
-      out.extraFlags = column_flag::kCompressedUnicode;
-      break;
+        out.type = JetType::Memo;
+        out.flags = column_flag::kUpdatable;
+        out.extraFlags = column_flag::kCompressedUnicode;
+        break;
     case ColumnType::Long: out.type = JetType::Long; break;
     case ColumnType::Short: out.type = JetType::Integer; break;
     case ColumnType::Byte: out.type = JetType::Byte; break;
@@ -34,21 +34,21 @@ ColumnLayout designColumn(const Column& column) {
     case ColumnType::DateTime: out.type = JetType::DateTime; break;
     case ColumnType::Boolean: out.type = JetType::Boolean; break;
     case ColumnType::Numeric:
-      // Stored fixed, as Access stores it.
-      out.type = JetType::Numeric;
-      out.precision = static_cast<std::uint8_t>(column.precision);
-      out.scale = static_cast<std::uint8_t>(column.scale);
-      break;
-  }
-  if (!out.isVariable()) out.length = fixedSize(out.type);
-  if (out.type == JetType::Boolean) out.length = 1;
-  return out;
+        // Stored fixed, as Access stores it.
+        out.type = JetType::Numeric;
+        out.precision = static_cast<std::uint8_t>(column.precision);
+        out.scale = static_cast<std::uint8_t>(column.scale);
+        break;
+    }
+    if (!out.isVariable()) out.length = fixedSize(out.type);
+    if (out.type == JetType::Boolean) out.length = 1;
+    return out;
 }
 
 }  // namespace
 
 std::uint16_t fixedSize(JetType type) {
-  switch (type) {
+    switch (type) {
     case JetType::Boolean: return 0;
     case JetType::Byte: return 1;
     case JetType::Integer: return 2;
@@ -60,109 +60,109 @@ std::uint16_t fixedSize(JetType type) {
     case JetType::Guid: return 16;
     case JetType::Numeric: return 17;
     default: return 0;
-  }
+    }
 }
 
 std::uint16_t TableLayout::variableColumnCount() const {
-  return static_cast<std::uint16_t>(
-      std::count_if(columns.begin(), columns.end(), [](const ColumnLayout& c) { return c.isVariable(); }));
+    return static_cast<std::uint16_t>(
+        std::count_if(columns.begin(), columns.end(), [](const ColumnLayout& c) { return c.isVariable(); }));
 }
 
 std::uint16_t TableLayout::fixedAreaLength() const {
-  std::uint16_t end = 0;
-  for (const ColumnLayout& c : columns) {
-    if (!c.isVariable()) end = std::max<std::uint16_t>(end, c.fixedOffset + fixedSize(c.type));
-  }
-  return end;
+    std::uint16_t end = 0;
+    for (const ColumnLayout& c : columns) {
+        if (!c.isVariable()) end = std::max<std::uint16_t>(end, c.fixedOffset + fixedSize(c.type));
+    }
+    return end;
 }
 
 std::size_t TableLayout::longValueColumnCount() const {
-  return static_cast<std::size_t>(
-      std::count_if(columns.begin(), columns.end(), [](const ColumnLayout& c) { return c.isLongValue(); }));
+    return static_cast<std::size_t>(
+        std::count_if(columns.begin(), columns.end(), [](const ColumnLayout& c) { return c.isLongValue(); }));
 }
 
 void assignRowPositions(TableLayout& layout) {
-  std::uint16_t fixedOffset = 0;
-  std::uint16_t varIndex = 0;
-  layout.blockOrder.clear();
-  for (std::size_t i = 0; i < layout.columns.size(); ++i) {
-    ColumnLayout& c = layout.columns[i];
-    c.number = static_cast<std::uint16_t>(i);
-    layout.blockOrder.push_back(c.number);
-    if (c.isVariable()) {
-      c.varIndex = varIndex++;
-      c.fixedOffset = 0;
-    } else {
-      // Booleans live in the null mask and take no fixed bytes.
-      c.varIndex = 0;
-      c.fixedOffset = c.type == JetType::Boolean ? 0 : fixedOffset;
-      fixedOffset = static_cast<std::uint16_t>(fixedOffset + fixedSize(c.type));
+    std::uint16_t fixedOffset = 0;
+    std::uint16_t varIndex = 0;
+    layout.blockOrder.clear();
+    for (std::size_t i = 0; i < layout.columns.size(); ++i) {
+        ColumnLayout& c = layout.columns[i];
+        c.number = static_cast<std::uint16_t>(i);
+        layout.blockOrder.push_back(c.number);
+        if (c.isVariable()) {
+            c.varIndex = varIndex++;
+            c.fixedOffset = 0;
+        } else {
+            // Booleans live in the null mask and take no fixed bytes.
+            c.varIndex = 0;
+            c.fixedOffset = c.type == JetType::Boolean ? 0 : fixedOffset;
+            fixedOffset = static_cast<std::uint16_t>(fixedOffset + fixedSize(c.type));
+        }
     }
-  }
 }
 
 TableLayout userTableLayout(const TableDefinition& definition) {
-  TableLayout layout;
-  ColumnLayout id;
-  id.name = "id";
-  id.type = JetType::Long;
-  id.flags = column_flag::kFixed | column_flag::kUpdatable | column_flag::kAutoNumber;
-  id.length = 4;
-  layout.columns.push_back(id);
-  for (const Column& column : definition.columns) layout.columns.push_back(designColumn(column));
-  assignRowPositions(layout);
+    TableLayout layout;
+    ColumnLayout id;
+    id.name = "id";
+    id.type = JetType::Long;
+    id.flags = column_flag::kFixed | column_flag::kUpdatable | column_flag::kAutoNumber;
+    id.length = 4;
+    layout.columns.push_back(id);
+    for (const Column& column : definition.columns) layout.columns.push_back(designColumn(column));
+    assignRowPositions(layout);
 
-  RealIndexLayout primary;
-  primary.columns = {0};
-  primary.flags = index_flag::kJet4 | index_flag::kRequired | index_flag::kUnique;
-  layout.realIndexes.push_back(primary);
-  layout.logicalIndexes.push_back({0, 0, LogicalIndexKind::PrimaryKey, kPrimaryKeyName});
-  for (const ColumnLayout& c : layout.columns) {
-    if (c.isLongValue()) layout.longValueMaps.push_back({c.number, 0, 0});
-  }
-  return layout;
+    RealIndexLayout primary;
+    primary.columns = {0};
+    primary.flags = index_flag::kJet4 | index_flag::kRequired | index_flag::kUnique;
+    layout.realIndexes.push_back(primary);
+    layout.logicalIndexes.push_back({0, 0, LogicalIndexKind::PrimaryKey, kPrimaryKeyName});
+    for (const ColumnLayout& c : layout.columns) {
+        if (c.isLongValue()) layout.longValueMaps.push_back({c.number, 0, 0});
+    }
+    return layout;
 }
 
 TableDefinition definitionFromLayout(const std::string& tableName, const TableLayout& layout) {
-  auto unexpected = [&](const std::string& what) {
-    return Error("表 " + tableName + ": 表结构不是本程序写出的形式（" + what + "）");
-  };
-  if (layout.columns.empty() || layout.columns[0].type != JetType::Long ||
-      (layout.columns[0].flags & column_flag::kAutoNumber) == 0) {
-    throw unexpected("第一列不是自动编号");
-  }
-  for (std::size_t i = 0; i < layout.columns.size(); ++i) {
-    if (layout.columns[i].number != i) throw unexpected("字段编号不连续");
-  }
-  TableDefinition definition;
-  definition.name = tableName;
-  for (std::size_t i = 1; i < layout.columns.size(); ++i) {
-    const ColumnLayout& c = layout.columns[i];
-    Column column;
-    column.name = c.name;
-    switch (c.type) {
-      case JetType::Text:
-        column.type = ColumnType::Text;
-        column.length = c.length / 2;
-        break;
-      case JetType::Memo: column.type = ColumnType::Memo; break;
-      case JetType::Long: column.type = ColumnType::Long; break;
-      case JetType::Integer: column.type = ColumnType::Short; break;
-      case JetType::Byte: column.type = ColumnType::Byte; break;
-      case JetType::Double: column.type = ColumnType::Double; break;
-      case JetType::Single: column.type = ColumnType::Single; break;
-      case JetType::DateTime: column.type = ColumnType::DateTime; break;
-      case JetType::Boolean: column.type = ColumnType::Boolean; break;
-      case JetType::Numeric:
-        column.type = ColumnType::Numeric;
-        column.precision = c.precision;
-        column.scale = c.scale;
-        break;
-      default: throw unexpected("字段 " + c.name + " 的类型不受支持");
+    auto unexpected = [&](const std::string& what) {
+        return Error("表 " + tableName + ": 表结构不是本程序写出的形式（" + what + "）");
+    };
+    if (layout.columns.empty() || layout.columns[0].type != JetType::Long ||
+        (layout.columns[0].flags & column_flag::kAutoNumber) == 0) {
+        throw unexpected("第一列不是自动编号");
     }
-    definition.columns.push_back(column);
-  }
-  return definition;
+    for (std::size_t i = 0; i < layout.columns.size(); ++i) {
+        if (layout.columns[i].number != i) throw unexpected("字段编号不连续");
+    }
+    TableDefinition definition;
+    definition.name = tableName;
+    for (std::size_t i = 1; i < layout.columns.size(); ++i) {
+        const ColumnLayout& c = layout.columns[i];
+        Column column;
+        column.name = c.name;
+        switch (c.type) {
+        case JetType::Text:
+            column.type = ColumnType::Text;
+            column.length = c.length / 2;
+            break;
+        case JetType::Memo: column.type = ColumnType::Memo; break;
+        case JetType::Long: column.type = ColumnType::Long; break;
+        case JetType::Integer: column.type = ColumnType::Short; break;
+        case JetType::Byte: column.type = ColumnType::Byte; break;
+        case JetType::Double: column.type = ColumnType::Double; break;
+        case JetType::Single: column.type = ColumnType::Single; break;
+        case JetType::DateTime: column.type = ColumnType::DateTime; break;
+        case JetType::Boolean: column.type = ColumnType::Boolean; break;
+        case JetType::Numeric:
+            column.type = ColumnType::Numeric;
+            column.precision = c.precision;
+            column.scale = c.scale;
+            break;
+        default: throw unexpected("字段 " + c.name + " 的类型不受支持");
+        }
+        definition.columns.push_back(column);
+    }
+    return definition;
 }
 
 }  // namespace tabulon::jet

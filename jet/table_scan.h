@@ -25,13 +25,13 @@ void forEachRow(std::string_view file, std::uint32_t tdefPage, const TableLayout
 
 // One row of MSysObjects.
 struct CatalogueEntry {
-  std::uint32_t id = 0;
-  std::uint32_t parentId = 0;
-  std::string name;
-  std::int16_t type = 0;
-  std::uint32_t flags = 0;
-  double created = 0;
-  bool hasProperties = false;
+    std::uint32_t id = 0;
+    std::uint32_t parentId = 0;
+    std::string name;
+    std::int16_t type = 0;
+    std::uint32_t flags = 0;
+    double created = 0;
+    bool hasProperties = false;
 };
 
 std::vector<CatalogueEntry> catalogueEntries(std::string_view file);

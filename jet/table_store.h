@@ -16,52 +16,52 @@
 namespace tabulon::jet {
 
 struct PendingLongValue {
-  std::uint32_t row = 0;           // index of the row it belongs to
-  std::uint16_t headerOffset = 0;  // where its 12-byte header sits in the row image
-  std::uint16_t column = 0;        // column number
-  std::string data;                // stored bytes
+    std::uint32_t row = 0;           // index of the row it belongs to
+    std::uint16_t headerOffset = 0;  // where its 12-byte header sits in the row image
+    std::uint16_t column = 0;        // column number
+    std::string data;                // stored bytes
 };
 
 class StoredTable {
- public:
-  StoredTable(TableDefinition definition, double createdOleDate);
+public:
+    StoredTable(TableDefinition definition, double createdOleDate);
 
-  const TableDefinition& definition() const { return definition_; }
-  const TableLayout& layout() const { return layout_; }
-  double created() const { return created_; }
-  std::int32_t lastId() const { return lastId_; }
-  std::size_t rowCount() const { return ids_.size(); }
-  std::int32_t rowId(std::size_t i) const { return ids_[i]; }
-  std::string_view rowImage(std::size_t i) const;
-  const std::vector<PendingLongValue>& longValues() const { return longValues_; }
-  // Bytes of the smallest row the table can hold (every value null).
-  std::size_t minimumRowSize() const { return minimumRowSize_; }
+    const TableDefinition& definition() const { return definition_; }
+    const TableLayout& layout() const { return layout_; }
+    double created() const { return created_; }
+    std::int32_t lastId() const { return lastId_; }
+    std::size_t rowCount() const { return ids_.size(); }
+    std::int32_t rowId(std::size_t i) const { return ids_[i]; }
+    std::string_view rowImage(std::size_t i) const;
+    const std::vector<PendingLongValue>& longValues() const { return longValues_; }
+    // Bytes of the smallest row the table can hold (every value null).
+    std::size_t minimumRowSize() const { return minimumRowSize_; }
 
-  // Encodes and appends a row, numbering it after the last id. Either the
-  // row is added whole or an Error is thrown and nothing changes.
-  std::int32_t insert(const std::vector<std::pair<std::string, Value>>& values);
+    // Encodes and appends a row, numbering it after the last id. Either the
+    // row is added whole or an Error is thrown and nothing changes.
+    std::int32_t insert(const std::vector<std::pair<std::string, Value>>& values);
 
-  // Appends a row read back from a file, keeping its id; `values` follows
-  // the design's columns.
-  void restore(std::int32_t id, const std::vector<Value>& values);
-  void raiseLastId(std::int32_t id);
+    // Appends a row read back from a file, keeping its id; `values` follows
+    // the design's columns.
+    void restore(std::int32_t id, const std::vector<Value>& values);
+    void raiseLastId(std::int32_t id);
 
-  std::vector<Row> rows() const;
+    std::vector<Row> rows() const;
 
- private:
-  void append(std::int32_t id, const std::vector<const Value*>& byColumn);
+private:
+    void append(std::int32_t id, const std::vector<const Value*>& byColumn);
 
-  TableDefinition definition_;
-  TableLayout layout_;
-  double created_;
-  std::int32_t lastId_ = 0;
-  std::size_t minimumRowSize_ = 0;
-  std::unordered_map<std::string, std::size_t> columnByName_;        // -> design column index
-  std::unordered_map<std::string, std::size_t> columnByFoldedName_;  // the same, by nameFoldKey
-  std::string rowBytes_;
-  std::vector<std::uint32_t> rowEnds_;
-  std::vector<std::int32_t> ids_;
-  std::vector<PendingLongValue> longValues_;
+    TableDefinition definition_;
+    TableLayout layout_;
+    double created_;
+    std::int32_t lastId_ = 0;
+    std::size_t minimumRowSize_ = 0;
+    std::unordered_map<std::string, std::size_t> columnByName_;        // -> design column index
+    std::unordered_map<std::string, std::size_t> columnByFoldedName_;  // the same, by nameFoldKey
+    std::string rowBytes_;
+    std::vector<std::uint32_t> rowEnds_;
+    std::vector<std::int32_t> ids_;
+    std::vector<PendingLongValue> longValues_;
 };
 
 }  // namespace tabulon::jet

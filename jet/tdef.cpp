@@ -13,7 +13,7 @@ namespace tabulon::jet {
 namespace {
 
 constexpr std::uint8_t kTdefPage = 0x02;
-constexpr std::uint32_t kTdefMagic = 0x0659;       // also opens column and logical-index blocks
+constexpr std::uint32_t kTdefMagic = 0x0659;  // also opens column and logical-index blocks
 constexpr std::uint32_t kRealIndexMagic = 0x0783;
 constexpr std::size_t kPageHeader = 8;
 constexpr std::size_t kHeaderLength = 63;
@@ -27,250 +27,251 @@ constexpr std::uint8_t kSystemTable = 0x53;
 constexpr std::uint8_t kNoCascade = 0x04;
 
 void putName(std::string& out, const std::string& utf8) {
-  const std::string bytes = utf16leBytes(utf8ToUtf16(utf8, "名称"));
-  putU16(out, static_cast<std::uint16_t>(bytes.size()));
-  out += bytes;
+    const std::string bytes = utf16leBytes(utf8ToUtf16(utf8, "名称"));
+    putU16(out, static_cast<std::uint16_t>(bytes.size()));
+    out += bytes;
 }
 
 void putColumnBlock(std::string& out, const TableLayout& layout, const ColumnLayout& c) {
-  putU8(out, static_cast<std::uint8_t>(c.type));
-  putU32(out, kTdefMagic);
-  putU16(out, c.number);
-  putU16(out, c.isVariable() ? c.varIndex : 0);
-  // Jet leaves the second number 0 in its own tables; Access repeats the number.
-  putU16(out, layout.system ? 0 : c.number);
-  if (c.type == JetType::Numeric) {
-    putU8(out, c.precision);
-    putU8(out, c.scale);
-    putU16(out, 0);
-  } else {
-    putU16(out, kSortGeneral);  // sort order, version 0
-    putU16(out, 0);
-  }
-  putU8(out, c.flags);
-  putU8(out, c.extraFlags);
-  putU32(out, 0);
-  putU16(out, c.isVariable() ? 0 : c.fixedOffset);
-  putU16(out, c.length);
+    putU8(out, static_cast<std::uint8_t>(c.type));
+    putU32(out, kTdefMagic);
+    putU16(out, c.number);
+    putU16(out, c.isVariable() ? c.varIndex : 0);
+    // Jet leaves the second number 0 in its own tables; Access repeats the number.
+    putU16(out, layout.system ? 0 : c.number);
+    if (c.type == JetType::Numeric) {
+        putU8(out, c.precision);
+        putU8(out, c.scale);
+        putU16(out, 0);
+    } else {
+        putU16(out, kSortGeneral);  // sort order, version 0
+        putU16(out, 0);
+    }
+    putU8(out, c.flags);
+    putU8(out, c.extraFlags);
+    putU32(out, 0);
+    putU16(out, c.isVariable() ? 0 : c.fixedOffset);
+    putU16(out, c.length);
 }
 
 // A bounds-checked reader over the definition bytes.
 class Cursor {
- public:
-  explicit Cursor(std::string_view bytes) : bytes_(bytes) {}
-  void need(std::size_t at, std::size_t n) const {
-    if (at + n > bytes_.size()) throw Error("表定义页已损坏（长度不足）");
-  }
-  std::uint8_t u8(std::size_t at) const { return need(at, 1), getU8(bytes_, at); }
-  std::uint16_t u16(std::size_t at) const { return need(at, 2), getU16(bytes_, at); }
-  std::uint32_t u32(std::size_t at) const { return need(at, 4), getU32(bytes_, at); }
-  std::string_view slice(std::size_t at, std::size_t n) const { return need(at, n), bytes_.substr(at, n); }
+public:
+    explicit Cursor(std::string_view bytes) : bytes_(bytes) {}
+    void need(std::size_t at, std::size_t n) const {
+        if (at + n > bytes_.size()) throw Error("表定义页已损坏（长度不足）");
+    }
+    std::uint8_t u8(std::size_t at) const { return need(at, 1), getU8(bytes_, at); }
+    std::uint16_t u16(std::size_t at) const { return need(at, 2), getU16(bytes_, at); }
+    std::uint32_t u32(std::size_t at) const { return need(at, 4), getU32(bytes_, at); }
+    std::string_view slice(std::size_t at, std::size_t n) const { return need(at, n), bytes_.substr(at, n); }
 
- private:
-  std::string_view bytes_;
+private:
+    std::string_view bytes_;
 };
 
 }  // namespace
 
 std::string encodeTdef(const TableLayout& layout) {
-  std::string out;
-  out.reserve(1024);
-  putU8(out, kTdefPage);
-  putU8(out, 0x01);
-  putU16(out, 0);  // free space, set per page
-  putU32(out, 0);  // next TDEF page, set per page
-  putU32(out, 0);  // definition length, patched below
-  putU32(out, kTdefMagic);
-  putU32(out, layout.rowCount);
-  putU32(out, layout.lastAutoNumber);
-  putU8(out, 0x01);  // autonumbering enabled
-  putZeros(out, 15);
-  putU8(out, layout.system ? kSystemTable : kUserTable);
-  const auto columnCount = static_cast<std::uint16_t>(layout.columns.size());
-  putU16(out, columnCount);  // highest column count a row may carry
-  putU16(out, layout.variableColumnCount());
-  putU16(out, columnCount);
-  putU32(out, static_cast<std::uint32_t>(layout.logicalIndexes.size()));
-  putU32(out, static_cast<std::uint32_t>(layout.realIndexes.size()));
-  putU32(out, layout.ownedPages);
-  putU32(out, layout.freeSpacePages);
-  for (const RealIndexLayout& index : layout.realIndexes) {
-    putU32(out, 0);
-    putU32(out, index.uniqueEntries);
-    putU32(out, 0);
-  }
-  for (std::uint16_t number : layout.blockOrder) putColumnBlock(out, layout, layout.columns.at(number));
-  for (std::uint16_t number : layout.blockOrder) putName(out, layout.columns.at(number).name);
-  for (const RealIndexLayout& index : layout.realIndexes) {
-    putU32(out, kRealIndexMagic);
-    for (std::size_t slot = 0; slot < kIndexSlots; ++slot) {
-      if (slot < index.columns.size()) {
-        putU16(out, index.columns[slot]);
-        putU8(out, 0x01);  // ascending
-      } else {
-        putU16(out, 0xFFFF);
-        putU8(out, 0);
-      }
-    }
-    putU32(out, index.usageMap);
-    putU32(out, index.rootPage);
-    putU32(out, 0);
-    putU8(out, index.flags);
-    putZeros(out, 5);
-  }
-  for (const LogicalIndexLayout& index : layout.logicalIndexes) {
+    std::string out;
+    out.reserve(1024);
+    putU8(out, kTdefPage);
+    putU8(out, 0x01);
+    putU16(out, 0);  // free space, set per page
+    putU32(out, 0);  // next TDEF page, set per page
+    putU32(out, 0);  // definition length, patched below
     putU32(out, kTdefMagic);
-    putU32(out, index.number);
-    putU32(out, index.realIndex);
-    putU8(out, 0);             // related table type (foreign keys only)
-    putU32(out, 0xFFFFFFFF);   // related index
-    putU32(out, 0);            // related table
-    putU8(out, kNoCascade);
-    putU8(out, kNoCascade);
-    putU8(out, static_cast<std::uint8_t>(index.kind));
-    putU32(out, 0);
-  }
-  for (const LogicalIndexLayout& index : layout.logicalIndexes) putName(out, index.name);
-  for (const LongValueMaps& maps : layout.longValueMaps) {
-    putU16(out, maps.column);
-    putU32(out, maps.ownedPages);
-    putU32(out, maps.freeSpacePages);
-  }
-  putU16(out, 0xFFFF);
-  setU32(&out[8], static_cast<std::uint32_t>(out.size()));
-  return out;
+    putU32(out, layout.rowCount);
+    putU32(out, layout.lastAutoNumber);
+    putU8(out, 0x01);  // autonumbering enabled
+    putZeros(out, 15);
+    putU8(out, layout.system ? kSystemTable : kUserTable);
+    const auto columnCount = static_cast<std::uint16_t>(layout.columns.size());
+    putU16(out, columnCount);  // highest column count a row may carry
+    putU16(out, layout.variableColumnCount());
+    putU16(out, columnCount);
+    putU32(out, static_cast<std::uint32_t>(layout.logicalIndexes.size()));
+    putU32(out, static_cast<std::uint32_t>(layout.realIndexes.size()));
+    putU32(out, layout.ownedPages);
+    putU32(out, layout.freeSpacePages);
+    for (const RealIndexLayout& index : layout.realIndexes) {
+        putU32(out, 0);
+        putU32(out, index.uniqueEntries);
+        putU32(out, 0);
+    }
+    for (std::uint16_t number : layout.blockOrder) putColumnBlock(out, layout, layout.columns.at(number));
+    for (std::uint16_t number : layout.blockOrder) putName(out, layout.columns.at(number).name);
+    for (const RealIndexLayout& index : layout.realIndexes) {
+        putU32(out, kRealIndexMagic);
+        for (std::size_t slot = 0; slot < kIndexSlots; ++slot) {
+            if (slot < index.columns.size()) {
+                putU16(out, index.columns[slot]);
+                putU8(out, 0x01);  // ascending
+            } else {
+                putU16(out, 0xFFFF);
+                putU8(out, 0);
+            }
+        }
+        putU32(out, index.usageMap);
+        putU32(out, index.rootPage);
+        putU32(out, 0);
+        putU8(out, index.flags);
+        putZeros(out, 5);
+    }
+    for (const LogicalIndexLayout& index : layout.logicalIndexes) {
+        putU32(out, kTdefMagic);
+        putU32(out, index.number);
+        putU32(out, index.realIndex);
+        putU8(out, 0);            // related table type (foreign keys only)
+        putU32(out, 0xFFFFFFFF);  // related index
+        putU32(out, 0);           // related table
+        putU8(out, kNoCascade);
+        putU8(out, kNoCascade);
+        putU8(out, static_cast<std::uint8_t>(index.kind));
+        putU32(out, 0);
+    }
+    for (const LogicalIndexLayout& index : layout.logicalIndexes) putName(out, index.name);
+    for (const LongValueMaps& maps : layout.longValueMaps) {
+        putU16(out, maps.column);
+        putU32(out, maps.ownedPages);
+        putU32(out, maps.freeSpacePages);
+    }
+    putU16(out, 0xFFFF);
+    setU32(&out[8], static_cast<std::uint32_t>(out.size()));
+    return out;
 }
 
 TableLayout decodeTdef(std::string_view definition) {
-  const Cursor in(definition);
-  if (in.u8(0) != kTdefPage) throw Error("表定义页类型不符");
-  TableLayout layout;
-  layout.rowCount = in.u32(16);
-  layout.lastAutoNumber = in.u32(20);
-  layout.system = in.u8(40) == kSystemTable;
-  const std::uint16_t columnCount = in.u16(45);
-  const std::uint32_t logicalCount = in.u32(47);
-  const std::uint32_t realCount = in.u32(51);
-  if (columnCount == 0 || realCount > 64 || logicalCount > 64) throw Error("表定义页已损坏（计数不合理）");
-  layout.ownedPages = in.u32(55);
-  layout.freeSpacePages = in.u32(59);
-  std::size_t at = kHeaderLength;
-  layout.realIndexes.resize(realCount);
-  for (RealIndexLayout& index : layout.realIndexes) {
-    index.uniqueEntries = in.u32(at + 4);
-    at += 12;
-  }
-  std::vector<ColumnLayout> blocks(columnCount);
-  for (ColumnLayout& c : blocks) {
-    c.type = static_cast<JetType>(in.u8(at));
-    c.number = in.u16(at + 5);
-    c.varIndex = in.u16(at + 7);
-    c.precision = in.u8(at + 11);
-    c.scale = in.u8(at + 12);
-    c.flags = in.u8(at + 15);
-    c.extraFlags = in.u8(at + 16);
-    c.fixedOffset = in.u16(at + 21);
-    c.length = in.u16(at + 23);
-    if (c.type != JetType::Numeric) c.precision = c.scale = 0;
-    at += kColumnBlock;
-  }
-  for (ColumnLayout& c : blocks) {
-    const std::uint16_t length = in.u16(at);
-    c.name = utf16ToUtf8(fromUtf16leBytes(in.slice(at + 2, length)));
-    at += 2 + length;
-  }
-  for (RealIndexLayout& index : layout.realIndexes) {
-    for (std::size_t slot = 0; slot < kIndexSlots; ++slot) {
-      const std::uint16_t column = in.u16(at + 4 + 3 * slot);
-      if (column != 0xFFFF) index.columns.push_back(column);
+    const Cursor in(definition);
+    if (in.u8(0) != kTdefPage) throw Error("表定义页类型不符");
+    TableLayout layout;
+    layout.rowCount = in.u32(16);
+    layout.lastAutoNumber = in.u32(20);
+    layout.system = in.u8(40) == kSystemTable;
+    const std::uint16_t columnCount = in.u16(45);
+    const std::uint32_t logicalCount = in.u32(47);
+    const std::uint32_t realCount = in.u32(51);
+    if (columnCount == 0 || realCount > 64 || logicalCount > 64) throw Error("表定义页已损坏（计数不合理）");
+    layout.ownedPages = in.u32(55);
+    layout.freeSpacePages = in.u32(59);
+    std::size_t at = kHeaderLength;
+    layout.realIndexes.resize(realCount);
+    for (RealIndexLayout& index : layout.realIndexes) {
+        index.uniqueEntries = in.u32(at + 4);
+        at += 12;
     }
-    index.usageMap = in.u32(at + 34);
-    index.rootPage = in.u32(at + 38);
-    index.flags = in.u8(at + 46);
-    at += kRealIndexBlock;
-  }
-  layout.logicalIndexes.resize(logicalCount);
-  for (LogicalIndexLayout& index : layout.logicalIndexes) {
-    index.number = in.u32(at + 4);
-    index.realIndex = in.u32(at + 8);
-    index.kind = static_cast<LogicalIndexKind>(in.u8(at + 23));
-    at += kLogicalIndexBlock;
-  }
-  for (LogicalIndexLayout& index : layout.logicalIndexes) {
-    const std::uint16_t length = in.u16(at);
-    index.name = utf16ToUtf8(fromUtf16leBytes(in.slice(at + 2, length)));
-    at += 2 + length;
-  }
-  while (in.u16(at) != 0xFFFF) {
-    layout.longValueMaps.push_back({in.u16(at), in.u32(at + 2), in.u32(at + 6)});
-    at += 10;
-  }
+    std::vector<ColumnLayout> blocks(columnCount);
+    for (ColumnLayout& c : blocks) {
+        c.type = static_cast<JetType>(in.u8(at));
+        c.number = in.u16(at + 5);
+        c.varIndex = in.u16(at + 7);
+        c.precision = in.u8(at + 11);
+        c.scale = in.u8(at + 12);
+        c.flags = in.u8(at + 15);
+        c.extraFlags = in.u8(at + 16);
+        c.fixedOffset = in.u16(at + 21);
+        c.length = in.u16(at + 23);
+        if (c.type != JetType::Numeric) c.precision = c.scale = 0;
+        at += kColumnBlock;
+    }
+    for (ColumnLayout& c : blocks) {
+        const std::uint16_t length = in.u16(at);
+        c.name = utf16ToUtf8(fromUtf16leBytes(in.slice(at + 2, length)));
+        at += 2 + length;
+    }
+    for (RealIndexLayout& index : layout.realIndexes) {
+        for (std::size_t slot = 0; slot < kIndexSlots; ++slot) {
+            const std::uint16_t column = in.u16(at + 4 + 3 * slot);
+            if (column != 0xFFFF) index.columns.push_back(column);
+        }
+        index.usageMap = in.u32(at + 34);
+        index.rootPage = in.u32(at + 38);
+        index.flags = in.u8(at + 46);
+        at += kRealIndexBlock;
+    }
+    layout.logicalIndexes.resize(logicalCount);
+    for (LogicalIndexLayout& index : layout.logicalIndexes) {
+        index.number = in.u32(at + 4);
+        index.realIndex = in.u32(at + 8);
+        index.kind = static_cast<LogicalIndexKind>(in.u8(at + 23));
+        at += kLogicalIndexBlock;
+    }
+    for (LogicalIndexLayout& index : layout.logicalIndexes) {
+        const std::uint16_t length = in.u16(at);
+        index.name = utf16ToUtf8(fromUtf16leBytes(in.slice(at + 2, length)));
+        at += 2 + length;
+    }
+    while (in.u16(at) != 0xFFFF) {
+        layout.longValueMaps.push_back({in.u16(at), in.u32(at + 2), in.u32(at + 6)});
+        at += 10;
+    }
 
-  // Column blocks may come in any order; the row format follows the numbers.
-  for (const ColumnLayout& c : blocks) layout.blockOrder.push_back(c.number);
-  std::sort(blocks.begin(), blocks.end(), [](const ColumnLayout& a, const ColumnLayout& b) { return a.number < b.number; });
-  // Jet leaves gaps where columns were deleted, but never repeats a number.
-  for (std::size_t i = 1; i < blocks.size(); ++i) {
-    if (blocks[i].number == blocks[i - 1].number) throw Error("表定义页已损坏（字段编号重复）");
-  }
-  layout.columns = std::move(blocks);
-  return layout;
+    // Column blocks may come in any order; the row format follows the numbers.
+    for (const ColumnLayout& c : blocks) layout.blockOrder.push_back(c.number);
+    std::sort(blocks.begin(), blocks.end(),
+              [](const ColumnLayout& a, const ColumnLayout& b) { return a.number < b.number; });
+    // Jet leaves gaps where columns were deleted, but never repeats a number.
+    for (std::size_t i = 1; i < blocks.size(); ++i) {
+        if (blocks[i].number == blocks[i - 1].number) throw Error("表定义页已损坏（字段编号重复）");
+    }
+    layout.columns = std::move(blocks);
+    return layout;
 }
 
 std::size_t tdefPageCount(std::size_t length) {
-  if (length <= kPageSize) return 1;
-  const std::size_t perPage = kPageSize - kPageHeader;
-  return 1 + (length - kPageSize + perPage - 1) / perPage;
+    if (length <= kPageSize) return 1;
+    const std::size_t perPage = kPageSize - kPageHeader;
+    return 1 + (length - kPageSize + perPage - 1) / perPage;
 }
 
 void writeTdefPages(PageStore& store, const std::vector<std::uint32_t>& pages, std::string_view definition) {
-  std::size_t taken = 0;
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    char* page = store.page(pages[i]);
-    const bool last = i + 1 == pages.size();
-    std::size_t used;
-    if (i == 0) {
-      used = std::min(definition.size(), kPageSize);
-      std::copy_n(definition.data(), used, page);
-      taken = used;
-    } else {
-      page[0] = static_cast<char>(kTdefPage);
-      page[1] = 0x01;
-      const std::size_t chunk = std::min(definition.size() - taken, kPageSize - kPageHeader);
-      std::copy_n(definition.data() + taken, chunk, page + kPageHeader);
-      taken += chunk;
-      used = kPageHeader + chunk;
+    std::size_t taken = 0;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        char* page = store.page(pages[i]);
+        const bool last = i + 1 == pages.size();
+        std::size_t used;
+        if (i == 0) {
+            used = std::min(definition.size(), kPageSize);
+            std::copy_n(definition.data(), used, page);
+            taken = used;
+        } else {
+            page[0] = static_cast<char>(kTdefPage);
+            page[1] = 0x01;
+            const std::size_t chunk = std::min(definition.size() - taken, kPageSize - kPageHeader);
+            std::copy_n(definition.data() + taken, chunk, page + kPageHeader);
+            taken += chunk;
+            used = kPageHeader + chunk;
+        }
+        // Jet reserves 8 bytes at the end of the last TDEF page; earlier pages count as full.
+        const std::size_t free = last && used + 8 <= kPageSize ? kPageSize - used - 8 : 0;
+        setU16(page + 2, static_cast<std::uint16_t>(free));
+        setU32(page + 4, last ? 0 : pages[i + 1]);
     }
-    // Jet reserves 8 bytes at the end of the last TDEF page; earlier pages count as full.
-    const std::size_t free = last && used + 8 <= kPageSize ? kPageSize - used - 8 : 0;
-    setU16(page + 2, static_cast<std::uint16_t>(free));
-    setU32(page + 4, last ? 0 : pages[i + 1]);
-  }
 }
 
 std::string readTdefBytes(std::string_view file, std::uint32_t firstPage) {
-  std::string out;
-  std::uint32_t page = firstPage;
-  std::unordered_set<std::uint32_t> visited;
-  while (page != 0) {
-    const std::string where = "第 " + std::to_string(page) + " 页";
-    if (static_cast<std::size_t>(page) >= file.size() / kPageSize) throw Error("表定义指向文件之外的" + where);
-    if (!visited.insert(page).second) throw Error("表定义页的链在" + where + "绕回自身");
-    const std::string_view bytes = file.substr(static_cast<std::size_t>(page) * kPageSize, kPageSize);
-    if (getU8(bytes, 0) != kTdefPage) throw Error(where + "不是表定义页");
-    out.append(out.empty() ? bytes : bytes.substr(kPageHeader));
-    page = getU32(bytes, 4);
-  }
-  return out;
+    std::string out;
+    std::uint32_t page = firstPage;
+    std::unordered_set<std::uint32_t> visited;
+    while (page != 0) {
+        const std::string where = "第 " + std::to_string(page) + " 页";
+        if (static_cast<std::size_t>(page) >= file.size() / kPageSize) throw Error("表定义指向文件之外的" + where);
+        if (!visited.insert(page).second) throw Error("表定义页的链在" + where + "绕回自身");
+        const std::string_view bytes = file.substr(static_cast<std::size_t>(page) * kPageSize, kPageSize);
+        if (getU8(bytes, 0) != kTdefPage) throw Error(where + "不是表定义页");
+        out.append(out.empty() ? bytes : bytes.substr(kPageHeader));
+        page = getU32(bytes, 4);
+    }
+    return out;
 }
 
 TableLayout readTableLayout(std::string_view file, std::uint32_t firstPage) {
-  const std::string definition = readTdefBytes(file, firstPage);
-  try {
-    return decodeTdef(definition);
-  } catch (const Error& e) {
-    throw Error("第 " + std::to_string(firstPage) + " 页的表定义：" + e.what());
-  }
+    const std::string definition = readTdefBytes(file, firstPage);
+    try {
+        return decodeTdef(definition);
+    } catch (const Error& e) {
+        throw Error("第 " + std::to_string(firstPage) + " 页的表定义：" + e.what());
+    }
 }
 
 }  // namespace tabulon::jet

@@ -11,36 +11,36 @@ namespace tabulon::jet {
 enum class ColumnType { Text, Long, Short, Double, Single, Byte, Numeric, DateTime, Memo, Boolean };
 
 struct Column {
-  std::string name;  // UTF-8
-  ColumnType type = ColumnType::Text;
-  int length = 50;    // Text: maximum characters (1..255)
-  int precision = 6;  // Numeric only (1..28)
-  int scale = 2;      // Numeric only (0..precision)
+    std::string name;  // UTF-8
+    ColumnType type = ColumnType::Text;
+    int length = 50;    // Text: maximum characters (1..255)
+    int precision = 6;  // Numeric only (1..28)
+    int scale = 2;      // Numeric only (0..precision)
 
-  friend bool operator==(const Column&, const Column&) = default;
+    friend bool operator==(const Column&, const Column&) = default;
 };
 
 // A user table. Every table also has the autonumber primary key `id`,
 // which is implied and never listed in `columns`.
 struct TableDefinition {
-  std::string name;  // UTF-8
-  std::vector<Column> columns;
+    std::string name;  // UTF-8
+    std::vector<Column> columns;
 
-  friend bool operator==(const TableDefinition&, const TableDefinition&) = default;
+    friend bool operator==(const TableDefinition&, const TableDefinition&) = default;
 };
 
 struct DateTime {
-  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
+    int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
 
-  friend bool operator==(const DateTime&, const DateTime&) = default;
+    friend bool operator==(const DateTime&, const DateTime&) = default;
 };
 
 // A cell value. Numeric columns read back as exact decimal strings ("1234.56").
 using Value = std::variant<std::monostate, std::string, std::int64_t, double, bool, DateTime>;
 
 struct Row {
-  std::int32_t id = 0;
-  std::vector<Value> values;  // one per column of the definition, in order
+    std::int32_t id = 0;
+    std::vector<Value> values;  // one per column of the definition, in order
 };
 
 }  // namespace tabulon::jet

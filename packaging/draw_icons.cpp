@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     const QDir root(QString::fromLocal8Bit(argv[1]));
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QString folder = root.filePath(QStringLiteral("%1x%1/apps").arg(size));
-        if (!QDir().mkpath(folder) || !tabulon::window::drawAppIcon(size).save(folder + QStringLiteral("/tabulon.png"))) {
+        if (!QDir().mkpath(folder) ||
+            !tabulon::window::drawAppIcon(size).save(folder + QStringLiteral("/tabulon.png"))) {
             std::cerr << "cannot write the icon into " << folder.toStdString() << '\n';
             return 1;
         }

@@ -12,7 +12,7 @@ if ! command -v "$formatter" > /dev/null; then
   exit 2
 fi
 
-mapfile -t files < <(git ls-files -- '*.cpp' '*.h' '*.inc' 2>/dev/null || find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
+mapfile -t files < <(git ls-files -- '*.cpp' '*.h' 2>/dev/null || find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
 if [ "${1:-}" = --fix ]; then
   "$formatter" -i --style=file "${files[@]}"
   exit 0

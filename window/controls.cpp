@@ -194,9 +194,9 @@ QGroupBox* joinStrip(WindowControls& c) {
     c.join.firstField = combo("组合框9", 3);
     c.join.secondField = combo("组合框10", 3);
     c.joinQuery = button("按钮17", "联合查询");
-    box->setLayout(row({label("标签12", "select from"), c.join.firstTable, label("标签14", "left join"),
-                        c.join.secondTable, label("标签15", "On"), c.join.firstField, label("标签13", ""),
-                        c.join.secondField, nullptr, c.joinQuery}));
+    box->setLayout(
+        row({label("标签12", "select from"), c.join.firstTable, label("标签14", "left join"), c.join.secondTable,
+             label("标签15", "On"), c.join.firstField, label("标签13", ""), c.join.secondField, nullptr, c.joinQuery}));
     return box;
 }
 
@@ -249,8 +249,8 @@ QGroupBox* fieldForm(WindowControls& c) {
     layout->addWidget(f.title);
     layout->addLayout(row({label("标签5", "字段名称："), f.name, label("标签6", "字段类型："), f.type,
                            label("标签7", "字段说明："), f.description, label("标签8", "排序："), f.order}));
-    layout->addLayout(row({label("标签9", "输入类型："), f.links.inputType, f.links.linkGroup, nullptr,
-                           c.tutorialLink, f.add}));
+    layout->addLayout(
+        row({label("标签9", "输入类型："), f.links.inputType, f.links.linkGroup, nullptr, c.tutorialLink, f.add}));
     layout->addLayout(row({f.links.cascadeSwitch, nullptr, f.modify, f.remove}));
     layout->addWidget(f.links.cascadeGroup);
 

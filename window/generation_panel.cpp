@@ -51,7 +51,8 @@ generator::BuildResult GenerationPanel::build(catalogue::Catalogue& db, generato
 }
 
 QString GenerationPanel::progressLabel(const generator::BuildStep& step) {
-    return QStringLiteral("正在%1……").arg(QString::fromUtf8(step.title().data(), static_cast<qsizetype>(step.title().size())));
+    return QStringLiteral("正在%1……")
+        .arg(QString::fromUtf8(step.title().data(), static_cast<qsizetype>(step.title().size())));
 }
 
 void GenerationPanel::releaseSkeleton(catalogue::Catalogue& db) {
@@ -92,8 +93,8 @@ void GenerationPanel::generatePages(catalogue::Catalogue& db) {
         request.singleTableMode = true;
     }
     const std::pair<QCheckBox*, PageKindId> kinds[] = {
-        {controls_.addPage, PageKindId::Add},       {controls_.modifyPage, PageKindId::Modify},
-        {controls_.deletePage, PageKindId::Delete}, {controls_.listPage, PageKindId::List},
+        {controls_.addPage, PageKindId::Add},         {controls_.modifyPage, PageKindId::Modify},
+        {controls_.deletePage, PageKindId::Delete},   {controls_.listPage, PageKindId::List},
         {controls_.displayPage, PageKindId::Display},
     };
     for (const auto& [box, kind] : kinds)

@@ -14,13 +14,13 @@
 namespace tabulon::window {
 
 struct GenerationControls {
-    QCheckBox* allTables;       // 选择框1 "所有表"
-    QCheckBox* chosenTable;     // 选择框2 "选定表"
-    QCheckBox* addPage;         // 选择框3
-    QCheckBox* modifyPage;      // 选择框4
-    QCheckBox* deletePage;      // 选择框5
-    QCheckBox* listPage;        // 选择框6
-    QCheckBox* displayPage;     // 选择框7
+    QCheckBox* allTables;          // 选择框1 "所有表"
+    QCheckBox* chosenTable;        // 选择框2 "选定表"
+    QCheckBox* addPage;            // 选择框3
+    QCheckBox* modifyPage;         // 选择框4
+    QCheckBox* deletePage;         // 选择框5
+    QCheckBox* listPage;           // 选择框6
+    QCheckBox* displayPage;        // 选择框7
     QPushButton* releaseSkeleton;  // 按钮15 "①释放原始文件"
     QPushButton* databaseFile;     // 按钮10 "②生成数据库文件"
     QPushButton* pages;            // 按钮11 "③生成执行代码"
@@ -31,8 +31,8 @@ class GenerationPanel final : public QObject {
     Q_OBJECT
 public:
     // Sites are written to `<runDir>/<项目名称>/`; progress dialogs are shown over `window`.
-    GenerationPanel(designer::EditorContext& context, const GenerationControls& controls,
-                    std::filesystem::path runDir, QWidget* window);
+    GenerationPanel(designer::EditorContext& context, const GenerationControls& controls, std::filesystem::path runDir,
+                    QWidget* window);
 
 signals:
     // A step ended without a message of its own: a line for the status bar.

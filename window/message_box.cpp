@@ -46,8 +46,8 @@ QString breakableText(const QString& text, int longestRun) {
 
 void BoxMessages::show(std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, kCaption,
-                    breakableText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
-                    QMessageBox::Ok, window_.data());
+                    breakableText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))), QMessageBox::Ok,
+                    window_.data());
     fitCaption(box);
     box.exec();
 }

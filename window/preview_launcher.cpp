@@ -84,7 +84,7 @@ void PreviewLauncher::ended(int exitCode, QProcess::ExitStatus status) {
         QString text = output_.trimmed();
         if (text.isEmpty())
             text = finished->error() == QProcess::FailedToStart ? QStringLiteral("无法启动 ") + settings_.program
-                                                                 : QStringLiteral("预览意外结束。");
+                                                                : QStringLiteral("预览意外结束。");
         messages_.show(text.toStdString());
     }
     emit reported(QStringLiteral("预览已停止"));

@@ -18,7 +18,7 @@ namespace tabulon::window {
 
 struct PreviewSettings {
     std::filesystem::path runDir;
-    QString program;  // the tabulon executable; empty: this program
+    QString program;                                // the tabulon executable; empty: this program
     std::function<catalogue::Id()> currentProject;  // -1: none chosen
     UrlOpener openUrl;
 };

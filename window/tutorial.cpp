@@ -81,9 +81,9 @@ void TutorialLink::open() {
     reader->resize(820, 640);
     QObject::connect(link_, &QObject::destroyed, reader, &QWidget::close);
     reader->show();
-    messages_.show(("没有找到可以打开软件教程的浏览器，教程已在 Tabulon 自己的窗口中打开。\n教程地址：" +
-                    page->toString())
-                       .toStdString());
+    messages_.show(
+        ("没有找到可以打开软件教程的浏览器，教程已在 Tabulon 自己的窗口中打开。\n教程地址：" + page->toString())
+            .toStdString());
 }
 
 }  // namespace tabulon::window

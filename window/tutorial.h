@@ -36,7 +36,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-
     QLabel* link_;
     Messages& messages_;
     UrlOpener open_;

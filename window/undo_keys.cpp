@@ -10,8 +10,8 @@ namespace {
 // Whether the widget has its own typing to undo (or redo) for this key.
 bool textBoxWants(QObject* widget, const QKeyEvent* key) {
     const bool undo = key->matches(QKeySequence::Undo);
-    const bool redo = key->matches(QKeySequence::Redo) ||
-                      (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier);
+    const bool redo =
+        key->matches(QKeySequence::Redo) || (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier);
     if (!undo && !redo) return true;  // not ours to judge
     if (auto* line = qobject_cast<QLineEdit*>(widget)) return undo ? line->isUndoAvailable() : line->isRedoAvailable();
     if (auto* text = qobject_cast<QPlainTextEdit*>(widget))

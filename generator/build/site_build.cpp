@@ -34,13 +34,12 @@ BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::pa
     const auto runStep = [&](std::size_t index, Messages& to) {
         report(index, 0, 1);
         Progress stepProgress;
-        if (progress)
-            stepProgress = [&, index](std::size_t done, std::size_t total) { report(index, done, total); };
+        if (progress) stepProgress = [&, index](std::size_t done, std::size_t total) { report(index, done, total); };
         return steps[index]->run(input, sink, to, stepProgress);
     };
     for (std::size_t index = 0; index < steps.size(); ++index) {
-        const bool sideBySide = index + 1 < steps.size() && steps[index + 1]->runsAlongsidePrevious() &&
-                                !steps[index]->mayStopBuild();
+        const bool sideBySide =
+            index + 1 < steps.size() && steps[index + 1]->runsAlongsidePrevious() && !steps[index]->mayStopBuild();
         if (!sideBySide) {
             result.steps.push_back(runStep(index, messages));
             report(index, 1, 1);

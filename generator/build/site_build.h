@@ -20,8 +20,7 @@ struct BuildResult {
 };
 
 // Reported before and while each step runs: (step index, step count, step, done, total).
-using BuildProgress =
-    std::function<void(std::size_t, std::size_t, const BuildStep&, std::size_t, std::size_t)>;
+using BuildProgress = std::function<void(std::size_t, std::size_t, const BuildStep&, std::size_t, std::size_t)>;
 
 // Runs `steps` in order on the project `projectId`. A missing project is reported with the
 // first step's own message and nothing runs; a step whose result stops the build ends it.

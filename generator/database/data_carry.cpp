@@ -172,8 +172,7 @@ std::vector<std::string> CarryReport::lines() const {
                           " 个值不能准确转换为新类型，在新文件中为空（例如 " + c.example + "）。");
         for (const std::string& c : t.newColumns)
             out.push_back("表 " + t.table + " / 字段 " + c + "：新字段，带入的行在此为空。");
-        for (const std::string& row : t.rowsNotCarried)
-            out.push_back("表 " + t.table + "：" + row + "，该行未带入。");
+        for (const std::string& row : t.rowsNotCarried) out.push_back("表 " + t.table + "：" + row + "，该行未带入。");
     }
     for (const DroppedTable& t : droppedTables)
         out.push_back("表 " + t.table + "：设计中已没有此表，其 " + std::to_string(t.rows) + " 行未带入。");

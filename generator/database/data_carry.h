@@ -18,12 +18,12 @@ struct ColumnLoss {
 };
 
 struct TableCarry {
-    std::string table;                         // as the new design names it
+    std::string table;  // as the new design names it
     std::size_t rowsCarried = 0;
-    std::vector<ColumnLoss> removedColumns;    // old columns the design no longer has
-    std::vector<ColumnLoss> unfitValues;       // values the new column type cannot hold
-    std::vector<std::string> newColumns;       // Null in every carried row
-    std::vector<std::string> rowsNotCarried;   // "id=7：reason"
+    std::vector<ColumnLoss> removedColumns;   // old columns the design no longer has
+    std::vector<ColumnLoss> unfitValues;      // values the new column type cannot hold
+    std::vector<std::string> newColumns;      // Null in every carried row
+    std::vector<std::string> rowsNotCarried;  // "id=7：reason"
 };
 
 struct DroppedTable {
@@ -33,8 +33,8 @@ struct DroppedTable {
 
 struct CarryReport {
     std::vector<TableCarry> tables;
-    std::vector<DroppedTable> droppedTables;   // old tables the design no longer has
-    std::vector<std::string> otherObjects;     // queries and links of the old file
+    std::vector<DroppedTable> droppedTables;  // old tables the design no longer has
+    std::vector<std::string> otherObjects;    // queries and links of the old file
 
     std::size_t rowsCarried() const;
     // Whether anything of the old file stays only in the kept copy.

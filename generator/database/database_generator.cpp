@@ -107,7 +107,7 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 std::optional<std::string_view> typeWord(std::string_view dataType) {
     static const std::pair<std::string_view, std::string_view> kWords[] = {
-        {"文本", "VarChar(50)"}, {"长整型", "integer"}, {"整型", "short"},    {"双精度", "double"},
+        {"文本", "VarChar(50)"}, {"长整型", "integer"}, {"整型", "short"},        {"双精度", "double"},
         {"单精度", "real"},      {"字节型", "byte"},    {"小数", "NUMERIC(6,2)"}, {"日期时间", "datetime"},
         {"备注", "memo"},        {"逻辑", "bit"},
     };
@@ -156,8 +156,8 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
 
         sink.makeFolders(site / "data");
         if (oldBytes)
-            result.keptCopy = keepDatedCopy(site / "data", "data", ".mdb", *oldBytes,
-                                            options.now ? options.now() : localNow(), sink);
+            result.keptCopy =
+                keepDatedCopy(site / "data", "data", ".mdb", *oldBytes, options.now ? options.now() : localNow(), sink);
         sink.writeBytes(file, run.database().bytes());
         result.file = file;
         // The log beside the site folder, in the site's code page.

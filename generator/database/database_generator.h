@@ -29,12 +29,12 @@ struct DatabaseOptions {
 };
 
 struct DatabaseResult {
-    std::filesystem::path file;      // empty when no file was written
-    std::filesystem::path keptCopy;  // the earlier file, when there was one
+    std::filesystem::path file;        // empty when no file was written
+    std::filesystem::path keptCopy;    // the earlier file, when there was one
     std::filesystem::path schemaFile;  // the statement log; empty when not written
     std::optional<CarryReport> carried;
-    std::string statementLog;        // each executed statement followed by five CR LF
-    std::size_t problems = 0;        // design problems and failures, each reported by a message
+    std::string statementLog;  // each executed statement followed by five CR LF
+    std::size_t problems = 0;  // design problems and failures, each reported by a message
 };
 
 // Builds the database of a project and writes it through `sink` into its site folder,

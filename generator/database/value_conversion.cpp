@@ -55,13 +55,15 @@ Value adapt(const Value& value, JetType source, JetType target) {
         if (const auto* d = std::get_if<jet::DateTime>(&value)) return dateText(*d);
         if (const auto* b = std::get_if<bool>(&value)) return std::string(*b ? "True" : "False");
         if (const auto* d = std::get_if<double>(&value)) return shortest(*d, source == JetType::Single);
-        if (const auto* s = std::get_if<std::string>(&value); s && (source == JetType::Numeric || source == JetType::Currency))
+        if (const auto* s = std::get_if<std::string>(&value);
+            s && (source == JetType::Numeric || source == JetType::Currency))
             return withoutTrailingZeros(*s);
         return value;
     }
     if (isNumber(target)) {
         if (const auto* b = std::get_if<bool>(&value)) return std::int64_t{*b ? -1 : 0};
-        if (const auto* s = std::get_if<std::string>(&value); s && (source == JetType::Numeric || source == JetType::Currency))
+        if (const auto* s = std::get_if<std::string>(&value);
+            s && (source == JetType::Numeric || source == JetType::Currency))
             return withoutTrailingZeros(*s);
         return value;
     }
@@ -121,8 +123,7 @@ std::string typeName(const jet::ColumnLayout& column) {
     case JetType::Byte: return "字节型";
     case JetType::Double: return "双精度";
     case JetType::Single: return "单精度";
-    case JetType::Numeric:
-        return "小数(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
+    case JetType::Numeric: return "小数(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
     case JetType::DateTime: return "日期时间";
     case JetType::Boolean: return "逻辑";
     case JetType::Currency: return "货币";

@@ -35,7 +35,8 @@ bool hasDefaultAccount(const jet::Database& database, const LoginFields& login) 
 
 constexpr std::string_view kTopTab =
     "$tabStart$\r\n"
-    "\t\t<div id=\"T$id$\" class=\"menu\"><a href=\"manage/$base$_List.asp\" target=\"right\">$name$</a></div>      \r\n"
+    "\t\t<div id=\"T$id$\" class=\"menu\"><a href=\"manage/$base$_List.asp\" target=\"right\">$name$</a></div>      "
+    "\r\n"
     "\t</TD>\r\n"
     "\r\n";
 
@@ -46,7 +47,8 @@ constexpr std::string_view kMenuGroup =
     "$name$</span></div></td>\r\n"
     "</tr>\r\n"
     "<tr>\r\n"
-    "<td id=\"g_$k$\"><table width=\"100%\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\" bgcolor=\"#FFFFFF\">\r\n"
+    "<td id=\"g_$k$\"><table width=\"100%\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\" "
+    "bgcolor=\"#FFFFFF\">\r\n"
     "  <tbody>\r\n"
     "\r\n"
     "\t<tr>\r\n"
@@ -118,7 +120,8 @@ std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::
     for (const auto* table : model.tablesOf(projectId))
         for (const auto* field : model.fieldsInAddedOrder(table->id))
             if (field->description == "username" || field->description == "password")
-                found += (found.empty() ? "" : "、") + table->name + "." + field->name + "（" + field->description + "）";
+                found +=
+                    (found.empty() ? "" : "、") + table->name + "." + field->name + "（" + field->description + "）";
     return "错误的登录字段标记\r\n登录页要求同一个表中恰有两个字段，字段说明分别为 username 和 password。\r\n"
            "找到的标记：" +
            (found.empty() ? std::string("没有") : found);
@@ -266,8 +269,8 @@ LoginResult generateLogin(const StepInput& input, SiteSink& sink, Messages& mess
     for (const SitePage& page : kSitePages) {
         const auto rows = model.templateRows(page.kind);
         if (rows.size() < page.rowsNeeded) {
-            report("模板类型 " + std::string(page.kind) + " 只有 " + std::to_string(rows.size()) + " 行，生成页面需要 " +
-                   std::to_string(page.rowsNeeded) + " 行，" + page.file + " 未生成。");
+            report("模板类型 " + std::string(page.kind) + " 只有 " + std::to_string(rows.size()) +
+                   " 行，生成页面需要 " + std::to_string(page.rowsNeeded) + " 行，" + page.file + " 未生成。");
             continue;
         }
         try {

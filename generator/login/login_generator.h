@@ -41,7 +41,7 @@ std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId);
 struct LoginResult {
     std::vector<std::filesystem::path> written;  // data/data.mdb when the account went in, then the pages
     bool accountAdded = false;                   // false also when the account was there already
-    std::size_t problems = 0;  // each reported by a message
+    std::size_t problems = 0;                    // each reported by a message
 };
 
 // Adds the default account, then writes index.asp, top.asp and menu.asp into the site

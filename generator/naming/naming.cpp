@@ -77,7 +77,7 @@ std::optional<std::string> folderNameProblem(std::string_view name) {
     std::string stem(name.substr(0, name.find('.')));
     std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::toupper(c); });
     static const std::array<std::string_view, 22> kDevices = {
-        "CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+        "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
         "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
     if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end())
         return "“" + std::string(name) + "”是 Windows 保留的设备名";

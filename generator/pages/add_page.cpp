@@ -46,9 +46,8 @@ std::string AddPageGenerator::build(const PageInput& input, Messages& messages) 
                                             state, PasswordOnSave::Always, messages);
 
     const std::string serverBlock = fields.readCode + "\r\n" + state.checkCode + fields.valueCode + "\r\n" +
-                                    openRecordSet(fill(kQuery, {{"table", tableName}})) + "rsAdd.addnew\r\n" +
-                                    "\r\n" + fields.assignCode +
-                                    fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}});
+                                    openRecordSet(fill(kQuery, {{"table", tableName}})) + "rsAdd.addnew\r\n" + "\r\n" +
+                                    fields.assignCode + fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}});
     spliceServerBlock(pageHead, serverBlock);
 
     std::string page = pageHead + fields.formRows + fields.checkScript + state.loadScript + std::string(rows[5]);

@@ -14,18 +14,23 @@ constexpr std::string_view kCheckScriptStart =
     "\r\n"
     "<script type=\"text/javascript\">\r\n"
     "function check(){\r\n"
-    " function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\"||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")return all[i];}return null;}\r\n"
+    " function box(n){var all=document.getElementsByName(n);for(var "
+    "i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\"||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")"
+    "return all[i];}return null;}\r\n"
     " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n"
     " var e;\r\n";
 constexpr std::string_view kCheckNumber =
-    " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^-?[0-9]+(\\.[0-9]+)?$$/.test(e.value))return refuse(e,\"$name$必须是数字\");\r\n";
+    " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^-?[0-9]+(\\.[0-9]+)?$$/.test(e.value))return "
+    "refuse(e,\"$name$必须是数字\");\r\n";
 constexpr std::string_view kCheckWhole =
     " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^-?[0-9]+$$/.test(e.value))return refuse(e,\"$name$必须是整数\");\r\n";
 constexpr std::string_view kCheckDate =
-    " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$$/.test(e.value))"
+    " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( "
+    "[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$$/.test(e.value))"
     "return refuse(e,\"$name$不是有效的日期\");\r\n";
 constexpr std::string_view kCheckChoice =
-    " e=box(\"S_$n$\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择$name$\");\r\n";
+    " e=box(\"S_$n$\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return "
+    "refuse(e,\"请选择$name$\");\r\n";
 constexpr std::string_view kCheckScriptEnd =
     " return true;\r\n"
     "}\r\n"
@@ -66,15 +71,17 @@ void spliceAjaxInclude(std::string& page) {
 }
 
 std::string readLine(std::size_t position, std::string_view name, std::string_view description) {
-    return fill("\r\n"
-                "             S_$n$=trim(Request.Form(\"S_$n$\"))'$name$\t$description$\r\n",
-                {{"n", std::to_string(position)}, {"name", name}, {"description", description}});
+    return fill(
+        "\r\n"
+        "             S_$n$=trim(Request.Form(\"S_$n$\"))'$name$\t$description$\r\n",
+        {{"n", std::to_string(position)}, {"name", name}, {"description", description}});
 }
 
 std::string assignmentLine(std::size_t position, std::string_view name) {
-    return fill("\r\n"
-                "    rsAdd(\"$name$\")=S_$n$\r\n",
-                {{"name", name}, {"n", std::to_string(position)}});
+    return fill(
+        "\r\n"
+        "    rsAdd(\"$name$\")=S_$n$\r\n",
+        {{"name", name}, {"n", std::to_string(position)}});
 }
 
 std::string valueCheckLine(std::size_t position, const catalogue::Field& field) {
@@ -83,12 +90,13 @@ std::string valueCheckLine(std::size_t position, const catalogue::Field& field) 
 }
 
 std::string postbackStart(std::string_view action) {
-    return fill("\r\n"
-                "<%\r\n"
-                "\r\n"
-                "if Request.Form(\"action\")=\"$action$\" then\r\n"
-                "SiteRequirePost()\r\n",
-                {{"action", action}});
+    return fill(
+        "\r\n"
+        "<%\r\n"
+        "\r\n"
+        "if Request.Form(\"action\")=\"$action$\" then\r\n"
+        "SiteRequirePost()\r\n",
+        {{"action", action}});
 }
 
 FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, std::string_view captionEnd,
@@ -103,14 +111,15 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
         result.formRows += std::string(captionStart) + fieldCaption(*field) + std::string(captionEnd);
         if (isPasswordField(input.model, input.table, *field)) {
             // Read as typed: the login page compares the password exactly, spaces and all.
-            result.readCode += fill("\r\n"
-                                    "             S_$n$=Request.Form(\"S_$n$\")&\"\"'$name$\t$description$\r\n",
-                                    {{"n", n}, {"name", field->name}, {"description", field->description}});
+            result.readCode += fill(
+                "\r\n"
+                "             S_$n$=Request.Form(\"S_$n$\")&\"\"'$name$\t$description$\r\n",
+                {{"n", n}, {"name", field->name}, {"description", field->description}});
             // Stored as a salted digest; the modify page keeps the stored one when left empty.
             result.valueCode += "if S_" + n + "<>\"\" then S_" + n + "=PasswordHash(S_" + n + ")\r\n";
-            result.assignCode += password == PasswordOnSave::WhenTyped
-                                     ? "\r\n    if S_" + n + "<>\"\" then rsAdd(\"" + field->name + "\")=S_" + n + "\r\n"
-                                     : assignmentLine(position, field->name);
+            result.assignCode += password == PasswordOnSave::WhenTyped ? "\r\n    if S_" + n + "<>\"\" then rsAdd(\"" +
+                                                                             field->name + "\")=S_" + n + "\r\n"
+                                                                       : assignmentLine(position, field->name);
         } else {
             result.readCode += readLine(position, field->name, field->description);
             result.valueCode += valueCheckLine(position, *field);

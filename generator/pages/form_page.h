@@ -40,12 +40,11 @@ struct FieldRows {
 };
 
 enum class PasswordOnSave {
-    Always,       // the add page: what is typed is stored as a digest
-    WhenTyped,    // the modify page: an empty box keeps the stored digest
+    Always,     // the add page: what is typed is stored as a digest
+    WhenTyped,  // the modify page: an empty box keeps the stored digest
 };
 
-using WidgetRule = Widget (*)(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&,
-                              Messages&);
+using WidgetRule = Widget (*)(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
 
 // Runs the field loop of the add and modify pages: every field gets its caption row, read
 // line and assignment, then its widget from `widget`; a widget that stops the loop leaves

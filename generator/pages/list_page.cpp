@@ -10,7 +10,8 @@ namespace tabulon::generator {
 namespace {
 
 constexpr std::string_view kListForm = "<form name=\"form1\" action=\"?\" method=\"post\">";
-constexpr std::string_view kDeleteForm = "<form name=\"form1\" action=\"$base$_Delete.asp?action=Delete\" method=\"post\">";
+constexpr std::string_view kDeleteForm =
+    "<form name=\"form1\" action=\"$base$_Delete.asp?action=Delete\" method=\"post\">";
 constexpr std::string_view kDisplayLink = "Show_Display.asp";
 constexpr std::string_view kRowClick =
     "<tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')"
@@ -40,12 +41,29 @@ constexpr std::string_view kFieldOption =
 
 constexpr std::string_view kRowEnd =
     "<a href=\"$base$_Modify.asp?ID=<%=rs(\"id\")%>\">修改</a></td>"
-    "    <td align=\"center\"><input type=\"checkbox\" name=\"ID\" value=\"<%=rs(\"id\")%>\" style=\"border:0\"></td>\r\n"
+    "    <td align=\"center\"><input type=\"checkbox\" name=\"ID\" value=\"<%=rs(\"id\")%>\" "
+    "style=\"border:0\"></td>\r\n"
     "  </tr>";
 
 // Template rows T1…T16 by their role.
-enum Row { Head = 0, HeadRest, DateCase, BuilderEnd, FieldSelect, SearchFormEnd, ListForm, HeaderStart,
-           HeaderCellStart, HeaderCellEnd, HeaderEnd, DataRowStart, DataCellStart, DataCellEnd, ModifyCell, PageEnd };
+enum Row {
+    Head = 0,
+    HeadRest,
+    DateCase,
+    BuilderEnd,
+    FieldSelect,
+    SearchFormEnd,
+    ListForm,
+    HeaderStart,
+    HeaderCellStart,
+    HeaderCellEnd,
+    HeaderEnd,
+    DataRowStart,
+    DataCellStart,
+    DataCellEnd,
+    ModifyCell,
+    PageEnd
+};
 
 struct Pieces {
     std::string fieldList, typeList, header, dataRow, dateCases, dateSwitches, fieldOptions;
@@ -87,7 +105,8 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
         pieces.typeList += std::string(searchTypeCode(field->type)) + ",";
         pieces.header += row(HeaderCellStart) + caption + row(HeaderCellEnd);
         const std::string cell = listCell(input.model, *field);
-        pieces.dataRow += row(DataCellStart) + (first && linkMoved ? displayLink + cell + "</a>" : cell) + row(DataCellEnd);
+        pieces.dataRow +=
+            row(DataCellStart) + (first && linkMoved ? displayLink + cell + "</a>" : cell) + row(DataCellEnd);
         if (isDateField(*field)) {
             pieces.dateCases += fill(kDateCase, {{"name", field->name}}) + row(DateCase);
             pieces.dateSwitches += fill(kDateSwitch, {{"name", field->name}});
@@ -102,9 +121,10 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     std::string pageEnd = row(PageEnd);
     replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(shown + 2)}}), 2);
 
-    return withCodePage(row(Head) + tableName + row(HeadRest) + pieces.dateCases + row(BuilderEnd) + pieces.dateSwitches +
-           row(FieldSelect) + pieces.fieldOptions + row(SearchFormEnd) + pieces.header +
-           listSearchScript(tableName, pieces.fieldList, pieces.typeList) + pieces.dataRow + pageEnd);
+    return withCodePage(row(Head) + tableName + row(HeadRest) + pieces.dateCases + row(BuilderEnd) +
+                        pieces.dateSwitches + row(FieldSelect) + pieces.fieldOptions + row(SearchFormEnd) +
+                        pieces.header + listSearchScript(tableName, pieces.fieldList, pieces.typeList) +
+                        pieces.dataRow + pageEnd);
 }
 
 }  // namespace tabulon::generator

@@ -106,7 +106,6 @@ std::string recordQuery(std::string_view tableName) {
 
 std::string recordPageEnd() { return fill(kRecordPageEnd, {{"close", kClose}, {"missing", missingRecord()}}); }
 
-
 const PageKind& ModifyPageGenerator::kind() const { return pageKind(PageKindId::Modify); }
 
 std::string ModifyPageGenerator::build(const PageInput& input, Messages& messages) const {
@@ -118,9 +117,9 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
 
     FormState state;
     state.tableName = tableName;
-    const FieldRows fields =
-        buildFieldRows(input, rows[3], rows[4], rows[5], std::string(kIdCheck) + "\r\n" + postbackStart("modify").substr(4),
-                       modifyPageWidget, state, PasswordOnSave::WhenTyped, messages);
+    const FieldRows fields = buildFieldRows(input, rows[3], rows[4], rows[5],
+                                            std::string(kIdCheck) + "\r\n" + postbackStart("modify").substr(4),
+                                            modifyPageWidget, state, PasswordOnSave::WhenTyped, messages);
 
     const std::string openCode = recordQuery(tableName);
     spliceServerBlock(pageHead, fields.readCode + "\r\n" + state.checkCode + fields.valueCode + "\r\n" + openCode +

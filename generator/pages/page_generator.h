@@ -14,11 +14,11 @@ enum class PageKindId { Add, Modify, Delete, List, Display };
 
 struct PageKind {
     PageKindId id;
-    std::string_view name;           // command-line name: "add"
-    std::string_view templateKind;   // 模板定义.类型: "添加"
-    std::string_view suffix;         // file name suffix: "_Add.asp"
-    std::string_view doneMessage;    // shown after the page is written in single-table mode
-    std::size_t templateRowsUsed;    // rows T1…Tn the page is built from
+    std::string_view name;          // command-line name: "add"
+    std::string_view templateKind;  // 模板定义.类型: "添加"
+    std::string_view suffix;        // file name suffix: "_Add.asp"
+    std::string_view doneMessage;   // shown after the page is written in single-table mode
+    std::size_t templateRowsUsed;   // rows T1…Tn the page is built from
 };
 
 // What a page generator reads: the whole catalogue model, the table, its fields in page

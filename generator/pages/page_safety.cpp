@@ -18,9 +18,7 @@ namespace {
 // Where `needle` first occurs in `text`, ASCII letters compared without regard to case.
 // Pages are long: no folded copy of them is made.
 std::size_t findIgnoringCase(std::string_view text, std::string_view needle) {
-    const auto fold = [](char c) {
-        return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    };
+    const auto fold = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
     if (needle.empty()) return 0;
     const unsigned char first = fold(needle[0]);
     for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {

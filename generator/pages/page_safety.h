@@ -15,7 +15,8 @@ namespace tabulon::generator {
 std::string withCodePage(std::string page);
 
 // The hidden input that carries the session's form token.
-inline constexpr std::string_view kTokenInput = "<input type=\"hidden\" name=\"kovel_token\" value=\"<%=SiteToken()%>\">";
+inline constexpr std::string_view kTokenInput =
+    "<input type=\"hidden\" name=\"kovel_token\" value=\"<%=SiteToken()%>\">";
 
 // Puts the token input right after the start tag of the first form whose start tag
 // begins with `formStart`; returns whether there was one.

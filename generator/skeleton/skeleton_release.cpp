@@ -13,9 +13,7 @@ namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
 
-fs::path fromUtf8(std::string_view text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
+fs::path fromUtf8(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 // Absolute, without "." or ".." steps and without a trailing separator.
 fs::path normalFolder(const fs::path& folder) {
@@ -51,8 +49,8 @@ std::string withCrLf(std::string_view text) {
 
 // A relative path of the carried files: not empty, not absolute, no "." or ".." steps.
 void checkRelative(std::string_view relativePath) {
-    bool bad = relativePath.empty() || relativePath.front() == '/' || relativePath.find('\\') != std::string_view::npos ||
-               relativePath.find(':') != std::string_view::npos;
+    bool bad = relativePath.empty() || relativePath.front() == '/' ||
+               relativePath.find('\\') != std::string_view::npos || relativePath.find(':') != std::string_view::npos;
     std::size_t start = 0;
     while (!bad && start <= relativePath.size()) {
         const std::size_t end = std::min(relativePath.find('/', start), relativePath.size());
@@ -74,8 +72,7 @@ public:
             current /= part;
             if (known_.contains(current)) continue;
             if (!sink_.isFolder(current)) {
-                if (sink_.exists(current))
-                    throw Error("无法创建文件夹 " + displayPath(current) + "：已有同名的文件");
+                if (sink_.exists(current)) throw Error("无法创建文件夹 " + displayPath(current) + "：已有同名的文件");
                 sink_.makeFolders(current);
             }
             known_.insert(current);
@@ -92,7 +89,7 @@ private:
 
 bool isSkeletonTextFile(std::string_view relativePath) {
     static constexpr std::array<std::string_view, 7> textExtensions = {".asp", ".htm", ".html", ".css",
-                                                                        ".js",  ".txt", ".inc"};
+                                                                       ".js",  ".txt", ".inc"};
     const std::size_t slash = relativePath.rfind('/');
     const std::string_view name = slash == std::string_view::npos ? relativePath : relativePath.substr(slash + 1);
     const std::size_t dot = name.rfind('.');
@@ -118,11 +115,11 @@ std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& si
     const fs::path run = normalFolder(runDir);
     const fs::path site = normalFolder(siteFolder);
     std::error_code error;
-    if (!fs::is_directory(run, error))
-        throw Error("运行文件夹 " + displayPath(run) + " 不存在，无法释放网站骨架。");
+    if (!fs::is_directory(run, error)) throw Error("运行文件夹 " + displayPath(run) + " 不存在，无法释放网站骨架。");
     const fs::path inside = site.lexically_relative(run);
     if (inside.empty() || inside == "." || *inside.begin() == "..")
-        throw Error("网站文件夹 " + displayPath(site) + " 不在运行文件夹 " + displayPath(run) + " 之内，未释放网站骨架。");
+        throw Error("网站文件夹 " + displayPath(site) + " 不在运行文件夹 " + displayPath(run) +
+                    " 之内，未释放网站骨架。");
 
     // Check every name first, so a bad one stops the release before anything is written.
     for (const auto& file : files) checkRelative(file.path);

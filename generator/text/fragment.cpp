@@ -35,7 +35,8 @@ std::string fill(std::string_view fragment, std::initializer_list<Substitution> 
                 if (key == name) break;
                 ++index;
             }
-            if (index == values.size()) throw std::logic_error("fragment placeholder has no value: " + std::string(name));
+            if (index == values.size())
+                throw std::logic_error("fragment placeholder has no value: " + std::string(name));
             out.append(values.begin()[index].second);
             used |= std::uint64_t{1} << index;
         }

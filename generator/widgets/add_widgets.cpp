@@ -220,8 +220,7 @@ std::string cascadeSourceRegistration(const Snapshot& model, const Field& field)
            "\r\n";
 }
 
-Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
-                Messages& messages) {
+Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state, Messages& messages) {
     const std::string attribute = isCascadeSource(field) ? cascadeAttribute(model, field, position, state) : " >";
     if (isCascadeTarget(state, position)) return {fill(kCascadeTargetSpan, {{"n", std::to_string(position)}}), false};
 

@@ -40,8 +40,7 @@ Widget addPageWidget(const catalogue::Snapshot& model, const catalogue::Field& f
 // for which the VBScript condition `selectedTest` holds pre-selected. `before` is server
 // code run first. Shared by the add, modify and display pages.
 std::string dropDownListCode(std::string_view sql, std::string_view fieldName, std::size_t position,
-                             std::string_view attribute, std::string_view selectedTest,
-                             std::string_view before = {});
+                             std::string_view attribute, std::string_view selectedTest, std::string_view before = {});
 
 // The server line that lets this session's requests to the cascade data service list
 // `column` of `table` by `condition` (a leading "%" is not part of the column name).

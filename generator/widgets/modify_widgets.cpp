@@ -17,7 +17,8 @@ constexpr std::string_view kTextBox =
     "style=\"width:300px\">";
 
 constexpr std::string_view kNumericTextBox =
-    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\"   style=\"width:60px\" "
+    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\"   "
+    "style=\"width:60px\" "
     "onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('$name$只能输入数字！');this.value=0}\">        "
     "<span style=\"color:#CCC\">数字型</span>";
 
@@ -29,7 +30,8 @@ constexpr std::string_view kRichText =
 
 constexpr std::string_view kDateBox =
     "\r\n"
-    "<input name=\"S_$n$\" type=\"text\" class=\"Wdate\" id=\"S_$n$\" value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\" "
+    "<input name=\"S_$n$\" type=\"text\" class=\"Wdate\" id=\"S_$n$\" "
+    "value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\" "
     "onclick=\"WdatePicker()\" >\r\n";
 
 // The stored digest is never sent back; an empty box keeps it.
@@ -86,10 +88,11 @@ Widget modifyPageWidget(const Snapshot& model, const Field& field, std::size_t p
     switch (widgetKindOf(field.inputType)) {
     case WidgetKind::TextBox: return textBox(field, position, state);
     case WidgetKind::RichText: return {fill(kRichText, {{"n", n}, {"name", field.name}}), false};
-    case WidgetKind::DateBox: return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}}), false};
+    case WidgetKind::DateBox:
+        return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}}), false};
     case WidgetKind::DropDown:
-        return linkedDropDown(model, field, position, state.tableName,
-                              fill(kStoredOptionTest, {{"name", field.name}}), messages);
+        return linkedDropDown(model, field, position, state.tableName, fill(kStoredOptionTest, {{"name", field.name}}),
+                              messages);
     case WidgetKind::Other:
         // Unlike the add page's box it shows the stored value: an empty box would blank
         // the column on every save.

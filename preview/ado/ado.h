@@ -27,7 +27,11 @@ struct Value {
     double number = 0;         // Single, Double, Date (OLE automation date: days since 1899-12-30)
     std::string text;          // Text (UTF-8); Decimal as exact decimal text ("1234.56")
 
-    static Value null() { Value v; v.kind = Kind::Null; return v; }
+    static Value null() {
+        Value v;
+        v.kind = Kind::Null;
+        return v;
+    }
 };
 
 // A failure as ADO reports it to the page: the HRESULT the page's Err.Number shows, the
@@ -45,9 +49,9 @@ private:
 };
 
 struct FieldInfo {
-    std::string name;         // as the query names it
+    std::string name;  // as the query names it
     JetType type = JetType::Text;
-    long definedSize = 0;     // Text: characters; others: bytes
+    long definedSize = 0;  // Text: characters; others: bytes
     bool nullable = true;
 };
 
@@ -75,8 +79,8 @@ public:
     virtual long recordCount() const = 0;
     virtual long pageSize() const = 0;
     virtual void setPageSize(long rows) = 0;
-    virtual long pageCount() const = 0;      // -1 for a forward-only cursor
-    virtual long absolutePage() const = 0;   // ADO's adPosBOF/adPosEOF/adPosUnknown: -2/-3/-1
+    virtual long pageCount() const = 0;     // -1 for a forward-only cursor
+    virtual long absolutePage() const = 0;  // ADO's adPosBOF/adPosEOF/adPosUnknown: -2/-3/-1
     virtual void setAbsolutePage(long page) = 0;
     virtual long absolutePosition() const = 0;
     virtual void setAbsolutePosition(long position) = 0;
@@ -88,7 +92,7 @@ public:
     // number, a number out of range, text too long, Null into a required column all fail.
     virtual void setValue(int field, const Value& value) = 0;
     virtual void addNew() = 0;
-    virtual void update() = 0;       // writes the edited or added row; the Counter is assigned here
+    virtual void update() = 0;  // writes the edited or added row; the Counter is assigned here
     virtual void cancelUpdate() = 0;
     virtual void deleteCurrent() = 0;  // ADO's Delete: the current row
     virtual void close() = 0;

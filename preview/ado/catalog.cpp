@@ -42,7 +42,9 @@ std::string textColumn(sqlite3_stmt* statement, int column) {
 
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) { ok_ = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) == SQLITE_OK; }
+    Statement(sqlite3* db, const char* sql) {
+        ok_ = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) == SQLITE_OK;
+    }
     ~Statement() { sqlite3_finalize(statement_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;

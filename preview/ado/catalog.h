@@ -21,8 +21,8 @@ struct ColumnSchema {
 };
 
 struct TableSchema {
-    std::string name;        // as Jet names it
-    std::string sqliteName;  // the SQLite table holding its rows
+    std::string name;                   // as Jet names it
+    std::string sqliteName;             // the SQLite table holding its rows
     std::vector<ColumnSchema> columns;  // `id` first
 
     // Index of a column by name (case-insensitive like Jet), or -1.

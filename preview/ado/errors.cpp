@@ -25,9 +25,7 @@ AdoError undefinedFunction(std::string_view name) {
     return syntax("Undefined function '" + std::string(name) + "' in expression.");
 }
 
-AdoError notSupported(const std::string& what) {
-    return syntax("The preview does not run this SQL: " + what + ".");
-}
+AdoError notSupported(const std::string& what) { return syntax("The preview does not run this SQL: " + what + "."); }
 
 AdoError missingParameter() { return {hr(0x80040E10), kJet, "No value given for one or more required parameters."}; }
 
@@ -47,7 +45,8 @@ AdoError fieldTooSmall() {
 
 AdoError nullInRequired(std::string_view column) {
     return {hr(0x80004005), kJet,
-            "The field '" + std::string(column) + "' cannot contain a Null value because the Required property for "
+            "The field '" + std::string(column) +
+                "' cannot contain a Null value because the Required property for "
                 "this field is set to True.  Enter a value in this field."};
 }
 

@@ -194,7 +194,7 @@ std::size_t utf16Length(std::string_view text) {
     std::size_t units = 0;
     for (unsigned char c : text) {
         if ((c & 0xC0) != 0x80) ++units;  // a lead byte starts a character
-        if (c >= 0xF0) ++units;            // outside the BMP: a surrogate pair
+        if (c >= 0xF0) ++units;           // outside the BMP: a surrogate pair
     }
     return units;
 }
@@ -305,9 +305,12 @@ StoreFailure toStored(const ColumnSchema& column, const Value& value, StoredValu
         std::optional<double> number;
         if (value.kind == Value::Kind::Text) {
             std::string folded = foldName(trimBlanks(value.text));
-            if (folded == "true") number = -1;
-            else if (folded == "false") number = 0;
-            else number = parseNumberText(value.text);
+            if (folded == "true")
+                number = -1;
+            else if (folded == "false")
+                number = 0;
+            else
+                number = parseNumberText(value.text);
         } else {
             number = numberOf(value);
         }

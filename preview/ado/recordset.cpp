@@ -221,8 +221,7 @@ public:
         std::vector<const StoredValue*> bound;
         for (std::size_t i = 0; i < pending_.size(); ++i) {
             if (!pending_[i]) continue;
-            const ColumnSchema& column =
-                plan_.table->columns[static_cast<std::size_t>(plan_.columns[i].tableColumn)];
+            const ColumnSchema& column = plan_.table->columns[static_cast<std::size_t>(plan_.columns[i].tableColumn)];
             if (edit_ == Edit::Adding) {
                 columns += (columns.empty() ? "" : ", ") + schema::quotedName(column.name);
                 values += (values.empty() ? "?" : ", ?");
@@ -246,7 +245,8 @@ public:
         StatementHandle statement(session_->prepare(sql));
         int index = 1;
         for (const StoredValue* stored : bound) bindStored(statement.get(), index++, *stored);
-        if (edit_ == Edit::Editing) sqlite3_bind_int64(statement.get(), index, keys_[static_cast<std::size_t>(position_)]);
+        if (edit_ == Edit::Editing)
+            sqlite3_bind_int64(statement.get(), index, keys_[static_cast<std::size_t>(position_)]);
         const int code = sqlite3_step(statement.get());
         if (code != SQLITE_DONE) throw session_->failure(code);
         if (edit_ == Edit::Adding) {
@@ -277,7 +277,8 @@ public:
         }
         if (edit_ != Edit::None) cancelUpdate();
         currentRow();  // needs a current row
-        StatementHandle statement(session_->prepare("DELETE FROM " + schema::quotedName(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));
+        StatementHandle statement(
+            session_->prepare("DELETE FROM " + schema::quotedName(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));
         sqlite3_bind_int64(statement.get(), 1, keys_[static_cast<std::size_t>(position_)]);
         const int code = sqlite3_step(statement.get());
         if (code != SQLITE_DONE) throw session_->failure(code);

@@ -24,10 +24,11 @@ AdoError Session::failure(int code) const {
     if (auto stored = sql::jetErrorFrom(message)) return *stored;
     switch (code & 0xFF) {
     case SQLITE_CONSTRAINT:
-        return errors::engine("The changes you requested to the table were not successful because they would create "
-                              "duplicate values in the index, primary key, or relationship.  Change the data in the "
-                              "field or fields that contain duplicate data, remove the index, or redefine the index "
-                              "to permit duplicate entries and try again.");
+        return errors::engine(
+            "The changes you requested to the table were not successful because they would create "
+            "duplicate values in the index, primary key, or relationship.  Change the data in the "
+            "field or fields that contain duplicate data, remove the index, or redefine the index "
+            "to permit duplicate entries and try again.");
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return errors::engine("Could not update; currently locked.");
     case SQLITE_READONLY: return errors::engine("Operation must use an updateable query.");

@@ -30,10 +30,10 @@ Cls clsOf(JetType type) {
 }
 
 bool isReserved(const Token& token) {
-    static const char* const words[] = {"select", "from",  "where", "and",   "or",     "not",  "in",
-                                        "like",   "between", "is",  "order", "group",  "by",   "having",
-                                        "as",     "on",    "join",  "union", "distinct", "top", "into",
-                                        "values", "set",   "asc",   "desc",  "inner",  "left", "right"};
+    static const char* const words[] = {"select", "from",    "where", "and",   "or",       "not",  "in",
+                                        "like",   "between", "is",    "order", "group",    "by",   "having",
+                                        "as",     "on",      "join",  "union", "distinct", "top",  "into",
+                                        "values", "set",     "asc",   "desc",  "inner",    "left", "right"};
     if (token.type != Token::Type::Name) return false;
     for (const char* word : words) {
         if (token.is(word)) return true;
@@ -136,8 +136,7 @@ void ExpressionParser::table(bool allowAlias) {
         qualifier_ = schema::quotedName(alias_);
         fromSql_ += " AS " + qualifier_;
     }
-    if (peek().isSymbol(",") || peek().is("inner") || peek().is("left") || peek().is("right") ||
-        peek().is("join")) {
+    if (peek().isSymbol(",") || peek().is("inner") || peek().is("left") || peek().is("right") || peek().is("join")) {
         throw errors::notSupported("queries over more than one table");
     }
 }
@@ -240,8 +239,8 @@ Expr ExpressionParser::comparison() {
         checkComparable(left, low);
         checkComparable(left, high);
         Expr reference = low.cls == Cls::Text ? low : high;
-        return boolean("(" + collated(left, reference) + (negated ? " NOT BETWEEN " : " BETWEEN ") + low.sql +
-                           " AND " + high.sql + ")",
+        return boolean("(" + collated(left, reference) + (negated ? " NOT BETWEEN " : " BETWEEN ") + low.sql + " AND " +
+                           high.sql + ")",
                        left.aggregate);
     }
     if (accept("in")) {
@@ -273,8 +272,10 @@ Expr ExpressionParser::comparison() {
 
 std::string ExpressionParser::asText(const Expr& expr) {
     int kind = 0;
-    if (expr.cls == Cls::Date) kind = 2;
-    else if (expr.jetType == JetType::Single) kind = 1;
+    if (expr.cls == Cls::Date)
+        kind = 2;
+    else if (expr.jetType == JetType::Single)
+        kind = 1;
     return std::string(kTextFunction) + "(" + expr.sql + ", " + std::to_string(kind) + ")";
 }
 
@@ -316,8 +317,7 @@ Expr ExpressionParser::additive() {
 
 // Mod and \ round both sides to whole numbers first, as Jet does.
 Expr ExpressionParser::wholeArithmetic(const Expr& left, const char* op, const Expr& right) {
-    return arithmetic("(CAST(round(" + left.sql + ") AS INTEGER) " + op + " CAST(round(" + right.sql +
-                          ") AS INTEGER))",
+    return arithmetic("(CAST(round(" + left.sql + ") AS INTEGER) " + op + " CAST(round(" + right.sql + ") AS INTEGER))",
                       left, right);
 }
 

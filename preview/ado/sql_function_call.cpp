@@ -70,8 +70,8 @@ Expr ExpressionParser::function() {
     if (lower == "left" || lower == "right") {
         std::vector<Expr> args = arguments(functionName, 2, 2);
         expr.sql = lower == "left" ? "substr(" + args[0].sql + ", 1, " + args[1].sql + ")"
-                                   : "(CASE WHEN " + args[1].sql + " <= 0 THEN '' ELSE substr(" + args[0].sql +
-                                         ", -(" + args[1].sql + ")) END)";
+                                   : "(CASE WHEN " + args[1].sql + " <= 0 THEN '' ELSE substr(" + args[0].sql + ", -(" +
+                                         args[1].sql + ")) END)";
         expr.cls = Cls::Text;
         return expr;
     }
@@ -100,8 +100,8 @@ Expr ExpressionParser::function() {
         expr.cls = Cls::Date;
         return expr;
     }
-    static const std::pair<const char*, const char*> parts[] = {
-        {"year", "%Y"}, {"month", "%m"}, {"day", "%d"}, {"hour", "%H"}, {"minute", "%M"}, {"second", "%S"}};
+    static const std::pair<const char*, const char*> parts[] = {{"year", "%Y"}, {"month", "%m"},  {"day", "%d"},
+                                                                {"hour", "%H"}, {"minute", "%M"}, {"second", "%S"}};
     for (const auto& [part, format] : parts) {
         if (lower == part) {
             std::vector<Expr> args = arguments(functionName, 1, 1);

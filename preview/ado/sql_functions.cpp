@@ -110,7 +110,8 @@ void like(sqlite3_context* context, int, sqlite3_value** arguments) {
 }  // namespace
 
 void registerFunctions(sqlite3* db) {
-    sqlite3_create_function(db, kStoreFunction, 7, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, store, nullptr, nullptr);
+    sqlite3_create_function(db, kStoreFunction, 7, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, store, nullptr,
+                            nullptr);
     sqlite3_create_function(db, kLikeFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, like, nullptr, nullptr);
     sqlite3_create_function(db, kTextFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, text, nullptr, nullptr);
 }

@@ -95,13 +95,17 @@ private:
     SelectPlan select() {
         next();  // SELECT
         bool distinct = false;
-        if (accept("distinct") || accept("distinctrow")) distinct = true;
-        else accept("all");
+        if (accept("distinct") || accept("distinctrow"))
+            distinct = true;
+        else
+            accept("all");
         std::optional<long> top;
         if (accept("top")) {
-            if (peek().type != Token::Type::Number || peek().text.find_first_not_of("0123456789") != std::string::npos) {
-                throw errors::syntax("The SELECT statement includes a reserved word or an argument name that is "
-                                     "misspelled or missing, or the punctuation is incorrect.");
+            if (peek().type != Token::Type::Number ||
+                peek().text.find_first_not_of("0123456789") != std::string::npos) {
+                throw errors::syntax(
+                    "The SELECT statement includes a reserved word or an argument name that is "
+                    "misspelled or missing, or the punctuation is incorrect.");
             }
             top = std::stol(next().text);
             if (accept("percent")) throw errors::notSupported("TOP … PERCENT");
@@ -109,8 +113,9 @@ private:
         const std::size_t itemsStart = position_;
         const std::size_t from = findTopLevel("from");
         if (from >= tokens_.size()) {
-            throw errors::syntax("The SELECT statement includes a reserved word or an argument name that is "
-                                 "misspelled or missing, or the punctuation is incorrect.");
+            throw errors::syntax(
+                "The SELECT statement includes a reserved word or an argument name that is "
+                "misspelled or missing, or the punctuation is incorrect.");
         }
         position_ = from + 1;
         table(true);
@@ -120,8 +125,9 @@ private:
         if (accept("where")) {
             startClause();
             Expr condition = expression();
-            if (condition.aggregate) throw errors::syntax("Cannot have aggregate function in WHERE clause (" +
-                                                          std::string(sql_.substr(tokens_[clauseToken_].start)) + ").");
+            if (condition.aggregate)
+                throw errors::syntax("Cannot have aggregate function in WHERE clause (" +
+                                     std::string(sql_.substr(tokens_[clauseToken_].start)) + ").");
             where = " WHERE " + condition.sql;
         }
         if (accept("group")) {
@@ -144,8 +150,10 @@ private:
                 const bool constant = peek().type == Token::Type::Number;
                 Expr item = expression();
                 std::string direction;
-                if (accept("desc")) direction = " DESC";
-                else accept("asc");
+                if (accept("desc"))
+                    direction = " DESC";
+                else
+                    accept("asc");
                 if (constant && item.literal) continue;  // Jet orders by the constant: no order at all
                 orderBy += (orderBy.empty() ? " ORDER BY " : ", ") + item.sql + direction;
             } while (acceptSymbol(","));
@@ -217,8 +225,8 @@ private:
             if (top && !orderBy.empty() && !distinct) {
                 const std::string window = " OVER (" + orderBy.substr(1) + ")";
                 plan.rowsSql = "SELECT * FROM (" + body + ", RANK()" + window + " AS \"tabulon.r\", ROW_NUMBER()" +
-                               window + " AS \"tabulon.n\"" + rest + ") WHERE \"tabulon.r\" <= " +
-                               std::to_string(*top) + " ORDER BY \"tabulon.n\"";
+                               window + " AS \"tabulon.n\"" + rest +
+                               ") WHERE \"tabulon.r\" <= " + std::to_string(*top) + " ORDER BY \"tabulon.n\"";
             } else {
                 plan.rowsSql = body + rest + orderBy + (top ? " LIMIT " + std::to_string(*top) : "");
             }
@@ -230,7 +238,8 @@ private:
     std::string stored(const Expr& value, const ColumnSchema& column) const {
         return std::string(kStoreFunction) + "(" + value.sql + ", '" + schema::typeName(column.type) + "', " +
                std::to_string(column.size) + ", " + std::to_string(column.precision) + ", " +
-               std::to_string(column.scale) + ", " + (column.required ? "1" : "0") + ", " + quoteText(column.name) + ")";
+               std::to_string(column.scale) + ", " + (column.required ? "1" : "0") + ", " + quoteText(column.name) +
+               ")";
     }
 
     // An optional WHERE of UPDATE and DELETE.
@@ -252,7 +261,8 @@ private:
                 const int index = target->columnIndex(columnName);
                 if (index < 0) {
                     throw errors::syntax("The INSERT INTO statement contains the following unknown field name: '" +
-                                         columnName + "'.  Make sure you have typed the name correctly, and try the "
+                                         columnName +
+                                         "'.  Make sure you have typed the name correctly, and try the "
                                          "operation again.");
                 }
                 columns.push_back(index);
@@ -298,7 +308,8 @@ private:
             }
             expectSymbol("=");
             Expr value = expression();
-            assignments += (assignments.empty() ? "" : ", ") + schema::quotedName(column.name) + " = " + stored(value, column);
+            assignments +=
+                (assignments.empty() ? "" : ", ") + schema::quotedName(column.name) + " = " + stored(value, column);
         } while (acceptSymbol(","));
         const std::string where = whereClause();
         expectEnd();

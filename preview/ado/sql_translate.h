@@ -15,8 +15,8 @@ enum class ResultKind { Column, Date, Boolean, Storage };
 struct OutputColumn {
     FieldInfo info;
     ResultKind kind = ResultKind::Storage;
-    int scale = 0;          // Numeric columns
-    int tableColumn = -1;   // a plain column of the table: writable through the recordset
+    int scale = 0;         // Numeric columns
+    int tableColumn = -1;  // a plain column of the table: writable through the recordset
 };
 
 struct SelectPlan {

@@ -57,8 +57,10 @@ pid_t startProcess(const ProcessSpec& spec) {
     }
     if (pid == 0) {
         // Only async-signal-safe calls from here to exec.
-        if (spec.newSession) setsid();
-        else setpgid(0, 0);
+        if (spec.newSession)
+            setsid();
+        else
+            setpgid(0, 0);
         if (spec.endWithStarter) {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (getppid() != starter) _exit(127);  // the starter ended before the line above

@@ -70,7 +70,8 @@ void ErrorAnnotator::annotate(HttpResponse& response) const {
         header += (header.empty() ? "" : ", ") + std::to_string(origin.id) + ":" + std::to_string(origin.line);
     }
     text += "（可在模板编辑器中修改后重新生成页面）";
-    const auto paragraph = inPageCharset(response, "<p class=\"tabulon-template\"><b>" + escapeHtml(text) + "</b></p>\n");
+    const auto paragraph =
+        inPageCharset(response, "<p class=\"tabulon-template\"><b>" + escapeHtml(text) + "</b></p>\n");
     const auto lowered = toLower(response.body);
     const auto bodyEnd = lowered.rfind("</body>");
     response.body.insert(bodyEnd == std::string::npos ? response.body.size() : bodyEnd, paragraph);

@@ -87,7 +87,8 @@ void FrontServer::run() {
             std::lock_guard lock(mutex_);
             if (open_.size() >= options_.maxConnections) {
                 Socket busy(fd);
-                sendAll(fd, refusal(503, "同时连接过多，请稍后再试。").serialize(), Clock::now() + std::chrono::seconds(1));
+                sendAll(fd, refusal(503, "同时连接过多，请稍后再试。").serialize(),
+                        Clock::now() + std::chrono::seconds(1));
                 continue;
             }
             open_.insert(fd);
@@ -112,7 +113,8 @@ void FrontServer::serveConnection(int fd, std::string client) {
             const auto bytes = readSome(fd, deadline);
             if (!bytes) {
                 if (Clock::now() >= deadline)
-                    sendAll(fd, refusal(408, "请求在限定时间内没有发送完。").serialize(), Clock::now() + std::chrono::seconds(2));
+                    sendAll(fd, refusal(408, "请求在限定时间内没有发送完。").serialize(),
+                            Clock::now() + std::chrono::seconds(2));
                 break;
             }
             if (bytes->empty()) break;  // the client went away
@@ -147,16 +149,16 @@ HttpResponse FrontServer::respond(const HttpRequest& request, const std::string&
         return runPage_(request, request.target, client);
     const auto found = site_.lookup(request.path());
     switch (found.outcome) {
-        case SiteLookup::Outcome::BadRequest: return refusal(400, found.why);
-        case SiteLookup::Outcome::Forbidden: return refusal(403, found.why);
-        case SiteLookup::Outcome::NotFound: return refusal(404, "没有这个文件：" + std::string(request.path()));
-        case SiteLookup::Outcome::Redirect: {
-            HttpResponse moved = errorPage(301, "Moved Permanently", {found.sitePath});
-            const auto query = request.query();
-            moved.setHeader("Location", encodePath(found.sitePath) + (query.empty() ? "" : "?" + std::string(query)));
-            return moved;
-        }
-        case SiteLookup::Outcome::Found: break;
+    case SiteLookup::Outcome::BadRequest: return refusal(400, found.why);
+    case SiteLookup::Outcome::Forbidden: return refusal(403, found.why);
+    case SiteLookup::Outcome::NotFound: return refusal(404, "没有这个文件：" + std::string(request.path()));
+    case SiteLookup::Outcome::Redirect: {
+        HttpResponse moved = errorPage(301, "Moved Permanently", {found.sitePath});
+        const auto query = request.query();
+        moved.setHeader("Location", encodePath(found.sitePath) + (query.empty() ? "" : "?" + std::string(query)));
+        return moved;
+    }
+    case SiteLookup::Outcome::Found: break;
     }
     if (isAspPage(found.sitePath)) {
         const auto query = request.query();

@@ -100,13 +100,15 @@ std::uint16_t HostProcess::startLocked() {
         if (const auto port = listeningPort(output)) return port_ = *port;
         if (const auto status = waitForExit(pid_, std::chrono::milliseconds(0))) {
             pid_ = -1;
-            throw Error("预览主机启动失败（退出状态 " + std::to_string(*status) + "）：\r\n" + tail(readAll(command_.log)));
+            throw Error("预览主机启动失败（退出状态 " + std::to_string(*status) + "）：\r\n" +
+                        tail(readAll(command_.log)));
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             stopLocked();
             char limit[32];
             std::snprintf(limit, sizeof limit, "%.1f", std::chrono::duration<double>(command_.startLimit).count());
-            throw Error("预览主机在 " + std::string(limit) + " 秒内没有就绪，已停止：\r\n" + tail(readAll(command_.log)));
+            throw Error("预览主机在 " + std::string(limit) + " 秒内没有就绪，已停止：\r\n" +
+                        tail(readAll(command_.log)));
         }
         std::this_thread::sleep_for(pause);
     }

@@ -8,15 +8,12 @@
 namespace tabulon::preview {
 namespace {
 
-constexpr std::array<std::string_view, 8> kDropped = {"Connection",        "Keep-Alive", "Proxy-Connection",
-                                                      "X-Forwarded-For",   "TE",         "Upgrade",
-                                                      "Transfer-Encoding", "Trailer"};
+constexpr std::array<std::string_view, 8> kDropped = {
+    "Connection", "Keep-Alive", "Proxy-Connection", "X-Forwarded-For", "TE", "Upgrade", "Transfer-Encoding", "Trailer"};
 
 constexpr auto kConnectLimit = std::chrono::seconds(3);
 
-HttpResponse hostUnavailable(const std::string& why) {
-    return errorPage(503, "预览主机无法启动", {why});
-}
+HttpResponse hostUnavailable(const std::string& why) { return errorPage(503, "预览主机无法启动", {why}); }
 
 }  // namespace
 
@@ -37,7 +34,8 @@ HttpResponse HostProxy::forward(const HttpRequest& request, const std::string& t
     return forwardLocked(request, target, client);
 }
 
-HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::string& target, const std::string& client) {
+HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::string& target,
+                                      const std::string& client) {
     const auto bytes = requestForHost(request, target, client);
     std::optional<Socket> connection;
     // A host found gone is started again; a fresh one that refuses gets one more start.
@@ -67,17 +65,18 @@ HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::str
             restarted = std::string("预览主机未能重新启动：") + e.what();
         }
         const auto seconds = std::chrono::duration<double>(options_.pageLimit).count();
-        auto page = errorPage(500, "页面运行时间过长",
-                              {request.method + " " + target,
-                               "该页面运行超过 " + std::to_string(static_cast<long>(seconds + 0.5)) +
-                                   " 秒（可能是死循环），已被停止。",
-                               restarted});
+        auto page = errorPage(
+            500, "页面运行时间过长",
+            {request.method + " " + target,
+             "该页面运行超过 " + std::to_string(static_cast<long>(seconds + 0.5)) + " 秒（可能是死循环），已被停止。",
+             restarted});
         page.setHeader("X-Tabulon-Watchdog", "timeout");
         return page;
     }
     if (end == ReadEnd::TooLarge)
-        return errorPage(502, "页面输出过大", {request.method + " " + target,
-                                                 "页面的输出超过 " + std::to_string(options_.maxResponseBytes) + " 字节。"});
+        return errorPage(
+            502, "页面输出过大",
+            {request.method + " " + target, "页面的输出超过 " + std::to_string(options_.maxResponseBytes) + " 字节。"});
 
     auto response = end == ReadEnd::Closed ? parseResponse(answer) : std::nullopt;
     if (!response) {
@@ -87,8 +86,8 @@ HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::str
         } catch (const Error& e) {
             restarted = std::string("预览主机未能重新启动：") + e.what();
         }
-        auto page = errorPage(502, "预览主机意外退出", {request.method + " " + target,
-                                                         "预览主机没有给出完整的回答就结束了。", restarted});
+        auto page = errorPage(502, "预览主机意外退出",
+                              {request.method + " " + target, "预览主机没有给出完整的回答就结束了。", restarted});
         page.setHeader("X-Tabulon-Watchdog", "host-died");
         return page;
     }

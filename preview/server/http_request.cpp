@@ -15,9 +15,7 @@ bool isTokenChar(char c) {
     return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
 }
 
-bool isToken(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), isTokenChar);
-}
+bool isToken(std::string_view text) { return !text.empty() && std::all_of(text.begin(), text.end(), isTokenChar); }
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -133,7 +131,8 @@ RequestParser::State RequestParser::parseHead(std::string_view head) {
         if (colon == std::string_view::npos || !isToken(line.substr(0, colon))) return refuse(400, "malformed header");
         const auto name = line.substr(0, colon);
         const auto value = trimmed(line.substr(colon + 1));
-        if (equalsIgnoringCase(name, "Transfer-Encoding")) return refuse(501, "chunked request bodies are not accepted");
+        if (equalsIgnoringCase(name, "Transfer-Encoding"))
+            return refuse(501, "chunked request bodies are not accepted");
         if (equalsIgnoringCase(name, "Content-Length")) {
             std::size_t parsed = 0;
             const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), parsed);

@@ -11,14 +11,14 @@
 namespace tabulon::preview {
 
 struct RequestLimits {
-    std::size_t maxHeaderBytes = 16 * 1024;        // request line and headers together
-    std::size_t maxBodyBytes = 4 * 1024 * 1024;    // a form post with a long rich-text field
+    std::size_t maxHeaderBytes = 16 * 1024;      // request line and headers together
+    std::size_t maxBodyBytes = 4 * 1024 * 1024;  // a form post with a long rich-text field
 };
 
 struct HttpRequest {
-    std::string method;   // GET, POST or HEAD
-    std::string target;   // as sent: "/manage/a.asp?id=3"
-    std::string version;  // "HTTP/1.1"
+    std::string method;                                        // GET, POST or HEAD
+    std::string target;                                        // as sent: "/manage/a.asp?id=3"
+    std::string version;                                       // "HTTP/1.1"
     std::vector<std::pair<std::string, std::string>> headers;  // in order, names as sent
     std::string body;
 

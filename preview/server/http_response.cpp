@@ -40,25 +40,25 @@ std::string HttpResponse::serialize(bool withBody) const {
 
 std::string_view reasonPhrase(int status) {
     switch (status) {
-        case 200: return "OK";
-        case 301: return "Moved Permanently";
-        case 302: return "Found";
-        case 304: return "Not Modified";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 408: return "Request Timeout";
-        case 411: return "Length Required";
-        case 413: return "Payload Too Large";
-        case 431: return "Request Header Fields Too Large";
-        case 500: return "Internal Server Error";
-        case 501: return "Not Implemented";
-        case 502: return "Bad Gateway";
-        case 503: return "Service Unavailable";
-        case 504: return "Gateway Timeout";
-        case 505: return "HTTP Version Not Supported";
-        default: return "Status";
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 304: return "Not Modified";
+    case 400: return "Bad Request";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 408: return "Request Timeout";
+    case 411: return "Length Required";
+    case 413: return "Payload Too Large";
+    case 431: return "Request Header Fields Too Large";
+    case 500: return "Internal Server Error";
+    case 501: return "Not Implemented";
+    case 502: return "Bad Gateway";
+    case 503: return "Service Unavailable";
+    case 504: return "Gateway Timeout";
+    case 505: return "HTTP Version Not Supported";
+    default: return "Status";
     }
 }
 
@@ -118,12 +118,12 @@ std::string escapeHtml(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
         }
     }
     return out;
@@ -136,8 +136,8 @@ HttpResponse errorPage(int status, std::string_view title, const std::vector<std
     response.setHeader("Content-Type", "text/html; charset=utf-8");
     response.setHeader("Cache-Control", "no-store");
     std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + escapeHtml(title) +
-                       "</title></head>\n<body style=\"font-family:sans-serif\">\n<h2>" + std::to_string(status) +
-                       " " + escapeHtml(title) + "</h2>\n";
+                       "</title></head>\n<body style=\"font-family:sans-serif\">\n<h2>" + std::to_string(status) + " " +
+                       escapeHtml(title) + "</h2>\n";
     for (const auto& paragraph : paragraphs) html += "<p>" + escapeHtml(paragraph) + "</p>\n";
     html += "<hr><p><small>Tabulon 预览</small></p>\n</body></html>\n";
     response.body = std::move(html);

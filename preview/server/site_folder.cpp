@@ -14,8 +14,8 @@ namespace tabulon::preview {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr std::array<std::string_view, 5> kDefaultDocuments = {"index.asp", "default.asp", "index.htm",
-                                                               "index.html", "default.htm"};
+constexpr std::array<std::string_view, 5> kDefaultDocuments = {"index.asp", "default.asp", "index.htm", "index.html",
+                                                               "default.htm"};
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -101,7 +101,8 @@ SiteLookup SiteFolder::lookup(std::string_view urlPath) const {
 SiteLookup SiteFolder::walk(std::string_view path) const {
     for (const char c : path) {
         const auto u = static_cast<unsigned char>(c);
-        if (c == '\\' || u < 0x20 || u == 0x7f) return refused(SiteLookup::Outcome::Forbidden, "backslash or control character");
+        if (c == '\\' || u < 0x20 || u == 0x7f)
+            return refused(SiteLookup::Outcome::Forbidden, "backslash or control character");
     }
     std::vector<std::string> segments;
     for (std::size_t start = 1; start <= path.size();) {

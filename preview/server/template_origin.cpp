@@ -64,8 +64,8 @@ std::optional<std::string> templateKindOfPage(std::string_view sitePath) {
     return std::nullopt;
 }
 
-std::vector<TemplateOrigin> findTemplateOrigins(const std::vector<catalogue::TemplateRow>& rows,
-                                                std::string_view kind, std::string_view line) {
+std::vector<TemplateOrigin> findTemplateOrigins(const std::vector<catalogue::TemplateRow>& rows, std::string_view kind,
+                                                std::string_view line) {
     const auto wanted = trimmed(line);
     std::vector<TemplateOrigin> origins;
     if (wanted.empty()) return origins;

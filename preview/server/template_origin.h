@@ -28,7 +28,7 @@ std::optional<std::string> templateKindOfPage(std::string_view sitePath);
 // apart from surrounding blanks, or, for a row's first or last line, which generated text
 // may join on one side, its end or start. More than three rows holding it say nothing
 // useful: then the answer is empty.
-std::vector<TemplateOrigin> findTemplateOrigins(const std::vector<catalogue::TemplateRow>& rows,
-                                                std::string_view kind, std::string_view line);
+std::vector<TemplateOrigin> findTemplateOrigins(const std::vector<catalogue::TemplateRow>& rows, std::string_view kind,
+                                                std::string_view line);
 
 }  // namespace tabulon::preview

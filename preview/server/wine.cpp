@@ -136,10 +136,13 @@ bool ensurePrefix(const fs::path& prefix, const WineTools& tools, const std::vec
     touch(prefix / kCreatingMark, std::to_string(getpid()) + "\n");
     const auto env = wineEnvironment(environment, prefix);
     const int status = runToEnd({tools.wineboot.string(), "-i"}, env, std::chrono::seconds(300));
-    if (status != 0) throw Error("wineboot -i 失败（状态 " + std::to_string(status) + "），Wine 前缀 " + displayPath(prefix) + " 未建成。");
+    if (status != 0)
+        throw Error("wineboot -i 失败（状态 " + std::to_string(status) + "），Wine 前缀 " + displayPath(prefix) +
+                    " 未建成。");
     // The registry reaches the disk when the server ends.
     runToEnd({tools.wineserver.string(), "-w"}, env, std::chrono::seconds(60));
-    if (!fs::exists(prefix / "system.reg", error)) throw Error("wineboot 没有在 " + displayPath(prefix) + " 留下注册表。");
+    if (!fs::exists(prefix / "system.reg", error))
+        throw Error("wineboot 没有在 " + displayPath(prefix) + " 留下注册表。");
     touch(prefix / kReadyMark, "ready\n");
     fs::remove(prefix / kCreatingMark, error);
     return true;

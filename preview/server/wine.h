@@ -29,7 +29,8 @@ bool prefixReady(const std::filesystem::path& prefix);
 
 // Makes the prefix with `wineboot -i` unless it is ready; a run that finds another one
 // making it waits for that one. True when this call made it. Throws tabulon::Error.
-bool ensurePrefix(const std::filesystem::path& prefix, const WineTools& tools, const std::vector<std::string>& environment);
+bool ensurePrefix(const std::filesystem::path& prefix, const WineTools& tools,
+                  const std::vector<std::string>& environment);
 
 // Starts the prefix's wineserver apart from our terminal and pipes; it stays for a while
 // after its last client, so the next start is quick.

@@ -105,8 +105,8 @@ void copyTable(const jet::Database& source, const std::string& name, int positio
     }
     target.exec(create + ")");
 
-    SQLite::Statement insert(target, "INSERT INTO " + ado::schema::quotedName(sqliteName) + " (" + insertColumns + ") VALUES (" +
-                                         placeholders + ")");
+    SQLite::Statement insert(target, "INSERT INTO " + ado::schema::quotedName(sqliteName) + " (" + insertColumns +
+                                         ") VALUES (" + placeholders + ")");
     for (const jet::Row& row : source.rows(name)) {
         insert.reset();
         insert.clearBindings();

@@ -26,7 +26,7 @@ TEST(WriteFileAtomically, ReplacesTheWholeContentAndLeavesNoTemporary) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
     EXPECT_EQ(entries, 1u);
 
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u) << "a site is served by other accounts";
 }

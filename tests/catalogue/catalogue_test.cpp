@@ -27,7 +27,10 @@ TEST(CatalogueFile, FirstStartCreatesTheDefaultCatalogueAndLaterStartsKeepIt) {
     EXPECT_FALSE(std::filesystem::exists(file.string() + ".new")) << "no temporary file left behind";
 
     const std::string before = readFile(file);
-    { const auto again = Catalogue::openInRunFolder(run.path()); EXPECT_EQ(again.projects().size(), 1u); }
+    {
+        const auto again = Catalogue::openInRunFolder(run.path());
+        EXPECT_EQ(again.projects().size(), 1u);
+    }
     EXPECT_EQ(readFile(file), before) << "opening an existing catalogue must not change it";
 }
 

@@ -22,7 +22,8 @@ TEST(DefaultContent, SampleProjectWithItsFourTables) {
         tables.emplace_back(table.id, table.name);
         EXPECT_EQ(table.description, "") << "an empty 表说明 reads as empty text";
     }
-    EXPECT_EQ(tables, (std::vector<std::pair<Id, std::string>>{{24, "用户"}, {25, "收支"}, {26, "消费类型"}, {27, "流水帐"}}));
+    EXPECT_EQ(tables,
+              (std::vector<std::pair<Id, std::string>>{{24, "用户"}, {25, "收支"}, {26, "消费类型"}, {27, "流水帐"}}));
 }
 
 TEST(DefaultContent, FieldsCarryTheirLinksAndCascades) {
@@ -67,13 +68,13 @@ struct TemplateFact {
 };
 
 const TemplateFact kTemplateFacts[] = {
-    {1, "添加", 1, 161}, {3, "添加", 2, 815}, {4, "添加", 3, 62}, {5, "添加", 4, 49}, {6, "添加", 5, 19},
-    {7, "添加", 6, 532}, {8, "修改", 1, 161}, {9, "修改", 2, 586}, {14, "修改", 2, 231}, {10, "修改", 3, 62},
-    {11, "修改", 4, 49}, {12, "修改", 5, 19}, {13, "修改", 6, 804}, {15, "删除", 1, 161}, {21, "删除", 2, 231},
-    {20, "删除", 6, 20}, {22, "列表", 1, 161}, {34, "列表", 5, 138}, {25, "列表", 74, 29}, {26, "列表", 76, 22},
+    {1, "添加", 1, 161},  {3, "添加", 2, 815},  {4, "添加", 3, 62},    {5, "添加", 4, 49},   {6, "添加", 5, 19},
+    {7, "添加", 6, 532},  {8, "修改", 1, 161},  {9, "修改", 2, 586},   {14, "修改", 2, 231}, {10, "修改", 3, 62},
+    {11, "修改", 4, 49},  {12, "修改", 5, 19},  {13, "修改", 6, 804},  {15, "删除", 1, 161}, {21, "删除", 2, 231},
+    {20, "删除", 6, 20},  {22, "列表", 1, 161}, {34, "列表", 5, 138},  {25, "列表", 74, 29}, {26, "列表", 76, 22},
     {27, "列表", 78, 76}, {28, "列表", 80, 75}, {29, "列表", 82, 148}, {30, "列表", 84, 26}, {31, "列表", 86, 5},
-    {32, "列表", 88, 96}, {40, "显示", 1, 58}, {41, "显示", 2, 519}, {46, "显示", 2, 229}, {42, "显示", 3, 62},
-    {43, "显示", 4, 49}, {44, "显示", 5, 19}, {45, "显示", 6, 419},
+    {32, "列表", 88, 96}, {40, "显示", 1, 58},  {41, "显示", 2, 519},  {46, "显示", 2, 229}, {42, "显示", 3, 62},
+    {43, "显示", 4, 49},  {44, "显示", 5, 19},  {45, "显示", 6, 419},
 };
 
 std::size_t characters(const std::string& text) {
@@ -98,9 +99,16 @@ TEST(DefaultContent, FortySevenTemplateRowsOfTenKinds) {
     std::map<std::string, std::size_t> perKind;
     for (const auto& row : catalogue.allTemplates()) ++perKind[row.kind];
     EXPECT_EQ(catalogue.allTemplates().size(), 47u);
-    EXPECT_EQ(perKind, (std::map<std::string, std::size_t>{{"添加", 6}, {"修改", 7}, {"删除", 3}, {"列表", 16},
-                                                            {"显示", 7}, {"登录", 1}, {"菜单", 3}, {"导航", 2},
-                                                            {"底部", 1}, {"桌面", 1}}));
+    EXPECT_EQ(perKind, (std::map<std::string, std::size_t>{{"添加", 6},
+                                                           {"修改", 7},
+                                                           {"删除", 3},
+                                                           {"列表", 16},
+                                                           {"显示", 7},
+                                                           {"登录", 1},
+                                                           {"菜单", 3},
+                                                           {"导航", 2},
+                                                           {"底部", 1},
+                                                           {"桌面", 1}}));
 }
 
 TEST(DefaultContent, TitleRestComesBeforeFrameAtAnEqualPosition) {

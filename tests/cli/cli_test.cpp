@@ -120,7 +120,10 @@ TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
         catalogue.updateField(field);
     }
     const auto result = tabulon(run.path(), "generate 记账 --tables 27 --kinds add");
-    EXPECT_EQ(result.output, "一个组合框关联的表不存在！\n字段:流水帐.名称\n关联表:编号为 0 的表已不存在\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。\nCreate add ok\n生成完毕\n");
+    EXPECT_EQ(result.output,
+              "一个组合框关联的表不存在！\n字段:流水帐.名称\n关联表:编号为 0 "
+              "的表已不存在\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。\nCreate add "
+              "ok\n生成完毕\n");
 }
 
 }  // namespace

@@ -76,7 +76,9 @@ protected:
         FirstDesign first;
         generate(first.design, first.project, fixedClock());
         auto db = jet::Database::open(file());
-        db.insert("用户", {{"帐号", std::string("甲")}, {"密码", std::string("1")}, {"年龄", std::int64_t{30}},
+        db.insert("用户", {{"帐号", std::string("甲")},
+                           {"密码", std::string("1")},
+                           {"年龄", std::int64_t{30}},
                            {"备注", std::string("老用户")}});
         db.insert("用户", {{"帐号", std::string("乙")}, {"密码", std::string("2")}, {"年龄", std::int64_t{300}}});
         db.insert("用户", {{"帐号", std::string("丙")}, {"年龄", std::int64_t{-5}}});
@@ -105,8 +107,8 @@ TEST_F(CarryOver, SameDesignKeepsEveryRowAndADatedCopy) {
     const auto rows = db.rows("用户");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[2].id, 3);
-    EXPECT_EQ(rows[0].values, (std::vector<jet::Value>{std::string("甲"), std::string("1"), std::int64_t{30},
-                                                        std::string("老用户")}));
+    EXPECT_EQ(rows[0].values,
+              (std::vector<jet::Value>{std::string("甲"), std::string("1"), std::int64_t{30}, std::string("老用户")}));
     EXPECT_EQ(db.rows("旧表").size(), 1u);
 
     // A second run in the same second keeps a second copy and leaves the first alone.
@@ -132,9 +134,12 @@ TEST_F(CarryOver, DesignChangesAreReportedTableByTableAndColumnByColumn) {
     const std::string text = allMessages();
 
     EXPECT_NE(text.find("表 用户：带入 3 行。"), std::string::npos) << text;
-    EXPECT_NE(text.find("表 用户 / 字段 密码：设计中已没有此字段，2 个值未带入（例如 id=1）。"), std::string::npos) << text;
-    EXPECT_NE(text.find("表 用户 / 字段 备注：设计中已没有此字段，1 个值未带入（例如 id=1）。"), std::string::npos) << text;
-    EXPECT_NE(text.find("表 用户 / 字段 年龄：2 个值不能准确转换为新类型，在新文件中为空（例如 id=2："), std::string::npos)
+    EXPECT_NE(text.find("表 用户 / 字段 密码：设计中已没有此字段，2 个值未带入（例如 id=1）。"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("表 用户 / 字段 备注：设计中已没有此字段，1 个值未带入（例如 id=1）。"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("表 用户 / 字段 年龄：2 个值不能准确转换为新类型，在新文件中为空（例如 id=2："),
+              std::string::npos)
         << text;
     EXPECT_NE(text.find("表 用户 / 字段 口令：新字段"), std::string::npos) << text;
     EXPECT_NE(text.find("表 用户 / 字段 电话：新字段"), std::string::npos) << text;

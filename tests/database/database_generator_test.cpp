@@ -32,7 +32,7 @@ std::vector<std::string> columnNames(const jet::Database& db, const std::string&
 
 TEST(TypeWords, EveryDataTypeButAutoNumber) {
     const std::pair<const char*, const char*> expected[] = {
-        {"文本", "VarChar(50)"}, {"长整型", "integer"}, {"整型", "short"},   {"双精度", "double"},
+        {"文本", "VarChar(50)"}, {"长整型", "integer"}, {"整型", "short"},        {"双精度", "double"},
         {"单精度", "real"},      {"字节型", "byte"},    {"小数", "NUMERIC(6,2)"}, {"日期时间", "datetime"},
         {"备注", "memo"},        {"逻辑", "bit"}};
     for (const auto& [type, word] : expected) EXPECT_EQ(typeWord(type), word) << type;
@@ -189,9 +189,9 @@ TEST(DatabaseGenerator, SampleProjectAsMdbtoolsSeesIt) {
     char buffer[4096];
     while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) schema.append(buffer, n);
     EXPECT_EQ(pclose(pipe), 0) << schema;
-    for (const char* expected : {"CREATE TABLE [用户]", "CREATE TABLE [收支]", "CREATE TABLE [消费类型]",
-                                 "CREATE TABLE [流水帐]", "[排序]\t\t\tInteger", "[金额]\t\t\tSingle",
-                                 "[日期]\t\t\tDateTime", "[一级分类]\t\t\tText (50)"})
+    for (const char* expected :
+         {"CREATE TABLE [用户]", "CREATE TABLE [收支]", "CREATE TABLE [消费类型]", "CREATE TABLE [流水帐]",
+          "[排序]\t\t\tInteger", "[金额]\t\t\tSingle", "[日期]\t\t\tDateTime", "[一级分类]\t\t\tText (50)"})
         EXPECT_NE(schema.find(expected), std::string::npos) << expected << "\n" << schema;
 }
 

@@ -73,8 +73,8 @@ TEST(ValueConversion, NumericScaleAndTextLengthDecideWhetherEveryValueFits) {
     EXPECT_FALSE(holdsEveryValue(column(ColumnType::Numeric, 50, 6, 2), column(ColumnType::Numeric, 50, 6, 1)));
     EXPECT_FALSE(holdsEveryValue(column(ColumnType::Long), column(ColumnType::Short)));
     EXPECT_TRUE(holdsEveryValue(column(ColumnType::Memo), column(ColumnType::Memo)));
-    const auto narrowed = convertValue(column(ColumnType::Numeric, 50, 6, 2), std::string("1.25"),
-                                       column(ColumnType::Numeric, 50, 6, 1));
+    const auto narrowed =
+        convertValue(column(ColumnType::Numeric, 50, 6, 2), std::string("1.25"), column(ColumnType::Numeric, 50, 6, 1));
     EXPECT_TRUE(narrowed.problem);
     EXPECT_EQ(typeName(column(ColumnType::Numeric)), "小数(6,2)");
     EXPECT_EQ(typeName(column(ColumnType::Text, 20)), "文本(20)");

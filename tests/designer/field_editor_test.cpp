@@ -9,8 +9,8 @@
 #include "designer/text_rules.h"
 #include "designer_window.h"
 
-using tabulon::testing::DesignerWindow;
 using tabulon::catalogue::Field;
+using tabulon::testing::DesignerWindow;
 
 namespace {
 
@@ -108,8 +108,8 @@ private slots:
         // A field that never was a drop-down has no link; every cascade column says "0".
         QCOMPARE(field->linkTable, std::string());
         QCOMPARE(field->linkField, std::string());
-        for (const auto* column : {&field->cascadeTable, &field->cascadeField, &field->cascadeCondition,
-                                   &field->cascadeDisplay})
+        for (const auto* column :
+             {&field->cascadeTable, &field->cascadeField, &field->cascadeCondition, &field->cascadeDisplay})
             QCOMPARE(*column, std::string("0"));
     }
 
@@ -313,7 +313,8 @@ private slots:
         QTest::mouseClick(cascade, Qt::LeftButton, {}, QPoint(5, cascade->height() / 2));
         designer.click("按钮8");
         const auto off = designer.inspect().field(stored->id);
-        for (const auto* column : {&off->cascadeTable, &off->cascadeField, &off->cascadeCondition, &off->cascadeDisplay})
+        for (const auto* column :
+             {&off->cascadeTable, &off->cascadeField, &off->cascadeCondition, &off->cascadeDisplay})
             QCOMPARE(*column, std::string("0"));
     }
 

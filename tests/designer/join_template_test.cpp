@@ -6,8 +6,8 @@
 #include "designer/template_editor.h"
 #include "designer_window.h"
 
-using tabulon::testing::DesignerWindow;
 using tabulon::designer::ExactTextEdit;
+using tabulon::testing::DesignerWindow;
 
 namespace {
 
@@ -184,7 +184,8 @@ private slots:
         designer.answerQuestions(true);
         clickEntry(designer, 53);
         QCOMPARE(designer.asked().size(), 2);
-        QCOMPARE(contentBox(designer)->exactText(), QString::fromStdString(designer.inspect().templateRow(53)->content));
+        QCOMPARE(contentBox(designer)->exactText(),
+                 QString::fromStdString(designer.inspect().templateRow(53)->content));
         // Untouched text moves without a question.
         clickEntry(designer, 52);
         QCOMPARE(designer.asked().size(), 2);

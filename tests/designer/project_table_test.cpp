@@ -7,8 +7,8 @@
 
 #include "designer_window.h"
 
-using tabulon::testing::DesignerWindow;
 using tabulon::catalogue::FieldOrder;
+using tabulon::testing::DesignerWindow;
 
 namespace {
 

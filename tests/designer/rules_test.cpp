@@ -12,7 +12,9 @@ using designer::FieldListColumn;
 
 namespace {
 
-std::vector<std::string> columnsOf(const designer::FieldListRow& row) { return {row.columns.begin(), row.columns.end()}; }
+std::vector<std::string> columnsOf(const designer::FieldListRow& row) {
+    return {row.columns.begin(), row.columns.end()};
+}
 
 }  // namespace
 
@@ -70,10 +72,11 @@ private slots:
         const auto list = designer::fieldList(db, 27);
         QCOMPARE(list.rows.size(), std::size_t{5});
         QCOMPARE(list.rows[0].fieldId, catalogue::Id{158});
-        QCOMPARE(columnsOf(list.rows[0]), (std::vector<std::string>{"1", "收支", "文本", "", "组合框", "收支", "一级分类",
-                                                                     "消费类型", "类型名称", "收支类型", "消费类型"}));
+        QCOMPARE(columnsOf(list.rows[0]),
+                 (std::vector<std::string>{"1", "收支", "文本", "", "组合框", "收支", "一级分类", "消费类型",
+                                           "类型名称", "收支类型", "消费类型"}));
         QCOMPARE(columnsOf(list.rows[1]), (std::vector<std::string>{"2", "消费类型", "文本", "", "组合框", "消费类型",
-                                                                     "类型名称", "", "", "", ""}));
+                                                                    "类型名称", "", "", "", ""}));
         QCOMPARE(list.rows[4].columns[designer::kNumberColumn], std::string("5"));
         QCOMPARE(list.rows[4].columns[designer::kNameColumn], std::string("日期"));
         QCOMPARE(list.proposedOrder, std::int64_t{18});
@@ -82,19 +85,19 @@ private slots:
     void fieldListShowsKeyLinksAndMissingRows() {
         auto db = catalogue::Catalogue::inMemory();
         auto field = *db.field(159);
-        field.linkField = "0";        // the linked table's key column
-        field.cascadeTable = "999";   // a table that is gone
+        field.linkField = "0";       // the linked table's key column
+        field.cascadeTable = "999";  // a table that is gone
         field.cascadeField = "0";
         field.cascadeCondition = "888";
         field.cascadeDisplay = "0";
         db.updateField(field);
         auto former = *db.field(160);
-        former.linkTable = "26";      // left over from a former drop-down
+        former.linkTable = "26";  // left over from a former drop-down
         former.linkField = "156";
         db.updateField(former);
         const auto list = designer::fieldList(db, 27);
-        QCOMPARE(columnsOf(list.rows[1]), (std::vector<std::string>{"2", "消费类型", "文本", "", "组合框", "消费类型", "ID",
-                                                                     "", "ID", "", ""}));
+        QCOMPARE(columnsOf(list.rows[1]),
+                 (std::vector<std::string>{"2", "消费类型", "文本", "", "组合框", "消费类型", "ID", "", "ID", "", ""}));
         QCOMPARE(list.rows[2].columns[designer::kLinkTableColumn], std::string("26"));
         QCOMPARE(list.rows[2].columns[designer::kLinkFieldColumn], std::string("156"));
     }

@@ -14,9 +14,9 @@ using testing::makeField;
 
 TEST(SiteNames, EveryCharacterThatBreaksAPageIsNamed) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"say\"hi", "“\"”"}, {"it's", "“'”"},  {"a%>b", "“%”"},   {"a<b", "“<”"},     {"[x]", "“[”"},
-        {"x]", "“]”"},       {"a/b", "“/”"},   {"a\\b", "“\\”"},  {"名 称", "“空格”"}, {"名\u3000称", "“全角空格”"},
-        {"a,b", "“,”"},      {"甲；乙", "“；”"}, {"a&b", "“&”"},   {"a?b", "“?”"},     {"a.b", "“.”"}};
+        {"say\"hi", "“\"”"}, {"it's", "“'”"},    {"a%>b", "“%”"},  {"a<b", "“<”"},      {"[x]", "“[”"},
+        {"x]", "“]”"},       {"a/b", "“/”"},     {"a\\b", "“\\”"}, {"名 称", "“空格”"}, {"名\u3000称", "“全角空格”"},
+        {"a,b", "“,”"},      {"甲；乙", "“；”"}, {"a&b", "“&”"},   {"a?b", "“?”"},      {"a.b", "“.”"}};
     for (const auto& [name, shown] : cases) {
         const auto problem = siteNameProblem(name, NameUse::Field);
         ASSERT_TRUE(problem) << name;
@@ -73,8 +73,8 @@ TEST(DesignCheck, GenerationSkipsTablesWithBadNames) {
         generatePages(design.snapshot(), "/run", {project, {bad, good}, {PageKindId::Add}, false}, sink, messages);
     ASSERT_EQ(sink.files().size(), 1u);
     EXPECT_EQ(sink.files()[0].path.filename(), "KH" + std::to_string(good) + "_Add.asp");
-    EXPECT_EQ(messages.texts(),
-              (std::vector<std::string>{"表 货物 字段 a\"b：名称含有不能用的字符“\"”，该表的页面未生成。", "生成完毕"}));
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{
+                                    "表 货物 字段 a\"b：名称含有不能用的字符“\"”，该表的页面未生成。", "生成完毕"}));
     EXPECT_EQ(result.failures, 1u);
 }
 

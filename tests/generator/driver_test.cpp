@@ -28,7 +28,7 @@ TEST(Driver, TablesInListOrderKindsInFixedOrder) {
     GenerationRequest request{project, {second, first}, {PageKindId::Add}, false};
     const auto result = generatePages(design.snapshot(), "/run", request, sink, messages);
     EXPECT_EQ(fileNames(result.written), (std::vector<std::string>{"KC" + std::to_string(second) + "_Add.asp",
-                                                         "XS" + std::to_string(first) + "_Add.asp"}));
+                                                                   "XS" + std::to_string(first) + "_Add.asp"}));
     EXPECT_EQ(result.written[0], std::filesystem::path("/run/顺序/manage/KC" + std::to_string(second) + "_Add.asp"));
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"生成完毕"}) << "all-tables mode announces no page";
     EXPECT_EQ(result.failures, 0u);
@@ -85,8 +85,8 @@ TEST(Driver, UnencodableTextNamesTableAndFieldAndSkipsOnlyThatPage) {
     design.field(good, makeField("名称"));
     MemorySink sink;
     RecordedMessages messages;
-    const auto result = generatePages(design.snapshot(), "/run", {project, {bad, good}, {PageKindId::Add}, false},
-                                      sink, messages);
+    const auto result =
+        generatePages(design.snapshot(), "/run", {project, {bad, good}, {PageKindId::Add}, false}, sink, messages);
     EXPECT_EQ(fileNames(result.written), std::vector<std::string>{"HB" + std::to_string(good) + "_Add.asp"});
     EXPECT_EQ(sink.files().size(), 1u) << "nothing of the page that cannot be encoded reaches the sink";
     ASSERT_EQ(messages.texts().size(), 2u);
@@ -104,12 +104,13 @@ TEST(Driver, ProjectNameThatIsNoFolderNameWritesNothing) {
     TempFolder run;
     FileSink sink;
     RecordedMessages messages;
-    const auto result = generatePages(design.snapshot(), run.path(), {project, {table}, {PageKindId::Add}, false},
-                                      sink, messages);
+    const auto result =
+        generatePages(design.snapshot(), run.path(), {project, {table}, {PageKindId::Add}, false}, sink, messages);
     EXPECT_EQ(result.failures, 1u);
     ASSERT_EQ(messages.texts().size(), 1u) << "no 生成完毕 after a refusal";
     EXPECT_TRUE(std::filesystem::is_empty(run.path()));
-    EXPECT_FALSE(std::filesystem::exists(run.path().parent_path() / "manage")) << "nothing written above the run folder";
+    EXPECT_FALSE(std::filesystem::exists(run.path().parent_path() / "manage"))
+        << "nothing written above the run folder";
 }
 
 TEST(Driver, WritesGbkWithCrLfAndCreatesTheManageFolder) {

@@ -43,8 +43,8 @@ TEST(LeadingNumber, ReadsLikeVal) {
 TEST(FormToken, FollowsTheFirstFormTagInAnyCase) {
     std::string page = "<html>\r\n<FORM Name=\"a\" method=\"post\">\r\n<form name=\"b\">";
     ASSERT_TRUE(addFormToken(page, "<form name=\"a\""));
-    EXPECT_EQ(page, "<html>\r\n<FORM Name=\"a\" method=\"post\">\r\n" + std::string(kTokenInput) +
-                        "\r\n<form name=\"b\">");
+    EXPECT_EQ(page,
+              "<html>\r\n<FORM Name=\"a\" method=\"post\">\r\n" + std::string(kTokenInput) + "\r\n<form name=\"b\">");
     std::string none = "<html><body>no form</body></html>";
     EXPECT_FALSE(addFormToken(none));
     EXPECT_EQ(none, "<html><body>no form</body></html>");

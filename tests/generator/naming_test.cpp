@@ -70,8 +70,8 @@ TEST(FieldCaption, NameWhenItStartsWithAHanziElseDescription) {
 }
 
 TEST(SiteFolder, ProjectNamesThatCannotBeFolders) {
-    for (const char* bad : {"", ".", "..", "a/b", "a\\b", "x:y", "what?", "a*", "<p>", "a|b", "quo\"te", "end.",
-                            "end ", "CON", "nul.txt", "com1", "LPT9", "tab\there"})
+    for (const char* bad : {"", ".", "..", "a/b", "a\\b", "x:y", "what?", "a*", "<p>", "a|b", "quo\"te", "end.", "end ",
+                            "CON", "nul.txt", "com1", "LPT9", "tab\there"})
         EXPECT_TRUE(folderNameProblem(bad).has_value()) << bad;
     for (const char* good : {"记账", "my site", "a.b", "CONSOLE", "..x", "项目-1"})
         EXPECT_FALSE(folderNameProblem(good).has_value()) << good;

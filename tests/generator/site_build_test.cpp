@@ -34,7 +34,9 @@ public:
     ScriptedStep(std::string name, std::vector<std::string>& ran, bool stops = false)
         : name_(std::move(name)), ran_(ran), stops_(stops) {}
     std::string_view title() const override { return name_; }
-    std::string missingProjectMessage(catalogue::Id id) const override { return name_ + " 缺项目 " + std::to_string(id); }
+    std::string missingProjectMessage(catalogue::Id id) const override {
+        return name_ + " 缺项目 " + std::to_string(id);
+    }
     StepResult run(const StepInput& input, SiteSink&, Messages& messages, const Progress& progress) override {
         ran_.push_back(name_);
         messages.show(name_ + " " + input.project.name);
@@ -56,13 +58,12 @@ TEST(SiteBuild, RunsTheStepsInOrderAndStopsWhereAStepSaysSo) {
     MemorySink sink;
     RecordedMessages messages;
     std::vector<std::string> progress;
-    const auto result = runBuild(model, "/run", 4, steps, sink, messages,
-                                 [&](std::size_t index, std::size_t count, const BuildStep& step, std::size_t done,
-                                     std::size_t total) {
-                                     progress.push_back(std::to_string(index) + "/" + std::to_string(count) + " " +
-                                                        std::string(step.title()) + " " + std::to_string(done) + "/" +
-                                                        std::to_string(total));
-                                 });
+    const auto result = runBuild(
+        model, "/run", 4, steps, sink, messages,
+        [&](std::size_t index, std::size_t count, const BuildStep& step, std::size_t done, std::size_t total) {
+            progress.push_back(std::to_string(index) + "/" + std::to_string(count) + " " + std::string(step.title()) +
+                               " " + std::to_string(done) + "/" + std::to_string(total));
+        });
     EXPECT_EQ(ran, (std::vector<std::string>{"一", "二"}));
     EXPECT_EQ(messages.texts(), (std::vector<std::string>{"一 记账", "二 记账"}));
     EXPECT_EQ(progress, (std::vector<std::string>{"0/3 一 0/1", "0/3 一 1/2", "0/3 一 1/1", "1/3 二 0/1", "1/3 二 1/2",
@@ -223,11 +224,12 @@ TEST(SiteBuild, PagesOnManyThreadsComeOutAsOnOne) {
 
 TEST(OrderedParallel, ResultsInOrderAndAFailureRethrownAtItsTurn) {
     std::vector<std::size_t> seen;
-    runInOrder<std::size_t>(100, 4, [](std::size_t i) { return i * i; },
-                            [&](std::size_t i, std::size_t square) {
-                                EXPECT_EQ(square, i * i);
-                                seen.push_back(i);
-                            });
+    runInOrder<std::size_t>(
+        100, 4, [](std::size_t i) { return i * i; },
+        [&](std::size_t i, std::size_t square) {
+            EXPECT_EQ(square, i * i);
+            seen.push_back(i);
+        });
     ASSERT_EQ(seen.size(), 100u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
 
@@ -251,7 +253,8 @@ TEST(DryRunSink, RemembersNamesTouchesNothingAndReadsTheDatabaseBack) {
     sink.writeText(run.path() / "站" / "a.asp", "学生", [](std::string_view) { return std::string(); });
     sink.writeBytes(run.path() / "站" / "data" / "data.mdb", std::string("\0\1mdb", 5));
     EXPECT_TRUE(fs::is_empty(run.path()));
-    EXPECT_EQ(sink.paths(), (std::vector<fs::path>{run.path() / "站" / "a.asp", run.path() / "站" / "data" / "data.mdb"}));
+    EXPECT_EQ(sink.paths(),
+              (std::vector<fs::path>{run.path() / "站" / "a.asp", run.path() / "站" / "data" / "data.mdb"}));
     EXPECT_TRUE(sink.exists(run.path() / "站" / "a.asp"));
     EXPECT_EQ(sink.readBack(run.path() / "站" / "data" / "data.mdb"), std::string("\0\1mdb", 5));
 }
@@ -266,7 +269,9 @@ TEST(SiteSink, TextIsStoredAsGbkOrNotAtAllWithTheCallersMessage) {
         EXPECT_STREQ(e.what(), "字符 😀");
     }
     ASSERT_EQ(sink.files().size(), 1u);
-    EXPECT_EQ(sink.files()[0].bytes, "\xD1\xA7" "a");
+    EXPECT_EQ(sink.files()[0].bytes,
+              "\xD1\xA7"
+              "a");
 }
 
 TEST(DatabaseStep, StatementLogThatGbkCannotHoldIsReportedNotWrittenAsUtf8) {
@@ -280,7 +285,8 @@ TEST(DatabaseStep, StatementLogThatGbkCannotHoldIsReportedNotWrittenAsUtf8) {
     EXPECT_TRUE(result.schemaFile.empty());
     EXPECT_EQ(result.problems, 1u);
     ASSERT_EQ(messages.texts().size(), 1u);
-    EXPECT_EQ(messages.texts()[0], "项目 编码：编码-schema.sql 中的字符“표”无法用 GBK 编码（来自表名或字段名），该文件未生成。");
+    EXPECT_EQ(messages.texts()[0],
+              "项目 编码：编码-schema.sql 中的字符“표”无法用 GBK 编码（来自表名或字段名），该文件未生成。");
     EXPECT_EQ(sink.find("/run/编码-schema.sql"), nullptr);
 }
 

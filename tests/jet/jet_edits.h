@@ -11,36 +11,36 @@
 namespace tabulon::jet::testing {
 
 class JetEdits {
- public:
-  explicit JetEdits(std::string file) : file_(std::move(file)) {}
-  const std::string& bytes() const { return file_; }
+public:
+    explicit JetEdits(std::string file) : file_(std::move(file)) {}
+    const std::string& bytes() const { return file_; }
 
-  void deleteRow(const std::string& table, std::int32_t id);
-  void moveRow(const std::string& table, std::int32_t id);
-  // The owned-pages map of the table as a type 1 map with its bitmap page at the end.
-  void useReferenceMap(const std::string& table);
+    void deleteRow(const std::string& table, std::int32_t id);
+    void moveRow(const std::string& table, std::int32_t id);
+    // The owned-pages map of the table as a type 1 map with its bitmap page at the end.
+    void useReferenceMap(const std::string& table);
 
-  // Data pages of the table, from its owned-pages map.
-  std::vector<std::uint32_t> dataPages(const std::string& table) const;
-  std::uint32_t tdefPage(const std::string& table) const;
-  // File offset of the table's owned-pages map row.
-  std::size_t ownedMapOffset(const std::string& table) const {
-    std::size_t length = 0;
-    return ownedMapRow(tdefPage(table), length);
-  }
+    // Data pages of the table, from its owned-pages map.
+    std::vector<std::uint32_t> dataPages(const std::string& table) const;
+    std::uint32_t tdefPage(const std::string& table) const;
+    // File offset of the table's owned-pages map row.
+    std::size_t ownedMapOffset(const std::string& table) const {
+        std::size_t length = 0;
+        return ownedMapRow(tdefPage(table), length);
+    }
 
- private:
-  struct Slot {
-    std::size_t slotAt;  // file offset of the slot entry
-    std::size_t rowAt;   // file offset of the row
-    std::size_t length;
-  };
-  Slot findRow(const std::string& table, std::int32_t id) const;
-  std::size_t ownedMapRow(std::uint32_t tdef, std::size_t& length) const;
-  std::uint32_t appendPage();
-  void addOwnedPage(std::uint32_t tdef, std::uint32_t page);
+private:
+    struct Slot {
+        std::size_t slotAt;  // file offset of the slot entry
+        std::size_t rowAt;   // file offset of the row
+        std::size_t length;
+    };
+    Slot findRow(const std::string& table, std::int32_t id) const;
+    std::size_t ownedMapRow(std::uint32_t tdef, std::size_t& length) const;
+    std::uint32_t appendPage();
+    void addOwnedPage(std::uint32_t tdef, std::uint32_t page);
 
-  std::string file_;
+    std::string file_;
 };
 
 }  // namespace tabulon::jet::testing

@@ -14,8 +14,8 @@
 namespace tabulon::jet::testing {
 
 struct SampleTable {
-  TableDefinition definition;
-  std::vector<std::vector<Value>> rows;  // one value per design column
+    TableDefinition definition;
+    std::vector<std::vector<Value>> rows;  // one value per design column
 };
 
 // Every column type, Chinese and Latin names, a memo over 4 KB, NULLs.
@@ -33,15 +33,15 @@ std::string exportedText(const Column& column, const Value& value);
 
 // A fresh folder under the temporary folder, removed with its content.
 class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
 
- private:
-  std::filesystem::path path_;
+private:
+    std::filesystem::path path_;
 };
 
 }  // namespace tabulon::jet::testing

@@ -95,8 +95,8 @@ TEST(LoginPage, OwnRowWithTheHelpersLogsIntoTheSession) {
               "If PasswordMatches(rs(\"密码\") & \"\", p) Then rs(\"密码\") = PasswordHash(p)\r\n"
               "SiteLogin rs(\"id\"), rs(\"账号\")\r\n");
     EXPECT_TRUE(storesPasswordDigests(page));
-    EXPECT_FALSE(storesPasswordDigests(loginPage("sql=\"select * from login where (username='\"&u&\"' and pwd='\"&p&\"')\"",
-                                                 {"管理员", "账号", "密码"})));
+    EXPECT_FALSE(storesPasswordDigests(loginPage(
+        "sql=\"select * from login where (username='\"&u&\"' and pwd='\"&p&\"')\"", {"管理员", "账号", "密码"})));
 }
 
 // The login row that earlier releases wrote (kept as a fixture) compares the password
@@ -160,11 +160,13 @@ TEST(TopAndMenu, OneTabAndOneGroupPerTableInTheirExactForm) {
         "\" class=\"menu\"><span class=\"menudiv\">Orders</span></div></td>\r\n</tr>\r\n<tr>\r\n<td id=\"g_2\"><table "
         "width=\"100%\" align=\"center\" cellpadding=\"0\" cellspacing=\"0\" bgcolor=\"#FFFFFF\">\r\n  <tbody>\r\n\r\n"
         "\t<tr>\r\n      <td height=\"30\" align=\"center\" background=\"images/left_bg01.gif\" style=\"cursor:hand\"  "
-        "onclick=\"javascript:parent.right.location.href='manage/" + std::to_string(second) +
+        "onclick=\"javascript:parent.right.location.href='manage/" +
+        std::to_string(second) +
         "_Add.asp';\"><table cellpadding=\"0\" cellspacing=\"0\" width=\"100%\"><tr><td width=\"50\">&nbsp;</td><td>"
         "添加记录</td></tr></table></td>\r\n    </tr>\r\n\r\n\t<tr>\r\n      <td height=\"30\" align=\"center\" "
         "background=\"images/left_bg01.gif\" style=\"cursor:hand\"  onclick=\"javascript:parent.right.location.href="
-        "'manage/" + std::to_string(second) +
+        "'manage/" +
+        std::to_string(second) +
         "_List.asp';\"><table cellpadding=\"0\" cellspacing=\"0\" width=\"100%\"><tr><td width=\"50\">&nbsp;</td><td>"
         "浏览查询</td></tr></table></td>\r\n    </tr>\r\n    \r\n\t<tr><td height=\"5\"></td></tr>\r\n  </tbody>\r\n"
         "</table></td>\r\n</tr>\r\n";

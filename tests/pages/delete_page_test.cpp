@@ -43,8 +43,10 @@ const std::string kIdCheck =
 
 std::string deletion(const std::string& table) {
     return "sql=\"select * from " + table +
-           "\"\r\n\r\n\r\nsql=sql&\" where id in(\"&ID&\")\"\r\n\r\n\r\nSet rsAdd = Server.CreateObject(\"ADODB.Recordset\")"
-           "\r\nrsAdd.ActiveConnection = conn\r\nrsAdd.Source =sql\r\nrsAdd.CursorType = 0\r\nrsAdd.CursorLocation = 3\r\n"
+           "\"\r\n\r\n\r\nsql=sql&\" where id in(\"&ID&\")\"\r\n\r\n\r\nSet rsAdd = "
+           "Server.CreateObject(\"ADODB.Recordset\")"
+           "\r\nrsAdd.ActiveConnection = conn\r\nrsAdd.Source =sql\r\nrsAdd.CursorType = 0\r\nrsAdd.CursorLocation = "
+           "3\r\n"
            "rsAdd.LockType = 2\r\nrsAdd.Open()\r\nrs_numRows =0\r\n'rsAdd.addnew\r\n if not rsAdd.eof then\r\n \r\n " +
            joined({
                {1, "while not rsAdd.eof\r\n"},
@@ -82,7 +84,8 @@ std::string deletion(const std::string& table) {
 
 const std::string kTitleRest =
     " - 删除记录</title>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\r\n<link "
-    "href=\"../style/style.css\" rel=\"stylesheet\" type=\"text/css\">\r\n<style>\r\nbody {\r\n\tbackground-color:#FFFFFF;"
+    "href=\"../style/style.css\" rel=\"stylesheet\" type=\"text/css\">\r\n<style>\r\nbody "
+    "{\r\n\tbackground-color:#FFFFFF;"
     "\r\n}\r\n</style>\r\n</HEAD>\r\n\r\n<BODY>\r\n";
 const std::string kPageEnd = "\r\n\r\n</body>\r\n</html>";
 
@@ -119,7 +122,8 @@ TEST(DeletePage, UsesOnlyTheFirstThreeRows) {
     design.catalogue().addTemplate({0, "删除", "<!-- 第四行 -->", 99});
     replaceTemplateRow(design.catalogue(), "删除", 2, "</html>");
     const auto page = buildPage<DeletePageGenerator>(design.snapshot(), 25).page;
-    EXPECT_EQ(page, kCodePage + kFormHeadStart + kHeadMarker + "收支" + kTitleRest + kIdCheck + deletion("收支") + "</html>");
+    EXPECT_EQ(page,
+              kCodePage + kFormHeadStart + kHeadMarker + "收支" + kTitleRest + kIdCheck + deletion("收支") + "</html>");
 }
 
 // Nothing from the query string or a GET reaches the deletion: the ids are read from the

@@ -32,8 +32,9 @@ TEST(PageGeneration, SingleTableGetsItsFivePagesInOrderWithTheirMessages) {
     MemorySink sink;
     RecordedMessages messages;
     const auto result = generator::generatePages(sampleModel(), "/run", {4, {27}, kAllKinds, true}, sink, messages);
-    EXPECT_EQ(fileNames(result.written), (std::vector<std::string>{"LSZ27_Add.asp", "LSZ27_Modify.asp", "LSZ27_Delete.asp",
-                                                         "LSZ27_List.asp", "LSZ27_Display.asp"}));
+    EXPECT_EQ(fileNames(result.written),
+              (std::vector<std::string>{"LSZ27_Add.asp", "LSZ27_Modify.asp", "LSZ27_Delete.asp", "LSZ27_List.asp",
+                                        "LSZ27_Display.asp"}));
     EXPECT_EQ(messages.texts(), (std::vector<std::string>{"Create add ok", "Create Modify Ok", "Create Delete ok",
                                                           "Create List ok", "Create Display Ok", "生成完毕"}));
     EXPECT_EQ(result.failures, 0u);
@@ -65,8 +66,8 @@ TEST(PageGeneration, KindShortOfTemplateRowsIsReportedByNameAndSkipped) {
         design.catalogue().deleteTemplate(design.catalogue().templates(shortKind.kind).back().id);
         MemorySink sink;
         RecordedMessages messages;
-        const auto result = generator::generatePages(design.snapshot(), "/run", {4, {26}, kAllKinds, false}, sink,
-                                                     messages);
+        const auto result =
+            generator::generatePages(design.snapshot(), "/run", {4, {26}, kAllKinds, false}, sink, messages);
         const auto names = fileNames(result.written);
         EXPECT_EQ(names.size(), 4u) << shortKind.kind;
         EXPECT_EQ(std::find(names.begin(), names.end(), shortKind.file), names.end()) << shortKind.kind;

@@ -37,7 +37,8 @@ std::string dateCase(const std::string& name) { return "\r\n case \"" + name + "
 std::string dateSwitch(const std::string& name) {
     return "\r\n   case \"" + name +
            "\" : \r\n  GetId(\"SearchTimeZone\").style.display=\"block\";//显示  \r\n  "
-           "GetId(\"keyword\").style.display=\"none\";\r\n  GetId(\"bank\").style.display=\"none\";\r\n      break; \r\n";
+           "GetId(\"keyword\").style.display=\"none\";\r\n  GetId(\"bank\").style.display=\"none\";\r\n      break; "
+           "\r\n";
 }
 
 std::string option(const std::string& name, const std::string& caption) {
@@ -51,8 +52,10 @@ std::string plainCell(const std::string& name) { return "<%=server.HTMLEncode(rs
 
 // The row start without its link, which moves into the first cell; the row opens the record.
 std::string rowStart(const std::string& base) {
-    return "  <tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='" + base +
-           "_Display.asp?ID=<%=rs(\"id\")%>'\" onMouseOver=\"this.className='highlight'\" onMouseOut=\"this.className=''\"  "
+    return "  <tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='" +
+           base +
+           "_Display.asp?ID=<%=rs(\"id\")%>'\" onMouseOver=\"this.className='highlight'\" "
+           "onMouseOut=\"this.className=''\"  "
            "style=\"cursor:pointer\">\r\n";
 }
 const std::string kModifyCell =
@@ -65,11 +68,12 @@ std::string displayLinked(const std::string& base, const std::string& cell) {
 // A list cell of a drop-down field: the linked row's column, looked up only when the
 // stored value is an id.
 std::string linkedCell(const std::string& name, const std::string& column, const std::string& table) {
-    return "<span style=\"cursor:pointer\" title=\"<%=server.HTMLEncode(rs(\"" + name + "\")&\"\")%>\">\t<%\r\n RsListID=rs(\"" + name +
-           "\")\r\n \r\n RsSql=\"select id," + column + " from " + table +
+    return "<span style=\"cursor:pointer\" title=\"<%=server.HTMLEncode(rs(\"" + name +
+           "\")&\"\")%>\">\t<%\r\n RsListID=rs(\"" + name + "\")\r\n \r\n RsSql=\"select id," + column + " from " +
+           table +
            " where id=\"&RsListID\r\n if SearchMatches(RsListID,\"^[0-9]+$\") then\r\n RsList.open RsSql,conn,1,1\r\n "
-           "\r\n \r\n if not RsList.eof then\r\n\tresponse.Write(server.HTMLEncode(RsList(\"" + column +
-           "\")&\"\"))\t \r\n end if\r\n RsList.close\r\n end if\r\n\t%>";
+           "\r\n \r\n if not RsList.eof then\r\n\tresponse.Write(server.HTMLEncode(RsList(\"" +
+           column + "\")&\"\"))\t \r\n end if\r\n RsList.close\r\n end if\r\n\t%>";
 }
 
 std::string rowEnd(const std::string& base) {
@@ -101,12 +105,12 @@ struct Columns {
 Expected expected(const catalogue::Snapshot& model, const std::string& table, const std::string& base,
                   const Columns& columns, std::size_t fieldCount) {
     const auto rows = rowsOf(model, "列表");
-    const std::string form = replaced(rows[6], kListForm,
-                                      "<form name=\"form1\" action=\"" + base + "_Delete.asp?action=Delete\" method=\"post\">" +
-                                          kToken);
+    const std::string form =
+        replaced(rows[6], kListForm,
+                 "<form name=\"form1\" action=\"" + base + "_Delete.asp?action=Delete\" method=\"post\">" + kToken);
     const std::string count = std::to_string(fieldCount + 2);
-    return {kCodePage + T1 + table + rows[1] + columns.dateCases + rows[3] + columns.dateSwitches + rows[4] + columns.options +
-                rows[5] + form + T8 + columns.headerCells + T11,
+    return {kCodePage + T1 + table + rows[1] + columns.dateCases + rows[3] + columns.dateSwitches + rows[4] +
+                columns.options + rows[5] + form + T8 + columns.headerCells + T11,
             rowStart(base) + columns.dataCells + rowEnd(base) +
                 replaced(rows[15], "<td colspan=\"12\"", "<td colspan=\"" + count + "\"", 2)};
 }
@@ -124,27 +128,37 @@ std::string searchBlock(const std::string& page, const Expected& parts) {
 void expectSearchBlockKeepsItsFrame(const std::string& block, const std::string& table, const std::string& fields,
                                     const std::string& types) {
     const std::string start =
-        "\r\n <%\r\n  \r\n  if request(\"SearchText\")<>\"\" then\r\n  \r\n\r\n \r\n  if request(\"action\")=\"search\" then"
-        "\r\n  \r\n  \r\n     SearchText=request(\"SearchText\")\r\n   \r\n   CommandArray=split(SearchText,\"；\")\r\n   \r\n"
-        "   s=\"大于,小于,等于,近似,从,至\"\r\n   \r\n   LogicArray=split(s,\",\")\r\n\r\n   LogicArray2=split(\" > ', < ', = ', "
-        "like '% , between , and \",\",\")\r\n   \r\n   filedArray=split(\"" + fields +
-        "\",\",\")\r\n   \r\n   filedTypeArray=split(\"" + types + "\",\",\")\r\n   \r\n   \r\n   \r\n" +
-        "'   刊登日从2012-03-01至2012-03-01；CPM等于；\r\n   \r\n   '规格大于等于fdsfds\r\n\r\n   SqlString=\"\"\r\n   \r\n"
+        "\r\n <%\r\n  \r\n  if request(\"SearchText\")<>\"\" then\r\n  \r\n\r\n \r\n  if "
+        "request(\"action\")=\"search\" then"
+        "\r\n  \r\n  \r\n     SearchText=request(\"SearchText\")\r\n   \r\n   "
+        "CommandArray=split(SearchText,\"；\")\r\n   \r\n"
+        "   s=\"大于,小于,等于,近似,从,至\"\r\n   \r\n   LogicArray=split(s,\",\")\r\n\r\n   LogicArray2=split(\" > ', "
+        "< ', = ', "
+        "like '% , between , and \",\",\")\r\n   \r\n   filedArray=split(\"" +
+        fields + "\",\",\")\r\n   \r\n   filedTypeArray=split(\"" + types + "\",\",\")\r\n   \r\n   \r\n   \r\n" +
+        "'   刊登日从2012-03-01至2012-03-01；CPM等于；\r\n   \r\n   '规格大于等于fdsfds\r\n\r\n   SqlString=\"\"\r\n   "
+        "\r\n"
         "   for i=0 to ubound(CommandArray) '''''''''''''''''''''命令个数循环\r\n   \r\n";
     EXPECT_EQ(block.substr(0, start.size()), start);
-    const std::string query = "   Sql=\"select * from " + table + " where 1 \" & SqlString\r\n \r\n   \r\n  else\r\n  \r\n"
-                              "      sql=\"select * from " + table + "\"\r\n  \r\n  end if\r\n  \r\n  \r\n  else\r\n  \r\n"
-                              "  sql=\"select * from " + table + "\"\r\n  \r\n  end if\r\n \r\n";
+    const std::string query = "   Sql=\"select * from " + table +
+                              " where 1 \" & SqlString\r\n \r\n   \r\n  else\r\n  \r\n"
+                              "      sql=\"select * from " +
+                              table +
+                              "\"\r\n  \r\n  end if\r\n  \r\n  \r\n  else\r\n  \r\n"
+                              "  sql=\"select * from " +
+                              table + "\"\r\n  \r\n  end if\r\n \r\n";
     EXPECT_NE(block.find(query), std::string::npos);
     EXPECT_NE(block.find("\r\nset RsList=server.CreateObject(\"adodb.recordset\")\r\n"), std::string::npos);
     const std::string listing =
-        "\r\n <% 'response.Write sql\r\n    Set rs = Server.CreateObject(\"ADODB.Recordset\")\r\n    rs.ActiveConnection = "
+        "\r\n <% 'response.Write sql\r\n    Set rs = Server.CreateObject(\"ADODB.Recordset\")\r\n    "
+        "rs.ActiveConnection = "
         "conn\r\n    rs.Source =sql\r\n    rs.CursorType = 3\r\n    rs.CursorLocation = 3\r\n    rs.LockType =1\r\n"
         "    rs.Open()\r\n    \r\n    rs_numRows = 0\r\n    rs.pagesize=15 \r\n    totalrecords=rs.recordcount  \r\n"
         "    totalpages=rs.pagecount \r\n    'rs.movefirst \r\n    \r\n";
     EXPECT_NE(block.find(listing), std::string::npos);
-    const std::string loop = "    if not rs.eof then\r\n\r\n     rs.absolutepage=nowpage \r\n     i=0\r\n    while not "
-                             "rs.eof and i<rs.pagesize\r\n     i=i+1\r\n%>\r\n \r\n";
+    const std::string loop =
+        "    if not rs.eof then\r\n\r\n     rs.absolutepage=nowpage \r\n     i=0\r\n    while not "
+        "rs.eof and i<rs.pagesize\r\n     i=i+1\r\n%>\r\n \r\n";
     EXPECT_EQ(block.substr(block.size() - std::min(block.size(), loop.size())), loop);
 }
 
@@ -231,8 +245,8 @@ TEST(ListPage, EachDateFieldRepeatsTheDateCase) {
     const auto model = design.snapshot();
     const auto rows = rowsOf(model, "列表");
     const auto page = buildPage<ListPageGenerator>(model, table).page;
-    EXPECT_NE(page.find(rows[1] + dateCase("开始") + dateCase("结束") + rows[3] + dateSwitch("开始") + dateSwitch("结束") +
-                        rows[4]),
+    EXPECT_NE(page.find(rows[1] + dateCase("开始") + dateCase("结束") + rows[3] + dateSwitch("开始") +
+                        dateSwitch("结束") + rows[4]),
               std::string::npos);
     EXPECT_EQ(occurrences(page, T3), 2u);
 }
@@ -246,11 +260,12 @@ TEST(ListPage, LinkedCellsNeedBothLinkedTableAndColumn) {
     design.field(table, dropDownField("主键", "25", "0"));
     design.field(table, dropDownField("正常", "26", "156"));
     const auto built = buildPage<ListPageGenerator>(design.snapshot(), table);
-    EXPECT_NE(built.page.find(dataCell(displayLinked(generator::pageBaseName(*design.snapshot().table(table)), plainCell("无表"))) +
-                              dataCell(plainCell("删表")) + dataCell(plainCell("无列")) +
-                              dataCell(linkedCell("主键", "id", "收支")) +
-                              dataCell(linkedCell("正常", "类型名称", "消费类型")) + kModifyCell),
-              std::string::npos);
+    EXPECT_NE(
+        built.page.find(
+            dataCell(displayLinked(generator::pageBaseName(*design.snapshot().table(table)), plainCell("无表"))) +
+            dataCell(plainCell("删表")) + dataCell(plainCell("无列")) + dataCell(linkedCell("主键", "id", "收支")) +
+            dataCell(linkedCell("正常", "类型名称", "消费类型")) + kModifyCell),
+        std::string::npos);
     EXPECT_TRUE(built.messages.empty()) << "the list page reports no broken link";
 }
 
@@ -258,12 +273,12 @@ TEST(ListPage, TemplateEditsApplyOnlyWhereTheirTextIs) {
     DesignBuilder design;
     replaceTemplateRow(design.catalogue(), "列表", 6, "<form name=\"list\" action=\"?\">");
     replaceTemplateRow(design.catalogue(), "列表", 11, "<tr><a href=\"Other.asp\">\r\n");
-    const std::string pageEnd =
-        "<td colspan=\"12\">a</td><td colspan=\"12\">b</td><td colspan=\"12\">c</td></table>";
+    const std::string pageEnd = "<td colspan=\"12\">a</td><td colspan=\"12\">b</td><td colspan=\"12\">c</td></table>";
     replaceTemplateRow(design.catalogue(), "列表", 15, pageEnd);
     const auto page = buildPage<ListPageGenerator>(design.snapshot(), 26).page;
     EXPECT_NE(page.find("<form name=\"list\" action=\"?\">" + T8), std::string::npos);
-    EXPECT_NE(page.find("<tr><a href=\"Other.asp\">\r\n" + T13), std::string::npos) << "a row of its own keeps its link";
+    EXPECT_NE(page.find("<tr><a href=\"Other.asp\">\r\n" + T13), std::string::npos)
+        << "a row of its own keeps its link";
     EXPECT_NE(page.find("    </a><td align=\"center\">"), std::string::npos) << "and the closing tag that goes with it";
     const std::string edited = "<td colspan=\"5\">a</td><td colspan=\"5\">b</td><td colspan=\"12\">c</td></table>";
     EXPECT_EQ(page.substr(page.size() - edited.size()), edited);

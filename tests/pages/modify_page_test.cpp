@@ -20,9 +20,11 @@ const std::string kReadStart =
 
 std::string openCode(const std::string& table) {
     return "sql=\"select * from " + table +
-           "\"\r\n\r\nsql=sql&\" where id=\"&cstr(ID)\r\n\r\n\r\nSet rsAdd = Server.CreateObject(\"ADODB.Recordset\")\r\n"
+           "\"\r\n\r\nsql=sql&\" where id=\"&cstr(ID)\r\n\r\n\r\nSet rsAdd = "
+           "Server.CreateObject(\"ADODB.Recordset\")\r\n"
            "rsAdd.ActiveConnection = conn\r\nrsAdd.Source =sql\r\nrsAdd.CursorType = 0\r\nrsAdd.CursorLocation = 3\r\n"
-           "rsAdd.LockType = 2\r\nrsAdd.Open()\r\nrs_numRows =0\r\n'rsAdd.addnew\r\n\r\n\r\n\r\n if not rsAdd.eof then\r\n";
+           "rsAdd.LockType = 2\r\nrsAdd.Open()\r\nrs_numRows =0\r\n'rsAdd.addnew\r\n\r\n\r\n\r\n if not rsAdd.eof "
+           "then\r\n";
 }
 
 const std::string kSaveAndReturn =
@@ -33,9 +35,12 @@ const std::string kSaveAndReturn =
     "end if\r\n\r\n%>\r\n\r\n";
 
 const std::string kPageEnd =
-    "\r\n\r\n\r\n<%\r\n\r\n  rsAdd.close\r\n  \r\n  set rsAdd=nothing\r\n\r\n  conn.close\r\n  \r\n  set conn=nothing\r\n\r\n"
-    " else\r\n  \r\n  rsAdd.close\r\n  \r\n  set rsAdd=nothing\r\n\r\n  conn.close\r\n  \r\n  set conn=nothing\r\n  \r\n"
-    "  SendMsg(\"指定编号的记录不存在\")\r\n  \r\n  goback()\r\n  \r\n  response.End()\r\n \r\nend if\r\n\r\n\r\n%>\r\n";
+    "\r\n\r\n\r\n<%\r\n\r\n  rsAdd.close\r\n  \r\n  set rsAdd=nothing\r\n\r\n  conn.close\r\n  \r\n  set "
+    "conn=nothing\r\n\r\n"
+    " else\r\n  \r\n  rsAdd.close\r\n  \r\n  set rsAdd=nothing\r\n\r\n  conn.close\r\n  \r\n  set conn=nothing\r\n  "
+    "\r\n"
+    "  SendMsg(\"指定编号的记录不存在\")\r\n  \r\n  goback()\r\n  \r\n  response.End()\r\n \r\nend "
+    "if\r\n\r\n\r\n%>\r\n";
 
 std::string readLine(int n, const std::string& name, const std::string& description = "") {
     const std::string s = std::to_string(n);
@@ -70,13 +75,15 @@ std::string dropDown(int n, const std::string& sql, const std::string& column, c
     const std::string s = std::to_string(n);
     return "\r\n<%\r\n\r\n" + std::string("Sql_Select=\"") + sql + "\"" +
            "\r\nSet RS_select=server.CreateObject(\"adodb.recordset\")\r\nRS_select.open Sql_Select,conn,1,1\r\n\r\n "
-           "response.Write\"          <label>\"&vbcrlf\r\n \r\n response.Write\"<select name=\" & \"\"\"\" & \"S_" + s +
-           "\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_" + s +
+           "response.Write\"          <label>\"&vbcrlf\r\n \r\n response.Write\"<select name=\" & \"\"\"\" & \"S_" +
+           s + "\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_" + s +
            "\" & \"\"\"\" & \">\" &vbcrlf\r\n \r\n\r\nif  not RS_select.eof then\r\n\r\n\r\n\r\n i=0\r\n while "
-           "not RS_select.eof\r\n  \r\n  Select_Filed=server.HTMLEncode(RS_select(\"" + column +
-           "\")&\"\") \r\n  Select_ID=RS_select(\"id\")\r\n\r\n\r\n  if cstr(rsAdd(\"" + name +
-           "\")&\"\")=cstr(RS_select(\"id\")) then\r\n   Response.Write(\"<option selected value=\"&Select_ID&\">\"&Select_Filed&"
-           "\"</option>\"&vbcrlf)  \r\n  else\r\n   Response.Write(\"<option value=\"&Select_ID&\">\"&Select_Filed&\"</option>\"&"
+           "not RS_select.eof\r\n  \r\n  Select_Filed=server.HTMLEncode(RS_select(\"" +
+           column + "\")&\"\") \r\n  Select_ID=RS_select(\"id\")\r\n\r\n\r\n  if cstr(rsAdd(\"" + name +
+           "\")&\"\")=cstr(RS_select(\"id\")) then\r\n   Response.Write(\"<option selected "
+           "value=\"&Select_ID&\">\"&Select_Filed&"
+           "\"</option>\"&vbcrlf)  \r\n  else\r\n   Response.Write(\"<option "
+           "value=\"&Select_ID&\">\"&Select_Filed&\"</option>\"&"
            "vbcrlf)  \r\n  end if\r\n\r\n  \r\n  RS_select.movenext\r\n \r\n wend\r\n\r\n\r\nelse\r\n \r\n  "
            "Response.Write(\"<option value=0>没有数据</option>\"+vbcrlf)\r\n \r\n\r\nend if\r\n\r\n\r\n "
            "response.Write\"            </select>\"&vbcrlf\r\n response.Write\"          </label>\"&vbcrlf\r\n\r\n"
@@ -86,13 +93,15 @@ std::string dropDown(int n, const std::string& sql, const std::string& column, c
 std::string emptySelect(int n) {
     const std::string s = std::to_string(n);
     return "\r\n          <label>\r\n            <select name=\"S_" + s + "\" id=\"S_" + s +
-           "\">\r\n              <option value=\"0\">没有记录</option>\r\n            </select>\r\n          </label>\r\n";
+           "\">\r\n              <option value=\"0\">没有记录</option>\r\n            </select>\r\n          "
+           "</label>\r\n";
 }
 
 // The default 修改 rows in page order.
 const std::string T2 =
     " - 修改记录</title>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\r\n<link "
-    "href=\"../style/style.css\" rel=\"stylesheet\" type=\"text/css\">\r\n<style>\r\nbody {\r\n\tbackground-color:#FFFFFF;"
+    "href=\"../style/style.css\" rel=\"stylesheet\" type=\"text/css\">\r\n<style>\r\nbody "
+    "{\r\n\tbackground-color:#FFFFFF;"
     "\r\n}\r\n</style>\r\n</HEAD>\r\n\r\n<BODY>\r\n";
 const std::string T3 =
     "\r\n\r\n\r\n<form action=? method=\"post\" name=\"form1\" target=\"_self\">\r\n<table width=\"100%\" border=\"0\" "
@@ -108,23 +117,29 @@ const std::string T6 = "\t</td>\r\n      </tr>";
 // T7 with its back button already pointed at the list page of `base`.
 std::string buttons(const std::string& base) {
     return "      <tr>\r\n        <td height=\"30\">&nbsp;</td>\r\n        <td class=\"category\">\r\n          <input "
-           "type=\"submit\" value=\" 确认修改 \" onClick=\"return check()\" class=\"button\">&nbsp;&nbsp;&nbsp;&nbsp;\r\n"
-           "          <input type=\"hidden\" id=\"id\" name=\"ID\" value=\"<%=ID%>\">          &nbsp;&nbsp;&nbsp;\r\n\r\n"
-           "          <input type=\"hidden\" name=\"action\" value=\"modify\">\r\n          <input type=\"reset\" value=\" "
-           "重新填写 \" class=\"button\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;\r\n          <input "
-           "type=\"button\" value=\" 返&nbsp;&nbsp;回 \" onClick=\"javascript:window.location.href='" + base +
-           "_List.asp';\" class=\"button\">\r\n\t\t</td>\r\n      </tr>\t    \r\n</table>\r\n</td>\r\n<td></td>\r\n</tr>"
+           "type=\"submit\" value=\" 确认修改 \" onClick=\"return check()\" "
+           "class=\"button\">&nbsp;&nbsp;&nbsp;&nbsp;\r\n"
+           "          <input type=\"hidden\" id=\"id\" name=\"ID\" value=\"<%=ID%>\">          "
+           "&nbsp;&nbsp;&nbsp;\r\n\r\n"
+           "          <input type=\"hidden\" name=\"action\" value=\"modify\">\r\n          <input type=\"reset\" "
+           "value=\" "
+           "重新填写 \" class=\"button\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;\r\n          "
+           "<input "
+           "type=\"button\" value=\" 返&nbsp;&nbsp;回 \" onClick=\"javascript:window.location.href='" +
+           base +
+           "_List.asp';\" class=\"button\">\r\n\t\t</td>\r\n      </tr>\t    "
+           "\r\n</table>\r\n</td>\r\n<td></td>\r\n</tr>"
            "\r\n<tr>\r\n<td><img src=\"../images/r_4.gif\" alt=\"\" /></td>\r\n<td></td>\r\n<td><img "
            "src=\"../images/r_3.gif\" alt=\"\" /></td>\r\n</tr>\r\n</table>\r\n</form>\r\n\r\n</body>\r\n</html>";
 }
 
 std::string row(const std::string& caption, const std::string& widget) { return T4 + caption + T5 + widget + T6; }
 
-std::string page(const std::string& table, const std::string& base, const std::string& reads,
-                 const std::string& checks, const std::string& values, const std::string& assigns,
-                 const std::string& rows, const std::string& clientChecks) {
-    const std::string serverBlock = kReadStart + reads + "\r\n" + checks + values + "\r\n" + openCode(table) + "\r\n" +
-                                    assigns + kSaveAndReturn;
+std::string page(const std::string& table, const std::string& base, const std::string& reads, const std::string& checks,
+                 const std::string& values, const std::string& assigns, const std::string& rows,
+                 const std::string& clientChecks) {
+    const std::string serverBlock =
+        kReadStart + reads + "\r\n" + checks + values + "\r\n" + openCode(table) + "\r\n" + assigns + kSaveAndReturn;
     std::string form = T3;
     form.insert(form.find('>', form.find("<form")) + 1, kToken);
     return kCodePage + kFormHeadStart + serverBlock + "\r\n" + kHeadMarker + table + T2 + "<%\r\n" + openCode(table) +
@@ -139,18 +154,22 @@ TEST(ModifyPage, SampleTableIsExact) {
         readLine(1, "收支") + readLine(2, "消费类型") + readLine(3, "名称") + readLine(4, "金额") + readLine(5, "日期");
     const std::string assigns = assignment(1, "收支") + assignment(2, "消费类型") + assignment(3, "名称") +
                                 assignment(4, "金额") + assignment(5, "日期");
-    const std::string rows = row("收支", dropDown(1, "select id,一级分类 from 收支 order by id asc", "一级分类", "收支")) +
-                             row("消费类型", dropDown(2, "select id,类型名称 from 消费类型 order by id asc", "类型名称",
-                                                      "消费类型")) +
-                             row("名称", textBox(3, "名称")) + row("金额", numericBox(4, "金额")) +
-                             row("日期", textBox(5, "日期"));
+    const std::string rows =
+        row("收支", dropDown(1, "select id,一级分类 from 收支 order by id asc", "一级分类", "收支")) +
+        row("消费类型", dropDown(2, "select id,类型名称 from 消费类型 order by id asc", "类型名称", "消费类型")) +
+        row("名称", textBox(3, "名称")) + row("金额", numericBox(4, "金额")) + row("日期", textBox(5, "日期"));
     const std::string values = valueCheck(1, "text", "收支") + valueCheck(2, "text", "消费类型") +
-                               valueCheck(3, "text", "名称") + valueCheck(4, "single", "金额") + valueCheck(5, "date", "日期");
+                               valueCheck(3, "text", "名称") + valueCheck(4, "single", "金额") +
+                               valueCheck(5, "date", "日期");
     const std::string clientChecks =
-        " e=box(\"S_1\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择收支\");\r\n"
-        " e=box(\"S_2\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择消费类型\");\r\n"
-        " e=box(\"S_4\");if(e&&e.value!=\"\"&&!/^-?[0-9]+(\\.[0-9]+)?$/.test(e.value))return refuse(e,\"金额必须是数字\");\r\n"
-        " e=box(\"S_5\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/"
+        " e=box(\"S_1\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return "
+        "refuse(e,\"请选择收支\");\r\n"
+        " e=box(\"S_2\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return "
+        "refuse(e,\"请选择消费类型\");\r\n"
+        " e=box(\"S_4\");if(e&&e.value!=\"\"&&!/^-?[0-9]+(\\.[0-9]+)?$/.test(e.value))return "
+        "refuse(e,\"金额必须是数字\");\r\n"
+        " e=box(\"S_5\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( "
+        "[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/"
         ".test(e.value))return refuse(e,\"日期不是有效的日期\");\r\n";
     EXPECT_EQ(built.page, page("流水帐", "LSZ27", reads, numericCheck(4, "金额"), values, assigns, rows, clientChecks));
     EXPECT_TRUE(built.messages.empty());
@@ -189,23 +208,30 @@ TEST(ModifyPage, OtherWidgetsShowTheStoredValue) {
         "\r\n<script language=\"javascript\" type=\"text/javascript\" src=\"../date/WdatePicker.js\"></script>\r\n";
     const std::string expectedRows =
         row("正文",
-            "\r\n<input type=\"hidden\" name=\"S_1\" id=\"S_1\" value=\"<%=server.HTMLEncode(rsAdd(\"正文\")&\"\")%>\" />"
-            "\r\n <IFRAME ID=\"eWebEditor_S_1\" src=\"../editor/ewebeditor.htm?id=S_1&style=coolblue\" frameborder=\"0\" "
+            "\r\n<input type=\"hidden\" name=\"S_1\" id=\"S_1\" value=\"<%=server.HTMLEncode(rsAdd(\"正文\")&\"\")%>\" "
+            "/>"
+            "\r\n <IFRAME ID=\"eWebEditor_S_1\" src=\"../editor/ewebeditor.htm?id=S_1&style=coolblue\" "
+            "frameborder=\"0\" "
             "scrolling=\"no\" width=\"550\" height=\"350\"></IFRAME>\r\n") +
-        row("发布", script + "\r\n<input name=\"S_2\" type=\"text\" class=\"Wdate\" id=\"S_2\" "
-                             "value=\"<%=server.HTMLEncode(rsAdd(\"发布\")&\"\")%>\" onclick=\"WdatePicker()\" >\r\n") +
-        row("修订", "\r\n<input name=\"S_3\" type=\"text\" class=\"Wdate\" id=\"S_3\" value=\"<%=server.HTMLEncode(rsAdd(\"修订\")&\"\")%>\" "
-                    "onclick=\"WdatePicker()\" >\r\n") +
+        row("发布", script +
+                        "\r\n<input name=\"S_2\" type=\"text\" class=\"Wdate\" id=\"S_2\" "
+                        "value=\"<%=server.HTMLEncode(rsAdd(\"发布\")&\"\")%>\" onclick=\"WdatePicker()\" >\r\n") +
+        row("修订",
+            "\r\n<input name=\"S_3\" type=\"text\" class=\"Wdate\" id=\"S_3\" "
+            "value=\"<%=server.HTMLEncode(rsAdd(\"修订\")&\"\")%>\" "
+            "onclick=\"WdatePicker()\" >\r\n") +
         // Unlike the add page's plain box, an unknown input type keeps the stored value:
         // saving must not blank the column.
         row("备注", "\r\n" + textBox(4, "备注") + "\r\n");
-    EXPECT_NE(built.page.find(expectedRows + checkScript(
-                                  " e=box(\"S_2\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:"
-                                  "[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,\"发布不是有效的日期\");\r\n"
-                                  " e=box(\"S_3\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:"
-                                  "[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,\"修订不是有效的日期\");\r\n") +
-                              buttons(generator::pageBaseName(*design.snapshot().table(table)))),
-              std::string::npos);
+    EXPECT_NE(
+        built.page.find(
+            expectedRows +
+            checkScript(" e=box(\"S_2\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:"
+                        "[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,\"发布不是有效的日期\");\r\n"
+                        " e=box(\"S_3\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( [0-9]{1,2}:"
+                        "[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,\"修订不是有效的日期\");\r\n") +
+            buttons(generator::pageBaseName(*design.snapshot().table(table)))),
+        std::string::npos);
     EXPECT_EQ(occurrences(built.page, "WdatePicker.js"), 1u);
 }
 
@@ -245,7 +271,10 @@ TEST(ModifyPage, MissingLinkedTableKeepsThePlaceholderListAndGoesOn) {
     design.field(table, dropDownField("类别", "0", "155"));
     design.field(table, makeField("名称"));
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_EQ(built.messages, std::vector<std::string>{"一个组合框关联的表不存在！\r\n字段:明细.类别\r\n关联表:编号为 0 的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
+    EXPECT_EQ(built.messages,
+              std::vector<std::string>{
+                  "一个组合框关联的表不存在！\r\n字段:明细.类别\r\n关联表:编号为 0 "
+                  "的表已不存在\r\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。"});
     EXPECT_NE(built.page.find(row("类别", emptySelect(1)) + row("名称", textBox(2, "名称"))), std::string::npos);
 }
 
@@ -263,9 +292,10 @@ TEST(ModifyPage, MissingLinkedFieldStopsAfterItsCaption) {
     const std::string base = generator::pageBaseName(*design.snapshot().table(table));
     EXPECT_EQ(built.page,
               page("明细", base, readLine(1, "名称") + readLine(2, "类别"), "",
-                   valueCheck(1, "text", "名称") + valueCheck(2, "text", "类别"), assignment(1, "名称") + assignment(2, "类别"),
-                   row("名称", textBox(1, "名称")) + T4 + "类别" + T5,
-                   " e=box(\"S_2\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return refuse(e,\"请选择类别\");\r\n"));
+                   valueCheck(1, "text", "名称") + valueCheck(2, "text", "类别"),
+                   assignment(1, "名称") + assignment(2, "类别"), row("名称", textBox(1, "名称")) + T4 + "类别" + T5,
+                   " e=box(\"S_2\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return "
+                   "refuse(e,\"请选择类别\");\r\n"));
 }
 
 TEST(ModifyPage, BackButtonWithoutHistoryCallIsKept) {

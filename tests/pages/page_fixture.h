@@ -79,7 +79,8 @@ inline const std::string kToken = "\r\n<input type=\"hidden\" name=\"kovel_token
 // The browser-side check() of a form page around the per-field `checks`.
 inline std::string checkScript(const std::string& checks) {
     return "\r\n<script type=\"text/javascript\">\r\nfunction check(){\r\n"
-           " function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\""
+           " function box(n){var all=document.getElementsByName(n);for(var "
+           "i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\""
            "||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")return all[i];}return null;}\r\n"
            " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n var e;\r\n" +
            checks + " return true;\r\n}\r\n</script>\r\n";

@@ -27,8 +27,8 @@ TEST(MimeTypes, KnownExtensionsOnlyAnyCase) {
     EXPECT_EQ(mimeTypeFor("readme.txt"), "text/plain");
     EXPECT_EQ(mimeTypeFor("a.xml"), "text/xml");
     EXPECT_EQ(mimeTypeFor("movie.swf"), "application/x-shockwave-flash");
-    for (const char* hidden : {"data/data.mdb", "inc/x.inc", "global.asa", "web.config", "a.asp", "noext", ".htaccess",
-                               "x.ldb", "a.gif/"})
+    for (const char* hidden :
+         {"data/data.mdb", "inc/x.inc", "global.asa", "web.config", "a.asp", "noext", ".htaccess", "x.ldb", "a.gif/"})
         EXPECT_FALSE(mimeTypeFor(hidden)) << hidden;
     EXPECT_TRUE(isAspPage("/manage/X_List.ASP"));
     EXPECT_FALSE(isAspPage("/x.aspx"));
@@ -60,14 +60,17 @@ protected:
     FrontServer& server() {
         if (!server_) {
             folder_.emplace(site.path());
-            server_.emplace(*folder_, [this](const HttpRequest&, const std::string& target, const std::string& client) {
-                ++run_.calls;
-                run_.target = target;
-                run_.client = client;
-                HttpResponse page;
-                page.body = "ran " + target;
-                return page;
-            }, options);
+            server_.emplace(
+                *folder_,
+                [this](const HttpRequest&, const std::string& target, const std::string& client) {
+                    ++run_.calls;
+                    run_.target = target;
+                    run_.client = client;
+                    HttpResponse page;
+                    page.body = "ran " + target;
+                    return page;
+                },
+                options);
         }
         return *server_;
     }
@@ -146,7 +149,9 @@ TEST_F(FrontServerTest, OverTheWire) {
     EXPECT_NE(ok.head.find("Connection: close"), std::string::npos);
     EXPECT_EQ(ok.body, "<p>\xbc\xc7\xd5\xcb</p>");
 
-    EXPECT_EQ(wire::exchange(port, "GET / HTTP/1.1\r\nHost: x\r\nCookie: " + std::string(2000, 'c') + "\r\n\r\n").status, 431);
+    EXPECT_EQ(
+        wire::exchange(port, "GET / HTTP/1.1\r\nHost: x\r\nCookie: " + std::string(2000, 'c') + "\r\n\r\n").status,
+        431);
     EXPECT_EQ(wire::exchange(port, "POST /index.asp HTTP/1.1\r\nHost: x\r\nContent-Length: 101\r\n\r\n").status, 413);
     EXPECT_EQ(wire::exchange(port, "OPTIONS / HTTP/1.1\r\nHost: x\r\n\r\n").status, 405);
     // A request that never ends is answered when its time is up.

@@ -49,14 +49,15 @@ protected:
 TEST_F(HostProxyTest, ForwardsTheRequestAsTheHostExpectsIt) {
     HostProcess host(command());
     HostProxy proxy(host, nullptr);
-    const auto answer = proxy.forward(request("POST", "/manage/X_Add.asp?act=1", "S_1=%D6%D0"), "/manage/X_Add.asp?act=1",
-                                      "127.0.0.1");
+    const auto answer =
+        proxy.forward(request("POST", "/manage/X_Add.asp?act=1", "S_1=%D6%D0"), "/manage/X_Add.asp?act=1", "127.0.0.1");
     ASSERT_EQ(answer.status, 200) << answer.body;
     EXPECT_EQ(answer.header("X-Fake-Host").value_or(""), "yes");
     const auto& body = answer.body;
     EXPECT_NE(body.find("line=POST /manage/X_Add.asp?act=1 HTTP/1.1\n"), std::string::npos) << body;
     EXPECT_NE(body.find("args=--site|" + (run.path() / "site").string() + "|--db|copy.sqlite|--port|0\n"),
-              std::string::npos) << body;
+              std::string::npos)
+        << body;
     EXPECT_NE(body.find("Cookie: ASPSESSIONID=1\r\n"), std::string::npos);
     EXPECT_NE(body.find("X-Forwarded-For: 127.0.0.1\r\n"), std::string::npos);
     EXPECT_EQ(body.find("10.9.9.9"), std::string::npos);  // the browser does not choose its own address
@@ -135,7 +136,8 @@ TEST_F(HostProxyTest, ErrorPagesNameTheTemplateRow) {
     const ErrorAnnotator annotator(site, {{77, "列表", "<html>\r\nrs.open sql,conn,1,1\r\n", 3}});
     HostProcess host(command());
     HostProxy proxy(host, &annotator);
-    const auto answer = proxy.forward(request("GET", "/error.asp"), "/error.asp?file=manage/X1_List.asp&line=2", "127.0.0.1");
+    const auto answer =
+        proxy.forward(request("GET", "/error.asp"), "/error.asp?file=manage/X1_List.asp&line=2", "127.0.0.1");
     EXPECT_EQ(answer.status, 500);
     EXPECT_EQ(answer.header("X-Tabulon-Error-Template").value_or(""), "77:2");
     EXPECT_NE(answer.body.find(gbk::encode("模板 列表 第2行 (ID 77)").bytes), std::string::npos);

@@ -29,7 +29,8 @@ protected:
     QString script(const std::string& body) {
         const auto file = folder.path() / "serve.sh";
         std::ofstream(file) << "#!/bin/sh\nMARK='" << (folder.path() / "mark").string() << "'\necho \"$@\" > '"
-                            << (folder.path() / "args").string() << "'\n" << body;
+                            << (folder.path() / "args").string() << "'\n"
+                            << body;
         chmod(file.c_str(), 0755);
         return QString::fromStdString(file.string());
     }
@@ -63,7 +64,8 @@ TEST_F(PreviewLauncherTest, StartsShowsOpensAndStopsWithTheWindow) {
     EXPECT_EQ(preview->address(), "http://127.0.0.1:48123/");
     EXPECT_EQ(opened, QStringList{"http://127.0.0.1:48123/"});
     EXPECT_EQ(reported.last().at(0).toString(), "预览网站：http://127.0.0.1:48123/");
-    EXPECT_EQ(readAll(folder.path() / "args"), "--run-dir " + folder.path().string() + " serve 4 --no-browser --port 0\n");
+    EXPECT_EQ(readAll(folder.path() / "args"),
+              "--run-dir " + folder.path().string() + " serve 4 --no-browser --port 0\n");
 
     // Pressed again for the same project: the browser is shown the same preview.
     QTest::mouseClick(&button, Qt::LeftButton);

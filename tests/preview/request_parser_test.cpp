@@ -16,7 +16,8 @@ RequestParser parsed(std::string_view bytes, RequestLimits limits = {}) {
 
 TEST(RequestParser, ReadsAPostThatArrivesByteByByte) {
     const std::string wire =
-        "POST /manage/YH24_Add.asp?act=add HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+        "POST /manage/YH24_Add.asp?act=add HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+        "application/x-www-form-urlencoded\r\n"
         "Content-Length: 11\r\n\r\nS_1=a&S_2=b";
     RequestParser parser;
     for (std::size_t i = 0; i + 1 < wire.size(); ++i) ASSERT_EQ(parser.feed(wire.substr(i, 1)), State::NeedMore) << i;

@@ -101,9 +101,11 @@ TEST(ServeCommand, WithoutWineSaysWhatToInstall) {
 
 TEST(ServeCommand, MistakesInTheCommandLine) {
     testing::TempFolder run;
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{}, {"记账", "--port", "70000"}, {"记账", "--port", "x"}, {"记账", "--page-timeout", "0"},
-          {"记账", "--bogus"}}) {
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{},
+                                                      {"记账", "--port", "70000"},
+                                                      {"记账", "--port", "x"},
+                                                      {"记账", "--page-timeout", "0"},
+                                                      {"记账", "--bogus"}}) {
         Serve serve(run.path(), arguments, withStandIn());
         EXPECT_EQ(serve.exitStatus(20s), 2) << serve.output();
     }

@@ -73,10 +73,14 @@ TEST_F(SiteFolderTest, DefaultDocumentsAndFolderRedirects) {
 
 TEST_F(SiteFolderTest, NothingOutsideTheFolderIsReached) {
     const char* attempts[] = {
-        "/../secret.txt",        "/manage/../../secret.txt", "/%2e%2e/secret.txt",   "/%2E%2E/secret.txt",
-        "/.%2e/secret.txt",      "/..%2fsecret.txt",         "/..%2Fsecret.txt",     "/..%5csecret.txt",
-        "/..\\secret.txt",       "/manage\\..\\..\\secret.txt", "/index.asp%00.htm", "/...",
-        "/index.asp::$DATA",     "/c:/windows/win.ini",      "/%252e%252e/secret.txt",
+        "/../secret.txt",         "/manage/../../secret.txt",
+        "/%2e%2e/secret.txt",     "/%2E%2E/secret.txt",
+        "/.%2e/secret.txt",       "/..%2fsecret.txt",
+        "/..%2Fsecret.txt",       "/..%5csecret.txt",
+        "/..\\secret.txt",        "/manage\\..\\..\\secret.txt",
+        "/index.asp%00.htm",      "/...",
+        "/index.asp::$DATA",      "/c:/windows/win.ini",
+        "/%252e%252e/secret.txt",
     };
     for (const char* attempt : attempts) {
         const auto found = lookup(attempt);

@@ -52,11 +52,13 @@ TEST(Wine, FoundOnlyWithAllThreeTools) {
 TEST(Wine, PrefixInTheUsersCache) {
     EXPECT_EQ(previewPrefix({"HOME=/home/u", "XDG_CACHE_HOME=/c"}), fs::path("/c/tabulon/wine-preview"));
     EXPECT_EQ(previewPrefix({"HOME=/home/u"}), fs::path("/home/u/.cache/tabulon/wine-preview"));
-    EXPECT_EQ(previewPrefix({"HOME=/home/u", "XDG_CACHE_HOME=relative"}), fs::path("/home/u/.cache/tabulon/wine-preview"));
+    EXPECT_EQ(previewPrefix({"HOME=/home/u", "XDG_CACHE_HOME=relative"}),
+              fs::path("/home/u/.cache/tabulon/wine-preview"));
 }
 
 TEST(Wine, EnvironmentOfEveryWineCommand) {
-    const auto environment = wineEnvironment({"PATH=/usr/bin", "DISPLAY=:0", "WAYLAND_DISPLAY=w", "WINEDEBUG=+all"}, "/p");
+    const auto environment =
+        wineEnvironment({"PATH=/usr/bin", "DISPLAY=:0", "WAYLAND_DISPLAY=w", "WINEDEBUG=+all"}, "/p");
     EXPECT_EQ(variable(environment, "WINEPREFIX"), "/p");
     EXPECT_EQ(variable(environment, "WINEDEBUG"), "-all");
     EXPECT_EQ(variable(environment, "WINEDLLOVERRIDES"), "mscoree,mshtml=");

@@ -145,8 +145,8 @@ TEST_F(Recordsets, AddNewThenUpdateAssignsTheCounter) {
         rs->update();
         const std::int64_t id = at(*rs, "id").integer;
         EXPECT_EQ(id, cursor == ado::adOpenStatic ? 6 : 5);
-        auto check = open("select * from 流水帐 where id=" + std::to_string(id), ado::adOpenStatic,
-                          ado::adLockReadOnly);
+        auto check =
+            open("select * from 流水帐 where id=" + std::to_string(id), ado::adOpenStatic, ado::adLockReadOnly);
         EXPECT_EQ(at(*check, "名称").text, "新");
         EXPECT_EQ(at(*check, "金额").number, static_cast<double>(12.3f));
         EXPECT_EQ(at(*check, "数量").integer, 7);
@@ -163,12 +163,14 @@ TEST_F(Recordsets, ValuesJetRefusesFailAsMultipleStepErrors) {
     auto rs = open("select * from 流水帐");
     rs->addNew();
     const std::vector<std::pair<std::string, ado::Value>> refused = {
-        {"数量", text("")},         {"日期", text("")},          {"金额", text("")},
-        {"小计", text("")},         {"价格", text("abc")},       {"数量", text("1x")},
-        {"等级", number(256)},      {"等级", number(-1)},        {"数量", number(40000)},
-        {"总数", number(3e9)},      {"小计", number(12345.6)},   {"名称", text("12345678901")},
-        {"日期", text("2024-02-30")}, {"已付", text("maybe")},    {"id", ado::Value::null()},
-        {"id", number(9)},
+        {"数量", text("")},           {"日期", text("")},
+        {"金额", text("")},           {"小计", text("")},
+        {"价格", text("abc")},        {"数量", text("1x")},
+        {"等级", number(256)},        {"等级", number(-1)},
+        {"数量", number(40000)},      {"总数", number(3e9)},
+        {"小计", number(12345.6)},    {"名称", text("12345678901")},
+        {"日期", text("2024-02-30")}, {"已付", text("maybe")},
+        {"id", ado::Value::null()},   {"id", number(9)},
     };
     for (const auto& [field, value] : refused) {
         EXPECT_EQ(hresultOf([&] { set(*rs, field, value); }), 0x80040E21u) << field << " <- '" << value.text << "'";
@@ -279,8 +281,8 @@ TEST_F(Recordsets, NestedLookUpsWhileTheOuterRecordsetWalks) {
     std::vector<std::string> seen;
     for (; !outer->eof(); outer->moveNext()) {
         const std::int64_t userId = at(*outer, "id").integer % 2 + 1;
-        auto inner = open("select id,帐号 from 用户 where id=" + std::to_string(userId), ado::adOpenStatic,
-                          ado::adLockReadOnly);
+        auto inner =
+            open("select id,帐号 from 用户 where id=" + std::to_string(userId), ado::adOpenStatic, ado::adLockReadOnly);
         ASSERT_FALSE(inner->eof());
         seen.push_back(at(*outer, "名称").text + ":" + at(*inner, "帐号").text);
         inner->close();

@@ -74,9 +74,10 @@ TEST_F(SampleSite, AddListSearchModifyAndDeleteLikeThePages) {
     failing->cancelUpdate();
 
     // The list page: search kept, fifteen to a page, a look-up per row.
-    auto rs = conn->open("select * from 流水帐 where 1  and 名称 like '%午餐%'  and 金额 > 2  and 日期 between "
-                         "#2024-03-01# and #2024-03-31 23:59:59# ",
-                         ado::adOpenStatic, ado::adLockReadOnly);
+    auto rs = conn->open(
+        "select * from 流水帐 where 1  and 名称 like '%午餐%'  and 金额 > 2  and 日期 between "
+        "#2024-03-01# and #2024-03-31 23:59:59# ",
+        ado::adOpenStatic, ado::adLockReadOnly);
     rs->setPageSize(15);
     EXPECT_EQ(rs->recordCount(), 9);  // odd rows 3…19
     EXPECT_EQ(rs->pageCount(), 1);
@@ -84,8 +85,8 @@ TEST_F(SampleSite, AddListSearchModifyAndDeleteLikeThePages) {
     int shown = 0;
     for (; !rs->eof() && shown < rs->pageSize(); ++shown, rs->moveNext()) {
         // 收支 is a text column holding the linked id, spliced in as the page does
-        auto lookUp = conn->open("select id,一级分类 from 收支 where id=" + at(*rs, "收支").text,
-                                 ado::adOpenKeyset, ado::adLockReadOnly);
+        auto lookUp = conn->open("select id,一级分类 from 收支 where id=" + at(*rs, "收支").text, ado::adOpenKeyset,
+                                 ado::adLockReadOnly);
         ASSERT_FALSE(lookUp->eof());
         EXPECT_EQ(at(*lookUp, "一级分类").text, "支出");
         lookUp->close();

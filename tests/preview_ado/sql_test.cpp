@@ -144,7 +144,8 @@ TEST_F(AccessSql, FunctionsAndArithmetic) {
     auto flags = conn->open("select id = 1 as first from 流水帐 where id <= 2", ado::adOpenStatic, ado::adLockReadOnly);
     EXPECT_EQ(flags->value(0).kind, ado::Value::Kind::Boolean);
     EXPECT_TRUE(flags->value(0).boolean);
-    auto distinct = conn->open("select distinct 数量 from 流水帐 order by 数量", ado::adOpenStatic, ado::adLockReadOnly);
+    auto distinct =
+        conn->open("select distinct 数量 from 流水帐 order by 数量", ado::adOpenStatic, ado::adLockReadOnly);
     EXPECT_EQ(distinct->recordCount(), 3);
 }
 
@@ -205,7 +206,8 @@ TEST_F(AccessSql, WritesCheckValuesLikeJet) {
     EXPECT_EQ(failedExecute("insert into 流水帐 (名称, 数量) values ('x')"), 0x80040E14u);
     EXPECT_EQ(ids("select * from 流水帐 where 名称='12345678901' or 等级=300"), Ids{});  // nothing was written
 
-    EXPECT_EQ(conn->execute("insert into 流水帐 (名称, 日期, 金额, 小计) values ('新', #2024-05-06#, 12.3, '7.125')"), 1);
+    EXPECT_EQ(conn->execute("insert into 流水帐 (名称, 日期, 金额, 小计) values ('新', #2024-05-06#, 12.3, '7.125')"),
+              1);
     auto rs = conn->open("select * from 流水帐 where 名称='新'", ado::adOpenStatic, ado::adLockReadOnly);
     EXPECT_EQ(at(*rs, "id").integer, 5);
     EXPECT_EQ(at(*rs, "日期").kind, ado::Value::Kind::Date);

@@ -95,7 +95,7 @@ TEST(JetLike, WildcardsListsAndBacktracking) {
         return parsed->matches(text);
     };
     EXPECT_TRUE(matches("%b%b", "abcbxb"));  // the first b is not the one that ends the match
-    EXPECT_TRUE(matches("a_c", "a午c"));      // _ is one character, not one byte
+    EXPECT_TRUE(matches("a_c", "a午c"));     // _ is one character, not one byte
     EXPECT_FALSE(matches("a_c", "ac"));
     EXPECT_TRUE(matches("[午晚]餐", "晚餐"));
     EXPECT_TRUE(matches("[!0-9]1", "x1"));

@@ -17,9 +17,10 @@ namespace ado = tabulon::preview::ado;
 // table; 空表 has no rows.
 inline jet::Database sampleDatabase() {
     jet::Database db = jet::Database::createEmpty();
-    db.execute("create Table 流水帐([id] Counter PRIMARY KEY,[名称]  VarChar(10),[金额]  real,[数量]  short,"
-               "[等级]  byte,[总数]  integer,[价格]  double,[小计]  NUMERIC(6,2),[日期]  datetime,[备注]  memo,"
-               "[已付]  bit)");
+    db.execute(
+        "create Table 流水帐([id] Counter PRIMARY KEY,[名称]  VarChar(10),[金额]  real,[数量]  short,"
+        "[等级]  byte,[总数]  integer,[价格]  double,[小计]  NUMERIC(6,2),[日期]  datetime,[备注]  memo,"
+        "[已付]  bit)");
     db.execute("create Table 用户([id] Counter PRIMARY KEY,[帐号]  VarChar(50),[密码]  VarChar(50))");
     db.execute("create Table 空表([id] Counter PRIMARY KEY,[说明]  VarChar(50))");
     auto row = [&](const std::string& name, double amount, std::int64_t count, const jet::DateTime& when, bool paid) {

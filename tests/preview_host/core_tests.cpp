@@ -22,7 +22,8 @@ struct MemorySite {
             for (const auto& [name, text] : files) {
                 if (name.size() != path.size()) continue;
                 bool same = true;
-                for (std::size_t i = 0; i < name.size() && same; ++i) same = std::tolower(name[i]) == std::tolower(path[i]);
+                for (std::size_t i = 0; i < name.size() && same; ++i)
+                    same = std::tolower(name[i]) == std::tolower(path[i]);
                 if (same) return SiteFile{name, text};
             }
             return std::nullopt;
@@ -129,7 +130,8 @@ TEST(PageTranslation, DirectivesAreReadAndDropped) {
 
 TEST(PageTranslation, ServerScriptBlocksRunOthersStayText) {
     MemorySite site;
-    site.files["a.asp"] = "<script language=\"VBScript\" runat=\"server\">\r\nSub A()\r\nEnd Sub\r\n</script><script>var x;</script>";
+    site.files["a.asp"] =
+        "<script language=\"VBScript\" runat=\"server\">\r\nSub A()\r\nEnd Sub\r\n</script><script>var x;</script>";
     TranslatedPage page = translatePage("a.asp", site.sources());
     std::vector<std::string> lines = scriptLines(page);
     EXPECT_EQ(lines[1], "Sub A()");
@@ -153,7 +155,8 @@ TEST(BuiltinRewriting, CallsGoToTheHostObjectOnlyWhereTheyAreCalls) {
     EXPECT_EQ(rewriteBuiltins("If IsNull(rs(\"x\")) Then y = TRIM(z)", names, "H"),
               "If H.IsNull(rs(\"x\")) Then y = H.TRIM(z)");
     EXPECT_EQ(rewriteBuiltins("s = \"Split(x)\" ' Split(y)", names, "H"), "s = \"Split(x)\" ' Split(y)");
-    EXPECT_EQ(rewriteBuiltins("s = \"a \"\"Split(\"\" b\" & Trim(c)", names, "H"), "s = \"a \"\"Split(\"\" b\" & H.Trim(c)");
+    EXPECT_EQ(rewriteBuiltins("s = \"a \"\"Split(\"\" b\" & Trim(c)", names, "H"),
+              "s = \"a \"\"Split(\"\" b\" & H.Trim(c)");
     EXPECT_EQ(rewriteBuiltins("Rem Split(x)\r\nx = o.Split(1)", names, "H"), "Rem Split(x)\r\nx = o.Split(1)");
     EXPECT_EQ(rewriteBuiltins("d = #1/2/2024#: t = Trim(d)", names, "H"), "d = #1/2/2024#: t = H.Trim(d)");
     EXPECT_EQ(rewriteBuiltins("With o\r\n.Trim 1\r\nEnd With", names, "H"), "With o\r\n.Trim 1\r\nEnd With");
@@ -163,13 +166,16 @@ TEST(BuiltinRewriting, CallsGoToTheHostObjectOnlyWhereTheyAreCalls) {
 TEST(BuiltinRewriting, APagesOwnProcedureOfThatNameWins) {
     std::set<std::string> names = {"round", "trim"};
     std::string script = "Function Round(x)\r\nRound = x\r\nEnd Function\r\ny = Round(1.5) & Trim(z)";
-    EXPECT_EQ(rewriteBuiltins(script, names, "H"), "Function Round(x)\r\nRound = x\r\nEnd Function\r\ny = Round(1.5) & H.Trim(z)");
+    EXPECT_EQ(rewriteBuiltins(script, names, "H"),
+              "Function Round(x)\r\nRound = x\r\nEnd Function\r\ny = Round(1.5) & H.Trim(z)");
 }
 
 TEST(HttpRequests, WholeRequestsAreParsedAndPartialOnesWaitForMore) {
     HttpRequest r;
     std::string error;
-    std::string text = "POST /manage/a%20b.asp?x=1&y=%D6%D0 HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nContent-Length: 7\r\nCookie: a=1; b=%D6\r\n\r\nk=v&w=2";
+    std::string text =
+        "POST /manage/a%20b.asp?x=1&y=%D6%D0 HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nContent-Length: 7\r\nCookie: a=1; "
+        "b=%D6\r\n\r\nk=v&w=2";
     EXPECT_EQ(parseHttpRequest(text.substr(0, 40), r, error), ParseState::NeedMore);
     EXPECT_EQ(parseHttpRequest(text.substr(0, text.size() - 2), r, error), ParseState::NeedMore);
     ASSERT_EQ(parseHttpRequest(text, r, error), ParseState::Complete);
@@ -196,7 +202,9 @@ TEST(HttpRequests, UrlEncodingMatchesServerUrlEncode) {
 
 TEST(BuiltinRewriting, AClassMethodOfThatNameChangesNothing) {
     std::set<std::string> names = {"trim"};
-    std::string script = "Class Box\r\nPublic Function Trim(v)\r\nTrim = v\r\nEnd Function\r\nEnd Class\r\ny = Trim(z) & b.Trim(1)";
-    EXPECT_EQ(rewriteBuiltins(script, names, "H"),
-              "Class Box\r\nPublic Function Trim(v)\r\nTrim = v\r\nEnd Function\r\nEnd Class\r\ny = H.Trim(z) & b.Trim(1)");
+    std::string script =
+        "Class Box\r\nPublic Function Trim(v)\r\nTrim = v\r\nEnd Function\r\nEnd Class\r\ny = Trim(z) & b.Trim(1)";
+    EXPECT_EQ(
+        rewriteBuiltins(script, names, "H"),
+        "Class Box\r\nPublic Function Trim(v)\r\nTrim = v\r\nEnd Function\r\nEnd Class\r\ny = H.Trim(z) & b.Trim(1)");
 }

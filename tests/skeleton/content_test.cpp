@@ -23,9 +23,7 @@ std::string lower(std::string_view text) {
     return out;
 }
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return lower(text).ends_with(suffix);
-}
+bool endsWith(std::string_view text, std::string_view suffix) { return lower(text).ends_with(suffix); }
 
 // IIS finds files whatever the letter case of the name, so the skeleton is searched so too.
 const EmbeddedFile* findFile(std::string_view path) {
@@ -79,26 +77,26 @@ bool isPage(std::string_view path) {
 
 // Names of the Sub and Function blocks a VBScript file defines (lower case).
 std::set<std::string> procedures(const std::string& source) {
-    static const std::regex definition(R"((?:^|\n)[ \t]*(?:Public[ \t]+|Private[ \t]+)?(?:Sub|Function)[ \t]+([A-Za-z_][A-Za-z0-9_]*))",
-                                       std::regex::icase);
+    static const std::regex definition(
+        R"((?:^|\n)[ \t]*(?:Public[ \t]+|Private[ \t]+)?(?:Sub|Function)[ \t]+([A-Za-z_][A-Za-z0-9_]*))",
+        std::regex::icase);
     std::set<std::string> names;
     for (const auto& name : matches(source, definition)) names.insert(lower(name));
     return names;
 }
 
 TEST(SkeletonContent, HoldsEveryFileTheGeneratedPagesAndTemplatesName) {
-    for (const char* path : {"index.asp", "top.asp", "menu.asp", "main.asp", "desk.asp", "bottom.asp", "about.html",
-                             "exit.asp", "conn.asp", "manage/conn.asp", "manage/GetClass.asp", "inc/MyFunction.asp",
-                             "inc/function.asp", "inc/md5.asp", "inc/SF_Sql.asp", "inc/verifycode.asp",
-                             "style/style.css", "editor/ewebeditor.htm", "date/WdatePicker.js",
-                             // pages in manage call the cascade service as Getclass.asp and ../Getclass.asp
-                             "manage/Getclass.asp", "Getclass.asp",
-                             // pages include ../inc/myfunction.asp
-                             "inc/myfunction.asp",
-                             "images/r_0.gif", "images/r_1.gif", "images/r_2.gif", "images/r_3.gif", "images/r_4.gif",
-                             "images/down2.gif", "images/left_bg01.gif", "images/login_01.gif", "images/login_02.gif",
-                             "images/login_03.gif", "images/login_04.gif", "images/dl.gif", "images/print.jpg",
-                             "images/res.gif", "images/button8.jpg"})
+    for (const char* path :
+         {"index.asp", "top.asp", "menu.asp", "main.asp", "desk.asp", "bottom.asp", "about.html", "exit.asp",
+          "conn.asp", "manage/conn.asp", "manage/GetClass.asp", "inc/MyFunction.asp", "inc/function.asp", "inc/md5.asp",
+          "inc/SF_Sql.asp", "inc/verifycode.asp", "style/style.css", "editor/ewebeditor.htm", "date/WdatePicker.js",
+          // pages in manage call the cascade service as Getclass.asp and ../Getclass.asp
+          "manage/Getclass.asp", "Getclass.asp",
+          // pages include ../inc/myfunction.asp
+          "inc/myfunction.asp", "images/r_0.gif", "images/r_1.gif", "images/r_2.gif", "images/r_3.gif",
+          "images/r_4.gif", "images/down2.gif", "images/left_bg01.gif", "images/login_01.gif", "images/login_02.gif",
+          "images/login_03.gif", "images/login_04.gif", "images/dl.gif", "images/print.jpg", "images/res.gif",
+          "images/button8.jpg"})
         EXPECT_NE(findFile(path), nullptr) << path;
     EXPECT_EQ(findFile("Aws.Exe"), nullptr);
 }
@@ -112,7 +110,8 @@ TEST(SkeletonContent, EveryImageNamedByTemplatesAndPagesExists) {
             EXPECT_NE(findFile("images/" + name), nullptr) << where << " names images/" << name;
         }
     };
-    for (const EmbeddedFile& file : tabulon::resources::defaultTemplateFiles()) check(file.path, std::string(file.bytes));
+    for (const EmbeddedFile& file : tabulon::resources::defaultTemplateFiles())
+        check(file.path, std::string(file.bytes));
     for (const EmbeddedFile& file : tabulon::resources::skeletonFiles())
         if (!endsWith(file.path, ".gif") && !endsWith(file.path, ".jpg")) check(file.path, std::string(file.bytes));
     EXPECT_GT(named, 20u);
@@ -123,7 +122,8 @@ TEST(SkeletonContent, EveryImageNamedByTemplatesAndPagesExists) {
 
 TEST(SkeletonContent, LinksIncludesAndStyleUrlsResolveInsideTheSite) {
     static const std::regex include(R"re(<!--\s*#include\s+file\s*=\s*"([^"]+)"\s*-->)re", std::regex::icase);
-    static const std::regex link(R"re((?:href|src)\s*=\s*"([^"#?:]+\.(?:asp|html?|css|js|gif|jpg))")re", std::regex::icase);
+    static const std::regex link(R"re((?:href|src)\s*=\s*"([^"#?:]+\.(?:asp|html?|css|js|gif|jpg))")re",
+                                 std::regex::icase);
     static const std::regex cssUrl(R"re(url\(([^)'"]+)\))re", std::regex::icase);
     std::size_t checked = 0;
     for (const EmbeddedFile& file : tabulon::resources::skeletonFiles()) {
@@ -174,7 +174,8 @@ TEST(SkeletonContent, StyleClassesOfTemplatesAndPagesAreDefined) {
             }
         }
     };
-    for (const EmbeddedFile& file : tabulon::resources::defaultTemplateFiles()) check(file.path, std::string(file.bytes));
+    for (const EmbeddedFile& file : tabulon::resources::defaultTemplateFiles())
+        check(file.path, std::string(file.bytes));
     // The editor and the date picker bring their own styles.
     for (const EmbeddedFile& file : tabulon::resources::skeletonFiles())
         if (isPage(file.path) && !file.path.starts_with("editor/")) check(file.path, std::string(file.bytes));
@@ -212,8 +213,8 @@ TEST(SkeletonContent, GeneratedPagesFindWhatTheyCall) {
     for (const char* name : {"setajax", "writeselect", "pagelist", "htmlencode"})
         EXPECT_TRUE(shared.contains(name)) << "inc/MyFunction.asp lacks " << name;
     // The client script that SetAjax writes: pages call GetData(id, value, url) and GetId.
-    for (const char* function : {"function GetId(", "function CreateXMLHttpRequest(", "function PutData(",
-                                 "function GetData(id,value,url)"})
+    for (const char* function :
+         {"function GetId(", "function CreateXMLHttpRequest(", "function PutData(", "function GetData(id,value,url)"})
         EXPECT_NE(myFunction.find(function), std::string::npos) << function;
     EXPECT_NE(myFunction.find("\"&ajaxdata=\""), std::string::npos);
 
@@ -272,8 +273,8 @@ TEST(SkeletonContent, FrameSetIsLaidOutForTheNavigationPages) {
     const std::string main = text("main.asp");
     // menu links target the frame "right"; the login page leads here.
     for (const char* piece : {"rows=\"63,*,32\"", "cols=\"177,*\"", "src=\"top.asp\"", "src=\"menu.asp\" name=\"left\"",
-                              "src=\"desk.asp\" name=\"right\"", "src=\"bottom.asp\"",
-                              "If Not SiteLoggedIn() Then", "Response.Redirect \"index.asp\""})
+                              "src=\"desk.asp\" name=\"right\"", "src=\"bottom.asp\"", "If Not SiteLoggedIn() Then",
+                              "Response.Redirect \"index.asp\""})
         EXPECT_NE(main.find(piece), std::string::npos) << piece;
 }
 
@@ -289,9 +290,11 @@ TEST(SkeletonContent, SiteKeepsItsInsidesToItself) {
     for (const char* page : {"main.asp", "inc/function.asp", "manage/conn.asp", "manage/GetClass.asp"})
         EXPECT_EQ(text(page).find("Request.Cookies(\"kovel_username\") ="), std::string::npos) << page;
     const std::string exit = text("exit.asp");
-    EXPECT_NE(exit.find("If SitePostAllowed() Or Not SiteLoggedIn() Then"), std::string::npos) << "log out by POST only";
+    EXPECT_NE(exit.find("If SitePostAllowed() Or Not SiteLoggedIn() Then"), std::string::npos)
+        << "log out by POST only";
     EXPECT_NE(exit.find("Session.Abandon"), std::string::npos);
-    EXPECT_NE(text("manage/GetClass.asp").find("If Not (SiteCascadeAllowed(gcType, gcField, gcCondition) Or GcChainAllows()) Then"),
+    EXPECT_NE(text("manage/GetClass.asp")
+                  .find("If Not (SiteCascadeAllowed(gcType, gcField, gcCondition) Or GcChainAllows()) Then"),
               std::string::npos);
 }
 

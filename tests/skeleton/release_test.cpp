@@ -28,9 +28,7 @@ namespace {
 // The release writes through the sink that writes to disk.
 gen::FileSink disk;
 
-fs::path u8path(std::string_view text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
+fs::path u8path(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 void writeBytes(const fs::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -80,10 +78,26 @@ TEST_F(SkeletonRelease, FreshSiteFolderGetsTheWholeSkeleton) {
     for (const char* folder : {"manage", "inc", "images", "editor", "date", "style", "data"})
         EXPECT_TRUE(fs::is_directory(site / folder)) << folder;
     EXPECT_TRUE(fs::is_empty(site / "data"));
-    for (const char* page : {"index.asp", "top.asp", "menu.asp", "main.asp", "desk.asp", "bottom.asp", "about.html",
-                             "exit.asp", "conn.asp", "Getclass.asp", "manage/conn.asp", "manage/GetClass.asp",
-                             "inc/MyFunction.asp", "inc/function.asp", "inc/md5.asp", "inc/SF_Sql.asp",
-                             "inc/verifycode.asp", "style/style.css", "editor/ewebeditor.htm", "date/WdatePicker.js"})
+    for (const char* page : {"index.asp",
+                             "top.asp",
+                             "menu.asp",
+                             "main.asp",
+                             "desk.asp",
+                             "bottom.asp",
+                             "about.html",
+                             "exit.asp",
+                             "conn.asp",
+                             "Getclass.asp",
+                             "manage/conn.asp",
+                             "manage/GetClass.asp",
+                             "inc/MyFunction.asp",
+                             "inc/function.asp",
+                             "inc/md5.asp",
+                             "inc/SF_Sql.asp",
+                             "inc/verifycode.asp",
+                             "style/style.css",
+                             "editor/ewebeditor.htm",
+                             "date/WdatePicker.js"})
         EXPECT_TRUE(fs::is_regular_file(site / page)) << page;
 
     // The answer names every carried file once, in the carried order, and each is there.
@@ -179,8 +193,7 @@ TEST_F(SkeletonRelease, NothingIsWrittenOutsideTheSiteFolder) {
     fs::create_directory(runDir);
     const auto written = gen::releaseSkeleton(runDir, runDir / "site", disk);
     EXPECT_EQ(tree(run.path()).front(), "run");
-    for (const auto& entry : tree(run.path()))
-        EXPECT_TRUE(entry == "run" || entry.starts_with("run/site")) << entry;
+    for (const auto& entry : tree(run.path())) EXPECT_TRUE(entry == "run" || entry.starts_with("run/site")) << entry;
 
     // Carried names that would leave the site folder stop the release before any write.
     const EmbeddedFile files[] = {{"ok.txt", "fine"}, {"../escape.txt", "no"}};
@@ -237,8 +250,8 @@ TEST(SkeletonTextBytes, ConvertsToGbkWithCrLfAndNoByteOrderMark) {
 }
 
 TEST(SkeletonTextBytes, TextFilesAreKnownByExtensionInAnyCase) {
-    for (std::string_view text : {"conn.asp", "a/b/Page.ASP", "x.htm", "x.HTML", "s/style.css", "d/WdatePicker.js",
-                                  "readme.txt", "part.inc"})
+    for (std::string_view text :
+         {"conn.asp", "a/b/Page.ASP", "x.htm", "x.HTML", "s/style.css", "d/WdatePicker.js", "readme.txt", "part.inc"})
         EXPECT_TRUE(gen::isSkeletonTextFile(text)) << text;
     for (std::string_view binary : {"images/r_0.gif", "images/print.jpg", "Aws.Exe", "asp", "dir.asp/file", "x.aspx"})
         EXPECT_FALSE(gen::isSkeletonTextFile(binary)) << binary;

@@ -21,7 +21,9 @@ public:
     // A field with the next 排序 (3, 6, 9, …) unless the caller sets one.
     catalogue::Id field(catalogue::Id table, catalogue::Field field) {
         field.tableId = table;
-        if (field.order == 0) field.order = 3 * (static_cast<std::int64_t>(catalogue_.fields(table, catalogue::FieldOrder::ById).size()) + 1);
+        if (field.order == 0)
+            field.order =
+                3 * (static_cast<std::int64_t>(catalogue_.fields(table, catalogue::FieldOrder::ById).size()) + 1);
         if (field.type.empty()) field.type = "文本";
         return catalogue_.addField(field);
     }

@@ -16,8 +16,8 @@ public:
     explicit CatalogueDesign(catalogue::Catalogue& catalogue) : catalogue_(catalogue) {}
 
     catalogue::Id table(catalogue::Id project, const std::string& name);
-    catalogue::Id field(catalogue::Id table, const std::string& name, const std::string& type,
-                        const std::string& input, const std::string& linkTable = "", const std::string& linkField = "");
+    catalogue::Id field(catalogue::Id table, const std::string& name, const std::string& type, const std::string& input,
+                        const std::string& linkTable = "", const std::string& linkField = "");
     // Makes `fieldId` drive a cascade: `table`'s `listed` field, filtered by `condition`,
     // shown in the field `display` of the same form.
     void cascade(catalogue::Id fieldId, catalogue::Id table, catalogue::Id listed, catalogue::Id condition,

@@ -27,7 +27,9 @@ void answerNextQuestion(const QString& button, QString* question, QStringList* b
     });
 }
 
-std::size_t users(const fs::path& site) { return tabulon::jet::Database::open(site / "data" / "data.mdb").rowCount("用户"); }
+std::size_t users(const fs::path& site) {
+    return tabulon::jet::Database::open(site / "data" / "data.mdb").rowCount("用户");
+}
 
 std::size_t copies(const fs::path& site) {
     std::size_t n = 0;

@@ -137,8 +137,7 @@ private slots:
         designer.clearShown();
         designer.click("按钮16");
         QCOMPARE(designer.shown(), QStringList{"登陆生成完毕"});  // the account went into data.mdb
-        for (const char* page : {"index.asp", "top.asp", "menu.asp"})
-            QVERIFY2(fs::exists(site / page), page);
+        for (const char* page : {"index.asp", "top.asp", "menu.asp"}) QVERIFY2(fs::exists(site / page), page);
     }
 
     void stepsNeedAProject() {

@@ -37,9 +37,9 @@ void deleteTable(DesignerWindow& designer, const QString& table) {
 
 // Every control the window is made of, by name.
 const char* const kControls[] = {
-    "组合框1", "列表框1", "选择夹1", "超级列表框1", "组合框7",  "组合框8",  "组合框9",  "组合框10", "按钮17",
-    "标签1",   "编辑框5", "组合框2", "编辑框6",     "编辑框7",  "组合框3",  "标签20",   "按钮9",    "按钮8",
-    "按钮7",   "选择框8", "列表框2", "组合框6",     "编辑框9",  "编辑框8",  "按钮12",   "按钮13",   "按钮14",
+    "组合框1", "列表框1", "选择夹1", "超级列表框1", "组合框7", "组合框8", "组合框9", "组合框10", "按钮17",
+    "标签1",   "编辑框5", "组合框2", "编辑框6",     "编辑框7", "组合框3", "标签20",  "按钮9",    "按钮8",
+    "按钮7",   "选择框8", "列表框2", "组合框6",     "编辑框9", "编辑框8", "按钮12",  "按钮13",   "按钮14",
 };
 
 }  // namespace
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(designer.asked().size(), 1);
         const QString question = designer.asked().front();
         QVERIFY2(question.startsWith(QStringLiteral("删除表“消费类型”？")), qPrintable(question));
-        QVERIFY2(question.contains(QStringLiteral("类型名称")), qPrintable(question));  // its own fields
+        QVERIFY2(question.contains(QStringLiteral("类型名称")), qPrintable(question));         // its own fields
         QVERIFY2(question.contains(QStringLiteral("流水帐.消费类型")), qPrintable(question));  // a drop-down fed by it
         QVERIFY(designer.inspect().table(26));
         designer.answerQuestions(true);
@@ -256,7 +256,8 @@ private slots:
         QVERIFY(!scroller->horizontalScrollBar()->isVisible());
         QVERIFY(!scroller->verticalScrollBar()->isVisible());
         std::vector<const char*> names(std::begin(kControls), std::end(kControls));
-        for (const char* name : {"组合框4", "组合框5", "组合框12", "组合框11", "组合框14", "组合框13"}) names.push_back(name);
+        for (const char* name : {"组合框4", "组合框5", "组合框12", "组合框11", "组合框14", "组合框13"})
+            names.push_back(name);
         for (const char* name : names) {
             const auto* part = designer.find<QWidget>(name);
             QVERIFY2(part->isVisible(), name);
@@ -326,7 +327,8 @@ private slots:
         QVERIFY(width >= captionWidth + 100);
         QCOMPARE(shownText.remove(QChar(0x200B)), QString::fromStdString("项目名称 最多 50 个字符：" + longName));
         QCOMPARE(tabulon::window::breakableText(QStringLiteral("存在重名项目")), QStringLiteral("存在重名项目"));
-        QCOMPARE(tabulon::window::breakableText(QStringLiteral("abcdefgh"), 3), QString::fromUtf8("abc\u200Bdef\u200Bgh"));
+        QCOMPARE(tabulon::window::breakableText(QStringLiteral("abcdefgh"), 3),
+                 QString::fromUtf8("abc\u200Bdef\u200Bgh"));
     }
 
     void withoutABrowserTheTutorialOpensInOurOwnWindow() {

@@ -70,7 +70,7 @@ std::vector<Token> tokenize(std::string_view s) {
             out.push_back({Token::Identifier, start, i});
         } else if (std::isspace(static_cast<unsigned char>(c))) {
             ++i;
-        } else if (c == '_' ) {
+        } else if (c == '_') {
             ++i;  // line continuation
         } else {
             out.push_back({Token::Other, i, i + 1});
@@ -96,7 +96,9 @@ std::string rewriteBuiltins(std::string_view script, const std::set<std::string>
     std::set<std::string> own;
     bool inClass = false;
     auto wordAt = [&](std::size_t k) {
-        return tokens[k].kind == Token::Identifier ? lower(script.substr(tokens[k].begin, tokens[k].end - tokens[k].begin)) : std::string();
+        return tokens[k].kind == Token::Identifier
+                   ? lower(script.substr(tokens[k].begin, tokens[k].end - tokens[k].begin))
+                   : std::string();
     };
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
         std::string word = wordAt(k);

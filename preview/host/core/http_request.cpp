@@ -9,7 +9,8 @@ namespace {
 bool equalNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 
@@ -75,7 +76,8 @@ ParseState parseHttpRequest(std::string_view data, HttpRequest& request, std::st
     std::size_t at = lineEnd == std::string_view::npos ? head.size() : lineEnd + 1;
     while (at < head.size()) {
         std::size_t end = head.find('\n', at);
-        std::string_view line = trim(head.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+        std::string_view line =
+            trim(head.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
         at = end == std::string_view::npos ? head.size() : end + 1;
         if (line.empty()) continue;
         std::size_t colon = line.find(':');
@@ -127,7 +129,8 @@ NameValues parsePairs(std::string_view text, char separator, bool trimmed) {
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find(separator, at);
-        std::string_view pair = clean(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+        std::string_view pair =
+            clean(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
         at = end == std::string_view::npos ? text.size() : end + 1;
         if (pair.empty()) continue;
         std::size_t eq = pair.find('=');

@@ -14,12 +14,12 @@ using NameValues = std::vector<std::pair<std::string, std::string>>;
 
 struct HttpRequest {
     std::string method;
-    std::string target;       // as sent: path and query
-    std::string path;         // percent-decoded path, bytes
-    std::string rawPath;      // the path part as sent
-    std::string query;        // the raw query string (after '?')
-    std::string version;      // "HTTP/1.1"
-    NameValues headers;       // in order, names as sent
+    std::string target;   // as sent: path and query
+    std::string path;     // percent-decoded path, bytes
+    std::string rawPath;  // the path part as sent
+    std::string query;    // the raw query string (after '?')
+    std::string version;  // "HTTP/1.1"
+    NameValues headers;   // in order, names as sent
     std::string body;
 
     // The first header of that name (case-insensitive), if any.

@@ -78,7 +78,9 @@ std::string attributeValue(std::string_view tag, std::string_view name) {
                 return low.substr(p + 1, close - p - 1);
             }
             std::size_t end = p;
-            while (end < low.size() && !std::isspace(static_cast<unsigned char>(low[end])) && low[end] != '>' && low[end] != '%') ++end;
+            while (end < low.size() && !std::isspace(static_cast<unsigned char>(low[end])) && low[end] != '>' &&
+                   low[end] != '%')
+                ++end;
             return low.substr(p, end - p);
         }
         at += name.size();
@@ -107,7 +109,8 @@ private:
         std::size_t end = bytes.find("%>", at);
         if (end == std::string_view::npos) return 0;
         std::string value = attributeValue(bytes.substr(at + 3, end - at - 3), "codepage");
-        if (value.empty() || !std::all_of(value.begin(), value.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        if (value.empty() || !std::all_of(value.begin(), value.end(),
+                                          [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
             return 0;
         return std::stoi(value.substr(0, 9));
     }
@@ -130,7 +133,8 @@ private:
         std::size_t start = 0;
         while (start <= code.size()) {
             std::size_t nl = code.find('\n', start);
-            std::string_view part = code.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+            std::string_view part =
+                code.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
             if (!part.empty() && part.back() == '\r') part.remove_suffix(1);
             emitLine(part, file, line);
             if (nl == std::string_view::npos) break;
@@ -165,7 +169,8 @@ private:
                 flushLiteral(at);
                 std::size_t close = text.find("%>", at + 2);
                 if (close == std::string_view::npos)
-                    throw PageError("ASP 0116", "Missing close of script delimiter: the '<%' has no '%>'.", page_.files[file], line);
+                    throw PageError("ASP 0116", "Missing close of script delimiter: the '<%' has no '%>'.",
+                                    page_.files[file], line);
                 std::string_view body = text.substr(at + 2, close - at - 2);
                 if (!body.empty() && body[0] == '@') {
                     readDirective(body.substr(1), file, line);
@@ -201,7 +206,9 @@ private:
                 }
                 std::size_t close = lower(text.substr(tagEnd)).find("</script");
                 if (close == std::string_view::npos)
-                    throw PageError("ASP 0118", "Missing close of script tag: <script runat=\"server\"> has no </script>.", page_.files[file], line);
+                    throw PageError("ASP 0118",
+                                    "Missing close of script tag: <script runat=\"server\"> has no </script>.",
+                                    page_.files[file], line);
                 close += tagEnd;
                 std::size_t closeEnd = text.find('>', close);
                 closeEnd = closeEnd == std::string_view::npos ? text.size() : closeEnd + 1;
@@ -230,7 +237,8 @@ private:
             throw PageError("ASP 0127", "Includes are nested too deeply (an include includes itself?).", from, line);
         std::optional<std::string> target = resolveSitePath(from, include.path, include.virtualPath);
         if (!target)
-            throw PageError("ASP 0131", "Disallowed path: the include file '" + include.path + "' is outside the site.", from, line);
+            throw PageError("ASP 0131", "Disallowed path: the include file '" + include.path + "' is outside the site.",
+                            from, line);
         std::optional<SiteFile> found = sources_.read(*target);
         if (!found) throw PageError("ASP 0126", "The include file '" + include.path + "' was not found.", from, line);
         addFile(found->path, found->bytes, depth + 1);
@@ -249,7 +257,8 @@ std::optional<std::string> resolveSitePath(const std::string& fromFile, std::str
         std::size_t start = 0;
         while (start <= path.size()) {
             std::size_t end = path.find_first_of("/\\", start);
-            std::string_view part = path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+            std::string_view part =
+                path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
             if (part == "..") {
                 if (parts.empty()) return false;
                 parts.pop_back();

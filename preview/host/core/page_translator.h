@@ -20,12 +20,12 @@ struct SourcePlace {
 };
 
 struct TranslatedPage {
-    std::string script;                      // UTF-8, lines separated by "\r\n"
-    std::vector<std::string> blocks;         // literal text, UTF-8, in WriteBlock order
-    std::vector<std::string> files;          // site-relative paths with '/', [0] is the page
-    std::vector<std::string> fileTexts;      // each file's decoded text, for showing a line
-    std::vector<SourcePlace> lines;          // one entry per script line (0-based index)
-    int codePage = 0;                        // the CODEPAGE directive's value, 0 when absent
+    std::string script;                  // UTF-8, lines separated by "\r\n"
+    std::vector<std::string> blocks;     // literal text, UTF-8, in WriteBlock order
+    std::vector<std::string> files;      // site-relative paths with '/', [0] is the page
+    std::vector<std::string> fileTexts;  // each file's decoded text, for showing a line
+    std::vector<SourcePlace> lines;      // one entry per script line (0-based index)
+    int codePage = 0;                    // the CODEPAGE directive's value, 0 when absent
 
     // The place of a 0-based script line, clamped to the known lines.
     SourcePlace placeOf(long scriptLine) const;

@@ -66,29 +66,53 @@ public:
 
     void open(const std::wstring& connectionString) {
         if (core_ && core_->isOpen())
-            throw ScriptError{adErrObjectOpen, L"ADODB.Connection", L"Operation is not allowed when the object is open."};
+            throw ScriptError{adErrObjectOpen, L"ADODB.Connection",
+                              L"Operation is not allowed when the object is open."};
         std::string text = toUtf8(connectionString);
         if (ado::dataSourceOf(text).empty())
             throw ScriptError{static_cast<HRESULT>(0x80004005), L"Microsoft OLE DB Service Components",
                               L"Format of the initialization string does not conform to the OLE DB specification."};
         connectionString_ = connectionString;
-        core_ = guarded(L"ADODB.Connection", [] { return std::shared_ptr<ado::Connection>(ado::openWorkingCopy(workingCopy())); });
+        core_ = guarded(L"ADODB.Connection",
+                        [] { return std::shared_ptr<ado::Connection>(ado::openWorkingCopy(workingCopy())); });
     }
 
     bool isOpen() const { return core_ && core_->isOpen(); }
 
 protected:
     enum : DISPID {
-        idOpen = 1, idExecute, idClose, idState, idConnectionString, idCursorLocation, idBeginTrans, idCommitTrans,
-        idRollbackTrans, idProvider, idMode, idConnectionTimeout, idCommandTimeout, idVersion, idErrors
+        idOpen = 1,
+        idExecute,
+        idClose,
+        idState,
+        idConnectionString,
+        idCursorLocation,
+        idBeginTrans,
+        idCommitTrans,
+        idRollbackTrans,
+        idProvider,
+        idMode,
+        idConnectionTimeout,
+        idCommandTimeout,
+        idVersion,
+        idErrors
     };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Open", idOpen},           {L"Execute", idExecute},       {L"Close", idClose},
-            {L"State", idState},         {L"ConnectionString", idConnectionString}, {L"CursorLocation", idCursorLocation},
-            {L"BeginTrans", idBeginTrans}, {L"CommitTrans", idCommitTrans}, {L"RollbackTrans", idRollbackTrans},
-            {L"Provider", idProvider},   {L"Mode", idMode},             {L"ConnectionTimeout", idConnectionTimeout},
-            {L"CommandTimeout", idCommandTimeout}, {L"Version", idVersion}, {L"Errors", idErrors}};
+        static const std::vector<Member> list = {{L"Open", idOpen},
+                                                 {L"Execute", idExecute},
+                                                 {L"Close", idClose},
+                                                 {L"State", idState},
+                                                 {L"ConnectionString", idConnectionString},
+                                                 {L"CursorLocation", idCursorLocation},
+                                                 {L"BeginTrans", idBeginTrans},
+                                                 {L"CommitTrans", idCommitTrans},
+                                                 {L"RollbackTrans", idRollbackTrans},
+                                                 {L"Provider", idProvider},
+                                                 {L"Mode", idMode},
+                                                 {L"ConnectionTimeout", idConnectionTimeout},
+                                                 {L"CommandTimeout", idCommandTimeout},
+                                                 {L"Version", idVersion},
+                                                 {L"Errors", idErrors}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"ADODB.Connection"; }
@@ -109,13 +133,29 @@ public:
     ~FieldObject() override;
 
 protected:
-    enum : DISPID { idName = 1, idType, idDefinedSize, idActualSize, idOriginalValue, idUnderlyingValue, idAttributes, idPrecision, idNumericScale, idValue };
+    enum : DISPID {
+        idName = 1,
+        idType,
+        idDefinedSize,
+        idActualSize,
+        idOriginalValue,
+        idUnderlyingValue,
+        idAttributes,
+        idPrecision,
+        idNumericScale,
+        idValue
+    };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Value", DISPID_VALUE},       {L"Name", idName},           {L"Type", idType},
-            {L"DefinedSize", idDefinedSize}, {L"ActualSize", idActualSize}, {L"OriginalValue", idOriginalValue},
-            {L"UnderlyingValue", idUnderlyingValue}, {L"Attributes", idAttributes}, {L"Precision", idPrecision},
-            {L"NumericScale", idNumericScale}};
+        static const std::vector<Member> list = {{L"Value", DISPID_VALUE},
+                                                 {L"Name", idName},
+                                                 {L"Type", idType},
+                                                 {L"DefinedSize", idDefinedSize},
+                                                 {L"ActualSize", idActualSize},
+                                                 {L"OriginalValue", idOriginalValue},
+                                                 {L"UnderlyingValue", idUnderlyingValue},
+                                                 {L"Attributes", idAttributes},
+                                                 {L"Precision", idPrecision},
+                                                 {L"NumericScale", idNumericScale}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"ADODB.Field"; }
@@ -147,7 +187,8 @@ class RecordsetObject : public Dispatch {
 public:
     ado::Recordset& open() const {
         if (!core_ || !core_->isOpen())
-            throw ScriptError{adErrObjectClosed, L"ADODB.Recordset", L"Operation is not allowed when the object is closed."};
+            throw ScriptError{adErrObjectClosed, L"ADODB.Recordset",
+                              L"Operation is not allowed when the object is closed."};
         return *core_;
     }
 
@@ -163,8 +204,9 @@ public:
             if (n >= 0 && n < static_cast<long>(rs.fields().size())) index = static_cast<int>(n);
         }
         if (index < 0)
-            throw ScriptError{adErrItemNotFound, L"ADODB.Recordset",
-                              L"Item cannot be found in the collection corresponding to the requested name or ordinal."};
+            throw ScriptError{
+                adErrItemNotFound, L"ADODB.Recordset",
+                L"Item cannot be found in the collection corresponding to the requested name or ordinal."};
         return index;
     }
 
@@ -183,32 +225,79 @@ public:
 
 protected:
     enum : DISPID {
-        idOpen = 1, idClose, idState, idEOF, idBOF, idMoveNext, idMovePrevious, idMoveFirst, idMoveLast, idMove,
-        idRecordCount, idPageSize, idPageCount, idAbsolutePage, idAbsolutePosition, idAddNew, idUpdate, idCancelUpdate,
-        idDelete, idFields, idSource, idCursorType, idLockType, idCursorLocation, idActiveConnection, idRequery,
-        idSupports, idCacheSize, idMaxRecords, idGetRows, idEditMode
+        idOpen = 1,
+        idClose,
+        idState,
+        idEOF,
+        idBOF,
+        idMoveNext,
+        idMovePrevious,
+        idMoveFirst,
+        idMoveLast,
+        idMove,
+        idRecordCount,
+        idPageSize,
+        idPageCount,
+        idAbsolutePage,
+        idAbsolutePosition,
+        idAddNew,
+        idUpdate,
+        idCancelUpdate,
+        idDelete,
+        idFields,
+        idSource,
+        idCursorType,
+        idLockType,
+        idCursorLocation,
+        idActiveConnection,
+        idRequery,
+        idSupports,
+        idCacheSize,
+        idMaxRecords,
+        idGetRows,
+        idEditMode
     };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Item", DISPID_VALUE},     {L"Open", idOpen},           {L"Close", idClose},
-            {L"State", idState},         {L"EOF", idEOF},             {L"BOF", idBOF},
-            {L"MoveNext", idMoveNext},   {L"MovePrevious", idMovePrevious}, {L"MoveFirst", idMoveFirst},
-            {L"MoveLast", idMoveLast},   {L"Move", idMove},           {L"RecordCount", idRecordCount},
-            {L"PageSize", idPageSize},   {L"PageCount", idPageCount}, {L"AbsolutePage", idAbsolutePage},
-            {L"AbsolutePosition", idAbsolutePosition}, {L"AddNew", idAddNew}, {L"Update", idUpdate},
-            {L"CancelUpdate", idCancelUpdate}, {L"Delete", idDelete}, {L"Fields", idFields},
-            {L"Source", idSource},       {L"CursorType", idCursorType}, {L"LockType", idLockType},
-            {L"CursorLocation", idCursorLocation}, {L"ActiveConnection", idActiveConnection}, {L"Requery", idRequery},
-            {L"Supports", idSupports},   {L"CacheSize", idCacheSize}, {L"MaxRecords", idMaxRecords},
-            {L"GetRows", idGetRows},     {L"EditMode", idEditMode}};
+        static const std::vector<Member> list = {{L"Item", DISPID_VALUE},
+                                                 {L"Open", idOpen},
+                                                 {L"Close", idClose},
+                                                 {L"State", idState},
+                                                 {L"EOF", idEOF},
+                                                 {L"BOF", idBOF},
+                                                 {L"MoveNext", idMoveNext},
+                                                 {L"MovePrevious", idMovePrevious},
+                                                 {L"MoveFirst", idMoveFirst},
+                                                 {L"MoveLast", idMoveLast},
+                                                 {L"Move", idMove},
+                                                 {L"RecordCount", idRecordCount},
+                                                 {L"PageSize", idPageSize},
+                                                 {L"PageCount", idPageCount},
+                                                 {L"AbsolutePage", idAbsolutePage},
+                                                 {L"AbsolutePosition", idAbsolutePosition},
+                                                 {L"AddNew", idAddNew},
+                                                 {L"Update", idUpdate},
+                                                 {L"CancelUpdate", idCancelUpdate},
+                                                 {L"Delete", idDelete},
+                                                 {L"Fields", idFields},
+                                                 {L"Source", idSource},
+                                                 {L"CursorType", idCursorType},
+                                                 {L"LockType", idLockType},
+                                                 {L"CursorLocation", idCursorLocation},
+                                                 {L"ActiveConnection", idActiveConnection},
+                                                 {L"Requery", idRequery},
+                                                 {L"Supports", idSupports},
+                                                 {L"CacheSize", idCacheSize},
+                                                 {L"MaxRecords", idMaxRecords},
+                                                 {L"GetRows", idGetRows},
+                                                 {L"EditMode", idEditMode}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"ADODB.Recordset"; }
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override;
 
 public:
-    void adopt(std::unique_ptr<ado::Recordset> core, Ref<IDispatch> connection, std::shared_ptr<ado::Connection> coreConnection,
-               std::wstring source) {
+    void adopt(std::unique_ptr<ado::Recordset> core, Ref<IDispatch> connection,
+               std::shared_ptr<ado::Connection> coreConnection, std::wstring source) {
         core_ = std::move(core);
         connection_ = std::move(connection);
         coreConnection_ = std::move(coreConnection);
@@ -221,7 +310,8 @@ private:
     void requireCurrent() const {
         if (open().eof() || open().bof())
             throw ScriptError{adErrNoCurrentRecord, L"ADODB.Recordset",
-                              L"Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record."};
+                              L"Either BOF or EOF is True, or the current record has been deleted. Requested operation "
+                              L"requires a current record."};
     }
     void setFieldsFromArrays(const VARIANT& names, const VARIANT& values);
 
@@ -251,16 +341,17 @@ ConnectionObject* hostConnection(const VARIANT& v) {
 
 bool ConnectionObject::call(DISPID id, WORD, const Args& args, VARIANT* result) {
     switch (id) {
-    case idOpen:
-        open(args.has(0) ? textOf(args.at(0)) : connectionString_);
-        return true;
+    case idOpen: open(args.has(0) ? textOf(args.at(0)) : connectionString_); return true;
     case idExecute: {
-        if (!isOpen()) throw ScriptError{adErrObjectClosed, L"ADODB.Connection", L"Operation is not allowed when the object is closed."};
+        if (!isOpen())
+            throw ScriptError{adErrObjectClosed, L"ADODB.Connection",
+                              L"Operation is not allowed when the object is closed."};
         std::string sql = toUtf8(textOf(args.at(0)));
         auto* recordset = static_cast<RecordsetObject*>(static_cast<Dispatch*>(makeRecordset()));
         Ref<IDispatch> keep(recordset);
         if (returnsRows(sql)) {
-            auto rows = guarded(L"ADODB.Connection", [&] { return core_->open(sql, ado::adOpenForwardOnly, ado::adLockReadOnly); });
+            auto rows = guarded(L"ADODB.Connection",
+                                [&] { return core_->open(sql, ado::adOpenForwardOnly, ado::adLockReadOnly); });
             AddRef();
             recordset->adopt(std::move(rows), Ref<IDispatch>(this), core_, fromUtf8(sql));
         } else {
@@ -271,38 +362,36 @@ bool ConnectionObject::call(DISPID id, WORD, const Args& args, VARIANT* result) 
         return true;
     }
     case idClose:
-        if (!isOpen()) throw ScriptError{adErrObjectClosed, L"ADODB.Connection", L"Operation is not allowed when the object is closed."};
+        if (!isOpen())
+            throw ScriptError{adErrObjectClosed, L"ADODB.Connection",
+                              L"Operation is not allowed when the object is closed."};
         core_->close();
         core_.reset();
         return true;
-    case idState:
-        setLong(result, isOpen() ? 1 : 0);
-        return true;
+    case idState: setLong(result, isOpen() ? 1 : 0); return true;
     case idConnectionString:
-        if (args.assigned()) connectionString_ = textOf(*args.assigned()); else setText(result, connectionString_);
+        if (args.assigned())
+            connectionString_ = textOf(*args.assigned());
+        else
+            setText(result, connectionString_);
         return true;
     case idCursorLocation:
-        if (args.assigned()) cursorLocation_ = longOf(*args.assigned()); else setLong(result, cursorLocation_);
+        if (args.assigned())
+            cursorLocation_ = longOf(*args.assigned());
+        else
+            setLong(result, cursorLocation_);
         return true;
-    case idBeginTrans:
-        setLong(result, 1);
-        return true;
+    case idBeginTrans: setLong(result, 1); return true;
     case idCommitTrans:
-    case idRollbackTrans:
-        return true;
-    case idProvider:
-        setText(result, L"Microsoft.Jet.OLEDB.4.0");
-        return true;
+    case idRollbackTrans: return true;
+    case idProvider: setText(result, L"Microsoft.Jet.OLEDB.4.0"); return true;
     case idMode:
     case idConnectionTimeout:
     case idCommandTimeout:
         if (!args.assigned()) setLong(result, id == idMode ? 0 : 30);
         return true;
-    case idVersion:
-        setText(result, L"2.8");
-        return true;
-    default:
-        return false;
+    case idVersion: setText(result, L"2.8"); return true;
+    default: return false;
     }
 }
 
@@ -322,31 +411,23 @@ bool FieldObject::call(DISPID id, WORD, const Args& args, VARIANT* result) {
             VariantCopy(result, v.get());
         }
         return true;
-    case idName:
-        setText(result, fromUtf8(info.name));
-        return true;
-    case idType:
-        setLong(result, adoTypeOf(info.type));
-        return true;
-    case idDefinedSize:
-        setLong(result, info.definedSize);
-        return true;
+    case idName: setText(result, fromUtf8(info.name)); return true;
+    case idType: setLong(result, adoTypeOf(info.type)); return true;
+    case idDefinedSize: setLong(result, info.definedSize); return true;
     case idActualSize: {
         Variant v = owner_->fieldValue(index_);
-        if (V_VT(v.get()) == VT_NULL) setLong(result, 0);
-        else if (V_VT(v.get()) == VT_BSTR) setLong(result, static_cast<long>(SysStringLen(V_BSTR(v.get())) * 2));
-        else setLong(result, info.definedSize);
+        if (V_VT(v.get()) == VT_NULL)
+            setLong(result, 0);
+        else if (V_VT(v.get()) == VT_BSTR)
+            setLong(result, static_cast<long>(SysStringLen(V_BSTR(v.get())) * 2));
+        else
+            setLong(result, info.definedSize);
         return true;
     }
-    case idAttributes:
-        setLong(result, (info.nullable ? 0x20 : 0) | 0x4 | 0x10);
-        return true;
+    case idAttributes: setLong(result, (info.nullable ? 0x20 : 0) | 0x4 | 0x10); return true;
     case idPrecision:
-    case idNumericScale:
-        setLong(result, 0);
-        return true;
-    default:
-        return false;
+    case idNumericScale: setLong(result, 0); return true;
+    default: return false;
     }
 }
 
@@ -403,12 +484,15 @@ void RecordsetObject::openWith(const Args& args) {
     if (args.has(3)) lockType_ = longOf(args.at(3));
     if (cursorType_ < 0) cursorType_ = ado::adOpenForwardOnly;
     if (lockType_ < 0) lockType_ = ado::adLockReadOnly;
-    if (cursorLocation_ == 3 && cursorType_ != ado::adOpenStatic) cursorType_ = ado::adOpenStatic;  // client cursors are static
+    if (cursorLocation_ == 3 && cursorType_ != ado::adOpenStatic)
+        cursorType_ = ado::adOpenStatic;  // client cursors are static
 
     std::shared_ptr<ado::Connection> core;
     if (connection_) {
         auto* c = static_cast<ConnectionObject*>(static_cast<Dispatch*>(connection_.get()));
-        if (!c->isOpen()) throw ScriptError{adErrObjectClosed, L"ADODB.Recordset", L"Operation is not allowed when the object is closed."};
+        if (!c->isOpen())
+            throw ScriptError{adErrObjectClosed, L"ADODB.Recordset",
+                              L"Operation is not allowed when the object is closed."};
         core = c->core();
     } else if (!connectionString_.empty()) {
         auto* c = static_cast<ConnectionObject*>(static_cast<Dispatch*>(makeConnection()));
@@ -417,10 +501,12 @@ void RecordsetObject::openWith(const Args& args) {
         core = c->core();
     } else {
         throw ScriptError{adErrInvalidConnection, L"ADODB.Recordset",
-                          L"The connection cannot be used to perform this operation. It is either closed or invalid in this context."};
+                          L"The connection cannot be used to perform this operation. It is either closed or invalid in "
+                          L"this context."};
     }
     std::string sql = toUtf8(source_);
-    auto rows = guarded(L"ADODB.Recordset", [&] { return core->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_)); });
+    auto rows = guarded(L"ADODB.Recordset",
+                        [&] { return core->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_)); });
     adopt(std::move(rows), connection_, core, source_);
 }
 
@@ -435,7 +521,10 @@ void RecordsetObject::setFieldsFromArrays(const VARIANT& names, const VARIANT& v
         for (LONG i = lo; i <= hi; ++i) {
             Variant name, value;
             SafeArrayGetElement(na, &i, name.get());
-            if (!va) throw ScriptError{adErrInvalidArgument, L"ADODB.Recordset", L"Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another."};
+            if (!va)
+                throw ScriptError{adErrInvalidArgument, L"ADODB.Recordset",
+                                  L"Arguments are of the wrong type, are out of acceptable range, or are in conflict "
+                                  L"with one another."};
             SafeArrayGetElement(va, &i, value.get());
             setFieldValue(fieldIndex(*name.get()), *value.get());
         }
@@ -474,35 +563,39 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
             forwardCall(fields.get(), DISPID_VALUE, flags, args, result);
         }
         return true;
-    case idOpen:
-        openWith(args);
-        return true;
+    case idOpen: openWith(args); return true;
     case idClose:
         open().close();
         core_.reset();
         return true;
-    case idState:
-        setLong(result, core_ && core_->isOpen() ? 1 : 0);
-        return true;
-    case idEOF:
-        setBool(result, open().eof());
-        return true;
-    case idBOF:
-        setBool(result, open().bof());
-        return true;
+    case idState: setLong(result, core_ && core_->isOpen() ? 1 : 0); return true;
+    case idEOF: setBool(result, open().eof()); return true;
+    case idBOF: setBool(result, open().bof()); return true;
     case idMoveNext:
         // After Delete the deleted row stays current until the move, even when it was the
         // last one left; the recordset itself refuses a move from EOF.
-        guarded(L"ADODB.Recordset", [&] { open().moveNext(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            open().moveNext();
+            return 0;
+        });
         return true;
     case idMovePrevious:
-        guarded(L"ADODB.Recordset", [&] { open().movePrevious(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            open().movePrevious();
+            return 0;
+        });
         return true;
     case idMoveFirst:
-        guarded(L"ADODB.Recordset", [&] { open().moveFirst(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            open().moveFirst();
+            return 0;
+        });
         return true;
     case idMoveLast:
-        guarded(L"ADODB.Recordset", [&] { open().moveLast(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            open().moveLast();
+            return 0;
+        });
         return true;
     case idMove: {
         long n = longOf(args.at(0));
@@ -513,65 +606,107 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
         });
         return true;
     }
-    case idRecordCount:
-        setLong(result, guarded(L"ADODB.Recordset", [&] { return open().recordCount(); }));
-        return true;
+    case idRecordCount: setLong(result, guarded(L"ADODB.Recordset", [&] { return open().recordCount(); })); return true;
     case idPageSize:
         if (put) {
             long size = longOf(*put);
-            if (size < 1) throw ScriptError{adErrInvalidArgument, L"ADODB.Recordset", L"Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another."};
+            if (size < 1)
+                throw ScriptError{adErrInvalidArgument, L"ADODB.Recordset",
+                                  L"Arguments are of the wrong type, are out of acceptable range, or are in conflict "
+                                  L"with one another."};
             pageSize_ = size;
-            if (core_ && core_->isOpen()) guarded(L"ADODB.Recordset", [&] { core_->setPageSize(size); return 0; });
+            if (core_ && core_->isOpen())
+                guarded(L"ADODB.Recordset", [&] {
+                    core_->setPageSize(size);
+                    return 0;
+                });
         } else {
             setLong(result, core_ && core_->isOpen() ? core_->pageSize() : (pageSize_ ? pageSize_ : 10));
         }
         return true;
-    case idPageCount:
-        setLong(result, guarded(L"ADODB.Recordset", [&] { return open().pageCount(); }));
-        return true;
+    case idPageCount: setLong(result, guarded(L"ADODB.Recordset", [&] { return open().pageCount(); })); return true;
     case idAbsolutePage:
-        if (put) guarded(L"ADODB.Recordset", [&] { open().setAbsolutePage(longOf(*put)); return 0; });
-        else setLong(result, guarded(L"ADODB.Recordset", [&] { return open().absolutePage(); }));
+        if (put)
+            guarded(L"ADODB.Recordset", [&] {
+                open().setAbsolutePage(longOf(*put));
+                return 0;
+            });
+        else
+            setLong(result, guarded(L"ADODB.Recordset", [&] { return open().absolutePage(); }));
         return true;
     case idAbsolutePosition:
-        if (put) guarded(L"ADODB.Recordset", [&] { open().setAbsolutePosition(longOf(*put)); return 0; });
-        else setLong(result, guarded(L"ADODB.Recordset", [&] { return open().absolutePosition(); }));
+        if (put)
+            guarded(L"ADODB.Recordset", [&] {
+                open().setAbsolutePosition(longOf(*put));
+                return 0;
+            });
+        else
+            setLong(result, guarded(L"ADODB.Recordset", [&] { return open().absolutePosition(); }));
         return true;
     case idAddNew:
-        guarded(L"ADODB.Recordset", [&] { open().addNew(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            open().addNew();
+            return 0;
+        });
         if (args.has(0)) setFieldsFromArrays(args.at(0), args.has(1) ? args.at(1) : args.at(0));
         return true;
     case idUpdate:
         if (args.has(0)) setFieldsFromArrays(args.at(0), args.has(1) ? args.at(1) : args.at(0));
-        guarded(L"ADODB.Recordset", [&] { open().update(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            open().update();
+            return 0;
+        });
         return true;
     case idCancelUpdate:
-        guarded(L"ADODB.Recordset", [&] { open().cancelUpdate(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            open().cancelUpdate();
+            return 0;
+        });
         return true;
     case idDelete:
-        guarded(L"ADODB.Recordset", [&] { requireCurrent(); open().deleteCurrent(); return 0; });
+        guarded(L"ADODB.Recordset", [&] {
+            requireCurrent();
+            open().deleteCurrent();
+            return 0;
+        });
         return true;
     case idSource:
-        if (put) source_ = textOf(*put); else setText(result, source_);
+        if (put)
+            source_ = textOf(*put);
+        else
+            setText(result, source_);
         return true;
     case idCursorType:
-        if (put) cursorType_ = longOf(*put); else setLong(result, cursorType_);
+        if (put)
+            cursorType_ = longOf(*put);
+        else
+            setLong(result, cursorType_);
         return true;
     case idLockType:
-        if (put) lockType_ = longOf(*put); else setLong(result, lockType_);
+        if (put)
+            lockType_ = longOf(*put);
+        else
+            setLong(result, lockType_);
         return true;
     case idCursorLocation:
-        if (put) cursorLocation_ = longOf(*put); else setLong(result, cursorLocation_);
+        if (put)
+            cursorLocation_ = longOf(*put);
+        else
+            setLong(result, cursorLocation_);
         return true;
     case idCacheSize:
-        if (put) cacheSize_ = longOf(*put); else setLong(result, cacheSize_);
+        if (put)
+            cacheSize_ = longOf(*put);
+        else
+            setLong(result, cacheSize_);
         return true;
     case idMaxRecords:
-        if (put) maxRecords_ = longOf(*put); else setLong(result, maxRecords_);
+        if (put)
+            maxRecords_ = longOf(*put);
+        else
+            setLong(result, maxRecords_);
         return true;
-    case idEditMode:
-        setLong(result, 0);
-        return true;
+    case idEditMode: setLong(result, 0); return true;
     case idActiveConnection:
         if (put) {
             if (ConnectionObject* c = hostConnection(*put)) {
@@ -588,11 +723,15 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
         }
         return true;
     case idRequery: {
-        if (!core_) throw ScriptError{adErrObjectClosed, L"ADODB.Recordset", L"Operation is not allowed when the object is closed."};
+        if (!core_)
+            throw ScriptError{adErrObjectClosed, L"ADODB.Recordset",
+                              L"Operation is not allowed when the object is closed."};
         core_->close();
         core_.reset();
         std::string sql = toUtf8(source_);
-        auto rows = guarded(L"ADODB.Recordset", [&] { return coreConnection_->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_)); });
+        auto rows = guarded(L"ADODB.Recordset", [&] {
+            return coreConnection_->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_));
+        });
         adopt(std::move(rows), connection_, coreConnection_, source_);
         return true;
     }
@@ -606,7 +745,8 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
         guarded(L"ADODB.Recordset", [&] {
             while (!rs.eof() && (wanted < 0 || static_cast<long>(rows.size()) < wanted)) {
                 std::vector<Variant> row;
-                for (std::size_t f = 0; f < rs.fields().size(); ++f) row.push_back(toVariant(rs.value(static_cast<int>(f))));
+                for (std::size_t f = 0; f < rs.fields().size(); ++f)
+                    row.push_back(toVariant(rs.value(static_cast<int>(f))));
                 rows.push_back(std::move(row));
                 rs.moveNext();
             }
@@ -624,8 +764,7 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
         V_ARRAY(result) = array;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

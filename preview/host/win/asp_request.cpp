@@ -32,7 +32,8 @@ protected:
             } else {
                 long index = longOf(args.at(0));
                 if (index < 1 || index > static_cast<long>(values_.size()))
-                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Request object", L"ASP 0105: Index out of range"};
+                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Request object",
+                                      L"ASP 0105: Index out of range"};
                 setText(result, values_[static_cast<std::size_t>(index - 1)]);
             }
         } else if (id == idNewEnum) {
@@ -101,7 +102,8 @@ protected:
             } else {
                 long index = longOf(*key.get());
                 if (index < 1 || index > static_cast<long>(entries_.size()))
-                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Request object", L"ASP 0105: Index out of range"};
+                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Request object",
+                                      L"ASP 0105: Index out of range"};
                 e = &entries_[static_cast<std::size_t>(index - 1)];
             }
             if (id == idKey) {
@@ -209,24 +211,41 @@ public:
     explicit Request(std::shared_ptr<PageContext> context) : context_(std::move(context)) {
         const HttpRequest& r = context_->request;
         unsigned cp = context_->codePage;
-        queryString_ = Ref<RequestCollection>(new RequestCollection(group(parseUrlEncoded(r.query), cp), widen(r.query, cp), true));
+        queryString_ = Ref<RequestCollection>(
+            new RequestCollection(group(parseUrlEncoded(r.query), cp), widen(r.query, cp), true));
         std::string contentType = r.header("Content-Type").value_or("");
-        bool urlEncodedForm = r.method == "POST" && (contentType.empty() || lowerCase(widen(contentType, 1252)).find(L"application/x-www-form-urlencoded") != std::wstring::npos);
-        form_ = Ref<RequestCollection>(new RequestCollection(urlEncodedForm ? group(parseUrlEncoded(r.body), cp) : std::vector<Entry>{},
-                                                             widen(r.body, cp), true));
-        cookies_ = Ref<RequestCollection>(new RequestCollection(
-            group(parseCookieHeader(r.header("Cookie").value_or("")), cp), widen(r.header("Cookie").value_or(""), cp), false));
+        bool urlEncodedForm =
+            r.method == "POST" &&
+            (contentType.empty() ||
+             lowerCase(widen(contentType, 1252)).find(L"application/x-www-form-urlencoded") != std::wstring::npos);
+        form_ = Ref<RequestCollection>(new RequestCollection(
+            urlEncodedForm ? group(parseUrlEncoded(r.body), cp) : std::vector<Entry>{}, widen(r.body, cp), true));
+        cookies_ =
+            Ref<RequestCollection>(new RequestCollection(group(parseCookieHeader(r.header("Cookie").value_or("")), cp),
+                                                         widen(r.header("Cookie").value_or(""), cp), false));
         serverVariables_ = Ref<RequestCollection>(new RequestCollection(serverVariables(*context_), L"", false));
     }
 
 protected:
-    enum : DISPID { idQueryString = 1, idForm, idCookies, idServerVariables, idTotalBytes, idBinaryRead, idClientCertificate };
+    enum : DISPID {
+        idQueryString = 1,
+        idForm,
+        idCookies,
+        idServerVariables,
+        idTotalBytes,
+        idBinaryRead,
+        idClientCertificate
+    };
 
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Item", DISPID_VALUE},        {L"QueryString", idQueryString}, {L"Form", idForm},
-            {L"Cookies", idCookies},        {L"ServerVariables", idServerVariables},
-            {L"TotalBytes", idTotalBytes},  {L"BinaryRead", idBinaryRead},   {L"ClientCertificate", idClientCertificate}};
+        static const std::vector<Member> list = {{L"Item", DISPID_VALUE},
+                                                 {L"QueryString", idQueryString},
+                                                 {L"Form", idForm},
+                                                 {L"Cookies", idCookies},
+                                                 {L"ServerVariables", idServerVariables},
+                                                 {L"TotalBytes", idTotalBytes},
+                                                 {L"BinaryRead", idBinaryRead},
+                                                 {L"ClientCertificate", idClientCertificate}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Request object"; }

@@ -11,13 +11,15 @@ ScriptError responseError(std::wstring description) {
 // Response.Cookies("name"): its value, sub-keys, Expires, Path, Domain, Secure.
 class CookieWriter : public Dispatch {
 public:
-    CookieWriter(std::shared_ptr<PageContext> context, std::wstring name) : context_(std::move(context)), name_(std::move(name)) {}
+    CookieWriter(std::shared_ptr<PageContext> context, std::wstring name)
+        : context_(std::move(context)), name_(std::move(name)) {}
 
 protected:
     enum : DISPID { idExpires = 1, idPath, idDomain, idSecure, idHasKeys };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {{L"Item", DISPID_VALUE}, {L"Expires", idExpires}, {L"Path", idPath},
-                                                 {L"Domain", idDomain},   {L"Secure", idSecure},   {L"HasKeys", idHasKeys}};
+        static const std::vector<Member> list = {{L"Item", DISPID_VALUE}, {L"Expires", idExpires},
+                                                 {L"Path", idPath},       {L"Domain", idDomain},
+                                                 {L"Secure", idSecure},   {L"HasKeys", idHasKeys}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Response object"; }
@@ -45,25 +47,31 @@ protected:
             if (!put) throw responseError(L"Expires is write-only");
             Variant date;
             Variant value = valueOf(*args.assigned());
-            if (FAILED(VariantChangeTypeEx(date.get(), value.get(), hostLcid, 0, VT_DATE))) throw vbError(13, L"Type mismatch");
+            if (FAILED(VariantChangeTypeEx(date.get(), value.get(), hostLcid, 0, VT_DATE)))
+                throw vbError(13, L"Type mismatch");
             c.expires = V_DATE(date.get());
             return true;
         }
         case idPath:
-            if (put) c.path = textOf(*args.assigned()); else setText(result, c.path);
+            if (put)
+                c.path = textOf(*args.assigned());
+            else
+                setText(result, c.path);
             return true;
         case idDomain:
-            if (put) c.domain = textOf(*args.assigned()); else setText(result, c.domain);
+            if (put)
+                c.domain = textOf(*args.assigned());
+            else
+                setText(result, c.domain);
             return true;
         case idSecure:
-            if (put) c.secure = boolOf(*args.assigned()); else setBool(result, c.secure);
+            if (put)
+                c.secure = boolOf(*args.assigned());
+            else
+                setBool(result, c.secure);
             return true;
-        case idHasKeys:
-            setBool(result, !c.keys.empty());
-            return true;
-        default:
-            (void)flags;
-            return false;
+        case idHasKeys: setBool(result, !c.keys.empty()); return true;
+        default: (void)flags; return false;
         }
     }
 
@@ -155,19 +163,50 @@ public:
 
 protected:
     enum : DISPID {
-        idWrite = 1, idWriteBlock, idRedirect, idEnd, idClear, idFlush, idBuffer, idContentType, idCharset, idCodePage,
-        idStatus, idExpires, idExpiresAbsolute, idCacheControl, idAddHeader, idAppendToLog, idBinaryWrite, idCookies,
-        idIsClientConnected, idLCID, idPics
+        idWrite = 1,
+        idWriteBlock,
+        idRedirect,
+        idEnd,
+        idClear,
+        idFlush,
+        idBuffer,
+        idContentType,
+        idCharset,
+        idCodePage,
+        idStatus,
+        idExpires,
+        idExpiresAbsolute,
+        idCacheControl,
+        idAddHeader,
+        idAppendToLog,
+        idBinaryWrite,
+        idCookies,
+        idIsClientConnected,
+        idLCID,
+        idPics
     };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Write", idWrite},         {L"WriteBlock", idWriteBlock},     {L"Redirect", idRedirect},
-            {L"End", idEnd},             {L"Clear", idClear},               {L"Flush", idFlush},
-            {L"Buffer", idBuffer},       {L"ContentType", idContentType},   {L"Charset", idCharset},
-            {L"CodePage", idCodePage},   {L"Status", idStatus},             {L"Expires", idExpires},
-            {L"ExpiresAbsolute", idExpiresAbsolute}, {L"CacheControl", idCacheControl}, {L"AddHeader", idAddHeader},
-            {L"AppendToLog", idAppendToLog}, {L"BinaryWrite", idBinaryWrite}, {L"Cookies", idCookies},
-            {L"IsClientConnected", idIsClientConnected}, {L"LCID", idLCID}, {L"PICS", idPics}};
+        static const std::vector<Member> list = {{L"Write", idWrite},
+                                                 {L"WriteBlock", idWriteBlock},
+                                                 {L"Redirect", idRedirect},
+                                                 {L"End", idEnd},
+                                                 {L"Clear", idClear},
+                                                 {L"Flush", idFlush},
+                                                 {L"Buffer", idBuffer},
+                                                 {L"ContentType", idContentType},
+                                                 {L"Charset", idCharset},
+                                                 {L"CodePage", idCodePage},
+                                                 {L"Status", idStatus},
+                                                 {L"Expires", idExpires},
+                                                 {L"ExpiresAbsolute", idExpiresAbsolute},
+                                                 {L"CacheControl", idCacheControl},
+                                                 {L"AddHeader", idAddHeader},
+                                                 {L"AppendToLog", idAppendToLog},
+                                                 {L"BinaryWrite", idBinaryWrite},
+                                                 {L"Cookies", idCookies},
+                                                 {L"IsClientConnected", idIsClientConnected},
+                                                 {L"LCID", idLCID},
+                                                 {L"PICS", idPics}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Response object"; }
@@ -190,27 +229,35 @@ protected:
             std::string location = narrow(textOf(args.at(0)), c.codePage);
             c.status = "302 Object moved";
             c.headers.emplace_back("Location", location);
-            c.body = "<head><title>Object moved</title></head>\r\n<body><h1>Object Moved</h1>This object may be found <a HREF=\"" +
-                     location + "\">here</a>.</body>\r\n";
+            c.body =
+                "<head><title>Object moved</title></head>\r\n<body><h1>Object Moved</h1>This object may be found <a "
+                "HREF=\"" +
+                location + "\">here</a>.</body>\r\n";
             c.ended = true;
             throw ScriptError{responseEndCode, L"Response object", L"Response.Redirect"};
         }
-        case idEnd:
-            c.ended = true;
-            throw ScriptError{responseEndCode, L"Response object", L"Response.End"};
+        case idEnd: c.ended = true; throw ScriptError{responseEndCode, L"Response object", L"Response.End"};
         case idClear:
             if (!c.ended) c.body.clear();
             return true;
-        case idFlush:
-            return true;
+        case idFlush: return true;
         case idBuffer:
-            if (put) c.buffer = boolOf(*put); else setBool(result, c.buffer);
+            if (put)
+                c.buffer = boolOf(*put);
+            else
+                setBool(result, c.buffer);
             return true;
         case idContentType:
-            if (put) c.contentType = textOf(*put); else setText(result, c.contentType);
+            if (put)
+                c.contentType = textOf(*put);
+            else
+                setText(result, c.contentType);
             return true;
         case idCharset:
-            if (put) c.charset = textOf(*put); else setText(result, c.charset);
+            if (put)
+                c.charset = textOf(*put);
+            else
+                setText(result, c.charset);
             return true;
         case idCodePage:
             if (put) {
@@ -223,22 +270,28 @@ protected:
             }
             return true;
         case idLCID:
-            if (put) c.lcid = longOf(*put); else setLong(result, c.lcid);
+            if (put)
+                c.lcid = longOf(*put);
+            else
+                setLong(result, c.lcid);
             return true;
         case idStatus:
-            if (put) c.status = narrow(textOf(*put), 1252); else setText(result, widen(c.status, 1252));
+            if (put)
+                c.status = narrow(textOf(*put), 1252);
+            else
+                setText(result, widen(c.status, 1252));
             return true;
         case idExpires:
             if (put) {
                 long minutes = longOf(*put);
-                c.headers.emplace_back("Cache-Control", minutes <= 0 ? "no-cache" : "max-age=" + std::to_string(minutes * 60));
+                c.headers.emplace_back("Cache-Control",
+                                       minutes <= 0 ? "no-cache" : "max-age=" + std::to_string(minutes * 60));
                 if (minutes <= 0) c.headers.emplace_back("Expires", "Thu, 01 Jan 1970 00:00:00 GMT");
             }
             return true;
         case idExpiresAbsolute:
         case idPics:
-        case idAppendToLog:
-            return true;
+        case idAppendToLog: return true;
         case idCacheControl:
             if (put) c.headers.emplace_back("Cache-Control", narrow(textOf(*put), 1252));
             return true;
@@ -258,11 +311,8 @@ protected:
             }
             forwardCall(cookies_.get(), DISPID_VALUE, flags, args, result);
             return true;
-        case idIsClientConnected:
-            setBool(result, true);
-            return true;
-        default:
-            return false;
+        case idIsClientConnected: setBool(result, true); return true;
+        default: return false;
         }
     }
 

@@ -29,12 +29,27 @@ public:
     explicit Server(std::shared_ptr<PageContext> context) : context_(std::move(context)) {}
 
 protected:
-    enum : DISPID { idCreateObject = 1, idMapPath, idURLEncode, idHTMLEncode, idURLPathEncode, idScriptTimeout, idExecute, idTransfer, idGetLastError };
+    enum : DISPID {
+        idCreateObject = 1,
+        idMapPath,
+        idURLEncode,
+        idHTMLEncode,
+        idURLPathEncode,
+        idScriptTimeout,
+        idExecute,
+        idTransfer,
+        idGetLastError
+    };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"CreateObject", idCreateObject}, {L"MapPath", idMapPath},       {L"URLEncode", idURLEncode},
-            {L"HTMLEncode", idHTMLEncode},     {L"URLPathEncode", idURLPathEncode}, {L"ScriptTimeout", idScriptTimeout},
-            {L"Execute", idExecute},           {L"Transfer", idTransfer},     {L"GetLastError", idGetLastError}};
+        static const std::vector<Member> list = {{L"CreateObject", idCreateObject},
+                                                 {L"MapPath", idMapPath},
+                                                 {L"URLEncode", idURLEncode},
+                                                 {L"HTMLEncode", idHTMLEncode},
+                                                 {L"URLPathEncode", idURLPathEncode},
+                                                 {L"ScriptTimeout", idScriptTimeout},
+                                                 {L"Execute", idExecute},
+                                                 {L"Transfer", idTransfer},
+                                                 {L"GetLastError", idGetLastError}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Server object"; }
@@ -48,9 +63,7 @@ protected:
             V_DISPATCH(result) = object;
             return true;
         }
-        case idMapPath:
-            setText(result, mapPath(textOf(args.at(0))));
-            return true;
+        case idMapPath: setText(result, mapPath(textOf(args.at(0)))); return true;
         case idURLEncode:
             setText(result, widen(urlEncode(narrow(textOf(args.at(0)), context_->codePage)), 1252));
             return true;
@@ -69,20 +82,14 @@ protected:
             setText(result, widen(out, 1252));
             return true;
         }
-        case idHTMLEncode:
-            setText(result, htmlEncode(textOf(args.at(0))));
-            return true;
+        case idHTMLEncode: setText(result, htmlEncode(textOf(args.at(0)))); return true;
         case idScriptTimeout:
             if (!args.assigned()) setLong(result, 90);
             return true;
         case idExecute:
-        case idTransfer:
-            throw serverError(L"Server.Execute and Server.Transfer are not supported by the preview");
-        case idGetLastError:
-            VariantClear(result);
-            return true;
-        default:
-            return false;
+        case idTransfer: throw serverError(L"Server.Execute and Server.Transfer are not supported by the preview");
+        case idGetLastError: VariantClear(result); return true;
+        default: return false;
         }
     }
 
@@ -91,21 +98,26 @@ private:
     std::wstring mapPath(const std::wstring& path) {
         std::string utf8 = toUtf8(path);
         std::string from = context_->pagePath;
-        if (utf8.empty() || utf8 == "." ) {
+        if (utf8.empty() || utf8 == ".") {
             std::size_t slash = from.rfind('/');
             std::wstring folder = context_->siteFolder;
             if (slash != std::string::npos) folder += L"\\" + fromUtf8(from.substr(0, slash));
-            for (wchar_t& ch : folder) if (ch == L'/') ch = L'\\';
+            for (wchar_t& ch : folder)
+                if (ch == L'/') ch = L'\\';
             return folder;
         }
         if (utf8 == "/" || utf8 == "\\") return context_->siteFolder;
         if (utf8.find(':') != std::string::npos)
-            throw serverError(L"ASP 0172: Invalid Path. The Path parameter for the MapPath method must be a virtual path.");
+            throw serverError(
+                L"ASP 0172: Invalid Path. The Path parameter for the MapPath method must be a virtual path.");
         std::optional<std::string> resolved = resolveSitePath(from, utf8, false);
         if (!resolved)
-            throw serverError(L"ASP 0175: Disallowed Path Characters. The '..' characters are not allowed to leave the site in the Path parameter for the MapPath method.");
+            throw serverError(
+                L"ASP 0175: Disallowed Path Characters. The '..' characters are not allowed to leave the site in the "
+                L"Path parameter for the MapPath method.");
         std::wstring out = context_->siteFolder + L"\\" + fromUtf8(*resolved);
-        for (wchar_t& ch : out) if (ch == L'/') ch = L'\\';
+        for (wchar_t& ch : out)
+            if (ch == L'/') ch = L'\\';
         if (!utf8.empty() && (utf8.back() == '/' || utf8.back() == '\\')) out += L'\\';
         return out;
     }
@@ -121,8 +133,11 @@ public:
 protected:
     enum : DISPID { idCount = 1, idKey, idRemove, idRemoveAll };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {{L"Item", DISPID_VALUE}, {L"Count", idCount}, {L"Key", idKey},
-                                                 {L"Remove", idRemove},   {L"RemoveAll", idRemoveAll}};
+        static const std::vector<Member> list = {{L"Item", DISPID_VALUE},
+                                                 {L"Count", idCount},
+                                                 {L"Key", idKey},
+                                                 {L"Remove", idRemove},
+                                                 {L"RemoveAll", idRemoveAll}};
         return list;
     }
 
@@ -138,9 +153,11 @@ protected:
                 long index = longOf(*key.get());
                 if (index < 1 || index > static_cast<long>(store_->size())) throw vbError(9, L"Subscript out of range");
                 if (args.assigned()) {
-                    store_->set(store_->nameAt(static_cast<std::size_t>(index - 1)), assignedValue(flags, *args.assigned()));
+                    store_->set(store_->nameAt(static_cast<std::size_t>(index - 1)),
+                                assignedValue(flags, *args.assigned()));
                 } else {
-                    VariantCopy(result, const_cast<VARIANT*>(store_->valueAt(static_cast<std::size_t>(index - 1)).get()));
+                    VariantCopy(result,
+                                const_cast<VARIANT*>(store_->valueAt(static_cast<std::size_t>(index - 1)).get()));
                 }
                 return true;
             }
@@ -153,9 +170,7 @@ protected:
             }
             return true;
         }
-        case idCount:
-            setLong(result, static_cast<long>(store_->size()));
-            return true;
+        case idCount: setLong(result, static_cast<long>(store_->size())); return true;
         case idKey: {
             long index = longOf(args.at(0));
             if (index < 1 || index > static_cast<long>(store_->size())) throw vbError(9, L"Subscript out of range");
@@ -168,13 +183,12 @@ protected:
                 store_->remove(textOf(*key.get()));
             } else {
                 long index = longOf(*key.get());
-                if (index >= 1 && index <= static_cast<long>(store_->size())) store_->remove(store_->nameAt(static_cast<std::size_t>(index - 1)));
+                if (index >= 1 && index <= static_cast<long>(store_->size()))
+                    store_->remove(store_->nameAt(static_cast<std::size_t>(index - 1)));
             }
             return true;
         }
-        case idRemoveAll:
-            store_->clear();
-            return true;
+        case idRemoveAll: store_->clear(); return true;
         case DISPID_NEWENUM: {
             std::vector<Variant> names(store_->size());
             for (std::size_t i = 0; i < names.size(); ++i) setText(names[i].get(), store_->nameAt(i));
@@ -183,8 +197,7 @@ protected:
             V_UNKNOWN(result) = makeEnumerator(std::move(names));
             return true;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -209,10 +222,11 @@ public:
 protected:
     enum : DISPID { idContents = 1, idSessionID, idTimeout, idAbandon, idCodePage, idLCID, idStaticObjects, idValue };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Item", DISPID_VALUE}, {L"Contents", idContents}, {L"SessionID", idSessionID}, {L"Timeout", idTimeout},
-            {L"Abandon", idAbandon}, {L"CodePage", idCodePage}, {L"LCID", idLCID},          {L"StaticObjects", idStaticObjects},
-            {L"Value", idValue}};
+        static const std::vector<Member> list = {{L"Item", DISPID_VALUE},     {L"Contents", idContents},
+                                                 {L"SessionID", idSessionID}, {L"Timeout", idTimeout},
+                                                 {L"Abandon", idAbandon},     {L"CodePage", idCodePage},
+                                                 {L"LCID", idLCID},           {L"StaticObjects", idStaticObjects},
+                                                 {L"Value", idValue}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Session object"; }
@@ -229,37 +243,38 @@ protected:
             forwardCall(contents_.get(), DISPID_VALUE, flags, args, result);
             return true;
         case idContents:
-            if (args.count() == 0 && !args.assigned()) setObject(result, contents_.get());
-            else forwardCall(contents_.get(), DISPID_VALUE, flags, args, result);
+            if (args.count() == 0 && !args.assigned())
+                setObject(result, contents_.get());
+            else
+                forwardCall(contents_.get(), DISPID_VALUE, flags, args, result);
             return true;
-        case idStaticObjects:
-            setObject(result, contents_.get());
-            return true;
-        case idSessionID:
-            setLong(result, s.id);
-            return true;
+        case idStaticObjects: setObject(result, contents_.get()); return true;
+        case idSessionID: setLong(result, s.id); return true;
         case idTimeout:
             if (args.assigned()) {
                 long minutes = longOf(*args.assigned());
-                if (minutes < 1) throw ScriptError{static_cast<HRESULT>(0x80004005), L"Session object", L"ASP 0161: Timeout must be at least one minute"};
+                if (minutes < 1)
+                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Session object",
+                                      L"ASP 0161: Timeout must be at least one minute"};
                 s.timeoutMinutes = minutes;
             } else {
                 setLong(result, s.timeoutMinutes);
             }
             return true;
-        case idAbandon:
-            s.abandoned = true;
-            return true;
+        case idAbandon: s.abandoned = true; return true;
         case idCodePage:
-            if (args.assigned()) context_->codePage = static_cast<unsigned>(longOf(*args.assigned()));
-            else setLong(result, static_cast<long>(context_->codePage));
+            if (args.assigned())
+                context_->codePage = static_cast<unsigned>(longOf(*args.assigned()));
+            else
+                setLong(result, static_cast<long>(context_->codePage));
             return true;
         case idLCID:
-            if (args.assigned()) context_->lcid = longOf(*args.assigned());
-            else setLong(result, context_->lcid);
+            if (args.assigned())
+                context_->lcid = longOf(*args.assigned());
+            else
+                setLong(result, context_->lcid);
             return true;
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -275,8 +290,9 @@ public:
 protected:
     enum : DISPID { idContents = 1, idLock, idUnlock, idStaticObjects, idValue };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {{L"Item", DISPID_VALUE}, {L"Contents", idContents}, {L"Lock", idLock},
-                                                 {L"Unlock", idUnlock},   {L"StaticObjects", idStaticObjects}, {L"Value", idValue}};
+        static const std::vector<Member> list = {
+            {L"Item", DISPID_VALUE}, {L"Contents", idContents},           {L"Lock", idLock},
+            {L"Unlock", idUnlock},   {L"StaticObjects", idStaticObjects}, {L"Value", idValue}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Application object"; }
@@ -286,17 +302,15 @@ protected:
         case DISPID_VALUE:
         case idValue:
         case idContents:
-            if (args.count() == 0 && !args.assigned()) setObject(result, id == idContents ? static_cast<IDispatch*>(contents_.get()) : this);
-            else forwardCall(contents_.get(), DISPID_VALUE, flags, args, result);
+            if (args.count() == 0 && !args.assigned())
+                setObject(result, id == idContents ? static_cast<IDispatch*>(contents_.get()) : this);
+            else
+                forwardCall(contents_.get(), DISPID_VALUE, flags, args, result);
             return true;
-        case idStaticObjects:
-            setObject(result, contents_.get());
-            return true;
+        case idStaticObjects: setObject(result, contents_.get()); return true;
         case idLock:
-        case idUnlock:
-            return true;  // requests run one at a time
-        default:
-            return false;
+        case idUnlock: return true;  // requests run one at a time
+        default: return false;
         }
     }
 
@@ -341,7 +355,8 @@ private:
 IDispatch* makeServer(std::shared_ptr<PageContext> context) { return new Server(std::move(context)); }
 IDispatch* makeSession(std::shared_ptr<PageContext> context) { return new Session(std::move(context)); }
 IDispatch* makeApplication() { return new Application(); }
-IDispatch* makeIntrinsics(IDispatch* request, IDispatch* response, IDispatch* server, IDispatch* session, IDispatch* application) {
+IDispatch* makeIntrinsics(IDispatch* request, IDispatch* response, IDispatch* server, IDispatch* session,
+                          IDispatch* application) {
     return new Intrinsics(request, response, server, session, application);
 }
 

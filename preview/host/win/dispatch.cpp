@@ -7,7 +7,8 @@
 namespace tabulon::preview::host {
 
 ScriptError vbError(int number, std::wstring description) {
-    return {MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), L"Microsoft VBScript runtime error", std::move(description)};
+    return {MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), L"Microsoft VBScript runtime error",
+            std::move(description)};
 }
 
 Args::Args(DISPPARAMS* params, WORD flags) : params_(params) {
@@ -80,7 +81,8 @@ bool isNullOrEmpty(const VARIANT& v) {
 std::wstring textOf(const VARIANT& v) {
     Variant value = valueOf(v);
     if (V_VT(value.get()) == VT_NULL || V_VT(value.get()) == VT_EMPTY) return {};
-    if (V_VT(value.get()) == VT_BSTR) return V_BSTR(value.get()) ? std::wstring(V_BSTR(value.get()), SysStringLen(V_BSTR(value.get()))) : L"";
+    if (V_VT(value.get()) == VT_BSTR)
+        return V_BSTR(value.get()) ? std::wstring(V_BSTR(value.get()), SysStringLen(V_BSTR(value.get()))) : L"";
     Variant text;
     HRESULT hr = VariantChangeTypeEx(text.get(), value.get(), hostLcid, VARIANT_ALPHABOOL, VT_BSTR);
     if (FAILED(hr)) throw vbError(13, L"Type mismatch");
@@ -168,7 +170,8 @@ HRESULT Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPI
     return hr;
 }
 
-HRESULT Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT*) {
+HRESULT Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                         UINT*) {
     VARIANT scratch;
     VariantInit(&scratch);
     VARIANT* out = result ? result : &scratch;

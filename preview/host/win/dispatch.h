@@ -29,7 +29,10 @@ ScriptError vbError(int number, std::wstring description);
 class Variant {
 public:
     Variant() { VariantInit(&v_); }
-    Variant(const Variant& other) { VariantInit(&v_); VariantCopy(&v_, const_cast<VARIANT*>(&other.v_)); }
+    Variant(const Variant& other) {
+        VariantInit(&v_);
+        VariantCopy(&v_, const_cast<VARIANT*>(&other.v_));
+    }
     Variant& operator=(const Variant& other) {
         if (this != &other) VariantCopy(&v_, const_cast<VARIANT*>(&other.v_));
         return *this;
@@ -37,7 +40,11 @@ public:
     ~Variant() { VariantClear(&v_); }
     VARIANT* get() { return &v_; }
     const VARIANT* get() const { return &v_; }
-    VARIANT detach() { VARIANT out = v_; VariantInit(&v_); return out; }
+    VARIANT detach() {
+        VARIANT out = v_;
+        VariantInit(&v_);
+        return out;
+    }
 
 private:
     VARIANT v_;
@@ -48,9 +55,9 @@ class Args {
 public:
     Args(DISPPARAMS* params, WORD flags);
     std::size_t count() const { return count_; }
-    bool has(std::size_t i) const;            // given and not omitted
-    const VARIANT& at(std::size_t i) const;   // by-reference arguments dereferenced
-    VARIANT* reference(std::size_t i) const;  // the variable behind a by-reference argument, or null
+    bool has(std::size_t i) const;                         // given and not omitted
+    const VARIANT& at(std::size_t i) const;                // by-reference arguments dereferenced
+    VARIANT* reference(std::size_t i) const;               // the variable behind a by-reference argument, or null
     const VARIANT* assigned() const { return assigned_; }  // the right side of a property put
 
 private:
@@ -62,7 +69,7 @@ private:
 // The value behind a variant: objects give their default member, by-reference is followed.
 Variant valueOf(const VARIANT& v);
 bool isNullOrEmpty(const VARIANT& v);
-std::wstring textOf(const VARIANT& v);    // Null and Empty as ""
+std::wstring textOf(const VARIANT& v);  // Null and Empty as ""
 long longOf(const VARIANT& v);
 double doubleOf(const VARIANT& v);
 bool boolOf(const VARIANT& v);
@@ -102,18 +109,26 @@ class Ref {
 public:
     Ref() = default;
     explicit Ref(T* adopted) : p_(adopted) {}
-    Ref(const Ref& other) : p_(other.p_) { if (p_) p_->AddRef(); }
+    Ref(const Ref& other) : p_(other.p_) {
+        if (p_) p_->AddRef();
+    }
     Ref& operator=(const Ref& other) {
         if (other.p_) other.p_->AddRef();
         if (p_) p_->Release();
         p_ = other.p_;
         return *this;
     }
-    ~Ref() { if (p_) p_->Release(); }
+    ~Ref() {
+        if (p_) p_->Release();
+    }
     T* get() const { return p_; }
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
-    T** put() { if (p_) p_->Release(); p_ = nullptr; return &p_; }
+    T** put() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+        return &p_;
+    }
 
 private:
     T* p_ = nullptr;

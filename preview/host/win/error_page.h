@@ -5,11 +5,11 @@
 namespace tabulon::preview::host {
 
 struct ErrorReport {
-    long code = 0;              // HRESULT
-    std::wstring category;      // "Microsoft VBScript runtime", "ADODB.Recordset", "Active Server Pages"
+    long code = 0;          // HRESULT
+    std::wstring category;  // "Microsoft VBScript runtime", "ADODB.Recordset", "Active Server Pages"
     std::wstring description;
-    std::string urlPath;        // the requested page, "/manage/a.asp"
-    std::string file;           // site-relative, '/' separated, UTF-8
+    std::string urlPath;  // the requested page, "/manage/a.asp"
+    std::string file;     // site-relative, '/' separated, UTF-8
     int line = 0;
     std::wstring lineText;
 };

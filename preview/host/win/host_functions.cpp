@@ -135,7 +135,8 @@ std::wstring escape(const std::wstring& s) {
     std::wstring out;
     wchar_t buf[8];
     for (wchar_t ch : s) {
-        if ((ch >= L'0' && ch <= L'9') || (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z') || wcschr(L"@*_+-./", ch)) {
+        if ((ch >= L'0' && ch <= L'9') || (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z') ||
+            wcschr(L"@*_+-./", ch)) {
             out += ch;
         } else if (ch < 256) {
             wsprintfW(buf, L"%%%02X", ch);
@@ -182,15 +183,26 @@ std::wstring unescape(const std::wstring& s) {
 bool isNumericValue(const VARIANT& v) {
     Variant value = valueOf(v);
     switch (V_VT(value.get())) {
-    case VT_EMPTY: case VT_BOOL: case VT_UI1: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
-    case VT_I1: case VT_UI2: case VT_UI4: case VT_I8: case VT_INT: case VT_UINT:
-        return true;
+    case VT_EMPTY:
+    case VT_BOOL:
+    case VT_UI1:
+    case VT_I2:
+    case VT_I4:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DECIMAL:
+    case VT_I1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_I8:
+    case VT_INT:
+    case VT_UINT: return true;
     case VT_BSTR: {
         Variant number;
         return SUCCEEDED(VariantChangeTypeEx(number.get(), value.get(), hostLcid, 0, VT_R8));
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -202,7 +214,8 @@ bool isDateValue(const VARIANT& v) {
     if (trimSpaces(text, true, true).empty()) return false;
     DATE date;
     return SUCCEEDED(VarDateFromStr(text.data(), hostLcid, 0, &date)) ||
-           SUCCEEDED(VarDateFromStr(text.data(), MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), 0, &date));
+           SUCCEEDED(VarDateFromStr(text.data(), MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT),
+                                    0, &date));
 }
 
 // Banker's rounding at `digits` places, keeping the value's type as VBScript does.
@@ -274,19 +287,56 @@ public:
 
 protected:
     enum : DISPID {
-        idJoin = 1, idFilter, idSplit, idIsDate, idDateDiff, idDateAdd, idRound, idTrim, idLTrim, idRTrim, idChrW, idAscW,
-        idEscape, idUnescape, idEval, idExecute, idExecuteGlobal, idGetRef, idSetLocale, idGetLocale, idIsNull, idIsEmpty,
-        idIsNumeric, idCreateObject
+        idJoin = 1,
+        idFilter,
+        idSplit,
+        idIsDate,
+        idDateDiff,
+        idDateAdd,
+        idRound,
+        idTrim,
+        idLTrim,
+        idRTrim,
+        idChrW,
+        idAscW,
+        idEscape,
+        idUnescape,
+        idEval,
+        idExecute,
+        idExecuteGlobal,
+        idGetRef,
+        idSetLocale,
+        idGetLocale,
+        idIsNull,
+        idIsEmpty,
+        idIsNumeric,
+        idCreateObject
     };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Join", idJoin},       {L"Filter", idFilter},       {L"Split", idSplit},         {L"IsDate", idIsDate},
-            {L"DateDiff", idDateDiff}, {L"DateAdd", idDateAdd},   {L"Round", idRound},         {L"Trim", idTrim},
-            {L"LTrim", idLTrim},     {L"RTrim", idRTrim},         {L"ChrW", idChrW},           {L"AscW", idAscW},
-            {L"Escape", idEscape},   {L"Unescape", idUnescape},   {L"Eval", idEval},           {L"Execute", idExecute},
-            {L"ExecuteGlobal", idExecuteGlobal}, {L"GetRef", idGetRef}, {L"SetLocale", idSetLocale},
-            {L"GetLocale", idGetLocale}, {L"IsNull", idIsNull},   {L"IsEmpty", idIsEmpty},     {L"IsNumeric", idIsNumeric},
-            {L"CreateObject", idCreateObject}};
+        static const std::vector<Member> list = {{L"Join", idJoin},
+                                                 {L"Filter", idFilter},
+                                                 {L"Split", idSplit},
+                                                 {L"IsDate", idIsDate},
+                                                 {L"DateDiff", idDateDiff},
+                                                 {L"DateAdd", idDateAdd},
+                                                 {L"Round", idRound},
+                                                 {L"Trim", idTrim},
+                                                 {L"LTrim", idLTrim},
+                                                 {L"RTrim", idRTrim},
+                                                 {L"ChrW", idChrW},
+                                                 {L"AscW", idAscW},
+                                                 {L"Escape", idEscape},
+                                                 {L"Unescape", idUnescape},
+                                                 {L"Eval", idEval},
+                                                 {L"Execute", idExecute},
+                                                 {L"ExecuteGlobal", idExecuteGlobal},
+                                                 {L"GetRef", idGetRef},
+                                                 {L"SetLocale", idSetLocale},
+                                                 {L"GetLocale", idGetLocale},
+                                                 {L"IsNull", idIsNull},
+                                                 {L"IsEmpty", idIsEmpty},
+                                                 {L"IsNumeric", idIsNumeric},
+                                                 {L"CreateObject", idCreateObject}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Microsoft VBScript runtime error"; }
@@ -435,9 +485,7 @@ protected:
             setLong(result, previous);
             return true;
         }
-        case idGetLocale:
-            setLong(result, context_->lcid);
-            return true;
+        case idGetLocale: setLong(result, context_->lcid); return true;
         case idIsNull:
             need(1);
             setBool(result, isNull(args.at(0)));
@@ -460,8 +508,7 @@ protected:
             V_DISPATCH(result) = object;
             return true;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -477,7 +524,8 @@ private:
         EXCEPINFO info = {};
         Variant value;
         HRESULT hr = access_->parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
-                                                     expression ? SCRIPTTEXT_ISEXPRESSION : 0, expression ? value.get() : nullptr, &info);
+                                                     expression ? SCRIPTTEXT_ISEXPRESSION : 0,
+                                                     expression ? value.get() : nullptr, &info);
         if (FAILED(hr)) {
             if (info.scode || info.bstrDescription) throwInvokeFailure(DISP_E_EXCEPTION, info);
             throw ScriptError{hr, L"Microsoft VBScript runtime error", expression ? L"Eval failed" : L"Execute failed"};

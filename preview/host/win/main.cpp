@@ -23,7 +23,9 @@ namespace {
 constexpr std::size_t maxRequestBytes = 16 * 1024 * 1024;
 
 int usage(const char* message) {
-    std::fprintf(stderr, "asphost: %s\nusage: asphost.exe --site <folder> --db <working copy> --port <n> [--test-hooks]\n", message);
+    std::fprintf(stderr,
+                 "asphost: %s\nusage: asphost.exe --site <folder> --db <working copy> --port <n> [--test-hooks]\n",
+                 message);
     return 2;
 }
 
@@ -92,17 +94,25 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         auto value = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : L""; };
-        if (arg == L"--site") settings.siteFolder = value();
-        else if (arg == L"--db") database = value();
-        else if (arg == L"--port") port = _wtoi(value().c_str());
-        else if (arg == L"--test-hooks") settings.testHooks = true;
-        else return usage("unknown argument");
+        if (arg == L"--site")
+            settings.siteFolder = value();
+        else if (arg == L"--db")
+            database = value();
+        else if (arg == L"--port")
+            port = _wtoi(value().c_str());
+        else if (arg == L"--test-hooks")
+            settings.testHooks = true;
+        else
+            return usage("unknown argument");
     }
-    if (settings.siteFolder.empty() || database.empty() || port < 0 || port > 65535) return usage("missing or bad arguments");
-    while (settings.siteFolder.size() > 3 && (settings.siteFolder.back() == L'\\' || settings.siteFolder.back() == L'/'))
+    if (settings.siteFolder.empty() || database.empty() || port < 0 || port > 65535)
+        return usage("missing or bad arguments");
+    while (settings.siteFolder.size() > 3 &&
+           (settings.siteFolder.back() == L'\\' || settings.siteFolder.back() == L'/'))
         settings.siteFolder.pop_back();
     DWORD attributes = GetFileAttributesW(settings.siteFolder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return usage("the site folder does not exist");
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return usage("the site folder does not exist");
     setWorkingCopy(toUtf8(database));
 
     SetThreadLocale(hostLcid);
@@ -111,7 +121,9 @@ int wmain(int argc, wchar_t** argv) {
     // (Wine reads the locale only from the Unix environment when the process starts: a child
     // started with LC_ALL set in its Windows environment keeps the parent's locale.)
     if (GetUserDefaultLCID() != hostLcid)
-        std::fprintf(stderr, "asphost: the user locale is not zh-CN (start Wine with LC_ALL=zh_CN.UTF-8): dates will not look as on the site's server\n");
+        std::fprintf(stderr,
+                     "asphost: the user locale is not zh-CN (start Wine with LC_ALL=zh_CN.UTF-8): dates will not look "
+                     "as on the site's server\n");
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return usage("COM did not start");
     try {
         settings.rewritten = probeBuiltins();
@@ -139,7 +151,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fflush(stdout);
     if (const char* show = std::getenv("TABULON_HOST_SHOW_PROBES")) {
         if (*show == '1') {
-            for (const std::string& name : settings.rewritten) std::fprintf(stderr, "replaced built-in: %s\n", name.c_str());
+            for (const std::string& name : settings.rewritten)
+                std::fprintf(stderr, "replaced built-in: %s\n", name.c_str());
         }
     }
 

@@ -12,7 +12,7 @@ struct DateParts {
 
 DateParts splitDate(double oleDate);
 double joinDate(int year, int month, int day, long long secondOfDay);  // month/day may overflow, like DateSerial
-long long absoluteSeconds(double oleDate);  // seconds since 1899-12-30 00:00, monotonic
+long long absoluteSeconds(double oleDate);                             // seconds since 1899-12-30 00:00, monotonic
 double fromAbsoluteSeconds(long long seconds);
 using jet::daysInMonth;
 int weekday(double oleDate);  // 1 = Sunday

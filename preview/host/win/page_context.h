@@ -55,8 +55,8 @@ struct ResponseCookie {
 
 struct PageContext {
     HttpRequest request;
-    std::wstring siteFolder;     // Windows path without a trailing backslash
-    std::string pagePath;        // site-relative, '/'-separated
+    std::wstring siteFolder;  // Windows path without a trailing backslash
+    std::string pagePath;     // site-relative, '/'-separated
     std::string remoteAddress = "127.0.0.1";
     int serverPort = 0;
     const TranslatedPage* page = nullptr;

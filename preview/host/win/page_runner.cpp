@@ -15,7 +15,8 @@ namespace tabulon::preview::host {
 namespace {
 
 std::string plainResponse(const std::string& status, const std::string& text) {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(text.size()) +
+    return "HTTP/1.1 " + status +
+           "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(text.size()) +
            "\r\nConnection: close\r\n\r\n" + text;
 }
 
@@ -72,8 +73,8 @@ std::string httpDate(double oleDate) {
     static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char buf[64];
-    snprintf(buf, sizeof buf, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", days[t.wDayOfWeek % 7], t.wDay, months[(t.wMonth + 11) % 12],
-             t.wYear, t.wHour, t.wMinute, t.wSecond);
+    snprintf(buf, sizeof buf, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", days[t.wDayOfWeek % 7], t.wDay,
+             months[(t.wMonth + 11) % 12], t.wYear, t.wHour, t.wMinute, t.wSecond);
     return buf;
 }
 
@@ -123,8 +124,7 @@ std::string sessionHook(const HttpRequest& request, const std::string& name) {
                 std::wstring text;
                 try {
                     text = textOf(*v.get());
-                } catch (const ScriptError&) {
-                }
+                } catch (const ScriptError&) {}
                 return plainResponse("200 OK", toUtf8(text));
             }
         }
@@ -142,7 +142,9 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
         if (!bytes) return std::nullopt;
         return SiteFile{*name, std::move(*bytes)};
     };
-    sources.decode = [](std::string_view bytes, int codePage) { return toUtf8(widen(bytes, static_cast<unsigned>(codePage))); };
+    sources.decode = [](std::string_view bytes, int codePage) {
+        return toUtf8(widen(bytes, static_cast<unsigned>(codePage)));
+    };
 
     TranslatedPage page;
     try {
@@ -176,7 +178,8 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
     Ref<IDispatch> server(makeServer(context));
     Ref<IDispatch> session(makeSession(context));
     Ref<IDispatch> application(makeApplication());
-    Ref<IDispatch> intrinsics(makeIntrinsics(requestObject.get(), response.get(), server.get(), session.get(), application.get()));
+    Ref<IDispatch> intrinsics(
+        makeIntrinsics(requestObject.get(), response.get(), server.get(), session.get(), application.get()));
     Ref<IDispatch> functions(makeHostFunctions(context, access));
 
     std::wstring script = fromUtf8(rewriteBuiltins(page.script, settings.rewritten, "Tabulon_"));
@@ -198,10 +201,14 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
         bool compile = isCompileError(failure->code) || failure->source.find(L"compil") != std::wstring::npos ||
                        failure->source.find(L"\u7F16\u8BD1") != std::wstring::npos;  // "编译"
         r.description = describeError(failure->code, failure->description);
-        if (compile && failure->description.empty()) r.description = L"Compilation error (the engine names no cause): check the line and the block it closes";
-        if (compile) r.category = L"Microsoft VBScript compilation";
-        else if (!failure->source.empty()) r.category = failure->source;
-        else r.category = L"Microsoft VBScript runtime";
+        if (compile && failure->description.empty())
+            r.description = L"Compilation error (the engine names no cause): check the line and the block it closes";
+        if (compile)
+            r.category = L"Microsoft VBScript compilation";
+        else if (!failure->source.empty())
+            r.category = failure->source;
+        else
+            r.category = L"Microsoft VBScript runtime";
         r.urlPath = urlPath;
         r.file = page.files[static_cast<std::size_t>(place.file)];
         r.line = place.line;
@@ -232,13 +239,15 @@ std::string serveRequest(const HttpRequest& request, const HostSettings& setting
     if (!relative || path.back() == '/' || isDirectory(full)) {
         std::string folder = relative ? *relative + "/" : "";
         for (const char* name : {"index.asp", "default.asp"}) {
-            if (GetFileAttributesW(windowsPath(settings.siteFolder, folder + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
+            if (GetFileAttributesW(windowsPath(settings.siteFolder, folder + name).c_str()) !=
+                INVALID_FILE_ATTRIBUTES) {
                 pagePath = folder + name;
                 break;
             }
         }
     }
-    std::wstring extension = lowerCase(fromUtf8(pagePath.size() >= 4 ? pagePath.substr(pagePath.size() - 4) : pagePath));
+    std::wstring extension =
+        lowerCase(fromUtf8(pagePath.size() >= 4 ? pagePath.substr(pagePath.size() - 4) : pagePath));
     if (extension != L".asp") return plainResponse("404 Not Found", "only .asp pages run here\n");
     DWORD attributes = GetFileAttributesW(windowsPath(settings.siteFolder, pagePath).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))

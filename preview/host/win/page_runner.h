@@ -9,10 +9,10 @@
 namespace tabulon::preview::host {
 
 struct HostSettings {
-    std::wstring siteFolder;           // Windows path, no trailing backslash
+    std::wstring siteFolder;  // Windows path, no trailing backslash
     bool testHooks = false;
     int port = 0;
-    std::set<std::string> rewritten;   // built-ins replaced by the host (probed at start-up)
+    std::set<std::string> rewritten;  // built-ins replaced by the host (probed at start-up)
 };
 
 std::string serveRequest(const HttpRequest& request, const HostSettings& settings, const std::string& remoteAddress);

@@ -14,8 +14,10 @@ public:
 protected:
     enum : DISPID { idReport = 1, idNullField, idEmptyField, idNumberField };
     const std::vector<Member>& members() const override {
-        static const std::vector<Member> list = {
-            {L"Report", idReport}, {L"NullField", idNullField}, {L"EmptyField", idEmptyField}, {L"NumberField", idNumberField}};
+        static const std::vector<Member> list = {{L"Report", idReport},
+                                                 {L"NullField", idNullField},
+                                                 {L"EmptyField", idEmptyField},
+                                                 {L"NumberField", idNumberField}};
         return list;
     }
     bool call(DISPID id, WORD, const Args& args, VARIANT* result) override;
@@ -33,8 +35,10 @@ protected:
     bool call(DISPID id, WORD, const Args&, VARIANT* result) override {
         if (id != DISPID_VALUE) return false;
         VariantClear(result);
-        if (type_ == VT_I4) setLong(result, 42);
-        else V_VT(result) = type_;
+        if (type_ == VT_I4)
+            setLong(result, 42);
+        else
+            V_VT(result) = type_;
         return true;
     }
 
@@ -56,8 +60,7 @@ bool ProbeItem::call(DISPID id, WORD, const Args& args, VARIANT* result) {
         V_VT(result) = VT_DISPATCH;
         V_DISPATCH(result) = new DefaultValue(id == idNullField ? VT_NULL : id == idEmptyField ? VT_EMPTY : VT_I4);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -72,8 +75,10 @@ const Probe probes[] = {
     {"filter", L"ok = (UBound(Filter(Array(\"ab\", \"c\", \"xa\"), \"a\")) = 1)"},
     {"split", L"ok = (UBound(Split(\"\", \",\")) = -1 And UBound(Split(\"a<>b<>c\", \"<>\")) = 2)"},
     {"isdate", L"ok = (IsDate(\"2024-01-31\") And Not IsDate(\"abc\"))"},
-    {"datediff", L"ok = (DateDiff(\"d\", #2024-01-01#, #2024-03-01#) = 60 And DateDiff(\"m\", #2024-01-31#, #2024-02-01#) = 1)"},
-    {"dateadd", L"ok = (DateAdd(\"m\", 1, #2024-01-31#) = #2024-02-29# And DateAdd(\"d\", 1, #2024-01-31#) = #2024-02-01#)"},
+    {"datediff",
+     L"ok = (DateDiff(\"d\", #2024-01-01#, #2024-03-01#) = 60 And DateDiff(\"m\", #2024-01-31#, #2024-02-01#) = 1)"},
+    {"dateadd",
+     L"ok = (DateAdd(\"m\", 1, #2024-01-31#) = #2024-02-29# And DateAdd(\"d\", 1, #2024-01-31#) = #2024-02-01#)"},
     {"round", L"ok = (Round(2.5) = 2 And Round(3.5) = 4 And Round(1.2345, 2) = 1.23 And Round(0.125, 2) = 0.12)"},
     {"trim", L"ok = (VarType(Trim(Null)) = 1)"},
     {"ltrim", L"ok = (VarType(LTrim(Null)) = 1)"},

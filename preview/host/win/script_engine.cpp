@@ -19,7 +19,8 @@ public:
         *lcid = hostLcid;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** unknown, ITypeInfo** typeInfo) override {
+    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** unknown,
+                                          ITypeInfo** typeInfo) override {
         if (typeInfo) *typeInfo = nullptr;
         if (unknown) *unknown = nullptr;
         for (NamedItem& item : items_) {
@@ -80,7 +81,8 @@ const CLSID& vbscriptClass() {
 }
 
 ScriptEngine::ScriptEngine(const std::vector<NamedItem>& items) : site_(new Site(items)) {
-    HRESULT hr = CoCreateInstance(vbscriptClass(), nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, reinterpret_cast<void**>(&script_));
+    HRESULT hr = CoCreateInstance(vbscriptClass(), nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
+                                  reinterpret_cast<void**>(&script_));
     if (FAILED(hr)) throw std::runtime_error("cannot create the VBScript engine");
     hr = script_->QueryInterface(IID_IActiveScriptParse, reinterpret_cast<void**>(&parse_));
     if (FAILED(hr)) throw std::runtime_error("the VBScript engine cannot parse text");
@@ -100,7 +102,8 @@ ScriptEngine::~ScriptEngine() {
 std::optional<ScriptFailure> ScriptEngine::run(const std::wstring& code) {
     site_->failure.reset();
     EXCEPINFO info = {};
-    HRESULT hr = parse_->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE, nullptr, &info);
+    HRESULT hr =
+        parse_->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE, nullptr, &info);
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrHelpFile);

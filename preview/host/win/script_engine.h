@@ -16,14 +16,14 @@ struct ScriptFailure {
     HRESULT code = S_OK;
     std::wstring source;
     std::wstring description;
-    ULONG line = 0;      // 0-based line of the parsed text
+    ULONG line = 0;  // 0-based line of the parsed text
     LONG column = 0;
 };
 
 struct NamedItem {
     std::wstring name;
-    IDispatch* object;   // the engine's site keeps a reference
-    DWORD flags;         // SCRIPTITEM_*
+    IDispatch* object;  // the engine's site keeps a reference
+    DWORD flags;        // SCRIPTITEM_*
 };
 
 class ScriptEngine {

@@ -27,8 +27,8 @@ std::wstring lowerCase(std::wstring_view text) {
 }
 
 bool equalNoCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                        static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace tabulon::preview::host
