@@ -39,7 +39,33 @@ std::optional<std::string> readDisk(const fs::path& path) {
 void SiteSink::writeText(const fs::path& path, std::string_view utf8, const UnencodableMessage& unencodable) {
     auto encoded = gbk::encode(utf8);
     if (!encoded) throw Error(unencodable(encoded.failure->character));
+    forgetDatabase(path);
     store(path, encoded.bytes, FileKind::Text);
+}
+
+void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) {
+    forgetDatabase(path);
+    store(path, bytes, FileKind::Binary);
+}
+
+void SiteSink::writeDatabase(const fs::path& path, jet::Database database) {
+    writeBytes(path, database.bytes());
+    const std::lock_guard lock(keptMutex_);
+    keptDatabases_.insert_or_assign(path, std::move(database));
+}
+
+std::optional<jet::Database> SiteSink::takeDatabase(const fs::path& path) {
+    const std::lock_guard lock(keptMutex_);
+    const auto kept = keptDatabases_.find(path);
+    if (kept == keptDatabases_.end()) return std::nullopt;
+    std::optional<jet::Database> database(std::move(kept->second));
+    keptDatabases_.erase(kept);
+    return database;
+}
+
+void SiteSink::forgetDatabase(const fs::path& path) {
+    const std::lock_guard lock(keptMutex_);
+    keptDatabases_.erase(path);
 }
 
 std::optional<std::string> SiteSink::readBack(const fs::path& path) const { return readDisk(path); }

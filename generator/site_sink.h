@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/database.h"
+
 namespace tabulon::generator {
 
 enum class FileKind { Text, Binary };
@@ -29,7 +31,13 @@ public:
     // nothing is stored and tabulon::Error is thrown with `unencodable(character)`.
     void writeText(const std::filesystem::path& path, std::string_view utf8, const UnencodableMessage& unencodable);
     // Stores bytes as they are (images, the database file).
-    void writeBytes(const std::filesystem::path& path, std::string_view bytes) { store(path, bytes, FileKind::Binary); }
+    void writeBytes(const std::filesystem::path& path, std::string_view bytes);
+    // Stores a database's file and keeps the database itself, so that a later step adds
+    // to it without parsing the file again. Any later store to the path drops it.
+    void writeDatabase(const std::filesystem::path& path, jet::Database database);
+    // The database kept for `path` by writeDatabase, handed over once; nothing when the
+    // path was stored otherwise since (read the file back then).
+    std::optional<jet::Database> takeDatabase(const std::filesystem::path& path);
 
     // Stores bytes under a name no file holds yet: false, and nothing stored, when one does
     // (another run may take the name at the same moment; the check and the store are one).
@@ -48,6 +56,11 @@ public:
 protected:
     // Stores the whole file; throws tabulon::Error naming the path when it cannot.
     virtual void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) = 0;
+
+private:
+    void forgetDatabase(const std::filesystem::path& path);
+    std::mutex keptMutex_;
+    std::map<std::filesystem::path, jet::Database> keptDatabases_;
 };
 
 // Writes each file atomically (a crash never leaves half a page); a file that already

@@ -201,6 +201,19 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
     return tdefPage;
 }
 
+// A table only ever writes to the pages it allocates, one run from the end of the file,
+// and their bytes depend only on the table and where the run starts.
+std::uint32_t writeOrReuseUserTable(PageStore& store, const StoredTable& table) {
+    const std::uint32_t first = store.count();
+    if (const auto& written = table.writtenPages(); written && written->firstPage == first) {
+        store.append(written->bytes);
+        return written->tdefPage;
+    }
+    const std::uint32_t tdefPage = writeUserTable(store, table);
+    table.rememberWrittenPages({first, tdefPage, std::string(store.from(first))});
+    return tdefPage;
+}
+
 }  // namespace
 
 std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
@@ -221,7 +234,7 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
     const std::size_t systemObjectCount = catalog::systemObjects().size();
     const std::size_t systemAceCount = catalog::systemAccessEntries().size();
     for (std::size_t t = 0; t < tables.size(); ++t) {
-        const std::uint32_t tdefPage = writeUserTable(store, tables[t]);
+        const std::uint32_t tdefPage = writeOrReuseUserTable(store, tables[t]);
         plan.objects[systemObjectCount + t].id = tdefPage;
         plan.aces[systemAceCount + 2 * t].objectId = tdefPage;
         plan.aces[systemAceCount + 2 * t + 1].objectId = tdefPage;

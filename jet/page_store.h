@@ -21,6 +21,12 @@ public:
     std::string_view view(std::uint32_t number) const {
         return std::string_view(bytes_).substr(static_cast<std::size_t>(number) * kPageSize, kPageSize);
     }
+    // Whole pages made earlier, appended as they are.
+    void append(std::string_view pages) { bytes_.append(pages); }
+    // Every page from `first` on.
+    std::string_view from(std::uint32_t first) const {
+        return std::string_view(bytes_).substr(static_cast<std::size_t>(first) * kPageSize);
+    }
     void reserve(std::size_t pages) { bytes_.reserve(pages * kPageSize); }
     std::string release() && { return std::move(bytes_); }
 

@@ -79,9 +79,13 @@ void StoredTable::restore(std::int32_t id, const std::vector<Value>& values) {
     raiseLastId(id);
 }
 
-void StoredTable::raiseLastId(std::int32_t id) { lastId_ = std::max(lastId_, id); }
+void StoredTable::raiseLastId(std::int32_t id) {
+    if (id > lastId_) written_.reset();
+    lastId_ = std::max(lastId_, id);
+}
 
 void StoredTable::append(std::int32_t id, const std::vector<const Value*>& byColumn) {
+    written_.reset();
     std::vector<Cell> cells(layout_.columns.size());
     putU32(cells[0].bytes, static_cast<std::uint32_t>(id));
     cells[0].present = true;

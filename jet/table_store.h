@@ -4,6 +4,7 @@
 // file is written and their pages are known.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +21,14 @@ struct PendingLongValue {
     std::uint16_t headerOffset = 0;  // where its 12-byte header sits in the row image
     std::uint16_t column = 0;        // column number
     std::string data;                // stored bytes
+};
+
+// The pages the file writer made of a table: they hold page numbers, so they serve again
+// only where the table starts at the same page.
+struct WrittenPages {
+    std::uint32_t firstPage = 0;
+    std::uint32_t tdefPage = 0;
+    std::string bytes;
 };
 
 class StoredTable {
@@ -48,6 +57,11 @@ public:
 
     std::vector<Row> rows() const;
 
+    // What the last file write made of the table while it has not changed since: a
+    // database written again after a change to one table rewrites only that table.
+    const std::optional<WrittenPages>& writtenPages() const { return written_; }
+    void rememberWrittenPages(WrittenPages pages) const { written_ = std::move(pages); }
+
 private:
     void append(std::int32_t id, const std::vector<const Value*>& byColumn);
 
@@ -62,6 +76,7 @@ private:
     std::vector<std::uint32_t> rowEnds_;
     std::vector<std::int32_t> ids_;
     std::vector<PendingLongValue> longValues_;
+    mutable std::optional<WrittenPages> written_;
 };
 
 }  // namespace tabulon::jet

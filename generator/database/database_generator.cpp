@@ -158,7 +158,8 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
         if (oldBytes)
             result.keptCopy =
                 keepDatedCopy(site / "data", "data", ".mdb", *oldBytes, options.now ? options.now() : localNow(), sink);
-        sink.writeBytes(file, run.database().bytes());
+        // Kept in the sink: the login step adds its account to it without a re-read.
+        sink.writeDatabase(file, std::move(run.database()));
         result.file = file;
         // The log beside the site folder, in the site's code page.
         const fs::path log = schemaLogPath(input.runDir, project->name);

@@ -204,13 +204,18 @@ constexpr SitePage kSitePages[] = {
 // its password as a salted digest when the login page compares digests; says whether it
 // added it.
 bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, bool digests, SiteSink& sink) {
-    const auto bytes = sink.readBack(databasePath);
-    if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
-    auto database = jet::Database::fromBytes(*bytes);
+    // The database step of this build hands its database over; otherwise the file is read.
+    auto kept = sink.takeDatabase(databasePath);
+    if (!kept) {
+        const auto bytes = sink.readBack(databasePath);
+        if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
+        kept = jet::Database::fromBytes(*bytes);
+    }
+    jet::Database& database = *kept;
     if (hasDefaultAccount(database, login)) return false;
     const std::string password = digests ? passwordHash(randomSalt(), kDefaultAccount) : std::string(kDefaultAccount);
     database.insert(login.table, {{login.userField, std::string(kDefaultAccount)}, {login.passwordField, password}});
-    sink.writeBytes(databasePath, database.bytes());
+    sink.writeDatabase(databasePath, std::move(database));
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/skeleton/skeleton_release.h"
+#include "jet/database.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/file_names.h"
 #include "tests/support/temp_folder.h"
@@ -272,6 +273,29 @@ TEST(SiteSink, TextIsStoredAsGbkOrNotAtAllWithTheCallersMessage) {
     EXPECT_EQ(sink.files()[0].bytes,
               "\xD1\xA7"
               "a");
+}
+
+TEST(SiteSink, KeptDatabaseIsHandedOverOnceAndDroppedByAnyLaterStore) {
+    MemorySink sink;
+    const fs::path file = "/站/data/data.mdb";
+    auto database = jet::Database::createEmpty();
+    database.execute("create Table 表([id] Counter PRIMARY KEY,[名] VarChar(50))");
+    const std::string bytes = database.bytes();
+    sink.writeDatabase(file, std::move(database));
+    EXPECT_EQ(sink.readBack(file), bytes) << "the file is stored as well";
+    EXPECT_FALSE(sink.takeDatabase("/站/data/other.mdb"));
+    auto kept = sink.takeDatabase(file);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->bytes(), bytes);
+    EXPECT_FALSE(sink.takeDatabase(file)) << "handed over once";
+
+    sink.writeDatabase(file, std::move(*kept));
+    sink.writeBytes(file, "other bytes");
+    EXPECT_FALSE(sink.takeDatabase(file)) << "bytes stored since";
+    auto again = jet::Database::fromBytes(bytes);
+    sink.writeDatabase(file, std::move(again));
+    sink.writeText(file, "文本", [](std::string_view) { return std::string(); });
+    EXPECT_FALSE(sink.takeDatabase(file)) << "text stored since";
 }
 
 TEST(DatabaseStep, StatementLogThatGbkCannotHoldIsReportedNotWrittenAsUtf8) {

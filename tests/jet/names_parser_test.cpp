@@ -57,6 +57,19 @@ TEST(NameRules, TableNamesAreStricterThanColumnNames) {
     EXPECT_EQ(problem("Order", NameKind::Column), "OK") << "column names are always bracketed";
 }
 
+TEST(NameRules, FoldKeyLowersLettersMapsFullWidthFormsAndRefusesBadUtf8) {
+    EXPECT_EQ(nameFoldKey("UserName"), "username");
+    EXPECT_EQ(nameFoldKey("\xEF\xBC\xA1\xEF\xBD\x82\xEF\xBC\x81"), "ab!") << "Ａｂ！";
+    EXPECT_EQ(nameFoldKey("\xEF\xBD\x9E\xEF\xBD\x9F"), "~\xEF\xBD\x9F") << "the forms end at U+FF5E";
+    EXPECT_EQ(nameFoldKey("字段Ｉｄ😀X"), "字段id😀x");
+    EXPECT_EQ(nameFoldKey("ÄÖ"), "ÄÖ") << "only ASCII letters fold";
+    EXPECT_EQ(nameFoldKey("Ａ"), nameFoldKey("a"));
+    EXPECT_EQ(nameFoldKey(""), "");
+    for (const char* bad :
+         {"a\xFF", "A\xE5\xAD", "\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE5\x41\x41"})
+        EXPECT_EQ(nameFoldKey(bad), "") << bad;
+}
+
 TEST(DefinitionRules, NameTheTableColumnAndRule) {
     auto check = [](const TableDefinition& d) { return errorOf([&] { checkDefinition(d); }); };
     EXPECT_EQ(check({"客户", {{"名称", ColumnType::Text}, {"名称", ColumnType::Long}}}),

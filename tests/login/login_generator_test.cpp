@@ -260,5 +260,46 @@ TEST(GenerateLogin, KindWithTooFewRowsIsReportedAndTheOthersWritten) {
     EXPECT_TRUE(reported);
 }
 
+// The database step hands its database to the login step through the sink; the file the
+// login step leaves must be the one it would write after reading the file back.
+TEST(GenerateLogin, HandedOverDatabaseGivesTheFileAReadBackGives) {
+    TempFolder run;
+    DesignBuilder design;
+    replaceTemplate(design, "登录", 0, "<% ' plain passwords, so that the file is the same every time %>");
+    const auto model = design.snapshot();
+    const auto file = run.path() / "记账" / "data" / "data.mdb";
+    RecordedMessages messages;
+
+    MemorySink handedOver;
+    generateDatabase(model, run.path(), 4, handedOver, messages);
+    MemorySink readBack;
+    readBack.writeBytes(file, *handedOver.find(file));
+    ASSERT_FALSE(readBack.takeDatabase(file)) << "plain bytes keep no database";
+
+    EXPECT_TRUE(generateLogin(model, run.path(), 4, handedOver, messages).accountAdded);
+    EXPECT_TRUE(generateLogin(model, run.path(), 4, readBack, messages).accountAdded);
+    EXPECT_EQ(*handedOver.find(file), *readBack.find(file));
+    EXPECT_EQ(jet::Database::fromBytes(*handedOver.find(file)).rowCount("用户"), 1u);
+}
+
+// A file stored over the database step's one (here already holding the account) is what
+// the login step must see, not the database the step kept.
+TEST(GenerateLogin, FileStoredAfterTheDatabaseStepWinsOverTheKeptDatabase) {
+    TempFolder run;
+    DesignBuilder design;
+    const auto model = design.snapshot();
+    const auto file = run.path() / "记账" / "data" / "data.mdb";
+    RecordedMessages messages;
+    MemorySink sink;
+    generateDatabase(model, run.path(), 4, sink, messages);
+    auto withAccount = jet::Database::fromBytes(*sink.find(file));
+    withAccount.insert("用户", {{"帐号", std::string("vokra")}, {"密码", std::string("x")}});
+    sink.writeBytes(file, withAccount.bytes());
+
+    const auto result = generateLogin(model, run.path(), 4, sink, messages);
+    EXPECT_FALSE(result.accountAdded);
+    EXPECT_EQ(*sink.find(file), withAccount.bytes());
+}
+
 }  // namespace
 }  // namespace tabulon::generator
