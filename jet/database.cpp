@@ -38,6 +38,17 @@ std::optional<std::string> tableKey(std::string_view name) {
     return generalTextKey(*text);
 }
 
+// The sort keys and names of Jet's own tables, which user tables may not take.
+const std::vector<std::pair<std::string, std::string>>& systemTableKeys() {
+    static const auto keys = [] {
+        std::vector<std::pair<std::string, std::string>> found;
+        for (const auto& object : catalog::systemObjects())
+            if (object.parentId == catalog::kTablesId) found.emplace_back(*tableKey(object.name), object.name);
+        return found;
+    }();
+    return keys;
+}
+
 std::string pathText(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -110,10 +121,8 @@ Database Database::open(const std::filesystem::path& path) {
 void Database::createTable(const TableDefinition& definition) {
     checkDefinition(definition);
     const std::string key = *tableKey(definition.name);
-    for (const auto& object : catalog::systemObjects()) {
-        if (object.parentId == catalog::kTablesId && tableKey(object.name) == key) {
-            throw Error("表 " + definition.name + ": 与 Jet 的系统表 " + object.name + " 重名");
-        }
+    for (const auto& [systemKey, systemName] : systemTableKeys()) {
+        if (systemKey == key) throw Error("表 " + definition.name + ": 与 Jet 的系统表 " + systemName + " 重名");
     }
     if (const StoredTable* existing = state_->find(definition.name)) {
         throw Error("表 " + definition.name + ": 数据库中已有表 " + existing->definition().name);

@@ -131,7 +131,7 @@ CataloguePlan planCatalogue(const std::vector<StoredTable>& tables, const TableL
 std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
     auto allocate = [&store] { return store.allocate(); };
     TableLayout layout = table.layout();
-    const std::size_t definitionLength = encodeTdef(layout).size();
+    const std::size_t definitionLength = table.definitionLength();
     std::vector<std::uint32_t> tdefPages;
     for (std::size_t i = 0; i < tdefPageCount(definitionLength); ++i) tdefPages.push_back(store.allocate());
     const std::uint32_t tdefPage = tdefPages.front();

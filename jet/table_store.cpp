@@ -8,6 +8,7 @@
 #include "jet/long_value.h"
 #include "jet/names.h"
 #include "jet/row.h"
+#include "jet/tdef.h"
 #include "jet/values.h"
 
 namespace tabulon::jet {
@@ -37,6 +38,11 @@ StoredTable::StoredTable(TableDefinition definition, double createdOleDate)
         columnByName_.emplace(definition_.columns[i].name, i);
     }
     minimumRowSize_ = assembleRow(layout_, std::vector<Cell>(layout_.columns.size())).size();
+}
+
+std::size_t StoredTable::definitionLength() const {
+    if (definitionLength_ == 0) definitionLength_ = encodeTdef(layout_).size();
+    return definitionLength_;
 }
 
 std::string_view StoredTable::rowImage(std::size_t i) const {

@@ -45,6 +45,9 @@ public:
     const std::vector<PendingLongValue>& longValues() const { return longValues_; }
     // Bytes of the smallest row the table can hold (every value null).
     std::size_t minimumRowSize() const { return minimumRowSize_; }
+    // Bytes of the table's definition (TDEF) as written: page numbers and counts change
+    // its content, never its length.
+    std::size_t definitionLength() const;
 
     // Encodes and appends a row, numbering it after the last id. Either the
     // row is added whole or an Error is thrown and nothing changes.
@@ -77,6 +80,7 @@ private:
     std::vector<std::int32_t> ids_;
     std::vector<PendingLongValue> longValues_;
     mutable std::optional<WrittenPages> written_;
+    mutable std::size_t definitionLength_ = 0;  // 0 until first asked
 };
 
 }  // namespace tabulon::jet
