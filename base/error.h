@@ -11,4 +11,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The line that reports a fault of the program itself (an exception no user input should
+// cause), so that it is never taken for a problem of the design or the disk.
+inline std::string defectText(const std::string& what) { return "程序缺陷（不是设计或文件的问题，请报告）：" + what; }
+
 }  // namespace tabulon

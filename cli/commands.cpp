@@ -111,7 +111,7 @@ int onProject(const fs::path& runDir, const std::string& project, Messages& mess
 
 }  // namespace
 
-std::string defectLine(const char* what) { return std::string("程序缺陷（不是设计或文件的问题，请报告）：") + what; }
+std::string defectLine(const char* what) { return defectText(what); }
 
 int listProjects(const fs::path& runDir, Messages& messages) {
     return guarded(messages, [&] {

@@ -3,6 +3,7 @@
 // table as the window shows them, and the guard that runs one user handler at a time.
 #include <QComboBox>
 #include <QListWidget>
+#include <SQLiteCpp/Exception.h>
 
 #include <exception>
 #include <functional>
@@ -80,8 +81,11 @@ public:
                 std::forward<Handler>(handler)(*catalogue_);
         } catch (const Error& e) {
             messages_.show(e.what());
+        } catch (const SQLite::Exception& e) {
+            // The catalogue file itself failed (disk full, locked, damaged).
+            messages_.show(std::string("目录数据库操作失败：") + e.what());
         } catch (const std::exception& e) {
-            messages_.show(std::string("操作失败：") + e.what());
+            messages_.show(defectText(e.what()));
         }
         if (after_) after_();
     }

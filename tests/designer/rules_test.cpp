@@ -1,9 +1,10 @@
-// The editors' text rules and the field list texts, without a window.
+// The editors' text rules, the field list texts and how a handler's failure is told.
 #include <QTest>
 
 #include <limits>
 
 #include "catalogue/catalogue.h"
+#include "designer/editor_context.h"
 #include "designer/field_list_rows.h"
 #include "designer/text_rules.h"
 
@@ -29,6 +30,25 @@ private slots:
         QCOMPARE(designer::fieldNameRefusal("").value_or(""), std::string("字段名“”不能用：名称不能为空，未保存。"));
         QVERIFY(!designer::tableNameRefusal("流水帐"));
         QVERIFY(!designer::fieldNameRefusal("id"));  // the field editor's own auto-number name
+    }
+
+    // What a handler's failure becomes: a user-facing error as it is, a failing catalogue file
+    // as such, anything else as a fault of the program, never as an ordinary message.
+    void handlerFailuresAreToldApartByWhatFailed() {
+        QComboBox projects;
+        QListWidget tables;
+        RecordedMessages messages;
+        designer::EditorContext context(messages, designer::Selection(&projects, &tables));
+        auto catalogue = catalogue::Catalogue::inMemory();
+        context.attach(&catalogue);
+        context.handle([](auto&) { throw Error("表名不能为空。"); });
+        context.handle([](auto&) { throw SQLite::Exception("database or disk is full"); });
+        context.handle([](auto&) { throw std::out_of_range("vector::at"); });
+        QCOMPARE(messages.texts().size(), std::size_t{3});
+        QCOMPARE(messages.texts()[0], std::string("表名不能为空。"));
+        QCOMPARE(messages.texts()[1], std::string("目录数据库操作失败：database or disk is full"));
+        QCOMPARE(messages.texts()[2], defectText("vector::at"));
+        QVERIFY(!context.busy());
     }
 
     void spacesOfBothWidthsGo() {
@@ -120,5 +140,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(RulesTest)
+QTEST_MAIN(RulesTest)
 #include "rules_test.moc"
