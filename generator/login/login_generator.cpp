@@ -215,7 +215,7 @@ bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, b
     if (hasDefaultAccount(database, login)) return false;
     const std::string password = digests ? passwordHash(randomSalt(), kDefaultAccount) : std::string(kDefaultAccount);
     database.insert(login.table, {{login.userField, std::string(kDefaultAccount)}, {login.passwordField, password}});
-    sink.writeDatabase(databasePath, std::move(database));
+    sink.writeBytes(databasePath, database.bytes());  // nothing later adds to it: let it go
     return true;
 }
 
