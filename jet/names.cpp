@@ -70,45 +70,16 @@ std::optional<std::string> nameProblem(std::string_view name, NameKind kind) {
 std::string nameFoldKey(std::string_view name) {
     std::string key;
     key.reserve(name.size());
-    std::size_t i = 0;
-    while (i < name.size()) {
-        const auto lead = static_cast<unsigned char>(name[i]);
-        if (lead < 0x80) {
-            key.push_back(lead >= 'A' && lead <= 'Z' ? static_cast<char>(lead - 'A' + 'a') : static_cast<char>(lead));
-            ++i;
-            continue;
-        }
-        char32_t cp;
-        std::size_t extra;
-        if (lead >= 0xC2 && lead < 0xE0) {
-            cp = lead & 0x1F;
-            extra = 1;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            cp = lead & 0x0F;
-            extra = 2;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            cp = lead & 0x07;
-            extra = 3;
-        } else {
-            return std::string();
-        }
-        if (i + extra >= name.size()) return std::string();
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(name[i + k]);
-            if ((next & 0xC0) != 0x80) return std::string();
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return std::string();
-        if (cp >= 0xFF01 && cp <= 0xFF5E) {
-            const char ascii = static_cast<char>(cp - 0xFF01 + 0x21);
-            key.push_back(ascii >= 'A' && ascii <= 'Z' ? static_cast<char>(ascii - 'A' + 'a') : ascii);
-        } else {
-            key.append(name.substr(i, extra + 1));
-        }
-        i += extra + 1;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto c = decodeUtf8At(name, i);
+        if (!c) return std::string();
+        char32_t cp = c->codePoint;
+        if (cp >= 0xFF01 && cp <= 0xFF5E) cp = cp - 0xFF01 + 0x21;  // full-width forms
+        if (cp < 0x80)
+            key.push_back(cp >= 'A' && cp <= 'Z' ? static_cast<char>(cp - 'A' + 'a') : static_cast<char>(cp));
+        else
+            key.append(name.substr(i, c->length));
+        i += c->length;
     }
     return key;
 }

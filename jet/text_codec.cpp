@@ -28,40 +28,44 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+std::optional<Utf8Char> decodeUtf8At(std::string_view utf8, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    char32_t cp;
+    std::size_t extra;
+    if (lead < 0x80) {
+        return Utf8Char{lead, 1};
+    } else if (lead >= 0xC2 && lead < 0xE0) {
+        cp = lead & 0x1F;
+        extra = 1;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+        cp = lead & 0x0F;
+        extra = 2;
+    } else if (lead >= 0xF0 && lead < 0xF5) {
+        cp = lead & 0x07;
+        extra = 3;
+    } else {
+        return std::nullopt;
+    }
+    if (at + extra >= utf8.size()) return std::nullopt;
+    for (std::size_t k = 1; k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(utf8[at + k]);
+        if ((next & 0xC0) != 0x80) return std::nullopt;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return Utf8Char{cp, extra + 1};
+}
+
 std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        char32_t cp;
-        std::size_t extra;
-        if (lead < 0x80) {
-            cp = lead;
-            extra = 0;
-        } else if (lead >= 0xC2 && lead < 0xE0) {
-            cp = lead & 0x1F;
-            extra = 1;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            cp = lead & 0x0F;
-            extra = 2;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            cp = lead & 0x07;
-            extra = 3;
-        } else {
-            return std::nullopt;
-        }
-        if (i + extra >= utf8.size()) return std::nullopt;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // Reject overlong forms, surrogates and values past U+10FFFF.
-        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return std::nullopt;
-        }
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = decodeUtf8At(utf8, i);
+        if (!c) return std::nullopt;
+        char32_t cp = c->codePoint;
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -69,7 +73,7 @@ std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8) {
         } else {
             out.push_back(static_cast<char16_t>(cp));
         }
-        i += extra + 1;
+        i += c->length;
     }
     return out;
 }

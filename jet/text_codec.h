@@ -8,6 +8,17 @@
 
 namespace tabulon::jet {
 
+// One code point of UTF-8 text and how many bytes it took.
+struct Utf8Char {
+    char32_t codePoint = 0;
+    std::size_t length = 0;
+};
+
+// The character that starts at byte `at` of `utf8`; nullopt when the bytes there are not
+// well-formed UTF-8 (a bad lead or follow byte, a cut sequence, an overlong form, a
+// surrogate or a value past U+10FFFF).
+std::optional<Utf8Char> decodeUtf8At(std::string_view utf8, std::size_t at);
+
 // nullopt when `utf8` is not well-formed UTF-8.
 std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8);
 
