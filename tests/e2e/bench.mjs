@@ -1,5 +1,5 @@
 // Speed of the preview, measured the way a user meets it (not a test: it reports figures).
-//   node tests/e2e/bench.mjs <tabulon> <e2e_design> [asphost.exe] [--skip-suites]
+//   node tests/e2e/bench.mjs <tabulon> <site_design> [asphost.exe] [--skip-suites]
 // Prints:
 //   - seconds from starting `tabulon serve` to the first page answered, with a Wine prefix
 //     made on the way (a fresh XDG_CACHE_HOME) and with the prefix already there;
@@ -22,7 +22,7 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 const [tabulon, designWriter, host] = process.argv.slice(2).filter((a) => !a.startsWith('--'));
 const skipSuites = process.argv.includes('--skip-suites');
 if (!tabulon || !designWriter) {
-  console.error('usage: node bench.mjs <tabulon> <e2e_design> [asphost.exe] [--skip-suites]');
+  console.error('usage: node bench.mjs <tabulon> <site_design> [asphost.exe] [--skip-suites]');
   process.exit(2);
 }
 skipUnlessRunnable({ tabulon, host });

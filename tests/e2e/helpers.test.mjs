@@ -2,7 +2,7 @@
 // their server code (tests/site/lib/pages.mjs): they must find every field's control from
 // the markup, fill each widget so the browser posts what was meant, and build the search
 // conditions the list page's own script builds. Needs Chromium, not Wine.
-//   node helpers.test.mjs <tabulon> <e2e_design>
+//   node helpers.test.mjs <tabulon> <site_design>
 import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 import { browserMissing, gbkParams, launchBrowser } from '../../tools/sitecheck/browser.mjs';

@@ -1,7 +1,7 @@
 // A richer design served by `tabulon serve`: every input widget and field type, a
 // cascade, a login table of its own, a table without fields and more rows than one list
 // page, used in Chromium and checked against the preview's working copy.
-//   node rich.test.mjs <tabulon> <e2e_design> <asphost.exe>
+//   node rich.test.mjs <tabulon> <site_design> <asphost.exe>
 import assert from 'node:assert/strict';
 import { describe, it } from 'node:test';
 import * as act from './lib/actions.mjs';

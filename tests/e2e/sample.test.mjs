@@ -1,7 +1,7 @@
 // The sample project 记账 served by `tabulon serve` and used in Chromium as a user would:
 // log in, the frames and menu, and for every table add, list, search, display, modify and
 // delete, each checked against the preview's working copy; log out; every page once.
-//   node sample.test.mjs <tabulon> <e2e_design> <asphost.exe>
+//   node sample.test.mjs <tabulon> <site_design> <asphost.exe>
 import assert from 'node:assert/strict';
 import { describe, it } from 'node:test';
 import * as act from './lib/actions.mjs';

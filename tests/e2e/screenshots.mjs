@@ -1,7 +1,7 @@
 // The README's pictures of a generated site, taken from the running preview: the sample
 // project 记账 built by the command line, served by `tabulon serve`, its rows entered
 // through its own add pages, then photographed in headless Chromium.
-//   node tests/e2e/screenshots.mjs <tabulon> <e2e_design> [asphost.exe] [output folder]
+//   node tests/e2e/screenshots.mjs <tabulon> <site_design> [asphost.exe] [output folder]
 // Writes site-login.png (the login page) and site-main.png (main.asp's frames: top bar,
 // menu, the list page of 流水帐 on the right).
 import fs from 'node:fs';
@@ -17,7 +17,7 @@ import { buildRun, skipUnlessRunnable, tableSpecs } from './lib/sitesuite.mjs';
 const here = path.dirname(fileURLToPath(import.meta.url));
 const [tabulon, designWriter, host, outDir = path.join(here, '..', '..', 'docs', 'images')] = process.argv.slice(2);
 if (!tabulon || !designWriter) {
-  console.error('usage: node screenshots.mjs <tabulon> <e2e_design> [asphost.exe] [output folder]');
+  console.error('usage: node screenshots.mjs <tabulon> <site_design> [asphost.exe] [output folder]');
   process.exit(2);
 }
 skipUnlessRunnable({ tabulon, host });

@@ -1,10 +1,10 @@
 // The two designs the suite serves: the sample project 记账 of every fresh catalogue, and
-// 器材库, written by e2e_design, which has every input widget and field type, a cascade,
+// 器材库, written by site_design, which has every input widget and field type, a cascade,
 // a drop-down of a numeric field, a login table of its own and a table without fields.
 export const SAMPLE = {
   project: '记账',
   login: { table: '用户', user: 'vokra', password: 'vokra' },
-  // As the default catalogue has them (written by the program, not by e2e_design).
+  // As the default catalogue has them (written by the program, not by site_design).
   tables: [
     { name: '用户', fields: [['帐号', '文本', 'username', '文本框'], ['密码', '文本', 'password', '文本框'], ['姓名', '文本', '', '文本框']] },
     { name: '收支', fields: [['一级分类', '文本', '', '文本框']] },
@@ -52,7 +52,7 @@ export const RICH = {
   ],
 };
 
-/** The design as e2e_design reads it. */
+/** The design as site_design reads it. */
 export function designText(design) {
   const lines = [`project\t${design.project}`];
   for (const table of design.tables) {

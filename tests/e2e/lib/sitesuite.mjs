@@ -1,7 +1,7 @@
 // The whole suite for one site: a fresh run folder, the design built by the command line,
 // `tabulon serve` started, then every check of a user's day in headless Chromium.
 //
-//   node <site>.test.mjs <tabulon> <e2e_design> <asphost.exe>
+//   node <site>.test.mjs <tabulon> <site_design> <asphost.exe>
 // Exits 77 (skipped, with the reason) when the preview cannot run here.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -20,7 +20,7 @@ import { sqliteMissing } from './workcopy.mjs';
 export function programs() {
   const [tabulon, designWriter, host] = process.argv.slice(2);
   if (!tabulon) {
-    console.error('usage: node <site>.test.mjs <tabulon> <e2e_design> [asphost.exe]');
+    console.error('usage: node <site>.test.mjs <tabulon> <site_design> [asphost.exe]');
     process.exit(2);
   }
   return { tabulon, designWriter, host };
