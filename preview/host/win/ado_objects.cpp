@@ -71,7 +71,7 @@ public:
         std::string text = toUtf8(connectionString);
         if (ado::dataSourceOf(text).empty())
             throw ScriptError{static_cast<HRESULT>(0x80004005), L"Microsoft OLE DB Service Components",
-                              L"Format of the initialization string does not conform to the OLE DB specification."};
+                              L"The connection string is not in the form the OLE DB provider expects."};
         connectionString_ = connectionString;
         core_ = guarded(L"ADODB.Connection",
                         [] { return std::shared_ptr<ado::Connection>(ado::openWorkingCopy(workingCopy())); });

@@ -90,14 +90,14 @@ const Known knownErrors[] = {
     {1048, L"Must be defined inside a Class"},
     {1049, L"Expected Let or Set or Get in property declaration"},
     {1050, L"Expected 'Property'"},
-    {1051, L"Number of arguments must be consistent across properties specification"},
+    {1051, L"Property Get, Let and Set of one property must take the same arguments"},
     {1052, L"Cannot have multiple default property/method in a Class"},
     {1053, L"Class initialize or terminate do not have arguments"},
     {1054, L"Property Set or Let must have at least one argument"},
     {1055, L"Unexpected 'Next'"},
     {1056, L"'Default' can be specified only on 'Property' or 'Function' or 'Sub'"},
-    {1057, L"'Default' specification must also specify 'Public'"},
-    {1058, L"'Default' specification can only be on Property Get"},
+    {1057, L"A 'Default' member must also be 'Public'"},
+    {1058, L"'Default' can only be given to a Property Get"},
 };
 
 std::wstring htmlText(const std::wstring& s) {
