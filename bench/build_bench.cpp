@@ -162,6 +162,30 @@ void BuildVersusPlainWrites(benchmark::State& state) {
     fs::remove_all(plainDir);
 }
 
+// One step of the build alone, in memory: where the build's time goes.
+// Argument: 0 skeleton, 1 database, 2 pages (single-threaded), 3 login.
+void OneStepInMemory(benchmark::State& state) {
+    const fs::path runDir = fs::temp_directory_path() / "tabulon-bench-step";
+    fs::create_directories(runDir);
+    const auto& model = bench::syntheticProject();
+    auto pages = generator::PagesStep::everyPage(model, bench::kProjectId);
+    pages.threads = 1;
+    generator::SkeletonStep skeleton;
+    generator::DatabaseStep database;
+    generator::PagesStep pagesStep(pages);
+    generator::LoginStep login;
+    generator::BuildStep* const all[] = {&skeleton, &database, &pagesStep, &login};
+    generator::BuildStep* const steps[] = {all[state.range(0)]};
+    for (auto _ : state) {
+        generator::MemorySink sink;
+        SilentMessages messages;
+        generator::runBuild(model, runDir, bench::kProjectId, steps, sink, messages);
+        benchmark::DoNotOptimize(sink);
+    }
+    fs::remove_all(runDir);
+}
+
+BENCHMARK(OneStepInMemory)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildToFreshFolder)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildInMemory)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainWritesOfTheSite)->Unit(benchmark::kMillisecond);
