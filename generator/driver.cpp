@@ -10,21 +10,12 @@ namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
 
-// One page to build, or (without a kind) a table that gets no page: one that is not in the
-// project, one whose names the site cannot use, or one without chosen kinds, which only
-// counts for progress.
-struct PageJob {
-    const catalogue::Table* table = nullptr;
-    const PageKind* kind = nullptr;
-    std::vector<std::string> refusals;  // why the table gets no page, one message each
-    bool lastOfTable = false;
-};
-
-// What building one page left for the calling thread to report, in order.
+// What building one page, or refusing a table, left for the calling thread to report.
 struct PageOutcome {
     RecordedMessages messages;  // the generator's own, in the order it met them
     std::vector<std::string> failures;
     fs::path written;
+    const PageKind* kind = nullptr;
 };
 
 class PagesRun {
@@ -32,39 +23,31 @@ public:
     PagesRun(const StepInput& input, const GenerationRequest& request, fs::path manageFolder)
         : model_(input.model), project_(input.project), request_(request), manageFolder_(std::move(manageFolder)) {}
 
-    std::vector<PageJob> jobs() const {
-        std::vector<PageJob> jobs;
-        for (const catalogue::Id tableId : request_.tableIds) {
-            const catalogue::Table* table = model_.table(tableId);
-            if (!table || table->projectId != project_.id) {
-                jobs.push_back({nullptr, nullptr, {missingTable(tableId)}, true});
-                continue;
-            }
-            // A page with such a name would not compile or its SQL would not run: none is written.
-            if (const auto problems = checkTable(model_, *table); !problems.empty()) {
-                PageJob refused{nullptr, nullptr, {}, true};
-                for (const auto& problem : problems) refused.refusals.push_back(problem.text + "，该表的页面未生成。");
-                jobs.push_back(std::move(refused));
-                continue;
-            }
-            const std::size_t first = jobs.size();
-            for (const auto& kind : pageKinds())
-                for (const PageKindId chosen : request_.kinds)
-                    if (chosen == kind.id) jobs.push_back({table, &kind, {}, false});
-            // A table without chosen kinds still counts for progress.
-            if (jobs.size() == first) jobs.push_back({nullptr, nullptr, {}, true});
-            jobs.back().lastOfTable = true;
+    // Runs on any thread: checks the table, then builds its chosen pages in order. A table
+    // that is not in the project, or whose names the site cannot use, gets no page.
+    std::vector<PageOutcome> buildTable(catalogue::Id tableId, SiteSink& sink) const {
+        std::vector<PageOutcome> outcomes;
+        const catalogue::Table* table = model_.table(tableId);
+        if (!table || table->projectId != project_.id) {
+            outcomes.emplace_back().failures.push_back(missingTable(tableId));
+            return outcomes;
         }
-        return jobs;
+        // A page with such a name would not compile or its SQL would not run: none is written.
+        if (const auto problems = checkTable(model_, *table); !problems.empty()) {
+            auto& refused = outcomes.emplace_back();
+            for (const auto& problem : problems) refused.failures.push_back(problem.text + "，该表的页面未生成。");
+            return outcomes;
+        }
+        for (const auto& kind : pageKinds())
+            for (const PageKindId chosen : request_.kinds)
+                if (chosen == kind.id) outcomes.push_back(build(*table, kind, sink));
+        return outcomes;
     }
 
-    // Runs on any thread: reads the model, writes one file through the sink.
-    PageOutcome build(const PageJob& job, SiteSink& sink) const {
+private:
+    PageOutcome build(const catalogue::Table& table, const PageKind& kind, SiteSink& sink) const {
         PageOutcome outcome;
-        outcome.failures = job.refusals;
-        if (!job.kind) return outcome;
-        const PageKind& kind = *job.kind;
-        const catalogue::Table& table = *job.table;
+        outcome.kind = &kind;
         const fs::path path = manageFolder_ / (pageBaseName(table) + std::string(kind.suffix));
         const std::string fileName = "manage/" + path.filename().string();
         const auto rows = model_.templateRows(kind.templateKind);
@@ -88,7 +71,6 @@ public:
         return outcome;
     }
 
-private:
     std::string missingTable(catalogue::Id tableId) const {
         return tableId < 0 ? std::string("请先选择一个表。")
                            : "项目 " + project_.name + " 中没有编号为 " + std::to_string(tableId) + " 的表。";
@@ -113,21 +95,22 @@ GenerationResult writePages(const StepInput& input, const GenerationRequest& req
 
     GenerationResult result;
     const PagesRun run(input, request, manageFolder);
-    const std::vector<PageJob> jobs = run.jobs();
-    std::size_t tablesDone = 0;
-    runInOrder<PageOutcome>(
-        jobs.size(), workerCount(request.threads), [&](std::size_t i) { return run.build(jobs[i], sink); },
-        [&](std::size_t i, PageOutcome outcome) {
-            for (const auto& text : outcome.messages.texts()) messages.show(text);
-            for (const auto& failure : outcome.failures) {
-                messages.show(failure);
-                ++result.failures;
+    const auto& tables = request.tableIds;
+    runInOrder<std::vector<PageOutcome>>(
+        tables.size(), workerCount(request.threads), [&](std::size_t i) { return run.buildTable(tables[i], sink); },
+        [&](std::size_t i, std::vector<PageOutcome> outcomes) {
+            for (auto& outcome : outcomes) {
+                for (const auto& text : outcome.messages.texts()) messages.show(text);
+                for (const auto& failure : outcome.failures) {
+                    messages.show(failure);
+                    ++result.failures;
+                }
+                if (!outcome.written.empty()) {
+                    result.written.push_back(std::move(outcome.written));
+                    if (request.singleTableMode) messages.show(outcome.kind->doneMessage);
+                }
             }
-            if (!outcome.written.empty()) {
-                result.written.push_back(std::move(outcome.written));
-                if (request.singleTableMode) messages.show(jobs[i].kind->doneMessage);
-            }
-            if (jobs[i].lastOfTable && progress) progress(++tablesDone, request.tableIds.size());
+            if (progress) progress(i + 1, tables.size());
         });
     messages.show("生成完毕");
     return result;

@@ -39,33 +39,49 @@ std::optional<std::string> readDisk(const fs::path& path) {
 void SiteSink::writeText(const fs::path& path, std::string_view utf8, const UnencodableMessage& unencodable) {
     auto encoded = gbk::encode(utf8);
     if (!encoded) throw Error(unencodable(encoded.failure->character));
-    forgetDatabase(path);
+    dropHeldDatabase(path);
     store(path, encoded.bytes, FileKind::Text);
 }
 
 void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) {
-    forgetDatabase(path);
+    dropHeldDatabase(path);
     store(path, bytes, FileKind::Binary);
 }
 
-void SiteSink::writeDatabase(const fs::path& path, jet::Database database) {
-    writeBytes(path, database.bytes());
-    const std::lock_guard lock(keptMutex_);
-    keptDatabases_.insert_or_assign(path, std::move(database));
+void SiteSink::holdDatabase(const fs::path& path, jet::Database database) {
+    const std::lock_guard lock(heldMutex_);
+    heldDatabases_.insert_or_assign(path, std::move(database));
 }
 
 std::optional<jet::Database> SiteSink::takeDatabase(const fs::path& path) {
-    const std::lock_guard lock(keptMutex_);
-    const auto kept = keptDatabases_.find(path);
-    if (kept == keptDatabases_.end()) return std::nullopt;
-    std::optional<jet::Database> database(std::move(kept->second));
-    keptDatabases_.erase(kept);
+    const std::lock_guard lock(heldMutex_);
+    const auto held = heldDatabases_.find(path);
+    if (held == heldDatabases_.end()) return std::nullopt;
+    std::optional<jet::Database> database(std::move(held->second));
+    heldDatabases_.erase(held);
     return database;
 }
 
-void SiteSink::forgetDatabase(const fs::path& path) {
-    const std::lock_guard lock(keptMutex_);
-    keptDatabases_.erase(path);
+std::vector<std::string> SiteSink::storeHeldDatabases() {
+    std::map<fs::path, jet::Database> held;
+    {
+        const std::lock_guard lock(heldMutex_);
+        held.swap(heldDatabases_);
+    }
+    std::vector<std::string> failures;
+    for (auto& [path, database] : held) {
+        try {
+            store(path, database.bytes(), FileKind::Binary);
+        } catch (const Error& e) {
+            failures.push_back(e.what());
+        }
+    }
+    return failures;
+}
+
+void SiteSink::dropHeldDatabase(const fs::path& path) {
+    const std::lock_guard lock(heldMutex_);
+    heldDatabases_.erase(path);
 }
 
 std::optional<std::string> SiteSink::readBack(const fs::path& path) const { return readDisk(path); }

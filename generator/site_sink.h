@@ -32,12 +32,16 @@ public:
     void writeText(const std::filesystem::path& path, std::string_view utf8, const UnencodableMessage& unencodable);
     // Stores bytes as they are (images, the database file).
     void writeBytes(const std::filesystem::path& path, std::string_view bytes);
-    // Stores a database's file and keeps the database itself, so that a later step adds
-    // to it without parsing the file again. Any later store to the path drops it.
-    void writeDatabase(const std::filesystem::path& path, jet::Database database);
-    // The database kept for `path` by writeDatabase, handed over once; nothing when the
-    // path was stored otherwise since (read the file back then).
+    // Keeps a database for a later step of the same build instead of storing its file now:
+    // that step takes it, adds to it and stores it, so that the file is encoded and written
+    // once. Any later store to the path drops it; storeHeldDatabases() stores what no step
+    // took.
+    void holdDatabase(const std::filesystem::path& path, jet::Database database);
+    // The database held for `path`, handed over once; the taker stores it, changed or not.
+    // Nothing when none is held (read the file back then).
     std::optional<jet::Database> takeDatabase(const std::filesystem::path& path);
+    // Stores every database still held; returns the message of each that could not be.
+    std::vector<std::string> storeHeldDatabases();
 
     // Stores bytes under a name no file holds yet: false, and nothing stored, when one does
     // (another run may take the name at the same moment; the check and the store are one).
@@ -58,9 +62,9 @@ protected:
     virtual void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) = 0;
 
 private:
-    void forgetDatabase(const std::filesystem::path& path);
-    std::mutex keptMutex_;
-    std::map<std::filesystem::path, jet::Database> keptDatabases_;
+    void dropHeldDatabase(const std::filesystem::path& path);
+    std::mutex heldMutex_;
+    std::map<std::filesystem::path, jet::Database> heldDatabases_;
 };
 
 // Writes each file atomically (a crash never leaves half a page); a file that already

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <exception>
+#include <optional>
 #include <thread>
 
 namespace tabulon::generator {
@@ -28,7 +29,15 @@ class BuildRun {
 public:
     BuildRun(const StepInput& input, std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
              const BuildProgress& progress)
-        : input_(input), steps_(steps), sink_(sink), messages_(messages), progress_(progress), slots_(steps.size()) {}
+        : steps_(steps), sink_(sink), messages_(messages), progress_(progress), slots_(steps.size()) {
+        // Each step learns whether a later one takes the database it may make.
+        bool takenLater = false;
+        for (std::size_t index = steps.size(); index-- > 0;) {
+            slots_[index].input.emplace(input);
+            slots_[index].input->databaseTakenLater = takenLater;
+            takenLater = takenLater || steps[index]->takesDatabase();
+        }
+    }
 
     std::vector<StepResult> run() {
         for (std::size_t index = 0; index < steps_.size() && !stopped_; ++index) {
@@ -45,6 +54,7 @@ public:
 
 private:
     struct Slot {
+        std::optional<StepInput> input;
         RecordedMessages held;
         StepResult result;
         bool finished = false;
@@ -63,7 +73,7 @@ private:
             sideIndex_ = later;
             side_ = std::jthread([this, later] {
                 try {
-                    slots_[later].result = steps_[later]->run(input_, sink_, slots_[later].held, {});
+                    slots_[later].result = steps_[later]->run(*slots_[later].input, sink_, slots_[later].held, {});
                 } catch (...) {
                     sideError_ = std::current_exception();
                 }
@@ -80,12 +90,12 @@ private:
             Progress stepProgress;
             if (progress_)
                 stepProgress = [this, index](std::size_t done, std::size_t total) { report(index, done, total); };
-            slot.result = steps_[index]->run(input_, sink_, messages_, stepProgress);
+            slot.result = steps_[index]->run(*slot.input, sink_, messages_, stepProgress);
             report(index, 1, 1);
             results_.push_back(std::move(slot.result));
             ++reported_;
         } else {
-            slot.result = steps_[index]->run(input_, sink_, slot.held, {});
+            slot.result = steps_[index]->run(*slot.input, sink_, slot.held, {});
         }
         slot.finished = true;
         if (slot.result.stopsBuild) stopped_ = true;
@@ -110,7 +120,6 @@ private:
         }
     }
 
-    const StepInput& input_;
     std::span<BuildStep* const> steps_;
     SiteSink& sink_;
     Messages& messages_;
@@ -138,7 +147,17 @@ BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::pa
     }
     result.projectFound = true;
     const StepInput input{model, *project, runDir};
-    result.steps = BuildRun(input, steps, sink, messages, progress).run();
+    try {
+        result.steps = BuildRun(input, steps, sink, messages, progress).run();
+    } catch (...) {
+        // A database held for a step that never took it is still written.
+        sink.storeHeldDatabases();
+        throw;
+    }
+    for (const auto& failure : sink.storeHeldDatabases()) {
+        messages.show(failure);
+        if (!result.steps.empty()) ++result.steps.back().problems;
+    }
     return result;
 }
 

@@ -233,20 +233,36 @@ std::string upperAscii(std::string_view text) {
 constexpr std::array<std::string_view, 21> kBadCharacters = {
     "\"", "'", "<", ">", "[", "]", "/", "\\", " ", "\u3000", "\t", "%", "&", "?", "#", ",", "；", ".", "!", "`", "|"};
 
+// The first character of `name` that is one of kBadCharacters, or an empty view. One pass
+// over the name: every table and field name is checked on every build.
+std::string_view firstBadCharacter(std::string_view name) {
+    static const auto asciiBad = [] {
+        std::array<bool, 128> bad{};
+        for (const std::string_view character : kBadCharacters)
+            if (character.size() == 1) bad[static_cast<unsigned char>(character[0])] = true;
+        return bad;
+    }();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x80) {
+            if (asciiBad[byte]) return name.substr(i, 1);
+            continue;
+        }
+        // The wide bad characters (U+3000, U+FF1B) start with E3 or EF in UTF-8.
+        if (byte != 0xE3 && byte != 0xEF) continue;
+        for (const std::string_view character : kBadCharacters)
+            if (character.size() > 1 && name.substr(i).starts_with(character)) return character;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<std::string> siteNameProblem(std::string_view name, NameUse use) {
     if (name.empty()) return std::string("名称不能为空");
-    // The first offending character of the name is the one named (at one place, the one
-    // listed first).
-    std::size_t first = std::string_view::npos;
-    std::string_view found;
-    for (const std::string_view bad : kBadCharacters)
-        if (const std::size_t at = name.find(bad); at < first) {
-            first = at;
-            found = bad;
-        }
-    if (first != std::string_view::npos) {
+    // The first offending character of the name is the one named.
+    const std::string_view found = firstBadCharacter(name);
+    if (!found.empty()) {
         const std::string shown = found == " "        ? "空格"
                                   : found == "\u3000" ? "全角空格"
                                   : found == "\t"     ? "制表符"

@@ -158,8 +158,11 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
         if (oldBytes)
             result.keptCopy =
                 keepDatedCopy(site / "data", "data", ".mdb", *oldBytes, options.now ? options.now() : localNow(), sink);
-        // Kept in the sink: the login step adds its account to it without a re-read.
-        sink.writeDatabase(file, std::move(run.database()));
+        // A login step later in the build adds its account and writes the file: one encoding.
+        if (input.databaseTakenLater)
+            sink.holdDatabase(file, std::move(run.database()));
+        else
+            sink.writeBytes(file, run.database().bytes());
         result.file = file;
         // The log beside the site folder, in the site's code page.
         const fs::path log = schemaLogPath(input.runDir, project->name);

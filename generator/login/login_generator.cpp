@@ -200,22 +200,37 @@ constexpr SitePage kSitePages[] = {
     {"menu.asp", "导航", 2, buildMenuPage},
 };
 
+// Adds the default account to `database` unless it is there; says whether it did.
+bool addAccountTo(jet::Database& database, const LoginFields& login, bool digests) {
+    if (hasDefaultAccount(database, login)) return false;
+    const std::string password = digests ? passwordHash(randomSalt(), kDefaultAccount) : std::string(kDefaultAccount);
+    database.insert(login.table, {{login.userField, std::string(kDefaultAccount)}, {login.passwordField, password}});
+    return true;
+}
+
 // Adds the default account to the site database as this run left it, unless it is there,
 // its password as a salted digest when the login page compares digests; says whether it
 // added it.
 bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, bool digests, SiteSink& sink) {
-    // The database step of this build hands its database over; otherwise the file is read.
-    auto kept = sink.takeDatabase(databasePath);
-    if (!kept) {
-        const auto bytes = sink.readBack(databasePath);
-        if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
-        kept = jet::Database::fromBytes(*bytes);
+    // The database step of this build holds its database for this step, which writes it
+    // whatever happens to the account; otherwise the file is read.
+    auto held = sink.takeDatabase(databasePath);
+    if (held) {
+        bool added = false;
+        try {
+            added = addAccountTo(*held, login, digests);  // a refused row leaves the database as it was
+        } catch (...) {
+            sink.writeBytes(databasePath, held->bytes());
+            throw;
+        }
+        sink.writeBytes(databasePath, held->bytes());
+        return added;
     }
-    jet::Database& database = *kept;
-    if (hasDefaultAccount(database, login)) return false;
-    const std::string password = digests ? passwordHash(randomSalt(), kDefaultAccount) : std::string(kDefaultAccount);
-    database.insert(login.table, {{login.userField, std::string(kDefaultAccount)}, {login.passwordField, password}});
-    sink.writeBytes(databasePath, database.bytes());  // nothing later adds to it: let it go
+    const auto bytes = sink.readBack(databasePath);
+    if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
+    auto database = jet::Database::fromBytes(*bytes);
+    if (!addAccountTo(database, login, digests)) return false;
+    sink.writeBytes(databasePath, database.bytes());
     return true;
 }
 

@@ -46,6 +46,8 @@ std::string tableInitials(std::string_view name, bool upperCase) {
 }
 
 bool startsWithChineseCharacter(std::string_view text) {
+    // An ASCII first character is never one; most names written in English stop here.
+    if (text.empty() || static_cast<unsigned char>(text.front()) < 0x80) return false;
     const std::string bytes = gbkBytes(text);
     return bytes.size() >= 2 && initialOf(static_cast<unsigned char>(bytes[0]), static_cast<unsigned char>(bytes[1]));
 }
@@ -56,7 +58,7 @@ std::string pageBaseName(std::string_view tableName, catalogue::Id tableId) {
 
 std::string pageBaseName(const catalogue::Table& table) { return pageBaseName(table.name, table.id); }
 
-std::string fieldCaption(const catalogue::Field& field) {
+const std::string& fieldCaption(const catalogue::Field& field) {
     return startsWithChineseCharacter(field.name) ? field.name : field.description;
 }
 

@@ -24,7 +24,7 @@ std::string pageBaseName(std::string_view tableName, catalogue::Id tableId);
 
 // Caption of a field on forms and lists: its name when that starts with a hanzi, else its
 // description: (name, 姓名) -> "姓名", (价格, x) -> "价格".
-std::string fieldCaption(const catalogue::Field& field);
+const std::string& fieldCaption(const catalogue::Field& field);
 
 // Form input and server variable name of the field at 1-based position n: 3 -> "S_3".
 std::string formName(std::size_t position);

@@ -45,15 +45,15 @@ std::string AddPageGenerator::build(const PageInput& input, Messages& messages) 
     const FieldRows fields = buildFieldRows(input, rows[2], rows[3], rows[4], postbackStart("add"), addPageWidget,
                                             state, PasswordOnSave::Always, messages);
 
-    const std::string serverBlock = fields.readCode + "\r\n" + state.checkCode + fields.valueCode + "\r\n" +
-                                    openRecordSet(fill(kQuery, {{"table", tableName}})) + "rsAdd.addnew\r\n" + "\r\n" +
-                                    fields.assignCode + fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}});
+    const std::string serverBlock =
+        concat({fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n",
+                openRecordSet(fill(kQuery, {{"table", tableName}})), "rsAdd.addnew\r\n", "\r\n", fields.assignCode,
+                fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}})});
     spliceServerBlock(pageHead, serverBlock);
 
-    std::string page = pageHead + fields.formRows + fields.checkScript + state.loadScript + std::string(rows[5]);
+    std::string page = concat({pageHead, fields.formRows, fields.checkScript, state.loadScript, rows[5]});
     if (state.cascade) spliceAjaxInclude(page);
-    addFormToken(page);
-    return withCodePage(std::move(page));
+    return finishedPage(page, "<form");
 }
 
 }  // namespace tabulon::generator

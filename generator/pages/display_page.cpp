@@ -41,13 +41,14 @@ std::string DisplayPageGenerator::build(const PageInput& input, Messages& messag
     for (const auto* field : input.fields) {
         ++position;
         if (isPasswordField(input.model, input.table, *field)) continue;  // not even its digest is shown
-        body += std::string(rows[3]) + fieldCaption(*field) + std::string(rows[4]);
+        body.append(rows[3]).append(fieldCaption(*field)).append(rows[4]);
         const Widget value = displayPageValue(input.model, *field, position, tableName, messages);
         if (value.stopsFieldLoop) break;
-        body += value.html + std::string(rows[5]);
+        body.append(value.html).append(rows[5]);
     }
-    return withCodePage(pageHead + "\r\n<%\r\n" + recordQuery(tableName) + "%>\r\n" + std::string(rows[2]) + body +
-                        std::string(rows[6]) + recordPageEnd());
+    return finishedPage(
+        concat({pageHead, "\r\n<%\r\n", recordQuery(tableName), "%>\r\n", rows[2], body, rows[6], recordPageEnd()}),
+        std::nullopt);
 }
 
 }  // namespace tabulon::generator

@@ -36,22 +36,20 @@ constexpr std::string_view kCheckScriptEnd =
     "}\r\n"
     "</script>\r\n";
 
-std::string clientCheck(const catalogue::Field& field, std::size_t position) {
-    const std::string n = std::to_string(position);
+void appendClientCheck(std::string& out, const catalogue::Field& field, std::string_view n, std::string_view caption) {
     const std::string_view kind = valueKind(field);
     switch (widgetKindOf(field.inputType)) {
-    case WidgetKind::DropDown: return fill(kCheckChoice, {{"n", n}, {"name", fieldCaption(field)}});
-    case WidgetKind::RichText: return std::string();
+    case WidgetKind::DropDown: return fillInto(out, kCheckChoice, {{"n", n}, {"name", caption}});
+    case WidgetKind::RichText: return;
     case WidgetKind::TextBox:
     case WidgetKind::DateBox:
     case WidgetKind::Other: break;
     }
-    if (kind == "date") return fill(kCheckDate, {{"n", n}, {"name", field.name}});
+    if (kind == "date") return fillInto(out, kCheckDate, {{"n", n}, {"name", field.name}});
     if (kind == "long" || kind == "short" || kind == "byte" || kind == "auto")
-        return fill(kCheckWhole, {{"n", n}, {"name", field.name}});
+        return fillInto(out, kCheckWhole, {{"n", n}, {"name", field.name}});
     if (kind == "single" || kind == "double" || kind == "decimal")
-        return fill(kCheckNumber, {{"n", n}, {"name", field.name}});
-    return std::string();
+        return fillInto(out, kCheckNumber, {{"n", n}, {"name", field.name}});
 }
 
 }  // namespace
@@ -70,23 +68,24 @@ void spliceAjaxInclude(std::string& page) {
                  "%>\r\n");
 }
 
-std::string readLine(std::size_t position, std::string_view name, std::string_view description) {
-    return fill(
-        "\r\n"
-        "             S_$n$=trim(Request.Form(\"S_$n$\"))'$name$\t$description$\r\n",
-        {{"n", std::to_string(position)}, {"name", name}, {"description", description}});
+void appendReadLine(std::string& out, std::string_view n, std::string_view name, std::string_view description) {
+    fillInto(out,
+             "\r\n"
+             "             S_$n$=trim(Request.Form(\"S_$n$\"))'$name$\t$description$\r\n",
+             {{"n", n}, {"name", name}, {"description", description}});
 }
 
-std::string assignmentLine(std::size_t position, std::string_view name) {
-    return fill(
-        "\r\n"
-        "    rsAdd(\"$name$\")=S_$n$\r\n",
-        {{"name", name}, {"n", std::to_string(position)}});
+void appendAssignmentLine(std::string& out, std::string_view n, std::string_view name) {
+    fillInto(out,
+             "\r\n"
+             "    rsAdd(\"$name$\")=S_$n$\r\n",
+             {{"name", name}, {"n", n}});
 }
 
-std::string valueCheckLine(std::size_t position, const catalogue::Field& field) {
-    return fill("S_$n$=SiteValue(S_$n$,\"$kind$\",\"$caption$\")\r\n",
-                {{"n", std::to_string(position)}, {"kind", valueKind(field)}, {"caption", fieldCaption(field)}});
+void appendValueCheckLine(std::string& out, std::string_view n, const catalogue::Field& field,
+                          std::string_view caption) {
+    fillInto(out, "S_$n$=SiteValue(S_$n$,\"$kind$\",\"$caption$\")\r\n",
+             {{"n", n}, {"kind", valueKind(field)}, {"caption", caption}});
 }
 
 std::string postbackStart(std::string_view action) {
@@ -102,37 +101,41 @@ std::string postbackStart(std::string_view action) {
 FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, std::string_view captionEnd,
                          std::string_view rowEnd, std::string_view readStart, WidgetRule widget, FormState& state,
                          PasswordOnSave password, Messages& messages) {
-    FieldRows result{std::string(), std::string(readStart), std::string(), std::string(), std::string()};
-    std::string clientChecks;
+    FieldRows result{std::string(), std::string(readStart), std::string(), std::string(),
+                     std::string(kCheckScriptStart)};
     std::size_t position = 0;
     for (const auto* field : input.fields) {
         ++position;
         const std::string n = std::to_string(position);
-        result.formRows += std::string(captionStart) + fieldCaption(*field) + std::string(captionEnd);
-        if (isPasswordField(input.model, input.table, *field)) {
+        const std::string& caption = fieldCaption(*field);
+        result.formRows.append(captionStart).append(caption).append(captionEnd);
+        const bool passwordField = isPasswordField(input.model, input.table, *field);
+        if (passwordField) {
             // Read as typed: the login page compares the password exactly, spaces and all.
-            result.readCode += fill(
-                "\r\n"
-                "             S_$n$=Request.Form(\"S_$n$\")&\"\"'$name$\t$description$\r\n",
-                {{"n", n}, {"name", field->name}, {"description", field->description}});
+            fillInto(result.readCode,
+                     "\r\n"
+                     "             S_$n$=Request.Form(\"S_$n$\")&\"\"'$name$\t$description$\r\n",
+                     {{"n", n}, {"name", field->name}, {"description", field->description}});
             // Stored as a salted digest; the modify page keeps the stored one when left empty.
-            result.valueCode += "if S_" + n + "<>\"\" then S_" + n + "=PasswordHash(S_" + n + ")\r\n";
-            result.assignCode += password == PasswordOnSave::WhenTyped ? "\r\n    if S_" + n + "<>\"\" then rsAdd(\"" +
-                                                                             field->name + "\")=S_" + n + "\r\n"
-                                                                       : assignmentLine(position, field->name);
+            fillInto(result.valueCode, "if S_$n$<>\"\" then S_$n$=PasswordHash(S_$n$)\r\n", {{"n", n}});
+            if (password == PasswordOnSave::WhenTyped)
+                fillInto(result.assignCode, "\r\n    if S_$n$<>\"\" then rsAdd(\"$name$\")=S_$n$\r\n",
+                         {{"n", n}, {"name", field->name}});
+            else
+                appendAssignmentLine(result.assignCode, n, field->name);
         } else {
-            result.readCode += readLine(position, field->name, field->description);
-            result.valueCode += valueCheckLine(position, *field);
+            appendReadLine(result.readCode, n, field->name, field->description);
+            appendValueCheckLine(result.valueCode, n, *field, caption);
             // The database numbers an auto-number column itself and refuses a value for it.
-            if (valueKind(*field) != "auto") result.assignCode += assignmentLine(position, field->name);
+            if (valueKind(*field) != "auto") appendAssignmentLine(result.assignCode, n, field->name);
         }
-        clientChecks += clientCheck(*field, position);
-        state.passwordField = isPasswordField(input.model, input.table, *field);
+        appendClientCheck(result.checkScript, *field, n, caption);
+        state.passwordField = passwordField;
         const Widget built = widget(input.model, *field, position, state, messages);
         if (built.stopsFieldLoop) break;
-        result.formRows += built.html + std::string(rowEnd);
+        result.formRows.append(built.html).append(rowEnd);
     }
-    result.checkScript = std::string(kCheckScriptStart) + clientChecks + std::string(kCheckScriptEnd);
+    result.checkScript += kCheckScriptEnd;
     return result;
 }
 

@@ -19,16 +19,17 @@ void spliceServerBlock(std::string& pageHead, std::string_view serverBlock);
 // Replaces the first connection include of `page` by itself plus the AJAX include.
 void spliceAjaxInclude(std::string& page);
 
-// "\r\n             S_3=trim(Request.Form(\"S_3\"))'排序<TAB>说明\r\n": reads a posted value (never
-// from the query string: a link must not change data).
-std::string readLine(std::size_t position, std::string_view name, std::string_view description);
+// Appends "\r\n             S_3=trim(Request.Form(\"S_3\"))'排序<TAB>说明\r\n": reads a posted
+// value (never from the query string: a link must not change data). `n` is the position.
+void appendReadLine(std::string& out, std::string_view n, std::string_view name, std::string_view description);
 
-// "\r\n    rsAdd(\"排序\")=S_3\r\n": stores it in the record.
-std::string assignmentLine(std::size_t position, std::string_view name);
+// Appends "\r\n    rsAdd(\"排序\")=S_3\r\n": stores it in the record.
+void appendAssignmentLine(std::string& out, std::string_view n, std::string_view name);
 
-// "S_3=SiteValue(S_3,\"short\",\"排序\")": the server's type check, which also turns an empty
-// optional value into Null.
-std::string valueCheckLine(std::size_t position, const catalogue::Field& field);
+// Appends "S_3=SiteValue(S_3,\"short\",\"排序\")": the server's type check, which also turns
+// an empty optional value into Null; `caption` names the field in its message.
+void appendValueCheckLine(std::string& out, std::string_view n, const catalogue::Field& field,
+                          std::string_view caption);
 
 // What the field loop of a form page builds.
 struct FieldRows {

@@ -121,10 +121,12 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     std::string pageEnd = row(PageEnd);
     replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(shown + 2)}}), 2);
 
-    return withCodePage(row(Head) + tableName + row(HeadRest) + pieces.dateCases + row(BuilderEnd) +
-                        pieces.dateSwitches + row(FieldSelect) + pieces.fieldOptions + row(SearchFormEnd) +
-                        pieces.header + listSearchScript(tableName, pieces.fieldList, pieces.typeList) +
-                        pieces.dataRow + pageEnd);
+    const auto& rows = input.rows;
+    return finishedPage(
+        concat({rows[Head], tableName, rows[HeadRest], pieces.dateCases, rows[BuilderEnd], pieces.dateSwitches,
+                rows[FieldSelect], pieces.fieldOptions, rows[SearchFormEnd], pieces.header,
+                listSearchScript(tableName, pieces.fieldList, pieces.typeList), pieces.dataRow, pageEnd}),
+        std::nullopt);
 }
 
 }  // namespace tabulon::generator

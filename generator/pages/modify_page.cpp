@@ -122,16 +122,15 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
                                             modifyPageWidget, state, PasswordOnSave::WhenTyped, messages);
 
     const std::string openCode = recordQuery(tableName);
-    spliceServerBlock(pageHead, fields.readCode + "\r\n" + state.checkCode + fields.valueCode + "\r\n" + openCode +
-                                    "\r\n" + fields.assignCode +
-                                    fill(kSaveAndReturn, {{"close", kClose}, {"missing", missingRecord()}}));
+    spliceServerBlock(
+        pageHead, concat({fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n", openCode, "\r\n",
+                          fields.assignCode, fill(kSaveAndReturn, {{"close", kClose}, {"missing", missingRecord()}})}));
 
     std::string buttons(rows[6]);
     replaceFirst(buttons, "history.go(-1)", fill(kBackToList, {{"base", base}}));
-    std::string page = pageHead + "<%\r\n" + openCode + "%>\r\n" + std::string(rows[2]) + fields.formRows +
-                       fields.checkScript + buttons + recordPageEnd();
-    addFormToken(page);
-    return withCodePage(std::move(page));
+    return finishedPage(concat({pageHead, "<%\r\n", openCode, "%>\r\n", rows[2], fields.formRows, fields.checkScript,
+                                buttons, recordPageEnd()}),
+                        "<form");
 }
 
 }  // namespace tabulon::generator

@@ -8,11 +8,6 @@
 
 namespace tabulon::generator {
 
-std::string withCodePage(std::string page) {
-    if (page.rfind("<%@", 0) == 0) return page;
-    return "<%@ CODEPAGE=936 %>\r\n" + page;
-}
-
 namespace {
 
 // Where `needle` first occurs in `text`, ASCII letters compared without regard to case.
@@ -39,13 +34,43 @@ std::size_t findIgnoringCase(std::string_view text, std::string_view needle) {
 
 }  // namespace
 
-bool addFormToken(std::string& page, std::string_view formStart) {
+namespace {
+
+constexpr std::string_view kCodePageLine = "<%@ CODEPAGE=936 %>\r\n";
+
+// Where the token goes: just after the start tag of the first form whose start tag begins
+// with `formStart`, or npos.
+std::size_t tokenPlace(std::string_view page, std::string_view formStart) {
     const std::size_t start = findIgnoringCase(page, formStart);
-    if (start == std::string::npos) return false;
+    if (start == std::string_view::npos) return start;
     const std::size_t end = page.find('>', start);
-    if (end == std::string::npos) return false;
-    page.insert(end + 1, "\r\n" + std::string(kTokenInput));
+    return end == std::string_view::npos ? end : end + 1;
+}
+
+}  // namespace
+
+bool addFormToken(std::string& page, std::string_view formStart) {
+    const std::size_t place = tokenPlace(page, formStart);
+    if (place == std::string::npos) return false;
+    page.insert(place, "\r\n" + std::string(kTokenInput));
     return true;
+}
+
+std::string finishedPage(std::string_view page, std::optional<std::string_view> tokenForm) {
+    const bool ownDirective = page.starts_with("<%@");
+    const std::size_t place = tokenForm ? tokenPlace(page, *tokenForm) : std::string_view::npos;
+    std::string out;
+    out.reserve(kCodePageLine.size() + page.size() + 2 + kTokenInput.size());
+    if (!ownDirective) out += kCodePageLine;
+    if (place == std::string_view::npos) {
+        out += page;
+        return out;
+    }
+    out.append(page.substr(0, place));
+    out += "\r\n";
+    out += kTokenInput;
+    out.append(page.substr(place));
+    return out;
 }
 
 std::string_view valueKind(const catalogue::Field& field) {

@@ -1,6 +1,7 @@
 #pragma once
 // What every generated page adds to keep the site sound whatever its template rows say:
 // the code page directive, the form token, per-type value checks, the password field.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,14 +10,15 @@
 
 namespace tabulon::generator {
 
-// The page with "<%@ CODEPAGE=936 %>" in front, so the Chinese names in its SQL reach
-// Jet intact whatever the server's default code page; a page with its own directive
-// keeps it.
-std::string withCodePage(std::string page);
-
 // The hidden input that carries the session's form token.
 inline constexpr std::string_view kTokenInput =
     "<input type=\"hidden\" name=\"kovel_token\" value=\"<%=SiteToken()%>\">";
+
+// The page as it is written: "<%@ CODEPAGE=936 %>" in front, so the Chinese names in its
+// SQL reach Jet intact whatever the server's default code page (a page with its own
+// directive keeps it), and, when `tokenForm` is given, the token input after the start tag
+// of the first form whose start tag begins with it. One copy of the page is made.
+std::string finishedPage(std::string_view page, std::optional<std::string_view> tokenForm);
 
 // Puts the token input right after the start tag of the first form whose start tag
 // begins with `formStart`; returns whether there was one.

@@ -8,13 +8,18 @@
 namespace tabulon::generator {
 
 std::string fill(std::string_view fragment, std::initializer_list<Substitution> values) {
-    // One bit per value: fragments take a handful of values, never more than 64.
-    if (values.size() > 64) throw std::logic_error("fragment filled with more than 64 values");
-    std::uint64_t used = 0;
     std::size_t valueBytes = 0;
     for (const auto& value : values) valueBytes += value.second.size();
     std::string out;
     out.reserve(fragment.size() + valueBytes);
+    fillInto(out, fragment, values);
+    return out;
+}
+
+void fillInto(std::string& out, std::string_view fragment, std::initializer_list<Substitution> values) {
+    // One bit per value: fragments take a handful of values, never more than 64.
+    if (values.size() > 64) throw std::logic_error("fragment filled with more than 64 values");
+    std::uint64_t used = 0;
     std::size_t position = 0;
     while (position < fragment.size()) {
         const std::size_t open = fragment.find('$', position);
@@ -46,6 +51,14 @@ std::string fill(std::string_view fragment, std::initializer_list<Substitution> 
     for (const auto& [key, value] : values)
         if (!(used >> index++ & 1))
             throw std::logic_error("value for a placeholder the fragment lacks: " + std::string(key));
+}
+
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const auto part : parts) size += part.size();
+    std::string out;
+    out.reserve(size);
+    for (const auto part : parts) out.append(part);
     return out;
 }
 

@@ -16,6 +16,12 @@ using Substitution = std::pair<std::string_view, std::string_view>;
 // defects of the generator, never of the user's design.
 std::string fill(std::string_view fragment, std::initializer_list<Substitution> values);
 
+// fill(), appended to `out`: pages are built by appending, without a string per fragment.
+void fillInto(std::string& out, std::string_view fragment, std::initializer_list<Substitution> values);
+
+// The parts one after another, in one allocation: whole pages are joined this way.
+std::string concat(std::initializer_list<std::string_view> parts);
+
 // Replaces the first occurrence of `from` in `text`, searching from the first character
 // (case-sensitive). Returns whether a replacement was made.
 bool replaceFirst(std::string& text, std::string_view from, std::string_view to);

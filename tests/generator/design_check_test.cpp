@@ -28,6 +28,9 @@ TEST(SiteNames, OfTwoBadCharactersTheFirstInTheNameIsNamed) {
     EXPECT_EQ(siteNameProblem("a.b'c", NameUse::Field), "名称含有不能用的字符“.”");
     EXPECT_EQ(siteNameProblem("a'b.c", NameUse::Field), "名称含有不能用的字符“'”");
     EXPECT_EQ(siteNameProblem("甲乙 ;", NameUse::Field), "名称含有不能用的字符“空格”");
+    EXPECT_EQ(siteNameProblem("甲\u3000乙.", NameUse::Field), "名称含有不能用的字符“全角空格”");
+    EXPECT_EQ(siteNameProblem("名.称；", NameUse::Field), "名称含有不能用的字符“.”");
+    EXPECT_EQ(siteNameProblem("名；称.", NameUse::Field), "名称含有不能用的字符“；”");
 }
 
 TEST(SiteNames, ReservedWordsEmptyNamesAndLeadingDigits) {

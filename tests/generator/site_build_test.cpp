@@ -308,27 +308,33 @@ TEST(SiteSink, TextIsStoredAsGbkOrNotAtAllWithTheCallersMessage) {
               "a");
 }
 
-TEST(SiteSink, KeptDatabaseIsHandedOverOnceAndDroppedByAnyLaterStore) {
+TEST(SiteSink, HeldDatabaseIsHandedOverOnceDroppedByALaterStoreAndStoredWhenLeft) {
     MemorySink sink;
     const fs::path file = "/站/data/data.mdb";
     auto database = jet::Database::createEmpty();
     database.execute("create Table 表([id] Counter PRIMARY KEY,[名] VarChar(50))");
     const std::string bytes = database.bytes();
-    sink.writeDatabase(file, std::move(database));
-    EXPECT_EQ(sink.readBack(file), bytes) << "the file is stored as well";
+    sink.holdDatabase(file, std::move(database));
+    EXPECT_FALSE(sink.readBack(file)) << "nothing is written while it is held";
     EXPECT_FALSE(sink.takeDatabase("/站/data/other.mdb"));
-    auto kept = sink.takeDatabase(file);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->bytes(), bytes);
+    auto held = sink.takeDatabase(file);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->bytes(), bytes);
     EXPECT_FALSE(sink.takeDatabase(file)) << "handed over once";
+    EXPECT_TRUE(sink.storeHeldDatabases().empty());
+    EXPECT_FALSE(sink.readBack(file)) << "what was taken is the taker's to store";
 
-    sink.writeDatabase(file, std::move(*kept));
+    sink.holdDatabase(file, std::move(*held));
     sink.writeBytes(file, "other bytes");
     EXPECT_FALSE(sink.takeDatabase(file)) << "bytes stored since";
-    auto again = jet::Database::fromBytes(bytes);
-    sink.writeDatabase(file, std::move(again));
+    sink.holdDatabase(file, jet::Database::fromBytes(bytes));
     sink.writeText(file, "文本", [](std::string_view) { return std::string(); });
     EXPECT_FALSE(sink.takeDatabase(file)) << "text stored since";
+
+    sink.holdDatabase(file, jet::Database::fromBytes(bytes));
+    EXPECT_TRUE(sink.storeHeldDatabases().empty());
+    EXPECT_EQ(sink.readBack(file), bytes) << "a database no step took is stored at the end";
+    EXPECT_FALSE(sink.takeDatabase(file));
 }
 
 TEST(DatabaseStep, StatementLogThatGbkCannotHoldIsReportedNotWrittenAsUtf8) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/gbk.h"
+#include "generator/build/site_build.h"
 #include "generator/database/database_generator.h"
 #include "generator/login/login_generator.h"
 #include "generator/login/sha256.h"
@@ -262,6 +263,8 @@ TEST(GenerateLogin, KindWithTooFewRowsIsReportedAndTheOthersWritten) {
 
 // The database step hands its database to the login step through the sink; the file the
 // login step leaves must be the one it would write after reading the file back.
+// In one build the database step holds its database for the login step, which writes it
+// once, with the account: the same file as two separate runs give.
 TEST(GenerateLogin, HandedOverDatabaseGivesTheFileAReadBackGives) {
     TempFolder run;
     DesignBuilder design;
@@ -271,15 +274,48 @@ TEST(GenerateLogin, HandedOverDatabaseGivesTheFileAReadBackGives) {
     RecordedMessages messages;
 
     MemorySink handedOver;
-    generateDatabase(model, run.path(), 4, handedOver, messages);
-    MemorySink readBack;
-    readBack.writeBytes(file, *handedOver.find(file));
-    ASSERT_FALSE(readBack.takeDatabase(file)) << "plain bytes keep no database";
+    DatabaseStep database;
+    LoginStep login;
+    BuildStep* const steps[] = {&database, &login};
+    EXPECT_TRUE(runBuild(model, run.path(), 4, steps, handedOver, messages).succeeded());
+    std::size_t databaseStores = 0;
+    for (const auto& stored : handedOver.files()) databaseStores += stored.path == file;
+    EXPECT_EQ(databaseStores, 1u) << "encoded and written once";
 
-    EXPECT_TRUE(generateLogin(model, run.path(), 4, handedOver, messages).accountAdded);
+    MemorySink readBack;
+    generateDatabase(model, run.path(), 4, readBack, messages);
+    ASSERT_FALSE(readBack.takeDatabase(file)) << "a database step alone holds nothing back";
     EXPECT_TRUE(generateLogin(model, run.path(), 4, readBack, messages).accountAdded);
     EXPECT_EQ(*handedOver.find(file), *readBack.find(file));
     EXPECT_EQ(jet::Database::fromBytes(*handedOver.find(file)).rowCount("用户"), 1u);
+}
+
+// The database held for the login step is written whether the step adds the account
+// (carried over here), cannot add it (no login marks) or adds it.
+TEST(GenerateLogin, HeldDatabaseIsWrittenWhateverTheLoginStepDoes) {
+    TempFolder run;
+    DesignBuilder design;
+    const auto file = run.path() / "记账" / "data" / "data.mdb";
+    DatabaseStep database;
+    LoginStep login;
+    BuildStep* const steps[] = {&database, &login};
+    FileSink disk;
+    RecordedMessages messages;
+    EXPECT_TRUE(runBuild(design.snapshot(), run.path(), 4, steps, disk, messages).succeeded());
+    EXPECT_EQ(jet::Database::fromBytes(readFile(file)).rowCount("用户"), 1u);
+
+    RecordedMessages carried;
+    EXPECT_TRUE(runBuild(design.snapshot(), run.path(), 4, steps, disk, carried).succeeded());
+    EXPECT_EQ(jet::Database::fromBytes(readFile(file)).rowCount("用户"), 1u) << "carried, not added twice";
+
+    auto field = *design.catalogue().field(153);
+    field.description = "";
+    design.catalogue().updateField(field);
+    std::filesystem::remove(file);
+    RecordedMessages unmarked;
+    EXPECT_FALSE(runBuild(design.snapshot(), run.path(), 4, steps, disk, unmarked).succeeded());
+    ASSERT_TRUE(std::filesystem::exists(file)) << "the login step's failure does not lose the database";
+    EXPECT_EQ(jet::Database::fromBytes(readFile(file)).rowCount("用户"), 0u);
 }
 
 // A file stored over the database step's one (here already holding the account) is what
