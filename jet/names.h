@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "jet/table_layout.h"
 #include "jet/types.h"
 
 namespace tabulon::jet {
@@ -28,5 +29,14 @@ std::string nameFoldKey(std::string_view name);
 // design: a bad name, duplicate or `id` column, bad length/precision, or a
 // row too wide for Jet.
 void checkDefinition(const TableDefinition& definition);
+
+// What checkDefinition works out on the way: the table's layout and the size of a row
+// with every value null.
+struct CheckedDesign {
+    TableLayout layout;
+    std::size_t emptyRowSize = 0;
+};
+// checkDefinition that keeps what it worked out (same errors).
+CheckedDesign checkedDesign(const TableDefinition& definition);
 
 }  // namespace tabulon::jet

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include "jet/byte_io.h"
 #include "jet/error.h"
@@ -17,41 +18,70 @@ constexpr std::uint32_t kTdefMagic = 0x0659;  // also opens column and logical-i
 constexpr std::uint32_t kRealIndexMagic = 0x0783;
 constexpr std::size_t kPageHeader = 8;
 constexpr std::size_t kHeaderLength = 63;
+constexpr std::size_t kRealIndexHeader = 12;  // row count slot of each real index
 constexpr std::size_t kColumnBlock = 25;
 constexpr std::size_t kRealIndexBlock = 52;
 constexpr std::size_t kLogicalIndexBlock = 28;
+constexpr std::size_t kLongValueMapBlock = 10;
+constexpr std::size_t kEndMarker = 2;
 constexpr std::size_t kIndexSlots = 10;
 constexpr std::uint8_t kUserTable = 0x4E;
 constexpr std::uint8_t kSystemTable = 0x53;
 // Jet writes 04 04 into the two cascade bytes of every ordinary logical index.
 constexpr std::uint8_t kNoCascade = 0x04;
 
-void putName(std::string& out, const std::string& utf8) {
-    const std::string bytes = utf16leBytes(utf8ToUtf16(utf8, "名称"));
-    putU16(out, static_cast<std::uint16_t>(bytes.size()));
-    out += bytes;
+// Bytes a name takes in the definition: its byte count, then UTF-16LE.
+std::size_t storedNameLength(const std::string& utf8) {
+    const auto units = utf16Length(utf8);
+    if (!units) throw Error("名称: 不是有效的 UTF-8 文本");
+    return 2 + 2 * *units;
 }
 
-void putColumnBlock(std::string& out, const TableLayout& layout, const ColumnLayout& c) {
-    putU8(out, static_cast<std::uint8_t>(c.type));
-    putU32(out, kTdefMagic);
-    putU16(out, c.number);
-    putU16(out, c.isVariable() ? c.varIndex : 0);
-    // Jet leaves the second number 0 in its own tables; Access repeats the number.
-    putU16(out, layout.system ? 0 : c.number);
-    if (c.type == JetType::Numeric) {
-        putU8(out, c.precision);
-        putU8(out, c.scale);
-        putU16(out, 0);
-    } else {
-        putU16(out, kSortGeneral);  // sort order, version 0
-        putU16(out, 0);
+// Writes into a buffer sized beforehand by tdefLength; never past its end.
+class Writer {
+public:
+    Writer(char* begin, char* end) : at_(begin), end_(end) {}
+    void u8(std::uint8_t v) { setU8(take(1), v); }
+    void u16(std::uint16_t v) { setU16(take(2), v); }
+    void u32(std::uint32_t v) { setU32(take(4), v); }
+    void zeros(std::size_t n) { std::fill_n(take(n), n, '\0'); }
+    void name(const std::string& utf8) {
+        const std::size_t length = storedNameLength(utf8);
+        char* at = take(length);
+        setU16(at, static_cast<std::uint16_t>(length - 2));
+        writeUtf16le(utf8, at + 2);
     }
-    putU8(out, c.flags);
-    putU8(out, c.extraFlags);
-    putU32(out, 0);
-    putU16(out, c.isVariable() ? 0 : c.fixedOffset);
-    putU16(out, c.length);
+    bool atEnd() const { return at_ == end_; }
+
+private:
+    char* take(std::size_t n) {
+        if (static_cast<std::size_t>(end_ - at_) < n) throw Error("内部错误：表定义长度与预计不符");
+        return std::exchange(at_, at_ + n);
+    }
+    char* at_;
+    char* end_;
+};
+
+void putColumnBlock(Writer& out, const TableLayout& layout, const ColumnLayout& c) {
+    out.u8(static_cast<std::uint8_t>(c.type));
+    out.u32(kTdefMagic);
+    out.u16(c.number);
+    out.u16(c.isVariable() ? c.varIndex : 0);
+    // Jet leaves the second number 0 in its own tables; Access repeats the number.
+    out.u16(layout.system ? 0 : c.number);
+    if (c.type == JetType::Numeric) {
+        out.u8(c.precision);
+        out.u8(c.scale);
+        out.u16(0);
+    } else {
+        out.u16(kSortGeneral);  // sort order, version 0
+        out.u16(0);
+    }
+    out.u8(c.flags);
+    out.u8(c.extraFlags);
+    out.u32(0);
+    out.u16(c.isVariable() ? 0 : c.fixedOffset);
+    out.u16(c.length);
 }
 
 // A bounds-checked reader over the definition bytes.
@@ -72,73 +102,83 @@ private:
 
 }  // namespace
 
+std::size_t tdefLength(const TableLayout& layout) {
+    std::size_t length = kHeaderLength + kRealIndexHeader * layout.realIndexes.size() +
+                         kColumnBlock * layout.blockOrder.size() + kRealIndexBlock * layout.realIndexes.size() +
+                         kLogicalIndexBlock * layout.logicalIndexes.size() +
+                         kLongValueMapBlock * layout.longValueMaps.size() + kEndMarker;
+    for (std::uint16_t number : layout.blockOrder) length += storedNameLength(layout.columns.at(number).name);
+    for (const LogicalIndexLayout& index : layout.logicalIndexes) length += storedNameLength(index.name);
+    return length;
+}
+
 std::string encodeTdef(const TableLayout& layout) {
-    std::string out;
-    out.reserve(1024);
-    putU8(out, kTdefPage);
-    putU8(out, 0x01);
-    putU16(out, 0);  // free space, set per page
-    putU32(out, 0);  // next TDEF page, set per page
-    putU32(out, 0);  // definition length, patched below
-    putU32(out, kTdefMagic);
-    putU32(out, layout.rowCount);
-    putU32(out, layout.lastAutoNumber);
-    putU8(out, 0x01);  // autonumbering enabled
-    putZeros(out, 15);
-    putU8(out, layout.system ? kSystemTable : kUserTable);
+    std::string bytes(tdefLength(layout), '\0');
+    Writer out(bytes.data(), bytes.data() + bytes.size());
+    out.u8(kTdefPage);
+    out.u8(0x01);
+    out.u16(0);  // free space, set per page
+    out.u32(0);  // next TDEF page, set per page
+    out.u32(static_cast<std::uint32_t>(bytes.size()));
+    out.u32(kTdefMagic);
+    out.u32(layout.rowCount);
+    out.u32(layout.lastAutoNumber);
+    out.u8(0x01);  // autonumbering enabled
+    out.zeros(15);
+    out.u8(layout.system ? kSystemTable : kUserTable);
     const auto columnCount = static_cast<std::uint16_t>(layout.columns.size());
-    putU16(out, columnCount);  // highest column count a row may carry
-    putU16(out, layout.variableColumnCount());
-    putU16(out, columnCount);
-    putU32(out, static_cast<std::uint32_t>(layout.logicalIndexes.size()));
-    putU32(out, static_cast<std::uint32_t>(layout.realIndexes.size()));
-    putU32(out, layout.ownedPages);
-    putU32(out, layout.freeSpacePages);
+    out.u16(columnCount);  // highest column count a row may carry
+    out.u16(layout.variableColumnCount());
+    out.u16(columnCount);
+    out.u32(static_cast<std::uint32_t>(layout.logicalIndexes.size()));
+    out.u32(static_cast<std::uint32_t>(layout.realIndexes.size()));
+    out.u32(layout.ownedPages);
+    out.u32(layout.freeSpacePages);
     for (const RealIndexLayout& index : layout.realIndexes) {
-        putU32(out, 0);
-        putU32(out, index.uniqueEntries);
-        putU32(out, 0);
+        out.u32(0);
+        out.u32(index.uniqueEntries);
+        out.u32(0);
     }
     for (std::uint16_t number : layout.blockOrder) putColumnBlock(out, layout, layout.columns.at(number));
-    for (std::uint16_t number : layout.blockOrder) putName(out, layout.columns.at(number).name);
+    for (std::uint16_t number : layout.blockOrder) out.name(layout.columns.at(number).name);
     for (const RealIndexLayout& index : layout.realIndexes) {
-        putU32(out, kRealIndexMagic);
+        out.u32(kRealIndexMagic);
         for (std::size_t slot = 0; slot < kIndexSlots; ++slot) {
             if (slot < index.columns.size()) {
-                putU16(out, index.columns[slot]);
-                putU8(out, 0x01);  // ascending
+                out.u16(index.columns[slot]);
+                out.u8(0x01);  // ascending
             } else {
-                putU16(out, 0xFFFF);
-                putU8(out, 0);
+                out.u16(0xFFFF);
+                out.u8(0);
             }
         }
-        putU32(out, index.usageMap);
-        putU32(out, index.rootPage);
-        putU32(out, 0);
-        putU8(out, index.flags);
-        putZeros(out, 5);
+        out.u32(index.usageMap);
+        out.u32(index.rootPage);
+        out.u32(0);
+        out.u8(index.flags);
+        out.zeros(5);
     }
     for (const LogicalIndexLayout& index : layout.logicalIndexes) {
-        putU32(out, kTdefMagic);
-        putU32(out, index.number);
-        putU32(out, index.realIndex);
-        putU8(out, 0);            // related table type (foreign keys only)
-        putU32(out, 0xFFFFFFFF);  // related index
-        putU32(out, 0);           // related table
-        putU8(out, kNoCascade);
-        putU8(out, kNoCascade);
-        putU8(out, static_cast<std::uint8_t>(index.kind));
-        putU32(out, 0);
+        out.u32(kTdefMagic);
+        out.u32(index.number);
+        out.u32(index.realIndex);
+        out.u8(0);            // related table type (foreign keys only)
+        out.u32(0xFFFFFFFF);  // related index
+        out.u32(0);           // related table
+        out.u8(kNoCascade);
+        out.u8(kNoCascade);
+        out.u8(static_cast<std::uint8_t>(index.kind));
+        out.u32(0);
     }
-    for (const LogicalIndexLayout& index : layout.logicalIndexes) putName(out, index.name);
+    for (const LogicalIndexLayout& index : layout.logicalIndexes) out.name(index.name);
     for (const LongValueMaps& maps : layout.longValueMaps) {
-        putU16(out, maps.column);
-        putU32(out, maps.ownedPages);
-        putU32(out, maps.freeSpacePages);
+        out.u16(maps.column);
+        out.u32(maps.ownedPages);
+        out.u32(maps.freeSpacePages);
     }
-    putU16(out, 0xFFFF);
-    setU32(&out[8], static_cast<std::uint32_t>(out.size()));
-    return out;
+    out.u16(0xFFFF);
+    if (!out.atEnd()) throw Error("内部错误：表定义长度与预计不符");
+    return bytes;
 }
 
 TableLayout decodeTdef(std::string_view definition) {
@@ -158,7 +198,7 @@ TableLayout decodeTdef(std::string_view definition) {
     layout.realIndexes.resize(realCount);
     for (RealIndexLayout& index : layout.realIndexes) {
         index.uniqueEntries = in.u32(at + 4);
-        at += 12;
+        at += kRealIndexHeader;
     }
     std::vector<ColumnLayout> blocks(columnCount);
     for (ColumnLayout& c : blocks) {
@@ -203,7 +243,7 @@ TableLayout decodeTdef(std::string_view definition) {
     }
     while (in.u16(at) != 0xFFFF) {
         layout.longValueMaps.push_back({in.u16(at), in.u32(at + 2), in.u32(at + 6)});
-        at += 10;
+        at += kLongValueMapBlock;
     }
 
     // Column blocks may come in any order; the row format follows the numbers.

@@ -78,6 +78,61 @@ std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8) {
     return out;
 }
 
+std::optional<std::size_t> utf16Length(std::string_view utf8) {
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++units;
+            ++i;
+            continue;
+        }
+        const auto c = decodeUtf8At(utf8, i);
+        if (!c) return std::nullopt;
+        units += c->codePoint >= 0x10000 ? 2 : 1;
+        i += c->length;
+    }
+    return units;
+}
+
+namespace {
+
+// Calls `unit` for each UTF-16 code unit of well-formed `utf8`.
+template <typename Unit>
+void forEachUtf16Unit(std::string_view utf8, Unit unit) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            unit(static_cast<char16_t>(lead));
+            ++i;
+            continue;
+        }
+        const Utf8Char c = *decodeUtf8At(utf8, i);
+        if (c.codePoint >= 0x10000) {
+            const char32_t cp = c.codePoint - 0x10000;
+            unit(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            unit(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            unit(static_cast<char16_t>(c.codePoint));
+        }
+        i += c.length;
+    }
+}
+
+}  // namespace
+
+char16_t* writeUtf16(std::string_view utf8, char16_t* out) {
+    forEachUtf16Unit(utf8, [&out](char16_t u) { *out++ = u; });
+    return out;
+}
+
+char* writeUtf16le(std::string_view utf8, char* out) {
+    forEachUtf16Unit(utf8, [&out](char16_t u) {
+        *out++ = static_cast<char>(u & 0xFF);
+        *out++ = static_cast<char>(u >> 8);
+    });
+    return out;
+}
+
 std::u16string utf8ToUtf16(std::string_view utf8, std::string_view what) {
     auto text = tryUtf8ToUtf16(utf8);
     if (!text) throw Error(std::string(what) + ": 不是有效的 UTF-8 文本");

@@ -22,6 +22,16 @@ std::optional<Utf8Char> decodeUtf8At(std::string_view utf8, std::size_t at);
 // nullopt when `utf8` is not well-formed UTF-8.
 std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8);
 
+// How many UTF-16 code units `utf8` makes; nullopt when it is not well-formed UTF-8.
+std::optional<std::size_t> utf16Length(std::string_view utf8);
+
+// Writes the UTF-16 code units of well-formed `utf8` (utf16Length of them) from `out` on
+// and returns the end. For short texts kept off the heap, such as names.
+char16_t* writeUtf16(std::string_view utf8, char16_t* out);
+
+// The same as UTF-16LE bytes (2 x utf16Length of them); returns the end.
+char* writeUtf16le(std::string_view utf8, char* out);
+
 // Throws Error naming `what` when `utf8` is not well-formed UTF-8.
 std::u16string utf8ToUtf16(std::string_view utf8, std::string_view what);
 
