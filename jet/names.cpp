@@ -49,7 +49,8 @@ std::optional<std::string> nameProblem(std::string_view name, NameKind kind) {
     if (*length > kMaxNameLength) return "名称超过 64 个字符";
     // Names are checked for every table and field: their UTF-16 form stays off the heap.
     std::array<char16_t, kMaxNameLength> units;
-    const std::u16string_view text(units.data(), static_cast<std::size_t>(writeUtf16(name, units.data()) - units.data()));
+    const std::u16string_view text(units.data(),
+                                   static_cast<std::size_t>(writeUtf16(name, units.data()) - units.data()));
     if (text.front() == u' ') return "名称不能以空格开头";
     for (char16_t c : text) {
         if (c < 0x20 || c == 0x7F) return "名称含有控制字符";

@@ -24,11 +24,16 @@ struct ColumnKind {
     jet::ColumnType type;
 };
 constexpr ColumnKind kColumnKinds[] = {
-    {"文本", "VarChar(50)", jet::ColumnType::Text},       {"长整型", "integer", jet::ColumnType::Long},
-    {"整型", "short", jet::ColumnType::Short},            {"双精度", "double", jet::ColumnType::Double},
-    {"单精度", "real", jet::ColumnType::Single},          {"字节型", "byte", jet::ColumnType::Byte},
-    {"小数", "NUMERIC(6,2)", jet::ColumnType::Numeric},   {"日期时间", "datetime", jet::ColumnType::DateTime},
-    {"备注", "memo", jet::ColumnType::Memo},              {"逻辑", "bit", jet::ColumnType::Boolean},
+    {"文本", "VarChar(50)", jet::ColumnType::Text},
+    {"长整型", "integer", jet::ColumnType::Long},
+    {"整型", "short", jet::ColumnType::Short},
+    {"双精度", "double", jet::ColumnType::Double},
+    {"单精度", "real", jet::ColumnType::Single},
+    {"字节型", "byte", jet::ColumnType::Byte},
+    {"小数", "NUMERIC(6,2)", jet::ColumnType::Numeric},
+    {"日期时间", "datetime", jet::ColumnType::DateTime},
+    {"备注", "memo", jet::ColumnType::Memo},
+    {"逻辑", "bit", jet::ColumnType::Boolean},
 };
 
 const ColumnKind* columnKind(std::string_view dataType) {
