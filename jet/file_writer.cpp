@@ -231,6 +231,11 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
     Reserved idIndexPages(store, plan.idIndexPages - 1);
     Reserved aceIndexPages(store, plan.aceIndexPages - 1);
 
+    // Room for the user tables up front: growing page by page copies the file again and again.
+    std::size_t pages = store.count();
+    for (const StoredTable& table : tables) pages += table.pagesAtLeast();
+    store.reserve(pages);
+
     const std::size_t systemObjectCount = catalog::systemObjects().size();
     const std::size_t systemAceCount = catalog::systemAccessEntries().size();
     for (std::size_t t = 0; t < tables.size(); ++t) {

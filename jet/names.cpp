@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <set>
-#include <unordered_set>
+#include <numeric>
 
 #include "jet/error.h"
 #include "jet/row.h"
@@ -43,14 +43,13 @@ std::string columnContext(const TableDefinition& definition, const Column& colum
 }  // namespace
 
 std::optional<std::string> nameProblem(std::string_view name, NameKind kind) {
-    const auto length = utf16Length(name);
+    // Names are checked for every table and field: their UTF-16 form stays off the heap.
+    std::array<char16_t, kMaxNameLength> units;
+    const auto length = writeUtf16(name, units.data(), units.size());
     if (!length) return "名称不是有效的 UTF-8 文本";
     if (*length == 0) return "名称不能为空";
     if (*length > kMaxNameLength) return "名称超过 64 个字符";
-    // Names are checked for every table and field: their UTF-16 form stays off the heap.
-    std::array<char16_t, kMaxNameLength> units;
-    const std::u16string_view text(units.data(),
-                                   static_cast<std::size_t>(writeUtf16(name, units.data()) - units.data()));
+    const std::u16string_view text(units.data(), *length);
     if (text.front() == u' ') return "名称不能以空格开头";
     for (char16_t c : text) {
         if (c < 0x20 || c == 0x7F) return "名称含有控制字符";
@@ -100,6 +99,19 @@ std::string nameFoldKey(std::string_view name) {
     return key;
 }
 
+std::vector<std::size_t> firstEqualKeys(const std::vector<std::string>& keys) {
+    std::vector<std::size_t> order(keys.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
+        const int compared = keys[a].compare(keys[b]);
+        return compared != 0 ? compared < 0 : a < b;
+    });
+    std::vector<std::size_t> first(keys.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        first[order[i]] = i > 0 && keys[order[i]] == keys[order[i - 1]] ? first[order[i - 1]] : order[i];
+    return first;
+}
+
 CheckedDesign checkedDesign(const TableDefinition& definition) {
     if (auto problem = nameProblem(definition.name, NameKind::Table)) {
         throw Error("表 " + definition.name + ": " + *problem);
@@ -107,15 +119,17 @@ CheckedDesign checkedDesign(const TableDefinition& definition) {
     if (definition.columns.size() + 1 > kMaxColumns) {
         throw Error("表 " + definition.name + ": 字段超过 254 个（Jet 每表最多 255 个字段，含 id）");
     }
-    std::unordered_set<std::string> seen;
-    seen.reserve(definition.columns.size() + 1);
-    seen.insert(nameFoldKey("id"));
-    for (const Column& column : definition.columns) {
+    // Checked column by column, so a repeat counts once every column before it passed.
+    std::vector<std::string> keys;
+    keys.reserve(definition.columns.size());
+    for (const Column& column : definition.columns) keys.push_back(nameFoldKey(column.name));
+    const std::vector<std::size_t> firstEqual = firstEqualKeys(keys);
+    for (std::size_t i = 0; i < definition.columns.size(); ++i) {
+        const Column& column = definition.columns[i];
         auto context = [&] { return columnContext(definition, column); };
         if (auto problem = nameProblem(column.name, NameKind::Column)) throw Error(context() + *problem);
-        std::string key = nameFoldKey(column.name);
-        if (key == "id") throw Error(context() + "字段名与自动编号主键 id 重复");
-        if (!seen.insert(std::move(key)).second) throw Error(context() + "字段名重复");
+        if (keys[i] == "id") throw Error(context() + "字段名与自动编号主键 id 重复");
+        if (firstEqual[i] != i) throw Error(context() + "字段名重复");
         if (column.type == ColumnType::Text && (column.length < 1 || column.length > kMaxTextLength)) {
             throw Error(context() + "文本长度 " + std::to_string(column.length) + " 超出 1 到 255");
         }

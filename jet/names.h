@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "jet/table_layout.h"
 #include "jet/types.h"
@@ -24,6 +25,10 @@ std::optional<std::string> nameProblem(std::string_view name, NameKind kind);
 // Jet compares names case-insensitively (full-width letters equal ASCII
 // ones); two names clash when their fold keys are equal.
 std::string nameFoldKey(std::string_view name);
+
+// For each of `keys`, the index of the first key equal to it (its own index when none
+// comes before it). Sorts rather than hashes: a table has a few dozen columns.
+std::vector<std::size_t> firstEqualKeys(const std::vector<std::string>& keys);
 
 // Throws Error naming the table and column for the first problem of a
 // design: a bad name, duplicate or `id` column, bad length/precision, or a

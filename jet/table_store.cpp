@@ -6,6 +6,7 @@
 #include "jet/byte_io.h"
 #include "jet/error.h"
 #include "jet/long_value.h"
+#include "jet/page_size.h"
 #include "jet/names.h"
 #include "jet/row.h"
 #include "jet/tdef.h"
@@ -56,6 +57,14 @@ void StoredTable::indexColumnNames() {
 }
 
 std::size_t StoredTable::definitionLength() const { return tdefLength(layout_); }
+
+// A definition page, a usage-map page and the key's root page, then the bytes of the rows.
+std::size_t StoredTable::pagesAtLeast() const {
+    if (written_) return written_->bytes.size() / kPageSize;
+    std::size_t bytes = rowBytes_.size();
+    for (const PendingLongValue& value : longValues_) bytes += value.data.size();
+    return 3 + bytes / kPageSize;
+}
 
 std::string_view StoredTable::rowImage(std::size_t i) const {
     const std::uint32_t start = i == 0 ? 0 : rowEnds_[i - 1];

@@ -50,6 +50,8 @@ public:
     // Bytes of the table's definition (TDEF) as written: page numbers and counts change
     // its content, never its length.
     std::size_t definitionLength() const;
+    // Pages the table takes in a file at least, for the writer to make room.
+    std::size_t pagesAtLeast() const;
 
     // Encodes and appends a row, numbering it after the last id. Either the
     // row is added whole or an Error is thrown and nothing changes.

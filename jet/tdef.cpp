@@ -30,10 +30,13 @@ constexpr std::uint8_t kSystemTable = 0x53;
 // Jet writes 04 04 into the two cascade bytes of every ordinary logical index.
 constexpr std::uint8_t kNoCascade = 0x04;
 
+constexpr const char* kNotUtf8 = "名称: 不是有效的 UTF-8 文本";
+constexpr const char* kLengthMismatch = "内部错误：表定义长度与预计不符";
+
 // Bytes a name takes in the definition: its byte count, then UTF-16LE.
 std::size_t storedNameLength(const std::string& utf8) {
     const auto units = utf16Length(utf8);
-    if (!units) throw Error("名称: 不是有效的 UTF-8 文本");
+    if (!units) throw Error(kNotUtf8);
     return 2 + 2 * *units;
 }
 
@@ -46,16 +49,19 @@ public:
     void u32(std::uint32_t v) { setU32(take(4), v); }
     void zeros(std::size_t n) { std::fill_n(take(n), n, '\0'); }
     void name(const std::string& utf8) {
-        const std::size_t length = storedNameLength(utf8);
-        char* at = take(length);
-        setU16(at, static_cast<std::uint16_t>(length - 2));
-        writeUtf16le(utf8, at + 2);
+        // UTF-16LE takes at most twice the UTF-8 bytes: the exact size matters only near the end.
+        const auto room = static_cast<std::size_t>(end_ - at_);
+        if (room < 2 + 2 * utf8.size() && room < storedNameLength(utf8)) throw Error(kLengthMismatch);
+        char* const end = writeUtf16le(utf8, at_ + 2);
+        if (end == nullptr) throw Error(kNotUtf8);
+        setU16(at_, static_cast<std::uint16_t>(end - at_ - 2));
+        at_ = end;
     }
     bool atEnd() const { return at_ == end_; }
 
 private:
     char* take(std::size_t n) {
-        if (static_cast<std::size_t>(end_ - at_) < n) throw Error("内部错误：表定义长度与预计不符");
+        if (static_cast<std::size_t>(end_ - at_) < n) throw Error(kLengthMismatch);
         return std::exchange(at_, at_ + n);
     }
     char* at_;
@@ -177,7 +183,7 @@ std::string encodeTdef(const TableLayout& layout) {
         out.u32(maps.freeSpacePages);
     }
     out.u16(0xFFFF);
-    if (!out.atEnd()) throw Error("内部错误：表定义长度与预计不符");
+    if (!out.atEnd()) throw Error(kLengthMismatch);
     return bytes;
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <unordered_map>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "base/error.h"
 #include "base/file_output.h"
@@ -42,6 +44,8 @@ const ColumnKind* columnKind(std::string_view dataType) {
     return nullptr;
 }
 
+constexpr std::size_t kNoKey = SIZE_MAX;
+
 bool isKeyName(std::string_view name) {
     return name.size() == 2 && std::tolower(static_cast<unsigned char>(name[0])) == 'i' &&
            std::tolower(static_cast<unsigned char>(name[1])) == 'd';
@@ -63,26 +67,39 @@ public:
         definition.name = table.name;
         const auto fields = model_.fieldsInAddedOrder(table.id);
         definition.columns.reserve(fields.size());
-        std::unordered_map<std::string, std::string_view> columns;  // fold key -> name, to spot duplicates
-        columns.reserve(fields.size());
-        for (const auto* field : fields) {
-            if (isKeyName(field->name)) {
-                report(where + " / 字段 " + field->name + "：每个表已有自动编号主键 id，该字段未另建。");
+        // First the names Jet takes, and which of them repeat an earlier one; then the
+        // reports, in field order.
+        std::vector<std::optional<std::string>> problems(fields.size());
+        std::vector<std::size_t> keyOf(fields.size(), kNoKey);
+        std::vector<std::string> keys;
+        std::vector<const catalogue::Field*> keyed;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (isKeyName(fields[i]->name)) continue;
+            problems[i] = jet::nameProblem(fields[i]->name, jet::NameKind::Column);
+            if (problems[i]) continue;
+            keyOf[i] = keys.size();
+            keys.push_back(jet::nameFoldKey(fields[i]->name));
+            keyed.push_back(fields[i]);
+        }
+        const std::vector<std::size_t> firstEqual = jet::firstEqualKeys(keys);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const catalogue::Field& field = *fields[i];
+            auto fieldWhere = [&] { return where + " / 字段 " + field.name; };
+            if (isKeyName(field.name)) {
+                report(fieldWhere() + "：每个表已有自动编号主键 id，该字段未另建。");
                 continue;
             }
-            if (auto problem = jet::nameProblem(field->name, jet::NameKind::Column)) {
-                report(where + " / 字段 " + field->name + "：" + *problem + "，该字段未建立。");
+            if (problems[i]) {
+                report(fieldWhere() + "：" + *problems[i] + "，该字段未建立。");
                 continue;
             }
-            auto [named, added] = columns.try_emplace(jet::nameFoldKey(field->name), field->name);
-            if (!added) {
-                report(where + " / 字段 " + field->name + "：与字段 " + std::string(named->second) +
-                       " 重名，该字段未建立。");
+            if (const std::size_t first = firstEqual[keyOf[i]]; first != keyOf[i]) {
+                report(fieldWhere() + "：与字段 " + keyed[first]->name + " 重名，该字段未建立。");
                 continue;
             }
             jet::Column& column = definition.columns.emplace_back();
-            column.name = field->name;
-            column.type = columnType(*field, where + " / 字段 " + field->name);
+            column.name = field.name;
+            column.type = columnType(field, fieldWhere);
         }
 
         try {
@@ -106,13 +123,14 @@ public:
 private:
     // A type without a column type of its own never borrows a neighbour's: an
     // auto-number field becomes a long integer, anything else text.
-    jet::ColumnType columnType(const catalogue::Field& field, const std::string& where) {
+    template <typename Where>
+    jet::ColumnType columnType(const catalogue::Field& field, const Where& where) {
         if (const ColumnKind* kind = columnKind(field.type)) return kind->type;
         if (field.type == "自动编号") {
-            report(where + "：每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立。");
+            report(where() + "：每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立。");
             return jet::ColumnType::Long;
         }
-        report(where + "：字段类型“" + field.type + "”没有对应的数据库类型，按文本 VarChar(50) 建立。");
+        report(where() + "：字段类型“" + field.type + "”没有对应的数据库类型，按文本 VarChar(50) 建立。");
         return jet::ColumnType::Text;
     }
 
