@@ -197,7 +197,9 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
         layout.longValueMaps[i].ownedPages = mapPointers[3 + 2 * i];
         layout.longValueMaps[i].freeSpacePages = mapPointers[4 + 2 * i];
     }
-    writeTdefPages(store, tdefPages, encodeTdef(layout));
+    const std::string definition = encodeTdef(layout);
+    if (definition.size() != definitionLength) throw Error("内部错误：表定义长度与预计不符");
+    writeTdefPages(store, tdefPages, definition);
     return tdefPage;
 }
 

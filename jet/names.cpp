@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <set>
-#include <numeric>
+#include <cstdint>
+#include <functional>
 
 #include "jet/error.h"
 #include "jet/row.h"
@@ -99,16 +100,20 @@ std::string nameFoldKey(std::string_view name) {
     return key;
 }
 
+// Open addressing over the key indexes: no allocation per key.
 std::vector<std::size_t> firstEqualKeys(const std::vector<std::string>& keys) {
-    std::vector<std::size_t> order(keys.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
-        const int compared = keys[a].compare(keys[b]);
-        return compared != 0 ? compared < 0 : a < b;
-    });
+    constexpr std::size_t kEmpty = SIZE_MAX;
+    std::size_t slots = 8;
+    while (slots < 2 * keys.size()) slots *= 2;
+    std::vector<std::size_t> table(slots, kEmpty);
     std::vector<std::size_t> first(keys.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        first[order[i]] = i > 0 && keys[order[i]] == keys[order[i - 1]] ? first[order[i - 1]] : order[i];
+    const std::hash<std::string> hash;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::size_t at = hash(keys[i]) & (slots - 1);
+        while (table[at] != kEmpty && keys[table[at]] != keys[i]) at = (at + 1) & (slots - 1);
+        if (table[at] == kEmpty) table[at] = i;
+        first[i] = table[at];
+    }
     return first;
 }
 

@@ -27,7 +27,7 @@ std::optional<std::string> nameProblem(std::string_view name, NameKind kind);
 std::string nameFoldKey(std::string_view name);
 
 // For each of `keys`, the index of the first key equal to it (its own index when none
-// comes before it). Sorts rather than hashes: a table has a few dozen columns.
+// comes before it).
 std::vector<std::size_t> firstEqualKeys(const std::vector<std::string>& keys);
 
 // Throws Error naming the table and column for the first problem of a

@@ -31,7 +31,6 @@ constexpr std::uint8_t kSystemTable = 0x53;
 constexpr std::uint8_t kNoCascade = 0x04;
 
 constexpr const char* kNotUtf8 = "名称: 不是有效的 UTF-8 文本";
-constexpr const char* kLengthMismatch = "内部错误：表定义长度与预计不符";
 
 // Bytes a name takes in the definition: its byte count, then UTF-16LE.
 std::size_t storedNameLength(const std::string& utf8) {
@@ -40,7 +39,7 @@ std::size_t storedNameLength(const std::string& utf8) {
     return 2 + 2 * *units;
 }
 
-// Writes into a buffer sized beforehand by tdefLength; never past its end.
+// Writes into a buffer sized beforehand; never past its end.
 class Writer {
 public:
     Writer(char* begin, char* end) : at_(begin), end_(end) {}
@@ -49,24 +48,37 @@ public:
     void u32(std::uint32_t v) { setU32(take(4), v); }
     void zeros(std::size_t n) { std::fill_n(take(n), n, '\0'); }
     void name(const std::string& utf8) {
-        // UTF-16LE takes at most twice the UTF-8 bytes: the exact size matters only near the end.
-        const auto room = static_cast<std::size_t>(end_ - at_);
-        if (room < 2 + 2 * utf8.size() && room < storedNameLength(utf8)) throw Error(kLengthMismatch);
+        room(2 + 2 * utf8.size());  // the most its UTF-16LE form can take
         char* const end = writeUtf16le(utf8, at_ + 2);
         if (end == nullptr) throw Error(kNotUtf8);
         setU16(at_, static_cast<std::uint16_t>(end - at_ - 2));
         at_ = end;
     }
-    bool atEnd() const { return at_ == end_; }
+    std::size_t written(const char* begin) const { return static_cast<std::size_t>(at_ - begin); }
 
 private:
+    void room(std::size_t n) const {
+        if (static_cast<std::size_t>(end_ - at_) < n) throw Error("内部错误：表定义超出预留的长度");
+    }
     char* take(std::size_t n) {
-        if (static_cast<std::size_t>(end_ - at_) < n) throw Error(kLengthMismatch);
+        room(n);
         return std::exchange(at_, at_ + n);
     }
     char* at_;
     char* end_;
 };
+
+// The definition's length when each name takes `nameLength(name)` bytes.
+template <typename NameLength>
+std::size_t lengthWithNames(const TableLayout& layout, NameLength nameLength) {
+    std::size_t length = kHeaderLength + kRealIndexHeader * layout.realIndexes.size() +
+                         kColumnBlock * layout.blockOrder.size() + kRealIndexBlock * layout.realIndexes.size() +
+                         kLogicalIndexBlock * layout.logicalIndexes.size() +
+                         kLongValueMapBlock * layout.longValueMaps.size() + kEndMarker;
+    for (std::uint16_t number : layout.blockOrder) length += nameLength(layout.columns.at(number).name);
+    for (const LogicalIndexLayout& index : layout.logicalIndexes) length += nameLength(index.name);
+    return length;
+}
 
 void putColumnBlock(Writer& out, const TableLayout& layout, const ColumnLayout& c) {
     out.u8(static_cast<std::uint8_t>(c.type));
@@ -108,24 +120,18 @@ private:
 
 }  // namespace
 
-std::size_t tdefLength(const TableLayout& layout) {
-    std::size_t length = kHeaderLength + kRealIndexHeader * layout.realIndexes.size() +
-                         kColumnBlock * layout.blockOrder.size() + kRealIndexBlock * layout.realIndexes.size() +
-                         kLogicalIndexBlock * layout.logicalIndexes.size() +
-                         kLongValueMapBlock * layout.longValueMaps.size() + kEndMarker;
-    for (std::uint16_t number : layout.blockOrder) length += storedNameLength(layout.columns.at(number).name);
-    for (const LogicalIndexLayout& index : layout.logicalIndexes) length += storedNameLength(index.name);
-    return length;
-}
+std::size_t tdefLength(const TableLayout& layout) { return lengthWithNames(layout, storedNameLength); }
 
 std::string encodeTdef(const TableLayout& layout) {
-    std::string bytes(tdefLength(layout), '\0');
+    // Room for names of two UTF-16 bytes per UTF-8 byte, the most they take, then cut.
+    const std::size_t room = lengthWithNames(layout, [](const std::string& name) { return 2 + 2 * name.size(); });
+    std::string bytes(room, '\0');
     Writer out(bytes.data(), bytes.data() + bytes.size());
     out.u8(kTdefPage);
     out.u8(0x01);
     out.u16(0);  // free space, set per page
     out.u32(0);  // next TDEF page, set per page
-    out.u32(static_cast<std::uint32_t>(bytes.size()));
+    out.u32(0);  // definition length, set below
     out.u32(kTdefMagic);
     out.u32(layout.rowCount);
     out.u32(layout.lastAutoNumber);
@@ -183,7 +189,8 @@ std::string encodeTdef(const TableLayout& layout) {
         out.u32(maps.freeSpacePages);
     }
     out.u16(0xFFFF);
-    if (!out.atEnd()) throw Error(kLengthMismatch);
+    bytes.resize(out.written(bytes.data()));
+    setU32(&bytes[8], static_cast<std::uint32_t>(bytes.size()));
     return bytes;
 }
 
