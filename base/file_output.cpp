@@ -39,6 +39,26 @@ private:
 
 std::string displayPath(const std::filesystem::path& path) { return path.string(); }
 
+namespace {
+
+// Writes all of `bytes` to `fd`; returns 0 or the errno of the failure.
+int writeAll(int fd, std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+}  // namespace
+
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     // A per-process name: a temporary left by a crashed run is simply overwritten.
     const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
@@ -46,18 +66,9 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (fd.get() < 0) fail(path, "不能创建临时文件", errno);
 
     auto removeTemporary = [&] { ::unlink(temporary.c_str()); };
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd.get(), data, left);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            removeTemporary();
-            fail(path, "写入失败", error);
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
+    if (const int error = writeAll(fd.get(), bytes)) {
+        removeTemporary();
+        fail(path, "写入失败", error);
     }
     // No fsync: the rename already guarantees that a crashed run leaves either the old or
     // the new page, and syncing every page would make a large site several times slower.
@@ -71,6 +82,22 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
         removeTemporary();
         fail(path, "不能替换原文件", error);
     }
+}
+
+bool writeNewFile(const std::filesystem::path& path, std::string_view bytes) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        if (errno == EEXIST) return false;
+        fail(path, "不能创建文件", errno);
+    }
+    int error = writeAll(fd.get(), bytes);
+    if (::close(fd.release()) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        // What was written of it is not left behind as if it were the file.
+        ::unlink(path.c_str());
+        fail(path, "写入失败", error);
+    }
+    return true;
 }
 
 }  // namespace tabulon

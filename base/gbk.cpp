@@ -5,6 +5,9 @@
 #include <cstring>
 #include <vector>
 #include <iconv.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "error.h"
 
@@ -142,6 +145,28 @@ std::size_t utf8Length(unsigned char lead) {
     return 1;
 }
 
+// Copies the ASCII bytes from `in` on to `out` and returns where they end. `out` never runs
+// ahead of `in` (GBK is never longer than UTF-8), so whole blocks may be stored even when
+// only their start is ASCII: the rest is overwritten afterwards.
+const char* copyAscii(const char* in, const char* end, char*& out) {
+#ifdef __SSE2__
+    while (end - in >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+        const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
+        if (high != 0) {
+            const auto ascii = static_cast<std::size_t>(__builtin_ctz(high));
+            out += ascii;
+            return in + ascii;
+        }
+        in += 16;
+        out += 16;
+    }
+#endif
+    while (in < end && static_cast<unsigned char>(*in) < 0x80) *out++ = *in++;
+    return in;
+}
+
 }  // namespace
 
 Encoded encode(std::string_view utf8) {
@@ -154,33 +179,26 @@ Encoded encode(std::string_view utf8) {
     const char* const end = begin + utf8.size();
     const char* in = begin;
     while (in < end) {
-        // Pages are mostly ASCII: copy such runs eight bytes at a time.
-        while (end - in >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, in, 8);
-            if (word & 0x8080808080808080ull) break;
-            std::memcpy(out, in, 8);
-            in += 8;
-            out += 8;
-        }
-        while (in < end && static_cast<unsigned char>(*in) < 0x80) *out++ = *in++;
+        in = copyAscii(in, end, out);
         if (in == end) break;
 
-        // Hanzi are three bytes in UTF-8: decode those inline, the rest the general way.
-        const auto lead = static_cast<unsigned char>(in[0]);
-        if ((lead >> 4) == 0xE && end - in >= 3) {
+        // Hanzi are three bytes in UTF-8 and come in runs: decode those inline, the rest
+        // the general way.
+        bool hanzi = false;
+        while (end - in >= 3 && (static_cast<unsigned char>(in[0]) >> 4) == 0xE) {
+            const auto lead = static_cast<unsigned char>(in[0]);
             const auto second = static_cast<unsigned char>(in[1]);
             const auto third = static_cast<unsigned char>(in[2]);
-            if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
-                const char32_t codepoint = (lead & 0x0Fu) << 12 | (second & 0x3Fu) << 6 | (third & 0x3Fu);
-                if (const std::uint16_t code = table.code(codepoint); code != 0) {
-                    if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
-                    *out++ = static_cast<char>(code & 0xFF);
-                    in += 3;
-                    continue;
-                }
-            }
+            if ((second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) break;
+            const char32_t codepoint = (lead & 0x0Fu) << 12 | (second & 0x3Fu) << 6 | (third & 0x3Fu);
+            const std::uint16_t code = table.code(codepoint);
+            if (code == 0) break;
+            if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+            *out++ = static_cast<char>(code & 0xFF);
+            in += 3;
+            hanzi = true;
         }
+        if (hanzi) continue;
         const std::size_t offset = static_cast<std::size_t>(in - begin);
         char32_t codepoint = 0;
         const std::size_t length = nextCodepoint(utf8, offset, codepoint);

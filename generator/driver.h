@@ -49,7 +49,7 @@ public:
     std::string missingProjectMessage(catalogue::Id projectId) const override;
     StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) override;
     // Pages read only the design and write only manage/; on one thread, one after another.
-    bool runsAlongsidePrevious() const override { return request_.threads != 1; }
+    bool independent() const override { return request_.threads != 1; }
 
 private:
     GenerationRequest request_;

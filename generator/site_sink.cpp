@@ -81,6 +81,8 @@ bool SiteSink::isFolder(const fs::path& folder) const {
 }
 
 void FileSink::store(const fs::path& path, std::string_view bytes, FileKind) {
+    // Most files of a first build are new: those are created directly.
+    if (writeNewFile(path, bytes)) return;
     // Regenerating an unchanged page leaves the file (and its time stamp) alone; comparing
     // is far cheaper than creating and renaming a new file.
     if (holds(path, bytes)) return;

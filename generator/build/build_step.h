@@ -40,10 +40,11 @@ public:
     // Emits the step's files into `sink`. Problems of the design or of the disk are shown
     // through `messages` and counted; a programming error propagates as an exception.
     virtual StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) = 0;
-    // True when the step reads nothing the step before it writes: the build may then run it
-    // on another core alongside that step (unless that one may stop the build), holding its
-    // messages back until the earlier step's are out.
-    virtual bool runsAlongsidePrevious() const { return false; }
+    // True when the step reads nothing another step writes and writes nothing another
+    // reads: the build may then run it on another core alongside the steps around it, once
+    // no step before it can stop the build, holding back the messages of later steps
+    // until its own are out.
+    virtual bool independent() const { return false; }
     // True when a failure of the step can stop the build (its result's stopsBuild).
     virtual bool mayStopBuild() const { return false; }
 };

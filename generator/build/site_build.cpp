@@ -1,5 +1,6 @@
 #include "generator/build/site_build.h"
 
+#include <atomic>
 #include <exception>
 #include <thread>
 
@@ -17,6 +18,115 @@ std::vector<std::filesystem::path> BuildResult::written() const {
     return all;
 }
 
+namespace {
+
+// One run of a list of steps. Steps run in order on the calling thread, except one
+// independent step, which starts on another thread as early as it may: once no step
+// before it can still stop the build. A step's messages are shown as they come when
+// every step before it has been reported, and are held back until then otherwise.
+class BuildRun {
+public:
+    BuildRun(const StepInput& input, std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
+             const BuildProgress& progress)
+        : input_(input), steps_(steps), sink_(sink), messages_(messages), progress_(progress), slots_(steps.size()) {}
+
+    std::vector<StepResult> run() {
+        for (std::size_t index = 0; index < steps_.size() && !stopped_; ++index) {
+            if (index == sideIndex_) continue;
+            if (!side_.joinable()) startSideStepAfter(index);
+            runHere(index);
+            if (sideDone_) finishSide();
+            reportFinished();
+        }
+        finishSide();
+        reportFinished();
+        return std::move(results_);
+    }
+
+private:
+    struct Slot {
+        RecordedMessages held;
+        StepResult result;
+        bool finished = false;
+    };
+
+    void report(std::size_t index, std::size_t done, std::size_t total) const {
+        if (progress_) progress_(index, steps_.size(), *steps_[index], done, total);
+    }
+
+    // Starts the first independent step after `index` on another thread, unless a step
+    // before it may stop the build (then it must wait its turn).
+    void startSideStepAfter(std::size_t index) {
+        for (std::size_t later = index + 1; later < steps_.size(); ++later) {
+            if (steps_[later - 1]->mayStopBuild()) return;
+            if (!steps_[later]->independent() || steps_[later]->mayStopBuild()) continue;
+            sideIndex_ = later;
+            side_ = std::jthread([this, later] {
+                try {
+                    slots_[later].result = steps_[later]->run(input_, sink_, slots_[later].held, {});
+                } catch (...) {
+                    sideError_ = std::current_exception();
+                }
+                sideDone_ = true;
+            });
+            return;
+        }
+    }
+
+    void runHere(std::size_t index) {
+        Slot& slot = slots_[index];
+        if (reported_ == index) {
+            report(index, 0, 1);
+            Progress stepProgress;
+            if (progress_)
+                stepProgress = [this, index](std::size_t done, std::size_t total) { report(index, done, total); };
+            slot.result = steps_[index]->run(input_, sink_, messages_, stepProgress);
+            report(index, 1, 1);
+            results_.push_back(std::move(slot.result));
+            ++reported_;
+        } else {
+            slot.result = steps_[index]->run(input_, sink_, slot.held, {});
+        }
+        slot.finished = true;
+        if (slot.result.stopsBuild) stopped_ = true;
+    }
+
+    void finishSide() {
+        if (!side_.joinable()) return;
+        side_.join();
+        if (sideError_) std::rethrow_exception(sideError_);
+        slots_[sideIndex_].finished = true;
+    }
+
+    // Shows, in step order, what finished steps held back.
+    void reportFinished() {
+        while (reported_ < steps_.size() && slots_[reported_].finished) {
+            Slot& slot = slots_[reported_];
+            report(reported_, 0, 1);
+            for (const auto& text : slot.held.texts()) messages_.show(text);
+            report(reported_, 1, 1);
+            results_.push_back(std::move(slot.result));
+            ++reported_;
+        }
+    }
+
+    const StepInput& input_;
+    std::span<BuildStep* const> steps_;
+    SiteSink& sink_;
+    Messages& messages_;
+    const BuildProgress& progress_;
+    std::vector<Slot> slots_;
+    std::vector<StepResult> results_;
+    std::size_t reported_ = 0;  // steps whose messages and result are out
+    bool stopped_ = false;
+    std::size_t sideIndex_ = static_cast<std::size_t>(-1);
+    std::exception_ptr sideError_;
+    std::atomic<bool> sideDone_{false};
+    std::jthread side_;  // last: joined before anything it writes to goes
+};
+
+}  // namespace
+
 BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::path& runDir, catalogue::Id projectId,
                      std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
                      const BuildProgress& progress) {
@@ -28,46 +138,7 @@ BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::pa
     }
     result.projectFound = true;
     const StepInput input{model, *project, runDir};
-    const auto report = [&](std::size_t index, std::size_t done, std::size_t total) {
-        if (progress) progress(index, steps.size(), *steps[index], done, total);
-    };
-    const auto runStep = [&](std::size_t index, Messages& to) {
-        report(index, 0, 1);
-        Progress stepProgress;
-        if (progress) stepProgress = [&, index](std::size_t done, std::size_t total) { report(index, done, total); };
-        return steps[index]->run(input, sink, to, stepProgress);
-    };
-    for (std::size_t index = 0; index < steps.size(); ++index) {
-        const bool sideBySide =
-            index + 1 < steps.size() && steps[index + 1]->runsAlongsidePrevious() && !steps[index]->mayStopBuild();
-        if (!sideBySide) {
-            result.steps.push_back(runStep(index, messages));
-            report(index, 1, 1);
-            if (result.steps.back().stopsBuild) break;
-            continue;
-        }
-        // The next step runs on another thread; its messages wait for this step's.
-        RecordedMessages held;
-        StepResult heldResult;
-        std::exception_ptr heldError;
-        {
-            std::jthread alongside([&] {
-                try {
-                    heldResult = steps[index + 1]->run(input, sink, held, {});
-                } catch (...) {
-                    heldError = std::current_exception();
-                }
-            });
-            result.steps.push_back(runStep(index, messages));
-            report(index, 1, 1);
-        }
-        if (heldError) std::rethrow_exception(heldError);
-        ++index;
-        report(index, 0, 1);
-        for (const auto& text : held.texts()) messages.show(text);
-        report(index, 1, 1);
-        result.steps.push_back(std::move(heldResult));
-    }
+    result.steps = BuildRun(input, steps, sink, messages, progress).run();
     return result;
 }
 

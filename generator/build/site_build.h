@@ -24,9 +24,9 @@ using BuildProgress = std::function<void(std::size_t, std::size_t, const BuildSt
 
 // Runs `steps` in order on the project `projectId`. A missing project is reported with the
 // first step's own message and nothing runs; a step whose result stops the build ends it.
-// A step that runs alongside the one before it (BuildStep::runsAlongsidePrevious) does so
-// on another thread; messages still come in step order, and its progress is reported
-// only as started and done.
+// An independent step (BuildStep::independent) may run on another thread alongside the
+// steps around it; messages still come in step order, and a step whose messages were held
+// back has its progress reported only as started and done.
 BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::path& runDir, catalogue::Id projectId,
                      std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
                      const BuildProgress& progress = {});

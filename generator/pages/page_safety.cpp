@@ -20,9 +20,16 @@ namespace {
 std::size_t findIgnoringCase(std::string_view text, std::string_view needle) {
     const auto fold = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
     if (needle.empty()) return 0;
-    const unsigned char first = fold(needle[0]);
+    const char first = needle[0];
+    const bool firstIsLetter = fold(first) != static_cast<unsigned char>(first) || (first >= 'a' && first <= 'z');
     for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
-        if (fold(text[i]) != first) continue;
+        // Tags start with "<": jump from one to the next instead of folding every byte.
+        if (!firstIsLetter) {
+            i = text.find(first, i);
+            if (i == std::string_view::npos || i + needle.size() > text.size()) return std::string_view::npos;
+        } else if (fold(text[i]) != fold(first)) {
+            continue;
+        }
         std::size_t k = 1;
         while (k < needle.size() && fold(text[i + k]) == fold(needle[k])) ++k;
         if (k == needle.size()) return i;

@@ -50,6 +50,11 @@ TEST(FormToken, FollowsTheFirstFormTagInAnyCase) {
     EXPECT_EQ(none, "<html><body>no form</body></html>");
     std::string cut = "text <form";
     EXPECT_FALSE(addFormToken(cut)) << "a tag that never closes gets no token";
+    std::string shortTail = "<p>text</p><fo";
+    EXPECT_FALSE(addFormToken(shortTail)) << "a tag cut short at the end of the page";
+    std::string afterOthers = "<<fo<formx<p><fORm>";
+    ASSERT_TRUE(addFormToken(afterOthers));
+    EXPECT_EQ(afterOthers, "<<fo<formx<p>\r\n" + std::string(kTokenInput) + "<fORm>");
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ public:
         messages.show(name_ + " 结束");
         return {};
     }
-    bool runsAlongsidePrevious() const override { return alongside_; }
+    bool independent() const override { return alongside_; }
     bool mayStopBuild() const override { return mayStop_; }
     bool met = false;
 
@@ -122,6 +122,39 @@ TEST(SiteBuild, AStepThatReadsNothingOfThePreviousRunsAlongsideItWithMessagesInO
     EXPECT_TRUE(first.met && second.met) << "the two steps ran at the same time";
     EXPECT_EQ(messages.texts(), (std::vector<std::string>{"甲 开始", "甲 结束", "乙 开始", "乙 结束"}));
     EXPECT_EQ(result.steps.size(), 2u);
+}
+
+// Like the database, the pages and the login: the login reads what the database wrote and
+// follows it on this thread while the pages run on another.
+TEST(SiteBuild, StepsAfterAnIndependentOneGoOnBesideItAndSpeakAfterIt) {
+    const auto model = DesignBuilder().snapshot();
+    Meeting meeting(std::chrono::seconds(20));
+    std::vector<std::string> ran;
+    ScriptedStep first("甲", ran);
+    MeetingStep second("乙", meeting, true), third("丙", meeting, false);
+    ScriptedStep fourth("丁", ran, true), never("戊", ran);
+    BuildStep* const steps[] = {&first, &second, &third, &fourth, &never};
+    MemorySink sink;
+    RecordedMessages messages;
+    std::vector<std::string> progress;
+    const auto result = runBuild(
+        model, "/run", 4, steps, sink, messages,
+        [&](std::size_t index, std::size_t, const BuildStep&, std::size_t done, std::size_t total) {
+            progress.push_back(std::to_string(index) + " " + std::to_string(done) + "/" + std::to_string(total));
+        });
+    EXPECT_TRUE(second.met && third.met) << "the third step ran while the second was running";
+    EXPECT_EQ(ran, (std::vector<std::string>{"甲", "丁"})) << "the stopping step ends the build";
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{"甲 记账", "乙 开始", "乙 结束", "丙 开始", "丙 结束", "丁 记账"}));
+    // The fourth step runs live or held, as the second happens to end: only its start and
+    // end are certain.
+    ASSERT_GE(progress.size(), 9u);
+    EXPECT_EQ(std::vector<std::string>(progress.begin(), progress.begin() + 8),
+              (std::vector<std::string>{"0 0/1", "0 1/2", "0 1/1", "1 0/1", "1 1/1", "2 0/1", "2 1/1", "3 0/1"}))
+        << "steps whose messages were held back report only their start and end";
+    EXPECT_EQ(progress.back(), "3 1/1");
+    ASSERT_EQ(result.steps.size(), 4u);
+    EXPECT_EQ(result.problems(), 1u);
 }
 
 TEST(SiteBuild, NothingRunsAlongsideAStepThatMayStopTheBuild) {
