@@ -64,17 +64,28 @@ struct Database::State {
     mutable std::string bytes;
     mutable bool stale = true;
 
-    void index(std::size_t i) {
-        if (auto key = tableKey(tables[i].definition().name)) byKey.emplace(*key, i);
+    void index(std::size_t i, std::optional<std::string> key) {
+        if (key) byKey.emplace(std::move(*key), i);
         byName.emplace(tables[i].definition().name, i);
     }
+    void index(std::size_t i) { index(i, tableKey(tables[i].definition().name)); }
 
     std::optional<std::size_t> position(std::string_view name) const {
         // Callers nearly always spell the name as created; skip the sort key then.
         if (const auto exact = byName.find(std::string(name)); exact != byName.end()) return exact->second;
         const auto key = tableKey(name);
         if (!key) return std::nullopt;
-        const auto found = byKey.find(*key);
+        return positionByKey(*key);
+    }
+
+    // With the name's sort key already at hand.
+    std::optional<std::size_t> position(std::string_view name, const std::string& key) const {
+        if (const auto exact = byName.find(std::string(name)); exact != byName.end()) return exact->second;
+        return positionByKey(key);
+    }
+
+    std::optional<std::size_t> positionByKey(const std::string& key) const {
+        const auto found = byKey.find(key);
         if (found == byKey.end()) return std::nullopt;
         return found->second;
     }
@@ -119,17 +130,17 @@ Database Database::open(const std::filesystem::path& path) {
 }
 
 void Database::createTable(const TableDefinition& definition) {
-    checkDefinition(definition);
-    const std::string key = *tableKey(definition.name);
+    CheckedDesign checked = checkedDesign(definition);
+    std::string key = *tableKey(definition.name);
     for (const auto& [systemKey, systemName] : systemTableKeys()) {
         if (systemKey == key) throw Error("表 " + definition.name + ": 与 Jet 的系统表 " + systemName + " 重名");
     }
-    if (const StoredTable* existing = state_->find(definition.name)) {
-        throw Error("表 " + definition.name + ": 数据库中已有表 " + existing->definition().name);
+    if (const auto existing = state_->position(definition.name, key)) {
+        throw Error("表 " + definition.name + ": 数据库中已有表 " + state_->tables[*existing].definition().name);
     }
     const DateTime when = state_->creationTime.value_or(localNow());
-    state_->tables.emplace_back(definition, toOleDate(when));
-    state_->index(state_->tables.size() - 1);
+    state_->tables.emplace_back(definition, std::move(checked.layout), checked.emptyRowSize, toOleDate(when));
+    state_->index(state_->tables.size() - 1, std::move(key));
     state_->stale = true;
 }
 

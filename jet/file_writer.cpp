@@ -197,7 +197,9 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
         layout.longValueMaps[i].ownedPages = mapPointers[3 + 2 * i];
         layout.longValueMaps[i].freeSpacePages = mapPointers[4 + 2 * i];
     }
-    writeTdefPages(store, tdefPages, encodeTdef(layout));
+    const std::string definition = encodeTdef(layout);
+    if (definition.size() != definitionLength) throw Error("内部错误：表定义长度与预计不符");
+    writeTdefPages(store, tdefPages, definition);
     return tdefPage;
 }
 
@@ -230,6 +232,11 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
     Reserved nameIndexPages(store, plan.nameIndexPages - 1);
     Reserved idIndexPages(store, plan.idIndexPages - 1);
     Reserved aceIndexPages(store, plan.aceIndexPages - 1);
+
+    // Room for the user tables up front: growing page by page copies the file again and again.
+    std::size_t pages = store.count();
+    for (const StoredTable& table : tables) pages += table.pagesAtLeast();
+    store.reserve(pages);
 
     const std::size_t systemObjectCount = catalog::systemObjects().size();
     const std::size_t systemAceCount = catalog::systemAccessEntries().size();

@@ -171,17 +171,28 @@ private:
     std::size_t at_ = 0;
 };
 
-std::string typeWord(const Column& column) {
+void appendTypeWord(std::string& out, const Column& column) {
     switch (column.type) {
-    case ColumnType::Text: return "VarChar(" + std::to_string(column.length) + ")";
+    case ColumnType::Text:
+        out += "VarChar(";
+        out += std::to_string(column.length);
+        out += ')';
+        return;
     case ColumnType::Numeric:
-        return "NUMERIC(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
+        out += "NUMERIC(";
+        out += std::to_string(column.precision);
+        out += ',';
+        out += std::to_string(column.scale);
+        out += ')';
+        return;
     default:
         for (const TypeWord& candidate : kTypeWords) {
-            if (candidate.type == column.type) return std::string(candidate.word);
+            if (candidate.type == column.type) {
+                out += candidate.word;
+                return;
+            }
         }
     }
-    return {};
 }
 
 }  // namespace
@@ -189,9 +200,21 @@ std::string typeWord(const Column& column) {
 TableDefinition parseCreateTable(std::string_view statement) { return Parser(statement).parse(); }
 
 std::string createTableStatement(const TableDefinition& definition) {
-    std::string out = "create Table " + definition.name + "([id] Counter PRIMARY KEY";
-    for (const Column& column : definition.columns) out += ",[" + column.name + "]  " + typeWord(column);
-    out += ")";
+    constexpr std::string_view kHead = "create Table ", kKey = "([id] Counter PRIMARY KEY";
+    std::size_t size = kHead.size() + definition.name.size() + kKey.size() + 1;
+    for (const Column& column : definition.columns) size += column.name.size() + 20;
+    std::string out;
+    out.reserve(size);
+    out += kHead;
+    out += definition.name;
+    out += kKey;
+    for (const Column& column : definition.columns) {
+        out += ",[";
+        out += column.name;
+        out += "]  ";
+        appendTypeWord(out, column);
+    }
+    out += ')';
     return out;
 }
 

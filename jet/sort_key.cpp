@@ -1,5 +1,6 @@
 #include "jet/sort_key.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -39,12 +40,21 @@ char16_t foldFullWidth(char16_t c) {
     return c;
 }
 
+// The extra positions of each gap and all gaps before it.
+constexpr auto kGapTotals = [] {
+    std::array<unsigned, kIdeographGaps.size()> totals{};
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < kIdeographGaps.size(); ++i) totals[i] = sum += kIdeographGaps[i].extra;
+    return totals;
+}();
+static_assert(std::is_sorted(kIdeographGaps.begin(), kIdeographGaps.end(),
+                             [](const Gap& a, const Gap& b) { return a.codePoint < b.codePoint; }));
+
 void appendIdeographCode(std::string& out, char16_t c) {
-    unsigned position = c - kFirstIdeograph;
-    for (const Gap& gap : kIdeographGaps) {
-        if (gap.codePoint > c) break;
-        position += gap.extra;
-    }
+    const auto after = std::upper_bound(kIdeographGaps.begin(), kIdeographGaps.end(), c,
+                                        [](char16_t value, const Gap& gap) { return value < gap.codePoint; });
+    const auto gapsUpToC = static_cast<std::size_t>(after - kIdeographGaps.begin());
+    const unsigned position = c - kFirstIdeograph + (gapsUpToC == 0 ? 0 : kGapTotals[gapsUpToC - 1]);
     out.push_back(static_cast<char>(0x9F + position / 254));
     out.push_back(static_cast<char>(0x02 + position % 254));
 }
@@ -71,9 +81,11 @@ bool appendCode(std::string& out, char16_t raw) {
 
 }  // namespace
 
-bool hasGeneralSortCode(char16_t c) {
-    std::string scratch;
-    return appendCode(scratch, c);
+// The characters appendCode has a code for, without making one.
+bool hasGeneralSortCode(char16_t raw) {
+    const char16_t c = foldFullWidth(raw);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == ' ' ||
+           (c >= kFirstIdeograph && c <= kLastIdeograph);
 }
 
 std::optional<std::string> generalTextKey(std::u16string_view text) {

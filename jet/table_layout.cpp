@@ -85,6 +85,7 @@ void assignRowPositions(TableLayout& layout) {
     std::uint16_t fixedOffset = 0;
     std::uint16_t varIndex = 0;
     layout.blockOrder.clear();
+    layout.blockOrder.reserve(layout.columns.size());
     for (std::size_t i = 0; i < layout.columns.size(); ++i) {
         ColumnLayout& c = layout.columns[i];
         c.number = static_cast<std::uint16_t>(i);
@@ -108,6 +109,7 @@ TableLayout userTableLayout(const TableDefinition& definition) {
     id.type = JetType::Long;
     id.flags = column_flag::kFixed | column_flag::kUpdatable | column_flag::kAutoNumber;
     id.length = 4;
+    layout.columns.reserve(definition.columns.size() + 1);
     layout.columns.push_back(id);
     for (const Column& column : definition.columns) layout.columns.push_back(designColumn(column));
     assignRowPositions(layout);

@@ -6,6 +6,7 @@
 #include "jet/byte_io.h"
 #include "jet/error.h"
 #include "jet/long_value.h"
+#include "jet/page_size.h"
 #include "jet/names.h"
 #include "jet/row.h"
 #include "jet/tdef.h"
@@ -33,16 +34,36 @@ TableDefinition normalized(TableDefinition definition) {
 
 StoredTable::StoredTable(TableDefinition definition, double createdOleDate)
     : definition_(normalized(std::move(definition))), layout_(userTableLayout(definition_)), created_(createdOleDate) {
+    minimumRowSize_ = assembleRow(layout_, std::vector<Cell>(layout_.columns.size())).size();
+}
+
+// The sizes normalized() resets play no part in a layout, so one made from the design as
+// given serves.
+StoredTable::StoredTable(TableDefinition definition, TableLayout layout, std::size_t minimumRowSize,
+                         double createdOleDate)
+    : definition_(normalized(std::move(definition))),
+      layout_(std::move(layout)),
+      created_(createdOleDate),
+      minimumRowSize_(minimumRowSize) {}
+
+void StoredTable::indexColumnNames() {
+    columnByName_.reserve(definition_.columns.size());
+    columnByFoldedName_.reserve(definition_.columns.size());
     for (std::size_t i = 0; i < definition_.columns.size(); ++i) {
         columnByFoldedName_.emplace(nameFoldKey(definition_.columns[i].name), i);
         columnByName_.emplace(definition_.columns[i].name, i);
     }
-    minimumRowSize_ = assembleRow(layout_, std::vector<Cell>(layout_.columns.size())).size();
+    columnNamesIndexed_ = true;
 }
 
-std::size_t StoredTable::definitionLength() const {
-    if (definitionLength_ == 0) definitionLength_ = encodeTdef(layout_).size();
-    return definitionLength_;
+std::size_t StoredTable::definitionLength() const { return tdefLength(layout_); }
+
+// A definition page, a usage-map page and the key's root page, then the bytes of the rows.
+std::size_t StoredTable::pagesAtLeast() const {
+    if (written_) return written_->bytes.size() / kPageSize;
+    std::size_t bytes = rowBytes_.size();
+    for (const PendingLongValue& value : longValues_) bytes += value.data.size();
+    return 3 + bytes / kPageSize;
 }
 
 std::string_view StoredTable::rowImage(std::size_t i) const {
@@ -51,6 +72,7 @@ std::string_view StoredTable::rowImage(std::size_t i) const {
 }
 
 std::int32_t StoredTable::insert(const std::vector<std::pair<std::string, Value>>& values) {
+    if (!columnNamesIndexed_) indexColumnNames();
     std::vector<const Value*> byColumn(definition_.columns.size(), nullptr);
     for (const auto& [name, value] : values) {
         const auto exact = columnByName_.find(name);

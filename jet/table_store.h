@@ -34,6 +34,8 @@ struct WrittenPages {
 class StoredTable {
 public:
     StoredTable(TableDefinition definition, double createdOleDate);
+    // With the layout and all-null row size already worked out for `definition`.
+    StoredTable(TableDefinition definition, TableLayout layout, std::size_t minimumRowSize, double createdOleDate);
 
     const TableDefinition& definition() const { return definition_; }
     const TableLayout& layout() const { return layout_; }
@@ -48,6 +50,8 @@ public:
     // Bytes of the table's definition (TDEF) as written: page numbers and counts change
     // its content, never its length.
     std::size_t definitionLength() const;
+    // Pages the table takes in a file at least, for the writer to make room.
+    std::size_t pagesAtLeast() const;
 
     // Encodes and appends a row, numbering it after the last id. Either the
     // row is added whole or an Error is thrown and nothing changes.
@@ -67,6 +71,8 @@ public:
 
 private:
     void append(std::int32_t id, const std::vector<const Value*>& byColumn);
+    // The name lookups, made on the first insert: most tables never get one by name.
+    void indexColumnNames();
 
     TableDefinition definition_;
     TableLayout layout_;
@@ -75,12 +81,12 @@ private:
     std::size_t minimumRowSize_ = 0;
     std::unordered_map<std::string, std::size_t> columnByName_;        // -> design column index
     std::unordered_map<std::string, std::size_t> columnByFoldedName_;  // the same, by nameFoldKey
+    bool columnNamesIndexed_ = false;
     std::string rowBytes_;
     std::vector<std::uint32_t> rowEnds_;
     std::vector<std::int32_t> ids_;
     std::vector<PendingLongValue> longValues_;
     mutable std::optional<WrittenPages> written_;
-    mutable std::size_t definitionLength_ = 0;  // 0 until first asked
 };
 
 }  // namespace tabulon::jet

@@ -7,52 +7,13 @@
 #include "jet/error.h"
 #include "jet/page_size.h"
 #include "jet/page_store.h"
+#include "jet/tdef_format.h"
 #include "jet/text_codec.h"
 
 namespace tabulon::jet {
 namespace {
 
-constexpr std::uint8_t kTdefPage = 0x02;
-constexpr std::uint32_t kTdefMagic = 0x0659;  // also opens column and logical-index blocks
-constexpr std::uint32_t kRealIndexMagic = 0x0783;
-constexpr std::size_t kPageHeader = 8;
-constexpr std::size_t kHeaderLength = 63;
-constexpr std::size_t kColumnBlock = 25;
-constexpr std::size_t kRealIndexBlock = 52;
-constexpr std::size_t kLogicalIndexBlock = 28;
-constexpr std::size_t kIndexSlots = 10;
-constexpr std::uint8_t kUserTable = 0x4E;
-constexpr std::uint8_t kSystemTable = 0x53;
-// Jet writes 04 04 into the two cascade bytes of every ordinary logical index.
-constexpr std::uint8_t kNoCascade = 0x04;
-
-void putName(std::string& out, const std::string& utf8) {
-    const std::string bytes = utf16leBytes(utf8ToUtf16(utf8, "名称"));
-    putU16(out, static_cast<std::uint16_t>(bytes.size()));
-    out += bytes;
-}
-
-void putColumnBlock(std::string& out, const TableLayout& layout, const ColumnLayout& c) {
-    putU8(out, static_cast<std::uint8_t>(c.type));
-    putU32(out, kTdefMagic);
-    putU16(out, c.number);
-    putU16(out, c.isVariable() ? c.varIndex : 0);
-    // Jet leaves the second number 0 in its own tables; Access repeats the number.
-    putU16(out, layout.system ? 0 : c.number);
-    if (c.type == JetType::Numeric) {
-        putU8(out, c.precision);
-        putU8(out, c.scale);
-        putU16(out, 0);
-    } else {
-        putU16(out, kSortGeneral);  // sort order, version 0
-        putU16(out, 0);
-    }
-    putU8(out, c.flags);
-    putU8(out, c.extraFlags);
-    putU32(out, 0);
-    putU16(out, c.isVariable() ? 0 : c.fixedOffset);
-    putU16(out, c.length);
-}
+using namespace tdef_format;
 
 // A bounds-checked reader over the definition bytes.
 class Cursor {
@@ -72,75 +33,6 @@ private:
 
 }  // namespace
 
-std::string encodeTdef(const TableLayout& layout) {
-    std::string out;
-    out.reserve(1024);
-    putU8(out, kTdefPage);
-    putU8(out, 0x01);
-    putU16(out, 0);  // free space, set per page
-    putU32(out, 0);  // next TDEF page, set per page
-    putU32(out, 0);  // definition length, patched below
-    putU32(out, kTdefMagic);
-    putU32(out, layout.rowCount);
-    putU32(out, layout.lastAutoNumber);
-    putU8(out, 0x01);  // autonumbering enabled
-    putZeros(out, 15);
-    putU8(out, layout.system ? kSystemTable : kUserTable);
-    const auto columnCount = static_cast<std::uint16_t>(layout.columns.size());
-    putU16(out, columnCount);  // highest column count a row may carry
-    putU16(out, layout.variableColumnCount());
-    putU16(out, columnCount);
-    putU32(out, static_cast<std::uint32_t>(layout.logicalIndexes.size()));
-    putU32(out, static_cast<std::uint32_t>(layout.realIndexes.size()));
-    putU32(out, layout.ownedPages);
-    putU32(out, layout.freeSpacePages);
-    for (const RealIndexLayout& index : layout.realIndexes) {
-        putU32(out, 0);
-        putU32(out, index.uniqueEntries);
-        putU32(out, 0);
-    }
-    for (std::uint16_t number : layout.blockOrder) putColumnBlock(out, layout, layout.columns.at(number));
-    for (std::uint16_t number : layout.blockOrder) putName(out, layout.columns.at(number).name);
-    for (const RealIndexLayout& index : layout.realIndexes) {
-        putU32(out, kRealIndexMagic);
-        for (std::size_t slot = 0; slot < kIndexSlots; ++slot) {
-            if (slot < index.columns.size()) {
-                putU16(out, index.columns[slot]);
-                putU8(out, 0x01);  // ascending
-            } else {
-                putU16(out, 0xFFFF);
-                putU8(out, 0);
-            }
-        }
-        putU32(out, index.usageMap);
-        putU32(out, index.rootPage);
-        putU32(out, 0);
-        putU8(out, index.flags);
-        putZeros(out, 5);
-    }
-    for (const LogicalIndexLayout& index : layout.logicalIndexes) {
-        putU32(out, kTdefMagic);
-        putU32(out, index.number);
-        putU32(out, index.realIndex);
-        putU8(out, 0);            // related table type (foreign keys only)
-        putU32(out, 0xFFFFFFFF);  // related index
-        putU32(out, 0);           // related table
-        putU8(out, kNoCascade);
-        putU8(out, kNoCascade);
-        putU8(out, static_cast<std::uint8_t>(index.kind));
-        putU32(out, 0);
-    }
-    for (const LogicalIndexLayout& index : layout.logicalIndexes) putName(out, index.name);
-    for (const LongValueMaps& maps : layout.longValueMaps) {
-        putU16(out, maps.column);
-        putU32(out, maps.ownedPages);
-        putU32(out, maps.freeSpacePages);
-    }
-    putU16(out, 0xFFFF);
-    setU32(&out[8], static_cast<std::uint32_t>(out.size()));
-    return out;
-}
-
 TableLayout decodeTdef(std::string_view definition) {
     const Cursor in(definition);
     if (in.u8(0) != kTdefPage) throw Error("表定义页类型不符");
@@ -158,7 +50,7 @@ TableLayout decodeTdef(std::string_view definition) {
     layout.realIndexes.resize(realCount);
     for (RealIndexLayout& index : layout.realIndexes) {
         index.uniqueEntries = in.u32(at + 4);
-        at += 12;
+        at += kRealIndexHeader;
     }
     std::vector<ColumnLayout> blocks(columnCount);
     for (ColumnLayout& c : blocks) {
@@ -203,7 +95,7 @@ TableLayout decodeTdef(std::string_view definition) {
     }
     while (in.u16(at) != 0xFFFF) {
         layout.longValueMaps.push_back({in.u16(at), in.u32(at + 2), in.u32(at + 6)});
-        at += 10;
+        at += kLongValueMapBlock;
     }
 
     // Column blocks may come in any order; the row format follows the numbers.

@@ -16,6 +16,10 @@ class PageStore;
 // The whole definition, starting with the 8 bytes of the first page header.
 std::string encodeTdef(const TableLayout& layout);
 
+// Byte length of encodeTdef(layout), without encoding it: counts, page numbers and
+// pointers never change it. Throws Error for a name that is not UTF-8.
+std::size_t tdefLength(const TableLayout& layout);
+
 // Parses a definition (pages already joined, see readTdefBytes).
 TableLayout decodeTdef(std::string_view definition);
 

@@ -28,37 +28,6 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
-std::optional<Utf8Char> decodeUtf8At(std::string_view utf8, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(utf8[at]);
-    char32_t cp;
-    std::size_t extra;
-    if (lead < 0x80) {
-        return Utf8Char{lead, 1};
-    } else if (lead >= 0xC2 && lead < 0xE0) {
-        cp = lead & 0x1F;
-        extra = 1;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-        cp = lead & 0x0F;
-        extra = 2;
-    } else if (lead >= 0xF0 && lead < 0xF5) {
-        cp = lead & 0x07;
-        extra = 3;
-    } else {
-        return std::nullopt;
-    }
-    if (at + extra >= utf8.size()) return std::nullopt;
-    for (std::size_t k = 1; k <= extra; ++k) {
-        const auto next = static_cast<unsigned char>(utf8[at + k]);
-        if ((next & 0xC0) != 0x80) return std::nullopt;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    return Utf8Char{cp, extra + 1};
-}
-
 std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
@@ -72,6 +41,63 @@ std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8) {
             out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
         } else {
             out.push_back(static_cast<char16_t>(cp));
+        }
+        i += c->length;
+    }
+    return out;
+}
+
+std::optional<std::size_t> utf16Length(std::string_view utf8) {
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++units;
+            ++i;
+            continue;
+        }
+        const auto c = decodeUtf8At(utf8, i);
+        if (!c) return std::nullopt;
+        units += c->codePoint >= 0x10000 ? 2 : 1;
+        i += c->length;
+    }
+    return units;
+}
+
+std::optional<std::size_t> writeUtf16(std::string_view utf8, char16_t* out, std::size_t capacity) {
+    std::size_t units = 0;
+    auto put = [&](char16_t u) {
+        if (units < capacity) out[units] = u;
+        ++units;
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = decodeUtf8At(utf8, i);
+        if (!c) return std::nullopt;
+        if (c->codePoint >= 0x10000) {
+            const char32_t cp = c->codePoint - 0x10000;
+            put(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            put(static_cast<char16_t>(c->codePoint));
+        }
+        i += c->length;
+    }
+    return units;
+}
+
+char* writeUtf16le(std::string_view utf8, char* out) {
+    auto put = [&out](char16_t u) {
+        *out++ = static_cast<char>(u & 0xFF);
+        *out++ = static_cast<char>(u >> 8);
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = decodeUtf8At(utf8, i);
+        if (!c) return nullptr;
+        if (c->codePoint >= 0x10000) {
+            const char32_t cp = c->codePoint - 0x10000;
+            put(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            put(static_cast<char16_t>(c->codePoint));
         }
         i += c->length;
     }

@@ -2,18 +2,49 @@
 
 #include <algorithm>
 #include <cctype>
-#include <map>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "base/error.h"
 #include "base/file_output.h"
 #include "generator/database/kept_copy.h"
 #include "generator/naming/naming.h"
 #include "jet/database.h"
+#include "jet/parser.h"
 #include "jet/table_data.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
+
+// A data type's column: the word the CREATE statement spells it with, and the type that
+// word stands for (text with Column's default length 50, numbers its default 6,2).
+struct ColumnKind {
+    std::string_view dataType;
+    std::string_view word;
+    jet::ColumnType type;
+};
+constexpr ColumnKind kColumnKinds[] = {
+    {"文本", "VarChar(50)", jet::ColumnType::Text},
+    {"长整型", "integer", jet::ColumnType::Long},
+    {"整型", "short", jet::ColumnType::Short},
+    {"双精度", "double", jet::ColumnType::Double},
+    {"单精度", "real", jet::ColumnType::Single},
+    {"字节型", "byte", jet::ColumnType::Byte},
+    {"小数", "NUMERIC(6,2)", jet::ColumnType::Numeric},
+    {"日期时间", "datetime", jet::ColumnType::DateTime},
+    {"备注", "memo", jet::ColumnType::Memo},
+    {"逻辑", "bit", jet::ColumnType::Boolean},
+};
+
+const ColumnKind* columnKind(std::string_view dataType) {
+    for (const ColumnKind& kind : kColumnKinds)
+        if (kind.dataType == dataType) return &kind;
+    return nullptr;
+}
+
+constexpr std::size_t kNoKey = SIZE_MAX;
 
 bool isKeyName(std::string_view name) {
     return name.size() == 2 && std::tolower(static_cast<unsigned char>(name[0])) == 'i' &&
@@ -25,39 +56,59 @@ public:
     DatabaseRun(const catalogue::Snapshot& model, const catalogue::Project& project, Messages& messages)
         : model_(model), project_(project), messages_(messages), database_(jet::Database::createEmpty()) {}
 
+    // The table goes to the database as a design; the log gets the CREATE statement that
+    // reads back as that design.
     void addTable(const catalogue::Table& table) {
         const std::string where = "项目 " + project_.name + " / 表 " + table.name;
         if (auto problem = jet::nameProblem(table.name, jet::NameKind::Table))
             return report(where + "：" + *problem + "，该表未建立。");
 
-        std::string statement = "create Table " + table.name + "([id] Counter PRIMARY KEY";
-        std::map<std::string, std::string> columns;  // fold key -> name, to spot duplicates
-        for (const auto* field : model_.fieldsInAddedOrder(table.id)) {
-            const std::string fieldWhere = where + " / 字段 " + field->name;
-            if (isKeyName(field->name)) {
-                report(fieldWhere + "：每个表已有自动编号主键 id，该字段未另建。");
-                continue;
-            }
-            if (auto problem = jet::nameProblem(field->name, jet::NameKind::Column)) {
-                report(fieldWhere + "：" + *problem + "，该字段未建立。");
-                continue;
-            }
-            const std::string key = jet::nameFoldKey(field->name);
-            if (columns.count(key)) {
-                report(fieldWhere + "：与字段 " + columns[key] + " 重名，该字段未建立。");
-                continue;
-            }
-            columns[key] = field->name;
-            statement += ",[" + field->name + "]  " + std::string(columnType(*field, fieldWhere));
+        jet::TableDefinition definition;
+        definition.name = table.name;
+        const auto fields = model_.fieldsInAddedOrder(table.id);
+        definition.columns.reserve(fields.size());
+        // First the names Jet takes, and which of them repeat an earlier one; then the
+        // reports, in field order.
+        std::vector<std::optional<std::string>> problems(fields.size());
+        std::vector<std::size_t> keyOf(fields.size(), kNoKey);
+        std::vector<std::string> keys;
+        std::vector<const catalogue::Field*> keyed;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (isKeyName(fields[i]->name)) continue;
+            problems[i] = jet::nameProblem(fields[i]->name, jet::NameKind::Column);
+            if (problems[i]) continue;
+            keyOf[i] = keys.size();
+            keys.push_back(jet::nameFoldKey(fields[i]->name));
+            keyed.push_back(fields[i]);
         }
-        statement += ")";
+        const std::vector<std::size_t> firstEqual = jet::firstEqualKeys(keys);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const catalogue::Field& field = *fields[i];
+            auto fieldWhere = [&] { return where + " / 字段 " + field.name; };
+            if (isKeyName(field.name)) {
+                report(fieldWhere() + "：每个表已有自动编号主键 id，该字段未另建。");
+                continue;
+            }
+            if (problems[i]) {
+                report(fieldWhere() + "：" + *problems[i] + "，该字段未建立。");
+                continue;
+            }
+            if (const std::size_t first = firstEqual[keyOf[i]]; first != keyOf[i]) {
+                report(fieldWhere() + "：与字段 " + keyed[first]->name + " 重名，该字段未建立。");
+                continue;
+            }
+            jet::Column& column = definition.columns.emplace_back();
+            column.name = field.name;
+            column.type = columnType(field, fieldWhere);
+        }
 
         try {
-            database_.execute(statement);
+            database_.createTable(definition);
         } catch (const jet::Error& e) {
             return report(where + "：" + e.what() + "，该表未建立。");
         }
-        log_ += statement + "\r\n" + "\r\n\r\n\r\n\r\n";
+        log_ += jet::createTableStatement(definition);
+        log_ += "\r\n\r\n\r\n\r\n\r\n";
     }
 
     const std::string& log() const { return log_; }
@@ -72,14 +123,15 @@ public:
 private:
     // A type without a column type of its own never borrows a neighbour's: an
     // auto-number field becomes a long integer, anything else text.
-    std::string_view columnType(const catalogue::Field& field, const std::string& where) {
-        if (auto word = typeWord(field.type)) return *word;
+    template <typename Where>
+    jet::ColumnType columnType(const catalogue::Field& field, const Where& where) {
+        if (const ColumnKind* kind = columnKind(field.type)) return kind->type;
         if (field.type == "自动编号") {
-            report(where + "：每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立。");
-            return "integer";
+            report(where() + "：每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立。");
+            return jet::ColumnType::Long;
         }
-        report(where + "：字段类型“" + field.type + "”没有对应的数据库类型，按文本 VarChar(50) 建立。");
-        return "VarChar(50)";
+        report(where() + "：字段类型“" + field.type + "”没有对应的数据库类型，按文本 VarChar(50) 建立。");
+        return jet::ColumnType::Text;
     }
 
     const catalogue::Snapshot& model_;
@@ -106,13 +158,7 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }  // namespace
 
 std::optional<std::string_view> typeWord(std::string_view dataType) {
-    static const std::pair<std::string_view, std::string_view> kWords[] = {
-        {"文本", "VarChar(50)"}, {"长整型", "integer"}, {"整型", "short"},        {"双精度", "double"},
-        {"单精度", "real"},      {"字节型", "byte"},    {"小数", "NUMERIC(6,2)"}, {"日期时间", "datetime"},
-        {"备注", "memo"},        {"逻辑", "bit"},
-    };
-    for (const auto& [type, word] : kWords)
-        if (type == dataType) return word;
+    if (const ColumnKind* kind = columnKind(dataType)) return kind->word;
     return std::nullopt;
 }
 

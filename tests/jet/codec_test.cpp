@@ -35,6 +35,71 @@ TEST(TextCodec, RejectsMalformedUtf8) {
     EXPECT_THROW(utf8ToUtf16("\xFF", "值"), Error);
 }
 
+// UTF-8 of a code point, written independently of the codec.
+std::string utf8Of(char32_t cp) {
+    std::string out;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+TEST(TextCodec, DecodesEveryCodePointAndRefusesItsCutForms) {
+    int wrong = 0;
+    for (char32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        if (cp == 0xD800) cp = 0xE000;
+        const std::string bytes = utf8Of(cp) + "z";
+        const auto c = decodeUtf8At(bytes, 0);
+        if (!c || c->codePoint != cp || c->length != bytes.size() - 1) ++wrong;
+        for (std::size_t cut = 1; cut + 1 < bytes.size(); ++cut)
+            if (decodeUtf8At(std::string_view(bytes).substr(0, cut), 0)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(TextCodec, RefusesSurrogatesOverlongFormsBadLeadAndFollowBytes) {
+    for (char32_t cp = 0xD800; cp <= 0xDFFF; ++cp) EXPECT_FALSE(decodeUtf8At(utf8Of(cp), 0)) << "surrogate";
+    for (const std::string bad :
+         {"\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF",
+          "\x80", "\xBF", "\xC3\x28", "\xE4\xB8\x28", "\xF0\x9F\x98\x28"})
+        EXPECT_FALSE(decodeUtf8At(bad, 0)) << hex(bad);
+    EXPECT_EQ(decodeUtf8At("a\xC3\xA9", 1)->codePoint, 0xE9u) << "decodes from the given byte";
+}
+
+TEST(TextCodec, WritesUtf16WithoutAllocatingAsTheStringFormsDo) {
+    for (const std::string text : {"", "abc", "中文名称", "mixed 混合 text", "emoji 😀 pair", "é ü ß"}) {
+        const std::u16string expected = utf8ToUtf16(text, "t");
+        EXPECT_EQ(utf16Length(text), expected.size());
+        char16_t units[8] = {};
+        EXPECT_EQ(writeUtf16(text, units, 8), expected.size());
+        EXPECT_EQ(std::u16string(units, std::min<std::size_t>(8, expected.size())), expected.substr(0, 8))
+            << "at most the capacity is written";
+        std::string bytes(2 * text.size(), '\0');
+        char* end = writeUtf16le(text, bytes.data());
+        ASSERT_NE(end, nullptr);
+        EXPECT_EQ(std::string(bytes.data(), end), utf16leBytes(expected));
+    }
+    char16_t unit = 0;
+    char byte[4] = {};
+    for (const std::string bad : {"\xC3", "ab\xE4\xB8", "\xED\xA0\x80"}) {
+        EXPECT_FALSE(utf16Length(bad));
+        EXPECT_FALSE(writeUtf16(bad, &unit, 1));
+        EXPECT_EQ(writeUtf16le(bad, byte), nullptr);
+    }
+}
+
 TEST(TextCodec, CompressesOnlyLatin1TextOfMoreThanTwoCharacters) {
     EXPECT_EQ(hex(encodeJetText(u"One", true, false)), "FF FE 4F 6E 65");
     EXPECT_EQ(hex(encodeJetText(u"On", true, false)), "4F 00 6E 00");
@@ -123,6 +188,24 @@ TEST(HeaderPage, RejectsOtherFilesAndVersions) {
     std::string encrypted = buildHeaderPage();
     encrypted[0x3E] ^= 1;
     EXPECT_THROW(checkHeaderPage(encrypted), Error);
+}
+
+TEST(SortKey, NamesTheCharactersThatHaveACode) {
+    for (std::uint32_t c = 0; c <= 0xFFFF; ++c) {
+        const char16_t text[] = {u'a', static_cast<char16_t>(c)};
+        ASSERT_EQ(hasGeneralSortCode(static_cast<char16_t>(c)),
+                  generalTextKey(std::u16string_view(text, 2)).has_value())
+            << std::hex << c;
+    }
+}
+
+TEST(SortKey, IdeographsSortInCodePointOrder) {
+    std::string previous = *generalTextKey(u"\u4E00");
+    for (char16_t c = 0x4E01; c <= 0x9FA5; ++c) {
+        const std::string key = *generalTextKey(std::u16string(1, c));
+        ASSERT_LT(previous, key) << std::hex << static_cast<unsigned>(c);
+        previous = key;
+    }
 }
 
 }  // namespace

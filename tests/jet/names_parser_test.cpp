@@ -89,6 +89,32 @@ TEST(DefinitionRules, NameTheTableColumnAndRule) {
     EXPECT_NE(check(wide).find("4060"), std::string::npos);
 }
 
+TEST(DefinitionRules, RepeatsAreFoundAfterEveryEarlierColumnPassed) {
+    auto check = [](const TableDefinition& d) { return errorOf([&] { checkDefinition(d); }); };
+    EXPECT_EQ(check({"t", {{"a"}, {"b"}, {"Ｂ"}, {"A"}}}), "表 t / 字段 Ｂ: 字段名重复");
+    EXPECT_EQ(check({"t", {{"a"}, {"x", ColumnType::Text, 0}, {"a"}}}).find("表 t / 字段 x: 文本长度 0"), 0u);
+    EXPECT_EQ(check({"t", {{"a"}, {"b!"}, {"a"}}}), "表 t / 字段 b!: 名称含有 Jet 不允许的字符“!”");
+    EXPECT_EQ(check({"t", {{"a"}, {"A"}, {"Id"}}}), "表 t / 字段 A: 字段名重复");
+}
+
+TEST(DefinitionRules, FirstEqualKeysPointsEachKeyAtItsFirstOccurrence) {
+    EXPECT_EQ(firstEqualKeys({}), std::vector<std::size_t>{});
+    EXPECT_EQ(firstEqualKeys({"a", "b", "a", "c", "b", "a"}), (std::vector<std::size_t>{0, 1, 0, 3, 1, 0}));
+    std::vector<std::string> many;
+    for (int i = 0; i < 300; ++i) many.push_back("k" + std::to_string(i % 97));
+    const auto first = firstEqualKeys(many);
+    for (std::size_t i = 0; i < many.size(); ++i) ASSERT_EQ(first[i], i % 97) << i;
+}
+
+TEST(DefinitionRules, CheckedDesignKeepsTheLayoutItChecked) {
+    const TableDefinition design{"t", {{"名称"}, {"数量", ColumnType::Long}, {"备注", ColumnType::Memo}}};
+    const CheckedDesign checked = checkedDesign(design);
+    EXPECT_EQ(checked.layout.columns.size(), 4u);
+    EXPECT_EQ(definitionFromLayout("t", checked.layout), design);
+    // Column count, the id and 数量 in the fixed area, two variable offsets, end, count, null mask.
+    EXPECT_EQ(checked.emptyRowSize, 2u + 8u + (2u + 2u * 2u + 2u) + 1u);
+}
+
 TEST(CreateStatement, ParsesEveryTypeWord) {
     const TableDefinition d = parseCreateTable(
         "create Table 产品([id] Counter PRIMARY KEY,[名称]  VarChar(50),[数量]  integer,[序号]  short,[价格]  double,"

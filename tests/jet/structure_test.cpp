@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <set>
 
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
+#include "jet/error.h"
 #include "jet/index_tree.h"
 #include "jet/page_store.h"
 #include "jet/row.h"
@@ -24,6 +26,37 @@ TEST(Tdef, SystemDefinitionsHaveTheLengthsJetGivesThem) {
     EXPECT_EQ(encodeTdef(catalog::acesLayout()).size(), 335u);
     EXPECT_EQ(encodeTdef(catalog::queriesLayout()).size(), 525u);
     EXPECT_EQ(encodeTdef(catalog::relationshipsLayout()).size(), 813u);
+}
+
+TEST(Tdef, LengthIsKnownWithoutEncoding) {
+    for (const TableLayout& layout :
+         {catalog::objectsLayout(), catalog::acesLayout(), catalog::queriesLayout(), catalog::relationshipsLayout()})
+        EXPECT_EQ(tdefLength(layout), encodeTdef(layout).size());
+    for (std::uint32_t seed = 1; seed <= 15; ++seed) {
+        for (const auto& table : testing::randomDesign(seed)) {
+            const TableLayout layout = userTableLayout(table.definition);
+            EXPECT_EQ(tdefLength(layout), encodeTdef(layout).size()) << table.definition.name;
+        }
+    }
+    // Names of one to four UTF-8 bytes a character, and the longest a column name may be.
+    const TableLayout mixed = userTableLayout(
+        {"t", {{"a"}, {"é"}, {"中文名"}, {"😀x😀"}, {std::string(64, 'n')}, {"字段" + std::string(62, 'z')}}});
+    const std::string bytes = encodeTdef(mixed);
+    EXPECT_EQ(tdefLength(mixed), bytes.size());
+    EXPECT_EQ(getU32(bytes, 8), bytes.size());
+    EXPECT_EQ(decodeTdef(bytes).columns.at(4).name, "😀x😀");
+
+    TableLayout broken = mixed;
+    broken.columns.at(2).name = "a\xFF";
+    for (const auto& attempt :
+         {std::function<void()>([&] { tdefLength(broken); }), std::function<void()>([&] { encodeTdef(broken); })}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "a name that is not UTF-8 was encoded";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), "名称: 不是有效的 UTF-8 文本");
+        }
+    }
 }
 
 TEST(Tdef, UserLayoutsSurviveEncodingAcrossSeveralPages) {
