@@ -93,8 +93,8 @@ const PageKind& DeletePageGenerator::kind() const { return pageKind(PageKindId::
 std::string DeletePageGenerator::build(const PageInput& input, Messages&) const {
     const auto& rows = input.rows;  // T1 head start, T2 title rest and body start, T3 page end
     const std::string& tableName = input.table.name;
-    return finishedPage(concat({rows[0], tableName, rows[1], kIdCheck,
-                                openRecordSet(fill(kQuery, {{"table", tableName}})), kDeletion, rows[2]}),
+    return finishedPage({rows[0], tableName, rows[1], kIdCheck, openRecordSet(fill(kQuery, {{"table", tableName}})),
+                         kDeletion, rows[2]},
                         std::nullopt);
 }
 

@@ -47,7 +47,7 @@ std::string DisplayPageGenerator::build(const PageInput& input, Messages& messag
         body.append(value.html).append(rows[5]);
     }
     return finishedPage(
-        concat({pageHead, "\r\n<%\r\n", recordQuery(tableName), "%>\r\n", rows[2], body, rows[6], recordPageEnd()}),
+        {pageHead, "\r\n<%\r\n", recordQuery(tableName), "%>\r\n", rows[2], body, rows[6], recordPageEnd()},
         std::nullopt);
 }
 

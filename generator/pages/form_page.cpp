@@ -58,6 +58,12 @@ void spliceServerBlock(std::string& pageHead, std::string_view serverBlock) {
     replaceFirst(pageHead, kHeadMarker, std::string(serverBlock) + "\r\n" + std::string(kHeadMarker));
 }
 
+SplitHead splitHead(std::string_view pageHead) {
+    const std::size_t marker = pageHead.find(kHeadMarker);
+    if (marker == std::string_view::npos) return {pageHead, {}, false};
+    return {pageHead.substr(0, marker), pageHead.substr(marker), true};
+}
+
 void spliceAjaxInclude(std::string& page) {
     replaceFirst(page, "<!-- #include file=\"conn.asp\" -->",
                  "\r\n"

@@ -16,6 +16,15 @@ inline constexpr std::string_view kHeadMarker = "<html>\r\n<head>\r\n<title>";
 // marker stays as it is (and the block is lost, as the template asks).
 void spliceServerBlock(std::string& pageHead, std::string_view serverBlock);
 
+// A page head cut where the server block goes: in front of its first head marker. A head
+// without the marker has no place for the block, which is then left out, as the template
+// asks.
+struct SplitHead {
+    std::string_view before, after;
+    bool takesBlock = false;
+};
+SplitHead splitHead(std::string_view pageHead);
+
 // Replaces the first connection include of `page` by itself plus the AJAX include.
 void spliceAjaxInclude(std::string& page);
 

@@ -122,11 +122,10 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(shown + 2)}}), 2);
 
     const auto& rows = input.rows;
-    return finishedPage(
-        concat({rows[Head], tableName, rows[HeadRest], pieces.dateCases, rows[BuilderEnd], pieces.dateSwitches,
-                rows[FieldSelect], pieces.fieldOptions, rows[SearchFormEnd], pieces.header,
-                listSearchScript(tableName, pieces.fieldList, pieces.typeList), pieces.dataRow, pageEnd}),
-        std::nullopt);
+    return finishedPage({rows[Head], tableName, rows[HeadRest], pieces.dateCases, rows[BuilderEnd], pieces.dateSwitches,
+                         rows[FieldSelect], pieces.fieldOptions, rows[SearchFormEnd], pieces.header,
+                         listSearchScript(tableName, pieces.fieldList, pieces.typeList), pieces.dataRow, pageEnd},
+                        std::nullopt);
 }
 
 }  // namespace tabulon::generator

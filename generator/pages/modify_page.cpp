@@ -122,14 +122,33 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
                                             modifyPageWidget, state, PasswordOnSave::WhenTyped, messages);
 
     const std::string openCode = recordQuery(tableName);
-    spliceServerBlock(
-        pageHead, concat({fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n", openCode, "\r\n",
-                          fields.assignCode, fill(kSaveAndReturn, {{"close", kClose}, {"missing", missingRecord()}})}));
-
+    const std::string save = fill(kSaveAndReturn, {{"close", kClose}, {"missing", missingRecord()}});
     std::string buttons(rows[6]);
     replaceFirst(buttons, "history.go(-1)", fill(kBackToList, {{"base", base}}));
-    return finishedPage(concat({pageHead, "<%\r\n", openCode, "%>\r\n", rows[2], fields.formRows, fields.checkScript,
-                                buttons, recordPageEnd()}),
+
+    // The server block goes in front of the head marker; the parts are joined once.
+    const SplitHead head = splitHead(pageHead);
+    const auto block = [&](std::string_view text) { return head.takesBlock ? text : std::string_view(); };
+    return finishedPage({head.before,
+                         block(fields.readCode),
+                         block("\r\n"),
+                         block(state.checkCode),
+                         block(fields.valueCode),
+                         block("\r\n"),
+                         block(openCode),
+                         block("\r\n"),
+                         block(fields.assignCode),
+                         block(save),
+                         block("\r\n"),
+                         head.after,
+                         "<%\r\n",
+                         openCode,
+                         "%>\r\n",
+                         rows[2],
+                         fields.formRows,
+                         fields.checkScript,
+                         buttons,
+                         recordPageEnd()},
                         "<form");
 }
 

@@ -1,6 +1,7 @@
 #include "generator/pages/page_safety.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cctype>
 
 #include "generator/login/login_generator.h"
@@ -56,20 +57,48 @@ bool addFormToken(std::string& page, std::string_view formStart) {
     return true;
 }
 
-std::string finishedPage(std::string_view page, std::optional<std::string_view> tokenForm) {
-    const bool ownDirective = page.starts_with("<%@");
-    const std::size_t place = tokenForm ? tokenPlace(page, *tokenForm) : std::string_view::npos;
-    std::string out;
-    out.reserve(kCodePageLine.size() + page.size() + 2 + kTokenInput.size());
-    if (!ownDirective) out += kCodePageLine;
-    if (place == std::string_view::npos) {
-        out += page;
-        return out;
+std::string finishedPage(std::initializer_list<std::string_view> parts, std::optional<std::string_view> tokenForm) {
+    return finishedPage(std::span<const std::string_view>(parts.begin(), parts.size()), tokenForm);
+}
+
+std::string finishedPage(std::span<const std::string_view> parts, std::optional<std::string_view> tokenForm) {
+    std::size_t size = 0;
+    std::string start;  // the page's first three bytes, wherever the parts cut them
+    for (const auto part : parts) {
+        size += part.size();
+        if (start.size() < 3) start.append(part.substr(0, 3 - start.size()));
     }
-    out.append(page.substr(0, place));
-    out += "\r\n";
-    out += kTokenInput;
-    out.append(page.substr(place));
+    std::string out;
+    out.reserve(kCodePageLine.size() + size + 2 + kTokenInput.size());
+    if (start != "<%@") out += kCodePageLine;
+
+    // The token goes in as soon as the form's start tag is complete, so that only the rest
+    // of that part moves. The tag is looked for in what has been joined so far, from a
+    // little before the newest part, since it may straddle two parts.
+    const std::size_t pageStart = out.size();
+    std::size_t searchFrom = pageStart;
+    std::size_t formAt = std::string::npos;
+    bool placed = !tokenForm;
+    for (const auto part : parts) {
+        out.append(part);
+        if (placed) continue;
+        if (formAt == std::string::npos) {
+            const std::size_t found = findIgnoringCase(std::string_view(out).substr(searchFrom), *tokenForm);
+            if (found == std::string_view::npos) {
+                searchFrom = std::max(searchFrom, out.size() - std::min(out.size() - pageStart, tokenForm->size()));
+                continue;
+            }
+            formAt = searchFrom + found;
+            searchFrom = formAt;
+        }
+        const std::size_t tagEnd = out.find('>', searchFrom);
+        if (tagEnd == std::string::npos) {
+            searchFrom = out.size();
+            continue;
+        }
+        out.insert(tagEnd + 1, "\r\n" + std::string(kTokenInput));
+        placed = true;
+    }
     return out;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // What every generated page adds to keep the site sound whatever its template rows say:
 // the code page directive, the form token, per-type value checks, the password field.
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,11 +16,13 @@ namespace tabulon::generator {
 inline constexpr std::string_view kTokenInput =
     "<input type=\"hidden\" name=\"kovel_token\" value=\"<%=SiteToken()%>\">";
 
-// The page as it is written: "<%@ CODEPAGE=936 %>" in front, so the Chinese names in its
-// SQL reach Jet intact whatever the server's default code page (a page with its own
-// directive keeps it), and, when `tokenForm` is given, the token input after the start tag
-// of the first form whose start tag begins with it. One copy of the page is made.
-std::string finishedPage(std::string_view page, std::optional<std::string_view> tokenForm);
+// The page made of `parts`, as it is written: "<%@ CODEPAGE=936 %>" in front, so the
+// Chinese names in its SQL reach Jet intact whatever the server's default code page (a
+// page with its own directive keeps it), and, when `tokenForm` is given, the token input
+// after the start tag of the first form whose start tag begins with it. The parts are
+// copied once, straight into the page.
+std::string finishedPage(std::span<const std::string_view> parts, std::optional<std::string_view> tokenForm);
+std::string finishedPage(std::initializer_list<std::string_view> parts, std::optional<std::string_view> tokenForm);
 
 // Puts the token input right after the start tag of the first form whose start tag
 // begins with `formStart`; returns whether there was one.

@@ -56,6 +56,10 @@ void fillInto(std::string& out, std::string_view fragment, std::initializer_list
 }
 
 std::string concat(std::initializer_list<std::string_view> parts) {
+    return concat(std::span<const std::string_view>(parts.begin(), parts.size()));
+}
+
+std::string concat(std::span<const std::string_view> parts) {
     std::size_t size = 0;
     for (const auto part : parts) size += part.size();
     std::string out;

@@ -3,6 +3,7 @@
 // output, line by line, with $name$ placeholders. Filling never escapes, re-indents or
 // converts line ends: the fragments carry their exact CR LF and TAB characters.
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,6 +22,7 @@ void fillInto(std::string& out, std::string_view fragment, std::initializer_list
 
 // The parts one after another, in one allocation: whole pages are joined this way.
 std::string concat(std::initializer_list<std::string_view> parts);
+std::string concat(std::span<const std::string_view> parts);
 
 // Replaces the first occurrence of `from` in `text`, searching from the first character
 // (case-sensitive). Returns whether a replacement was made.

@@ -57,5 +57,34 @@ TEST(FormToken, FollowsTheFirstFormTagInAnyCase) {
     EXPECT_EQ(afterOthers, "<<fo<formx<p>\r\n" + std::string(kTokenInput) + "<fORm>");
 }
 
+// However a page is cut into parts, the finished page is the same: the code page line in
+// front unless the page has its own directive, the token after the first matching form tag.
+TEST(FinishedPage, PartsCutAnywhereGiveThePageAddFormTokenGives) {
+    const std::string pages[] = {
+        "<html>\r\n<FORM Name=\"a\" method=\"post\">\r\n<form name=\"b\">",
+        "<%@ LANGUAGE=VBScript %>\r\n<p>表</p><form\r\n action=x>tail",
+        "<%@ no form here %>",
+        "<fo<for<form",
+        "<<formx<p>>",
+    };
+    const std::string codePage = "<%@ CODEPAGE=936 %>\r\n";
+    for (const auto& page : pages) {
+        std::string expected = page;
+        addFormToken(expected);
+        if (!page.starts_with("<%@")) expected = codePage + expected;
+        std::string untouched = page.starts_with("<%@") ? page : codePage + page;
+        EXPECT_EQ(finishedPage({page}, "<form"), expected) << page;
+        EXPECT_EQ(finishedPage({page}, std::nullopt), untouched) << page;
+        // Every way of cutting the page in three.
+        for (std::size_t a = 0; a <= page.size(); ++a)
+            for (std::size_t b = a; b <= page.size(); ++b) {
+                const std::string_view view = page;
+                const std::string_view parts[] = {view.substr(0, a), view.substr(a, b - a), view.substr(b)};
+                ASSERT_EQ(finishedPage(parts, "<form"), expected) << page << " cut at " << a << "," << b;
+                ASSERT_EQ(finishedPage(parts, std::nullopt), untouched) << page << " cut at " << a << "," << b;
+            }
+    }
+}
+
 }  // namespace
 }  // namespace tabulon::generator
