@@ -14,8 +14,7 @@ namespace {
 struct PageOutcome {
     RecordedMessages messages;  // the generator's own, in the order it met them
     std::vector<std::string> failures;
-    fs::path path;                    // where the page goes
-    std::optional<EncodedText> page;  // the page, encoded; written by the calling thread
+    fs::path written;
     const PageKind* kind = nullptr;
 };
 
@@ -24,10 +23,9 @@ public:
     PagesRun(const StepInput& input, const GenerationRequest& request, fs::path manageFolder)
         : model_(input.model), project_(input.project), request_(request), manageFolder_(std::move(manageFolder)) {}
 
-    // Runs on any thread: checks the table, then builds and encodes its chosen pages in
-    // order. A table that is not in the project, or whose names the site cannot use, gets
-    // no page.
-    std::vector<PageOutcome> buildTable(catalogue::Id tableId) const {
+    // Runs on any thread: checks the table, then builds its chosen pages in order. A table
+    // that is not in the project, or whose names the site cannot use, gets no page.
+    std::vector<PageOutcome> buildTable(catalogue::Id tableId, SiteSink& sink) const {
         std::vector<PageOutcome> outcomes;
         const catalogue::Table* table = model_.table(tableId);
         if (!table || table->projectId != project_.id) {
@@ -42,12 +40,12 @@ public:
         }
         for (const auto& kind : pageKinds())
             for (const PageKindId chosen : request_.kinds)
-                if (chosen == kind.id) outcomes.push_back(build(*table, kind));
+                if (chosen == kind.id) outcomes.push_back(build(*table, kind, sink));
         return outcomes;
     }
 
 private:
-    PageOutcome build(const catalogue::Table& table, const PageKind& kind) const {
+    PageOutcome build(const catalogue::Table& table, const PageKind& kind, SiteSink& sink) const {
         PageOutcome outcome;
         outcome.kind = &kind;
         const fs::path path = manageFolder_ / (pageBaseName(table) + std::string(kind.suffix));
@@ -62,11 +60,11 @@ private:
         const PageInput input{model_, table, model_.fieldsOf(table.id), rows};
         const std::string text = pageGenerator(kind.id).build(input, outcome.messages);
         try {
-            outcome.page = SiteSink::encodeText(text, [&](std::string_view character) {
+            sink.writeText(path, text, [&](std::string_view character) {
                 return locateCharacter(model_, project_, table, kind.templateKind, character) + " 中的字符“" +
                        std::string(character) + "”无法用 GBK 编码，" + fileName + " 未生成。";
             });
-            outcome.path = path;
+            outcome.written = path;
         } catch (const Error& e) {
             outcome.failures.push_back(e.what());
         }
@@ -99,24 +97,16 @@ GenerationResult writePages(const StepInput& input, const GenerationRequest& req
     const PagesRun run(input, request, manageFolder);
     const auto& tables = request.tableIds;
     runInOrder<std::vector<PageOutcome>>(
-        tables.size(), workerCount(request.threads), [&](std::size_t i) { return run.buildTable(tables[i]); },
+        tables.size(), workerCount(request.threads), [&](std::size_t i) { return run.buildTable(tables[i], sink); },
         [&](std::size_t i, std::vector<PageOutcome> outcomes) {
             for (auto& outcome : outcomes) {
-                // Pages are written here, one after another: files made in one folder by
-                // several threads at once wait on each other in the kernel.
-                if (outcome.page) try {
-                        sink.writeEncoded(outcome.path, *outcome.page);
-                    } catch (const Error& e) {
-                        outcome.failures.push_back(e.what());
-                        outcome.page.reset();
-                    }
                 for (const auto& text : outcome.messages.texts()) messages.show(text);
                 for (const auto& failure : outcome.failures) {
                     messages.show(failure);
                     ++result.failures;
                 }
-                if (outcome.page) {
-                    result.written.push_back(std::move(outcome.path));
+                if (!outcome.written.empty()) {
+                    result.written.push_back(std::move(outcome.written));
                     if (request.singleTableMode) messages.show(outcome.kind->doneMessage);
                 }
             }

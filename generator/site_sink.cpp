@@ -37,18 +37,10 @@ std::optional<std::string> readDisk(const fs::path& path) {
 }  // namespace
 
 void SiteSink::writeText(const fs::path& path, std::string_view utf8, const UnencodableMessage& unencodable) {
-    writeEncoded(path, encodeText(utf8, unencodable));
-}
-
-EncodedText SiteSink::encodeText(std::string_view utf8, const UnencodableMessage& unencodable) {
     auto encoded = gbk::encode(utf8);
     if (!encoded) throw Error(unencodable(encoded.failure->character));
-    return EncodedText(std::move(encoded.bytes));
-}
-
-void SiteSink::writeEncoded(const fs::path& path, const EncodedText& text) {
     dropHeldDatabase(path);
-    store(path, text.bytes(), FileKind::Text);
+    store(path, encoded.bytes, FileKind::Text);
 }
 
 void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) {

@@ -23,17 +23,6 @@ enum class FileKind { Text, Binary };
 // character "😀" -> "项目 记账 / 表 流水帐 / 字段 收支：字段名称 中的字符“😀”无法用 GBK 编码，…".
 using UnencodableMessage = std::function<std::string(std::string_view character)>;
 
-// Site text in its code page, as only SiteSink::encodeText makes it.
-class EncodedText {
-public:
-    std::string_view bytes() const { return bytes_; }
-
-private:
-    friend class SiteSink;
-    explicit EncodedText(std::string bytes) : bytes_(std::move(bytes)) {}
-    std::string bytes_;
-};
-
 class SiteSink {
 public:
     virtual ~SiteSink() = default;
@@ -41,10 +30,6 @@ public:
     // Encodes the UTF-8 text to GBK and stores it. When a character has no GBK form
     // nothing is stored and tabulon::Error is thrown with `unencodable(character)`.
     void writeText(const std::filesystem::path& path, std::string_view utf8, const UnencodableMessage& unencodable);
-    // writeText in two halves, so that several threads encode while one writes: the
-    // encoding (any thread; throws as writeText does) and the store.
-    static EncodedText encodeText(std::string_view utf8, const UnencodableMessage& unencodable);
-    void writeEncoded(const std::filesystem::path& path, const EncodedText& text);
     // Stores bytes as they are (images, the database file).
     void writeBytes(const std::filesystem::path& path, std::string_view bytes);
     // Keeps a database for a later step of the same build instead of storing its file now:

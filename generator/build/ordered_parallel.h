@@ -22,11 +22,9 @@ inline unsigned workerCount(unsigned wanted) {
 
 // Calls work(i) for every i below `count` on up to `threads` threads, and consume(i, result)
 // on this thread for i = 0, 1, … in order. An exception from work(i) is rethrown here when
-// job i's turn comes; jobs not yet started are then dropped. No job starts more than
-// `ahead` places after the one this thread waits for, so that results waiting for their
-// turn stay few when consuming is the slow part.
+// job i's turn comes; jobs not yet started are then dropped.
 template <typename Result, typename Work, typename Consume>
-void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume, std::size_t ahead = 64) {
+void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume) {
     if (threads <= 1 || count <= 1) {
         for (std::size_t i = 0; i < count; ++i) consume(i, work(i));
         return;
@@ -36,26 +34,17 @@ void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume,
         std::exception_ptr error;
         bool done = false;
     };
-    ahead = std::max<std::size_t>(ahead, threads);
     std::vector<Slot> slots(count);
     std::mutex mutex;
-    std::condition_variable ready, room;
+    std::condition_variable ready;
     // The job this thread waits for; workers wake it only for that one, so that most
     // jobs finish without a wake-up.
     std::size_t awaited = count;
-    std::size_t next = 0;      // the next job to start
-    std::size_t consumed = 0;  // jobs handed to consume()
+    std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
 
-    // The next job to start, once it is near enough to the consumed ones; `count` when
-    // there is none left or the run stops.
-    auto take = [&] {
-        std::unique_lock lock(mutex);
-        room.wait(lock, [&] { return stop || next >= count || next < consumed + ahead; });
-        return stop || next >= count ? count : next++;
-    };
     auto worker = [&] {
-        for (std::size_t i; (i = take()) < count;) {
+        for (std::size_t i; !stop && (i = next++) < count;) {
             Slot filled;
             try {
                 filled.result.emplace(work(i));
@@ -77,18 +66,12 @@ void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume,
     // Joins the workers however this function is left.
     struct Stopper {
         std::atomic<bool>& stop;
-        std::mutex& mutex;
-        std::condition_variable& room;
         std::vector<std::jthread>& pool;
         ~Stopper() {
-            {
-                std::lock_guard lock(mutex);
-                stop = true;
-            }
-            room.notify_all();
+            stop = true;
             pool.clear();
         }
-    } stopper{stop, mutex, room, pool};
+    } stopper{stop, pool};
     const std::size_t poolSize = std::min<std::size_t>(threads, count);
     for (std::size_t t = 0; t < poolSize; ++t) pool.emplace_back(worker);
 
@@ -103,11 +86,6 @@ void runInOrder(std::size_t count, unsigned threads, Work work, Consume consume,
         }
         if (slot.error) std::rethrow_exception(slot.error);
         consume(i, std::move(*slot.result));
-        {
-            std::lock_guard lock(mutex);
-            consumed = i + 1;
-        }
-        room.notify_all();
     }
 }
 

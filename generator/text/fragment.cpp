@@ -28,10 +28,8 @@ void fillInto(std::string& out, std::string_view fragment, std::initializer_list
             break;
         }
         out.append(fragment.substr(position, open - position));
-        // Names are short: look for their end by hand rather than through memchr.
-        std::size_t close = open + 1;
-        while (close < fragment.size() && fragment[close] != '$') ++close;
-        if (close == fragment.size())
+        const std::size_t close = fragment.find('$', open + 1);
+        if (close == std::string_view::npos)
             throw std::logic_error("fragment has an unterminated placeholder: " + std::string(fragment.substr(open)));
         const std::string_view name = fragment.substr(open + 1, close - open - 1);
         if (name.empty()) {
@@ -39,7 +37,7 @@ void fillInto(std::string& out, std::string_view fragment, std::initializer_list
         } else {
             std::size_t index = 0;
             for (const auto& [key, value] : values) {
-                if (key.size() == name.size() && key.front() == name.front() && key == name) break;
+                if (key == name) break;
                 ++index;
             }
             if (index == values.size())

@@ -2,13 +2,11 @@
 // threads come out exactly as on one, and the sinks keep their promises.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <stdexcept>
-#include <thread>
 
 #include "base/error.h"
 #include "base/gbk.h"
@@ -279,25 +277,6 @@ TEST(OrderedParallel, ResultsInOrderAndAFailureRethrownAtItsTurn) {
                      [&](std::size_t i, int) { seen.push_back(i); }),
                  std::logic_error);
     EXPECT_EQ(seen.size(), 7u) << "the jobs before the failing one are handed back, none after";
-}
-
-TEST(OrderedParallel, JobsStartNoFurtherAheadThanAskedOfTheSlowConsumer) {
-    std::atomic<std::size_t> consumed{0}, furthest{0};
-    runInOrder<std::size_t>(
-        200, 3,
-        [&](std::size_t i) {
-            const std::size_t lead = i - std::min(i, consumed.load());
-            std::size_t seen = furthest.load();
-            while (lead > seen && !furthest.compare_exchange_weak(seen, lead)) {}
-            return i;
-        },
-        [&](std::size_t i, std::size_t) {
-            std::this_thread::sleep_for(std::chrono::microseconds(50));  // writing is the slow part
-            consumed = i + 1;
-        },
-        5);
-    EXPECT_EQ(consumed.load(), 200u);
-    EXPECT_LT(furthest.load(), 5u) << "job i starts only once job i - 5 has been consumed";
 }
 
 TEST(DryRunSink, RemembersNamesTouchesNothingAndReadsTheDatabaseBack) {
