@@ -14,10 +14,12 @@
 
 namespace tabulon::generator {
 
-// The threads a run may use: `wanted`, or one per core when 0.
+// The threads a run may use: `wanted`, or two per core when 0. Each job ends in a file
+// write; while one thread waits in the kernel (for the folder, for memory, for the disk)
+// another uses its core.
 inline unsigned workerCount(unsigned wanted) {
     if (wanted > 0) return wanted;
-    return std::max(1u, std::thread::hardware_concurrency());
+    return 2 * std::max(1u, std::thread::hardware_concurrency());
 }
 
 // Calls work(i) for every i below `count` on up to `threads` threads, and consume(i, result)

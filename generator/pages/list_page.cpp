@@ -96,24 +96,28 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
         replaceFirst(pieces.dataRow, "<tr ", fill(kRowClick, {{"base", base}}));
     }
 
+    const auto& rows = input.rows;
     std::size_t shown = 0;
     for (const auto* field : input.fields) {
         if (isPasswordField(input.model, input.table, *field)) continue;  // neither shown nor searchable
-        const std::string caption = fieldCaption(*field);
+        const std::string& caption = fieldCaption(*field);
         const bool first = shown++ == 0;
-        pieces.fieldList += field->name + ",";
-        pieces.typeList += std::string(searchTypeCode(field->type)) + ",";
-        pieces.header += row(HeaderCellStart) + caption + row(HeaderCellEnd);
-        const std::string cell = listCell(input.model, *field);
-        pieces.dataRow +=
-            row(DataCellStart) + (first && linkMoved ? displayLink + cell + "</a>" : cell) + row(DataCellEnd);
+        pieces.fieldList.append(field->name).append(",");
+        pieces.typeList.append(searchTypeCode(field->type)).append(",");
+        pieces.header.append(rows[HeaderCellStart]).append(caption).append(rows[HeaderCellEnd]);
+        pieces.dataRow.append(rows[DataCellStart]);
+        if (first && linkMoved) pieces.dataRow.append(displayLink);
+        pieces.dataRow.append(listCell(input.model, *field));
+        if (first && linkMoved) pieces.dataRow.append("</a>");
+        pieces.dataRow.append(rows[DataCellEnd]);
         if (isDateField(*field)) {
-            pieces.dateCases += fill(kDateCase, {{"name", field->name}}) + row(DateCase);
-            pieces.dateSwitches += fill(kDateSwitch, {{"name", field->name}});
+            fillInto(pieces.dateCases, kDateCase, {{"name", field->name}});
+            pieces.dateCases.append(rows[DateCase]);
+            fillInto(pieces.dateSwitches, kDateSwitch, {{"name", field->name}});
         }
-        pieces.fieldOptions += fill(kFieldOption, {{"name", field->name}, {"caption", caption}});
+        fillInto(pieces.fieldOptions, kFieldOption, {{"name", field->name}, {"caption", caption}});
     }
-    pieces.header += row(HeaderEnd);
+    pieces.header.append(rows[HeaderEnd]);
     pieces.dataRow += modifyCell + fill(kRowEnd, {{"base", base}});
     addFormToken(pieces.header, "<form name=\"form1\"");
 
@@ -121,7 +125,6 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     std::string pageEnd = row(PageEnd);
     replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(shown + 2)}}), 2);
 
-    const auto& rows = input.rows;
     return finishedPage({rows[Head], tableName, rows[HeadRest], pieces.dateCases, rows[BuilderEnd], pieces.dateSwitches,
                          rows[FieldSelect], pieces.fieldOptions, rows[SearchFormEnd], pieces.header,
                          listSearchScript(tableName, pieces.fieldList, pieces.typeList), pieces.dataRow, pageEnd},
