@@ -26,24 +26,31 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// Calls put() with each UTF-16 unit of `utf8`, a surrogate pair for a code point beyond
+// the BMP; false, part way through, at the first malformed sequence.
+template <typename Put>
+bool forEachUtf16Unit(std::string_view utf8, Put put) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = decodeUtf8At(utf8, i);
+        if (!c) return false;
+        if (c->codePoint >= 0x10000) {
+            const char32_t cp = c->codePoint - 0x10000;
+            put(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            put(static_cast<char16_t>(c->codePoint));
+        }
+        i += c->length;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::u16string> tryUtf8ToUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = decodeUtf8At(utf8, i);
-        if (!c) return std::nullopt;
-        char32_t cp = c->codePoint;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += c->length;
-    }
+    if (!forEachUtf16Unit(utf8, [&](char16_t u) { out.push_back(u); })) return std::nullopt;
     return out;
 }
 
@@ -65,43 +72,19 @@ std::optional<std::size_t> utf16Length(std::string_view utf8) {
 
 std::optional<std::size_t> writeUtf16(std::string_view utf8, char16_t* out, std::size_t capacity) {
     std::size_t units = 0;
-    auto put = [&](char16_t u) {
+    const bool valid = forEachUtf16Unit(utf8, [&](char16_t u) {
         if (units < capacity) out[units] = u;
         ++units;
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = decodeUtf8At(utf8, i);
-        if (!c) return std::nullopt;
-        if (c->codePoint >= 0x10000) {
-            const char32_t cp = c->codePoint - 0x10000;
-            put(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            put(static_cast<char16_t>(c->codePoint));
-        }
-        i += c->length;
-    }
-    return units;
+    });
+    return valid ? std::optional(units) : std::nullopt;
 }
 
 char* writeUtf16le(std::string_view utf8, char* out) {
-    auto put = [&out](char16_t u) {
+    const bool valid = forEachUtf16Unit(utf8, [&out](char16_t u) {
         *out++ = static_cast<char>(u & 0xFF);
         *out++ = static_cast<char>(u >> 8);
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = decodeUtf8At(utf8, i);
-        if (!c) return nullptr;
-        if (c->codePoint >= 0x10000) {
-            const char32_t cp = c->codePoint - 0x10000;
-            put(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            put(static_cast<char16_t>(c->codePoint));
-        }
-        i += c->length;
-    }
-    return out;
+    });
+    return valid ? out : nullptr;
 }
 
 std::u16string utf8ToUtf16(std::string_view utf8, std::string_view what) {

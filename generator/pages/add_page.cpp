@@ -45,27 +45,11 @@ std::string AddPageGenerator::build(const PageInput& input, Messages& messages) 
     const FieldRows fields = buildFieldRows(input, rows[2], rows[3], rows[4], postbackStart("add"), addPageWidget,
                                             state, PasswordOnSave::Always, messages);
 
-    // The server block goes in front of the head marker; the parts are joined once.
-    const SplitHead head = splitHead(pageHead);
-    const auto block = [&](std::string_view text) { return head.takesBlock ? text : std::string_view(); };
     const std::string query = openRecordSet(fill(kQuery, {{"table", tableName}}));
     const std::string save = fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}});
-    const std::string_view parts[] = {head.before,
-                                      block(fields.readCode),
-                                      block("\r\n"),
-                                      block(state.checkCode),
-                                      block(fields.valueCode),
-                                      block("\r\n"),
-                                      block(query),
-                                      block("rsAdd.addnew\r\n\r\n"),
-                                      block(fields.assignCode),
-                                      block(save),
-                                      block("\r\n"),
-                                      head.after,
-                                      fields.formRows,
-                                      fields.checkScript,
-                                      state.loadScript,
-                                      rows[5]};
+    auto parts = headWithServerBlock(pageHead, {fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n",
+                                                query, "rsAdd.addnew\r\n\r\n", fields.assignCode, save});
+    parts.insert(parts.end(), {fields.formRows, fields.checkScript, state.loadScript, rows[5]});
     if (!state.cascade) return finishedPage(parts, "<form");
     std::string page = concat(parts);
     spliceAjaxInclude(page);

@@ -33,8 +33,8 @@ std::string DisplayPageGenerator::build(const PageInput& input, Messages& messag
     // T1 head start, T2 title rest, T3 frame, T4/T5 around a caption, T6 row end, T7 page end
     const auto& rows = input.rows;
     const std::string& tableName = input.table.name;
-    std::string pageHead = std::string(rows[0]) + tableName + std::string(rows[1]);
-    spliceServerBlock(pageHead, fill(kIdCheck, {}));
+    const std::string pageHead = std::string(rows[0]) + tableName + std::string(rows[1]);
+    const std::string idCheck = fill(kIdCheck, {});
 
     std::string body;
     std::size_t position = 0;
@@ -46,9 +46,10 @@ std::string DisplayPageGenerator::build(const PageInput& input, Messages& messag
         if (value.stopsFieldLoop) break;
         body.append(value.html).append(rows[5]);
     }
-    return finishedPage(
-        {pageHead, "\r\n<%\r\n", recordQuery(tableName), "%>\r\n", rows[2], body, rows[6], recordPageEnd()},
-        std::nullopt);
+    auto parts = headWithServerBlock(pageHead, {idCheck});
+    const std::string query = recordQuery(tableName), end = recordPageEnd();
+    parts.insert(parts.end(), {"\r\n<%\r\n", query, "%>\r\n", rows[2], body, rows[6], end});
+    return finishedPage(parts, std::nullopt);
 }
 
 }  // namespace tabulon::generator

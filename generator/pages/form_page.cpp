@@ -54,14 +54,14 @@ void appendClientCheck(std::string& out, const catalogue::Field& field, std::str
 
 }  // namespace
 
-void spliceServerBlock(std::string& pageHead, std::string_view serverBlock) {
-    replaceFirst(pageHead, kHeadMarker, std::string(serverBlock) + "\r\n" + std::string(kHeadMarker));
-}
-
-SplitHead splitHead(std::string_view pageHead) {
+std::vector<std::string_view> headWithServerBlock(std::string_view pageHead,
+                                                  std::initializer_list<std::string_view> serverBlock) {
     const std::size_t marker = pageHead.find(kHeadMarker);
-    if (marker == std::string_view::npos) return {pageHead, {}, false};
-    return {pageHead.substr(0, marker), pageHead.substr(marker), true};
+    if (marker == std::string_view::npos) return {pageHead};
+    std::vector<std::string_view> parts{pageHead.substr(0, marker)};
+    parts.insert(parts.end(), serverBlock);
+    parts.insert(parts.end(), {"\r\n", pageHead.substr(marker)});
+    return parts;
 }
 
 void spliceAjaxInclude(std::string& page) {

@@ -1,8 +1,10 @@
 #pragma once
 // Splices shared by the form pages: the server block goes in front of the HTML head, and a
 // page with a cascade includes the AJAX helpers right after the connection include.
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "generator/pages/page_generator.h"
 #include "generator/widgets/add_widgets.h"
@@ -12,18 +14,11 @@ namespace tabulon::generator {
 // The text the default first template rows end with; the server block goes before it.
 inline constexpr std::string_view kHeadMarker = "<html>\r\n<head>\r\n<title>";
 
-// Puts `serverBlock` in front of the first head marker of `pageHead`; a head without the
-// marker stays as it is (and the block is lost, as the template asks).
-void spliceServerBlock(std::string& pageHead, std::string_view serverBlock);
-
-// A page head cut where the server block goes: in front of its first head marker. A head
-// without the marker has no place for the block, which is then left out, as the template
-// asks.
-struct SplitHead {
-    std::string_view before, after;
-    bool takesBlock = false;
-};
-SplitHead splitHead(std::string_view pageHead);
+// The start of a page as parts: `pageHead` with the parts of the server block and a line
+// end in front of its first head marker. A head without the marker has no place for the
+// block, which is then left out, as the template asks.
+std::vector<std::string_view> headWithServerBlock(std::string_view pageHead,
+                                                  std::initializer_list<std::string_view> serverBlock);
 
 // Replaces the first connection include of `page` by itself plus the AJAX include.
 void spliceAjaxInclude(std::string& page);

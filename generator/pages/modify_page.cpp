@@ -126,30 +126,12 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
     std::string buttons(rows[6]);
     replaceFirst(buttons, "history.go(-1)", fill(kBackToList, {{"base", base}}));
 
-    // The server block goes in front of the head marker; the parts are joined once.
-    const SplitHead head = splitHead(pageHead);
-    const auto block = [&](std::string_view text) { return head.takesBlock ? text : std::string_view(); };
-    return finishedPage({head.before,
-                         block(fields.readCode),
-                         block("\r\n"),
-                         block(state.checkCode),
-                         block(fields.valueCode),
-                         block("\r\n"),
-                         block(openCode),
-                         block("\r\n"),
-                         block(fields.assignCode),
-                         block(save),
-                         block("\r\n"),
-                         head.after,
-                         "<%\r\n",
-                         openCode,
-                         "%>\r\n",
-                         rows[2],
-                         fields.formRows,
-                         fields.checkScript,
-                         buttons,
-                         recordPageEnd()},
-                        "<form");
+    auto parts = headWithServerBlock(pageHead, {fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n",
+                                                openCode, "\r\n", fields.assignCode, save});
+    const std::string end = recordPageEnd();
+    parts.insert(parts.end(),
+                 {"<%\r\n", openCode, "%>\r\n", rows[2], fields.formRows, fields.checkScript, buttons, end});
+    return finishedPage(parts, "<form");
 }
 
 }  // namespace tabulon::generator
