@@ -248,8 +248,7 @@ std::string_view firstBadCharacter(std::string_view name) {
             if (asciiBad[byte]) return name.substr(i, 1);
             continue;
         }
-        // The wide bad characters (U+3000, U+FF1B) start with E3 or EF in UTF-8.
-        if (byte != 0xE3 && byte != 0xEF) continue;
+        if ((byte & 0xC0) != 0xC0) continue;  // inside a character, not at its start
         for (const std::string_view character : kBadCharacters)
             if (character.size() > 1 && name.substr(i).starts_with(character)) return character;
     }

@@ -214,24 +214,22 @@ bool addAccountTo(jet::Database& database, const LoginFields& login, bool digest
 bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, bool digests, SiteSink& sink) {
     // The database step of this build holds its database for this step, which writes it
     // whatever happens to the account; otherwise the file is read.
-    auto held = sink.takeDatabase(databasePath);
-    if (held) {
-        bool added = false;
-        try {
-            added = addAccountTo(*held, login, digests);  // a refused row leaves the database as it was
-        } catch (...) {
-            sink.writeBytes(databasePath, held->bytes());
-            throw;
-        }
-        sink.writeBytes(databasePath, held->bytes());
-        return added;
+    auto database = sink.takeDatabase(databasePath);
+    const bool wasHeld = database.has_value();
+    if (!database) {
+        const auto bytes = sink.readBack(databasePath);
+        if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
+        database = jet::Database::fromBytes(*bytes);
     }
-    const auto bytes = sink.readBack(databasePath);
-    if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
-    auto database = jet::Database::fromBytes(*bytes);
-    if (!addAccountTo(database, login, digests)) return false;
-    sink.writeBytes(databasePath, database.bytes());
-    return true;
+    bool added = false;
+    try {
+        added = addAccountTo(*database, login, digests);  // a refused row leaves the database as it was
+    } catch (...) {
+        if (wasHeld) sink.writeBytes(databasePath, database->bytes());
+        throw;
+    }
+    if (added || wasHeld) sink.writeBytes(databasePath, database->bytes());
+    return added;
 }
 
 }  // namespace

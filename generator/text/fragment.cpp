@@ -53,10 +53,6 @@ void fillInto(std::string& out, std::string_view fragment, std::initializer_list
             throw std::logic_error("value for a placeholder the fragment lacks: " + std::string(key));
 }
 
-std::string concat(std::initializer_list<std::string_view> parts) {
-    return concat(std::span<const std::string_view>(parts.begin(), parts.size()));
-}
-
 std::string concat(std::span<const std::string_view> parts) {
     std::size_t size = 0;
     for (const auto part : parts) size += part.size();

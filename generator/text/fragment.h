@@ -21,7 +21,6 @@ std::string fill(std::string_view fragment, std::initializer_list<Substitution> 
 void fillInto(std::string& out, std::string_view fragment, std::initializer_list<Substitution> values);
 
 // The parts one after another, in one allocation: whole pages are joined this way.
-std::string concat(std::initializer_list<std::string_view> parts);
 std::string concat(std::span<const std::string_view> parts);
 
 // Replaces the first occurrence of `from` in `text`, searching from the first character
