@@ -236,21 +236,16 @@ constexpr std::array<std::string_view, 21> kBadCharacters = {
 // The first character of `name` that is one of kBadCharacters, or an empty view. One pass
 // over the name: every table and field name is checked on every build.
 std::string_view firstBadCharacter(std::string_view name) {
-    static const auto asciiBad = [] {
-        std::array<bool, 128> bad{};
-        for (const std::string_view character : kBadCharacters)
-            if (character.size() == 1) bad[static_cast<unsigned char>(character[0])] = true;
-        return bad;
+    // Which first bytes may start a bad character: most bytes of a name start none.
+    static const auto starts = [] {
+        std::array<bool, 256> first{};
+        for (const std::string_view character : kBadCharacters) first[static_cast<unsigned char>(character[0])] = true;
+        return first;
     }();
     for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(name[i]);
-        if (byte < 0x80) {
-            if (asciiBad[byte]) return name.substr(i, 1);
-            continue;
-        }
-        if ((byte & 0xC0) != 0xC0) continue;  // inside a character, not at its start
+        if (!starts[static_cast<unsigned char>(name[i])]) continue;
         for (const std::string_view character : kBadCharacters)
-            if (character.size() > 1 && name.substr(i).starts_with(character)) return character;
+            if (name.substr(i).starts_with(character)) return character;
     }
     return {};
 }
