@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "preview/server/http_request.h"
+#include "preview/host/core/http_parser.h"
 #include "preview/server/http_response.h"
 #include "preview/server/site_folder.h"
 #include "preview/server/socket_io.h"

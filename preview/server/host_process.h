@@ -37,6 +37,8 @@ public:
     std::uint16_t restart();
     // Stops the host for good: later starts throw.
     void shutDown();
+    // The key the running host expects on every request (a new one for each start).
+    std::string key();
 
     bool running();
     pid_t pid();
@@ -51,6 +53,7 @@ private:
     std::mutex mutex_;
     pid_t pid_ = -1;
     std::uint16_t port_ = 0;
+    std::string key_;
     int starts_ = 0;
     bool shutDown_ = false;
 };

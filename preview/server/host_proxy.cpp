@@ -3,13 +3,15 @@
 #include <array>
 
 #include "base/error.h"
+#include "preview/host/core/front_link.h"
 #include "preview/server/socket_io.h"
 
 namespace tabulon::preview {
 namespace {
 
-constexpr std::array<std::string_view, 8> kDropped = {
-    "Connection", "Keep-Alive", "Proxy-Connection", "X-Forwarded-For", "TE", "Upgrade", "Transfer-Encoding", "Trailer"};
+constexpr std::array<std::string_view, 10> kDropped = {
+    "Connection", "Keep-Alive",        "Proxy-Connection", "X-Forwarded-For",    "TE",
+    "Upgrade",    "Transfer-Encoding", "Trailer",          host::kHostKeyHeader, host::kClientHeader};
 
 constexpr auto kConnectLimit = std::chrono::seconds(3);
 
@@ -17,14 +19,16 @@ HttpResponse hostUnavailable(const std::string& why) { return errorPage(503, "�
 
 }  // namespace
 
-std::string requestForHost(const HttpRequest& request, const std::string& target, const std::string& client) {
+std::string requestForHost(const HttpRequest& request, const std::string& target, const std::string& client,
+                           const std::string& key) {
     std::string out = request.method + " " + target + " HTTP/1.1\r\n";
     for (const auto& [name, value] : request.headers) {
         bool dropped = false;
         for (const auto hop : kDropped) dropped = dropped || equalsIgnoringCase(name, hop);
         if (!dropped) out += name + ": " + value + "\r\n";
     }
-    out += "X-Forwarded-For: " + client + "\r\nConnection: close\r\n\r\n";
+    out += std::string(host::kHostKeyHeader) + ": " + key + "\r\n";
+    out += std::string(host::kClientHeader) + ": " + client + "\r\nConnection: close\r\n\r\n";
     out += request.body;
     return out;
 }
@@ -36,7 +40,6 @@ HttpResponse HostProxy::forward(const HttpRequest& request, const std::string& t
 
 HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::string& target,
                                       const std::string& client) {
-    const auto bytes = requestForHost(request, target, client);
     std::optional<Socket> connection;
     // A host found gone is started again; a fresh one that refuses gets one more start.
     for (int attempt = 0; attempt < 2 && !connection; ++attempt) {
@@ -49,6 +52,7 @@ HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::str
     }
     if (!connection) return errorPage(502, "无法连接预览主机", {"预览主机没有接受连接，已重新启动两次。"});
 
+    const auto bytes = requestForHost(request, target, client, host_.key());
     const auto deadline = Clock::now() + options_.pageLimit;
     std::string answer;
     const bool sent = sendAll(connection->fd(), bytes, deadline);

@@ -8,7 +8,7 @@
 
 #include "preview/server/error_annotation.h"
 #include "preview/server/host_process.h"
-#include "preview/server/http_request.h"
+#include "preview/host/core/http_parser.h"
 #include "preview/server/http_response.h"
 
 namespace tabulon::preview {
@@ -24,7 +24,7 @@ public:
         : host_(host), annotator_(annotator), options_(options) {}
 
     // `target` is the path (as on disk, %-encoded) and query the host is asked for;
-    // `client` the browser's address for X-Forwarded-For.
+    // `client` the browser's address.
     HttpResponse forward(const HttpRequest& request, const std::string& target, const std::string& client);
 
 private:
@@ -36,8 +36,9 @@ private:
     std::mutex mutex_;
 };
 
-// The request as the host gets it: hop-by-hop headers dropped, X-Forwarded-For and
-// "Connection: close" added.
-std::string requestForHost(const HttpRequest& request, const std::string& target, const std::string& client);
+// The request as the host gets it: hop-by-hop headers and any the browser sent in the
+// link's names dropped; the host's key, the browser's address and "Connection: close" added.
+std::string requestForHost(const HttpRequest& request, const std::string& target, const std::string& client,
+                           const std::string& key);
 
 }  // namespace tabulon::preview

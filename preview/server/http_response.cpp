@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "preview/server/http_request.h"
+#include "preview/host/core/http_parser.h"
 
 namespace tabulon::preview {
 

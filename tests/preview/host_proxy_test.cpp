@@ -37,7 +37,8 @@ protected:
     HttpRequest request(const std::string& method, const std::string& target, const std::string& body = "") {
         RequestParser parser;
         std::string wire = method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1:9\r\nConnection: keep-alive\r\n" +
-                           "X-Forwarded-For: 10.9.9.9\r\nCookie: ASPSESSIONID=1\r\n";
+                           "X-Forwarded-For: 10.9.9.9\r\nX-Tabulon-Client: 10.8.8.8\r\n" +
+                           "X-Tabulon-Host-Key: 0123456789abcdef0123456789abcdef\r\nCookie: ASPSESSIONID=1\r\n";
         if (method == "POST") wire += "Content-Length: " + std::to_string(body.size()) + "\r\n";
         parser.feed(wire + "\r\n" + body);
         return parser.request();
@@ -59,8 +60,14 @@ TEST_F(HostProxyTest, ForwardsTheRequestAsTheHostExpectsIt) {
               std::string::npos)
         << body;
     EXPECT_NE(body.find("Cookie: ASPSESSIONID=1\r\n"), std::string::npos);
-    EXPECT_NE(body.find("X-Forwarded-For: 127.0.0.1\r\n"), std::string::npos);
-    EXPECT_EQ(body.find("10.9.9.9"), std::string::npos);  // the browser does not choose its own address
+    // The host learns the browser's address and its own key from the front alone.
+    EXPECT_NE(body.find("X-Tabulon-Client: 127.0.0.1\r\n"), std::string::npos);
+    EXPECT_NE(body.find("X-Tabulon-Host-Key: " + host.key() + "\r\n"), std::string::npos);
+    EXPECT_EQ(host.key().size(), 64u);
+    EXPECT_EQ(body.find("10.9.9.9"), std::string::npos);
+    EXPECT_EQ(body.find("10.8.8.8"), std::string::npos);
+    EXPECT_EQ(body.find("0123456789abcdef0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(body.find("X-Forwarded-For"), std::string::npos);
     EXPECT_NE(body.find("Connection: close\r\n"), std::string::npos);
     EXPECT_EQ(body.find("keep-alive"), std::string::npos);
     EXPECT_TRUE(body.ends_with("\r\n\r\nS_1=%D6%D0")) << body;
@@ -68,6 +75,27 @@ TEST_F(HostProxyTest, ForwardsTheRequestAsTheHostExpectsIt) {
     const auto again = proxy.forward(request("GET", "/a.asp"), "/a.asp", "127.0.0.1");
     EXPECT_EQ(pidIn(again.body), pidIn(body));
     EXPECT_EQ(host.starts(), 1);
+}
+
+TEST_F(HostProxyTest, TheHostsPortRefusesAnyoneWithoutItsKey) {
+    HostProcess host(command());
+    const auto port = host.ensureRunning();
+    const auto firstKey = host.key();
+    auto ask = [port](const std::string& extra) {
+        auto connection = connectToLoopback(port, Clock::now() + 2s);
+        EXPECT_TRUE(connection);
+        sendAll(connection->fd(), "GET /a.asp HTTP/1.1\r\nHost: x\r\n" + extra + "Connection: close\r\n\r\n",
+                Clock::now() + 2s);
+        std::string answer;
+        readUntilClosed(connection->fd(), answer, Clock::now() + 2s, 1 << 20);
+        return parseResponse(answer).value_or(HttpResponse{}).status;
+    };
+    EXPECT_EQ(ask(""), 403);
+    EXPECT_EQ(ask("X-Tabulon-Host-Key: " + std::string(64, '0') + "\r\n"), 403);
+    EXPECT_EQ(ask("X-Tabulon-Host-Key: " + firstKey + "\r\n"), 200);
+    // Each start has a key of its own: an old one opens nothing.
+    host.restart();
+    EXPECT_NE(host.key(), firstKey);
 }
 
 TEST_F(HostProxyTest, WatchdogStopsAnEndlessPageAndStartsAFreshHost) {

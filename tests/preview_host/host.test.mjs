@@ -11,7 +11,7 @@ import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
 import { defaultPrefix, ensurePrefix, findWine, startServer } from '../../tools/sitecheck/lib/wine.mjs';
-import { copySiteAsGbk, encodeGbk, fields, gbkUrlEncode, request, startHost, windowsPath } from './host_process.mjs';
+import { copySiteAsGbk, encodeGbk, fields, frontHeaders, gbkUrlEncode, request, startHost, windowsPath } from './host_process.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const [exe, maker] = process.argv.slice(2);
@@ -72,8 +72,9 @@ describe('Request', () => {
         Cookie: 'theme=dark',
         Referer: 'http://127.0.0.1/from.asp',
         'User-Agent': 'host-test',
-        'X-Forwarded-For': '10.1.2.3',
+        'X-Forwarded-For': '10.9.9.9',
       },
+      client: '10.1.2.3',
     });
     assert.equal(r.status, 200, r.text);
     const f = fields(r.text);
@@ -103,7 +104,7 @@ describe('Request', () => {
     assert.equal(f['sv.PATH_INFO'], '/request.asp');
     assert.equal(f['sv.URL'], '/request.asp');
     assert.equal(f['sv.HTTP_HOST'], `127.0.0.1:${host.port}`);
-    assert.equal(f['sv.REMOTE_ADDR'], '10.1.2.3', 'the front server names the client in X-Forwarded-For');
+    assert.equal(f['sv.REMOTE_ADDR'], '10.1.2.3', 'the front server names the client; X-Forwarded-For is not believed');
     assert.equal(f['sv.HTTP_REFERER'], 'http://127.0.0.1/from.asp');
     assert.equal(f['sv.SERVER_NAME'], '127.0.0.1');
     assert.equal(f['sv.SERVER_PORT'], String(host.port));
@@ -445,7 +446,8 @@ describe('failures and unsafe requests', () => {
 function rawGet(target) {
   return new Promise((resolve, reject) => {
     const socket = net.connect(host.port, '127.0.0.1', () => {
-      socket.write(`GET ${target} HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n`);
+      const link = Object.entries(frontHeaders(host.port)).map(([name, value]) => `${name}: ${value}\r\n`).join('');
+      socket.write(`GET ${target} HTTP/1.1\r\nHost: 127.0.0.1\r\n${link}Connection: close\r\n\r\n`);
     });
     let data = '';
     socket.on('data', (c) => (data += c.toString('latin1')));

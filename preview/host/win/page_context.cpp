@@ -1,22 +1,21 @@
 #include "page_context.h"
 
+#include "../core/session_token.h"
+#include "system_random.h"
 #include "text.h"
-
-#include <random>
 
 namespace tabulon::preview::host {
 namespace {
 
-std::mt19937& random() {
-    static std::mt19937 engine(static_cast<unsigned>(GetTickCount64() ^ GetCurrentProcessId()));
-    return engine;
-}
+// Cookie values must not be predictable from earlier ones: they come from the system's
+// cryptographic generator.
+std::string systemLetters(std::size_t count) { return randomLetters(count, systemRandom); }
 
-std::string randomLetters(int count) {
-    std::uniform_int_distribution<int> letter(0, 25);
-    std::string out;
-    for (int i = 0; i < count; ++i) out += static_cast<char>('A' + letter(random()));
-    return out;
+long randomSessionNumber() {
+    unsigned char bytes[4];
+    systemRandom(bytes, sizeof bytes);
+    const unsigned long value = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<unsigned long>(bytes[3]) << 24;
+    return 100000000 + static_cast<long>(value % 800000000);
 }
 
 std::map<std::string, std::shared_ptr<SessionData>>& sessions() {
@@ -79,7 +78,7 @@ ValueStore& applicationValues() {
 }
 
 const std::string& sessionCookieName() {
-    static const std::string name = "ASPSESSIONID" + randomLetters(8);
+    static const std::string name = "ASPSESSIONID" + systemLetters(8);
     return name;
 }
 
@@ -96,10 +95,10 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
             }
         }
     }
-    static long nextId = 100000000 + static_cast<long>(random()() % 800000000);
+    static long nextId = randomSessionNumber();
     auto session = std::make_shared<SessionData>();
     do {
-        session->cookieValue = randomLetters(24);
+        session->cookieValue = systemLetters(kSessionTokenLetters);
     } while (sessions().count(session->cookieValue));
     session->id = nextId++;
     session->lastUse = GetTickCount64();
