@@ -121,6 +121,11 @@ HostCommand hostCommand(const HostPlan& plan, const fs::path& previewFolder, con
         command.environment = std::move(environment);
     }
     command.argv.insert(command.argv.end(), {"--port", "0"});
+    // Sessions and Application values outlive a restarted host (a page that ran too long).
+    const auto state = previewFolder / "host-state.bin";
+    command.argv.insert(
+        command.argv.end(),
+        {"--state", plan.wine ? windowsPath(plainPathTo(previewFolder) / "host-state.bin") : state.string()});
     if (options.testHooks) command.argv.emplace_back("--test-hooks");
     return command;
 }

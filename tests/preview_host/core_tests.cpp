@@ -6,6 +6,7 @@
 #include "http_request.h"
 #include "page_translator.h"
 #include "session_token.h"
+#include "stored_state.h"
 
 #include <gtest/gtest.h>
 
@@ -277,3 +278,81 @@ TEST(BuiltinRewriting, AClassMethodOfThatNameChangesNothing) {
         rewriteBuiltins(script, names, "H"),
         "Class Box\r\nPublic Function Trim(v)\r\nTrim = v\r\nEnd Function\r\nEnd Class\r\ny = H.Trim(z) & b.Trim(1)");
 }
+
+namespace {
+
+StoredValue integer(std::uint16_t type, std::int64_t v) {
+    StoredValue s;
+    s.type = type;
+    s.payload = StoredValue::Payload::Integer;
+    s.integer = v;
+    return s;
+}
+
+StoredState sampleState() {
+    StoredValue text;
+    text.type = 8;  // VT_BSTR
+    text.payload = StoredValue::Payload::Text;
+    text.text = u"中文\0\xD800 lone surrogate";  // strings are kept as the engine's code units
+    text.text.push_back(u'\0');
+    StoredValue date;
+    date.type = 7;  // VT_DATE
+    date.payload = StoredValue::Payload::Number;
+    date.number = -1.25;
+    StoredValue grid;  // a 2 × 3 array of variants, lower bounds 1 and -1
+    grid.type = 0x200C;
+    grid.payload = StoredValue::Payload::Array;
+    grid.bounds = {{1, 2}, {-1, 3}};
+    for (int i = 0; i < 6; ++i) grid.items.push_back(integer(3, i * 1000000007LL));
+    grid.items[5] = text;
+    StoredValue nested = grid;
+    nested.bounds = {{0, 1}};
+    nested.items = {grid};
+    StoredState state;
+    state.cookieName = "ASPSESSIONIDABCDEFGH";
+    state.application = {{u"kovel_fail_127.0.0.1", text}, {u"hits", integer(3, -7)}};
+    StoredSession session;
+    session.cookieValue = std::string(24, 'Q');
+    session.id = 123456789;
+    session.timeoutMinutes = 30;
+    session.lastUse = 1767225600;
+    session.values = {{u"when", date}, {u"grid", nested}, {u"empty", StoredValue{}}};
+    state.sessions = {session, session};
+    state.sessions[1].cookieValue = std::string(24, 'R');
+    return state;
+}
+
+TEST(StoredState, EveryKindOfValueComesBackAsItWas) {
+    const auto state = sampleState();
+    const auto bytes = encodeState(state);
+    const auto back = decodeState(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, state);
+    EXPECT_EQ(decodeState(encodeState(StoredState{})), StoredState{});
+}
+
+TEST(StoredState, DamagedOrForeignFilesReadAsNothing) {
+    const auto bytes = encodeState(sampleState());
+    EXPECT_FALSE(decodeState(""));
+    EXPECT_FALSE(decodeState("SQLite format 3"));
+    // Every cut short and every single damaged length reads as nothing or as a whole state,
+    // never past the end.
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) EXPECT_FALSE(decodeState(bytes.substr(0, cut))) << cut;
+    EXPECT_FALSE(decodeState(bytes + "x"));
+    for (std::size_t at = 21; at < bytes.size(); ++at) {
+        auto damaged = bytes;
+        damaged[at] = static_cast<char>(0xFF);
+        (void)decodeState(damaged);
+    }
+    // An array that claims billions of items in a few bytes is refused without allocating them.
+    std::string huge = "TABULON-HOST-STATE 1\n";
+    huge += std::string("\0\0\0\0", 4);                           // cookie name
+    huge += std::string("\1\0\0\0", 4);                           // one Application value
+    huge += std::string("\1\0\0\0a\0", 6);                        // named "a"
+    huge += std::string("\x0C\x20\0\0\5", 5);                     // an array of variants
+    huge += std::string("\1\0\0\0\0\0\0\0\xFF\xFF\xFF\x7F", 12);  // one dimension of 2^31 items
+    huge += std::string("\xFF\xFF\xFF\x7F", 4);
+    EXPECT_FALSE(decodeState(huge));
+}
+
+}  // namespace

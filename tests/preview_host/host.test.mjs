@@ -442,6 +442,100 @@ describe('failures and unsafe requests', () => {
   });
 });
 
+describe('the link to the front server', () => {
+  test('a request without the host\'s key is refused, and pages never see the key', async () => {
+    for (const headers of [{}, { 'X-Tabulon-Host-Key': 'f'.repeat(64), 'X-Tabulon-Client': '127.0.0.1' }, { 'X-Tabulon-Host-Key': host.key }]) {
+      const r = await request(host.port, '/link.asp', { asFront: false, headers });
+      assert.equal(r.status, 403, JSON.stringify(headers));
+      assert.doesNotMatch(r.text, /127\.0\.0\.1\|/);
+    }
+    const ok = await request(host.port, '/link.asp', { client: '192.0.2.7', headers: { 'X-Forwarded-For': '10.9.9.9' } });
+    assert.equal(ok.status, 200);
+    assert.match(ok.text, /^192\.0\.2\.7\|/);
+    assert.ok(!ok.text.includes(host.key), 'the key is not in ALL_RAW');
+    assert.doesNotMatch(ok.text, /X-Tabulon|X-Forwarded-For|10\.9\.9\.9/i);
+  });
+
+  test('a form of 40,000 fields is read in linear time, up to 10,000 fields', async () => {
+    const body = Array.from({ length: 40000 }, (_, i) => `f${i}=${i % 10}`).join('&');
+    const r = await request(host.port, '/form_count.asp', {
+      method: 'POST',
+      body,
+      headers: { 'Content-Type': 'application/x-www-form-urlencoded', 'Content-Length': String(body.length) },
+    });
+    assert.equal(r.status, 200, r.text);
+    assert.equal(r.text.trim(), 'count=10000;first=0;last=9;');
+    // Quadratic grouping took over 10 s here (the front's page limit); linear takes well under 1 s.
+    console.log(`# 40,000-field POST (${body.length} bytes): ${r.ms.toFixed(0)} ms`);
+    assert.ok(r.ms < 8000, `${r.ms} ms`);
+  });
+
+  test('session cookies come from the system\'s cryptographic generator', async () => {
+    const log = path.join(work, 'host-random.log');
+    const traced = await startHost({ exe, site, db, prefix, logFile: log, wineDebug: 'trace+bcrypt' });
+    try {
+      const drawsBefore = (fs.readFileSync(log, 'utf8').match(/BCryptGenRandom/g) ?? []).length;
+      const cookies = new Set();
+      for (let i = 0; i < 5; i++) {
+        const r = await request(traced.port, '/session.asp?case=set');
+        const cookie = r.headers['set-cookie'].find((c) => c.startsWith('ASPSESSIONID')).split(';')[0];
+        assert.match(cookie, /^ASPSESSIONID[A-Z]{8}=[A-Z]{24}$/);
+        cookies.add(cookie);
+      }
+      assert.equal(cookies.size, 5);
+      const draws = (fs.readFileSync(log, 'utf8').match(/BCryptGenRandom/g) ?? []).length;
+      assert.ok(draws - drawsBefore >= 5, `each new session draws from BCryptGenRandom (${draws - drawsBefore} draws)`);
+    } finally {
+      traced.child.kill('SIGKILL');
+    }
+  });
+
+  test('sessions, their values and Application values survive a killed host', async () => {
+    const state = path.join(work, 'host-state.bin');
+    const args = ['--state', windowsPath(state)];
+    const first = await startHost({ exe, site, db, prefix, logFile: path.join(work, 'host-state-1.log'), args });
+    let jar, id;
+    try {
+      const set = await request(first.port, '/state.asp?case=set');
+      assert.equal(set.status, 200, set.text);
+      jar = set.headers['set-cookie'].find((c) => c.startsWith('ASPSESSIONID')).split(';')[0];
+      id = fields(set.text).id;
+    } finally {
+      first.child.kill('SIGKILL');
+    }
+    assert.ok(fs.existsSync(state));
+    const second = await startHost({ exe, site, db, prefix, logFile: path.join(work, 'host-state-2.log'), args });
+    try {
+      const r = await request(second.port, '/state.asp?case=get', { headers: { Cookie: jar } });
+      assert.equal(r.status, 200, r.text);
+      const f = fields(r.text);
+      assert.equal(f.id, id, 'the same session');
+      assert.equal(f.n, '41');
+      assert.equal(f.ntype, 'Integer');
+      assert.equal(f.text, '中文 "quoted"');
+      assert.equal(f.when, '2024-2-29 13:45');
+      assert.equal(f.list, `5,二,${T},Boolean,1.5,in,Currency`);
+      assert.equal(f.fail, '3|45000.5');
+      assert.equal(f.app, '5|45000.25', 'the lock-out count by address is kept');
+      assert.equal(f.dict, F, 'objects are not kept');
+      assert.equal(r.headers['set-cookie']?.some((c) => c.startsWith('ASPSESSIONID')) ?? false, false, 'no new session');
+      // A damaged file is not trusted: the host starts without it.
+      second.child.kill('SIGKILL');
+      fs.writeFileSync(state, 'TABULON-HOST-STATE 1\n\xff\xff');
+      const third = await startHost({ exe, site, db, prefix, logFile: path.join(work, 'host-state-3.log'), args });
+      try {
+        const fresh = await request(third.port, '/state.asp?case=get', { headers: { Cookie: jar } });
+        assert.notEqual(fields(fresh.text).id, id);
+        assert.match(fs.readFileSync(path.join(work, 'host-state-3.log'), 'utf8'), /could not be read/);
+      } finally {
+        third.child.kill('SIGKILL');
+      }
+    } finally {
+      second.child.kill('SIGKILL');
+    }
+  });
+});
+
 /** Sends the target exactly as written (no client-side path normalisation). */
 function rawGet(target) {
   return new Promise((resolve, reject) => {

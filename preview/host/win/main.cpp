@@ -1,4 +1,4 @@
-// asphost.exe --site <folder> --db <working copy> --port <n> [--test-hooks]
+// asphost.exe --site <folder> --db <working copy> --port <n> [--state <file>] [--test-hooks]
 // Serves the site's .asp pages on 127.0.0.1 to the front server only (requests carry the key
 // of the environment variable TABULON_HOST_KEY), and prints "LISTENING <port>" once it
 // accepts connections.
@@ -9,6 +9,7 @@
 #include "ado_objects.h"
 #include "host_functions.h"
 #include "page_runner.h"
+#include "state_file.h"
 #include "text.h"
 
 #include <fcntl.h>
@@ -29,7 +30,8 @@ constexpr DWORD requestLimitMs = 30000;
 
 int usage(const char* message) {
     std::fprintf(stderr,
-                 "asphost: %s\nusage: asphost.exe --site <folder> --db <working copy> --port <n> [--test-hooks]\n"
+                 "asphost: %s\nusage: asphost.exe --site <folder> --db <working copy> --port <n> [--state <file>] "
+                 "[--test-hooks]\n"
                  "(the environment variable %s holds the key the front server sends)\n",
                  message, kHostKeyVariable);
     return 2;
@@ -62,7 +64,8 @@ bool readable(SOCKET s, ULONGLONG deadline) {
     return select(0, &set, nullptr, nullptr, &wait) == 1;
 }
 
-void serveConnection(SOCKET client, const HostSettings& settings, const std::string& key) {
+void serveConnection(SOCKET client, const HostSettings& settings, const std::string& key,
+                     const std::wstring& stateFile) {
     const ULONGLONG accepted = GetTickCount64();
     // Up to 64 KB of headers (the front adds its own) and the bodies the front lets through.
     RequestParser parser({64 * 1024, 16 * 1024 * 1024});
@@ -95,6 +98,8 @@ void serveConnection(SOCKET client, const HostSettings& settings, const std::str
     } catch (const ScriptError& e) {
         response = plainAnswer(500, "Internal Server Error", "host failure: " + toUtf8(e.description));
     }
+    // Kept before the answer goes out: a host killed right after answering still has it.
+    saveStateIfChanged(stateFile);
     sendAll(client, response);
     shutdown(client, SD_SEND);
 }
@@ -114,6 +119,7 @@ std::string hostKey() {
 int wmain(int argc, wchar_t** argv) {
     HostSettings settings;
     std::wstring database;
+    std::wstring stateFile;  // sessions and Application values kept across restarts
     int port = -1;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
@@ -124,6 +130,8 @@ int wmain(int argc, wchar_t** argv) {
             database = value();
         else if (arg == L"--port")
             port = _wtoi(value().c_str());
+        else if (arg == L"--state")
+            stateFile = value();
         else if (arg == L"--test-hooks")
             settings.testHooks = true;
         else
@@ -158,6 +166,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
+    loadState(stateFile);
+
     WSADATA wsa;
     if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return usage("sockets did not start");
     SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -185,7 +195,7 @@ int wmain(int argc, wchar_t** argv) {
     for (;;) {
         SOCKET client = accept(listener, nullptr, nullptr);
         if (client == INVALID_SOCKET) continue;
-        serveConnection(client, settings, key);
+        serveConnection(client, settings, key, stateFile);
         closesocket(client);
     }
 }

@@ -23,15 +23,34 @@ std::map<std::string, std::shared_ptr<SessionData>>& sessions() {
     return all;
 }
 
+std::uint64_t& version() {
+    static std::uint64_t changes = 0;
+    return changes;
+}
+
+std::string& cookieName() {
+    static std::string name;
+    return name;
+}
+
 void dropExpired() {
     ULONGLONG now = GetTickCount64();
     for (auto it = sessions().begin(); it != sessions().end();) {
         const SessionData& s = *it->second;
-        if (s.abandoned || now - s.lastUse > static_cast<ULONGLONG>(s.timeoutMinutes) * 60000)
+        if (s.abandoned || now - s.lastUse > static_cast<ULONGLONG>(s.timeoutMinutes) * 60000) {
             it = sessions().erase(it);
-        else
+            noteStateChanged();
+        } else {
             ++it;
+        }
     }
+}
+
+bool isCookieName(const std::string& name) {
+    if (name.size() != 20 || name.rfind("ASPSESSIONID", 0) != 0) return false;
+    for (std::size_t i = 12; i < name.size(); ++i)
+        if (name[i] < 'A' || name[i] > 'Z') return false;
+    return true;
 }
 
 }  // namespace
@@ -43,6 +62,7 @@ Variant ValueStore::get(std::wstring_view name) const {
 }
 
 void ValueStore::set(std::wstring_view name, const Variant& value) {
+    noteStateChanged();
     for (Item& item : items_)
         if (equalNoCase(item.name, name)) {
             item.value = value;
@@ -51,7 +71,13 @@ void ValueStore::set(std::wstring_view name, const Variant& value) {
     items_.push_back({std::wstring(name), value});
 }
 
+void ValueStore::clear() {
+    noteStateChanged();
+    items_.clear();
+}
+
 void ValueStore::remove(std::wstring_view name) {
+    noteStateChanged();
     for (auto it = items_.begin(); it != items_.end(); ++it)
         if (equalNoCase(it->name, name)) {
             items_.erase(it);
@@ -78,9 +104,29 @@ ValueStore& applicationValues() {
 }
 
 const std::string& sessionCookieName() {
-    static const std::string name = "ASPSESSIONID" + systemLetters(8);
-    return name;
+    if (cookieName().empty()) chooseSessionCookieName({});
+    return cookieName();
 }
+
+void chooseSessionCookieName(const std::string& kept) {
+    cookieName() = isCookieName(kept) ? kept : "ASPSESSIONID" + systemLetters(8);
+}
+
+std::vector<std::shared_ptr<SessionData>> liveSessions() {
+    dropExpired();
+    std::vector<std::shared_ptr<SessionData>> out;
+    for (const auto& [cookie, session] : sessions()) out.push_back(session);
+    return out;
+}
+
+void adoptSession(std::shared_ptr<SessionData> session) {
+    if (session->cookieValue.size() != kSessionTokenLetters) return;
+    sessions()[session->cookieValue] = std::move(session);
+}
+
+std::uint64_t stateVersion() { return version(); }
+
+void noteStateChanged() { ++version(); }
 
 std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created) {
     dropExpired();
@@ -90,7 +136,9 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
             auto it = sessions().find(value);
             if (it != sessions().end()) {
                 created = false;
-                it->second->lastUse = GetTickCount64();
+                const ULONGLONG now = GetTickCount64();
+                if (now - it->second->lastUse > 60000) noteStateChanged();  // kept to the minute
+                it->second->lastUse = now;
                 return it->second;
             }
         }
@@ -103,11 +151,15 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
     session->id = nextId++;
     session->lastUse = GetTickCount64();
     sessions()[session->cookieValue] = session;
+    noteStateChanged();
     created = true;
     return session;
 }
 
-void endSession(const std::shared_ptr<SessionData>& session) { sessions().erase(session->cookieValue); }
+void endSession(const std::shared_ptr<SessionData>& session) {
+    sessions().erase(session->cookieValue);
+    noteStateChanged();
+}
 
 std::shared_ptr<SessionData> findSession(const std::string& cookieValue) {
     auto it = sessions().find(cookieValue);

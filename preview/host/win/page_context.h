@@ -21,7 +21,7 @@ public:
     Variant get(std::wstring_view name) const;
     void set(std::wstring_view name, const Variant& value);
     void remove(std::wstring_view name);
-    void clear() { items_.clear(); }
+    void clear();
     std::size_t size() const { return items_.size(); }
     const std::wstring& nameAt(std::size_t i) const { return items_[i].name; }
     const Variant& valueAt(std::size_t i) const { return items_[i].value; }
@@ -88,7 +88,16 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
 void endSession(const std::shared_ptr<SessionData>& session);
 // The session whose cookie value is given, if alive (for test hooks).
 std::shared_ptr<SessionData> findSession(const std::string& cookieValue);
-// ASPSESSIONID followed by eight letters chosen once per process, as IIS names it.
+// ASPSESSIONID followed by eight letters, as IIS names it: kept across restarts.
 const std::string& sessionCookieName();
+// Sets the name once at start: `kept` when it is one, else a new random one.
+void chooseSessionCookieName(const std::string& kept);
+
+// For keeping sessions across restarts: the live sessions, taking one back, and a number
+// that changes whenever a session or the Application changes.
+std::vector<std::shared_ptr<SessionData>> liveSessions();
+void adoptSession(std::shared_ptr<SessionData> session);
+std::uint64_t stateVersion();
+void noteStateChanged();
 
 }  // namespace tabulon::preview::host
