@@ -54,6 +54,22 @@ std::uint16_t HostProcess::ensureRunning() {
     return startLocked();
 }
 
+HostProcess::Instance HostProcess::ensureInstance() {
+    std::lock_guard lock(mutex_);
+    if (!(pid_ > 0 && isRunning(pid_))) {
+        stopLocked();
+        startLocked();
+    }
+    return {port_, key_, starts_};
+}
+
+void HostProcess::restartUnlessSince(int start) {
+    std::lock_guard lock(mutex_);
+    if (starts_ != start) return;
+    stopLocked();
+    startLocked();
+}
+
 std::uint16_t HostProcess::restart() {
     std::lock_guard lock(mutex_);
     stopLocked();

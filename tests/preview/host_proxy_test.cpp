@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 #include <signal.h>
 
 #include "base/gbk.h"
@@ -135,6 +136,38 @@ TEST_F(HostProxyTest, AHostThatDiesIsStartedAgain) {
     killProcessGroup(host.pid());
     EXPECT_EQ(proxy.forward(request("GET", "/a.asp"), "/a.asp", "127.0.0.1").status, 200);
     EXPECT_EQ(host.starts(), 3);
+}
+
+TEST_F(HostProxyTest, RequestsThatMeetTheSameDeadHostRestartItOnce) {
+    HostProcess host(command());
+    const auto first = host.ensureInstance();
+    EXPECT_EQ(first.start, 1);
+    EXPECT_EQ(first.key, host.key());
+    host.restartUnlessSince(first.start);  // the first to notice restarts it
+    host.restartUnlessSince(first.start);  // the others find it restarted already
+    EXPECT_EQ(host.starts(), 2);
+    const auto second = host.ensureInstance();
+    EXPECT_EQ(second.start, 2);
+    EXPECT_NE(second.key, first.key);
+}
+
+TEST_F(HostProxyTest, PagesBeyondThePlacesWaitTheirTurn) {
+    HostProcess host(command());
+    ProxyOptions options;
+    options.pagesAtOnce = 1;
+    options.pageLimit = 600ms;
+    HostProxy proxy(host, nullptr, options);
+    // One place, taken by a page that hangs until the watchdog ends it: the next request
+    // waits for the place instead of reaching the host, then is served by the fresh host.
+    std::thread hung([&] { proxy.forward(request("GET", "/hang.asp"), "/hang.asp", "127.0.0.1"); });
+    std::this_thread::sleep_for(100ms);
+    const auto started = Clock::now();
+    const auto next = proxy.forward(request("GET", "/a.asp"), "/a.asp", "127.0.0.1");
+    const auto waited = Clock::now() - started;
+    hung.join();
+    EXPECT_EQ(next.status, 200) << next.body;
+    EXPECT_GE(waited, 400ms);
+    EXPECT_EQ(host.starts(), 2);  // the watchdog's restart; the waiting request met no dead host
 }
 
 TEST_F(HostProxyTest, AHostThatCannotStartIsReportedWithItsOutput) {

@@ -536,6 +536,40 @@ describe('the link to the front server', () => {
   });
 });
 
+describe('pages side by side', () => {
+  const cookieOf = (r) => r.headers['set-cookie'].find((c) => c.startsWith('ASPSESSIONID')).split(';')[0];
+
+  test('a slow page holds up no other session, nor a slow client', async () => {
+    // A client that sends half a request and waits holds only its own connection.
+    const idle = net.connect(host.port, '127.0.0.1');
+    await new Promise((resolve) => idle.once('connect', resolve));
+    idle.write('GET /slow.asp HTTP/1.1\r\nHo');
+    const slow = request(host.port, '/slow.asp?s=1.5');
+    await new Promise((resolve) => setTimeout(resolve, 200));
+    const quick = await request(host.port, '/link.asp');
+    assert.equal(quick.status, 200);
+    assert.ok(quick.ms < 1200, `a quick page waited ${quick.ms} ms for a slow one`);
+    assert.equal((await slow).status, 200);
+    idle.destroy();
+  });
+
+  test('requests of one session run one after another; Application.Lock holds', async () => {
+    const first = await request(host.port, '/slow.asp?s=0');
+    const cookie = cookieOf(first);
+    const started = process.hrtime.bigint();
+    const same = await Promise.all([0, 1].map(() => request(host.port, '/slow.asp?s=0.6', { headers: { Cookie: cookie } })));
+    const together = Number(process.hrtime.bigint() - started) / 1e6;
+    assert.ok(together >= 1150, `two 0.6 s pages of one session took ${together} ms together`);
+    assert.deepEqual(same.map((r) => fields(r.text).session).sort(), ['2', '3']);
+
+    // Twelve sessions count at once: no count is lost.
+    const before = Number(fields((await request(host.port, '/slow.asp?s=0')).text).hits);
+    const all = await Promise.all(Array.from({ length: 12 }, () => request(host.port, '/slow.asp?s=0.05')));
+    const counts = all.map((r) => Number(fields(r.text).hits)).sort((a, b) => a - b);
+    assert.deepEqual(counts, Array.from({ length: 12 }, (_, i) => before + 1 + i));
+  });
+});
+
 /** Sends the target exactly as written (no client-side path normalisation). */
 function rawGet(target) {
   return new Promise((resolve, reject) => {

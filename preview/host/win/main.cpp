@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 
 using namespace tabulon::preview::host;
@@ -102,6 +103,31 @@ void serveConnection(SOCKET client, const HostSettings& settings, const std::str
     saveStateIfChanged(stateFile);
     sendAll(client, response);
     shutdown(client, SD_SEND);
+}
+
+constexpr LONG maxConnections = 64;
+volatile LONG activeConnections = 0;
+
+struct Connection {
+    SOCKET socket;
+    const HostSettings* settings;
+    const std::string* key;
+    const std::wstring* stateFile;
+};
+
+DWORD WINAPI connectionThread(void* argument) {
+    std::unique_ptr<Connection> job(static_cast<Connection*>(argument));
+    SetThreadLocale(hostLcid);
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    if (com) {
+        serveConnection(job->socket, *job->settings, *job->key, *job->stateFile);
+    } else {
+        sendAll(job->socket, plainAnswer(503, "Service Unavailable", "COM did not start on a new thread"));
+    }
+    closesocket(job->socket);
+    if (com) CoUninitialize();
+    InterlockedDecrement(&activeConnections);
+    return 0;
 }
 
 // The key the front server sends with every request, taken out of the environment so that
@@ -192,10 +218,25 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
 
+    // A thread for each connection: a slow one holds up nobody, and pages run side by side
+    // (each on an engine of its own; requests of one session still one at a time).
     for (;;) {
         SOCKET client = accept(listener, nullptr, nullptr);
         if (client == INVALID_SOCKET) continue;
-        serveConnection(client, settings, key, stateFile);
-        closesocket(client);
+        if (InterlockedIncrement(&activeConnections) > maxConnections) {
+            InterlockedDecrement(&activeConnections);
+            sendAll(client, plainAnswer(503, "Service Unavailable", "too many connections"));
+            closesocket(client);
+            continue;
+        }
+        auto* job = new Connection{client, &settings, &key, &stateFile};
+        HANDLE thread = CreateThread(nullptr, 1 << 20, connectionThread, job, 0, nullptr);
+        if (thread) {
+            CloseHandle(thread);
+        } else {
+            delete job;
+            closesocket(client);
+            InterlockedDecrement(&activeConnections);
+        }
     }
 }

@@ -4,6 +4,8 @@
 #include "system_random.h"
 #include "text.h"
 
+#include <atomic>
+
 namespace tabulon::preview::host {
 namespace {
 
@@ -23,8 +25,18 @@ std::map<std::string, std::shared_ptr<SessionData>>& sessions() {
     return all;
 }
 
-std::uint64_t& version() {
-    static std::uint64_t changes = 0;
+// Guards sessions() and the session numbers; held only for quick changes of the list.
+SRWLOCK sessionsLock = SRWLOCK_INIT;
+
+struct ListLock {
+    ListLock() { AcquireSRWLockExclusive(&sessionsLock); }
+    ~ListLock() { ReleaseSRWLockExclusive(&sessionsLock); }
+    ListLock(const ListLock&) = delete;
+    ListLock& operator=(const ListLock&) = delete;
+};
+
+std::atomic<std::uint64_t>& version() {
+    static std::atomic<std::uint64_t> changes{0};
     return changes;
 }
 
@@ -103,6 +115,15 @@ ValueStore& applicationValues() {
     return values;
 }
 
+CRITICAL_SECTION& applicationLock() {
+    struct Section {
+        Section() { InitializeCriticalSection(&section); }
+        CRITICAL_SECTION section;
+    };
+    static Section lock;
+    return lock.section;
+}
+
 const std::string& sessionCookieName() {
     if (cookieName().empty()) chooseSessionCookieName({});
     return cookieName();
@@ -113,6 +134,7 @@ void chooseSessionCookieName(const std::string& kept) {
 }
 
 std::vector<std::shared_ptr<SessionData>> liveSessions() {
+    ListLock lock;
     dropExpired();
     std::vector<std::shared_ptr<SessionData>> out;
     for (const auto& [cookie, session] : sessions()) out.push_back(session);
@@ -121,6 +143,7 @@ std::vector<std::shared_ptr<SessionData>> liveSessions() {
 
 void adoptSession(std::shared_ptr<SessionData> session) {
     if (session->cookieValue.size() != kSessionTokenLetters) return;
+    ListLock lock;
     sessions()[session->cookieValue] = std::move(session);
 }
 
@@ -129,6 +152,7 @@ std::uint64_t stateVersion() { return version(); }
 void noteStateChanged() { ++version(); }
 
 std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created) {
+    ListLock lock;
     dropExpired();
     if (std::optional<std::string> header = request.header("Cookie")) {
         for (const auto& [name, value] : parseCookieHeader(*header)) {
@@ -157,11 +181,13 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
 }
 
 void endSession(const std::shared_ptr<SessionData>& session) {
+    ListLock lock;
     sessions().erase(session->cookieValue);
     noteStateChanged();
 }
 
 std::shared_ptr<SessionData> findSession(const std::string& cookieValue) {
+    ListLock lock;
     auto it = sessions().find(cookieValue);
     return it == sessions().end() ? nullptr : it->second;
 }

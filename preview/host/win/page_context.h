@@ -3,6 +3,7 @@
 // the session, and the page's translation (for its literal blocks and MapPath).
 #include "../core/http_request.h"
 #include "../core/page_translator.h"
+#include "../core/stored_state.h"
 #include "dispatch.h"
 
 #include <map>
@@ -34,7 +35,15 @@ private:
     std::vector<Item> items_;
 };
 
+// Requests of one session run one at a time, as on IIS: a page holds `busy` while it runs.
 struct SessionData {
+    SessionData() { InitializeCriticalSection(&busy); }
+    ~SessionData() { DeleteCriticalSection(&busy); }
+    SessionData(const SessionData&) = delete;
+    SessionData& operator=(const SessionData&) = delete;
+
+    CRITICAL_SECTION busy;
+    StoredValues kept;  // `values` as last written to the state file, taken when a page ends
     std::string cookieValue;
     long id = 0;
     long timeoutMinutes = 20;
@@ -81,8 +90,11 @@ struct PageContext {
     ResponseCookie& cookie(std::wstring_view name);
 };
 
-// The one Application and the sessions of this process.
+// The one Application and the sessions of this process. Pages run on threads of their own:
+// Application values are read and written under applicationLock() (Application.Lock holds
+// it until Unlock or the page's end); the sessions' list has a lock of its own inside.
 ValueStore& applicationValues();
+CRITICAL_SECTION& applicationLock();
 // The session named by the request's cookie, or a new one (`created` tells which).
 std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created);
 void endSession(const std::shared_ptr<SessionData>& session);

@@ -198,8 +198,19 @@ bool writeWhole(const std::wstring& file, const std::string& bytes) {
     return false;
 }
 
-std::uint64_t lastSavedVersion = 0;
-bool warnedUnwritable = false;
+// One writer at a time; what it last wrote, and the Application values it last could read.
+struct Writer {
+    Writer() { InitializeCriticalSection(&lock); }
+    CRITICAL_SECTION lock;
+    std::uint64_t lastSavedVersion = 0;
+    bool warnedUnwritable = false;
+    StoredValues application;
+};
+
+Writer& writer() {
+    static Writer w;
+    return w;
+}
 
 }  // namespace
 
@@ -227,16 +238,38 @@ void loadState(const std::wstring& file) {
         const std::int64_t idle = now > kept.lastUse ? now - kept.lastUse : 0;
         session->lastUse = static_cast<ULONGLONG>(idle) * 1000 < tick ? tick - static_cast<ULONGLONG>(idle) * 1000 : 0;
         restoreAll(kept.values, session->values);
+        session->kept = kept.values;
         adoptSession(session);
     }
-    lastSavedVersion = stateVersion();
+    writer().application = state->application;
+    writer().lastSavedVersion = stateVersion();
+}
+
+void keepSessionValues(SessionData& session) {
+    StoredValues values = storeAll(session.values);
+    EnterCriticalSection(&writer().lock);
+    session.kept = std::move(values);
+    LeaveCriticalSection(&writer().lock);
 }
 
 void saveStateIfChanged(const std::wstring& file) {
-    if (file.empty() || stateVersion() == lastSavedVersion) return;
+    Writer& w = writer();
+    if (file.empty() || stateVersion() == w.lastSavedVersion) return;
+    struct Held {
+        Held() { EnterCriticalSection(&writer().lock); }
+        ~Held() { LeaveCriticalSection(&writer().lock); }
+    } held;
+    const std::uint64_t version = stateVersion();
+    if (version == w.lastSavedVersion) return;  // another thread wrote it meanwhile
+    // A page between Application.Lock and Unlock keeps the values it is changing: the last
+    // ones read are written, and the next write takes the new ones.
+    if (TryEnterCriticalSection(&applicationLock())) {
+        w.application = storeAll(applicationValues());
+        LeaveCriticalSection(&applicationLock());
+    }
     StoredState state;
     state.cookieName = sessionCookieName();
-    state.application = storeAll(applicationValues());
+    state.application = w.application;
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
     const ULONGLONG tick = GetTickCount64();
     for (const auto& session : liveSessions()) {
@@ -245,14 +278,13 @@ void saveStateIfChanged(const std::wstring& file) {
         kept.id = static_cast<std::int32_t>(session->id);
         kept.timeoutMinutes = static_cast<std::int32_t>(session->timeoutMinutes);
         kept.lastUse = now - static_cast<std::int64_t>((tick - session->lastUse) / 1000);
-        kept.values = storeAll(session->values);
+        kept.values = session->kept;
         state.sessions.push_back(std::move(kept));
     }
-    const std::uint64_t version = stateVersion();
     if (writeWhole(file, encodeState(state))) {
-        lastSavedVersion = version;
-    } else if (!warnedUnwritable) {
-        warnedUnwritable = true;
+        w.lastSavedVersion = version;
+    } else if (!w.warnedUnwritable) {
+        w.warnedUnwritable = true;
         std::fprintf(stderr, "asphost: the sessions could not be saved (error %lu)\n", GetLastError());
     }
 }
