@@ -151,9 +151,8 @@ int get(int port, const std::string& target, const std::string& cookie) {
         close(s);
         return 0;
     }
-    std::string request =
-        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nCookie: " + cookie +
-        "\r\nX-Tabulon-Host-Key: " + kBenchKey + "\r\nX-Tabulon-Client: 127.0.0.1\r\n\r\n";
+    std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nCookie: " + cookie +
+                          "\r\nX-Tabulon-Host-Key: " + kBenchKey + "\r\nX-Tabulon-Client: 127.0.0.1\r\n\r\n";
     send(s, request.data(), request.size(), 0);
     std::string response;
     char buffer[65536];
