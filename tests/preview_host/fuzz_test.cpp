@@ -25,13 +25,16 @@ class Mutator {
 public:
     explicit Mutator(unsigned seed) : random_(seed) {}
 
-    std::size_t below(std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
+    std::size_t below(std::size_t n) {
+        return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random_);
+    }
 
     // A few random edits: flipped bytes, interesting bytes, cuts, repeats and insertions.
     std::string mutate(std::string s) {
-        static constexpr std::string_view kInteresting[] = {"%",    "%0",  "%zz", "&",     "=",    ";",   "+",
-                                                            "\r\n", "\n",  ":",   "\r\n\r\n", "\x80", "\xFF", "\0",
-                                                            "%u",   "999999999999999999999", "-1", " ", "\t"};
+        static constexpr std::string_view kInteresting[] = {
+            "%",  "%0", "%zz",      "&",    "=",    ";",  "+",  "\r\n",
+            "\n", ":",  "\r\n\r\n", "\x80", "\xFF", "\0", "%u", "999999999999999999999",
+            "-1", " ",  "\t"};
         const auto edits = 1 + below(6);
         for (std::size_t e = 0; e < edits; ++e) {
             const auto at = below(s.size() + 1);
