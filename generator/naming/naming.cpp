@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "base/ascii_text.h"
 #include "base/error.h"
 #include "base/gbk.h"
 
@@ -40,7 +41,7 @@ std::string tableInitials(std::string_view name, bool upperCase) {
     std::string result;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const char letter = initialOf(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1]));
-        if (letter) result += upperCase ? static_cast<char>(std::toupper(letter)) : letter;
+        if (letter) result += upperCase ? asciiUpper(letter) : letter;
     }
     return result;
 }
@@ -76,8 +77,7 @@ std::optional<std::string> folderNameProblem(std::string_view name) {
     if (name.back() == '.' || name.back() == ' ') return "项目名称不能以句点或空格结尾";
 
     // Windows refuses device names as folder names, with or without an extension.
-    std::string stem(name.substr(0, name.find('.')));
-    std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::toupper(c); });
+    const std::string stem = asciiUppered(name.substr(0, name.find('.')));
     static const std::array<std::string_view, 22> kDevices = {
         "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
         "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};

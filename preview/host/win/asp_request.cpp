@@ -1,4 +1,5 @@
 #include "asp_objects.h"
+#include "base/ascii_text.h"
 #include "text.h"
 
 #include <optional>
@@ -154,7 +155,7 @@ std::vector<Entry> group(const NameValues& pairs, unsigned codePage) {
 
 std::string headerVariableName(const std::string& header) {
     std::string out = "HTTP_";
-    for (char c : header) out += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : header) out += c == '-' ? '_' : asciiUpper(c);
     return out;
 }
 
