@@ -207,6 +207,8 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
         const auto mdb = site / "data" / "data.mdb";
         seedWorkingCopy(mdb, workingCopy);
         messages.show("已从 " + displayPath(mdb) + " 建立工作副本 " + displayPath(workingCopy) + "。");
+        // Sessions kept from before speak of rows the new copy may not have.
+        fs::remove(previewFolder / "host-state.bin", error);
     }
     linkSite(previewFolder, fs::canonical(site));
 

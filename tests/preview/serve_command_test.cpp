@@ -177,11 +177,15 @@ TEST(ServeCommand, WorkingCopyOutlivesRestartsUntilFresh) {
         EXPECT_EQ(wire::exchange(port, wire::get("/index.asp")).status, 200);
         EXPECT_EQ(again.stop(), 0);
     }
+    // The host's kept sessions stay across restarts, and go with a fresh working copy.
+    const auto state = run.path() / ".preview" / "4" / "host-state.bin";
+    std::ofstream(state) << "kept";
     {
         Serve fresh(run.path(), {"记账", "--no-browser", "--fresh"}, withStandIn());
         ASSERT_NE(fresh.port(), 0) << fresh.output();
         EXPECT_NE(fresh.output().find("建立工作副本"), std::string::npos);
         EXPECT_NE(inode(), seeded);
+        EXPECT_FALSE(fs::exists(state));
         EXPECT_EQ(fresh.stop(), 0);
     }
 }

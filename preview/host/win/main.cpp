@@ -230,7 +230,9 @@ int wmain(int argc, wchar_t** argv) {
             continue;
         }
         auto* job = new Connection{client, &settings, &key, &stateFile};
-        HANDLE thread = CreateThread(nullptr, 1 << 20, connectionThread, job, 0, nullptr);
+        // Pages may recurse deeply: 8 MB of stack, only reserved (the main thread has 2 MB).
+        HANDLE thread =
+            CreateThread(nullptr, 8 << 20, connectionThread, job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (thread) {
             CloseHandle(thread);
         } else {
