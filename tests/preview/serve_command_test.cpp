@@ -235,5 +235,45 @@ TEST(ServeCommand, LoginPageThroughWine) {
     EXPECT_EQ(serve.stop(), 0);
 }
 
+// Through Wine: a page that runs too long restarts the host, and the visitor stays in the
+// same session with the same values (the host keeps them in .preview/<id>/host-state.bin).
+TEST(ServeCommand, SessionsOutliveTheWatchdogsRestartThroughWine) {
+    const auto host = fs::path(TABULON_EXECUTABLE).parent_path() / "preview" / "host" / "asphost.exe";
+    if (!findWine(variable(currentEnvironment(), "PATH").value_or("")) || !fs::exists(host))
+        GTEST_SKIP() << "needs wine, wineserver and wineboot on PATH and " << host;
+    testing::TempFolder run;
+    auto environment = currentEnvironment();
+    setVariable(environment, "TABULON_PREVIEW_HOST", std::nullopt);
+    {
+        Serve build(run.path(), {"记账", "--no-browser", "--port", "0"}, environment);
+        ASSERT_NE(build.port(300s), 0) << build.output();
+        EXPECT_EQ(build.stop(), 0);
+    }
+    std::ofstream(run.path() / "记账" / "hang.asp") << "<% Do : Loop %>";
+    Serve serve(run.path(), {"记账", "--no-browser", "--port", "0", "--page-timeout", "1", "--test-hooks"},
+                environment);
+    const auto port = serve.port(120s);
+    ASSERT_NE(port, 0) << serve.output();
+    const auto image = wire::exchange(port, wire::get("/inc/verifycode.asp"), 60s);
+    ASSERT_EQ(image.status, 200) << image.body;
+    const std::string cookie(image.response.header("Set-Cookie").value_or(""));
+    ASSERT_EQ(cookie.rfind("ASPSESSIONID", 0), 0u) << image.head;
+    const auto jar = cookie.substr(0, cookie.find(';'));
+    const auto ask = [&] {
+        return wire::exchange(
+            port, "GET /__tabulon/session/verifycode HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " + jar + "\r\n\r\n", 60s);
+    };
+    const auto before = ask();
+    ASSERT_EQ(before.status, 200);
+    ASSERT_FALSE(before.body.empty());
+
+    const auto hung = wire::exchange(port, wire::get("/hang.asp"), 60s);
+    EXPECT_EQ(hung.response.header("X-Tabulon-Watchdog").value_or(""), "timeout");
+    const auto after = ask();
+    EXPECT_EQ(after.status, 200) << after.body;
+    EXPECT_EQ(after.body, before.body);
+    EXPECT_EQ(serve.stop(), 0);
+}
+
 }  // namespace
 }  // namespace tabulon::preview
