@@ -2,6 +2,7 @@
 // of replaced built-ins, reading requests and forms, the link to the front server and
 // session tokens.
 #include "builtin_rewriter.h"
+#include "form_fields.h"
 #include "front_link.h"
 #include "http_request.h"
 #include "page_translator.h"
@@ -353,6 +354,38 @@ TEST(StoredState, DamagedOrForeignFilesReadAsNothing) {
     huge += std::string("\1\0\0\0\0\0\0\0\xFF\xFF\xFF\x7F", 12);  // one dimension of 2^31 items
     huge += std::string("\xFF\xFF\xFF\x7F", 4);
     EXPECT_FALSE(decodeState(huge));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormFields, EachNameOnceWithAllItsValuesInOrder) {
+    const auto fold = [](const std::string& name) { return tabulon::asciiLowered(name); };
+    const auto fields = groupFields<std::string>(
+        {{"tag", "a"}, {"Name", "Ann"}, {"TAG", "b"}, {"x", ""}, {"tag", "c"}, {"name", "Bo"}}, fold);
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_EQ(fields[0].name, "tag");  // as first sent
+    EXPECT_EQ(fields[0].values, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(fields[1].name, "Name");
+    EXPECT_EQ(fields[1].values, (std::vector<std::string>{"Ann", "Bo"}));
+    EXPECT_EQ(fields[2].values, (std::vector<std::string>{""}));
+    EXPECT_TRUE(groupFields<std::string>({}, fold).empty());
+}
+
+TEST(FormFields, FortyThousandDistinctNamesAreGroupedInOnePass) {
+    // Counts the key computations: one per field, whatever the number of names.
+    std::size_t keys = 0;
+    const auto counting = [&keys](const std::string& name) {
+        ++keys;
+        return name;
+    };
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (int i = 0; i < 40000; ++i) pairs.emplace_back("f" + std::to_string(i), "1");
+    const auto fields = groupFields(std::move(pairs), counting);
+    EXPECT_EQ(fields.size(), 40000u);
+    EXPECT_EQ(keys, 40000u);
+    EXPECT_EQ(fields.back().name, "f39999");
 }
 
 }  // namespace

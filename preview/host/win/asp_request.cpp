@@ -1,4 +1,5 @@
 #include "asp_objects.h"
+#include "../core/form_fields.h"
 #include "base/ascii_text.h"
 #include "text.h"
 
@@ -139,17 +140,14 @@ private:
     bool asLists_;
 };
 
-// The values of each name together, names in the order they first came; linear in the
-// number of pairs (a form of 10,000 fields takes milliseconds, not seconds).
+// Decoded in the page's code page, then grouped by name (core/form_fields.h).
 std::vector<Entry> group(const NameValues& pairs, unsigned codePage) {
+    std::vector<std::pair<std::wstring, std::wstring>> decoded;
+    decoded.reserve(pairs.size());
+    for (const auto& [name, value] : pairs) decoded.emplace_back(widen(name, codePage), widen(value, codePage));
     std::vector<Entry> out;
-    std::unordered_map<std::wstring, std::size_t> seen;
-    for (const auto& [name, value] : pairs) {
-        std::wstring wname = widen(name, codePage);
-        const auto [at, added] = seen.emplace(caseKey(wname), out.size());
-        if (added) out.push_back({std::move(wname), {}});
-        out[at->second].values.push_back(widen(value, codePage));
-    }
+    for (auto& field : groupFields(std::move(decoded), caseKey))
+        out.push_back({std::move(field.name), std::move(field.values)});
     return out;
 }
 
