@@ -214,7 +214,7 @@ TEST_F(FrontServerTest, FormsWithTooManyFieldsAreRefusedBeforeAnyPageRuns) {
 }
 
 TEST_F(FrontServerTest, SlowClientsTimeOutAndStarveNobody) {
-    options.headerLimit = std::chrono::milliseconds(800);
+    options.headerLimit = std::chrono::milliseconds(3000);
     options.maxConnectionsPerClient = 40;
     auto& front = server();
     const auto port = front.listen();
@@ -232,7 +232,7 @@ TEST_F(FrontServerTest, SlowClientsTimeOutAndStarveNobody) {
     for (int i = 0; i < 3; ++i) {
         const auto started = Clock::now();
         EXPECT_EQ(wire::exchange(port, "GET /about.html HTTP/1.1\r\nHost: localhost\r\n\r\n").status, 200);
-        EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(700));
+        EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(1500));
     }
     // Past its share, a client's new connections are turned away at once: 32 slow ones
     // and 8 more fill the 40 allowed.
@@ -242,10 +242,15 @@ TEST_F(FrontServerTest, SlowClientsTimeOutAndStarveNobody) {
         ASSERT_TRUE(socket);
         more.push_back(std::move(*socket));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the server count them
-    EXPECT_EQ(
-        wire::exchange(port, "GET /about.html HTTP/1.1\r\nHost: localhost\r\n\r\n", std::chrono::seconds(2)).status,
-        503);
+    // Once the server has taken them all in (a busy machine may take a moment), the next is
+    // refused: a few tries, a tenth of a second apart.
+    int turnedAway = 0;
+    for (int attempt = 0; attempt < 15 && turnedAway != 503; ++attempt) {
+        turnedAway =
+            wire::exchange(port, "GET /about.html HTTP/1.1\r\nHost: localhost\r\n\r\n", std::chrono::seconds(1)).status;
+        if (turnedAway != 503) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(turnedAway, 503);
     // Each slow one is answered 408 and closed once its header time is up, not after 30 s.
     for (auto& socket : slow) {
         std::string answer;
@@ -256,7 +261,7 @@ TEST_F(FrontServerTest, SlowClientsTimeOutAndStarveNobody) {
     more.clear();
     slow.clear();
     // Once they are gone, the client is served again.
-    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(wire::exchange(port, "GET /about.html HTTP/1.1\r\nHost: localhost\r\n\r\n").status, 200);
     front.stop();
     serving.join();

@@ -155,18 +155,18 @@ TEST_F(HostProxyTest, PagesBeyondThePlacesWaitTheirTurn) {
     HostProcess host(command());
     ProxyOptions options;
     options.pagesAtOnce = 1;
-    options.pageLimit = 600ms;
+    options.pageLimit = 1200ms;
     HostProxy proxy(host, nullptr, options);
     // One place, taken by a page that hangs until the watchdog ends it: the next request
     // waits for the place instead of reaching the host, then is served by the fresh host.
     std::thread hung([&] { proxy.forward(request("GET", "/hang.asp"), "/hang.asp", "127.0.0.1"); });
-    std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(300ms);
     const auto started = Clock::now();
     const auto next = proxy.forward(request("GET", "/a.asp"), "/a.asp", "127.0.0.1");
     const auto waited = Clock::now() - started;
     hung.join();
     EXPECT_EQ(next.status, 200) << next.body;
-    EXPECT_GE(waited, 400ms);
+    EXPECT_GE(waited, 600ms);
     EXPECT_EQ(host.starts(), 2);  // the watchdog's restart; the waiting request met no dead host
 }
 
