@@ -4,6 +4,7 @@
 
 #include "preview/ado/errors.h"
 #include "preview/ado/sql_functions.h"
+#include "preview/ado/sql_translate.h"
 
 namespace tabulon::preview::ado {
 
@@ -34,6 +35,40 @@ AdoError Session::failure(int code) const {
     case SQLITE_READONLY: return errors::engine("Operation must use an updateable query.");
     default: return errors::engine(std::string("Unexpected error from the working copy: ") + message);
     }
+}
+
+void Session::exec(const std::string& sql) const {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        std::string text = message ? message : "";
+        sqlite3_free(message);
+        throw errors::engine("The preview could not run the query (" + text + ").");
+    }
+}
+
+long Session::run(const sql::Translation& translation) {
+    if (translation.designSql.empty()) {
+        StatementHandle statement(prepare(translation.writeSql));
+        const int code = sqlite3_step(statement.get());
+        if (code != SQLITE_DONE) throw failure(code);
+        return sqlite3_changes(db);
+    }
+    // A change of design happens whole or not at all, inside any transaction the page holds.
+    exec("SAVEPOINT \"tabulon.design\"");
+    try {
+        for (const std::string& sql : translation.designSql) {
+            StatementHandle statement(prepare(sql));
+            const int code = sqlite3_step(statement.get());
+            if (code != SQLITE_DONE) throw failure(code);
+        }
+        auto reloaded = std::make_shared<Catalog>(Catalog::load(db, path));
+        exec("RELEASE \"tabulon.design\"");
+        catalog = std::move(reloaded);
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK TO \"tabulon.design\"; RELEASE \"tabulon.design\"", nullptr, nullptr, nullptr);
+        throw;
+    }
+    return 0;
 }
 
 StatementHandle::~StatementHandle() { sqlite3_finalize(statement_); }

@@ -46,7 +46,14 @@ std::vector<Token> tokenize(std::string_view sql) {
         }
         Token token;
         token.start = i;
-        if (isNameStart(c)) {
+        if (c == '@' && i + 2 < sql.size() && sql[i + 1] == '@' &&
+            isNameStart(static_cast<unsigned char>(sql[i + 2]))) {
+            std::size_t j = i + 2;  // @@IDENTITY
+            while (j < sql.size() && isNamePart(static_cast<unsigned char>(sql[j]))) ++j;
+            token.type = Token::Type::Name;
+            token.text = std::string(sql.substr(i, j - i));
+            i = j;
+        } else if (isNameStart(c)) {
             std::size_t j = i;
             while (j < sql.size() && isNamePart(static_cast<unsigned char>(sql[j]))) ++j;
             token.type = Token::Type::Name;
@@ -97,7 +104,7 @@ std::vector<Token> tokenize(std::string_view sql) {
                 if (sql.substr(i, 2) == symbol) token.text = symbol;
             }
             if (token.text.empty()) {
-                if (std::string_view("=<>+-*/\\&(),.;^").find(static_cast<char>(c)) == std::string_view::npos) {
+                if (std::string_view("=<>+-*/\\&(),.;^?").find(static_cast<char>(c)) == std::string_view::npos) {
                     throw errors::syntax("Invalid character in query expression '" + std::string(sql.substr(i)) + "'.");
                 }
                 token.text = std::string(1, static_cast<char>(c));
