@@ -298,18 +298,20 @@ StatementTranslator::Query StatementTranslator::select(bool outermost, bool orde
     position_ = end;
 
     // Columns of the same name from different tables are told apart by their table.
+    std::vector<std::string> shown = aliases;
     for (std::size_t i = 0; i < aliases.size(); ++i) {
         const Expr& item = result.sql.items[i];
         if (named[i] || !item.schema || item.source < 0) continue;
         for (std::size_t j = 0; j < aliases.size(); ++j) {
             const Expr& other = result.sql.items[j];
-            if (j != i && other.source >= 0 && other.source != item.source && sameName(aliases[j], aliases[i]) &&
-                !named[j]) {
-                aliases[i] = scope()[static_cast<std::size_t>(item.source)].alias + "." + item.schema->name;
+            if (j != i && !named[j] && other.source >= 0 && other.source != item.source &&
+                sameName(aliases[j], aliases[i])) {
+                shown[i] = scope()[static_cast<std::size_t>(item.source)].alias + "." + item.schema->name;
                 break;
             }
         }
     }
+    aliases = shown;
 
     std::string columnsSql;
     bool aggregate = false;

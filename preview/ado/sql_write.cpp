@@ -1,5 +1,7 @@
 // Writes: INSERT INTO … VALUES / SELECT, UPDATE (over joins too) and DELETE, with every
 // value checked against its column on the way in.
+#include <algorithm>
+
 #include "preview/ado/errors.h"
 #include "preview/ado/sql_statement.h"
 #include "preview/ado/working_copy_schema.h"
@@ -92,6 +94,14 @@ std::string StatementTranslator::insert() {
         const ColumnSchema& column = target.columns[static_cast<std::size_t>(columns[i])];
         names += (i ? ", " : "") + schema::quotedName(column.name);
         sqlValues += (i ? ", " : "") + stored(values[i].sql, column);
+    }
+    // A required column the statement leaves out would be Null: Jet refuses that too.
+    for (std::size_t c = 0; c < target.columns.size(); ++c) {
+        const ColumnSchema& column = target.columns[c];
+        if (!column.required || column.type == JetType::Counter) continue;
+        if (std::find(columns.begin(), columns.end(), static_cast<int>(c)) != columns.end()) continue;
+        names += ", " + schema::quotedName(column.name);
+        sqlValues += ", " + stored("NULL", column);
     }
     return "INSERT INTO " + schema::quotedName(target.sqliteName) + " (" + names + ") VALUES (" + sqlValues + ")";
 }
