@@ -123,8 +123,10 @@ class AreaRun {
       const r = await ask(this.host.port, target, spec, jar);
       return judge(spec, { status: r.status, headers: r.headers, text: decodeBody(r) });
     } catch (e) {
+      // a host that dropped the connection may be dying slowly (Wine's crash handler): start afresh
       const died = this.host.child.exitCode !== null || this.host.child.signalCode !== null;
-      return { pass: false, why: died ? `the host died (${e.message})` : `request failed: ${e.message}` };
+      this.stop();
+      return { pass: false, why: died ? `the host died (${e.message})` : `no answer (${e.message}); host restarted` };
     }
   }
 }
