@@ -11,6 +11,7 @@
 #include "jet/sort_key.h"
 #include "jet/table_layout.h"
 #include "jet/text_codec.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::jet {
 namespace {
@@ -25,9 +26,7 @@ bool isSqlKeyword(std::string_view name) {
         "KEY",    "LEFT",   "LIKE",      "NOT",       "NULL",       "ON",      "OR",     "ORDER",
         "OUTER",  "PIVOT",  "PRIMARY",   "PROCEDURE", "REFERENCES", "RIGHT",   "SELECT", "SET",
         "TABLE",  "TOP",    "TRANSFORM", "UNION",     "UNIQUE",     "UPDATE",  "VALUES", "WHERE"};
-    std::string upper(name);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return kKeywords.count(upper) > 0;
+    return kKeywords.count(asciiUppered(name)) > 0;
 }
 
 constexpr std::string_view kForbidden = ".!`[]";

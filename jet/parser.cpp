@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "jet/error.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::jet {
 namespace {
@@ -20,14 +21,7 @@ constexpr TypeWord kTypeWords[] = {
     {"memo", ColumnType::Memo},    {"bit", ColumnType::Boolean},
 };
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
+bool equalsNoCase(std::string_view a, std::string_view b) { return equalsIgnoringCase(a, b); }
 
 class Parser {
 public:

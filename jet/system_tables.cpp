@@ -11,6 +11,7 @@
 #include "jet/row.h"
 #include "jet/sort_key.h"
 #include "jet/text_codec.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::jet::catalog {
 namespace {
@@ -53,11 +54,7 @@ std::uint16_t lengthOf(const SystemColumn& column) {
     }
 }
 
-bool lessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
-}
+bool lessNoCase(const std::string& a, const std::string& b) { return lessIgnoringCase(a, b); }
 
 // Jet lists its own tables' columns (and long-value maps) by name.
 TableLayout systemLayout(std::initializer_list<SystemColumn> columns, std::uint8_t ownedRow) {

@@ -12,15 +12,12 @@
 #include "jet/error.h"
 #include "jet/ole_date.h"
 #include "jet/text_codec.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::jet {
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
+std::string_view trim(std::string_view s) { return trimAscii(s); }
 
 std::string typeMismatch(const char* expected) { return std::string("值的类型不符，应为") + expected; }
 

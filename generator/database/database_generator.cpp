@@ -13,6 +13,7 @@
 #include "jet/database.h"
 #include "jet/parser.h"
 #include "jet/table_data.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -46,10 +47,7 @@ const ColumnKind* columnKind(std::string_view dataType) {
 
 constexpr std::size_t kNoKey = SIZE_MAX;
 
-bool isKeyName(std::string_view name) {
-    return name.size() == 2 && std::tolower(static_cast<unsigned char>(name[0])) == 'i' &&
-           std::tolower(static_cast<unsigned char>(name[1])) == 'd';
-}
+bool isKeyName(std::string_view name) { return equalsIgnoringCase(name, "id"); }
 
 class DatabaseRun {
 public:

@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/file_output.h"
 #include "generator/naming/naming.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -105,8 +106,7 @@ std::string skeletonText(std::string_view utf8) {
 }
 
 bool isLoginStepPage(std::string_view relativePath) {
-    std::string lower(relativePath);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string lower = asciiLowered(relativePath);
     return lower == "index.asp" || lower == "top.asp" || lower == "menu.asp";
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jet/ole_date.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::preview::ado {
 namespace {
@@ -69,11 +70,7 @@ std::optional<double> oleFromCivil(const CivilTime& when) {
 
 CivilTime civilFromOle(double ole) { return jet::fromOleDate(ole); }
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
+std::string_view trimBlanks(std::string_view text) { return trimAscii(text); }
 
 std::optional<double> parseDateText(std::string_view text, bool usOrder) {
     text = trimBlanks(text);

@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/gbk.h"
 #include "preview/server/template_origin.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::preview {
 namespace {
@@ -24,14 +25,9 @@ std::optional<std::string> lineOfFile(const std::filesystem::path& file, long nu
     return std::nullopt;
 }
 
-std::string toLower(std::string text) {
-    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // The page's bytes for UTF-8 `text`: as is for a UTF-8 page, else GBK like the site.
 std::string inPageCharset(const HttpResponse& response, const std::string& text) {
-    const auto type = toLower(std::string(response.header("Content-Type").value_or("")));
+    const auto type = asciiLowered(response.header("Content-Type").value_or(""));
     if (type.find("utf-8") != std::string::npos || type.find("utf8") != std::string::npos) return text;
     const auto encoded = gbk::encode(text);
     return encoded ? encoded.bytes : text;
@@ -72,7 +68,7 @@ void ErrorAnnotator::annotate(HttpResponse& response) const {
     text += "（可在模板编辑器中修改后重新生成页面）";
     const auto paragraph =
         inPageCharset(response, "<p class=\"tabulon-template\"><b>" + escapeHtml(text) + "</b></p>\n");
-    const auto lowered = toLower(response.body);
+    const auto lowered = asciiLowered(response.body);
     const auto bodyEnd = lowered.rfind("</body>");
     response.body.insert(bodyEnd == std::string::npos ? response.body.size() : bodyEnd, paragraph);
     response.setHeader("X-Tabulon-Error-Template", header);

@@ -17,11 +17,7 @@ bool isTokenChar(char c) {
 
 bool isToken(std::string_view text) { return !text.empty() && std::all_of(text.begin(), text.end(), isTokenChar); }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
+std::string_view trimmed(std::string_view text) { return trimAscii(text); }
 
 // Where the head ends and how long its terminator is ("\r\n\r\n" or a bare "\n\n").
 std::optional<std::pair<std::size_t, std::size_t>> headEnd(std::string_view buffer) {
@@ -33,12 +29,6 @@ std::optional<std::pair<std::size_t, std::size_t>> headEnd(std::string_view buff
 }
 
 }  // namespace
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::optional<std::string_view> HttpRequest::header(std::string_view name) const {
     for (const auto& [key, value] : headers)

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/ascii_text.h"
+
 namespace tabulon::preview {
 
 struct RequestLimits {
@@ -56,7 +58,5 @@ private:
     int refusal_ = 0;
     std::string reason_;
 };
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace tabulon::preview

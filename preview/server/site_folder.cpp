@@ -17,13 +17,6 @@ namespace {
 constexpr std::array<std::string_view, 5> kDefaultDocuments = {"index.asp", "default.asp", "index.htm", "index.html",
                                                                "default.htm"};
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 SiteLookup refused(SiteLookup::Outcome outcome, std::string why) {
     SiteLookup result;
     result.outcome = outcome;
@@ -46,24 +39,6 @@ std::optional<std::string> matchEntry(const fs::path& folder, const std::string&
 }
 
 }  // namespace
-
-std::optional<std::string> percentDecode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size()) return std::nullopt;
-        const int high = hexValue(text[i + 1]);
-        const int low = hexValue(text[i + 2]);
-        if (high < 0 || low < 0) return std::nullopt;
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return out;
-}
 
 SiteFolder::SiteFolder(const fs::path& root) {
     std::error_code error;
@@ -93,7 +68,7 @@ SiteLookup SiteFolder::lookup(std::string_view urlPath) const {
         if (equalsIgnoringCase(code, "2f") || equalsIgnoringCase(code, "5c") || code == "00")
             return refused(SiteLookup::Outcome::Forbidden, "encoded separator or NUL");
     }
-    const auto decoded = percentDecode(urlPath);
+    const auto decoded = percentDecodeStrict(urlPath);
     if (!decoded) return refused(SiteLookup::Outcome::BadRequest, "malformed %-escape");
     return walk(*decoded);
 }

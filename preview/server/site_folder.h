@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "base/ascii_text.h"
 #include <string_view>
 
 namespace tabulon::preview {
@@ -19,10 +21,6 @@ struct SiteLookup {
     std::string sitePath;
     std::string why;  // a short reason for a refusal
 };
-
-// Decodes %XX escapes; nothing when an escape is malformed. "+" stays "+": in a path it is
-// a plus sign.
-std::optional<std::string> percentDecode(std::string_view text);
 
 class SiteFolder {
 public:

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "preview/server/http_request.h"
+#include "base/ascii_text.h"
 
 namespace tabulon::preview {
 namespace {
@@ -13,12 +14,7 @@ namespace {
 constexpr std::size_t kShortestJoinedLine = 6;
 constexpr std::size_t kMostOrigins = 3;
 
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
+std::string_view trimmed(std::string_view text) { return trimAscii(text, " \t\r\n"); }
 
 std::vector<std::string_view> linesOf(std::string_view text) {
     std::vector<std::string_view> lines;

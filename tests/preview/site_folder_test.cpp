@@ -130,12 +130,5 @@ TEST_F(SiteFolderTest, MissingFolderIsAClearError) {
     }
 }
 
-TEST(PercentDecode, EscapesAndPlusSigns) {
-    EXPECT_EQ(percentDecode("a%20b+c%e4%b8%ad"), "a b+c\xe4\xb8\xad");
-    EXPECT_FALSE(percentDecode("%"));
-    EXPECT_FALSE(percentDecode("%2"));
-    EXPECT_FALSE(percentDecode("%g0"));
-}
-
 }  // namespace
 }  // namespace tabulon::preview

@@ -194,11 +194,7 @@ TEST(HttpRequests, WholeRequestsAreParsedAndPartialOnesWaitForMore) {
     EXPECT_EQ(parseHttpRequest("GET / HTTP/1.1\r\nContent-Length: x\r\n\r\n", r, error), ParseState::Bad);
 }
 
-TEST(HttpRequests, UrlEncodingMatchesServerUrlEncode) {
-    EXPECT_EQ(urlEncode("a b&c=\xD6\xD0"), "a+b%26c%3D%D6%D0");
-    EXPECT_EQ(percentDecode("a+b%2", true), "a b%2");
-    EXPECT_EQ(percentDecode("a+b", false), "a+b");
-}
+TEST(HttpRequests, UrlEncodingMatchesServerUrlEncode) { EXPECT_EQ(urlEncode("a b&c=\xD6\xD0"), "a+b%26c%3D%D6%D0"); }
 
 TEST(BuiltinRewriting, AClassMethodOfThatNameChangesNothing) {
     std::set<std::string> names = {"trim"};

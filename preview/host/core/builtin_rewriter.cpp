@@ -3,17 +3,15 @@
 #include <cctype>
 #include <vector>
 
+#include "base/ascii_text.h"
+
 namespace tabulon::preview::host {
 namespace {
 
 bool identStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool identPart(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
+std::string lower(std::string_view text) { return asciiLowered(text); }
 
 struct Token {
     enum Kind { Identifier, Dot, Other, LineEnd } kind;

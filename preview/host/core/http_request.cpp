@@ -1,31 +1,14 @@
 #include "http_request.h"
 
 #include <cctype>
+
+#include "base/ascii_text.h"
 #include <charconv>
 
 namespace tabulon::preview::host {
 namespace {
 
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+std::string_view trim(std::string_view s) { return trimAscii(s, " \t\r"); }
 
 constexpr std::size_t maxHeaderBytes = 64 * 1024;
 
@@ -33,7 +16,7 @@ constexpr std::size_t maxHeaderBytes = 64 * 1024;
 
 std::optional<std::string> HttpRequest::header(std::string_view name) const {
     for (const auto& [n, v] : headers)
-        if (equalNoCase(n, name)) return v;
+        if (equalsIgnoringCase(n, name)) return v;
     return std::nullopt;
 }
 
@@ -101,23 +84,6 @@ ParseState parseHttpRequest(std::string_view data, HttpRequest& request, std::st
     r.body = std::string(data.substr(bodyStart, length));
     request = std::move(r);
     return ParseState::Complete;
-}
-
-std::string percentDecode(std::string_view text, bool plusIsSpace) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else if (c == '+' && plusIsSpace) {
-            out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/ascii_text.h"
+
 namespace tabulon::preview::host {
 
 using NameValues = std::vector<std::pair<std::string, std::string>>;
@@ -32,9 +34,6 @@ enum class ParseState { NeedMore, Complete, Bad };
 // Parses `data` when it holds a whole request (headers and Content-Length bytes of body).
 // `request` is filled on Complete; `error` names the fault on Bad.
 ParseState parseHttpRequest(std::string_view data, HttpRequest& request, std::string& error);
-
-// "%41+b" -> "A b" (plus as space when `plusIsSpace`); bad escapes are kept as they are.
-std::string percentDecode(std::string_view text, bool plusIsSpace);
 
 // "a=1&b=2&a=3" -> pairs, each name and value percent-decoded (bytes).
 NameValues parseUrlEncoded(std::string_view text);

@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/ascii_text.h"
+
 namespace tabulon::preview::host {
 namespace {
 
 constexpr int maxIncludeDepth = 32;
 
 bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view word) {
-    if (text.size() - at < word.size() || at > text.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[at + i])) != std::tolower(static_cast<unsigned char>(word[i])))
-            return false;
-    return true;
+    return at <= text.size() && startsWithIgnoringCase(text.substr(at), word);
 }
 
 std::size_t skipSpaces(std::string_view text, std::size_t at) {
@@ -23,11 +21,7 @@ std::size_t skipSpaces(std::string_view text, std::size_t at) {
 
 int countLines(std::string_view text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
+std::string lower(std::string_view text) { return asciiLowered(text); }
 
 // An include directive at `at`: "<!--" spaces "#include" spaces file|virtual = "path" spaces "-->".
 struct IncludeDirective {

@@ -1,9 +1,10 @@
 #include "host_functions.h"
 
 #include "asp_objects.h"
-#include "ole_date.h"
 #include "text.h"
 #include "../core/builtin_rewriter.h"
+#include "../core/vb_dates.h"
+#include "../core/vb_escape.h"
 
 #include <cmath>
 
@@ -73,55 +74,6 @@ void setDate(VARIANT* out, double date) {
     V_DATE(out) = date;
 }
 
-long long floorDiv(long long a, long long b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-
-long dateDiff(const std::wstring& interval, double d1, double d2, int firstDay) {
-    std::wstring i = lowerCase(interval);
-    DateParts a = splitDate(d1), b = splitDate(d2);
-    long long s1 = absoluteSeconds(d1), s2 = absoluteSeconds(d2);
-    if (i == L"yyyy") return b.year - a.year;
-    if (i == L"q") return (b.year * 4 + (b.month - 1) / 3) - (a.year * 4 + (a.month - 1) / 3);
-    if (i == L"m") return (b.year * 12 + b.month) - (a.year * 12 + a.month);
-    if (i == L"d" || i == L"y") return static_cast<long>(floorDiv(s2, 86400) - floorDiv(s1, 86400));
-    if (i == L"w") return static_cast<long>((floorDiv(s2, 86400) - floorDiv(s1, 86400)) / 7);
-    if (i == L"ww") {
-        auto weekStart = [firstDay](long long seconds, double date) {
-            long long day = floorDiv(seconds, 86400);
-            int offset = (weekday(date) - firstDay + 7) % 7;
-            return day - offset;
-        };
-        return static_cast<long>((weekStart(s2, d2) - weekStart(s1, d1)) / 7);
-    }
-    if (i == L"h") return static_cast<long>(floorDiv(s2, 3600) - floorDiv(s1, 3600));
-    if (i == L"n") return static_cast<long>(floorDiv(s2, 60) - floorDiv(s1, 60));
-    if (i == L"s") return static_cast<long>(s2 - s1);
-    throw invalidCall();
-}
-
-double dateAdd(const std::wstring& interval, double amount, double date) {
-    std::wstring i = lowerCase(interval);
-    long long n = static_cast<long long>(std::trunc(amount));
-    DateParts p = splitDate(date);
-    auto addMonths = [&](long long months) {
-        long long m0 = static_cast<long long>(p.year) * 12 + (p.month - 1) + months;
-        int year = static_cast<int>(floorDiv(m0, 12));
-        int month = static_cast<int>(m0 - static_cast<long long>(year) * 12 + 1);
-        if (year < 100 || year > 9999) throw invalidCall();
-        int day = p.day > daysInMonth(year, month) ? daysInMonth(year, month) : p.day;
-        return joinDate(year, month, day, p.secondOfDay);
-    };
-    long long s = absoluteSeconds(date);
-    if (i == L"yyyy") return addMonths(n * 12);
-    if (i == L"q") return addMonths(n * 3);
-    if (i == L"m") return addMonths(n);
-    if (i == L"d" || i == L"y" || i == L"w") return fromAbsoluteSeconds(s + n * 86400);
-    if (i == L"ww") return fromAbsoluteSeconds(s + n * 7 * 86400);
-    if (i == L"h") return fromAbsoluteSeconds(s + n * 3600);
-    if (i == L"n") return fromAbsoluteSeconds(s + n * 60);
-    if (i == L"s") return fromAbsoluteSeconds(s + n);
-    throw invalidCall();
-}
-
 std::wstring trimSpaces(const std::wstring& s, bool left, bool right) {
     std::size_t b = 0, e = s.size();
     if (left)
@@ -131,54 +83,8 @@ std::wstring trimSpaces(const std::wstring& s, bool left, bool right) {
     return s.substr(b, e - b);
 }
 
-std::wstring escape(const std::wstring& s) {
-    std::wstring out;
-    wchar_t buf[8];
-    for (wchar_t ch : s) {
-        if ((ch >= L'0' && ch <= L'9') || (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z') ||
-            wcschr(L"@*_+-./", ch)) {
-            out += ch;
-        } else if (ch < 256) {
-            wsprintfW(buf, L"%%%02X", ch);
-            out += buf;
-        } else {
-            wsprintfW(buf, L"%%u%04X", ch);
-            out += buf;
-        }
-    }
-    return out;
-}
-
-int hexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
-std::wstring unescape(const std::wstring& s) {
-    std::wstring out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == L'%' && i + 5 < s.size() + 0 && (s[i + 1] == L'u' || s[i + 1] == L'U') && i + 5 < s.size()) {
-            int a = hexDigit(s[i + 2]), b = hexDigit(s[i + 3]), c = hexDigit(s[i + 4]), d = hexDigit(s[i + 5]);
-            if (a >= 0 && b >= 0 && c >= 0 && d >= 0) {
-                out += static_cast<wchar_t>((a << 12) | (b << 8) | (c << 4) | d);
-                i += 5;
-                continue;
-            }
-        }
-        if (s[i] == L'%' && i + 2 < s.size()) {
-            int a = hexDigit(s[i + 1]), b = hexDigit(s[i + 2]);
-            if (a >= 0 && b >= 0) {
-                out += static_cast<wchar_t>((a << 4) | b);
-                i += 2;
-                continue;
-            }
-        }
-        out += s[i];
-    }
-    return out;
-}
+std::wstring fromUtf16(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::u16string toUtf16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 
 bool isNumericValue(const VARIANT& v) {
     Variant value = valueOf(v);
@@ -402,14 +308,20 @@ protected:
             if (isNull(args.at(1)) || isNull(args.at(2))) return setNull(result), true;
             int firstDay = args.has(3) ? static_cast<int>(longOf(args.at(3))) : 1;
             if (firstDay == 0) firstDay = 1;
-            setLong(result, dateDiff(textOf(args.at(0)), dateOf(args.at(1)), dateOf(args.at(2)), firstDay));
+            const auto difference =
+                dateDiff(toUtf8(textOf(args.at(0))), dateOf(args.at(1)), dateOf(args.at(2)), firstDay);
+            if (!difference) throw invalidCall();
+            setLong(result, *difference);
             return true;
         }
-        case idDateAdd:
+        case idDateAdd: {
             need(3);
             if (isNull(args.at(2))) return setNull(result), true;
-            setDate(result, dateAdd(textOf(args.at(0)), doubleOf(args.at(1)), dateOf(args.at(2))));
+            const auto sum = dateAdd(toUtf8(textOf(args.at(0))), doubleOf(args.at(1)), dateOf(args.at(2)));
+            if (!sum) throw invalidCall();
+            setDate(result, *sum);
             return true;
+        }
         case idRound:
             need(1);
             roundValue(args.at(0), args.has(1) ? longOf(args.at(1)) : 0, result);
@@ -441,12 +353,12 @@ protected:
         case idEscape:
             need(1);
             if (isNull(args.at(0))) return setNull(result), true;
-            setText(result, escape(textOf(args.at(0))));
+            setText(result, fromUtf16(escape(toUtf16(textOf(args.at(0))))));
             return true;
         case idUnescape:
             need(1);
             if (isNull(args.at(0))) return setNull(result), true;
-            setText(result, unescape(textOf(args.at(0))));
+            setText(result, fromUtf16(unescape(toUtf16(textOf(args.at(0))))));
             return true;
         case idEval:
             need(1);
