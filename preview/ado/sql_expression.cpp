@@ -46,11 +46,18 @@ Cls clsOf(JetType type) {
 
 std::string quoteText(std::string_view text) {
     std::string quoted = "'";
+    bool zero = false;
     for (char c : text) {
         if (c == '\'') quoted += '\'';
+        if (c == '\0') {
+            quoted += "' || char(0) || '";  // SQLite would end the statement at the byte itself
+            zero = true;
+            continue;
+        }
         quoted += c;
     }
-    return quoted + "'";
+    quoted += "'";
+    return zero ? "(" + quoted + ")" : quoted;
 }
 
 ExpressionParser::ExpressionParser(std::string_view sql, const Catalog& catalog, const std::vector<Value>* parameters)

@@ -67,6 +67,12 @@ std::vector<Token> tokenize(std::string_view sql) {
             token.type = Token::Type::Bracketed;
             token.text = std::string(sql.substr(i + 1, close - i - 1));
             if (token.text.empty()) throw errors::syntax("Invalid bracketing of name '[]'.");
+            for (char n : token.text) {
+                if (static_cast<unsigned char>(n) < 0x20) {  // Jet's names hold no control characters
+                    throw errors::syntax("Invalid bracketing of name '" + std::string(sql.substr(i, close - i + 1)) +
+                                         "'.");
+                }
+            }
             i = close + 1;
         } else if (isDigit(static_cast<char>(c)) || (c == '.' && i + 1 < sql.size() && isDigit(sql[i + 1]))) {
             std::size_t j = i;

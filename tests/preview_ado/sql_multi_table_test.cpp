@@ -287,6 +287,14 @@ TEST_F(MultiTableSql, TransactionsNestAndRollBackForReal) {
     EXPECT_EQ(copy.connect()->open("select * from 商品", 3, 1)->recordCount(), 4);
 }
 
+TEST_F(MultiTableSql, AZeroByteInTextStaysInTheText) {
+    const std::string statement = std::string("insert into 分类 (名称) values ('a") + '\0' + "b''c')";
+    EXPECT_EQ(conn->execute(statement), 1);
+    const ado::Value stored = single("select 名称 from 分类 where id = 4");
+    EXPECT_EQ(stored.text, std::string("a") + '\0' + "b'c");
+    EXPECT_EQ(failure(std::string("select * from [分") + '\1' + "类]"), 0x80040E14u);
+}
+
 TEST_F(MultiTableSql, CommandParametersAreValuesNeverSql) {
     std::vector<ado::Value> values{text("x' or '1'='1"), number(3)};
     EXPECT_EQ(conn->execute("update 商品 set 名称 = ? where id = ?", values), 1);
