@@ -13,6 +13,7 @@ set(TABULON_ADO_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/sql_expression.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_from.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_function_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_function_more.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_functions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_lexer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_select.cpp

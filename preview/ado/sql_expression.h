@@ -127,6 +127,7 @@ private:
     Expr function();
     // The VBA functions Jet's expression service lends to queries.
     bool vbaFunction(const std::string& lower, const std::string& functionName, Expr& expr);
+    bool moreFunction(const std::string& lower, const std::string& functionName, Expr& expr);
 };
 
 }  // namespace tabulon::preview::ado::sql

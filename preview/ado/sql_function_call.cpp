@@ -129,6 +129,7 @@ Expr ExpressionParser::function() {
         return boolean("(" + args[0].sql + " IS NULL)", args[0].aggregate);
     }
     if (vbaFunction(lower, functionName, expr)) return expr;
+    if (moreFunction(lower, functionName, expr)) return expr;
     throw errors::undefinedFunction(functionName);
 }
 
@@ -197,6 +198,9 @@ bool ExpressionParser::vbaFunction(const std::string& lower, const std::string& 
         {"cint", "int16", Cls::Number, JetType::Short}, {"cdbl", "dbl", Cls::Number, JetType::Double},
         {"int", "int", Cls::Number, std::nullopt},      {"fix", "fix", Cls::Number, std::nullopt},
         {"cdate", "date", Cls::Date, std::nullopt},     {"cvdate", "date", Cls::Date, std::nullopt},
+        {"csng", "sng", Cls::Number, JetType::Single},  {"cbyte", "byte", Cls::Number, JetType::Byte},
+        {"ccur", "cur", Cls::Number, std::nullopt},     {"cbool", "bool", Cls::Number, JetType::Boolean},
+        {"datevalue", "day", Cls::Date, std::nullopt},  {"timevalue", "time", Cls::Date, std::nullopt},
     };
     for (const auto& conversion : conversions) {
         if (lower != conversion.name) continue;

@@ -148,9 +148,12 @@ void convert(sqlite3_context* context, int, sqlite3_value** arguments) {
         }
         return resultText(context, result);
     }
-    if (target == "date") {
+    if (target == "date" || target == "day" || target == "time") {
         auto date = dateArgument(arguments[0]);
         if (!date) return mismatch(context);
+        const double day = std::trunc(*date);  // before 1899 the time counts away from zero
+        if (target == "day") return sqlite3_result_double(context, day);
+        if (target == "time") return sqlite3_result_double(context, std::fabs(*date - day));
         return sqlite3_result_double(context, *date);
     }
     auto number = numberArgument(arguments[0]);
@@ -158,10 +161,16 @@ void convert(sqlite3_context* context, int, sqlite3_value** arguments) {
     if (target == "dbl") return sqlite3_result_double(context, *number);
     if (target == "int") return sqlite3_result_double(context, std::floor(*number));
     if (target == "fix") return sqlite3_result_double(context, std::trunc(*number));
+    if (target == "sng") return sqlite3_result_double(context, static_cast<double>(static_cast<float>(*number)));
+    if (target == "cur") {
+        if (std::fabs(*number) > 922337203685477.0) return jetError(context, 0x80040E57u, "Overflow");
+        return sqlite3_result_double(context, std::nearbyint(*number * 10000) / 10000);
+    }
+    if (target == "bool") return sqlite3_result_int(context, *number != 0 ? -1 : 0);
     // CLng and CInt round half to even.
     const double rounded = std::nearbyint(*number);
-    const double low = target == "lng" ? -2147483648.0 : -32768.0;
-    const double high = target == "lng" ? 2147483647.0 : 32767.0;
+    const double low = target == "lng" ? -2147483648.0 : (target == "byte" ? 0.0 : -32768.0);
+    const double high = target == "lng" ? 2147483647.0 : (target == "byte" ? 255.0 : 32767.0);
     if (rounded < low || rounded > high) return jetError(context, 0x80040E57u, "Overflow");
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(rounded));
 }
@@ -230,6 +239,54 @@ void format(sqlite3_context* context, int, sqlite3_value** arguments) {
     resultText(context, vba::format(value, isNull(arguments[1]) ? "" : textArgument(arguments[1])));
 }
 
+// tabulon_round(value, digits): Jet's Round, half to even.
+void round(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (isNull(arguments[0])) return sqlite3_result_null(context);
+    auto number = numberArgument(arguments[0]);
+    if (!number) return mismatch(context);
+    const int digits = isNull(arguments[1]) ? 0 : sqlite3_value_int(arguments[1]);
+    if (digits < 0 || digits > 15) return invalidCall(context);
+    const double scale = std::pow(10.0, digits);
+    const double scaled = *number * scale;
+    if (!std::isfinite(scaled)) return sqlite3_result_double(context, *number);
+    sqlite3_result_double(context, std::nearbyint(scaled) / scale);
+}
+
+// tabulon_dateserial(year, month, day): months and days beyond their range carry over.
+void dateSerial(sqlite3_context* context, int, sqlite3_value** arguments) {
+    for (int i = 0; i < 3; ++i) {
+        if (isNull(arguments[i])) return invalidNull(context);
+    }
+    auto year = numberArgument(arguments[0]), month = numberArgument(arguments[1]), day = numberArgument(arguments[2]);
+    if (!year || !month || !day) return mismatch(context);
+    double y = std::nearbyint(*year);
+    if (y >= 0 && y < 30)
+        y += 2000;  // two-digit years as Windows reads them
+    else if (y >= 30 && y < 100)
+        y += 1900;
+    const double months = y * 12 + std::nearbyint(*month) - 1;
+    if (!std::isfinite(months) || months < 100 * 12 || months > 9999 * 12 + 11) return invalidCall(context);
+    CivilTime first;
+    first.year = static_cast<int>(months / 12);
+    first.month = static_cast<int>(months - first.year * 12.0) + 1;
+    first.day = 1;
+    auto start = oleFromCivil(first);
+    if (!start) return invalidCall(context);
+    auto result = vba::dateAdd(vba::Interval::Day, std::nearbyint(*day) - 1, *start);
+    if (!result || std::fabs(std::nearbyint(*day)) > 3000000) return invalidCall(context);
+    sqlite3_result_double(context, *result);
+}
+
+// tabulon_isnumeric(value)
+void isNumeric(sqlite3_context* context, int, sqlite3_value** arguments) {
+    switch (sqlite3_value_type(arguments[0])) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: return sqlite3_result_int(context, -1);
+    case SQLITE_TEXT: return sqlite3_result_int(context, parseNumberText(textArgument(arguments[0])) ? -1 : 0);
+    default: return sqlite3_result_int(context, 0);
+    }
+}
+
 }  // namespace
 
 void registerVbaFunctions(sqlite3* db) {
@@ -239,9 +296,10 @@ void registerVbaFunctions(sqlite3* db) {
         void (*call)(sqlite3_context*, int, sqlite3_value**);
     };
     static const Function functions[] = {
-        {kPowerFunction, 2, power},        {"tabulon_dateadd", 3, dateAdd}, {"tabulon_datediff", 4, dateDiff},
-        {"tabulon_datepart", 3, datePart}, {"tabulon_weekday", 2, weekday}, {"tabulon_val", 1, val},
-        {"tabulon_convert", 3, convert},   {"tabulon_instr", 4, instr},     {"tabulon_format", 3, format},
+        {kPowerFunction, 2, power},        {"tabulon_dateadd", 3, dateAdd},       {"tabulon_datediff", 4, dateDiff},
+        {"tabulon_datepart", 3, datePart}, {"tabulon_weekday", 2, weekday},       {"tabulon_val", 1, val},
+        {"tabulon_convert", 3, convert},   {"tabulon_instr", 4, instr},           {"tabulon_format", 3, format},
+        {"tabulon_round", 2, round},       {"tabulon_dateserial", 3, dateSerial}, {"tabulon_isnumeric", 1, isNumeric},
     };
     for (const Function& f : functions) {
         sqlite3_create_function(db, f.name, f.arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.call, nullptr,

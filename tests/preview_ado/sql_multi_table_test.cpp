@@ -253,6 +253,32 @@ TEST_F(MultiTableSql, JetsVbaFunctions) {
     EXPECT_EQ(failure("select nz(价格, 0) from 商品"), 0x80040E14u);  // Access's own, not Jet's
 }
 
+TEST_F(MultiTableSql, MoreOfJetsFunctions) {
+    EXPECT_EQ(single("select round(2.5)").number, 2.0);  // half to even
+    EXPECT_EQ(single("select round(3.5)").number, 4.0);
+    EXPECT_EQ(single("select round(1.2351, 2)").number, 1.24);
+    EXPECT_EQ(single("select sgn(-3), sqr(16)").integer, -1);
+    EXPECT_EQ(column("select sqr(16)"), Texts{"4"});
+    EXPECT_EQ(single("select '[' & space(3) & ']'").text, "[   ]");
+    EXPECT_EQ(single("select string(3, 'ab')").text, "aaa");
+    EXPECT_EQ(single("select chr(65)").text, "A");
+    EXPECT_EQ(single("select dateserial(2024, 14, 0)").number, 45688.0);  // months and days carry over
+    EXPECT_EQ(single("select dateserial(0, 2, 29)").number, 36585.0);     // 00 is 2000
+    EXPECT_EQ(single("select datevalue(上架) from 商品 where id = 1").number, 45322.0);
+    EXPECT_EQ(single("select timevalue(上架) from 商品 where id = 1").number, 0.375);
+    EXPECT_EQ(single("select cbool(5)").kind, ado::Value::Kind::Boolean);
+    EXPECT_EQ(single("select ccur(1.23456)").number, 1.2346);
+    EXPECT_EQ(failure("select cbyte(300)"), 0x80040E57u);
+    EXPECT_TRUE(single("select isnumeric('12.5')").boolean);
+    EXPECT_FALSE(single("select isnumeric(名称) from 商品 where id = 1").boolean);
+    EXPECT_EQ(single("select choose(2, 'a', 'b', 'c')").text, "b");
+    EXPECT_EQ(single("select switch(1 = 0, 'x', 1 = 1, 'y')").text, "y");
+    EXPECT_EQ(single("select choose(5, 'a', 'b')").kind, ado::Value::Kind::Null);
+    // Functions Jet has and the preview does not run say so instead of calling them undefined.
+    EXPECT_NE(message("select exp(1)").find("does not run"), std::string::npos) << message("select exp(1)");
+    EXPECT_NE(message("select first(名称) from 商品").find("does not run"), std::string::npos);
+}
+
 TEST_F(MultiTableSql, TransactionsNestAndRollBackForReal) {
     EXPECT_EQ(conn->beginTrans(), 1);
     conn->execute("insert into 分类 (名称) values ('甲')");
