@@ -55,11 +55,13 @@ long Session::run(const sql::Translation& translation) {
     }
     // A change of design happens whole or not at all, inside any transaction the page holds.
     exec("SAVEPOINT \"tabulon.design\"");
+    long changed = 0;
     try {
         for (const std::string& sql : translation.designSql) {
             StatementHandle statement(prepare(sql));
             const int code = sqlite3_step(statement.get());
             if (code != SQLITE_DONE) throw failure(code);
+            changed = translation.designCountsRows ? sqlite3_changes(db) : 0;
         }
         auto reloaded = std::make_shared<Catalog>(Catalog::load(db, path));
         exec("RELEASE \"tabulon.design\"");
@@ -68,7 +70,7 @@ long Session::run(const sql::Translation& translation) {
         sqlite3_exec(db, "ROLLBACK TO \"tabulon.design\"; RELEASE \"tabulon.design\"", nullptr, nullptr, nullptr);
         throw;
     }
-    return 0;
+    return changed;
 }
 
 StatementHandle::~StatementHandle() { sqlite3_finalize(statement_); }

@@ -224,6 +224,9 @@ Expr ExpressionParser::comparison() {
     static const char* const operators[] = {"=", "<>", "<", ">", "<=", ">="};
     for (const char* op : operators) {
         if (acceptSymbol(op)) {
+            if ((peek().is("any") || peek().is("all") || peek().is("some")) && peek(1).isSymbol("(")) {
+                throw errors::notSupported(peek().text + " before a subquery");
+            }
             Expr right = concatenation();
             checkComparable(left, right);
             return boolean("(" + collated(left, right) + " " + op + " " + right.sql + ")",

@@ -31,6 +31,19 @@ ColumnSchema describe(const OutputColumn& column) {
 Translation StatementTranslator::run() {
     Translation translation;
     if (peek().is("select")) {
+        // SELECT … INTO makes a table: INTO comes before FROM at the top level.
+        int depth = 0;
+        for (std::size_t i = 0; i < tokens_.size(); ++i) {
+            if (tokens_[i].isSymbol("(")) ++depth;
+            if (tokens_[i].isSymbol(")")) --depth;
+            if (depth != 0) continue;
+            if (tokens_[i].is("from") || tokens_[i].is("union")) break;
+            if (tokens_[i].is("into")) {
+                translation.designSql = selectInto(i);
+                translation.designCountsRows = true;
+                return translation;
+            }
+        }
         translation.isSelect = true;
         translation.select = query(true).plan;
         expectEnd();
@@ -46,6 +59,9 @@ Translation StatementTranslator::run() {
         translation.designSql = dropTable();
     } else if (peek().is("alter")) {
         throw errors::notSupported("ALTER TABLE");
+    } else if (peek().is("transform") || peek().is("procedure") || peek().is("execute") || peek().is("exec") ||
+               peek().is("parameters")) {
+        throw errors::notSupported(next().text + " statements");
     } else {
         throw errors::invalidStatement();
     }

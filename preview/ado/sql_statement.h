@@ -40,6 +40,12 @@ private:
     // Table design.
     std::vector<std::string> createTable();
     std::vector<std::string> dropTable();
+    std::vector<std::string> selectInto(std::size_t into);
 };
+
+// The statements that make a table and record it in the working copy's description.
+std::vector<std::string> tableStatements(const std::string& tableName, const std::vector<ColumnSchema>& columns,
+                                         const std::vector<std::string>& declarations,
+                                         const std::vector<std::string>& uniques);
 
 }  // namespace tabulon::preview::ado::sql

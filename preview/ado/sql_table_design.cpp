@@ -218,6 +218,12 @@ std::vector<std::string> StatementTranslator::createTable() {
     expectEnd();
     (void)counterIsKey;
 
+    return tableStatements(tableName, columns, declarations, uniques);
+}
+
+std::vector<std::string> tableStatements(const std::string& tableName, const std::vector<ColumnSchema>& columns,
+                                         const std::vector<std::string>& declarations,
+                                         const std::vector<std::string>& uniques) {
     const std::string sqliteName = sqliteNameFor(tableName);
     std::string create = "CREATE TABLE " + schema::quotedName(sqliteName) + " (";
     for (std::size_t i = 0; i < declarations.size(); ++i) create += (i ? ", " : "") + declarations[i];
@@ -237,6 +243,41 @@ std::vector<std::string> StatementTranslator::createTable() {
             std::to_string(c.size) + ", " + std::to_string(c.precision) + ", " + std::to_string(c.scale) + ", " +
             (c.required ? "1" : "0") + " FROM \"tabulon.tables\" WHERE name = " + quoteText(tableName));
     }
+    return statements;
+}
+
+// SELECT … INTO: a new table with the query's columns (no key, no Counter) and its rows.
+std::vector<std::string> StatementTranslator::selectInto(std::size_t into) {
+    const std::size_t nameAt = into + 1;
+    if (!isName(tokens_[nameAt])) throw errors::syntax("Syntax error in SELECT INTO statement.");
+    const std::string tableName = tokens_[nameAt].text;
+    if (tokens_[nameAt + 1].is("in")) throw errors::notSupported("SELECT … INTO another database");
+    if (!validTableName(tableName)) throw errors::syntax("Syntax error in SELECT INTO statement.");
+    if (catalog_.find(tableName)) throw errors::syntax("Table '" + tableName + "' already exists.");
+    tokens_.erase(tokens_.begin() + static_cast<std::ptrdiff_t>(into),
+                  tokens_.begin() + static_cast<std::ptrdiff_t>(nameAt + 1));
+    QuerySql query = subquery();
+    expectEnd();
+    std::vector<ColumnSchema> columns = query.columns;
+    std::vector<std::string> declarations;
+    std::string names, values;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        ColumnSchema& column = columns[i];
+        for (std::size_t j = 0; j < i; ++j) {
+            if (sameName(columns[j].name, column.name)) {
+                throw errors::engine("Duplicate output destination '" + column.name + "'.");
+            }
+        }
+        if (column.type == JetType::Counter) column.type = JetType::Long;
+        if (column.type == JetType::Text && (column.size < 1 || column.size > 255)) column.size = 255;
+        column.required = false;
+        declarations.push_back(schema::quotedName(column.name) + " " + schema::storageDeclaration(column.type));
+        names += (i ? ", " : "") + schema::quotedName(column.name);
+        values += (i ? ", " : "") + std::string("\"tabulon.") + std::to_string(i) + "\"";
+    }
+    std::vector<std::string> statements = tableStatements(tableName, columns, declarations, {});
+    statements.push_back("INSERT INTO " + schema::quotedName(sqliteNameFor(tableName)) + " (" + names + ") SELECT " +
+                         values + " FROM (" + query.sql + ")");
     return statements;
 }
 

@@ -35,6 +35,7 @@ struct Translation {
     // CREATE TABLE / DROP TABLE: the statements that change the tables and their description,
     // run together; the catalog is read again after them.
     std::vector<std::string> designSql;
+    bool designCountsRows = false;  // SELECT … INTO: its last statement's rows are the count
 };
 
 // Throws AdoError as Jet would: syntax (0x80040E14), unknown name (0x80040E10), unknown

@@ -202,6 +202,27 @@ TEST_F(MultiTableSql, TablesMadeAndDroppedThroughSql) {
     EXPECT_EQ(rs->value(2).kind, ado::Value::Kind::Null);  // the open recordset keeps its own description
 }
 
+TEST_F(MultiTableSql, SelectIntoMakesATableOfTheRows) {
+    EXPECT_EQ(conn->execute("select g.id, g.名称, c.名称 as 类, g.价格 into 便宜 from 商品 g inner join 分类 c on "
+                            "g.分类id = c.id where g.价格 < 5"),
+              2);
+    auto rs = conn->open("select * from 便宜 order by id", ado::adOpenStatic, ado::adLockOptimistic);
+    ASSERT_EQ(rs->fields().size(), 4u);
+    EXPECT_EQ(rs->fields()[0].type, ado::JetType::Long);  // no Counter in the new table
+    EXPECT_EQ(rs->fields()[2].name, "类");
+    EXPECT_EQ(at(*rs, "类").text, "水果");
+    rs->setValue(3, number(9));  // a table like any other
+    rs->update();
+    EXPECT_EQ(column("select 价格 from 便宜 where id = 2"), Texts{"9"});
+    EXPECT_EQ(hresultOf([&] { conn->execute("select * into 便宜 from 商品"); }), 0x80040E14u);
+    EXPECT_EQ(hresultOf([&] { conn->execute("select id, 名称 as id into 另 from 商品"); }), 0x80004005u);
+    EXPECT_EQ(failure("select * from 另"), 0x80040E37u);  // nothing of it was made
+    EXPECT_NE(message("select * from 商品 where 价格 > all (select 价格 from 商品)").find("does not run"),
+              std::string::npos);
+    EXPECT_NE(message("TRANSFORM count(*) SELECT 名称 FROM 商品 GROUP BY 名称 PIVOT 分类id").find("does not run"),
+              std::string::npos);
+}
+
 TEST_F(MultiTableSql, JetsVbaFunctions) {
     EXPECT_EQ(single("select format(上架, 'yyyy-mm-dd hh:nn:ss') from 商品 where id = 1").text, "2024-01-31 09:00:00");
     EXPECT_EQ(single("select format(上架, 'yyyy年m月d日') from 商品 where id = 2").text, "2024年2月29日");

@@ -67,6 +67,9 @@ const std::vector<std::string>& seeds() {
         "unique (名))",
         "drop table 分类",
         "select @@identity",
+        "select g.名称, c.名称 as 类 into 副本 from 商品 g inner join 分类 c on g.分类id = c.id",
+        "select round(价格, 1), sgn(-价格), sqr(价格), space(2) & string(3, 名称), dateserial(2024, 13, 0), "
+        "choose(分类id, 'a', 'b'), switch(好, 1, not 好, 2), datevalue(上架), ccur(价格), cbool(好) from 商品",
         "select 名称 from 商品 where 名称 = ? and id > ?",
         "select * from 商品 where 上架 >= #1/31/2024# and len(名称) < 5 and left(名称, 1) <> right(名称, 1)",
     };
