@@ -135,7 +135,9 @@ void convert(sqlite3_context* context, int, sqlite3_value** arguments) {
     const std::string target = textArgument(arguments[1]);
     const int kind = sqlite3_value_int(arguments[2]);
     if (isNull(arguments[0])) {
-        if (target == "int" || target == "fix") return sqlite3_result_null(context);
+        // Int, Fix, DateValue and TimeValue pass Null on; the C… conversions refuse it.
+        if (target == "int" || target == "fix" || target == "day" || target == "time")
+            return sqlite3_result_null(context);
         return invalidNull(context);
     }
     if (target == "str") {
