@@ -44,7 +44,7 @@ public:
     long beginTrans() override {
         checkOpen();
         if (session_->transactionLevel >= kMostLevels) {
-            throw errors::engine("Transactions nested too deeply.");
+            throw errors::engine("Could not start transaction; too many transactions already nested.");
         }
         session_->exec("SAVEPOINT " + savepoint(session_->transactionLevel + 1));
         return ++session_->transactionLevel;

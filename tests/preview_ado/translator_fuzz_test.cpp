@@ -275,6 +275,40 @@ TEST(TranslatorFuzz, EveryMutatedStatementIsAnsweredOrRefusedWithAJetError) {
     EXPECT_EQ(check->open("select count(*) from 分类", ado::adOpenStatic, ado::adLockReadOnly)->value(0).integer, 3);
 }
 
+TEST(TranslatorFuzz, FilterSortAndFindTakeAnyTextOrRefuseIt) {
+    TempFolder folder;
+    auto conn = ado::openWorkingCopy(makeWorkingCopy(folder));
+    const std::vector<std::string> criteria = {
+        "名称 = '苹果'",
+        "价格 > 3 AND (好 = true OR 上架 < #2024/1/1#)",
+        "名称 LIKE '苹*'",
+        "重 = null",
+        "名称 <> 'it''s' or 分类id >= -1",
+        "价格 desc, 名称 asc",
+        "[名称] = abc",
+    };
+    Mutator mutator(7);
+    auto rs = conn->open("select * from 商品", ado::adOpenStatic, ado::adLockOptimistic);
+    for (int i = 0; i < iterations(); ++i) {
+        const std::string text = mutator.mutate(mutator.pick(criteria));
+        for (int use = 0; use < 3; ++use) {
+            try {
+                if (use == 0) rs->setFilter(text);
+                if (use == 1) rs->setSort(text);
+                if (use == 2) rs->find(text, 0, i % 2 == 0);
+                readSome(*rs);
+            } catch (const ado::AdoError&) {
+            } catch (const std::exception& error) {
+                ADD_FAILURE() << "not an ADO error: " << error.what() << " for: " << text;
+            }
+        }
+        rs->setFilter("");
+        rs->setSort("");
+        rs->moveFirst();
+    }
+    EXPECT_EQ(rs->recordCount(), 3);
+}
+
 TEST(TranslatorFuzz, EverySeedRunsAsWritten) {
     TempFolder folder;
     auto conn = ado::openWorkingCopy(makeWorkingCopy(folder));
