@@ -208,7 +208,26 @@ protected:
     }
 };
 
+const IID IID_HostCommand = {0x3d2e1f4b, 0x5b6c, 0x4d7e, {0x8f, 0x90, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5, 0xf7}};
+
 class CommandObject : public Dispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (IsEqualIID(riid, IID_HostCommand)) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return Dispatch::QueryInterface(riid, out);
+    }
+
+    void describe(CommandSource& out) const {
+        out.text = type_ != -1 && (type_ & (adCmdTable | adCmdTableDirect)) ? tableQuery(text_) : text_;
+        out.values.clear();
+        for (const auto& parameter : parameters_->items) out.values.push_back(parameter->coreValue());
+        out.connection = connection_;
+    }
+
 protected:
     enum : DISPID {
         idActiveConnection = 1,
@@ -367,6 +386,18 @@ private:
 };
 
 }  // namespace
+
+bool commandSource(const VARIANT& value, CommandSource& out) {
+    Variant v;
+    VariantCopyInd(v.get(), const_cast<VARIANT*>(&value));
+    if (V_VT(v.get()) != VT_DISPATCH || !V_DISPATCH(v.get())) return false;
+    void* found = nullptr;
+    if (FAILED(V_DISPATCH(v.get())->QueryInterface(IID_HostCommand, &found)) || !found) return false;
+    auto* command = static_cast<CommandObject*>(static_cast<Dispatch*>(static_cast<IDispatch*>(found)));
+    command->describe(out);
+    command->Release();
+    return true;
+}
 
 IDispatch* makeCommand() { return new CommandObject(); }
 

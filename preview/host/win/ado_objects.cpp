@@ -513,7 +513,14 @@ bool FieldsObject::call(DISPID id, WORD flags, const Args& args, VARIANT* result
 void RecordsetObject::openWith(const Args& args) {
     if (core_ && core_->isOpen())
         throw ScriptError{adErrObjectOpen, L"ADODB.Recordset", L"Operation is not allowed when the object is open."};
-    if (args.has(0)) source_ = textOf(args.at(0));
+    CommandSource command;
+    const bool fromCommand = args.has(0) && commandSource(args.at(0), command);
+    if (fromCommand) {
+        source_ = command.text;
+        if (!args.has(1) && command.connection) connection_ = command.connection;
+    } else if (args.has(0)) {
+        source_ = textOf(args.at(0));
+    }
     if (args.has(1)) {
         if (ConnectionObject* c = hostConnection(args.at(1))) {
             c->AddRef();
@@ -553,7 +560,8 @@ void RecordsetObject::openWith(const Args& args) {
     auto rows = [&] {
         try {
             return guarded(L"ADODB.Recordset", [&] {
-                return core->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_), {}, maxRecords_);
+                return core->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_),
+                                  fromCommand ? command.values : std::vector<ado::Value>{}, maxRecords_);
             });
         } catch (const ScriptError& e) {
             recordProviderError(connection_.get(), e);

@@ -66,6 +66,15 @@ private:
 // The core connection behind a page's ActiveConnection value (a host Connection object),
 // or null. `object` receives the Connection object itself.
 std::shared_ptr<ado::Connection> hostConnectionCore(const VARIANT& value, Ref<IDispatch>& object);
+// What Recordset.Open takes from a Command given as its source.
+struct CommandSource {
+    std::wstring text;
+    std::vector<ado::Value> values;
+    Ref<IDispatch> connection;
+};
+// True when `value` is one of the host's Command objects; fills `out` from it.
+bool commandSource(const VARIANT& value, CommandSource& out);
+
 // A new Connection object opened with a connection string, and its core connection.
 std::shared_ptr<ado::Connection> openConnectionString(const std::wstring& text, Ref<IDispatch>& object);
 // Runs provider work on a host Connection object, recording Jet's errors in its Errors.
