@@ -524,8 +524,20 @@ Expr ExpressionParser::reference() {
 
 // The next value the command passed, written as a literal of its kind.
 Expr ExpressionParser::nextParameterValue() {
-    if (!parameters_ || nextParameter_ >= parameters_->size()) throw errors::missingParameter();
-    const Value& value = (*parameters_)[nextParameter_++];
+    // A `?` takes the value of its place in the text (clauses are read out of order); a name
+    // takes the next value the first time it appears and the same value after that.
+    std::size_t index = 0;
+    const Token& marker = tokens_[position_ - 1];
+    if (marker.isSymbol("?")) {
+        for (std::size_t i = 0; i + 1 < position_; ++i) index += tokens_[i].isSymbol("?") ? 1 : 0;
+    } else {
+        const std::string key = foldName(marker.text);
+        auto known = namedParameters_.find(key);
+        index = known != namedParameters_.end() ? known->second : namedParameters_.size();
+        namedParameters_.emplace(key, index);
+    }
+    if (!parameters_ || index >= parameters_->size()) throw errors::missingParameter();
+    const Value& value = (*parameters_)[index];
     Expr expr;
     switch (value.kind) {
     case Value::Kind::Empty:

@@ -1,6 +1,7 @@
 #pragma once
 // Jet expressions read from a statement's tokens and written as SQLite over the working copy:
 // the part of the translation every kind of statement shares. Internal to the ADO core.
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -92,8 +93,8 @@ protected:
     std::size_t position_ = 0;
     std::size_t clauseToken_ = 0;
     std::vector<std::vector<Source>> scopes_;
-    const std::vector<Value>* parameters_ = nullptr;  // values for `?`, in order
-    std::size_t nextParameter_ = 0;
+    const std::vector<Value>* parameters_ = nullptr;      // values for `?`, in order
+    std::map<std::string, std::size_t> namedParameters_;  // a name's place among the values
 
     Expr comparison();
     static Expr boolean(std::string sql, bool aggregate);

@@ -186,9 +186,9 @@ StatementTranslator::Query StatementTranslator::query(bool outermost) {
 StatementTranslator::Query StatementTranslator::select(bool outermost, bool orderAllowed) {
     next();  // SELECT
     bool distinct = false;
-    if (accept("distinct") || accept("distinctrow"))
+    if (accept("distinct"))
         distinct = true;
-    else
+    else if (!accept("distinctrow"))  // whole rows of one table are distinct already
         accept("all");
     std::optional<long> top;
     if (accept("top")) {

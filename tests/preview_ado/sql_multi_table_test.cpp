@@ -334,6 +334,12 @@ TEST_F(MultiTableSql, TransactionsNestAndRollBackForReal) {
     EXPECT_EQ(copy.connect()->open("select * from 商品", 3, 1)->recordCount(), 4);
 }
 
+TEST_F(MultiTableSql, DistinctRowKeepsEveryRowOfOneTable) {
+    conn->execute("insert into 分类 (名称) values ('水果')");
+    EXPECT_EQ(column("select distinctrow 名称 from 分类").size(), 4u);
+    EXPECT_EQ(column("select distinct 名称 from 分类").size(), 3u);
+}
+
 TEST_F(MultiTableSql, AZeroByteInTextStaysInTheText) {
     const std::string statement = std::string("insert into 分类 (名称) values ('a") + '\0' + "b''c')";
     EXPECT_EQ(conn->execute(statement), 1);
@@ -351,6 +357,15 @@ TEST_F(MultiTableSql, CommandParametersAreValuesNeverSql) {
     // A name no table has is a parameter too, filled in order.
     EXPECT_EQ(conn->open("select id from 商品 where 名称 = [哪个]", 3, 1, {text("香蕉")})->value(0).integer, 2);
     EXPECT_EQ(hresultOf([&] { conn->execute("delete from 商品 where id = ? or id = ?", {number(1)}); }), 0x80040E10u);
+    // Values go by the place of their mark in the text, whatever order the clauses are read in.
+    auto placed = conn->open("select ? & 名称 from 商品 where id = ?", 3, 1, {text("第"), number(2)});
+    EXPECT_EQ(placed->value(0).text, "第香蕉");
+    // A name used twice is one parameter.
+    EXPECT_EQ(
+        conn->open("select count(*) from 商品 where 价格 >= [低] and 价格 <= [低] + [宽]", 3, 1, {number(3), number(3)})
+            ->value(0)
+            .integer,
+        2);
     EXPECT_EQ(column("select count(*) from 商品"), Texts{"4"});
 }
 
