@@ -28,6 +28,9 @@ extern char** environ;
 
 namespace {
 
+// The key the host is started with and the front would send (the bench plays the front).
+constexpr const char* kBenchKey = "bench0123456789abcdef0123456789abcdef";
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
@@ -63,6 +66,7 @@ std::vector<std::string> wineEnvironment() {
     env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=");
     env.push_back("LC_ALL=zh_CN.UTF-8");
     env.push_back("LANG=zh_CN.UTF-8");
+    env.push_back(std::string("TABULON_HOST_KEY=") + kBenchKey);
     return env;
 }
 
@@ -147,8 +151,8 @@ int get(int port, const std::string& target, const std::string& cookie) {
         close(s);
         return 0;
     }
-    std::string request =
-        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nCookie: " + cookie + "\r\n\r\n";
+    std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nCookie: " + cookie +
+                          "\r\nX-Tabulon-Host-Key: " + kBenchKey + "\r\nX-Tabulon-Client: 127.0.0.1\r\n\r\n";
     send(s, request.data(), request.size(), 0);
     std::string response;
     char buffer[65536];

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/printed_messages.h"
 #include "cli/run_folder.h"
+#include "cli/prepare_preview_command.h"
 #include "cli/serve_command.h"
 #include "cli/window_entry.h"
 
@@ -72,6 +73,9 @@ static int runCommand(int argc, char** argv) {
     // For tests only: the host answers GET /__tabulon/session/<name>.
     serveCommand->add_flag("--test-hooks", serveOptions.testHooks)->group("");
 
+    auto* prepareCommand = app.add_subcommand(
+        "prepare-preview", "Make the preview's Wine environment now (the window does this when it opens)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -93,6 +97,7 @@ static int runCommand(int argc, char** argv) {
     if (*loginCommand) return login(runDir, project, messages, write);
     if (*buildCommand) return build(runDir, project, messages, write);
     if (*checkCommand) return check(runDir, project, messages);
+    if (*prepareCommand) return preparePreview(messages);
     if (*serveCommand)
         return serve(runDir, currentPlaces(argv[0], TABULON_INSTALLED_BINDIR).programFolder, serveOptions, messages);
     return openWindow(runDir, argc, argv);

@@ -17,6 +17,7 @@
 #include "preview/server/front_server.h"
 #include "preview/server/host_process.h"
 #include "preview/server/host_proxy.h"
+#include "preview/server/prefix_preparation.h"
 #include "preview/server/wine.h"
 #include "preview/workcopy/seed.h"
 
@@ -121,6 +122,11 @@ HostCommand hostCommand(const HostPlan& plan, const fs::path& previewFolder, con
         command.environment = std::move(environment);
     }
     command.argv.insert(command.argv.end(), {"--port", "0"});
+    // Sessions and Application values outlive a restarted host (a page that ran too long).
+    const auto state = previewFolder / "host-state.bin";
+    command.argv.insert(
+        command.argv.end(),
+        {"--state", plan.wine ? windowsPath(plainPathTo(previewFolder) / "host-state.bin") : state.string()});
     if (options.testHooks) command.argv.emplace_back("--test-hooks");
     return command;
 }
@@ -168,6 +174,14 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
     auto environment = currentEnvironment();
     const auto plan = planHost(programFolder, environment, messages);
     if (!plan) return kFailure;
+    // The Wine prefix is made while the catalogue loads and the site is built.
+    std::optional<PrefixPreparation> wine;
+    if (plan->wine) {
+        wine.emplace(*plan->wine, environment);
+        if (wine->making())
+            messages.show("正在建立预览用的 Wine 环境 " + displayPath(wine->prefix()) +
+                          "（只需一次，约 10 至 30 秒）……");
+    }
 
     const auto catalogue = catalogue::Catalogue::openInRunFolder(runDir);
     const auto model = catalogue::Snapshot::load(catalogue);
@@ -196,12 +210,15 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
     }
     linkSite(previewFolder, fs::canonical(site));
 
-    if (plan->wine) {
-        const auto prefix = previewPrefix(environment);
-        if (!prefixReady(prefix))
-            messages.show("正在建立预览用的 Wine 环境 " + displayPath(prefix) + "（只需一次，约 10 至 30 秒）……");
-        ensurePrefix(prefix, *plan->wine, environment);
-        startWineServer(*plan->wine, wineEnvironment(environment, prefix));
+    if (wine) {
+        const auto started = std::chrono::steady_clock::now();
+        wine->wait([&messages](int seconds) {
+            messages.show("……仍在建立 Wine 环境（已用 " + std::to_string(seconds) + " 秒）");
+        });
+        if (wine->making()) {
+            const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            messages.show("Wine 环境已建立（最后等待 " + std::to_string(static_cast<int>(seconds + 0.5)) + " 秒）。");
+        }
     }
     HostProcess host(hostCommand(*plan, previewFolder, options, environment));
     host.ensureRunning();

@@ -42,6 +42,7 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
         controls_.previewSite, messages_,
         {options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl});
     connect(preview, &PreviewLauncher::reported, this, [this](const QString& text) { statusBar()->showMessage(text); });
+    if (options_.prepareWine) preview->prepare();
     qApp->installEventFilter(new UndoKeys(this));
     buildMenus();
     route();

@@ -37,6 +37,8 @@ struct WindowOptions {
     std::function<catalogue::Catalogue()> openCatalogue;
     UrlOpener openUrl = desktopBrowser();
     Asker ask;  // none: a question box over the window
+    // Makes the preview's Wine environment in the background once the window is up.
+    bool prepareWine = false;
 };
 
 class MainWindow final : public QMainWindow {

@@ -54,6 +54,25 @@ void PreviewLauncher::start(catalogue::Id project) {
     process_->start();
 }
 
+void PreviewLauncher::prepare() {
+    auto* preparing = new QProcess(this);
+    preparing->setProgram(settings_.program);
+    preparing->setArguments({QStringLiteral("--run-dir"), QString::fromStdString(settings_.runDir.string()),
+                             QStringLiteral("prepare-preview")});
+    preparing->setStandardErrorFile(QProcess::nullDevice());
+    // Its lines reach the status bar only when it has work to do and no preview runs.
+    connect(preparing, &QProcess::readyReadStandardOutput, this, [this, preparing] {
+        const auto lines = QString::fromUtf8(preparing->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        for (const auto& line : lines) {
+            const bool working = line.contains(QStringLiteral("Wine"));
+            if (working) preparing->setProperty("working", true);
+            if (!process_ && (working || preparing->property("working").toBool())) emit reported(line.trimmed());
+        }
+    });
+    connect(preparing, &QProcess::finished, preparing, &QObject::deleteLater);
+    preparing->start();
+}
+
 void PreviewLauncher::readOutput() {
     if (!process_) return;
     output_ += QString::fromUtf8(process_->readAllStandardOutput());

@@ -33,6 +33,9 @@ public:
     QString address() const { return address_; }
     // Stops the running preview, if any, and waits for it to end.
     void stop();
+    // Makes the preview's Wine environment in the background (`tabulon prepare-preview`),
+    // so the first preview does not wait for it; its progress goes to the status bar.
+    void prepare();
 
 signals:
     // A line for the status bar.

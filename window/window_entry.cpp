@@ -15,6 +15,7 @@ int openWindow(const std::filesystem::path& runDir, int argc, char** argv) {
     window::WindowOptions options;
     options.runDir = runDir;
     options.openCatalogue = [runDir] { return catalogue::Catalogue::openInRunFolder(runDir); };
+    options.prepareWine = true;
     window::MainWindow designer(messages, std::move(options));
     messages.setParentWindow(&designer);
     designer.show();

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "base/error.h"
+#include "preview/host/core/http_request.h"
 #include "preview/server/mime_types.h"
 
 namespace tabulon::preview {
@@ -24,6 +25,14 @@ std::string clientAddress(const sockaddr_in& address) {
     return text;
 }
 
+// Forms and query strings past the field limit are refused before a page reads them.
+bool tooManyFields(const HttpRequest& request) {
+    if (host::countUrlEncodedFields(request.query()) > host::kMaxFormFields) return true;
+    const auto type = asciiLowered(request.header("Content-Type").value_or(""));
+    const bool form = type.empty() || type.find("application/x-www-form-urlencoded") != std::string::npos;
+    return request.method == "POST" && form && host::countUrlEncodedFields(request.body) > host::kMaxFormFields;
+}
+
 HttpResponse refusal(int status, std::string_view why) {
     auto page = errorPage(status, std::string(reasonPhrase(status)), {std::string(why)});
     if (status == 405) page.setHeader("Allow", "GET, HEAD, POST");
@@ -31,6 +40,27 @@ HttpResponse refusal(int status, std::string_view why) {
 }
 
 }  // namespace
+
+bool isLoopbackHost(std::string_view host, std::uint16_t port) {
+    std::string_view name = host;
+    std::string_view portText;
+    if (host.starts_with('[')) {
+        const auto close = host.find(']');
+        if (close == std::string_view::npos) return false;
+        name = host.substr(0, close + 1);
+        const auto rest = host.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':') return false;
+            portText = rest.substr(1);
+        }
+    } else if (const auto colon = host.rfind(':'); colon != std::string_view::npos) {
+        name = host.substr(0, colon);
+        portText = host.substr(colon + 1);
+    }
+    if (!equalsIgnoringCase(name, "localhost") && name != "127.0.0.1" && name != "[::1]") return false;
+    if (host.size() > name.size() && portText.empty()) return false;  // "localhost:"
+    return portText.empty() || portText == std::to_string(port);
+}
 
 std::string encodePath(std::string_view path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -60,7 +90,7 @@ FrontServer::~FrontServer() {
 
 std::uint16_t FrontServer::listen() {
     listener_ = listenOnLoopback(options_.port);
-    return localPort(listener_);
+    return port_ = localPort(listener_);
 }
 
 void FrontServer::stop() {
@@ -83,17 +113,21 @@ void FrontServer::run() {
         socklen_t length = sizeof address;
         const int fd = accept4(listener_.fd(), reinterpret_cast<sockaddr*>(&address), &length, SOCK_CLOEXEC);
         if (fd < 0) continue;
+        auto client = clientAddress(address);
         {
             std::lock_guard lock(mutex_);
-            if (open_.size() >= options_.maxConnections) {
+            if (open_.size() >= options_.maxConnections || perClient_[client] >= options_.maxConnectionsPerClient) {
+                if (perClient_[client] == 0) perClient_.erase(client);
                 Socket busy(fd);
-                sendAll(fd, refusal(503, "同时连接过多，请稍后再试。").serialize(),
-                        Clock::now() + std::chrono::seconds(1));
+                // Never blocks the accepting loop: the answer fits the socket's buffer.
+                const auto answer = refusal(503, "同时连接过多，请稍后再试。").serialize();
+                (void)!send(fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
                 continue;
             }
             open_.insert(fd);
+            ++perClient_[client];
         }
-        std::thread(&FrontServer::serveConnection, this, fd, clientAddress(address)).detach();
+        std::thread(&FrontServer::serveConnection, this, fd, std::move(client)).detach();
     }
     listener_ = Socket();
     if (options_.onStopping) options_.onStopping();
@@ -108,11 +142,12 @@ void FrontServer::serveConnection(int fd, std::string client) {
     {
         Socket socket(fd);
         RequestParser parser(options_.limits);
+        const auto headerDeadline = started + std::min(options_.headerLimit, options_.readLimit);
         const auto deadline = started + options_.readLimit;
         while (parser.state() == RequestParser::State::NeedMore && !stopping_) {
-            const auto bytes = readSome(fd, deadline);
+            const auto bytes = readSome(fd, parser.headDone() ? deadline : headerDeadline);
             if (!bytes) {
-                if (Clock::now() >= deadline)
+                if (Clock::now() >= (parser.headDone() ? deadline : headerDeadline))
                     sendAll(fd, refusal(408, "请求在限定时间内没有发送完。").serialize(),
                             Clock::now() + std::chrono::seconds(2));
                 break;
@@ -124,7 +159,12 @@ void FrontServer::serveConnection(int fd, std::string client) {
         std::string line;
         if (parser.state() == RequestParser::State::Complete) {
             const auto& request = parser.request();
-            response = respond(request, client);
+            const auto host = request.header("Host");
+            if (host && !isLoopbackHost(*host, port_))
+                response = refusal(421, "只接受发往本机预览地址的请求（localhost、127.0.0.1 或 [::1] 加端口 " +
+                                            std::to_string(port_) + "）。");
+            else
+                response = respond(request, client);
             sendAll(fd, response.serialize(request.method != "HEAD"), Clock::now() + options_.readLimit);
             line = request.method + " " + request.target;
         } else if (parser.state() == RequestParser::State::Refused) {
@@ -137,11 +177,16 @@ void FrontServer::serveConnection(int fd, std::string client) {
             options_.log(line + " " + std::to_string(response.status) + " " + std::to_string(ms) + " ms");
         }
         shutdown(fd, SHUT_WR);
-        // The last touch of the server: once the list is empty, run() may return.
-        std::lock_guard lock(mutex_);
-        open_.erase(fd);
-        if (open_.empty()) idle_.notify_all();
+        release(fd, client);  // before the socket closes and its number can be reused
     }
+}
+
+void FrontServer::release(int fd, const std::string& client) {
+    // The last touch of the server: once the list is empty, run() may return.
+    std::lock_guard lock(mutex_);
+    open_.erase(fd);
+    if (--perClient_[client] == 0) perClient_.erase(client);
+    if (open_.empty()) idle_.notify_all();
 }
 
 HttpResponse FrontServer::respond(const HttpRequest& request, const std::string& client) const {
@@ -162,6 +207,8 @@ HttpResponse FrontServer::respond(const HttpRequest& request, const std::string&
     }
     if (isAspPage(found.sitePath)) {
         const auto query = request.query();
+        if (tooManyFields(request))
+            return refusal(413, "表单或查询字符串的字段超过 " + std::to_string(host::kMaxFormFields) + " 个。");
         return runPage_(request, encodePath(found.sitePath) + (query.empty() ? "" : "?" + std::string(query)), client);
     }
     return staticFile(request, found);

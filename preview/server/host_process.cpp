@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "base/error.h"
+#include "preview/host/core/front_link.h"
 #include "preview/server/child_process.h"
+#include "preview/server/random_key.h"
 
 namespace tabulon::preview {
 namespace {
@@ -52,6 +54,22 @@ std::uint16_t HostProcess::ensureRunning() {
     return startLocked();
 }
 
+HostProcess::Instance HostProcess::ensureInstance() {
+    std::lock_guard lock(mutex_);
+    if (!(pid_ > 0 && isRunning(pid_))) {
+        stopLocked();
+        startLocked();
+    }
+    return {port_, key_, starts_};
+}
+
+void HostProcess::restartUnlessSince(int start) {
+    std::lock_guard lock(mutex_);
+    if (starts_ != start) return;
+    stopLocked();
+    startLocked();
+}
+
 std::uint16_t HostProcess::restart() {
     std::lock_guard lock(mutex_);
     stopLocked();
@@ -74,6 +92,11 @@ pid_t HostProcess::pid() {
     return pid_;
 }
 
+std::string HostProcess::key() {
+    std::lock_guard lock(mutex_);
+    return key_;
+}
+
 int HostProcess::starts() {
     std::lock_guard lock(mutex_);
     return starts_;
@@ -89,7 +112,12 @@ std::uint16_t HostProcess::startLocked() {
     if (shutDown_) throw Error("预览正在停止。");
     ProcessSpec spec;
     spec.argv = command_.argv;
-    spec.environment = command_.environment;
+    // The key goes in the environment, which other users cannot read (unlike the arguments).
+    key_ = randomHexKey();
+    const std::string keyVariable = std::string(host::kHostKeyVariable) + "=";
+    for (const auto& variable : command_.environment)
+        if (!variable.starts_with(keyVariable)) spec.environment.push_back(variable);
+    spec.environment.push_back(keyVariable + key_);
     spec.output = command_.log;
     spec.endWithStarter = true;
     pid_ = starter_.start(spec);

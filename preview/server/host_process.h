@@ -33,10 +33,22 @@ public:
     // Starts the host unless it runs, and returns its port. Throws tabulon::Error with the
     // end of its output when it stops or stays silent instead.
     std::uint16_t ensureRunning();
+    // The same, with what a request needs: the port, the key and which start it is.
+    struct Instance {
+        std::uint16_t port = 0;
+        std::string key;
+        int start = 0;
+    };
+    Instance ensureInstance();
+    // Restarts the host unless it was restarted since `start` (requests that ran side by side
+    // and all met the same dead host restart it once).
+    void restartUnlessSince(int start);
     // Stops a running host and starts a new one.
     std::uint16_t restart();
     // Stops the host for good: later starts throw.
     void shutDown();
+    // The key the running host expects on every request (a new one for each start).
+    std::string key();
 
     bool running();
     pid_t pid();
@@ -51,6 +63,7 @@ private:
     std::mutex mutex_;
     pid_t pid_ = -1;
     std::uint16_t port_ = 0;
+    std::string key_;
     int starts_ = 0;
     bool shutDown_ = false;
 };

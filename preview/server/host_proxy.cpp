@@ -3,13 +3,15 @@
 #include <array>
 
 #include "base/error.h"
+#include "preview/host/core/front_link.h"
 #include "preview/server/socket_io.h"
 
 namespace tabulon::preview {
 namespace {
 
-constexpr std::array<std::string_view, 8> kDropped = {
-    "Connection", "Keep-Alive", "Proxy-Connection", "X-Forwarded-For", "TE", "Upgrade", "Transfer-Encoding", "Trailer"};
+constexpr std::array<std::string_view, 10> kDropped = {
+    "Connection", "Keep-Alive",        "Proxy-Connection", "X-Forwarded-For",    "TE",
+    "Upgrade",    "Transfer-Encoding", "Trailer",          host::kHostKeyHeader, host::kClientHeader};
 
 constexpr auto kConnectLimit = std::chrono::seconds(3);
 
@@ -17,38 +19,58 @@ HttpResponse hostUnavailable(const std::string& why) { return errorPage(503, "�
 
 }  // namespace
 
-std::string requestForHost(const HttpRequest& request, const std::string& target, const std::string& client) {
+std::string requestForHost(const HttpRequest& request, const std::string& target, const std::string& client,
+                           const std::string& key) {
     std::string out = request.method + " " + target + " HTTP/1.1\r\n";
     for (const auto& [name, value] : request.headers) {
         bool dropped = false;
         for (const auto hop : kDropped) dropped = dropped || equalsIgnoringCase(name, hop);
         if (!dropped) out += name + ": " + value + "\r\n";
     }
-    out += "X-Forwarded-For: " + client + "\r\nConnection: close\r\n\r\n";
+    out += std::string(host::kHostKeyHeader) + ": " + key + "\r\n";
+    out += std::string(host::kClientHeader) + ": " + client + "\r\nConnection: close\r\n\r\n";
     out += request.body;
     return out;
 }
 
 HttpResponse HostProxy::forward(const HttpRequest& request, const std::string& target, const std::string& client) {
-    std::lock_guard lock(mutex_);
-    return forwardLocked(request, target, client);
+    {
+        // Waiting for a place counts against the page's time like running does.
+        std::unique_lock lock(mutex_);
+        if (!turn_.wait_for(lock, options_.pageLimit, [this] { return free_ > 0; }))
+            return errorPage(503, "预览主机正忙", {request.method + " " + target, "同时运行的页面过多，请稍后再试。"});
+        --free_;
+    }
+    struct Release {
+        HostProxy& proxy;
+        ~Release() {
+            {
+                std::lock_guard lock(proxy.mutex_);
+                ++proxy.free_;
+            }
+            proxy.turn_.notify_one();
+        }
+    } release{*this};
+    return forwardInTurn(request, target, client);
 }
 
-HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::string& target,
+HttpResponse HostProxy::forwardInTurn(const HttpRequest& request, const std::string& target,
                                       const std::string& client) {
-    const auto bytes = requestForHost(request, target, client);
     std::optional<Socket> connection;
+    HostProcess::Instance host;
     // A host found gone is started again; a fresh one that refuses gets one more start.
     for (int attempt = 0; attempt < 2 && !connection; ++attempt) {
         try {
-            const auto port = attempt == 0 ? host_.ensureRunning() : host_.restart();
-            connection = connectToLoopback(port, Clock::now() + kConnectLimit);
+            if (attempt > 0) host_.restartUnlessSince(host.start);
+            host = host_.ensureInstance();
+            connection = connectToLoopback(host.port, Clock::now() + kConnectLimit);
         } catch (const Error& e) {
             return hostUnavailable(e.what());
         }
     }
     if (!connection) return errorPage(502, "无法连接预览主机", {"预览主机没有接受连接，已重新启动两次。"});
 
+    const auto bytes = requestForHost(request, target, client, host.key);
     const auto deadline = Clock::now() + options_.pageLimit;
     std::string answer;
     const bool sent = sendAll(connection->fd(), bytes, deadline);
@@ -60,7 +82,7 @@ HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::str
         // The engine cannot be interrupted: the whole host goes.
         std::string restarted = "预览主机已重新启动，可以继续浏览。";
         try {
-            host_.restart();
+            host_.restartUnlessSince(host.start);
         } catch (const Error& e) {
             restarted = std::string("预览主机未能重新启动：") + e.what();
         }
@@ -82,7 +104,7 @@ HttpResponse HostProxy::forwardLocked(const HttpRequest& request, const std::str
     if (!response) {
         std::string restarted = "预览主机已重新启动。";
         try {
-            host_.restart();
+            host_.restartUnlessSince(host.start);
         } catch (const Error& e) {
             restarted = std::string("预览主机未能重新启动：") + e.what();
         }

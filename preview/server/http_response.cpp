@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "preview/server/http_request.h"
+#include "preview/host/core/http_parser.h"
 
 namespace tabulon::preview {
 
@@ -51,6 +51,7 @@ std::string_view reasonPhrase(int status) {
     case 408: return "Request Timeout";
     case 411: return "Length Required";
     case 413: return "Payload Too Large";
+    case 421: return "Misdirected Request";
     case 431: return "Request Header Fields Too Large";
     case 500: return "Internal Server Error";
     case 501: return "Not Implemented";

@@ -8,7 +8,7 @@
 
 #include "base/error.h"
 #include "base/file_output.h"
-#include "preview/server/http_request.h"
+#include "preview/host/core/http_parser.h"
 
 namespace tabulon::preview {
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "preview/server/http_request.h"
+#include "preview/host/core/http_parser.h"
 #include "base/ascii_text.h"
 
 namespace tabulon::preview {

@@ -5,6 +5,7 @@
 //   error.asp  answers 500 naming ?file= and ?line= in X-Tabulon-Error-File/-Line;
 //   any other  echoes what it got (pid, method, target, headers, body, its arguments).
 // FAKE_HOST_MODE=silent never prints LISTENING; FAKE_HOST_MODE=fail exits at once.
+// Requests without the key of TABULON_HOST_KEY get 403, as from the real host.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -98,6 +99,16 @@ int main(int argc, char** argv) {
         const auto target = requestLine.substr(space + 1, requestLine.rfind(' ') - space - 1);
         const auto path = lower(target.substr(0, target.find('?')));
 
+        // Like the real host, it answers only requests that carry the key it was started with.
+        const char* key = std::getenv("TABULON_HOST_KEY");
+        const auto head = lower(request.substr(0, headEnd == std::string::npos ? request.size() : headEnd + 2));
+        if (!key || std::strlen(key) < 32 ||
+            head.find("\r\nx-tabulon-host-key: " + lower(key) + "\r\n") == std::string::npos) {
+            answer(fd, "HTTP/1.1 403 Forbidden\r\nContent-Type: text/plain\r\n", "no key\n");
+            shutdown(fd, SHUT_WR);
+            close(fd);
+            continue;
+        }
         if (path.ends_with("/hang.asp")) {
             for (;;) pause();
         }

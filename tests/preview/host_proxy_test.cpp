@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 #include <signal.h>
 
 #include "base/gbk.h"
@@ -37,7 +38,8 @@ protected:
     HttpRequest request(const std::string& method, const std::string& target, const std::string& body = "") {
         RequestParser parser;
         std::string wire = method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1:9\r\nConnection: keep-alive\r\n" +
-                           "X-Forwarded-For: 10.9.9.9\r\nCookie: ASPSESSIONID=1\r\n";
+                           "X-Forwarded-For: 10.9.9.9\r\nX-Tabulon-Client: 10.8.8.8\r\n" +
+                           "X-Tabulon-Host-Key: 0123456789abcdef0123456789abcdef\r\nCookie: ASPSESSIONID=1\r\n";
         if (method == "POST") wire += "Content-Length: " + std::to_string(body.size()) + "\r\n";
         parser.feed(wire + "\r\n" + body);
         return parser.request();
@@ -59,8 +61,14 @@ TEST_F(HostProxyTest, ForwardsTheRequestAsTheHostExpectsIt) {
               std::string::npos)
         << body;
     EXPECT_NE(body.find("Cookie: ASPSESSIONID=1\r\n"), std::string::npos);
-    EXPECT_NE(body.find("X-Forwarded-For: 127.0.0.1\r\n"), std::string::npos);
-    EXPECT_EQ(body.find("10.9.9.9"), std::string::npos);  // the browser does not choose its own address
+    // The host learns the browser's address and its own key from the front alone.
+    EXPECT_NE(body.find("X-Tabulon-Client: 127.0.0.1\r\n"), std::string::npos);
+    EXPECT_NE(body.find("X-Tabulon-Host-Key: " + host.key() + "\r\n"), std::string::npos);
+    EXPECT_EQ(host.key().size(), 64u);
+    EXPECT_EQ(body.find("10.9.9.9"), std::string::npos);
+    EXPECT_EQ(body.find("10.8.8.8"), std::string::npos);
+    EXPECT_EQ(body.find("0123456789abcdef0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(body.find("X-Forwarded-For"), std::string::npos);
     EXPECT_NE(body.find("Connection: close\r\n"), std::string::npos);
     EXPECT_EQ(body.find("keep-alive"), std::string::npos);
     EXPECT_TRUE(body.ends_with("\r\n\r\nS_1=%D6%D0")) << body;
@@ -68,6 +76,27 @@ TEST_F(HostProxyTest, ForwardsTheRequestAsTheHostExpectsIt) {
     const auto again = proxy.forward(request("GET", "/a.asp"), "/a.asp", "127.0.0.1");
     EXPECT_EQ(pidIn(again.body), pidIn(body));
     EXPECT_EQ(host.starts(), 1);
+}
+
+TEST_F(HostProxyTest, TheHostsPortRefusesAnyoneWithoutItsKey) {
+    HostProcess host(command());
+    const auto port = host.ensureRunning();
+    const auto firstKey = host.key();
+    auto ask = [port](const std::string& extra) {
+        auto connection = connectToLoopback(port, Clock::now() + 2s);
+        EXPECT_TRUE(connection);
+        sendAll(connection->fd(), "GET /a.asp HTTP/1.1\r\nHost: x\r\n" + extra + "Connection: close\r\n\r\n",
+                Clock::now() + 2s);
+        std::string answer;
+        readUntilClosed(connection->fd(), answer, Clock::now() + 2s, 1 << 20);
+        return parseResponse(answer).value_or(HttpResponse{}).status;
+    };
+    EXPECT_EQ(ask(""), 403);
+    EXPECT_EQ(ask("X-Tabulon-Host-Key: " + std::string(64, '0') + "\r\n"), 403);
+    EXPECT_EQ(ask("X-Tabulon-Host-Key: " + firstKey + "\r\n"), 200);
+    // Each start has a key of its own: an old one opens nothing.
+    host.restart();
+    EXPECT_NE(host.key(), firstKey);
 }
 
 TEST_F(HostProxyTest, WatchdogStopsAnEndlessPageAndStartsAFreshHost) {
@@ -107,6 +136,38 @@ TEST_F(HostProxyTest, AHostThatDiesIsStartedAgain) {
     killProcessGroup(host.pid());
     EXPECT_EQ(proxy.forward(request("GET", "/a.asp"), "/a.asp", "127.0.0.1").status, 200);
     EXPECT_EQ(host.starts(), 3);
+}
+
+TEST_F(HostProxyTest, RequestsThatMeetTheSameDeadHostRestartItOnce) {
+    HostProcess host(command());
+    const auto first = host.ensureInstance();
+    EXPECT_EQ(first.start, 1);
+    EXPECT_EQ(first.key, host.key());
+    host.restartUnlessSince(first.start);  // the first to notice restarts it
+    host.restartUnlessSince(first.start);  // the others find it restarted already
+    EXPECT_EQ(host.starts(), 2);
+    const auto second = host.ensureInstance();
+    EXPECT_EQ(second.start, 2);
+    EXPECT_NE(second.key, first.key);
+}
+
+TEST_F(HostProxyTest, PagesBeyondThePlacesWaitTheirTurn) {
+    HostProcess host(command());
+    ProxyOptions options;
+    options.pagesAtOnce = 1;
+    options.pageLimit = 600ms;
+    HostProxy proxy(host, nullptr, options);
+    // One place, taken by a page that hangs until the watchdog ends it: the next request
+    // waits for the place instead of reaching the host, then is served by the fresh host.
+    std::thread hung([&] { proxy.forward(request("GET", "/hang.asp"), "/hang.asp", "127.0.0.1"); });
+    std::this_thread::sleep_for(100ms);
+    const auto started = Clock::now();
+    const auto next = proxy.forward(request("GET", "/a.asp"), "/a.asp", "127.0.0.1");
+    const auto waited = Clock::now() - started;
+    hung.join();
+    EXPECT_EQ(next.status, 200) << next.body;
+    EXPECT_GE(waited, 400ms);
+    EXPECT_EQ(host.starts(), 2);  // the watchdog's restart; the waiting request met no dead host
 }
 
 TEST_F(HostProxyTest, AHostThatCannotStartIsReportedWithItsOutput) {

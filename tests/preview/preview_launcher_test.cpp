@@ -113,6 +113,30 @@ TEST_F(PreviewLauncherTest, AFailedStartShowsWhatTheCommandSaid) {
     delete missing;
 }
 
+TEST_F(PreviewLauncherTest, PreparingWineShowsItsProgressOnlyWhenThereIsWork) {
+    auto* preview =
+        launcher(script("echo '正在建立预览用的 Wine 环境 ~/.cache/tabulon/wine-preview（只需一次）……'\n"
+                        "echo '……仍在建立 Wine 环境（已用 5 秒）'\necho '预览环境已就绪。'\n"
+                        "echo done > \"$MARK\"\n"));
+    QSignalSpy reported(preview, &PreviewLauncher::reported);
+    preview->prepare();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mark() == "done\n" && reported.size() >= 3; }, 10000));
+    EXPECT_EQ(readAll(folder.path() / "args"), "--run-dir " + folder.path().string() + " prepare-preview\n");
+    EXPECT_EQ(reported.last().at(0).toString(), "预览环境已就绪。");
+    EXPECT_TRUE(messages.texts().empty());
+    delete preview;
+
+    // Nothing to make: the status bar is left alone.
+    auto* ready = launcher(script("echo '预览环境已就绪。'\necho done > \"$MARK\"\n"));
+    QSignalSpy quiet(ready, &PreviewLauncher::reported);
+    std::filesystem::remove(folder.path() / "mark");
+    ready->prepare();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mark() == "done\n"; }, 10000));
+    QTest::qWait(100);
+    EXPECT_EQ(quiet.size(), 0);
+    delete ready;
+}
+
 }  // namespace
 }  // namespace tabulon::window
 

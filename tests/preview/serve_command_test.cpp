@@ -131,7 +131,11 @@ TEST(ServeCommand, BuildsServesAndStopsWithTheHost) {
     EXPECT_EQ(field(login.body, "line"), "GET /index.asp HTTP/1.1");
     const auto args = field(login.body, "args");
     EXPECT_NE(args.find("|--db|" + copy.string() + "|"), std::string::npos) << args;
-    EXPECT_NE(args.find("|--port|0|--test-hooks"), std::string::npos) << args;
+    // Sessions are kept beside the working copy, so a restarted host keeps them.
+    EXPECT_NE(
+        args.find("|--port|0|--state|" + (run.path() / ".preview" / "4" / "host-state.bin").string() + "|--test-hooks"),
+        std::string::npos)
+        << args;
     const auto hostPid = std::stoi(field(login.body, "pid"));
 
     const auto css = wire::exchange(port, wire::get("/STYLE/style.css"));

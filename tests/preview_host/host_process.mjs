@@ -1,5 +1,7 @@
-// Starting asphost.exe under Wine for tests and benchmarks, and talking HTTP to it.
+// Starting asphost.exe under Wine for tests and benchmarks, and talking HTTP to it as the
+// front server does: with the host's key and the client's address.
 import { spawn } from 'node:child_process';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -57,18 +59,24 @@ export function copySiteAsGbk(from, to) {
   }
 }
 
+/** The key of each host started here, by port. */
+const keys = new Map();
+
 /**
- * Starts the host and resolves {port, child, startMs} once it prints LISTENING.
+ * Starts the host and resolves {port, child, startMs, key} once it prints LISTENING.
  * Its stderr goes to `logFile` (never a pipe: Wine's helpers would hold it open).
  */
-export function startHost({ exe, site, db, prefix, logFile, testHooks = true, timeoutMs = 120_000 }) {
+export function startHost({ exe, site, db, prefix, logFile, testHooks = true, timeoutMs = 120_000, wineDebug = null, args: extra = [] }) {
   return new Promise((resolve, reject) => {
     const started = process.hrtime.bigint();
     const args = [exe, '--site', windowsPath(site), '--db', windowsPath(db), '--port', '0'];
     if (testHooks) args.push('--test-hooks');
+    args.push(...extra);
     const log = fs.openSync(logFile, 'a');
     // zh_CN: the engine shows dates and truth values as a Chinese server does
-    const env = { ...wineEnv(prefix), LC_ALL: 'zh_CN.UTF-8', LANG: 'zh_CN.UTF-8' };
+    const key = crypto.randomBytes(32).toString('hex');
+    const env = { ...wineEnv(prefix), LC_ALL: 'zh_CN.UTF-8', LANG: 'zh_CN.UTF-8', TABULON_HOST_KEY: key };
+    if (wineDebug) env.WINEDEBUG = wineDebug;
     const child = spawn('wine', args, { env, stdio: ['ignore', 'pipe', log] });
     fs.closeSync(log);
     let out = '';
@@ -83,7 +91,8 @@ export function startHost({ exe, site, db, prefix, logFile, testHooks = true, ti
         clearTimeout(timer);
         child.stdout.removeAllListeners('data');
         child.stdout.resume();
-        resolve({ port: Number(m[1]), child, startMs: Number(process.hrtime.bigint() - started) / 1e6, line: m[0] });
+        keys.set(Number(m[1]), key);
+        resolve({ port: Number(m[1]), child, startMs: Number(process.hrtime.bigint() - started) / 1e6, line: m[0], key });
       }
     });
     child.on('exit', (code) => {
@@ -93,11 +102,20 @@ export function startHost({ exe, site, db, prefix, logFile, testHooks = true, ti
   });
 }
 
-/** One request; resolves {status, headers, body (Buffer), text (GBK-decoded), ms}. */
-export function request(port, target, { method = 'GET', headers = {}, body = null, raw = false } = {}) {
+/** The headers the front server adds: the host's key and the client's address. */
+export function frontHeaders(port, client = '127.0.0.1') {
+  return { 'X-Tabulon-Host-Key': keys.get(port) ?? '', 'X-Tabulon-Client': client };
+}
+
+/**
+ * One request as the front sends it (`asFront: false`: as any other program would);
+ * resolves {status, headers, body (Buffer), text (GBK-decoded), ms}.
+ */
+export function request(port, target, { method = 'GET', headers = {}, body = null, raw = false, asFront = true, client } = {}) {
   return new Promise((resolve, reject) => {
     const started = process.hrtime.bigint();
-    const options = { host: '127.0.0.1', port, method, path: target, headers: { Connection: 'close', ...headers } };
+    const link = asFront ? frontHeaders(port, client) : {};
+    const options = { host: '127.0.0.1', port, method, path: target, headers: { Connection: 'close', ...link, ...headers } };
     if (raw) options.path = target;
     const req = http.request(options, (res) => {
       const chunks = [];

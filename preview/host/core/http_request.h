@@ -1,7 +1,6 @@
 #pragma once
-// One HTTP/1.x request as the host reads it from its socket, and the pieces of it ASP pages
-// see: the path, the raw query string, headers, cookies and form fields. Values stay bytes
-// here (pages decode them in their code page).
+// One request as ASP pages see it: the path, the raw query string, headers, cookies and form
+// fields. Values stay bytes here (pages decode them in their code page).
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "base/ascii_text.h"
+#include "http_parser.h"
 
 namespace tabulon::preview::host {
 
@@ -28,15 +28,16 @@ struct HttpRequest {
     std::optional<std::string> header(std::string_view name) const;
 };
 
-// Outcome of feeding the bytes read so far.
-enum class ParseState { NeedMore, Complete, Bad };
+// The request the parser read, with its path percent-decoded and its query split off.
+HttpRequest pageRequest(preview::HttpRequest&& parsed);
 
-// Parses `data` when it holds a whole request (headers and Content-Length bytes of body).
-// `request` is filled on Complete; `error` names the fault on Bad.
-ParseState parseHttpRequest(std::string_view data, HttpRequest& request, std::string& error);
+// Forms past this many fields are not read further (the front server refuses them).
+constexpr std::size_t kMaxFormFields = 10000;
 
-// "a=1&b=2&a=3" -> pairs, each name and value percent-decoded (bytes).
-NameValues parseUrlEncoded(std::string_view text);
+// "a=1&b=2&a=3" -> pairs, each name and value percent-decoded (bytes), at most `limit`.
+NameValues parseUrlEncoded(std::string_view text, std::size_t limit = kMaxFormFields);
+// How many fields a form or query string holds, counted without decoding it.
+std::size_t countUrlEncodedFields(std::string_view text);
 
 // "a=1; b=2" -> pairs; values are percent-decoded the way ASP reads cookies.
 NameValues parseCookieHeader(std::string_view text);

@@ -3,9 +3,13 @@
 # native build links and the host's build compiles in (below).
 set(TABULON_HOST_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/builtin_rewriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/front_link.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/http_parser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/http_request.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ole_date.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page_translator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/session_token.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stored_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/vb_dates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/vb_errors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/vb_escape.cpp

@@ -125,10 +125,11 @@ private:
     std::shared_ptr<PageContext> context_;
 };
 
-// Session.Contents, Application.Contents.
+// Session.Contents, Application.Contents. Application's values are shared by the pages
+// running at once: each use holds the Application's lock.
 class ContentsCollection : public Dispatch {
 public:
-    explicit ContentsCollection(ValueStore* store) : store_(store) {}
+    ContentsCollection(ValueStore* store, CRITICAL_SECTION* shared = nullptr) : store_(store), shared_(shared) {}
 
 protected:
     enum : DISPID { idCount = 1, idKey, idRemove, idRemoveAll };
@@ -142,6 +143,16 @@ protected:
     }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
+        if (!shared_) return use(id, flags, args, result);
+        struct Held {
+            explicit Held(CRITICAL_SECTION* lock) : lock_(lock) { EnterCriticalSection(lock_); }
+            ~Held() { LeaveCriticalSection(lock_); }
+            CRITICAL_SECTION* lock_;
+        } held(shared_);
+        return use(id, flags, args, result);
+    }
+
+    bool use(DISPID id, WORD flags, const Args& args, VARIANT* result) {
         switch (id) {
         case DISPID_VALUE: {
             if (args.count() == 0) {
@@ -212,6 +223,7 @@ protected:
     }
 
     ValueStore* store_;
+    CRITICAL_SECTION* shared_;
 };
 
 class Session : public Dispatch {
@@ -285,7 +297,11 @@ private:
 
 class Application : public Dispatch {
 public:
-    Application() : contents_(new ContentsCollection(&applicationValues())) {}
+    Application() : contents_(new ContentsCollection(&applicationValues(), &applicationLock())) {}
+    // A page that ends without Unlock lets the others go on, as on IIS.
+    ~Application() override {
+        for (; held_ > 0; --held_) LeaveCriticalSection(&applicationLock());
+    }
 
 protected:
     enum : DISPID { idContents = 1, idLock, idUnlock, idStaticObjects, idValue };
@@ -309,13 +325,22 @@ protected:
             return true;
         case idStaticObjects: setObject(result, contents_.get()); return true;
         case idLock:
-        case idUnlock: return true;  // requests run one at a time
+            EnterCriticalSection(&applicationLock());
+            ++held_;
+            return true;
+        case idUnlock:
+            if (held_ > 0) {
+                --held_;
+                LeaveCriticalSection(&applicationLock());
+            }
+            return true;
         default: return false;
         }
     }
 
 private:
     Ref<ContentsCollection> contents_;
+    int held_ = 0;  // Lock calls not yet matched by Unlock
 };
 
 class Intrinsics : public Dispatch {

@@ -1,22 +1,23 @@
 #include "page_context.h"
 
+#include "../core/session_token.h"
+#include "system_random.h"
 #include "text.h"
 
-#include <random>
+#include <atomic>
 
 namespace tabulon::preview::host {
 namespace {
 
-std::mt19937& random() {
-    static std::mt19937 engine(static_cast<unsigned>(GetTickCount64() ^ GetCurrentProcessId()));
-    return engine;
-}
+// Cookie values must not be predictable from earlier ones: they come from the system's
+// cryptographic generator.
+std::string systemLetters(std::size_t count) { return randomLetters(count, systemRandom); }
 
-std::string randomLetters(int count) {
-    std::uniform_int_distribution<int> letter(0, 25);
-    std::string out;
-    for (int i = 0; i < count; ++i) out += static_cast<char>('A' + letter(random()));
-    return out;
+long randomSessionNumber() {
+    unsigned char bytes[4];
+    systemRandom(bytes, sizeof bytes);
+    const unsigned long value = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<unsigned long>(bytes[3]) << 24;
+    return 100000000 + static_cast<long>(value % 800000000);
 }
 
 std::map<std::string, std::shared_ptr<SessionData>>& sessions() {
@@ -24,15 +25,44 @@ std::map<std::string, std::shared_ptr<SessionData>>& sessions() {
     return all;
 }
 
+// Guards sessions() and the session numbers; held only for quick changes of the list.
+SRWLOCK sessionsLock = SRWLOCK_INIT;
+
+struct ListLock {
+    ListLock() { AcquireSRWLockExclusive(&sessionsLock); }
+    ~ListLock() { ReleaseSRWLockExclusive(&sessionsLock); }
+    ListLock(const ListLock&) = delete;
+    ListLock& operator=(const ListLock&) = delete;
+};
+
+std::atomic<std::uint64_t>& version() {
+    static std::atomic<std::uint64_t> changes{0};
+    return changes;
+}
+
+std::string& cookieName() {
+    static std::string name;
+    return name;
+}
+
 void dropExpired() {
     ULONGLONG now = GetTickCount64();
     for (auto it = sessions().begin(); it != sessions().end();) {
         const SessionData& s = *it->second;
-        if (s.abandoned || now - s.lastUse > static_cast<ULONGLONG>(s.timeoutMinutes) * 60000)
+        if (s.abandoned || now - s.lastUse > static_cast<ULONGLONG>(s.timeoutMinutes) * 60000) {
             it = sessions().erase(it);
-        else
+            noteStateChanged();
+        } else {
             ++it;
+        }
     }
+}
+
+bool isCookieName(const std::string& name) {
+    if (name.size() != 20 || name.rfind("ASPSESSIONID", 0) != 0) return false;
+    for (std::size_t i = 12; i < name.size(); ++i)
+        if (name[i] < 'A' || name[i] > 'Z') return false;
+    return true;
 }
 
 }  // namespace
@@ -44,6 +74,7 @@ Variant ValueStore::get(std::wstring_view name) const {
 }
 
 void ValueStore::set(std::wstring_view name, const Variant& value) {
+    noteStateChanged();
     for (Item& item : items_)
         if (equalNoCase(item.name, name)) {
             item.value = value;
@@ -52,7 +83,13 @@ void ValueStore::set(std::wstring_view name, const Variant& value) {
     items_.push_back({std::wstring(name), value});
 }
 
+void ValueStore::clear() {
+    noteStateChanged();
+    items_.clear();
+}
+
 void ValueStore::remove(std::wstring_view name) {
+    noteStateChanged();
     for (auto it = items_.begin(); it != items_.end(); ++it)
         if (equalNoCase(it->name, name)) {
             items_.erase(it);
@@ -78,12 +115,44 @@ ValueStore& applicationValues() {
     return values;
 }
 
-const std::string& sessionCookieName() {
-    static const std::string name = "ASPSESSIONID" + randomLetters(8);
-    return name;
+CRITICAL_SECTION& applicationLock() {
+    struct Section {
+        Section() { InitializeCriticalSection(&section); }
+        CRITICAL_SECTION section;
+    };
+    static Section lock;
+    return lock.section;
 }
 
+const std::string& sessionCookieName() {
+    if (cookieName().empty()) chooseSessionCookieName({});
+    return cookieName();
+}
+
+void chooseSessionCookieName(const std::string& kept) {
+    cookieName() = isCookieName(kept) ? kept : "ASPSESSIONID" + systemLetters(8);
+}
+
+std::vector<std::shared_ptr<SessionData>> liveSessions() {
+    ListLock lock;
+    dropExpired();
+    std::vector<std::shared_ptr<SessionData>> out;
+    for (const auto& [cookie, session] : sessions()) out.push_back(session);
+    return out;
+}
+
+void adoptSession(std::shared_ptr<SessionData> session) {
+    if (session->cookieValue.size() != kSessionTokenLetters) return;
+    ListLock lock;
+    sessions()[session->cookieValue] = std::move(session);
+}
+
+std::uint64_t stateVersion() { return version(); }
+
+void noteStateChanged() { ++version(); }
+
 std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created) {
+    ListLock lock;
     dropExpired();
     if (std::optional<std::string> header = request.header("Cookie")) {
         for (const auto& [name, value] : parseCookieHeader(*header)) {
@@ -91,26 +160,34 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
             auto it = sessions().find(value);
             if (it != sessions().end()) {
                 created = false;
-                it->second->lastUse = GetTickCount64();
+                const ULONGLONG now = GetTickCount64();
+                if (now - it->second->lastUse > 60000) noteStateChanged();  // kept to the minute
+                it->second->lastUse = now;
                 return it->second;
             }
         }
     }
-    static long nextId = 100000000 + static_cast<long>(random()() % 800000000);
+    static long nextId = randomSessionNumber();
     auto session = std::make_shared<SessionData>();
     do {
-        session->cookieValue = randomLetters(24);
+        session->cookieValue = systemLetters(kSessionTokenLetters);
     } while (sessions().count(session->cookieValue));
     session->id = nextId++;
     session->lastUse = GetTickCount64();
     sessions()[session->cookieValue] = session;
+    noteStateChanged();
     created = true;
     return session;
 }
 
-void endSession(const std::shared_ptr<SessionData>& session) { sessions().erase(session->cookieValue); }
+void endSession(const std::shared_ptr<SessionData>& session) {
+    ListLock lock;
+    sessions().erase(session->cookieValue);
+    noteStateChanged();
+}
 
 std::shared_ptr<SessionData> findSession(const std::string& cookieValue) {
+    ListLock lock;
     auto it = sessions().find(cookieValue);
     return it == sessions().end() ? nullptr : it->second;
 }

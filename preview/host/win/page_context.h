@@ -3,6 +3,7 @@
 // the session, and the page's translation (for its literal blocks and MapPath).
 #include "../core/http_request.h"
 #include "../core/page_translator.h"
+#include "../core/stored_state.h"
 #include "dispatch.h"
 
 #include <map>
@@ -21,7 +22,7 @@ public:
     Variant get(std::wstring_view name) const;
     void set(std::wstring_view name, const Variant& value);
     void remove(std::wstring_view name);
-    void clear() { items_.clear(); }
+    void clear();
     std::size_t size() const { return items_.size(); }
     const std::wstring& nameAt(std::size_t i) const { return items_[i].name; }
     const Variant& valueAt(std::size_t i) const { return items_[i].value; }
@@ -34,7 +35,15 @@ private:
     std::vector<Item> items_;
 };
 
+// Requests of one session run one at a time, as on IIS: a page holds `busy` while it runs.
 struct SessionData {
+    SessionData() { InitializeCriticalSection(&busy); }
+    ~SessionData() { DeleteCriticalSection(&busy); }
+    SessionData(const SessionData&) = delete;
+    SessionData& operator=(const SessionData&) = delete;
+
+    CRITICAL_SECTION busy;
+    StoredValues kept;  // `values` as last written to the state file, taken when a page ends
     std::string cookieValue;
     long id = 0;
     long timeoutMinutes = 20;
@@ -81,14 +90,26 @@ struct PageContext {
     ResponseCookie& cookie(std::wstring_view name);
 };
 
-// The one Application and the sessions of this process.
+// The one Application and the sessions of this process. Pages run on threads of their own:
+// Application values are read and written under applicationLock() (Application.Lock holds
+// it until Unlock or the page's end); the sessions' list has a lock of its own inside.
 ValueStore& applicationValues();
+CRITICAL_SECTION& applicationLock();
 // The session named by the request's cookie, or a new one (`created` tells which).
 std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created);
 void endSession(const std::shared_ptr<SessionData>& session);
 // The session whose cookie value is given, if alive (for test hooks).
 std::shared_ptr<SessionData> findSession(const std::string& cookieValue);
-// ASPSESSIONID followed by eight letters chosen once per process, as IIS names it.
+// ASPSESSIONID followed by eight letters, as IIS names it: kept across restarts.
 const std::string& sessionCookieName();
+// Sets the name once at start: `kept` when it is one, else a new random one.
+void chooseSessionCookieName(const std::string& kept);
+
+// For keeping sessions across restarts: the live sessions, taking one back, and a number
+// that changes whenever a session or the Application changes.
+std::vector<std::shared_ptr<SessionData>> liveSessions();
+void adoptSession(std::shared_ptr<SessionData> session);
+std::uint64_t stateVersion();
+void noteStateChanged();
 
 }  // namespace tabulon::preview::host

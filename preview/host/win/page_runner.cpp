@@ -6,6 +6,7 @@
 #include "error_page.h"
 #include "host_functions.h"
 #include "script_engine.h"
+#include "state_file.h"
 #include "text.h"
 
 #include <cstdio>
@@ -113,6 +114,22 @@ std::string successResponse(const PageContext& c) {
     return head + c.body;
 }
 
+// A page's hold on its session: requests of one session run one after another, and what the
+// page left in the session is taken for the state file as it lets go.
+class SessionTurn {
+public:
+    explicit SessionTurn(SessionData& session) : session_(session) { EnterCriticalSection(&session_.busy); }
+    ~SessionTurn() {
+        keepSessionValues(session_);
+        LeaveCriticalSection(&session_.busy);
+    }
+    SessionTurn(const SessionTurn&) = delete;
+    SessionTurn& operator=(const SessionTurn&) = delete;
+
+private:
+    SessionData& session_;
+};
+
 // The answer to the test hook: the value of Session(name) for the request's session.
 std::string sessionHook(const HttpRequest& request, const std::string& name) {
     std::optional<std::string> header = request.header("Cookie");
@@ -120,6 +137,7 @@ std::string sessionHook(const HttpRequest& request, const std::string& name) {
         for (const auto& [cookie, value] : parseCookieHeader(*header)) {
             if (cookie != sessionCookieName()) continue;
             if (std::shared_ptr<SessionData> s = findSession(value)) {
+                SessionTurn turn(*s);
                 Variant v = s->values.get(widen(name, 936));
                 std::wstring text;
                 try {
@@ -170,6 +188,7 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
     if (page.codePage) context->codePage = static_cast<unsigned>(page.codePage);
     context->sessionCookieName = sessionCookieName();
     context->session = sessionFor(request, context->sessionCookieName, context->sessionIsNew);
+    SessionTurn turn(*context->session);
 
     auto access = std::make_shared<ScriptAccess>();
     access->rewritten = settings.rewritten;

@@ -26,6 +26,12 @@ std::wstring lowerCase(std::wstring_view text) {
     return out;
 }
 
+std::wstring caseKey(std::wstring_view text) {
+    std::wstring out(text);
+    if (!out.empty()) CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
+    return out;
+}
+
 bool equalNoCase(std::wstring_view a, std::wstring_view b) {
     return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                                                         static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;

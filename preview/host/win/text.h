@@ -12,5 +12,7 @@ inline std::wstring fromUtf8(std::string_view text) { return widen(text, 65001);
 inline std::string toUtf8(std::wstring_view text) { return narrow(text, 65001); }
 std::wstring lowerCase(std::wstring_view text);
 bool equalNoCase(std::wstring_view a, std::wstring_view b);
+// The same for any two texts that equalNoCase finds equal: a key for lookups by name.
+std::wstring caseKey(std::wstring_view text);
 
 }  // namespace tabulon::preview::host

@@ -1,6 +1,7 @@
 #pragma once
-// HTTP/1.x requests as the preview's front server reads them from a browser: the request
-// line, the headers and a body announced by Content-Length, all within fixed limits.
+// HTTP/1.x requests as the preview reads them: the front server from a browser, the ASP host
+// from the front. The request line, the headers and a body announced by Content-Length, all
+// within fixed limits; one parser for both, so they never disagree on where a request ends.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -39,8 +40,11 @@ public:
 
     State feed(std::string_view bytes);
     State state() const { return state_; }
+    // Whether the request line and headers are all in (the body may still be coming).
+    bool headDone() const { return headDone_; }
     // Valid once Complete.
     const HttpRequest& request() const { return request_; }
+    HttpRequest take() && { return std::move(request_); }
     // The status to answer with once Refused: 400, 405, 411, 413, 431, 501 or 505.
     int refusal() const { return refusal_; }
     std::string_view refusalReason() const { return reason_; }

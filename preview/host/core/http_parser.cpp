@@ -1,4 +1,4 @@
-#include "preview/server/http_request.h"
+#include "http_parser.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 // Reading browser requests: limits, refusals and requests that arrive in pieces.
 #include <gtest/gtest.h>
 
-#include "preview/server/http_request.h"
+#include "preview/host/core/http_parser.h"
 
 namespace tabulon::preview {
 namespace {

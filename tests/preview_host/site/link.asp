@@ -1,0 +1,1 @@
+<%= Request.ServerVariables("REMOTE_ADDR") %>|<%= Request.ServerVariables("ALL_RAW") %>
