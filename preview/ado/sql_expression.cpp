@@ -452,9 +452,9 @@ Expr ExpressionParser::primary() {
         throw clauseError();
     case Token::Type::End: throw clauseError();
     case Token::Type::Name:
-        if (token.is("true") || token.is("false")) {
+        if (token.is("true") || token.is("false") || token.is("yes") || token.is("no")) {
             next();
-            expr.sql = token.is("true") ? "-1" : "0";
+            expr.sql = token.is("true") || token.is("yes") ? "-1" : "0";
             expr.cls = Cls::Number;
             expr.literal = true;
             return expr;

@@ -26,7 +26,8 @@ std::vector<Expr> ExpressionParser::arguments(std::string_view function, std::si
 
 Expr ExpressionParser::function() {
     const std::string functionName = next().text;
-    const std::string lower = foldName(functionName);
+    std::string lower = foldName(functionName);
+    if (!lower.empty() && lower.back() == '$') lower.pop_back();  // Left$, Mid$, Format$: the text forms
     Expr expr;
     if (lower == "count" && peek(1).isSymbol("*")) {
         next();

@@ -56,6 +56,7 @@ std::vector<Token> tokenize(std::string_view sql) {
         } else if (isNameStart(c)) {
             std::size_t j = i;
             while (j < sql.size() && isNamePart(static_cast<unsigned char>(sql[j]))) ++j;
+            if (j < sql.size() && sql[j] == '$' && j + 1 < sql.size() && sql[j + 1] == '(') ++j;  // Left$( as Left(
             token.type = Token::Type::Name;
             token.text = std::string(sql.substr(i, j - i));
             i = j;

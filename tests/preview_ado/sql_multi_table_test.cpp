@@ -295,6 +295,10 @@ TEST_F(MultiTableSql, MoreOfJetsFunctions) {
     EXPECT_EQ(single("select choose(2, 'a', 'b', 'c')").text, "b");
     EXPECT_EQ(single("select switch(1 = 0, 'x', 1 = 1, 'y')").text, "y");
     EXPECT_EQ(single("select choose(5, 'a', 'b')").kind, ado::Value::Kind::Null);
+    EXPECT_EQ(single("select left$(名称, 1) & mid$('abc', 2) & format$(2, '00') from 商品 where id = 1").text,
+              "苹bc02");
+    EXPECT_EQ(column("select iif(yes, 1, 2) + iif(no, 10, 20)"), Texts{"21"});
+    EXPECT_EQ(failure("select 名称$ from 商品"), 0x80040E14u);  // only a function takes the $
     // Functions Jet has and the preview does not run say so instead of calling them undefined.
     EXPECT_NE(message("select exp(1)").find("does not run"), std::string::npos) << message("select exp(1)");
     EXPECT_NE(message("select first(名称) from 商品").find("does not run"), std::string::npos);
