@@ -352,6 +352,24 @@ TEST_F(MultiTableSql, AZeroByteInTextStaysInTheText) {
     EXPECT_EQ(failure(std::string("select * from [分") + '\1' + "类]"), 0x80040E14u);
 }
 
+TEST_F(MultiTableSql, TwoPagesSeeOnlyWhatTheOtherCommitted) {
+    auto other = copy.connect();
+    conn->beginTrans();
+    conn->execute("insert into 分类 (名称) values ('甲')");
+    EXPECT_EQ(other->open("select count(*) from 分类", 3, 1)->value(0).integer, 3);
+    // The other page cannot write while this one holds its changes: Jet's lock message, not a hang.
+    try {
+        other->execute("insert into 分类 (名称) values ('乙')");
+        ADD_FAILURE() << "written past the other page's transaction";
+    } catch (const ado::AdoError& error) {
+        EXPECT_STREQ(error.what(), "Could not update; currently locked.");
+    }
+    conn->commitTrans();
+    EXPECT_EQ(other->open("select count(*) from 分类", 3, 1)->value(0).integer, 4);
+    EXPECT_EQ(other->execute("insert into 分类 (名称) values ('乙')"), 1);
+    EXPECT_EQ(column("select count(*) from 分类"), Texts{"5"});
+}
+
 TEST_F(MultiTableSql, CommandParametersAreValuesNeverSql) {
     std::vector<ado::Value> values{text("x' or '1'='1"), number(3)};
     EXPECT_EQ(conn->execute("update 商品 set 名称 = ? where id = ?", values), 1);
