@@ -8,6 +8,7 @@
 #include "../../ado/errors.h"
 
 #include <cctype>
+#include <cwctype>
 #include <memory>
 
 namespace tabulon::preview::host {
@@ -32,6 +33,18 @@ bool returnsRows(std::string_view sql) {
     while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])))
         word += static_cast<char>(std::tolower(static_cast<unsigned char>(sql[i++])));
     return word == "select" || word == "transform";
+}
+
+bool namesOneTable(std::wstring_view source) {
+    while (!source.empty() && iswspace(source.front())) source.remove_prefix(1);
+    while (!source.empty() && iswspace(source.back())) source.remove_suffix(1);
+    if (source.size() >= 2 && source.front() == L'[' && source.back() == L']')
+        return source.find(L']') == source.size() - 1;
+    if (source.empty()) return false;
+    for (wchar_t c : source) {
+        if (!(iswalnum(c) || c == L'_' || c >= 0x80)) return false;
+    }
+    return true;
 }
 
 std::wstring tableQuery(std::wstring_view table) {
@@ -370,7 +383,9 @@ bool ConnectionObject::call(DISPID id, WORD, const Args& args, VARIANT* result) 
                               L"Operation is not allowed when the object is closed."};
         std::wstring text = textOf(args.at(0));
         const long options = args.has(2) ? longOf(args.at(2)) : -1;
-        if (options != -1 && (options & (adCmdTable | adCmdTableDirect))) text = tableQuery(text);
+        const bool unknownType = options == -1 || (options & 0xFF) == 8;
+        if ((options != -1 && (options & (adCmdTable | adCmdTableDirect))) || (unknownType && namesOneTable(text)))
+            text = tableQuery(text);
         std::string sql = toUtf8(text);
         auto* recordset = static_cast<RecordsetObject*>(static_cast<Dispatch*>(makeRecordset()));
         Ref<IDispatch> keep(recordset);
@@ -533,7 +548,11 @@ void RecordsetObject::openWith(const Args& args) {
     if (args.has(2)) cursorType_ = longOf(args.at(2));
     if (args.has(3)) lockType_ = longOf(args.at(3));
     const long options = args.has(4) ? longOf(args.at(4)) : -1;
-    if (options != -1 && (options & (adCmdTable | adCmdTableDirect))) source_ = tableQuery(source_);
+    // A bare name is a table when the page says so, or says nothing (ADO then tries it as one).
+    const bool unknownType = options == -1 || (options & 0xFF) == 8;  // adCmdUnspecified, adCmdUnknown
+    if ((options != -1 && (options & (adCmdTable | adCmdTableDirect))) ||
+        (unknownType && !fromCommand && namesOneTable(source_)))
+        source_ = tableQuery(source_);
     if (cursorType_ < 0) cursorType_ = ado::adOpenForwardOnly;
     if (lockType_ < 0) lockType_ = ado::adLockReadOnly;
     if (cursorLocation_ == 3 && cursorType_ != ado::adOpenStatic)

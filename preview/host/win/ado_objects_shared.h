@@ -46,6 +46,8 @@ auto guarded(const wchar_t* source, F&& work) {
 
 // A statement that gives rows (SELECT, TRANSFORM) rather than a count of changed rows.
 bool returnsRows(std::string_view sql);
+// A source that is one name (bare or [bracketed]): a table, for ADO's adCmdUnknown.
+bool namesOneTable(std::wstring_view source);
 // What adCmdTable means: every row of the named table.
 std::wstring tableQuery(std::wstring_view table);
 
