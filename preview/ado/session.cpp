@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
 #include "preview/ado/errors.h"
 #include "preview/ado/sql_functions.h"
 #include "preview/ado/sql_translate.h"
@@ -23,6 +25,11 @@ sqlite3_stmt* Session::prepare(const std::string& sql) const {
 AdoError Session::failure(int code) const {
     const char* message = sqlite3_errmsg(db);
     if (auto stored = sql::jetErrorFrom(message)) return *stored;
+    const char* notNull = "NOT NULL constraint failed: ";
+    if ((code & 0xFF) == SQLITE_CONSTRAINT && std::strncmp(message, notNull, std::strlen(notNull)) == 0) {
+        const char* column = std::strrchr(message, '.');
+        return errors::nullInRequired(column ? column + 1 : message + std::strlen(notNull));
+    }
     switch (code & 0xFF) {
     case SQLITE_CONSTRAINT:
         return errors::engine(

@@ -203,6 +203,11 @@ std::vector<std::string> StatementTranslator::createTable() {
             }
         }
         if (column.type == JetType::Counter) column.required = false;
+        if (column.required && !extra.empty()) {
+            // Left out, such a column takes its default: SQLite keeps it from being Null instead.
+            column.required = false;
+            extra += " NOT NULL";
+        }
         std::string declaration = schema::quotedName(column.name) + " ";
         if (column.type == JetType::Counter) {
             bool hasCounter = false;

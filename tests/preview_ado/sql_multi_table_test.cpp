@@ -186,6 +186,16 @@ TEST_F(MultiTableSql, TablesMadeAndDroppedThroughSql) {
     EXPECT_EQ(hresultOf([&] { conn->execute("create table 日志 (a text)"); }), 0x80040E14u);
     EXPECT_EQ(hresultOf([&] { conn->execute("create table t (a nosuchtype)"); }), 0x80040E14u);
 
+    conn->execute("create table 默认 (名 text(5) not null default 'x', 数 integer)");
+    EXPECT_EQ(conn->execute("insert into 默认 (数) values (1)"), 1);
+    EXPECT_EQ(column("select 名 from 默认"), Texts{"x"});
+    try {
+        conn->execute("insert into 默认 (名) values (null)");
+        ADD_FAILURE() << "Null went into a required column";
+    } catch (const ado::AdoError& error) {
+        EXPECT_NE(std::string(error.what()).find("cannot contain a Null value"), std::string::npos) << error.what();
+    }
+
     conn->execute("create table 无键 (名 text(5), 数 integer)");
     conn->execute("insert into 无键 values ('x', 1)");
     auto keyless = conn->open("select * from 无键", ado::adOpenKeyset, ado::adLockOptimistic);
