@@ -440,7 +440,11 @@ Expr ExpressionParser::primary() {
             if (peek().is("select")) {
                 Expr inner = subqueryValue(true);
                 expectSymbol(")");
-                inner.sql = "(" + inner.sql + ")";
+                // A subquery used as a value must find one row at most, or Jet refuses the query.
+                inner.sql =
+                    "(SELECT CASE WHEN count(*) > 1 THEN tabulon_more_than_one_row() ELSE min(\"tabulon.0\") "
+                    "END FROM (" +
+                    inner.sql + "))";
                 if (inner.cls == Cls::Boolean) inner.cls = Cls::Number;
                 return inner;
             }

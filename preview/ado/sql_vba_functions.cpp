@@ -289,6 +289,11 @@ void isNumeric(sqlite3_context* context, int, sqlite3_value** arguments) {
     }
 }
 
+// tabulon_more_than_one_row(): a scalar subquery found several rows.
+void moreThanOneRow(sqlite3_context* context, int, sqlite3_value**) {
+    jetError(context, 0x80004005u, "At most one record can be returned by this subquery.");
+}
+
 }  // namespace
 
 void registerVbaFunctions(sqlite3* db) {
@@ -307,6 +312,8 @@ void registerVbaFunctions(sqlite3* db) {
         sqlite3_create_function(db, f.name, f.arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.call, nullptr,
                                 nullptr);
     }
+    // Not deterministic: SQLite must never run it ahead of the CASE that guards it.
+    sqlite3_create_function(db, "tabulon_more_than_one_row", 0, SQLITE_UTF8, nullptr, moreThanOneRow, nullptr, nullptr);
 }
 
 }  // namespace tabulon::preview::ado::sql

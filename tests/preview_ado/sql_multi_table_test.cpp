@@ -132,6 +132,10 @@ TEST_F(MultiTableSql, SubqueriesOfEveryKind) {
         Texts{"2"});
     EXPECT_EQ(column("select x.名称 from (select top 2 名称, 价格 from 商品 order by 价格 desc) x order by x.价格"),
               (Texts{"苹果", "散装"}));
+    EXPECT_EQ(column("select (select 名称 from 分类 where 分类.id = 商品.分类id) from 商品 order by id"),
+              (Texts{"水果", "水果", "饮料", "Null"}));
+    EXPECT_EQ(message("select 名称 from 商品 where 分类id = (select id from 分类)"),
+              "At most one record can be returned by this subquery.");
     EXPECT_EQ(conn->execute("delete from 分类 where id not in (select 分类id from 商品 where 分类id is not null)"), 1);
     EXPECT_EQ(column("select 名称 from 分类 order by id"), (Texts{"水果", "饮料"}));
 }
