@@ -616,6 +616,16 @@ void RecordsetObject::getRows(const Args& args, VARIANT* result) {
         for (std::size_t f = 0; f < rs.fields().size(); ++f) fields.push_back(static_cast<int>(f));
     }
     guarded(L"ADODB.Recordset", [&] {
+        if (args.has(1)) {  // Start: adBookmarkCurrent, adBookmarkFirst, adBookmarkLast or a bookmark
+            const VARIANT& start = args.at(1);
+            const double mark = doubleOf(start);
+            if (V_VT(&start) == VT_I4 && mark == 1)
+                rs.moveFirst();
+            else if (V_VT(&start) == VT_I4 && mark == 2)
+                rs.moveLast();
+            else if (mark != 0)
+                rs.setBookmark(mark);
+        }
         if (rs.eof()) throw ado::errors::noCurrentRecord();
         while (!rs.eof() && (wanted < 0 || static_cast<long>(rows.size()) < wanted)) {
             std::vector<Variant> row;
