@@ -2,7 +2,6 @@
 
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -53,7 +52,7 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 Widget textBox(const Field& field, std::size_t position, FormState& state) {
     const std::string n = std::to_string(position);
     if (state.passwordField) return {fill(kPasswordBox, {{"n", n}}), false};
-    if (!isNumericType(field.type)) return {fill(kTextBox, {{"n", n}, {"name", field.name}}), false};
+    if (!catalogue::checkedAsNumber(field.dataType)) return {fill(kTextBox, {{"n", n}, {"name", field.name}}), false};
     state.checkCode += numericCheck(position, field.name);
     return {fill(kNumericTextBox, {{"n", n}, {"name", field.name}}), false};
 }
@@ -85,7 +84,8 @@ Widget linkedDropDown(const Snapshot& model, const Field& field, std::size_t pos
 Widget modifyPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
                         Messages& messages) {
     const std::string n = std::to_string(position);
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::TextBox: return textBox(field, position, state);
     case WidgetKind::RichText: return {fill(kRichText, {{"n", n}, {"name", field.name}}), false};
     case WidgetKind::DateBox:
