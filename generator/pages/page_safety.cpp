@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "generator/login/login_generator.h"
+#include "generator/widgets/widget_renderer.h"
 
 namespace tabulon::generator {
 
@@ -102,7 +103,7 @@ std::string finishedPage(std::span<const std::string_view> parts, std::optional<
 }
 
 std::string_view valueKind(const catalogue::Field& field) {
-    if (field.widget == catalogue::WidgetKind::RichText) return "html";
+    if (widgetRenderer(field.widget).storesMarkup) return "html";
     const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
     return row ? row->valueKind : "text";
 }
