@@ -17,6 +17,12 @@ public:
     static Snapshot load(const Catalogue& catalogue);
     Snapshot(std::vector<Project> projects, std::vector<Table> tables, std::vector<Field> fields,
              std::vector<TemplateRow> templates);
+    // The look-ups point into the rows: a copy would point into the original. Moving keeps
+    // the rows where they are.
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+    Snapshot(Snapshot&&) noexcept = default;
+    Snapshot& operator=(Snapshot&&) noexcept = default;
 
     const Project* project(Id id) const;
     const Project* projectByName(std::string_view name) const;
@@ -34,6 +40,8 @@ public:
     std::vector<const Field*> fieldsInAddedOrder(Id tableId) const;
     // Contents of the page template rows of a kind, in page order.
     std::vector<std::string_view> templateRows(std::string_view kind) const;
+    // The same rows as records, to name them (ID) in messages.
+    std::vector<const TemplateRow*> templateRecords(std::string_view kind) const;
     const std::vector<TemplateRow>& templates() const { return templates_; }
 
 private:

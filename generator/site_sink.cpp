@@ -39,50 +39,10 @@ std::optional<std::string> readDisk(const fs::path& path) {
 void SiteSink::writeText(const fs::path& path, std::string_view utf8, const UnencodableMessage& unencodable) {
     auto encoded = gbk::encode(utf8);
     if (!encoded) throw Error(unencodable(encoded.failure->character));
-    dropHeldDatabase(path);
     store(path, encoded.bytes, FileKind::Text);
 }
 
-void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) {
-    dropHeldDatabase(path);
-    store(path, bytes, FileKind::Binary);
-}
-
-void SiteSink::holdDatabase(const fs::path& path, jet::Database database) {
-    const std::lock_guard lock(heldMutex_);
-    heldDatabases_.insert_or_assign(path, std::move(database));
-}
-
-std::optional<jet::Database> SiteSink::takeDatabase(const fs::path& path) {
-    const std::lock_guard lock(heldMutex_);
-    const auto held = heldDatabases_.find(path);
-    if (held == heldDatabases_.end()) return std::nullopt;
-    std::optional<jet::Database> database(std::move(held->second));
-    heldDatabases_.erase(held);
-    return database;
-}
-
-std::vector<std::string> SiteSink::storeHeldDatabases() {
-    std::map<fs::path, jet::Database> held;
-    {
-        const std::lock_guard lock(heldMutex_);
-        held.swap(heldDatabases_);
-    }
-    std::vector<std::string> failures;
-    for (auto& [path, database] : held) {
-        try {
-            store(path, database.bytes(), FileKind::Binary);
-        } catch (const Error& e) {
-            failures.push_back(e.what());
-        }
-    }
-    return failures;
-}
-
-void SiteSink::dropHeldDatabase(const fs::path& path) {
-    const std::lock_guard lock(heldMutex_);
-    heldDatabases_.erase(path);
-}
+void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) { store(path, bytes, FileKind::Binary); }
 
 std::optional<std::string> SiteSink::readBack(const fs::path& path) const { return readDisk(path); }
 
@@ -97,11 +57,11 @@ bool SiteSink::isFolder(const fs::path& folder) const {
 }
 
 void FileSink::store(const fs::path& path, std::string_view bytes, FileKind) {
-    // Most files of a first build are new: those are created directly.
-    if (writeNewFile(path, bytes)) return;
     // Regenerating an unchanged page leaves the file (and its time stamp) alone; comparing
     // is far cheaper than creating and renaming a new file.
     if (holds(path, bytes)) return;
+    // New files too go through a temporary name: a run stopped halfway never leaves a
+    // page that looks finished but is cut short.
     writeFileAtomically(path, bytes);
 }
 
@@ -174,8 +134,11 @@ void DryRunSink::store(const fs::path& path, std::string_view bytes, FileKind ki
 }
 
 bool DryRunSink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) {
-    if (exists(path)) return false;
-    store(path, bytes, FileKind::Binary);
+    // The check and the store under one lock: two callers cannot both take the name.
+    std::lock_guard lock(mutex_);
+    if (files_.contains(path) || folders_.contains(path) || SiteSink::exists(path)) return false;
+    files_.emplace(path, std::string(bytes));
+    order_.push_back(path);
     return true;
 }
 
