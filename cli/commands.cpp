@@ -15,6 +15,7 @@
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/skeleton/skeleton_release.h"
+#include "importer/import_run.h"
 
 namespace tabulon::cli {
 namespace {
@@ -176,6 +177,19 @@ int build(const fs::path& runDir, const std::string& project, Messages& messages
         return stepList(generator::SkeletonStep(), generator::DatabaseStep(),
                         generator::PagesStep(generator::PagesStep::everyPage(model, chosen.id)),
                         generator::LoginStep());
+    });
+}
+
+int importDatabase(const fs::path& runDir, const ImportCommandOptions& options, Messages& messages,
+                   const WriteOptions& write) {
+    return guarded(messages, [&] {
+        auto catalogue = openCatalogue(runDir, write);
+        importer::ImportOptions how{options.project, options.replace, write.dryRun, options.replaceTemplates};
+        const auto result = importer::importFile(options.file, catalogue, runDir, how);
+        for (const auto& line : result.report) messages.show(line);
+        if (write.dryRun)
+            for (const auto& path : result.written) std::cout << displayPath(path) << '\n';
+        return kSuccess;
     });
 }
 

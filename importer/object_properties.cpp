@@ -34,8 +34,8 @@ private:
 ObjectDescriptions readDescriptions(std::string_view bytes, const FileFormat& format) {
     ObjectDescriptions out;
     const Blob blob(bytes, format);
-    if (!blob.has(0, 4) || (bytes.substr(0, 4) != std::string_view("KKD\0", 4) &&
-                            bytes.substr(0, 4) != std::string_view("MR2\0", 4)))
+    if (!blob.has(0, 4) ||
+        (bytes.substr(0, 4) != std::string_view("KKD\0", 4) && bytes.substr(0, 4) != std::string_view("MR2\0", 4)))
         return out;
     std::vector<std::string> names;
     try {

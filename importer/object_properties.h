@@ -10,7 +10,7 @@
 namespace tabulon::importer {
 
 struct ObjectDescriptions {
-    std::string table;                          // the table's Description property
+    std::string table;                           // the table's Description property
     std::map<std::string, std::string> columns;  // column name -> its Description
 };
 

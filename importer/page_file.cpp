@@ -128,7 +128,8 @@ void PageFile::readHeader() {
     const std::string_view key("\xC7\xDA\x39\x6B", 4);
     const std::size_t masked = format_.jet3() ? 126 : 128;
     const std::string stream = jet::rc4Keystream(key, masked);
-    for (std::size_t i = 0; i < masked; ++i) header[kMaskedAt + i] = static_cast<char>(header[kMaskedAt + i] ^ stream[i]);
+    for (std::size_t i = 0; i < masked; ++i)
+        header[kMaskedAt + i] = static_cast<char>(header[kMaskedAt + i] ^ stream[i]);
     format_.codePage = getU16(header, kCodePageAt);
     const std::string name = versionName(format_.version);
     if (getU32(header, kKeyAt) != 0) throw Error("文件是 " + name + " 数据库，已加密，不能读取。" + afterwards());
@@ -149,7 +150,8 @@ void PageFile::readHeader() {
         }
     }
     const std::uint64_t pages = source_->size() / format_.pageSize;
-    if (pages < kMinimumPages) throw Error("文件是 " + name + " 数据库，但已被截断（只有 " + std::to_string(pages) + " 页）");
+    if (pages < kMinimumPages)
+        throw Error("文件是 " + name + " 数据库，但已被截断（只有 " + std::to_string(pages) + " 页）");
     pageCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(pages, 0xFFFFFF));
 }
 

@@ -29,7 +29,8 @@ std::string show(const tabulon::jet::Value& value) {
     if (const auto* b = std::get_if<bool>(&value)) return *b ? "1" : "0";
     const auto& t = std::get<DateTime>(value);
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
     return text;
 }
 
