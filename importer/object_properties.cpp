@@ -31,8 +31,8 @@ private:
 
 }  // namespace
 
-ObjectDescriptions readDescriptions(std::string_view bytes, const FileFormat& format) {
-    ObjectDescriptions out;
+ObjectProperties readTextProperties(std::string_view bytes, const FileFormat& format) {
+    ObjectProperties out;
     const Blob blob(bytes, format);
     if (!blob.has(0, 4) ||
         (bytes.substr(0, 4) != std::string_view("KKD\0", 4) && bytes.substr(0, 4) != std::string_view("MR2\0", 4)))
@@ -64,13 +64,9 @@ ObjectDescriptions readDescriptions(std::string_view bytes, const FileFormat& fo
                     const std::size_t nameIndex = blob.u16(pos + 4);
                     const std::size_t size = blob.u16(pos + 6);
                     if (entry < 8 || pos + entry > end || !blob.has(pos + 8, size)) break;
-                    if (nameIndex < names.size() && names[nameIndex] == "Description" &&
-                        (type == kTextType || type == kMemoType)) {
+                    if (nameIndex < names.size() && (type == kTextType || type == kMemoType)) {
                         const std::string value = blob.text(pos + 8, size);
-                        if (kind == 0)
-                            out.table = value;
-                        else
-                            out.columns[object] = value;
+                        (kind == 0 ? out.table : out.columns[object])[names[nameIndex]] = value;
                     }
                     pos += entry;
                 }

@@ -9,13 +9,16 @@
 
 namespace tabulon::importer {
 
-struct ObjectDescriptions {
-    std::string table;                           // the table's Description property
-    std::map<std::string, std::string> columns;  // column name -> its Description
+using TextProperties = std::map<std::string, std::string>;  // property name -> text value
+
+struct ObjectProperties {
+    TextProperties table;
+    std::map<std::string, TextProperties> columns;  // by column name
 };
 
-// The Description properties of the blob; a blob that does not hold together gives what
-// was read up to the damage (descriptions are a help, never a reason to refuse a file).
-ObjectDescriptions readDescriptions(std::string_view blob, const FileFormat& format);
+// The text-valued properties of the blob (Description, Format, DefaultValue…); a blob that
+// does not hold together gives what was read up to the damage (properties are a help, never
+// a reason to refuse a file).
+ObjectProperties readTextProperties(std::string_view blob, const FileFormat& format);
 
 }  // namespace tabulon::importer

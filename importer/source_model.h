@@ -3,6 +3,7 @@
 // primary keys and descriptions, the relationships between them, and the objects that
 // are not tables.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ namespace tabulon::importer {
 struct SourceColumn {
     jet::ColumnLayout layout;
     std::string description;  // the column's Description property, when it has one
+    std::map<std::string, std::string> textProperties;  // Format, DefaultValue, Description…
     bool autoNumber() const { return layout.type == jet::JetType::Long && (layout.flags & 0x04) != 0; }
 };
 

@@ -183,11 +183,11 @@ SourceDatabase readSource(PageFile& file) {
             } catch (const Error& e) {
                 throw Error("表 " + entry.name + "：" + e.what());
             }
-            const ObjectDescriptions descriptions = readDescriptions(entry.properties, file.format());
-            table.description = descriptions.table;
+            ObjectProperties properties = readTextProperties(entry.properties, file.format());
+            table.description = properties.table["Description"];
             for (const jet::ColumnLayout& layout : table.shape.layout.columns) {
-                SourceColumn column{layout, {}};
-                if (auto found = descriptions.columns.find(layout.name); found != descriptions.columns.end())
+                SourceColumn column{layout, {}, std::move(properties.columns[layout.name])};
+                if (auto found = column.textProperties.find("Description"); found != column.textProperties.end())
                     column.description = found->second;
                 table.columns.push_back(std::move(column));
             }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "importer/page_file.h"
@@ -113,7 +114,23 @@ TEST(ImportReferenceFiles, TablesColumnsRowsAndValuesMatchMdbtools) {
             std::sort(ourRows.begin(), ourRows.end());
             std::sort(theirRows.begin(), theirRows.end());
             EXPECT_EQ(ourRows, theirRows);
-            EXPECT_EQ(row, count);
+            EXPECT_EQ(ourRows.size(), count);
+            // Text properties of the columns (where descriptions live) as mdb-prop lists them.
+            std::map<std::string, std::map<std::string, std::string>> theirProperties, ourProperties;
+            std::string object;
+            for (const std::string& line : split(run("mdb-prop " + quoted(path) + " '" + table.name + "'"), '\n')) {
+                if (line.starts_with("name: ")) object = line.substr(6);
+                const auto colon = line.find(": ");
+                if (!line.starts_with("\t") || colon == std::string::npos || object == "(none)") continue;
+                const std::string key = line.substr(1, colon - 1);
+                if (key == "Format" || key == "DefaultValue" || key == "Description" || key == "Caption")
+                    theirProperties[object][key] = line.substr(colon + 2);
+            }
+            for (const SourceColumn& column : table.columns)
+                for (const auto& [key, value] : column.textProperties)
+                    if (key == "Format" || key == "DefaultValue" || key == "Description" || key == "Caption")
+                        ourProperties[column.layout.name][key] = value;
+            EXPECT_EQ(ourProperties, theirProperties);
             EXPECT_EQ(row + 1, lines.size());
         }
         ++files;

@@ -57,10 +57,14 @@ int main(int argc, char** argv) {
                 lines += '\n';
             });
             std::cout << "table\t" << table.name << '\t' << rows << '\t' << table.shape.lastAutoNumber << '\n';
-            for (const auto& column : table.columns)
+            for (const auto& column : table.columns) {
                 std::cout << "column\t" << table.name << '\t' << column.layout.name << '\t'
                           << static_cast<int>(column.layout.type) << '\t' << column.layout.length << '\t'
                           << column.description << '\n';
+                for (const auto& [name, value] : column.textProperties)
+                    std::cout << "property\t" << table.name << '\t' << column.layout.name << '\t' << name << '\t'
+                              << value << '\n';
+            }
             std::cout << lines;
         }
         for (const auto& r : source.relationships)
