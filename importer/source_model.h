@@ -14,7 +14,7 @@ namespace tabulon::importer {
 
 struct SourceColumn {
     jet::ColumnLayout layout;
-    std::string description;  // the column's Description property, when it has one
+    std::string description;                            // the column's Description property, when it has one
     std::map<std::string, std::string> textProperties;  // Format, DefaultValue, Description…
     bool autoNumber() const { return layout.type == jet::JetType::Long && (layout.flags & 0x04) != 0; }
 };
