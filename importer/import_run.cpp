@@ -80,6 +80,13 @@ std::string readWhole(const fs::path& path) {
 
 }  // namespace
 
+std::vector<std::string> projectNamesIn(const fs::path& path, const ImportOptions& options) {
+    auto file = PageFile::open(path);
+    const SourceDatabase source = readSource(file);
+    if (isOldCatalogue(source)) return oldCatalogueProjects(file, source);
+    return {projectNameFor(path, options)};
+}
+
 ImportResult importFile(const fs::path& path, catalogue::Catalogue& catalogue, const fs::path& runDir,
                         const ImportOptions& options) {
     auto file = PageFile::open(path);
@@ -90,7 +97,8 @@ ImportResult importFile(const fs::path& path, catalogue::Catalogue& catalogue, c
     const std::string name = projectNameFor(path, options);
     const auto existing = catalogue.projectByName(name);
     if (existing && !options.replace)
-        throw Error("项目“" + name + "”已经存在。要用导入的设计替换它，请加 --replace；或用 --project 另取名称。");
+        throw Error("项目“" + name +
+                    "”已经存在，没有导入。要用导入的设计替换它，命令行请加 --replace（或用 --project 另取名称）。");
     const ImportPlan plan = planImport(source);
     DataCopy data = copyRows(file, source, plan);
 

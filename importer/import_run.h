@@ -24,6 +24,10 @@ struct ImportResult {
     std::vector<std::filesystem::path> written;  // files written (or, dry, that would be)
 };
 
+// The projects an import of `file` would make (read from an older catalogue, or the
+// project name for an Access file), so that a caller can ask before replacing them.
+std::vector<std::string> projectNamesIn(const std::filesystem::path& file, const ImportOptions& options);
+
 // Throws tabulon::Error, with nothing changed, for a file that cannot be read, a project
 // name the site folder cannot have, or an existing project without `replace`.
 ImportResult importFile(const std::filesystem::path& file, catalogue::Catalogue& catalogue,

@@ -57,6 +57,12 @@ bool isOldCatalogue(const SourceDatabase& source) {
                        [](const SourceColumn& c) { return c.layout.name == "字段名称"; });
 }
 
+std::vector<std::string> oldCatalogueProjects(PageFile& file, const SourceDatabase& source) {
+    std::vector<std::string> names;
+    for (const auto& p : NamedRows(file, *tableNamed(source, "项目")).rows) names.push_back(text(p, "项目名称"));
+    return names;
+}
+
 ImportResult importOldCatalogue(PageFile& file, const SourceDatabase& source, catalogue::Catalogue& catalogue,
                                 const ImportOptions& options) {
     const NamedRows projects(file, *tableNamed(source, "项目"));
@@ -73,7 +79,8 @@ ImportResult importOldCatalogue(PageFile& file, const SourceDatabase& source, ca
         design.project.note = text(p, "项目备注");
         if (const auto existing = catalogue.projectByName(design.project.name)) {
             if (!options.replace)
-                throw Error("项目“" + design.project.name + "”已经存在。要用导入的设计替换它，请加 --replace。");
+                throw Error("项目“" + design.project.name +
+                            "”已经存在，没有导入。要用导入的设计替换它，命令行请加 --replace。");
             batch.replacing.push_back(existing->id);
         }
         for (const auto& t : tables.rows) {

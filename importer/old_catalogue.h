@@ -10,6 +10,9 @@ namespace tabulon::importer {
 
 bool isOldCatalogue(const SourceDatabase& source);
 
+// The names of the older catalogue's projects.
+std::vector<std::string> oldCatalogueProjects(PageFile& file, const SourceDatabase& source);
+
 ImportResult importOldCatalogue(PageFile& file, const SourceDatabase& source, catalogue::Catalogue& catalogue,
                                 const ImportOptions& options);
 
