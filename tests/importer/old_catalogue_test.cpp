@@ -23,20 +23,22 @@ fs::path olderCatalogue(const fs::path& folder) {
     const auto source = catalogue::Catalogue::inMemory();
     auto db = jet::Database::createEmpty();
     db.execute("create Table 项目([id] Counter PRIMARY KEY,[项目名称]  VarChar(50),[项目备注]  memo)");
-    db.execute("create Table 表([id] Counter PRIMARY KEY,[项目编号]  integer,[表名称]  VarChar(50),[表说明]  VarChar(50))");
+    db.execute(
+        "create Table 表([id] Counter PRIMARY KEY,[项目编号]  integer,[表名称]  VarChar(50),[表说明]  VarChar(50))");
     db.execute(
         "create Table 字段([id] Counter PRIMARY KEY,[表编号]  integer,[字段名称]  VarChar(50),[字段类型]  VarChar(50),"
         "[字段说明]  VarChar(50),[排序]  integer,[输入类型]  VarChar(255),[关联表]  VarChar(255),[关联字段]  "
-        "VarChar(255),[联动表]  VarChar(255),[联动字段]  VarChar(255),[联动条件]  VarChar(255),[联显字段]  VarChar(255))");
+        "VarChar(255),[联动表]  VarChar(255),[联动字段]  VarChar(255),[联动条件]  VarChar(255),[联显字段]  "
+        "VarChar(255))");
     db.execute("create Table 模板定义([id] Counter PRIMARY KEY,[类型]  VarChar(255),[内容]  memo,[排序]  integer)");
     for (const auto& p : source.allProjects()) db.insertWithId("项目", static_cast<int>(p.id), {p.name, text(p.note)});
     for (const auto& t : source.allTables())
         db.insertWithId("表", static_cast<int>(t.id), {t.projectId, t.name, text(t.description)});
     for (const auto& f : source.allFields())
-        db.insertWithId("字段", static_cast<int>(f.id),
-                        {f.tableId, f.name, f.type, text(f.description), f.order, f.inputType, text(f.linkTable),
-                         text(f.linkField), text(f.cascadeTable), text(f.cascadeField), text(f.cascadeCondition),
-                         text(f.cascadeDisplay)});
+        db.insertWithId(
+            "字段", static_cast<int>(f.id),
+            {f.tableId, f.name, f.type, text(f.description), f.order, f.inputType, text(f.linkTable), text(f.linkField),
+             text(f.cascadeTable), text(f.cascadeField), text(f.cascadeCondition), text(f.cascadeDisplay)});
     for (const auto& row : source.allTemplates())
         db.insertWithId("模板定义", static_cast<int>(row.id), {row.kind, row.content, row.order});
     const fs::path path = folder / "旧目录.mdb";
