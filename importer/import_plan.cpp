@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "catalogue/data_type.h"
 #include "catalogue/records.h"
 #include "generator/check/design_check.h"
 #include "jet/names.h"
@@ -20,6 +21,8 @@ struct TypeChoice {
     bool carried = true;
 };
 
+std::string word(catalogue::DataType type) { return std::string(catalogue::dataTypeRow(type)->word); }
+
 bool wholeNumber(JetType type) { return type == JetType::Byte || type == JetType::Integer || type == JetType::Long; }
 
 // The one place where Access column types meet the design's type names.
@@ -30,7 +33,7 @@ TypeChoice chooseType(const jet::ColumnLayout& c, const FileFormat& format) {
     case JetType::Byte: return {"字节型"};
     case JetType::Integer: return {"整型"};
     case JetType::Long: return {"长整型"};
-    case JetType::Currency: return {std::string(type_names::kCurrency)};
+    case JetType::Currency: return {word(catalogue::DataType::Currency)};
     case JetType::Single: return {"单精度"};
     case JetType::Double: return {"双精度"};
     case JetType::DateTime: return {"日期时间", "时间框"};
@@ -38,8 +41,8 @@ TypeChoice chooseType(const jet::ColumnLayout& c, const FileFormat& format) {
     case JetType::Text: {
         const int characters = format.jet3() ? c.length : c.length / 2;
         if (characters <= 50) return {"文本"};
-        return {std::string(type_names::kLongText), "文本框",
-                "文本(" + std::to_string(characters) + ") 长于 50 个字符，用" + std::string(type_names::kLongText)};
+        return {word(catalogue::DataType::LongText), "文本框",
+                "文本(" + std::to_string(characters) + ") 长于 50 个字符，用" + word(catalogue::DataType::LongText)};
     }
     case JetType::Numeric:
         if (c.scale <= 2 && c.precision - c.scale <= 4) return {"小数"};
@@ -49,14 +52,14 @@ TypeChoice chooseType(const jet::ColumnLayout& c, const FileFormat& format) {
     case JetType::Guid: return {"文本", "文本框", "GUID 存为文本“{…}”"};
     case JetType::Binary:
     case JetType::Ole:
-        return {std::string(type_names::kBinary), "",
+        return {word(catalogue::DataType::Binary), "",
                 std::string(c.type == JetType::Ole ? "OLE 对象" : "二进制") +
                     "数据留在数据库中，网页上不显示（没有输入控件）"};
     }
     if (code == kComplexType)
         return {"", "", "附件、多值或历史记录字段，其数据存在 Access 的隐藏表中，没有带入", false};
     if (code == kBigIntType) return {"文本", "文本框", "大整数存为文本，数值一位不差"};
-    return {std::string(type_names::kBinary), "",
+    return {word(catalogue::DataType::Binary), "",
             "类型代码 " + std::to_string(code) + " 未知，原始字节留在数据库中，网页上不显示"};
 }
 
@@ -201,7 +204,7 @@ ImportPlan planImport(const SourceDatabase& source) {
         field->linkTable = to;
         field->linkSourceColumn = toColumn;
         for (const PlannedField& candidate : linked.fields) {
-            if (candidate.type == "文本" || candidate.type == type_names::kLongText) {
+            if (candidate.type == "文本" || candidate.type == word(catalogue::DataType::LongText)) {
                 field->linkFieldName = candidate.name;
                 break;
             }

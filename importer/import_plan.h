@@ -40,13 +40,6 @@ struct ImportPlan {
     std::vector<std::string> report;  // one line per decision: renames, added ids, drop-downs, columns left out
 };
 
-// The data type names the import maps Access types to, beyond the eleven first ones.
-namespace type_names {
-inline constexpr std::string_view kCurrency = "货币";
-inline constexpr std::string_view kLongText = "长文本";  // text up to 255 characters
-inline constexpr std::string_view kBinary = "二进制";    // binary and OLE data, no widget
-}  // namespace type_names
-
 ImportPlan planImport(const SourceDatabase& source);
 
 // A name the site and Jet accept, made from `name`: spaces removed, characters they refuse
