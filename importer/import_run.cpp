@@ -122,6 +122,7 @@ ImportResult importFile(const fs::path& path, catalogue::Catalogue& catalogue, c
     std::error_code error;
     const bool hadFile = fs::exists(dataFile, error);
     if (options.dryRun) {
+        if (existing) result.report.push_back("原有的项目 " + name + " 将被替换。");
         result.written.push_back(dataFile);
         return result;
     }

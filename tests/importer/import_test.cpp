@@ -141,6 +141,20 @@ TEST(Import, ADryRunTouchesNothing) {
     EXPECT_FALSE(fs::exists(run.path() / "人事"));
 }
 
+TEST(Import, TheCommandSaysWhatItDidInItsExitCode) {
+    testing::TempFolder run;
+    const fs::path source = samples::writeStaffDatabase(run.path());
+    RecordedMessages messages;
+    cli::ImportCommandOptions options{source.string(), "人事", false, false};
+    EXPECT_EQ(cli::importDatabase(run.path(), options, messages), cli::kSuccess);
+    EXPECT_EQ(messages.texts().front().rfind("导入 人事.mdb", 0), 0u) << messages.texts().front();
+    EXPECT_EQ(cli::importDatabase(run.path(), options, messages), cli::kFailure);
+    EXPECT_NE(messages.texts().back().find("已经存在"), std::string::npos);
+    options.file = (run.path() / "没有这个文件.mdb").string();
+    options.replace = true;
+    EXPECT_EQ(cli::importDatabase(run.path(), options, messages), cli::kFailure);
+}
+
 TEST(Import, AFileThatIsNotAccessLosesNothing) {
     testing::TempFolder run;
     std::ofstream(run.path() / "notes.mdb") << std::string(8192, 'x');
