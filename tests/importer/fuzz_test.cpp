@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "importer/page_file.h"
@@ -32,9 +35,20 @@ std::vector<std::string> seedFiles() {
     edits.moveRow("笔记", 100);
     edits.useReferenceMap("笔记");
     files.push_back(edits.bytes());
+    // Files the real engine wrote, Jet 3 and ACE among them, when ../shared is beside the checkout.
+    const char* shared = std::getenv("TABULON_SHARED_DIR");
+    const std::filesystem::path root =
+        shared ? std::filesystem::path(shared) : std::filesystem::path(TABULON_SOURCE_DIR) / ".." / "shared";
+    const auto folder = root / "docs/jet4-reference/access-made";
+    std::error_code error;
+    for (const char* name : {"V1997/testV1997.mdb", "V1997/overflowTestV1997.mdb", "V2007/testV2007.accdb",
+                             "V2007/complexDataTestV2007.accdb", "overflowTestV2000.mdb"}) {
+        std::ifstream in(folder / name, std::ios::binary);
+        if (in) files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     // The same pages under the other versions' headers: the Jet 3 paths (2 KB pages,
     // one-byte row offsets, code-page text) meet bytes they did not write.
-    for (std::size_t i = 0, n = files.size(); i < n; ++i) {
+    for (std::size_t i = 0, n = 2; i < n; ++i) {
         for (const char version : {'\0', '\3'}) {
             std::string other = files[i];
             other[0x14] = version;
