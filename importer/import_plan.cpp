@@ -92,6 +92,23 @@ std::string cleaned(const std::string& name) {
     return jet::utf16ToUtf8(kept);
 }
 
+// The first `limit` characters of a UTF-8 text, and whether anything was cut.
+std::pair<std::string, bool> firstCharacters(const std::string& text, std::size_t limit) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (characters++ == limit) return {text.substr(0, i), true};
+    }
+    return {text, false};
+}
+
+// Descriptions go into 字段说明 and 表说明, which hold 50 characters.
+std::string description(const std::string& text, const std::string& where, std::vector<std::string>& report) {
+    auto [kept, cut] = firstCharacters(text, catalogue::kNameLength);
+    if (cut) report.push_back(where + "的说明长于 50 个字符，只保留了前 50 个");
+    return kept;
+}
+
 }  // namespace
 
 std::string usableName(const std::string& name, bool forTable, const std::vector<std::string>& taken) {
@@ -121,7 +138,7 @@ ImportPlan planImport(const SourceDatabase& source) {
         tableNames.push_back(table.name);
         if (table.name != from.name)
             plan.report.push_back("表 " + from.name + " 改名为 " + table.name + "（原名网站不能用，或与别的名称相同）");
-        table.description = from.description;
+        table.description = description(from.description, "表 " + table.name, plan.report);
         if (from.shape.primaryKey.size() == 1) {
             for (std::size_t c = 0; c < from.columns.size(); ++c) {
                 if (from.columns[c].layout.number == from.shape.primaryKey[0] && from.columns[c].autoNumber())
@@ -154,7 +171,8 @@ ImportPlan planImport(const SourceDatabase& source) {
             fieldNames.push_back(field.name);
             field.type = choice.type;
             field.inputType = choice.inputType;
-            field.description = column.description;
+            field.description =
+                description(column.description, "表 " + table.name + " 字段 " + field.name, plan.report);
             if (field.name != column.layout.name)
                 plan.report.push_back("表 " + table.name + " 字段 " + column.layout.name + " 改名为 " + field.name +
                                       "（原名网站不能用，或与别的名称相同）");

@@ -39,7 +39,7 @@ catalogue::NewDesign designOf(const ImportPlan& plan, const std::string& project
         catalogue::NewTable table;
         table.table.id = static_cast<catalogue::Id>(t + 1);
         table.table.name = planned.name;
-        table.table.description = planned.description.substr(0, 150);
+        table.table.description = planned.description;
         for (std::size_t f = 0; f < planned.fields.size(); ++f) {
             const PlannedField& from = planned.fields[f];
             catalogue::Field field;

@@ -189,6 +189,8 @@ TEST(ImportPlan, KeysNamesAndTypesAreMappedWithNothingLost) {
                       column("Price", jet::JetType::Currency, 5),
                       column("附件", static_cast<jet::JetType>(kComplexType), 6)};
     orders.columns[1].description = "下单日期";
+    orders.columns[3].description = std::string(60 * 3, '\0');
+    for (std::size_t i = 0; i < 60; ++i) orders.columns[3].description.replace(3 * i, 3, "说");
     orders.shape.primaryKey = {0};  // a whole number, but not an autonumber
     source.tables.push_back(orders);
     const ImportPlan plan = planImport(source);
@@ -206,6 +208,7 @@ TEST(ImportPlan, KeysNamesAndTypesAreMappedWithNothingLost) {
     EXPECT_EQ(types, (std::vector<std::string>{"长整型", "日期时间", "文本", "长文本", "二进制", "货币"}));
     EXPECT_EQ(inputs, (std::vector<std::string>{"文本框", "时间框", "文本框", "文本框", "", "文本框"}));
     EXPECT_EQ(table.fields[1].description, "下单日期");
+    EXPECT_EQ(table.fields[3].description.size(), 50u * 3);  // 字段说明 holds 50 characters
     EXPECT_EQ(table.droppedColumns, std::vector<std::size_t>{6});
     for (const std::string expected :
          {"表 Order Items 改名为 OrderItems", "加上自动编号字段 id", "字段 date 改名为 date_1",
