@@ -69,6 +69,9 @@ describe('an imported Access database as a running site', () => {
     assert.equal(byId[1].姓名, '张三');
     assert.equal(byId[4].姓名, '李四');
     assert.equal(list.totals?.records, 3);
+    // TABULON_SCREENSHOTS=FOLDER: the pictures of the README.
+    const pictures = process.env.TABULON_SCREENSHOTS;
+    if (pictures) await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-list.png') });
   });
 
   it('the add page lists the departments by name, the deleted one not among them', async () => {
@@ -86,5 +89,7 @@ describe('an imported Access database as a running site', () => {
     assert.deepEqual(department.filter(([, , selected]) => selected).map(([, text]) => text), ['销售']);
     // 地区 held the code 301: the row of 财务, whose id is 3.
     assert.deepEqual(region.filter(([, , selected]) => selected).map(([, text]) => text), ['财务']);
+    const pictures = process.env.TABULON_SCREENSHOTS;
+    if (pictures) await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-modify.png') });
   });
 });
