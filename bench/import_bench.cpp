@@ -3,6 +3,9 @@
 // table to /dev/null. "peak RSS MB" is the largest child process so far: run one benchmark
 // per process for a clean figure, e.g. --benchmark_filter=ImportProcess.
 // The source file is made once in the temporary folder and kept for later runs.
+// Measured on a loaded 2-core machine with /usr/bin/time (CPU time, as wall time was 10x
+// stretched by other work): import 2.1 s user + 0.7 s system, 396 MB peak; mdb-export 23.7 s
+// user + 0.5 s system, 5 MB peak.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
