@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/ids.h"
+#include "catalogue/new_design.h"
 #include "catalogue/records.h"
 
 namespace SQLite {
@@ -73,6 +74,10 @@ public:
     Id addTemplate(const TemplateRow& row);
     void updateTemplate(const TemplateRow& row);
     void deleteTemplate(Id id);
+
+    // Adds whole designs and template rows in one transaction (see new_design.h); either
+    // all of it is stored or nothing changes.
+    std::vector<AddedDesign> addDesigns(const DesignBatch& batch);
 
     // Whole-table reads for building a generation snapshot.
     std::vector<Project> allProjects() const;

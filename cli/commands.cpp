@@ -16,6 +16,7 @@
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/skeleton/skeleton_release.h"
+#include "importer/import_run.h"
 
 namespace tabulon::cli {
 namespace {
@@ -178,6 +179,19 @@ int login(const fs::path& runDir, const std::string& project, Messages& messages
 int build(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
     return onProject(runDir, project, messages, write, [](const Snapshot& model, const auto& chosen) {
         return generator::wholeSiteSteps(model, chosen.id);
+    });
+}
+
+int importDatabase(const fs::path& runDir, const ImportCommandOptions& options, Messages& messages,
+                   const WriteOptions& write) {
+    return guarded(messages, [&] {
+        auto catalogue = openCatalogue(runDir, write);
+        importer::ImportOptions how{options.project, options.replace, write.dryRun, options.replaceTemplates};
+        const auto result = importer::importFile(options.file, catalogue, runDir, how);
+        for (const auto& line : result.report) messages.show(line);
+        if (write.dryRun)
+            for (const auto& path : result.written) std::cout << displayPath(path) << '\n';
+        return kSuccess;
     });
 }
 

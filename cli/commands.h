@@ -44,6 +44,16 @@ int login(const std::filesystem::path& runDir, const std::string& project, Messa
 int build(const std::filesystem::path& runDir, const std::string& project, Messages& messages,
           const WriteOptions& write = {});
 
+struct ImportCommandOptions {
+    std::string file;
+    std::string project;  // empty: the file's name
+    bool replace = false;
+    bool replaceTemplates = false;
+};
+// Imports an Access database (or an older catalogue) as a project; prints the report.
+int importDatabase(const std::filesystem::path& runDir, const ImportCommandOptions& options, Messages& messages,
+                   const WriteOptions& write = {});
+
 // The line printed when something the program did not foresee stops it (exit code 1).
 std::string defectLine(const char* what);
 

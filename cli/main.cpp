@@ -57,6 +57,16 @@ static int runCommand(int argc, char** argv) {
     auto* checkCommand = app.add_subcommand("check", "Report every table or field name the generated site cannot use");
     checkCommand->add_option("PROJECT", project, "Project name or id")->required();
 
+    ImportCommandOptions importOptions;
+    auto* importCommand = app.add_subcommand(
+        "import", "Make a project of an Access database (.mdb, .accdb) or an older catalogue, rows included");
+    importCommand->add_option("FILE", importOptions.file, "The Access file")->required();
+    importCommand->add_option("--project", importOptions.project, "Project name (default: the file's name)");
+    importCommand->add_flag("--replace", importOptions.replace, "Replace an existing project of that name");
+    importCommand->add_flag("--replace-templates", importOptions.replaceTemplates,
+                            "Older catalogue: its template rows replace ours instead of being added");
+    addDryRun(importCommand);
+
     ServeOptions serveOptions;
     auto* serveCommand = app.add_subcommand(
         "serve", "Run the project's site on 127.0.0.1 (building it first if it is missing) until Ctrl+C");
@@ -98,6 +108,7 @@ static int runCommand(int argc, char** argv) {
     if (*buildCommand) return build(runDir, project, messages, write);
     if (*checkCommand) return check(runDir, project, messages);
     if (*prepareCommand) return preparePreview(messages);
+    if (*importCommand) return importDatabase(runDir, importOptions, messages, write);
     if (*serveCommand)
         return serve(runDir, currentPlaces(argv[0], TABULON_INSTALLED_BINDIR).programFolder, serveOptions, messages);
     return openWindow(runDir, argc, argv);

@@ -7,6 +7,7 @@
 #include "catalogue/snapshot.h"
 #include "designer/entries.h"
 #include "generator/check/design_check.h"
+#include "window/access_import.h"
 #include "window/app_icon.h"
 #include "window/message_box.h"
 #include "window/undo_keys.h"
@@ -65,6 +66,17 @@ MainWindow::~MainWindow() {
 void MainWindow::buildMenus() {
     auto* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
+    auto* accessImport = new AccessImport(*context_, options_.runDir, this);
+    connect(accessImport, &AccessImport::imported, this, [this](qint64 projectId) {
+        context_->handle([&](auto&) {
+            projects_->fillProjects();
+            projects_->reselect(projectId);
+            projects_->choose();
+        });
+    });
+    file->addAction(QStringLiteral("导入 Access 数据库…"), accessImport, &AccessImport::run)
+        ->setObjectName(QStringLiteral("importAccessAction"));
+    file->addSeparator();
     auto* quit = file->addAction(QStringLiteral("退出"), QKeySequence::Quit, this, &QWidget::close);
     quit->setObjectName(QStringLiteral("quitAction"));
 

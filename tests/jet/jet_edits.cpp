@@ -104,6 +104,16 @@ void JetEdits::moveRow(const std::string& table, std::int32_t id) {
     addOwnedPage(tdef, page);
 }
 
+void JetEdits::addRow(std::uint32_t tdef, const std::string& row) {
+    const std::uint32_t page = appendPage();
+    char* target = &file_[page * kPageSize];
+    data_page::init(target, tdef);
+    data_page::addRow(target, row);
+    addOwnedPage(tdef, page);
+    const std::size_t rowCount = tdef * kPageSize + 16;
+    setU32(&file_[rowCount], getU32(file_, rowCount) + 1);
+}
+
 void JetEdits::useReferenceMap(const std::string& table) {
     const std::uint32_t tdef = tdefPage(table);
     const std::vector<std::uint32_t> pages = dataPages(table);

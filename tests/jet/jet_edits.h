@@ -20,6 +20,10 @@ public:
     // The owned-pages map of the table as a type 1 map with its bitmap page at the end.
     void useReferenceMap(const std::string& table);
 
+    // Adds a row image to the table whose definition is at `tdef` (a system table too), on
+    // a page of its own, and counts it in the definition.
+    void addRow(std::uint32_t tdef, const std::string& row);
+
     // Data pages of the table, from its owned-pages map.
     std::vector<std::uint32_t> dataPages(const std::string& table) const;
     std::uint32_t tdefPage(const std::string& table) const;

@@ -1,6 +1,7 @@
 // Takes the pictures of the tutorial and the README from the real window:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/tests/window/window_screenshots OUTPUT_FOLDER
 // Each picture shows the sample project at one step of the tutorial.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <iostream>
 
 #include "designer_window.h"
+#include "tests/importer/staff_database.h"
+#include "window/access_import.h"
 
 using tabulon::testing::DesignerWindow;
 
@@ -57,6 +60,21 @@ bool smallScreenAndUndo(const QDir& folder) {
     return ok;
 }
 
+// The staff database of the import tests imported through 文件 → 导入 Access 数据库…, with
+// its drop-down field 部门 of 员工 loaded.
+bool importedDesign(const QDir& folder) {
+    DesignerWindow designer;
+    const auto file = tabulon::importer::samples::writeStaffDatabase(designer.runDir());
+    auto* import = designer.window().findChild<tabulon::window::AccessImport*>(QStringLiteral("accessImport"));
+    import->setFileChooser([&](QWidget*) { return QString::fromStdString(file.string());
+});
+import->setReportViewer([](QWidget*, const std::vector<std::string>&){});
+designer.find<QAction>("importAccessAction")->trigger();
+designer.pickEntry("列表框1", QStringLiteral("员工"));
+designer.clickFieldRow(1);
+return save(designer, folder, "imported-design.png");
+}  // namespace
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,5 +114,6 @@ int main(int argc, char** argv) {
     designer.pickEntry("列表框2", designer.entries("列表框2").at(1));
     ok = save(designer, folder, "templates.png") && ok;
     ok = smallScreenAndUndo(folder) && ok;
+    ok = importedDesign(folder) && ok;
     return ok ? 0 : 1;
 }

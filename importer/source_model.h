@@ -1,0 +1,45 @@
+#pragma once
+// What an Access file holds, as the import sees it: its user tables with their columns,
+// primary keys and descriptions, the relationships between them, and the objects that
+// are not tables.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "importer/page_file.h"
+#include "importer/table_shape.h"
+
+namespace tabulon::importer {
+
+struct SourceColumn {
+    jet::ColumnLayout layout;
+    std::string description;                            // the column's Description property, when it has one
+    std::map<std::string, std::string> textProperties;  // Format, DefaultValue, Description…
+    bool autoNumber() const { return layout.type == jet::JetType::Long && (layout.flags & 0x04) != 0; }
+};
+
+struct SourceTable {
+    std::string name;
+    std::string description;
+    TableShape shape;
+    std::vector<SourceColumn> columns;  // in column-number order, as Access shows them
+};
+
+// One column pair of a relationship: `table`.`column` refers to `referencedTable`.`referencedColumn`.
+struct SourceRelationship {
+    std::string name;
+    std::string table, column;
+    std::string referencedTable, referencedColumn;
+    int columnCount = 1;  // pairs in the relationship; only single-column ones become drop-downs
+};
+
+struct SourceDatabase {
+    FileFormat format;
+    std::vector<SourceTable> tables;
+    std::vector<SourceRelationship> relationships;
+    std::vector<std::string> linkedTables;  // tables linked from other files: not imported
+    std::vector<std::string> queries;
+};
+
+}  // namespace tabulon::importer

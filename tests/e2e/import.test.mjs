@@ -1,0 +1,95 @@
+// An Access database imported with `tabulon import`, built and served by `tabulon serve`:
+// after logging in, the list page shows the imported rows with their ids, and the add and
+// modify pages' drop-downs list the related table's names (the deleted department not
+// among them) with the imported row's department chosen.
+//   node import.test.mjs <tabulon> <import_site_fixture> <asphost.exe>
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { after, before, describe, it } from 'node:test';
+import { launchBrowser } from '../../tools/sitecheck/browser.mjs';
+import * as act from './lib/actions.mjs';
+import { startPreview } from './lib/preview.mjs';
+import { Visitor } from './lib/session.mjs';
+import { skipUnlessRunnable } from './lib/sitesuite.mjs';
+
+const [tabulon, fixture, host] = process.argv.slice(2);
+if (!tabulon || !fixture) {
+  console.error('usage: node import.test.mjs <tabulon> <import_site_fixture> [asphost.exe]');
+  process.exit(2);
+}
+skipUnlessRunnable({ tabulon, host });
+
+function run(program, args) {
+  const r = spawnSync(program, args, { encoding: 'utf8', timeout: 120_000 });
+  if (r.error) throw r.error;
+  if (r.status !== 0) throw new Error(`${program} ${args.join(' ')} failed (${r.status}):\n${r.stdout}${r.stderr}`);
+  return r.stdout;
+}
+
+// The options of the drop-down named like the field's form input, as [value, text, selected].
+async function dropDown(page, position) {
+  return page.mainFrame().evaluate((name) => {
+    const select = document.querySelector(`select[name="${name}"]`);
+    return select ? [...select.options].map((o) => [o.value, o.textContent.trim(), o.selected]) : null;
+  }, `S_${position}`);
+}
+
+describe('an imported Access database as a running site', () => {
+  const ctx = {};
+  before(async () => {
+    ctx.runDir = fs.mkdtempSync(path.join(os.tmpdir(), 'tabulon-e2e-import-'));
+    ctx.ids = {};
+    for (const line of run(fixture, [ctx.runDir]).split('\n')) {
+      const [kind, id, name] = line.split('\t');
+      if (kind === 'table') ctx.ids[name] = Number(id);
+    }
+    run(tabulon, ['--run-dir', ctx.runDir, 'build', '人事']);
+    ctx.siteDir = path.join(ctx.runDir, '人事');
+    ctx.staff = { name: '员工', base: act.pageBase(ctx.siteDir, ctx.ids['员工']) };
+    ctx.preview = await startPreview({ tabulon, runDir: ctx.runDir, project: '人事' });
+    ctx.browser = await launchBrowser();
+    ctx.visitor = await Visitor.open(ctx.browser, ctx.preview.url, { label: '人事' });
+    const login = await act.login(ctx.visitor, { user: 'vokra', password: 'vokra' });
+    assert.equal(login.loggedIn, true, `the default account should log in (alerts: ${login.alerts.join(', ')})`);
+  });
+  after(async () => {
+    await ctx.visitor?.close().catch(() => {});
+    await ctx.browser?.close().catch(() => {});
+    await ctx.preview?.stop().catch(() => {});
+    if (!process.env.TABULON_E2E_KEEP) fs.rmSync(ctx.runDir, { recursive: true, force: true });
+  });
+
+  it('the list page of 员工 shows the imported rows with their ids', async () => {
+    const list = await act.openList(ctx.visitor, ctx.staff);
+    const byId = Object.fromEntries(list.rows.map((r) => [r.id, r.cells]));
+    assert.deepEqual(Object.keys(byId).map(Number).sort((a, b) => a - b), [1, 4, 5]);
+    assert.equal(byId[1].姓名, '张三');
+    assert.equal(byId[4].姓名, '李四');
+    assert.equal(list.totals?.records, 3);
+    // TABULON_SCREENSHOTS=FOLDER: the pictures of the README.
+    const pictures = process.env.TABULON_SCREENSHOTS;
+    if (pictures) await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-list.png') });
+  });
+
+  it('the add page lists the departments by name, the deleted one not among them', async () => {
+    await ctx.visitor.page.goto(act.pageUrl(ctx.staff, 'Add'));
+    const options = await dropDown(ctx.visitor.page, 2);
+    assert.ok(options, 'the add page should have a drop-down for 部门');
+    const named = options.filter(([value]) => value !== '0').map(([value, text]) => [Number(value), text]);
+    assert.deepEqual(named, [[3, '财务'], [7, '销售']]);
+  });
+
+  it('the modify page of 张三 has his department and region chosen by name', async () => {
+    await ctx.visitor.page.goto(act.pageUrl(ctx.staff, 'Modify', '?ID=1'));
+    const department = await dropDown(ctx.visitor.page, 2);
+    const region = await dropDown(ctx.visitor.page, 3);
+    assert.deepEqual(department.filter(([, , selected]) => selected).map(([, text]) => text), ['销售']);
+    // 地区 held the code 301: the row of 财务, whose id is 3.
+    assert.deepEqual(region.filter(([, , selected]) => selected).map(([, text]) => text), ['财务']);
+    const pictures = process.env.TABULON_SCREENSHOTS;
+    if (pictures) await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-modify.png') });
+  });
+});
