@@ -9,8 +9,9 @@
 
 namespace tabulon::generator {
 
-// How the search script treats a field's values: "2" 日期时间, "1" 文本 and 备注, "0" the
-// rest (numbers, 自动编号, 逻辑).
+// How the search script treats a field's values: "2" 日期时间, "1" 文本 and 备注, numbers by
+// their range: "3" 单精度, "4" 小数, "5" 长整型 and 自动编号, "6" 整型, "7" 字节型, "0" the
+// rest (双精度, 逻辑).
 std::string_view searchTypeCode(std::string_view dataType);
 
 // A 日期时间 field: the search bar asks for a date range instead of an operator and value.

@@ -27,7 +27,7 @@ If Request.Form("action") = "login" Then
 		failText = "请输入用户名和密码！"
 	Else
 		inUser = replace(inUser, "'", "''")
-		sql="select * from 用户 where (帐号='"&inUser&"')"
+		sql="select * from [用户] where ([帐号]='"&inUser&"')"
 		Set rs = Server.CreateObject("ADODB.Recordset")
 		rs.Open sql, conn, 1, 3
 		loginFound = False
