@@ -323,7 +323,9 @@ End Function
 
 '类型代号对应的数字种类（见 inc/values.asp）
 Function SearchNumberKind(ColumnType)
- SearchNumberKind=split("double,text,date,single,decimal,long,short,byte",",")(clng(ColumnType))
+ dim kinds
+ kinds=split("double,text,date,single,decimal,long,short,byte",",")
+ SearchNumberKind=kinds(clng(ColumnType))
 End Function
 
 Function SearchOperator(Word)
