@@ -21,11 +21,11 @@ constexpr std::string_view kCheckScriptStart =
     // The rules of SiteValue: a whole number or a decimal with sign (and exponent), within
     // the column's range and, for 小数, its two places. A refused value stays as typed.
     " function number(e,whole,low,high,places,name,outside){var "
-    "v=e.value.replace(/^\\s+|\\s+$$/g,\"\");if(v==\"\")return true;\r\n"
-    "  if(!(whole?/^[-+]?[0-9]+$$/:/^[-+]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$$/).test(v))"
+    "v=e.value.replace(/^\\s+|\\s+$/g,\"\");if(v==\"\")return true;\r\n"
+    "  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))"
     "return refuse(e,name+(whole?\"必须是整数\":\"必须是数字\"));\r\n"
     "  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);\r\n"
-    "  if(places>=0){var p=v.toLowerCase().split(\"e\"),f=(p[0].split(\".\")[1]||\"\").replace(/0+$$/,\"\");"
+    "  if(places>=0){var p=v.toLowerCase().split(\"e\"),f=(p[0].split(\".\")[1]||\"\").replace(/0+$/,\"\");"
     "if(f.length-(Number(p[1])||0)>places)return refuse(e,name+\"最多只能有 \"+places+\" 位小数\");}\r\n"
     "  return true;}\r\n"
     " var e;\r\n";

@@ -104,7 +104,8 @@ std::string finishedPage(std::span<const std::string_view> parts, std::optional<
 
 std::string_view valueKind(const catalogue::Field& field) {
     const std::string_view type = field.type;
-    if (widgetKindOf(field.inputType) == WidgetKind::RichText) return "html";
+    // Rich text in a 文本 column is held to the column's 50 characters once cleaned.
+    if (widgetKindOf(field.inputType) == WidgetKind::RichText) return type == "文本" ? "htmltext" : "html";
     if (type == "自动编号") return "auto";
     if (type == "长整型") return "long";
     if (type == "整型") return "short";

@@ -21,7 +21,7 @@
 ' 德文的地区设置，页面显示和接受的都一样。CDbl、CDate 按服务器的地区设置读数字和日期
 ' （德文设置下 CDbl("1.5") 是 15），所以这里自己拆数字、用 DateSerial 拼日期。
 '
-' kind：text memo html auto long short byte single double decimal date bool
+' kind：text memo html htmltext（文本列里的富文本） auto long short byte single double decimal date bool
 '==========================================================================
 
 ' 数字的写法：正负号、整数部分、小数部分、e 指数（1E+15、1.5E-15、-.5）
@@ -141,14 +141,14 @@ Function SiteValue(value, kind, caption)
 	Dim text, sign, digits, exponent, number
 	text = Trim(value & "")
 	Select Case kind
-	Case "text", "memo", "html"
+	Case "text", "memo", "html", "htmltext"
 		If SiteHasControl(text) Then SiteRefuse caption, "含有不能保存的控制字符"
 		' 富文本里的字符引用照原样显示成那个字符；纯文本里它只会显示成 &#…; 本身
-		If kind <> "html" And SiteHasForeignCharacter(text) Then SiteRefuse caption, "含有本站网页不能显示的字符（例如表情符号），请删去后再提交"
+		If Left(kind, 4) <> "html" And SiteHasForeignCharacter(text) Then SiteRefuse caption, "含有本站网页不能显示的字符（例如表情符号），请删去后再提交"
 		SiteValue = text
-		If kind = "html" Then SiteValue = SiteCleanHtml(text)
-		' 文本列建成 VarChar(50)：更长的值 Jet 会拒绝
-		If kind = "text" And Len(text) > 50 Then SiteRefuse caption, "太长，最多 50 个字"
+		If Left(kind, 4) = "html" Then SiteValue = SiteCleanHtml(text)
+		' 文本列建成 VarChar(50)：更长的值 Jet 会拒绝，截短又会丢掉内容
+		If (kind = "text" Or kind = "htmltext") And Len(SiteValue) > 50 Then SiteRefuse caption, "太长，最多 50 个字"
 		Exit Function
 	End Select
 	If text = "" Then
@@ -253,48 +253,37 @@ Function SitePassword(value, caption)
 	SitePassword = value & ""
 End Function
 
-' 查询条件里的数字：合列的类型和范围时为放进查询语句的写法（小数点总是 .），否则为空
+' 查询条件里的数字：合列的类型和范围时为放进查询语句的写法（照写的样子，去掉开头的 +；
+' 小数点总是 .），否则为空。整数列也可以和小数比较（数量大于等于-2.5）
 Function SiteSearchNumber(text, kind)
-	Dim sign, digits, exponent, magnitude
+	Dim sign, digits, exponent, magnitude, number
 	SiteSearchNumber = ""
 	text = Trim(text & "")
-	Select Case kind
-	Case "long", "short", "byte", "auto"
-		If Not SiteMatches(text, "^[-+]?[0-9]+$") Then Exit Function
-	Case Else
-		If Not SiteIsNumber(text) Then Exit Function
-	End Select
+	If Not SiteIsNumber(text) Then Exit Function
 	SiteSplitNumber text, sign, digits, exponent
 	magnitude = exponent + Len(digits) - 1
-	If digits = "" Then
-		SiteSearchNumber = "0"
-		Exit Function
+	If digits <> "" Then
+		Select Case kind
+		Case "byte", "short", "long", "auto", "decimal"
+			If magnitude > 9 Then Exit Function
+		Case "single"
+			If magnitude > 37 Or magnitude < -37 Or Len(digits) > 9 Then Exit Function
+		Case Else
+			If magnitude > 307 Or magnitude < -307 Or Len(digits) > 17 Then Exit Function
+		End Select
+		number = SiteNumberFromParts(sign, digits, exponent)
+		Select Case kind
+		Case "byte"
+			If number < 0 Or number > 255 Then Exit Function
+		Case "short"
+			If number < -32768 Or number > 32767 Then Exit Function
+		Case "long", "auto"
+			If number < -2147483648 Or number > 2147483647 Then Exit Function
+		Case "decimal"
+			If number < -9999.99 Or number > 9999.99 Then Exit Function
+		End Select
 	End If
-	Select Case kind
-	Case "byte"
-		If sign = "-" Or magnitude > 2 Then Exit Function
-	Case "short"
-		If magnitude > 4 Then Exit Function
-	Case "long", "auto"
-		If magnitude > 9 Then Exit Function
-	Case "decimal"
-		If magnitude > 3 Or exponent < -2 Then Exit Function
-	Case "single"
-		If magnitude > 37 Or magnitude < -37 Or Len(digits) > 9 Then Exit Function
-	Case Else
-		If magnitude > 307 Or magnitude < -307 Or Len(digits) > 17 Then Exit Function
-	End Select
-	SiteSearchNumber = sign & digits
-	If exponent <> 0 Then SiteSearchNumber = SiteSearchNumber & "E" & exponent
-	' 整数列按范围再看一次（数量级相同时仍可能超出）
-	Select Case kind
-	Case "byte", "short", "long", "auto"
-		Dim number
-		number = CDbl(sign & digits & String(exponent, "0"))
-		If kind = "byte" And number > 255 Then SiteSearchNumber = ""
-		If kind = "short" And (number < -32768 Or number > 32767) Then SiteSearchNumber = ""
-		If number < -2147483648 Or number > 2147483647 Then SiteSearchNumber = ""
-	End Select
+	SiteSearchNumber = SiteReplaced(text, "^\+", "")
 End Function
 
 ' 近似查询的值：Jet 的 LIKE 里 % _ [ 是通配符，放进方括号就按字面匹配

@@ -161,6 +161,9 @@ export async function fillForm(frame, values) {
       await chooseOption(frame, `span#${row.name} select`, value, field);
     } else if (row.tag === 'select') {
       if (row.cascade) {
+        // The page fills the child for the first choice as it opens; that answer must be in
+        // before the span is emptied, or it could land after the one for the new choice.
+        await frame.page().waitForLoadState('networkidle');
         // The answer for the new choice replaces the child's span; empty it first so that
         // waiting for options waits for that answer. Choosing sends the change event.
         await frame.$eval(`select[name="${row.name}"]`, (s) => {
