@@ -3,7 +3,6 @@
 #include "generator/naming/naming.h"
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -60,6 +59,7 @@ constexpr NumberRange kNumberRanges[] = {
     {"single", false, "-3.402823e38", "3.402823e38", "-1", "超出了单精度数的范围"},
     {"double", false, "-1.79769313486231e308", "1.79769313486231e308", "-1", "超出了双精度数的范围"},
     {"decimal", false, "-9999.99", "9999.99", "2", "必须在 -9999.99 到 9999.99 之间"},
+    {"currency", false, "-99999999999.9999", "99999999999.9999", "4", "超出了金额的范围"},
 };
 
 const NumberRange* numberRange(std::string_view kind) {
@@ -69,8 +69,9 @@ const NumberRange* numberRange(std::string_view kind) {
 }
 
 void appendClientCheck(std::string& out, const catalogue::Field& field, std::string_view n, std::string_view caption) {
+    using catalogue::WidgetKind;
     const std::string_view kind = valueKind(field);
-    switch (widgetKindOf(field.inputType)) {
+    switch (field.widget) {
     case WidgetKind::DropDown: return fillInto(out, kCheckChoice, {{"n", n}, {"name", caption}});
     case WidgetKind::RichText: return;
     case WidgetKind::TextBox:
@@ -174,7 +175,8 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
             appendReadLine(result.readCode, n, field->name, field->description);
             appendValueCheckLine(result.valueCode, n, *field, caption);
             // The database numbers an auto-number column itself and refuses a value for it.
-            if (valueKind(*field) != "auto") appendAssignmentLine(result.assignCode, n, field->name);
+            if (field->dataType != catalogue::DataType::AutoNumber)
+                appendAssignmentLine(result.assignCode, n, field->name);
         }
         appendClientCheck(result.checkScript, *field, n, caption);
         state.passwordField = passwordField;

@@ -5,7 +5,6 @@
 #include "catalogue/snapshot.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -188,7 +187,7 @@ Widget textBox(const Snapshot& model, const Field& field, std::size_t position, 
     } else {
         html = fill(state.passwordField ? kPasswordBox : kTextBox, {{"n", n}});
     }
-    if (isNumericType(field.type)) {
+    if (catalogue::checkedAsNumber(field.dataType)) {
         // A numeric box trades the cascade call for its own check; the cascade stays registered.
         state.checkCode += numericCheck(position, field.name);
         html = fill(kNumericTextBox, {{"n", n}, {"blurCheck", numericBlurCheck(field.name)}});
@@ -204,7 +203,7 @@ std::string cascadeAttribute(const Snapshot& model, const Field& field, std::siz
         const auto* conditionField = model.fieldByIdText(field.cascadeCondition);
         condition = conditionField ? conditionField->name : std::string();
         // One "%" tells the data service to compare as a number.
-        if (conditionField && isNumericType(conditionField->type)) condition = "%" + condition;
+        if (conditionField && catalogue::checkedAsNumber(conditionField->dataType)) condition = "%" + condition;
     } else {
         condition = "%ID";
     }
@@ -282,7 +281,8 @@ std::string datePickerScript(FormState& state) {
 Widget addPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
                      Messages& messages) {
     const std::string n = std::to_string(position);
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::TextBox: return textBox(model, field, position, state);
     case WidgetKind::RichText: return {fill(kRichText, {{"n", n}}), false};
     case WidgetKind::DateBox: return {datePickerScript(state) + fill(kDateBox, {{"n", n}}), false};

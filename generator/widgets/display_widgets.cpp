@@ -3,7 +3,6 @@
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/modify_widgets.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -21,7 +20,8 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 
 Widget displayPageValue(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
                         std::string_view tableName, Messages& messages) {
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::RichText: return {fill(kRichTextValue, {{"name", field.name}}), false};
     case WidgetKind::DropDown:
         return linkedDropDown(model, field, position, tableName, fill(kStoredOptionTest, {{"name", field.name}}),

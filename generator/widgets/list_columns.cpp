@@ -3,7 +3,6 @@
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -35,21 +34,19 @@ constexpr std::string_view kLinkedCell =
 
 }  // namespace
 
-std::string_view searchTypeCode(std::string_view dataType) {
-    if (dataType == "日期时间") return "2";
-    if (dataType == "文本" || dataType == "备注") return "1";
-    if (dataType == "单精度") return "3";
-    if (dataType == "小数") return "4";
-    if (dataType == "长整型" || dataType == "自动编号") return "5";
-    if (dataType == "整型") return "6";
-    if (dataType == "字节型") return "7";
-    return "0";
+std::string_view searchTypeCode(const catalogue::Field& field) {
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    return row && !row->searchCode.empty() ? row->searchCode : "0";
 }
 
-bool isDateField(const catalogue::Field& field) { return field.type == "日期时间"; }
+bool isDateField(const catalogue::Field& field) {
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    return row && row->clientCheck == catalogue::ClientCheck::Date;
+}
 
 std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& field) {
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::DropDown: {
         // A broken link is not reported here: the form pages already report it.
         const auto* table = linkedTable(model, field);

@@ -3,7 +3,6 @@
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -54,7 +53,8 @@ Widget textBox(const Field& field, std::size_t position, FormState& state) {
     const std::string n = std::to_string(position);
     if (state.passwordField) return {fill(kPasswordBox, {{"n", n}}), false};
     const std::string_view kind = valueKind(field);
-    if (!isNumericType(field.type)) return {fill(kTextBox, {{"n", n}, {"name", field.name}, {"kind", kind}}), false};
+    if (!catalogue::checkedAsNumber(field.dataType))
+        return {fill(kTextBox, {{"n", n}, {"name", field.name}, {"kind", kind}}), false};
     state.checkCode += numericCheck(position, field.name);
     return {fill(kNumericTextBox,
                  {{"n", n}, {"name", field.name}, {"kind", kind}, {"blurCheck", numericBlurCheck(field.name)}}),
@@ -88,7 +88,8 @@ Widget linkedDropDown(const Snapshot& model, const Field& field, std::size_t pos
 Widget modifyPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
                         Messages& messages) {
     const std::string n = std::to_string(position);
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::TextBox: return textBox(field, position, state);
     case WidgetKind::RichText: return {fill(kRichText, {{"n", n}, {"name", field.name}}), false};
     case WidgetKind::DateBox:

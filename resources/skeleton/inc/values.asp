@@ -21,7 +21,8 @@
 ' 德文的地区设置，页面显示和接受的都一样。CDbl、CDate 按服务器的地区设置读数字和日期
 ' （德文设置下 CDbl("1.5") 是 15），所以这里自己拆数字、用 DateSerial 拼日期。
 '
-' kind：text memo html htmltext（文本列里的富文本） auto long short byte single double decimal date bool
+' kind：text longtext memo html htmltext htmllongtext（文本、长文本列里的富文本）
+'       auto long short byte single double decimal currency date bool
 '==========================================================================
 
 ' 数字的写法：正负号、整数部分、小数部分、e 指数（1E+15、1.5E-15、-.5）
@@ -113,6 +114,10 @@ Sub SiteRefuseNumber(kind, caption, sign, digits, exponent)
 		' 小数列建成 NUMERIC(6,2)
 		If digits <> "" And exponent < -2 Then SiteRefuse caption, "最多只能有 2 位小数"
 		If digits <> "" And magnitude > 3 Then SiteRefuse caption, "必须在 -9999.99 到 9999.99 之间"
+	Case "currency"
+		' 货币列存到万分之一；整数部分最多 11 位，15 位有效数字以内 Double 不失真
+		If digits <> "" And exponent < -4 Then SiteRefuse caption, "最多只能有 4 位小数"
+		If digits <> "" And magnitude > 10 Then SiteRefuse caption, "超出了金额的范围"
 	End Select
 End Sub
 
@@ -141,14 +146,15 @@ Function SiteValue(value, kind, caption)
 	Dim text, sign, digits, exponent, number
 	text = Trim(value & "")
 	Select Case kind
-	Case "text", "memo", "html", "htmltext"
+	Case "text", "longtext", "memo", "html", "htmltext", "htmllongtext"
 		If SiteHasControl(text) Then SiteRefuse caption, "含有不能保存的控制字符"
 		' 富文本里的字符引用照原样显示成那个字符；纯文本里它只会显示成 &#…; 本身
 		If Left(kind, 4) <> "html" And SiteHasForeignCharacter(text) Then SiteRefuse caption, "含有本站网页不能显示的字符（例如表情符号），请删去后再提交"
 		SiteValue = text
 		If Left(kind, 4) = "html" Then SiteValue = SiteCleanHtml(text)
-		' 文本列建成 VarChar(50)：更长的值 Jet 会拒绝，截短又会丢掉内容
+		' 文本列建成 VarChar(50)，长文本列 VarChar(255)：更长的值 Jet 会拒绝，截短又会丢掉内容
 		If (kind = "text" Or kind = "htmltext") And Len(SiteValue) > 50 Then SiteRefuse caption, "太长，最多 50 个字"
+		If (kind = "longtext" Or kind = "htmllongtext") And Len(SiteValue) > 255 Then SiteRefuse caption, "太长，最多 255 个字"
 		Exit Function
 	End Select
 	If text = "" Then
@@ -168,7 +174,7 @@ Function SiteValue(value, kind, caption)
 		SiteValue = CLng(number)
 		If kind = "byte" Then SiteValue = CByte(number)
 		If kind = "short" Then SiteValue = CInt(number)
-	Case "single", "double", "decimal"
+	Case "single", "double", "decimal", "currency"
 		If Not SiteIsNumber(text) Then SiteRefuse caption, "必须是数字"
 		SiteSplitNumber text, sign, digits, exponent
 		SiteRefuseNumber kind, caption, sign, digits, exponent
@@ -235,7 +241,7 @@ Function SiteFormText(value, kind)
 		If CBool(v) Then SiteFormText = "是" Else SiteFormText = "否"
 	Case "date"
 		SiteFormText = SiteDateText(v)
-	Case "single", "double", "decimal", "long", "short", "byte", "auto"
+	Case "single", "double", "decimal", "currency", "long", "short", "byte", "auto"
 		SiteFormText = CStr(v)
 		If SiteDecimalSeparator() <> "." Then SiteFormText = Replace(SiteFormText, SiteDecimalSeparator(), ".")
 	Case Else
@@ -264,8 +270,8 @@ Function SiteSearchNumber(text, kind)
 	magnitude = exponent + Len(digits) - 1
 	If digits <> "" Then
 		Select Case kind
-		Case "byte", "short", "long", "auto", "decimal"
-			If magnitude > 9 Then Exit Function
+		Case "byte", "short", "long", "auto", "decimal", "currency"
+			If magnitude > 10 Then Exit Function
 		Case "single"
 			If magnitude > 37 Or magnitude < -37 Or Len(digits) > 9 Then Exit Function
 		Case Else
@@ -281,6 +287,8 @@ Function SiteSearchNumber(text, kind)
 			If number < -2147483648 Or number > 2147483647 Then Exit Function
 		Case "decimal"
 			If number < -9999.99 Or number > 9999.99 Then Exit Function
+		Case "currency"
+			If number < -99999999999.9999 Or number > 99999999999.9999 Then Exit Function
 		End Select
 	End If
 	SiteSearchNumber = SiteReplaced(text, "^\+", "")

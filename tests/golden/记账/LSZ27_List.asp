@@ -329,7 +329,7 @@ Function SearchValue(ColumnType,ByVal Text)
  SearchValue=""
  Text=trim(Text)
  select case ColumnType
-  case "0","3","4","5","6","7"
+  case "0","3","4","5","6","7","8"
    SearchValue=SiteSearchNumber(Text,SearchNumberKind(ColumnType))
   case "2"
    if len(Text)>=2 and left(Text,1)="#" and right(Text,1)="#" then Text=mid(Text,2,len(Text)-2)
@@ -342,7 +342,7 @@ End Function
 '类型代号对应的数字种类（见 inc/values.asp）
 Function SearchNumberKind(ColumnType)
  dim kinds
- kinds=split("double,text,date,single,decimal,long,short,byte",",")
+ kinds=split("double,text,date,single,decimal,long,short,byte,currency",",")
  SearchNumberKind=kinds(clng(ColumnType))
 End Function
 
