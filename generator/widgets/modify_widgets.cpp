@@ -30,7 +30,7 @@ constexpr std::string_view kRichText =
 constexpr std::string_view kDateBox =
     "\r\n"
     "<input name=\"S_$n$\" type=\"text\" class=\"Wdate\" id=\"S_$n$\" "
-    "value=\"<%=SiteFormValue(rsAdd(\"$name$\"),\"date\")%>\" "
+    "value=\"<%=SiteFormValue(rsAdd(\"$name$\"),\"$kind$\")%>\" "
     "onclick=\"WdatePicker()\" >\r\n";
 
 // The stored digest is never sent back; an empty box keeps it.
@@ -93,7 +93,8 @@ Widget modifyPageWidget(const Snapshot& model, const Field& field, std::size_t p
     case WidgetKind::TextBox: return textBox(field, position, state);
     case WidgetKind::RichText: return {fill(kRichText, {{"n", n}, {"name", field.name}}), false};
     case WidgetKind::DateBox:
-        return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}}), false};
+        return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}, {"kind", valueKind(field)}}),
+                false};
     case WidgetKind::DropDown:
         return linkedDropDown(model, field, position, state.tableName, fill(kStoredOptionTest, {{"name", field.name}}),
                               messages);

@@ -204,6 +204,17 @@ TEST(ModifyPage, NumericTextBoxHasThreeSpacesAndItsCheckComesBeforeTheRecordOpen
     EXPECT_EQ(occurrences(built.page, openCode("货物")), 2u) << "once for the update, once for the form";
 }
 
+// A date box shows its value by the column's type: a text column keeps its text as stored.
+TEST(ModifyPage, DateBoxOfATextColumnShowsTheText) {
+    DesignBuilder design;
+    const auto table = design.table(design.project("日程"), "日程");
+    design.field(table, makeField("开始", "日期时间", "时间框"));
+    design.field(table, makeField("备忘", "文本", "时间框"));
+    const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
+    EXPECT_NE(built.page.find("id=\"S_1\" value=\"<%=SiteFormValue(rsAdd(\"开始\"),\"date\")%>\""), std::string::npos);
+    EXPECT_NE(built.page.find("id=\"S_2\" value=\"<%=SiteFormValue(rsAdd(\"备忘\"),\"text\")%>\""), std::string::npos);
+}
+
 TEST(ModifyPage, OtherWidgetsShowTheStoredValue) {
     DesignBuilder design;
     const auto table = design.table(design.project("文章"), "文章");

@@ -23,7 +23,8 @@ if (!findWine() || !fs.existsSync(host)) {
   process.exit(77);
 }
 
-// Every column type in a text box (the memo in the rich-text editor, the date in a date box).
+// Every column type in a text box (the memo and a short text in the rich-text editor, the date
+// in a date box).
 const COLUMNS = [
   ['字节', '字节型', '', '文本框'],
   ['整数', '整型', '', '文本框'],
@@ -35,6 +36,7 @@ const COLUMNS = [
   ['是否', '逻辑', '', '文本框'],
   ['文字', '文本', '', '文本框'],
   ['备忘', '备注', '', '文本域'],
+  ['简述', '文本', '', '文本域'],
 ];
 const VALUES = {
   project: '值域',
@@ -160,6 +162,7 @@ try {
         [{ S_10: '表情&#128512;' }, null],
         [{ S_9: '长'.repeat(51) }, '文字太长，最多 50 个字'],
         [{ S_9: 'a\u0000b' }, '文字含有不能保存的控制字符'],
+        [{ S_11: `<p>${'长'.repeat(51)}</p>` }, '简述太长，最多 50 个字'],
       ];
       for (const [fields, expected] of refusals) {
         if (expected === null) continue;

@@ -240,7 +240,8 @@ Function SiteFormText(value, kind)
 	Case "bool"
 		If CBool(v) Then SiteFormText = "是" Else SiteFormText = "否"
 	Case "date"
-		SiteFormText = SiteDateText(v)
+		' 只有日期值才按日期写（vbDate）；别的照原样
+		If VarType(v) = 7 Then SiteFormText = SiteDateText(v) Else SiteFormText = v & ""
 	Case "single", "double", "decimal", "currency", "long", "short", "byte", "auto"
 		SiteFormText = CStr(v)
 		If SiteDecimalSeparator() <> "." Then SiteFormText = Replace(SiteFormText, SiteDecimalSeparator(), ".")
