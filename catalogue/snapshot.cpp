@@ -86,6 +86,13 @@ std::vector<const Field*> Snapshot::fieldsInAddedOrder(Id tableId) const {
     return result;
 }
 
+std::vector<const TemplateRow*> Snapshot::templateRecords(std::string_view kind) const {
+    std::vector<const TemplateRow*> rows;
+    for (const auto& row : templates_)
+        if (row.kind == kind) rows.push_back(&row);
+    return rows;
+}
+
 std::vector<std::string_view> Snapshot::templateRows(std::string_view kind) const {
     std::vector<std::string_view> rows;
     for (const auto& row : templates_)

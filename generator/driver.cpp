@@ -5,6 +5,7 @@
 #include "generator/check/design_check.h"
 #include "generator/naming/naming.h"
 #include "generator/page_encoding.h"
+#include "generator/text/template_anchor.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -57,8 +58,15 @@ private:
                                        std::to_string(kind.templateRowsUsed) + " 行，" + fileName + " 未生成。");
             return outcome;
         }
-        const PageInput input{model_, table, pageFields(table), rows};
-        const std::string text = pageGenerator(kind.id).build(input, outcome.messages);
+        const auto fields = pageFields(table);
+        const PageInput input{model_, table, fields, rows};
+        std::string text;
+        try {
+            text = pageGenerator(kind.id).build(input, outcome.messages);
+        } catch (const MissingAnchor& e) {
+            outcome.failures.push_back(missingAnchorText(model_, e.anchor()) + "，" + fileName + " 未生成。");
+            return outcome;
+        }
         try {
             sink.writeText(path, text, [&](std::string_view character) {
                 return locateCharacter(model_, project_, table, kind.templateKind, character) + " 中的字符“" +

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "generator/text/template_anchor.h"
 #include "jet/names.h"
 
 namespace tabulon::generator {
@@ -68,6 +69,9 @@ std::vector<DesignProblem> checkDesign(const catalogue::Snapshot& model, catalog
         auto found = checkTable(model, *table);
         problems.insert(problems.end(), found.begin(), found.end());
     }
+    // Template rows the generators cannot patch: the pages built from them are not written.
+    for (auto& text : missingTemplateAnchors(model))
+        problems.push_back({0, std::move(text) + "，该模板生成的页面不会写出。"});
     return problems;
 }
 

@@ -24,7 +24,8 @@ struct DesignProblem {
     std::string text;  // "表 用户 字段 password：…" — names the table and, for a field, the field
 };
 
-// Every problem of the tables of one project, table by table in page order.
+// Every problem of the tables of one project, table by table in page order, then every
+// template row without a text the generators patch (table id 0).
 std::vector<DesignProblem> checkDesign(const catalogue::Snapshot& model, catalogue::Id projectId);
 
 // The problems of one table and its fields.

@@ -3,6 +3,7 @@
 #include "generator/naming/naming.h"
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
+#include "generator/widgets/widget_renderer.h"
 
 namespace tabulon::generator {
 namespace {
@@ -69,14 +70,11 @@ const NumberRange* numberRange(std::string_view kind) {
 }
 
 void appendClientCheck(std::string& out, const catalogue::Field& field, std::string_view n, std::string_view caption) {
-    using catalogue::WidgetKind;
     const std::string_view kind = valueKind(field);
-    switch (field.widget) {
-    case WidgetKind::DropDown: return fillInto(out, kCheckChoice, {{"n", n}, {"name", caption}});
-    case WidgetKind::RichText: return;
-    case WidgetKind::TextBox:
-    case WidgetKind::DateBox:
-    case WidgetKind::Other: break;
+    switch (widgetRenderer(field.widget).check) {
+    case WidgetCheck::Choice: return fillInto(out, kCheckChoice, {{"n", n}, {"name", caption}});
+    case WidgetCheck::None: return;
+    case WidgetCheck::ByDataType: break;
     }
     if (kind == "date") return fillInto(out, kCheckDate, {{"n", n}, {"name", caption}});
     if (kind == "bool") return fillInto(out, kCheckBool, {{"n", n}, {"name", caption}});
@@ -93,10 +91,9 @@ void appendClientCheck(std::string& out, const catalogue::Field& field, std::str
 
 }  // namespace
 
-std::vector<std::string_view> headWithServerBlock(std::string_view pageHead,
+std::vector<std::string_view> headWithServerBlock(std::string_view pageHead, const TemplateAnchor& head,
                                                   std::initializer_list<std::string_view> serverBlock) {
-    const std::size_t marker = pageHead.find(kHeadMarker);
-    if (marker == std::string_view::npos) return {pageHead};
+    const std::size_t marker = requireAnchor(pageHead, head);
     std::vector<std::string_view> parts{pageHead.substr(0, marker)};
     parts.insert(parts.end(), serverBlock);
     parts.insert(parts.end(), {"\r\n", pageHead.substr(marker)});

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "generator/login/login_generator.h"
+#include "generator/widgets/widget_renderer.h"
 
 namespace tabulon::generator {
 
@@ -102,7 +103,7 @@ std::string finishedPage(std::span<const std::string_view> parts, std::optional<
 }
 
 std::string_view valueKind(const catalogue::Field& field) {
-    if (field.widget == catalogue::WidgetKind::RichText) {
+    if (widgetRenderer(field.widget).storesMarkup) {
         // Rich text in a text column is held to the column's length once cleaned.
         if (field.dataType == catalogue::DataType::Text) return "htmltext";
         if (field.dataType == catalogue::DataType::LongText) return "htmllongtext";

@@ -278,18 +278,28 @@ std::string datePickerScript(FormState& state) {
     return std::string(kDateScript);
 }
 
-Widget addPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
-                     Messages& messages) {
-    const std::string n = std::to_string(position);
-    using catalogue::WidgetKind;
-    switch (field.widget) {
-    case WidgetKind::TextBox: return textBox(model, field, position, state);
-    case WidgetKind::RichText: return {fill(kRichText, {{"n", n}}), false};
-    case WidgetKind::DateBox: return {datePickerScript(state) + fill(kDateBox, {{"n", n}}), false};
-    case WidgetKind::DropDown: return dropDown(model, field, position, state, messages);
-    case WidgetKind::Other: return {fill(kOtherInput, {{"n", n}}), false};
-    }
-    return {};
+namespace add_widget {
+
+Widget textBox(const Snapshot& model, const Field& field, std::size_t position, FormState& state, Messages&) {
+    return generator::textBox(model, field, position, state);
 }
+
+Widget richText(const Snapshot&, const Field&, std::size_t position, FormState&, Messages&) {
+    return {fill(kRichText, {{"n", std::to_string(position)}}), false};
+}
+
+Widget dateBox(const Snapshot&, const Field&, std::size_t position, FormState& state, Messages&) {
+    return {datePickerScript(state) + fill(kDateBox, {{"n", std::to_string(position)}}), false};
+}
+
+Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state, Messages& messages) {
+    return generator::dropDown(model, field, position, state, messages);
+}
+
+Widget other(const Snapshot&, const Field&, std::size_t position, FormState&, Messages&) {
+    return {fill(kOtherInput, {{"n", std::to_string(position)}}), false};
+}
+
+}  // namespace add_widget
 
 }  // namespace tabulon::generator

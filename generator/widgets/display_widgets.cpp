@@ -18,19 +18,21 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 
 }  // namespace
 
-Widget displayPageValue(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
-                        std::string_view tableName, Messages& messages) {
-    using catalogue::WidgetKind;
-    switch (field.widget) {
-    case WidgetKind::RichText: return {fill(kRichTextValue, {{"name", field.name}}), false};
-    case WidgetKind::DropDown:
-        return linkedDropDown(model, field, position, tableName, fill(kStoredOptionTest, {{"name", field.name}}),
-                              messages);
-    case WidgetKind::TextBox:
-    case WidgetKind::DateBox:
-    case WidgetKind::Other: return {fill(kPlainValue, {{"name", field.name}, {"kind", valueKind(field)}}), false};
-    }
-    return {};
+namespace display_widget {
+
+Widget plain(const catalogue::Snapshot&, const catalogue::Field& field, std::size_t, std::string_view, Messages&) {
+    return {fill(kPlainValue, {{"name", field.name}, {"kind", valueKind(field)}}), false};
 }
+
+Widget richText(const catalogue::Snapshot&, const catalogue::Field& field, std::size_t, std::string_view, Messages&) {
+    return {fill(kRichTextValue, {{"name", field.name}}), false};
+}
+
+Widget dropDown(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
+                std::string_view tableName, Messages& messages) {
+    return linkedDropDown(model, field, position, tableName, fill(kStoredOptionTest, {{"name", field.name}}), messages);
+}
+
+}  // namespace display_widget
 
 }  // namespace tabulon::generator

@@ -44,23 +44,24 @@ bool isDateField(const catalogue::Field& field) {
     return row && row->clientCheck == catalogue::ClientCheck::Date;
 }
 
-std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& field) {
-    using catalogue::WidgetKind;
-    switch (field.widget) {
-    case WidgetKind::DropDown: {
-        // A broken link is not reported here: the form pages already report it.
-        const auto* table = linkedTable(model, field);
-        const auto column = linkedFieldName(model, field);
-        if (table && column)
-            return fill(kLinkedCell, {{"name", field.name}, {"column", *column}, {"table", table->name}});
-        break;
-    }
-    case WidgetKind::RichText: return fill(kRichTextCell, {{"name", field.name}});
-    case WidgetKind::TextBox:
-    case WidgetKind::DateBox:
-    case WidgetKind::Other: break;
-    }
+namespace list_cell {
+
+std::string plain(const catalogue::Snapshot&, const catalogue::Field& field) {
     return fill(kPlainCell, {{"name", field.name}, {"kind", valueKind(field)}});
 }
+
+std::string richText(const catalogue::Snapshot&, const catalogue::Field& field) {
+    return fill(kRichTextCell, {{"name", field.name}});
+}
+
+std::string linked(const catalogue::Snapshot& model, const catalogue::Field& field) {
+    // A broken link is not reported here: the form pages already report it.
+    const auto* table = linkedTable(model, field);
+    const auto column = linkedFieldName(model, field);
+    if (table && column) return fill(kLinkedCell, {{"name", field.name}, {"column", *column}, {"table", table->name}});
+    return plain(model, field);
+}
+
+}  // namespace list_cell
 
 }  // namespace tabulon::generator

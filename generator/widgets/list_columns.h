@@ -17,8 +17,14 @@ std::string_view searchTypeCode(const catalogue::Field& field);
 // A date field: the search bar asks for a date range instead of an operator and value.
 bool isDateField(const catalogue::Field& field);
 
-// The data cell of a field: its stored value, or for a 组合框 field whose linked table and
-// column exist, the linked record's column looked up by the stored id.
-std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& field);
+// The data cell of a field of each input type: its stored value, its rich text cleaned, or
+// for a drop-down whose linked table and column exist, the linked record's column looked up
+// by the stored id. widget_renderer.cpp chooses among them.
+using ListCellRule = std::string (*)(const catalogue::Snapshot& model, const catalogue::Field& field);
+namespace list_cell {
+std::string plain(const catalogue::Snapshot&, const catalogue::Field&);
+std::string richText(const catalogue::Snapshot&, const catalogue::Field&);
+std::string linked(const catalogue::Snapshot&, const catalogue::Field&);
+}  // namespace list_cell
 
 }  // namespace tabulon::generator

@@ -85,25 +85,36 @@ Widget linkedDropDown(const Snapshot& model, const Field& field, std::size_t pos
     return {selectingDropDownCode(dropDownQuery(table->name, *column), *column, position, selectedTest), false};
 }
 
-Widget modifyPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
-                        Messages& messages) {
-    const std::string n = std::to_string(position);
-    using catalogue::WidgetKind;
-    switch (field.widget) {
-    case WidgetKind::TextBox: return textBox(field, position, state);
-    case WidgetKind::RichText: return {fill(kRichText, {{"n", n}, {"name", field.name}}), false};
-    case WidgetKind::DateBox:
-        return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}, {"kind", valueKind(field)}}),
-                false};
-    case WidgetKind::DropDown:
-        return linkedDropDown(model, field, position, state.tableName, fill(kStoredOptionTest, {{"name", field.name}}),
-                              messages);
-    case WidgetKind::Other:
-        // Unlike the add page's box it shows the stored value: an empty box would blank
-        // the column on every save.
-        return {"\r\n" + fill(kTextBox, {{"n", n}, {"name", field.name}, {"kind", valueKind(field)}}) + "\r\n", false};
-    }
-    return {};
+namespace modify_widget {
+
+Widget textBox(const Snapshot&, const Field& field, std::size_t position, FormState& state, Messages&) {
+    return generator::textBox(field, position, state);
 }
+
+Widget richText(const Snapshot&, const Field& field, std::size_t position, FormState&, Messages&) {
+    return {fill(kRichText, {{"n", std::to_string(position)}, {"name", field.name}}), false};
+}
+
+Widget dateBox(const Snapshot&, const Field& field, std::size_t position, FormState& state, Messages&) {
+    return {datePickerScript(state) +
+                fill(kDateBox, {{"n", std::to_string(position)}, {"name", field.name}, {"kind", valueKind(field)}}),
+            false};
+}
+
+Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state, Messages& messages) {
+    return linkedDropDown(model, field, position, state.tableName, fill(kStoredOptionTest, {{"name", field.name}}),
+                          messages);
+}
+
+// Unlike the add page's box it shows the stored value: an empty box would blank the column
+// on every save.
+Widget other(const Snapshot&, const Field& field, std::size_t position, FormState&, Messages&) {
+    return {"\r\n" +
+                fill(kTextBox, {{"n", std::to_string(position)}, {"name", field.name}, {"kind", valueKind(field)}}) +
+                "\r\n",
+            false};
+}
+
+}  // namespace modify_widget
 
 }  // namespace tabulon::generator
