@@ -96,7 +96,7 @@ TEST(LoginPage, OwnRowWithTheHelpersLogsIntoTheSession) {
     const std::string page = loginPage(text, {"管理员", "账号", "密码"});
     EXPECT_EQ(page,
               "<!--#include file=\"inc/function.asp\"-->\r\n"
-              "sql=\"select * from 管理员 where (账号='\"&u&\"')\"\r\n"
+              "sql=\"select * from [管理员] where ([账号]='\"&u&\"')\"\r\n"
               "If PasswordMatches(rs(\"密码\") & \"\", p) Then rs(\"密码\") = PasswordHash(p)\r\n"
               "SiteLogin rs(\"id\"), rs(\"账号\")\r\n");
     EXPECT_TRUE(storesPasswordDigests(page));
