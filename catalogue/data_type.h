@@ -50,30 +50,31 @@ struct DataTypeRow {
     int textLength;              // Text columns: characters
     int precision, scale;        // Numeric columns
     std::string_view adoType;    // the preview's column type name ("Text", "Currency", …)
-    std::string_view valueKind;  // how the server checks a posted value (SiteValue in inc/guard.asp)
+    std::string_view valueKind;  // how the server checks a posted value (SiteValue in inc/values.asp)
     ClientCheck clientCheck;
-    std::string_view searchCode;  // the list page's search script: "0" number, "1" text, "2" date, "3" single
+    std::string_view searchCode;  // the list page's search script: "1" text, "2" date, numbers by their range:
+                                  // "3" single, "4" 小数, "5" long, "6" short, "7" byte, "8" currency, "0" double
     FormRendering form;
 };
 
 // Rows in the order the window lists them: the eleven original types, then the later ones.
 inline constexpr DataTypeRow kDataTypeRows[] = {
     {DataType::AutoNumber, "自动编号", "", jet::ColumnType::Long, 50, 6, 2, "Long", "auto", ClientCheck::WholeNumber,
-     "0", FormRendering::Plain},
+     "5", FormRendering::Plain},
     {DataType::Text, "文本", "VarChar(50)", jet::ColumnType::Text, 50, 6, 2, "Text", "text", ClientCheck::None, "1",
      FormRendering::Plain},
     {DataType::Long, "长整型", "integer", jet::ColumnType::Long, 50, 6, 2, "Long", "long", ClientCheck::WholeNumber,
-     "0", FormRendering::Numeric},
+     "5", FormRendering::Numeric},
     {DataType::Short, "整型", "short", jet::ColumnType::Short, 50, 6, 2, "Short", "short", ClientCheck::WholeNumber,
-     "0", FormRendering::Numeric},
+     "6", FormRendering::Numeric},
     {DataType::Double, "双精度", "double", jet::ColumnType::Double, 50, 6, 2, "Double", "double", ClientCheck::Number,
      "0", FormRendering::Numeric},
     {DataType::Single, "单精度", "real", jet::ColumnType::Single, 50, 6, 2, "Single", "single", ClientCheck::Number,
      "3", FormRendering::Numeric},
-    {DataType::Byte, "字节型", "byte", jet::ColumnType::Byte, 50, 6, 2, "Byte", "byte", ClientCheck::WholeNumber, "0",
+    {DataType::Byte, "字节型", "byte", jet::ColumnType::Byte, 50, 6, 2, "Byte", "byte", ClientCheck::WholeNumber, "7",
      FormRendering::Plain},
     {DataType::Decimal, "小数", "NUMERIC(6,2)", jet::ColumnType::Numeric, 50, 6, 2, "Numeric", "decimal",
-     ClientCheck::Number, "0", FormRendering::Numeric},
+     ClientCheck::Number, "4", FormRendering::Numeric},
     {DataType::Memo, "备注", "memo", jet::ColumnType::Memo, 50, 6, 2, "Memo", "memo", ClientCheck::None, "1",
      FormRendering::Plain},
     {DataType::DateTime, "日期时间", "datetime", jet::ColumnType::DateTime, 50, 6, 2, "DateTime", "date",
@@ -81,7 +82,7 @@ inline constexpr DataTypeRow kDataTypeRows[] = {
     {DataType::Boolean, "逻辑", "bit", jet::ColumnType::Boolean, 50, 6, 2, "Boolean", "bool", ClientCheck::None, "0",
      FormRendering::Plain},
     {DataType::Currency, "货币", "Currency", jet::ColumnType::Currency, 50, 6, 2, "Currency", "currency",
-     ClientCheck::Number, "0", FormRendering::Numeric},
+     ClientCheck::Number, "8", FormRendering::Numeric},
     {DataType::LongText, "长文本", "VarChar(255)", jet::ColumnType::Text, 255, 6, 2, "Text", "longtext",
      ClientCheck::None, "1", FormRendering::Plain},
     {DataType::Binary, "二进制", "LongBinary", jet::ColumnType::LongBinary, 50, 6, 2, "Binary", "", ClientCheck::None,

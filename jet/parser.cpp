@@ -205,7 +205,9 @@ std::string createTableStatement(const TableDefinition& definition) {
     std::string out;
     out.reserve(size);
     out += kHead;
+    out += '[';
     out += definition.name;
+    out += ']';
     out += kKey;
     for (const Column& column : definition.columns) {
         out += ",[";

@@ -133,11 +133,12 @@ std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::
 std::string loginPage(std::string_view templateText, const LoginFields& login) {
     std::string page(templateText);
     if (sha256Hex(page) == kEarlierDefaultLoginRow) page = currentDefaultLoginRow();
-    replaceAnchor(page, anchor::kLoginTable, "* from " + login.table);
-    replaceAnchor(page, anchor::kLoginUser, " where (" + login.userField + "=");
+    // In brackets: a login table or field may be called user, name or password.
+    replaceAnchor(page, anchor::kLoginTable, "* from [" + login.table + "]");
+    replaceAnchor(page, anchor::kLoginUser, " where ([" + login.userField + "]=");
     // Only rows that compare the password in the query have it; the default row compares
     // it in code, through rs("pwd") below.
-    replaceFirst(page, "and pwd=", "and " + login.passwordField + "=");
+    replaceFirst(page, "and pwd=", "and [" + login.passwordField + "]=");
     // A row of the user's own that still only sets the cookie logs into the session too,
     // when it includes the helpers that do it.
     if (page.find("inc/function.asp") != std::string::npos)

@@ -103,7 +103,12 @@ std::string finishedPage(std::span<const std::string_view> parts, std::optional<
 }
 
 std::string_view valueKind(const catalogue::Field& field) {
-    if (widgetRenderer(field.widget).storesMarkup) return "html";
+    if (widgetRenderer(field.widget).storesMarkup) {
+        // Rich text in a text column is held to the column's length once cleaned.
+        if (field.dataType == catalogue::DataType::Text) return "htmltext";
+        if (field.dataType == catalogue::DataType::LongText) return "htmllongtext";
+        return "html";
+    }
     const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
     return row ? row->valueKind : "text";
 }

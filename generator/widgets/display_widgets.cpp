@@ -1,13 +1,15 @@
 #include "generator/widgets/display_widgets.h"
 
+#include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/modify_widgets.h"
 
 namespace tabulon::generator {
 namespace {
 
-// Every stored value is encoded (Null gives the empty text): it is shown, never run.
-constexpr std::string_view kPlainValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
+// Every stored value is encoded (Null gives the empty text): it is shown, never run. It is
+// written the way the forms write it, whatever the server's regional settings.
+constexpr std::string_view kPlainValue = "<%=SiteFormValue(rsAdd(\"$name$\"),\"$kind$\")%>";
 // Rich text is markup the editor wrote: shown as markup, through the same allow-list that
 // cleans it on save, so rows stored before that cleaning existed cannot run script either.
 constexpr std::string_view kRichTextValue = "<%=SiteCleanHtml(rsAdd(\"$name$\")&\"\")%>";
@@ -19,7 +21,7 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 namespace display_widget {
 
 Widget plain(const catalogue::Snapshot&, const catalogue::Field& field, std::size_t, std::string_view, Messages&) {
-    return {fill(kPlainValue, {{"name", field.name}}), false};
+    return {fill(kPlainValue, {{"name", field.name}, {"kind", valueKind(field)}}), false};
 }
 
 Widget richText(const catalogue::Snapshot&, const catalogue::Field& field, std::size_t, std::string_view, Messages&) {

@@ -1,13 +1,15 @@
 #include "generator/widgets/list_columns.h"
 
+#include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
 
 namespace tabulon::generator {
 namespace {
 
-// Stored values are shown as text, never as markup (Null shows as nothing).
-constexpr std::string_view kPlainCell = "<%=server.HTMLEncode(rs(\"$name$\")&\"\")%>";
+// Stored values are shown as text, never as markup (Null shows as nothing), written the way
+// the forms and the search read them, whatever the server's regional settings.
+constexpr std::string_view kPlainCell = "<%=SiteFormValue(rs(\"$name$\"),\"$kind$\")%>";
 // Rich text keeps its markup, cleaned by the allow-list of the save (see the display page).
 constexpr std::string_view kRichTextCell = "<%=SiteCleanHtml(rs(\"$name$\")&\"\")%>";
 
@@ -18,7 +20,7 @@ constexpr std::string_view kLinkedCell =
     "<span style=\"cursor:pointer\" title=\"<%=server.HTMLEncode(rs(\"$name$\")&\"\")%>\">\t<%\r\n"
     " RsListID=rs(\"$name$\")\r\n"
     " \r\n"
-    " RsSql=\"select id,$column$ from $table$ where id=\"&RsListID\r\n"
+    " RsSql=\"select id,[$column$] from [$table$] where id=\"&RsListID\r\n"
     " if SearchMatches(RsListID,\"^[0-9]+$$\") then\r\n"
     " RsList.open RsSql,conn,1,1\r\n"
     " \r\n"
@@ -45,7 +47,7 @@ bool isDateField(const catalogue::Field& field) {
 namespace list_cell {
 
 std::string plain(const catalogue::Snapshot&, const catalogue::Field& field) {
-    return fill(kPlainCell, {{"name", field.name}});
+    return fill(kPlainCell, {{"name", field.name}, {"kind", valueKind(field)}});
 }
 
 std::string richText(const catalogue::Snapshot&, const catalogue::Field& field) {

@@ -10,7 +10,8 @@
 namespace tabulon::generator {
 
 // How the search script treats a field's values, from its type's row: "2" dates, "1" text,
-// "3" single-precision numbers, "0" the rest (and a type no row has).
+// numbers by their range: "3" single precision, "4" 小数, "5" long and auto-number, "6"
+// short, "7" byte, "8" currency, "0" the rest (double, 逻辑, and a type no row has).
 std::string_view searchTypeCode(const catalogue::Field& field);
 
 // A date field: the search bar asks for a date range instead of an operator and value.

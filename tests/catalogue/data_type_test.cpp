@@ -35,7 +35,8 @@ TEST(DataTypes, EachColumnReadsBackFromTheStatementItsWordMakes) {
     for (const DataTypeRow& row : kDataTypeRows) {
         if (row.sqlWord.empty()) continue;  // 自动编号: only `id` counts
         const jet::Column column = *columnOf(row.type, "列");
-        const std::string statement = "create Table T([id] Counter PRIMARY KEY,[列]  " + std::string(row.sqlWord) + ")";
+        const std::string statement =
+            "create Table [T]([id] Counter PRIMARY KEY,[列]  " + std::string(row.sqlWord) + ")";
         const jet::TableDefinition parsed = jet::parseCreateTable(statement);
         ASSERT_EQ(parsed.columns.size(), 1u) << row.word;
         EXPECT_EQ(parsed.columns[0].type, column.type) << row.word;

@@ -77,7 +77,7 @@ TEST(LoginPage, PointsTheQueryAndCookieAtTheLoginColumns) {
         "<input name=\"username\"><input name=\"pwd\"> * from login";
     const std::string page = loginPage(text, {"管理员", "账号", "密码"});
     EXPECT_EQ(page,
-              "sql=\"select * from 管理员 where (账号='\"&u&\"' and 密码='\"&p&\"')\"\r\n"
+              "sql=\"select * from [管理员] where ([账号]='\"&u&\"' and [密码]='\"&p&\"')\"\r\n"
               "Response.Cookies(\"kovel_username\")=rs(\"账号\")\r\n"
               "<input name=\"username\"><input name=\"pwd\"> * from login");
     // A row without the query would keep asking the table login: it gets no page.
@@ -96,7 +96,7 @@ TEST(LoginPage, OwnRowWithTheHelpersLogsIntoTheSession) {
     const std::string page = loginPage(text, {"管理员", "账号", "密码"});
     EXPECT_EQ(page,
               "<!--#include file=\"inc/function.asp\"-->\r\n"
-              "sql=\"select * from 管理员 where (账号='\"&u&\"')\"\r\n"
+              "sql=\"select * from [管理员] where ([账号]='\"&u&\"')\"\r\n"
               "If PasswordMatches(rs(\"密码\") & \"\", p) Then rs(\"密码\") = PasswordHash(p)\r\n"
               "SiteLogin rs(\"id\"), rs(\"账号\")\r\n");
     EXPECT_TRUE(storesPasswordDigests(page));
@@ -113,11 +113,11 @@ TEST(LoginPage, EarlierDefaultRowIsReadAsTheCurrentOne) {
     const LoginFields fields{"用户", "帐号", "密码"};
     ASSERT_NE(earlier.find("and pwd="), std::string::npos);
     EXPECT_EQ(loginPage(earlier, fields), loginPage(current, fields));
-    EXPECT_EQ(loginPage(current, fields).find("and 密码="), std::string::npos);
+    EXPECT_EQ(loginPage(current, fields).find("and [密码]="), std::string::npos);
     EXPECT_NE(loginPage(current, fields).find("PasswordMatches(rs(\"密码\")"), std::string::npos);
     // Any other text, even one byte away from it, is the user's own and is kept.
     const std::string edited = earlier + " ";
-    EXPECT_NE(loginPage(edited, fields).find("and 密码="), std::string::npos);
+    EXPECT_NE(loginPage(edited, fields).find("and [密码]="), std::string::npos);
 }
 
 // FIPS 180-4 samples, a two-block message and the 50-character digest of a password.
@@ -214,7 +214,7 @@ TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneHashedAccount) {
     ASSERT_EQ(password.size(), 50u);
     EXPECT_EQ(password, passwordHash(password.substr(1, 16), "vokra"));
     const std::string index = gbk::decode(readFile(run.path() / "记账" / "index.asp"));
-    EXPECT_NE(index.find("* from 用户"), std::string::npos);
+    EXPECT_NE(index.find("* from [用户]"), std::string::npos);
     EXPECT_NE(index.find("SiteLogin rs(\"id\"), rs(\"帐号\")"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "top.asp"));
     EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "menu.asp"));

@@ -239,7 +239,8 @@ await test('SHA-256 and the salted password digest of inc/sha256.asp match crypt
 });
 
 await test('value checks, id lists and the rich-text cleaner of inc/guard.asp', () => {
-  const code = serverCode('inc/guard.asp');
+  // SiteDate lives with the other value checks in inc/values.asp.
+  const code = `${serverCode('inc/guard.asp')}\r\n${serverCode('inc/values.asp')}`;
   const library = procedures(code, ['SiteMatches', 'SiteIdList', 'SiteAllowedAttributes', 'SiteSafeUrl', 'SiteCleanHtml', 'SiteDate']);
   const ids = [['1,2,3', '1,2,3'], [' 4 , 05 ', '4,5'], ['', ''], [',', ''], ['1,000', '!'], ['&H10', '!'], ['1e3', '!'],
     ['-1', '!'], ['0', '!'], ['2 or 1=1', '!'], ['1.5', '!']];
