@@ -17,6 +17,7 @@
 #include "preview/server/http_response.h"
 #include "preview/server/site_folder.h"
 #include "preview/server/socket_io.h"
+#include "preview/server/web_config.h"
 
 namespace tabulon::preview {
 
@@ -57,6 +58,7 @@ public:
 
 private:
     void serveConnection(int fd, std::string client);
+    HttpResponse respondFromSite(const HttpRequest& request, const std::string& client, const WebConfig& config) const;
     HttpResponse staticFile(const HttpRequest& request, const SiteLookup& found) const;
 
     const SiteFolder& site_;
