@@ -14,6 +14,9 @@
 '   SiteLogin(id, name)        登录成功：帐号、口令摘要记进会话，发新的会话密钥，换新的表单令牌；
 '                              登录前就有的会话编号（可能是别人种下的）从此什么也打不开
 '   SiteChangePassword(plain)  把本会话帐号的口令换成 plain 的摘要
+'   SiteRequireFreeAccountName table, column, name, ownId, caption
+'                              登录表的添加、修改页用：别的记录已用了这个帐号名（不分大小写）时
+'                              提示并返回，什么也不保存
 '   SiteLoginLocked(name)      帐号连续 5 次失败、或本地址 15 分钟内失败 20 次后，15 分钟内不再受理
 '   SiteLoginFailed(name) / SiteLoginSucceeded(name)
 '                              帐号的失败次数记在数据库的 kovel_login_lock 表里（重启不丢），
@@ -167,6 +170,22 @@ Function SiteChangePassword(plain)
 	End If
 	SiteChangePassword = done
 End Function
+
+' 登录时帐号名不分大小写，所以一个名字（去掉首尾空格、不分大小写）只能有一个帐号。
+' 逐行比较：数据库对大小写的处理各不相同，LCase 对所有字符都一样。
+Sub SiteRequireFreeAccountName(tableName, columnName, name, ownId, caption)
+	Dim rs, wanted, taken
+	wanted = LCase(Trim(name & ""))
+	If wanted = "" Then Exit Sub
+	taken = False
+	Set rs = conn.Execute("select [id], [" & columnName & "] from [" & tableName & "]")
+	Do While Not rs.EOF And Not taken
+		If LCase(Trim(rs(1) & "")) = wanted And CStr(rs(0)) <> CStr(ownId) Then taken = True
+		rs.MoveNext
+	Loop
+	rs.Close
+	If taken Then SiteRefuse caption, "“" & Trim(name & "") & "”已经有了（帐号名不分大小写），没有保存"
+End Sub
 
 Sub SiteSetCookie(name, value)
 	Response.AddHeader "Set-Cookie", name & "=" & Server.URLEncode(value & "") & "; path=/; HttpOnly; SameSite=Lax"
