@@ -158,9 +158,12 @@ HttpResponse FrontServer::respond(const HttpRequest& request, const std::string&
 
 HttpResponse FrontServer::respondFromSite(const HttpRequest& request, const std::string& client,
                                           const WebConfig& config) const {
+    // Request filtering answers first, for the path as asked and as found on disk.
+    const auto asked = percentDecode(request.path());
     const auto found = site_.lookup(request.path());
-    if ((found.outcome == SiteLookup::Outcome::Found || found.outcome == SiteLookup::Outcome::Redirect) &&
-        config.refuses(found.sitePath))
+    if ((asked && config.refuses(*asked)) ||
+        ((found.outcome == SiteLookup::Outcome::Found || found.outcome == SiteLookup::Outcome::Redirect) &&
+         config.refuses(found.sitePath)))
         return refusal(404, "没有这个文件：" + std::string(request.path()));
     switch (found.outcome) {
     case SiteLookup::Outcome::BadRequest: return refusal(400, found.why);

@@ -26,6 +26,11 @@ export function alerts(body) {
 export const CHANGED_DEFAULT_PASSWORD = 'vokra-e2e-2';
 const changedDefaults = new Set();  // base URLs whose default password was changed
 
+/** Says that the default password of the site at `base` was changed to CHANGED_DEFAULT_PASSWORD. */
+export function defaultPasswordChanged(base) {
+  changedDefaults.add(base);
+}
+
 export class Visitor {
   constructor(base) {
     this.base = base;
