@@ -10,20 +10,22 @@
 ' 所以浏览器看到的属性值正是这里判断过的值。地址只许 http:、https:、mailto:（只用于链接）、
 ' 相对地址和 # 开头的片段，判断前去掉空白和控制字符。style 里有 url(、expression、
 ' CSS 转义（\）、注释或 @import 等时整个 style 去掉。
-' 用时与长度成正比：一次正则扫描把全文切成标签和文字，各段放进数组，最后 Join。
+' 用时与长度成正比：一次正则扫描把全文切成标签和文字，各段放进数组，最后 Join；
+' 不成标签的 < 不算一段，随文字一起转义。
 '==========================================================================
 
-Dim SiteCleanAttributeRe, SiteCleanReferenceRe, SiteCleanSpaceRe, SiteCleanSchemeRe, SiteCleanWideRe
+Dim SiteCleanAttributeRe, SiteCleanReferenceRe, SiteCleanSpaceRe, SiteCleanStyleRe, SiteCleanWideRe
 
 Function SiteCleanHtml(html)
-	Dim re, text, matches, m, parts, count, last, skipping, closing, tagName, allowed
+	Dim re, text, matches, m, found, parts, count, last, skipping, closing, tagName, allowed
 	text = html & ""
 	SiteCleanPrepare
 	Set re = New RegExp
 	re.Global = True
 	re.IgnoreCase = True
-	' 注释 | 标签（属性里引号外没有 < >，引号内也没有：扫描停在下一个 < 或 >，不会回头重扫）| 单独的 < 或 >
-	re.Pattern = "<!--[\s\S]*?(-->|$)|<(/?)([a-zA-Z][a-zA-Z0-9]*)((?:""[^""<>]*""|'[^'<>]*'|[^""'<>])*)>|<|>"
+	' 注释 | 标签：属性里引号外没有 < >，引号内也没有，扫描停在下一个 < 或 > 处，不回头重扫。
+	' 不成标签的 < > 留在标签之间的文字里，文字里的 < > 写成 &lt; &gt;，别的（包括字符引用）照原样
+	re.Pattern = "<!--[\s\S]*?(-->|$)|<(/?)([a-zA-Z][a-zA-Z0-9]*)((?:""[^""<>]*""|'[^'<>]*'|[^""'<>])*)>"
 	Set matches = re.Execute(text)
 	ReDim parts(matches.Count * 2 + 1)
 	count = 0
@@ -31,23 +33,14 @@ Function SiteCleanHtml(html)
 	skipping = ""
 	For Each m In matches
 		If skipping = "" Then
-			parts(count) = Mid(text, last, m.FirstIndex + 1 - last)
+			parts(count) = Replace(Replace(Mid(text, last, m.FirstIndex + 1 - last), "<", "&lt;"), ">", "&gt;")
 			count = count + 1
 		End If
 		last = m.FirstIndex + 1 + m.Length
-		If m.Value = "<" Then
-			If skipping = "" Then
-				parts(count) = "&lt;"
-				count = count + 1
-			End If
-		ElseIf m.Value = ">" Then
-			If skipping = "" Then
-				parts(count) = "&gt;"
-				count = count + 1
-			End If
-		ElseIf Left(m.Value, 4) <> "<!--" Then
-			closing = (m.SubMatches(1) = "/")
-			tagName = LCase(m.SubMatches(2))
+		Set found = m.SubMatches
+		tagName = LCase(found(2) & "")
+		If tagName <> "" Then
+			closing = (found(1) = "/")
 			If skipping <> "" Then
 				If closing And tagName = skipping Then skipping = ""
 			ElseIf SiteDropsContent(tagName) Then
@@ -56,7 +49,7 @@ Function SiteCleanHtml(html)
 				allowed = SiteAllowedAttributes(tagName)
 				If allowed <> "" Then
 					If Not closing Then
-						parts(count) = "<" & tagName & SiteCleanAttributes(allowed, m.SubMatches(3) & "") & ">"
+						parts(count) = "<" & tagName & SiteCleanAttributes(allowed, found(3) & "") & ">"
 						count = count + 1
 					ElseIf tagName <> "br" And tagName <> "hr" And tagName <> "img" Then
 						parts(count) = "</" & tagName & ">"
@@ -66,7 +59,7 @@ Function SiteCleanHtml(html)
 			End If
 		End If
 	Next
-	If skipping = "" Then parts(count) = Mid(text, last)
+	If skipping = "" Then parts(count) = Replace(Replace(Mid(text, last), "<", "&lt;"), ">", "&gt;")
 	SiteCleanHtml = Join(parts, "")
 End Function
 
@@ -81,8 +74,9 @@ Sub SiteCleanPrepare()
 	Set SiteCleanSpaceRe = New RegExp
 	SiteCleanSpaceRe.Global = True
 	SiteCleanSpaceRe.Pattern = "[\x00-\x20\x7f-\x9f]+"
-	Set SiteCleanSchemeRe = New RegExp
-	SiteCleanSchemeRe.Pattern = "^([^/?#]*?):"
+	Set SiteCleanStyleRe = New RegExp
+	SiteCleanStyleRe.IgnoreCase = True
+	SiteCleanStyleRe.Pattern = "url\(|expression|\\|/\*|@import|javascript:|vbscript:|behavior|binding|image-set\(|image\(|<"
 	Set SiteCleanWideRe = New RegExp
 	SiteCleanWideRe.Global = True
 	SiteCleanWideRe.Pattern = "[\ud800-\udbff][\udc00-\udfff]|[^\x00-\x7f]"
@@ -122,6 +116,8 @@ Function SiteCleanAttributes(allowed, attributeText)
 	Dim m, name, value, seen, result, keep
 	seen = "|"
 	result = ""
+	SiteCleanAttributes = ""
+	If InStr(attributeText, "=") = 0 Then Exit Function
 	For Each m In SiteCleanAttributeRe.Execute(attributeText)
 		name = LCase(m.SubMatches(0))
 		If InStr(allowed, "|" & name & "|") > 0 And InStr(seen, "|" & name & "|") = 0 Then
@@ -139,6 +135,8 @@ Function SiteCleanAttributes(allowed, attributeText)
 			Case Else
 				keep = True
 			End Select
+			' 值里的结束标签、注释结尾在别的解析方式下（svg、style 里）可能变回标记：不要
+			If InStr(value, "</") > 0 Or InStr(value, "-->") > 0 Or InStr(value, "]]>") > 0 Then keep = False
 			If keep And value <> "" Then result = result & " " & name & "=""" & SiteAttributeText(value) & """"
 		End If
 	Next
@@ -147,34 +145,27 @@ End Function
 
 ' 地址里去掉空白和控制字符后，冒号前（在 / ? # 之前）的部分就是协议：只许白名单里的
 Function SiteSafeUrl(url, isLink)
-	Dim compact, scheme
+	Dim compact, colon, scheme
 	compact = LCase(SiteCleanSpaceRe.Replace(url, ""))
 	SiteSafeUrl = True
-	If Not SiteCleanSchemeRe.Test(compact) Then Exit Function
-	scheme = SiteCleanSchemeRe.Execute(compact)(0).SubMatches(0)
+	colon = InStr(compact, ":")
+	If colon = 0 Then Exit Function
+	scheme = Left(compact, colon - 1)
+	If InStr(scheme, "/") > 0 Or InStr(scheme, "?") > 0 Or InStr(scheme, "#") > 0 Then Exit Function
 	SiteSafeUrl = (scheme = "http" Or scheme = "https" Or (isLink And scheme = "mailto"))
 End Function
 
 Function SiteSafeStyle(style)
-	Dim compact, word
-	compact = LCase(SiteCleanSpaceRe.Replace(style, ""))
-	SiteSafeStyle = False
-	For Each word In Array("url(", "expression", "\", "/*", "@import", "javascript:", "vbscript:", "behavior", _
-		"binding", "image-set(", "image(", "<")
-		If InStr(compact, word) > 0 Then Exit Function
-	Next
-	SiteSafeStyle = True
+	SiteSafeStyle = Not SiteCleanStyleRe.Test(SiteCleanSpaceRe.Replace(style, ""))
 End Function
 
 ' 写进双引号里的属性值；ASCII 以外的字符写成数字引用（页面是 GBK 的，写不下的字符不丢）
 Function SiteAttributeText(value)
 	Dim s, matches, m, parts, count, last, code
 	s = Replace(Replace(Replace(Replace(value, "&", "&amp;"), """", "&quot;"), "<", "&lt;"), ">", "&gt;")
+	SiteAttributeText = s
+	If Not SiteCleanWideRe.Test(s) Then Exit Function
 	Set matches = SiteCleanWideRe.Execute(s)
-	If matches.Count = 0 Then
-		SiteAttributeText = s
-		Exit Function
-	End If
 	ReDim parts(matches.Count * 2)
 	count = 0
 	last = 1
