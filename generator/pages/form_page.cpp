@@ -134,7 +134,8 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
             appendValueCheckLine(result.valueCode, n, *field, caption);
             // Account names are compared without regard to case when logging in: one per name.
             if (isAccountNameField(input.model, input.table, *field))
-                fillInto(result.valueCode, "SiteRequireFreeAccountName \"$table$\",\"$name$\",S_$n$,$own$,\"$caption$\"\r\n",
+                fillInto(result.valueCode,
+                         "SiteRequireFreeAccountName \"$table$\",\"$name$\",S_$n$,$own$,\"$caption$\"\r\n",
                          {{"table", input.table.name},
                           {"name", field->name},
                           {"n", n},

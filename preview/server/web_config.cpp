@@ -122,10 +122,12 @@ std::string attribute(const Tag& tag, const char* name) {
     return found == tag.attributes.end() ? std::string() : found->second;
 }
 
-bool endsWithPath(const std::vector<std::string>& open, std::initializer_list<const char*> tail) {
-    if (open.size() < tail.size()) return false;
-    auto at = open.end() - static_cast<std::ptrdiff_t>(tail.size());
-    for (const char* name : tail)
+// Whether the reader is exactly at `path` from the root: a <location> section applies to its
+// own path only and is left out.
+bool isAt(const std::vector<std::string>& open, std::initializer_list<const char*> path) {
+    if (open.size() != path.size()) return false;
+    auto at = open.begin();
+    for (const char* name : path)
         if (*at++ != name) return false;
     return true;
 }
@@ -139,7 +141,8 @@ bool WebConfig::refuses(std::string_view sitePath) const {
         auto end = path.find('/', start);
         if (end == std::string::npos) end = path.size();
         const std::string_view segment(path.data() + start, end - start);
-        if (!segment.empty() && std::find(hiddenSegments.begin(), hiddenSegments.end(), segment) != hiddenSegments.end())
+        if (!segment.empty() &&
+            std::find(hiddenSegments.begin(), hiddenSegments.end(), segment) != hiddenSegments.end())
             return true;
         start = end + 1;
     }
@@ -163,7 +166,7 @@ WebConfig parseWebConfig(std::string_view xml) {
             if (!open.empty() && open.back() == tag.name) open.pop_back();
             continue;
         }
-        if (endsWithPath(open, {"system.webserver", "httpprotocol", "customheaders"})) {
+        if (isAt(open, {"configuration", "system.webserver", "httpprotocol", "customheaders"})) {
             const std::string name = attribute(tag, "name");
             auto same = [&](const auto& header) { return lower(header.first) == lower(name); };
             if (tag.name == "clear") config.headers.clear();
@@ -171,10 +174,14 @@ WebConfig parseWebConfig(std::string_view xml) {
                 config.headers.erase(std::remove_if(config.headers.begin(), config.headers.end(), same),
                                      config.headers.end());
             if (tag.name == "add" && !name.empty()) config.headers.emplace_back(name, attribute(tag, "value"));
-        } else if (endsWithPath(open, {"requestfiltering", "hiddensegments"}) && tag.name == "add") {
+        } else if (isAt(open,
+                        {"configuration", "system.webserver", "security", "requestfiltering", "hiddensegments"}) &&
+                   tag.name == "add") {
             const std::string segment = lower(attribute(tag, "segment"));
             if (!segment.empty()) config.hiddenSegments.push_back(segment);
-        } else if (endsWithPath(open, {"requestfiltering", "fileextensions"}) && tag.name == "add") {
+        } else if (isAt(open,
+                        {"configuration", "system.webserver", "security", "requestfiltering", "fileextensions"}) &&
+                   tag.name == "add") {
             if (lower(attribute(tag, "allowed")) == "false")
                 config.deniedExtensions.push_back(lower(attribute(tag, "fileextension")));
         }

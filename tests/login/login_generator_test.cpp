@@ -113,7 +113,8 @@ TEST(LoginPage, EarlierDefaultRowIsReadAsTheCurrentOne) {
     EXPECT_NE(loginPage(current, fields).find("PasswordMatches(rs(\"密码\")"), std::string::npos);
     // Every page checks the session's account against the table the login page names.
     EXPECT_NE(loginPage(current, fields).find("SiteUseAccounts \"用户\", \"帐号\", \"密码\"\r\n"), std::string::npos);
-    EXPECT_NE(loginPage(current, {"a\"b", "u", "p"}).find("SiteUseAccounts \"a\"\"b\", \"u\", \"p\""), std::string::npos)
+    EXPECT_NE(loginPage(current, {"a\"b", "u", "p"}).find("SiteUseAccounts \"a\"\"b\", \"u\", \"p\""),
+              std::string::npos)
         << "a quote in a name is doubled inside the VBScript string";
     // Any other text, even one byte away from it, is the user's own and is kept.
     const std::string edited = earlier + " ";
@@ -155,7 +156,8 @@ TEST(PasswordHash, Pbkdf2KnownAnswersAndTheStoredForm) {
               "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"
               "a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d");
     // A key longer than a block is hashed first.
-    EXPECT_EQ(pbkdf2Sha256(std::string(100, 'k'), "s", 2, 16), pbkdf2Sha256(std::string(100, 'k'), "s", 2, 32).substr(0, 16));
+    EXPECT_EQ(pbkdf2Sha256(std::string(100, 'k'), "s", 2, 16),
+              pbkdf2Sha256(std::string(100, 'k'), "s", 2, 32).substr(0, 16));
 
     const std::string salt = "ABCDEFGHIJKLMNOPQRSTUV";
     const std::string hash = passwordHash(salt, "vokra");
