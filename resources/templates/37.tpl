@@ -14,14 +14,15 @@
 '   帐号去掉首尾空格，最多 50 个字，单引号写成两个后才放进查询语句；密码原样比较。
 '   失败时提示原因并回到登录框。
 '==========================================================================
-Dim inUser, inPass, inCode, failText, sql, rs, loginFound, loginTried
+Dim inUser, inPass, inCode, failText, sql, rs, loginFound, loginTried, loginName
 failText = ""
 SiteUseAccounts "login", "username", "pwd"
 If Request.Form("action") = "login" Then
 	inUser = Left(Trim(Request.Form("username") & ""), 50)
 	inPass = Left(Request.Form("pwd") & "", 50)
 	inCode = Trim(Request.Form("verifycode") & "")
-	If SiteLoginLocked(inUser) Then
+	loginName = inUser
+	If SiteLoginLocked(loginName) Then
 		failText = "连续 5 次登录失败，请 15 分钟后再试！"
 	ElseIf UCase(Request.ServerVariables("REQUEST_METHOD") & "") <> "POST" Then
 		failText = "请从登录页提交！"
@@ -30,7 +31,8 @@ If Request.Form("action") = "login" Then
 	ElseIf inUser = "" Or inPass = "" Then
 		failText = "请输入用户名和密码！"
 	Else
-		sql="select * from login where (username='"&replace(inUser, "'", "''")&"')"
+		inUser = replace(inUser, "'", "''")
+		sql="select * from login where (username='"&inUser&"')"
 		Set rs = Server.CreateObject("ADODB.Recordset")
 		rs.Open sql, conn, 1, 3
 		loginFound = False
@@ -46,15 +48,15 @@ If Request.Form("action") = "login" Then
 		If Not loginTried Then PasswordDecoy inPass
 		If Not loginFound Then
 			failText = "用户名或密码错误！"
-			SiteLoginFailed inUser
+			SiteLoginFailed loginName
 		Else
 			If Not IsPasswordHash(rs("pwd") & "") Then
 				rs("pwd") = PasswordHash(inPass)
 				rs.Update
 			End If
-			SiteLoginSucceeded inUser
+			SiteLoginSucceeded loginName
 			SiteLogin rs("id"), rs("username")
-			SiteLoginNeedsNewPassword inUser, inPass
+			SiteLoginNeedsNewPassword loginName, inPass
 		End If
 		rs.Close
 		Set rs = Nothing
