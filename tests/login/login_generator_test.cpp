@@ -119,6 +119,11 @@ TEST(LoginPage, EarlierDefaultRowIsReadAsTheCurrentOne) {
     // Any other text, even one byte away from it, is the user's own and is kept.
     const std::string edited = earlier + " ";
     EXPECT_NE(loginPage(edited, fields).find("and 密码="), std::string::npos);
+    // The row that kept the session id of before the login and locked by address only.
+    const std::string previous = readFile(LOGIN_ROW_BEFORE_ACCOUNT_CHECKS);
+    ASSERT_NE(previous.find("SiteLoginLocked()"), std::string::npos);
+    EXPECT_EQ(loginPage(previous, fields), loginPage(current, fields));
+    EXPECT_NE(loginPage(previous + " ", fields).find("SiteLoginLocked()"), std::string::npos);
 }
 
 // FIPS 180-4 samples and a two-block message.

@@ -32,7 +32,7 @@ try {
     assert.match(index, /PasswordMatches\(rs\("密码"\) & "", inPass\)/);
     assert.match(index, /rs\("密码"\) = PasswordHash\(inPass\)/, 'a plain-text password is upgraded to its digest');
     assert.match(index, /^\s*SiteLogin rs\("id"\), rs\("账号"\)\s*$/m);
-    assert.match(index, /SiteLoginLocked\(loginName\)/);
+    assert.match(index, /SiteAccountLocked\(lockName\)/);
     assert.match(index, /^SiteUseAccounts "管理员", "账号", "密码"\s*$/m, 'every page checks the account in this table');
     for (const left of ['* from login', ' where (username=', 'and pwd=', 'rs("username")', 'rs("pwd")']) {
       assert.ok(!index.includes(left), `the template's own text is left: ${left}`);
@@ -58,7 +58,7 @@ try {
       assert.ok(!lines.slice(at + 1, sqlLine).some((l) => again.test(l)), `${name} is set again after doubling`);
     }
     const verify = lines.findIndex((l) => /CheckVerifyCode\(/i.test(l));
-    const locked = lines.findIndex((l) => /SiteLoginLocked\(/i.test(l));
+    const locked = lines.findIndex((l) => /SiteAccountLocked\(/i.test(l));
     assert.ok(verify >= 0 && verify < sqlLine, 'the verification code is not checked before the query');
     assert.ok(locked >= 0 && locked < verify, 'a locked login is refused before anything else');
   });

@@ -17,10 +17,12 @@
 '   SiteRequireFreeAccountName table, column, name, ownId, caption
 '                              登录表的添加、修改页用：别的记录已用了这个帐号名（不分大小写）时
 '                              提示并返回，什么也不保存
-'   SiteLoginLocked(name)      帐号连续 5 次失败、或本地址 15 分钟内失败 20 次后，15 分钟内不再受理
-'   SiteLoginFailed(name) / SiteLoginSucceeded(name)
+'   SiteAccountLocked(name)    帐号连续 5 次失败、或本地址 15 分钟内失败 20 次后，15 分钟内不再受理
+'   SiteAccountFailed(name) / SiteAccountSucceeded(name)
 '                              帐号的失败次数记在数据库的 kovel_login_lock 表里（重启不丢），
 '                              地址的记在 Application 里；登录成功只清掉自己帐号的次数
+'   SiteLoginLocked() / SiteLoginFailed() / SiteLoginSucceeded()
+'                              早先的登录模板用的写法：帐号取自表单的 username
 '   SiteSetCookie(name, value) / SiteClearCookie(name)
 '                              HttpOnly、SameSite=Lax 的 Cookie（页面脚本读不到，别的网站发起的
 '                              POST 不带它）
@@ -261,19 +263,32 @@ Sub SiteSaveAccountRecord(name, failures)
 	On Error GoTo 0
 End Sub
 
-Function SiteLoginLocked(name)
-	SiteLoginLocked = (SiteFailureCount(SiteAccountRecord(name)) >= SiteLockFailures _
+Function SiteAccountLocked(name)
+	SiteAccountLocked = (SiteFailureCount(SiteAccountRecord(name)) >= SiteLockFailures _
 		Or SiteFailureCount(Application(SiteAddressKey())) >= SiteLockAddressFailures)
 End Function
 
-Sub SiteLoginFailed(name)
+Sub SiteAccountFailed(name)
 	SiteSaveAccountRecord name, SiteFailureCount(SiteAccountRecord(name)) + 1
 	Application.Lock
 	Application(SiteAddressKey()) = (SiteFailureCount(Application(SiteAddressKey())) + 1) & "|" & CStr(CDbl(Now()))
 	Application.Unlock
 End Sub
 
-Sub SiteLoginSucceeded(name)
+Sub SiteAccountSucceeded(name)
 	If SiteFailureCount(SiteAccountRecord(name)) > 0 Then SiteSaveAccountRecord name, 0
+End Sub
+
+' 早先的登录模板（用户自己改过的也一样）不传帐号：取登录表单的 username，与登录页读它的方式相同
+Function SiteLoginLocked()
+	SiteLoginLocked = SiteAccountLocked(Left(Trim(Request.Form("username") & ""), 50))
+End Function
+
+Sub SiteLoginFailed()
+	SiteAccountFailed Left(Trim(Request.Form("username") & ""), 50)
+End Sub
+
+Sub SiteLoginSucceeded()
+	SiteAccountSucceeded Left(Trim(Request.Form("username") & ""), 50)
 End Sub
 %>

@@ -14,15 +14,15 @@
 '   帐号去掉首尾空格，最多 50 个字，单引号写成两个后才放进查询语句；密码原样比较。
 '   失败时提示原因并回到登录框。
 '==========================================================================
-Dim inUser, inPass, inCode, failText, sql, rs, loginFound, loginTried, loginName
+Dim inUser, inPass, inCode, failText, sql, rs, loginFound, loginTried, lockName
 failText = ""
 SiteUseAccounts "用户", "帐号", "密码"
 If Request.Form("action") = "login" Then
 	inUser = Left(Trim(Request.Form("username") & ""), 50)
 	inPass = Left(Request.Form("pwd") & "", 50)
 	inCode = Trim(Request.Form("verifycode") & "")
-	loginName = inUser
-	If SiteLoginLocked(loginName) Then
+	lockName = inUser
+	If SiteAccountLocked(lockName) Then
 		failText = "连续 5 次登录失败，请 15 分钟后再试！"
 	ElseIf UCase(Request.ServerVariables("REQUEST_METHOD") & "") <> "POST" Then
 		failText = "请从登录页提交！"
@@ -48,15 +48,15 @@ If Request.Form("action") = "login" Then
 		If Not loginTried Then PasswordDecoy inPass
 		If Not loginFound Then
 			failText = "用户名或密码错误！"
-			SiteLoginFailed loginName
+			SiteAccountFailed lockName
 		Else
 			If Not IsPasswordHash(rs("密码") & "") Then
 				rs("密码") = PasswordHash(inPass)
 				rs.Update
 			End If
-			SiteLoginSucceeded loginName
+			SiteAccountSucceeded lockName
 			SiteLogin rs("id"), rs("帐号")
-			SiteLoginNeedsNewPassword loginName, inPass
+			SiteLoginNeedsNewPassword lockName, inPass
 		End If
 		rs.Close
 		Set rs = Nothing
