@@ -23,6 +23,8 @@ Snapshot::Snapshot(std::vector<Project> projects, std::vector<Table> tables, std
     for (std::size_t i = 0; i < projects_.size(); ++i) projectIndex_[projects_[i].id] = i;
     for (std::size_t i = 0; i < tables_.size(); ++i) tableIndex_[tables_[i].id] = i;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
+        fields_[i].dataType = dataTypeOf(fields_[i].type);
+        fields_[i].widget = widgetKindOf(fields_[i].inputType);
         fieldIndex_[fields_[i].id] = i;
         fieldsByTable_[fields_[i].tableId].push_back(&fields_[i]);
     }

@@ -10,6 +10,7 @@
 #include "cli/run_folder.h"
 #include "cli/serve_command.h"
 #include "cli/window_entry.h"
+#include "preview/server/wine.h"
 
 static int runCommand(int argc, char** argv) {
     using namespace tabulon::cli;
@@ -68,6 +69,12 @@ static int runCommand(int argc, char** argv) {
     serveCommand
         ->add_option("--page-timeout", serveOptions.pageSeconds, "Seconds a page may run before the host is restarted")
         ->check(CLI::Range(0.1, 3600.0))
+        ->capture_default_str();
+    serveCommand
+        ->add_option("--locale", serveOptions.locale,
+                     "Regional settings the pages run under: zh-CN (default), en-US or de-DE")
+        ->check(CLI::IsMember({tabulon::preview::kPreviewLocales[0], tabulon::preview::kPreviewLocales[1],
+                               tabulon::preview::kPreviewLocales[2]}))
         ->capture_default_str();
     // For tests only: the host answers GET /__tabulon/session/<name>.
     serveCommand->add_flag("--test-hooks", serveOptions.testHooks)->group("");

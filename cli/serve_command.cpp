@@ -114,7 +114,7 @@ HostCommand hostCommand(const HostPlan& plan, const fs::path& previewFolder, con
             plan.wine->wine.string(),           plan.program.string(), "--site", windowsPath(folder / "site"), "--db",
             windowsPath(folder / "data.sqlite")};
         const auto prefix = previewPrefix(environment);
-        command.environment = wineEnvironment(std::move(environment), prefix);
+        command.environment = wineEnvironment(std::move(environment), prefix, options.locale);
     } else {
         command.argv = {plan.program.string(), "--site", (previewFolder / "site").string(), "--db",
                         (previewFolder / "data.sqlite").string()};

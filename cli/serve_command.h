@@ -12,9 +12,10 @@ struct ServeOptions {
     std::string project;  // name or id
     int port = 0;         // 0: any free port
     bool noBrowser = false;
-    bool fresh = false;       // seed the working copy again from data/data.mdb
-    double pageSeconds = 10;  // the watchdog's limit for one page
-    bool testHooks = false;   // lets tests read the Session through the host
+    bool fresh = false;            // seed the working copy again from data/data.mdb
+    double pageSeconds = 10;       // the watchdog's limit for one page
+    bool testHooks = false;        // lets tests read the Session through the host
+    std::string locale = "zh-CN";  // the regional settings the pages run under
 };
 
 // `programFolder` holds preview/host/asphost.exe. The environment variable

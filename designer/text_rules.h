@@ -30,7 +30,7 @@ bool namesCascade(std::string_view cascadeTable);
 
 // The message for a typed table or field name (spaces already removed) that the generated
 // site could not use, naming the character or word; nothing when the name is fine.
-// "表名“user”不能用：“user”是数据库的保留字，未保存。"
+// "表名“a.b”不能用：名称含有不能用的字符“.”，未保存。"
 std::optional<std::string> tableNameRefusal(std::string_view name);
 std::optional<std::string> fieldNameRefusal(std::string_view name);
 

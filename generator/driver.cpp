@@ -57,7 +57,7 @@ private:
                                        std::to_string(kind.templateRowsUsed) + " 行，" + fileName + " 未生成。");
             return outcome;
         }
-        const PageInput input{model_, table, model_.fieldsOf(table.id), rows};
+        const PageInput input{model_, table, pageFields(table), rows};
         const std::string text = pageGenerator(kind.id).build(input, outcome.messages);
         try {
             sink.writeText(path, text, [&](std::string_view character) {
@@ -69,6 +69,15 @@ private:
             outcome.failures.push_back(e.what());
         }
         return outcome;
+    }
+
+    // The fields a page shows, in page order: a type kept only in the database (二进制) has
+    // no widget and no value a form could write.
+    std::vector<const catalogue::Field*> pageFields(const catalogue::Table& table) const {
+        std::vector<const catalogue::Field*> fields;
+        for (const auto* field : model_.fieldsOf(table.id))
+            if (catalogue::onPages(field->dataType)) fields.push_back(field);
+        return fields;
     }
 
     std::string missingTable(catalogue::Id tableId) const {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <set>
 #include <cstdint>
 #include <functional>
 
@@ -14,21 +13,6 @@
 
 namespace tabulon::jet {
 namespace {
-
-// Words that end or change a statement where an unbracketed table name stands
-// ("select * from Order"): such a table could be created by no page's query.
-bool isSqlKeyword(std::string_view name) {
-    static const std::set<std::string> kKeywords = {
-        "ALL",    "ALTER",  "AND",       "AS",        "ASC",        "BETWEEN", "BY",     "CONSTRAINT",
-        "CREATE", "DELETE", "DESC",      "DISTINCT",  "DROP",       "EXISTS",  "FROM",   "GROUP",
-        "HAVING", "IN",     "INDEX",     "INNER",     "INSERT",     "INTO",    "IS",     "JOIN",
-        "KEY",    "LEFT",   "LIKE",      "NOT",       "NULL",       "ON",      "OR",     "ORDER",
-        "OUTER",  "PIVOT",  "PRIMARY",   "PROCEDURE", "REFERENCES", "RIGHT",   "SELECT", "SET",
-        "TABLE",  "TOP",    "TRANSFORM", "UNION",     "UNIQUE",     "UPDATE",  "VALUES", "WHERE"};
-    std::string upper(name);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return kKeywords.count(upper) > 0;
-}
 
 constexpr std::string_view kForbidden = ".!`[]";
 constexpr int kMaxTextLength = 255;
@@ -59,11 +43,8 @@ std::optional<std::string> nameProblem(std::string_view name, NameKind kind) {
         }
     }
     if (kind == NameKind::Table) {
-        if (isSqlKeyword(name)) {
-            return "表名“" + std::string(name) + "”是 SQL 关键字（建表语句和网页的查询都不给表名加方括号）";
-        }
         for (char16_t c : text) {
-            if (c == u' ' || c == 0x3000) return "表名不能含有空格（建表语句中的表名不加方括号）";
+            if (c == u' ' || c == 0x3000) return "表名不能含有空格";
             if (!hasGeneralSortCode(c)) {
                 return "表名含有不支持的字符" + quoted(c) + "（表名只能由汉字、英文字母、数字和下划线组成）";
             }

@@ -17,9 +17,9 @@ inline constexpr std::size_t kMaxNameLength = 64;
 
 // nullopt when `name` is acceptable, else the reason in Chinese, e.g.
 // "名称含有 Jet 不允许的字符“!”" or "名称超过 64 个字符". Table names are also
-// refused with spaces (the CREATE statement leaves them unbracketed) and with
-// characters outside letters, digits, '_' and CJK ideographs (the catalogue
-// index only has sort codes for those).
+// refused with spaces and with characters outside letters, digits, '_' and CJK
+// ideographs (the catalogue index only has sort codes for those). SQL keywords are
+// fine: every statement brackets its names.
 std::optional<std::string> nameProblem(std::string_view name, NameKind kind);
 
 // Jet compares names case-insensitively (full-width letters equal ASCII

@@ -1,6 +1,7 @@
 #pragma once
 // Names a generated site cannot use: they break the pages' VBScript strings, their HTML,
-// their URLs or the SQL that Jet reads unbracketed. The editors refuse them when typed;
+// their URLs or the brackets every name of the SQL is written in. Reserved words (name,
+// password, date, user …) are fine in brackets. The editors refuse them when typed;
 // the design check finds those already in a catalogue, and generation skips them.
 #include <optional>
 #include <string>
@@ -15,7 +16,7 @@ namespace tabulon::generator {
 enum class NameUse { Table, Field };
 
 // nullopt when the site can use `name` (already stripped of its spaces), else why not,
-// naming the character or word: "名称含有不能用的字符“'”", "“user”是数据库的保留字".
+// naming the character: "名称含有不能用的字符“'”".
 std::optional<std::string> siteNameProblem(std::string_view name, NameUse use);
 
 struct DesignProblem {

@@ -147,9 +147,10 @@ std::string loginPage(std::string_view templateText, const LoginFields& login) {
     replaceFirst(page, "SiteUseAccounts \"login\", \"username\", \"pwd\"",
                  "SiteUseAccounts " + vbString(login.table) + ", " + vbString(login.userField) + ", " +
                      vbString(login.passwordField));
-    replaceFirst(page, "* from login", "* from " + login.table);
-    replaceFirst(page, " where (username=", " where (" + login.userField + "=");
-    replaceFirst(page, "and pwd=", "and " + login.passwordField + "=");
+    // In brackets: a login table or field may be called user, name or password.
+    replaceFirst(page, "* from login", "* from [" + login.table + "]");
+    replaceFirst(page, " where (username=", " where ([" + login.userField + "]=");
+    replaceFirst(page, "and pwd=", "and [" + login.passwordField + "]=");
     // A row of the user's own that still only sets the cookie logs into the session too,
     // when it includes the helpers that do it.
     if (page.find("inc/function.asp") != std::string::npos)

@@ -59,7 +59,8 @@ std::string pageBaseName(std::string_view tableName, catalogue::Id tableId) {
 std::string pageBaseName(const catalogue::Table& table) { return pageBaseName(table.name, table.id); }
 
 const std::string& fieldCaption(const catalogue::Field& field) {
-    return startsWithChineseCharacter(field.name) ? field.name : field.description;
+    // A field without a description is shown by its own name rather than by nothing.
+    return startsWithChineseCharacter(field.name) || field.description.empty() ? field.name : field.description;
 }
 
 std::string formName(std::size_t position) { return "S_" + std::to_string(position); }

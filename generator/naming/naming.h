@@ -22,8 +22,9 @@ bool startsWithChineseCharacter(std::string_view text);
 std::string pageBaseName(const catalogue::Table& table);
 std::string pageBaseName(std::string_view tableName, catalogue::Id tableId);
 
-// Caption of a field on forms and lists: its name when that starts with a hanzi, else its
-// description: (name, 姓名) -> "姓名", (价格, x) -> "价格".
+// Caption of a field on forms and lists: its name when that starts with a hanzi or it has
+// no description, else its description: (name, 姓名) -> "姓名", (价格, x) -> "价格",
+// (price, "") -> "price".
 const std::string& fieldCaption(const catalogue::Field& field);
 
 // Form input and server variable name of the field at 1-based position n: 3 -> "S_3".

@@ -10,7 +10,7 @@
 namespace tabulon::generator {
 namespace {
 
-constexpr std::string_view kQuery = "sql=\"select * from $table$\"\r\n";
+constexpr std::string_view kQuery = "sql=\"select * from [$table$]\"\r\n";
 
 // The list page link spells its suffix in lower case; IIS file names ignore case.
 constexpr std::string_view kSaveAndLeave =

@@ -31,7 +31,7 @@ constexpr std::string_view kIdCheck =
     "\r\n";
 
 constexpr std::string_view kQuery =
-    "sql=\"select * from $table$\"\r\n"
+    "sql=\"select * from [$table$]\"\r\n"
     "\r\n"
     "\r\n"
     "sql=sql&\" where id in(\"&ID&\")\"\r\n"

@@ -3,7 +3,6 @@
 #include "generator/naming/naming.h"
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -18,16 +17,26 @@ constexpr std::string_view kCheckScriptStart =
     "i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\"||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")"
     "return all[i];}return null;}\r\n"
     " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n"
+    // The rules of SiteValue: a whole number or a decimal with sign (and exponent), within
+    // the column's range and, for 小数, its two places. A refused value stays as typed.
+    " function number(e,whole,low,high,places,name,outside){var "
+    "v=e.value.replace(/^\\s+|\\s+$/g,\"\");if(v==\"\")return true;\r\n"
+    "  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))"
+    "return refuse(e,name+(whole?\"必须是整数\":\"必须是数字\"));\r\n"
+    "  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);\r\n"
+    "  if(places>=0){var p=v.toLowerCase().split(\"e\"),f=(p[0].split(\".\")[1]||\"\").replace(/0+$/,\"\");"
+    "if(f.length-(Number(p[1])||0)>places)return refuse(e,name+\"最多只能有 \"+places+\" 位小数\");}\r\n"
+    "  return true;}\r\n"
     " var e;\r\n";
 constexpr std::string_view kCheckNumber =
-    " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^-?[0-9]+(\\.[0-9]+)?$$/.test(e.value))return "
-    "refuse(e,\"$name$必须是数字\");\r\n";
-constexpr std::string_view kCheckWhole =
-    " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^-?[0-9]+$$/.test(e.value))return refuse(e,\"$name$必须是整数\");\r\n";
+    " e=box(\"S_$n$\");if(e&&!number(e,$whole$,$low$,$high$,$places$,\"$name$\",\"$outside$\"))return false;\r\n";
 constexpr std::string_view kCheckDate =
     " e=box(\"S_$n$\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( "
     "[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$$/.test(e.value))"
     "return refuse(e,\"$name$不是有效的日期\");\r\n";
+constexpr std::string_view kCheckBool =
+    " e=box(\"S_$n$\");if(e&&!/^\\s*(是|否|真|假|true|false|yes|no|on|off|-?1|0|wahr|falsch)?\\s*$$/i.test(e.value))"
+    "return refuse(e,\"$name$只能是“是”或“否”\");\r\n";
 constexpr std::string_view kCheckChoice =
     " e=box(\"S_$n$\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return "
     "refuse(e,\"请选择$name$\");\r\n";
@@ -36,20 +45,50 @@ constexpr std::string_view kCheckScriptEnd =
     "}\r\n"
     "</script>\r\n";
 
+// What a number column holds, as the browser checks it (the server checks the same).
+struct NumberRange {
+    std::string_view kind;
+    bool whole;
+    std::string_view low, high, places, outside;
+};
+constexpr NumberRange kNumberRanges[] = {
+    {"byte", true, "0", "255", "-1", "必须是 0 到 255 之间的整数"},
+    {"short", true, "-32768", "32767", "-1", "必须是 -32768 到 32767 之间的整数"},
+    {"long", true, "-2147483648", "2147483647", "-1", "超出了整数的范围"},
+    {"auto", true, "-2147483648", "2147483647", "-1", "超出了整数的范围"},
+    {"single", false, "-3.402823e38", "3.402823e38", "-1", "超出了单精度数的范围"},
+    {"double", false, "-1.79769313486231e308", "1.79769313486231e308", "-1", "超出了双精度数的范围"},
+    {"decimal", false, "-9999.99", "9999.99", "2", "必须在 -9999.99 到 9999.99 之间"},
+    {"currency", false, "-99999999999.9999", "99999999999.9999", "4", "超出了金额的范围"},
+};
+
+const NumberRange* numberRange(std::string_view kind) {
+    for (const auto& range : kNumberRanges)
+        if (range.kind == kind) return &range;
+    return nullptr;
+}
+
 void appendClientCheck(std::string& out, const catalogue::Field& field, std::string_view n, std::string_view caption) {
+    using catalogue::WidgetKind;
     const std::string_view kind = valueKind(field);
-    switch (widgetKindOf(field.inputType)) {
+    switch (field.widget) {
     case WidgetKind::DropDown: return fillInto(out, kCheckChoice, {{"n", n}, {"name", caption}});
     case WidgetKind::RichText: return;
     case WidgetKind::TextBox:
     case WidgetKind::DateBox:
     case WidgetKind::Other: break;
     }
-    if (kind == "date") return fillInto(out, kCheckDate, {{"n", n}, {"name", field.name}});
-    if (kind == "long" || kind == "short" || kind == "byte" || kind == "auto")
-        return fillInto(out, kCheckWhole, {{"n", n}, {"name", field.name}});
-    if (kind == "single" || kind == "double" || kind == "decimal")
-        return fillInto(out, kCheckNumber, {{"n", n}, {"name", field.name}});
+    if (kind == "date") return fillInto(out, kCheckDate, {{"n", n}, {"name", caption}});
+    if (kind == "bool") return fillInto(out, kCheckBool, {{"n", n}, {"name", caption}});
+    if (const auto* range = numberRange(kind))
+        fillInto(out, kCheckNumber,
+                 {{"n", n},
+                  {"whole", range->whole ? "1" : "0"},
+                  {"low", range->low},
+                  {"high", range->high},
+                  {"places", range->places},
+                  {"name", caption},
+                  {"outside", range->outside}});
 }
 
 }  // namespace
@@ -123,7 +162,10 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
                      "             S_$n$=Request.Form(\"S_$n$\")&\"\"'$name$\t$description$\r\n",
                      {{"n", n}, {"name", field->name}, {"description", field->description}});
             // Stored as a salted digest; the modify page keeps the stored one when left empty.
-            fillInto(result.valueCode, "if S_$n$<>\"\" then S_$n$=PasswordHash(S_$n$)\r\n", {{"n", n}});
+            fillInto(result.valueCode,
+                     "S_$n$=SitePassword(S_$n$,\"$caption$\")\r\n"
+                     "if S_$n$<>\"\" then S_$n$=PasswordHash(S_$n$)\r\n",
+                     {{"n", n}, {"caption", caption}});
             if (password == PasswordOnSave::WhenTyped)
                 fillInto(result.assignCode, "\r\n    if S_$n$<>\"\" then rsAdd(\"$name$\")=S_$n$\r\n",
                          {{"n", n}, {"name", field->name}});
@@ -142,7 +184,8 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
                           {"own", password == PasswordOnSave::WhenTyped ? "ID" : "0"},
                           {"caption", caption}});
             // The database numbers an auto-number column itself and refuses a value for it.
-            if (valueKind(*field) != "auto") appendAssignmentLine(result.assignCode, n, field->name);
+            if (field->dataType != catalogue::DataType::AutoNumber)
+                appendAssignmentLine(result.assignCode, n, field->name);
         }
         appendClientCheck(result.checkScript, *field, n, caption);
         state.passwordField = passwordField;

@@ -103,7 +103,7 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
         const std::string& caption = fieldCaption(*field);
         const bool first = shown++ == 0;
         pieces.fieldList.append(field->name).append(",");
-        pieces.typeList.append(searchTypeCode(field->type)).append(",");
+        pieces.typeList.append(searchTypeCode(*field)).append(",");
         pieces.header.append(rows[HeaderCellStart]).append(caption).append(rows[HeaderCellEnd]);
         pieces.dataRow.append(rows[DataCellStart]);
         if (first && linkMoved) pieces.dataRow.append(displayLink);

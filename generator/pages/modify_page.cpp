@@ -23,7 +23,7 @@ constexpr std::string_view kIdCheck =
     "   end if\r\n";
 
 constexpr std::string_view kQuery =
-    "sql=\"select * from $table$\"\r\n"
+    "sql=\"select * from [$table$]\"\r\n"
     "\r\n"
     "sql=sql&\" where id=\"&cstr(ID)\r\n"
     "\r\n"

@@ -5,7 +5,6 @@
 #include "catalogue/snapshot.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -24,12 +23,21 @@ constexpr std::string_view kCascadeTextBox =
     "&next=$target$');\"><% $registration$ %>";
 
 constexpr std::string_view kNumericTextBox =
-    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\"  style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test("
-    "this.value)){alert('$name$只能输入数字！');this.value=0}\">        <span style=\"color:#CCC\">数字型</span>";
+    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\"  style=\"width:60px\" onBlur=\"$blurCheck$\">        "
+    "<span style=\"color:#CCC\">数字型</span>";
 
+// Leaving the box only warns: what was typed stays there to be corrected (signs, decimals
+// and exponents such as -12.5 or 1E+15 are numbers).
+constexpr std::string_view kNumericBlurCheck =
+    "var v=this.value.replace(/^\\s+|\\s+$$/g,'');"
+    "if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$$/.test(v))"
+    "alert('$name$只能输入数字！')";
+
+// Read without the server's regional settings (see inc/values.asp); the value check
+// that follows also checks the column's range and scale.
 constexpr std::string_view kNumericCheck =
     "\r\n"
-    "if S_$n$<>\"\" and not myIsNumeric(S_$n$) then\r\n"
+    "if S_$n$<>\"\" and not SiteIsNumber(S_$n$) then\r\n"
     " sendmsg(\"$name$必须是数字\")\r\n"
     " goback()\r\n"
     " response.End()\r\n"
@@ -50,8 +58,10 @@ constexpr std::string_view kDateBox =
     "<input name=\"S_$n$\" type=\"text\" class=\"Wdate\" id=\"S_$n$\" value=\"<%=getdate(now())%>\" "
     "onclick=\"WdatePicker()\" >\r\n";
 
+// On change, not on click: a choice made with the keyboard refreshes the dependent list
+// too, and opening the list without choosing keeps the dependent choice.
 constexpr std::string_view kDropDownCascade =
-    " onclick=\"&\"\"\"\"&\"GetData(\"&\"'\"&\"S_$target$\"&\"'\"&\",this.options[selectedIndex].value,\"&\"'\"&"
+    " onchange=\"&\"\"\"\"&\"GetData(\"&\"'\"&\"S_$target$\"&\"'\"&\",this.options[selectedIndex].value,\"&\"'\"&"
     "\"Getclass.asp?table=$table$&Stype=$cascadeTable$&filed=$cascadeField$&condition=$condition$&order=$n$"
     "&next=$target$\"&\"'\"&\");\"&\"\"\"\"&\">";
 
@@ -122,7 +132,7 @@ constexpr std::string_view kDropDownList =
 // so keeping the first choice still saves a dependent value.
 constexpr std::string_view kFillOnLoad =
     "<script type=\"text/javascript\">(function(){var s=document.getElementById(\"S_$n$\");"
-    "if(s&&s.onclick)s.onclick();})();</script>\r\n";
+    "if(s&&s.onchange)s.onchange();})();</script>\r\n";
 
 // A cascade source names the table of a dependent list in 联动表 ("0" or "" is none).
 bool isCascadeSource(const Field& field) { return leadingNumber(field.cascadeTable) > 0.0000001; }
@@ -177,15 +187,15 @@ Widget textBox(const Snapshot& model, const Field& field, std::size_t position, 
     } else {
         html = fill(state.passwordField ? kPasswordBox : kTextBox, {{"n", n}});
     }
-    if (isNumericType(field.type)) {
+    if (catalogue::checkedAsNumber(field.dataType)) {
         // A numeric box trades the cascade call for its own check; the cascade stays registered.
         state.checkCode += numericCheck(position, field.name);
-        html = fill(kNumericTextBox, {{"n", n}, {"name", field.name}});
+        html = fill(kNumericTextBox, {{"n", n}, {"blurCheck", numericBlurCheck(field.name)}});
     }
     return {html, false};
 }
 
-// The onclick that makes a drop-down fill the dependent list of its cascade.
+// The onchange that makes a drop-down fill the dependent list of its cascade.
 std::string cascadeAttribute(const Snapshot& model, const Field& field, std::size_t position, FormState& state) {
     state.cascade = true;
     std::string condition;
@@ -193,7 +203,7 @@ std::string cascadeAttribute(const Snapshot& model, const Field& field, std::siz
         const auto* conditionField = model.fieldByIdText(field.cascadeCondition);
         condition = conditionField ? conditionField->name : std::string();
         // One "%" tells the data service to compare as a number.
-        if (conditionField && isNumericType(conditionField->type)) condition = "%" + condition;
+        if (conditionField && catalogue::checkedAsNumber(conditionField->dataType)) condition = "%" + condition;
     } else {
         condition = "%ID";
     }
@@ -260,6 +270,8 @@ std::string numericCheck(std::size_t position, std::string_view name) {
     return fill(kNumericCheck, {{"n", std::to_string(position)}, {"name", name}});
 }
 
+std::string numericBlurCheck(std::string_view name) { return fill(kNumericBlurCheck, {{"name", name}}); }
+
 std::string datePickerScript(FormState& state) {
     if (state.dateScripts >= 1) return std::string();
     ++state.dateScripts;
@@ -269,7 +281,8 @@ std::string datePickerScript(FormState& state) {
 Widget addPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
                      Messages& messages) {
     const std::string n = std::to_string(position);
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::TextBox: return textBox(model, field, position, state);
     case WidgetKind::RichText: return {fill(kRichText, {{"n", n}}), false};
     case WidgetKind::DateBox: return {datePickerScript(state) + fill(kDateBox, {{"n", n}}), false};

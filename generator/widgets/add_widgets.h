@@ -49,6 +49,10 @@ std::string cascadeRegistration(std::string_view table, std::string_view column,
 // The server's check of a numeric text box (an empty value passes and is stored as Null).
 std::string numericCheck(std::size_t position, std::string_view name);
 
+// The onBlur script of a numeric text box: warns about a value that is not a number and
+// leaves it as typed.
+std::string numericBlurCheck(std::string_view name);
+
 // The first date box of a page gets the picker's script tag; `dateScripts` counts it.
 std::string datePickerScript(FormState& state);
 

@@ -1,14 +1,15 @@
 #include "generator/widgets/display_widgets.h"
 
+#include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/modify_widgets.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
 
-// Every stored value is encoded (Null gives the empty text): it is shown, never run.
-constexpr std::string_view kPlainValue = "<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>";
+// Every stored value is encoded (Null gives the empty text): it is shown, never run. It is
+// written the way the forms write it, whatever the server's regional settings.
+constexpr std::string_view kPlainValue = "<%=SiteFormValue(rsAdd(\"$name$\"),\"$kind$\")%>";
 // Rich text is markup the editor wrote: shown as markup, through the same allow-list that
 // cleans it on save, so rows stored before that cleaning existed cannot run script either.
 constexpr std::string_view kRichTextValue = "<%=SiteCleanHtml(rsAdd(\"$name$\")&\"\")%>";
@@ -19,14 +20,15 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 
 Widget displayPageValue(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
                         std::string_view tableName, Messages& messages) {
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::RichText: return {fill(kRichTextValue, {{"name", field.name}}), false};
     case WidgetKind::DropDown:
         return linkedDropDown(model, field, position, tableName, fill(kStoredOptionTest, {{"name", field.name}}),
                               messages);
     case WidgetKind::TextBox:
     case WidgetKind::DateBox:
-    case WidgetKind::Other: return {fill(kPlainValue, {{"name", field.name}}), false};
+    case WidgetKind::Other: return {fill(kPlainValue, {{"name", field.name}, {"kind", valueKind(field)}}), false};
     }
     return {};
 }

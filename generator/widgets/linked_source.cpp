@@ -16,7 +16,7 @@ std::optional<std::string> linkedFieldName(const catalogue::Snapshot& model, con
 }
 
 std::string dropDownQuery(std::string_view tableName, std::string_view columnName) {
-    return "select id," + std::string(columnName) + " from " + std::string(tableName) + " order by id asc";
+    return "select id,[" + std::string(columnName) + "] from [" + std::string(tableName) + "] order by id asc";
 }
 
 std::string missingLinkedTableMessage(std::string_view tableName, const catalogue::Field& field) {

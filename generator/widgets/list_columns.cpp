@@ -1,14 +1,15 @@
 #include "generator/widgets/list_columns.h"
 
+#include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
 
-// Stored values are shown as text, never as markup (Null shows as nothing).
-constexpr std::string_view kPlainCell = "<%=server.HTMLEncode(rs(\"$name$\")&\"\")%>";
+// Stored values are shown as text, never as markup (Null shows as nothing), written the way
+// the forms and the search read them, whatever the server's regional settings.
+constexpr std::string_view kPlainCell = "<%=SiteFormValue(rs(\"$name$\"),\"$kind$\")%>";
 // Rich text keeps its markup, cleaned by the allow-list of the save (see the display page).
 constexpr std::string_view kRichTextCell = "<%=SiteCleanHtml(rs(\"$name$\")&\"\")%>";
 
@@ -19,7 +20,7 @@ constexpr std::string_view kLinkedCell =
     "<span style=\"cursor:pointer\" title=\"<%=server.HTMLEncode(rs(\"$name$\")&\"\")%>\">\t<%\r\n"
     " RsListID=rs(\"$name$\")\r\n"
     " \r\n"
-    " RsSql=\"select id,$column$ from $table$ where id=\"&RsListID\r\n"
+    " RsSql=\"select id,[$column$] from [$table$] where id=\"&RsListID\r\n"
     " if SearchMatches(RsListID,\"^[0-9]+$$\") then\r\n"
     " RsList.open RsSql,conn,1,1\r\n"
     " \r\n"
@@ -33,17 +34,19 @@ constexpr std::string_view kLinkedCell =
 
 }  // namespace
 
-std::string_view searchTypeCode(std::string_view dataType) {
-    if (dataType == "日期时间") return "2";
-    if (dataType == "文本" || dataType == "备注") return "1";
-    if (dataType == "单精度") return "3";
-    return "0";
+std::string_view searchTypeCode(const catalogue::Field& field) {
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    return row && !row->searchCode.empty() ? row->searchCode : "0";
 }
 
-bool isDateField(const catalogue::Field& field) { return field.type == "日期时间"; }
+bool isDateField(const catalogue::Field& field) {
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    return row && row->clientCheck == catalogue::ClientCheck::Date;
+}
 
 std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& field) {
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::DropDown: {
         // A broken link is not reported here: the form pages already report it.
         const auto* table = linkedTable(model, field);
@@ -57,7 +60,7 @@ std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& f
     case WidgetKind::DateBox:
     case WidgetKind::Other: break;
     }
-    return fill(kPlainCell, {{"name", field.name}});
+    return fill(kPlainCell, {{"name", field.name}, {"kind", valueKind(field)}});
 }
 
 }  // namespace tabulon::generator

@@ -9,11 +9,12 @@
 
 namespace tabulon::generator {
 
-// How the search script treats a field's values: "2" 日期时间, "1" 文本 and 备注, "0" the
-// rest (numbers, 自动编号, 逻辑).
-std::string_view searchTypeCode(std::string_view dataType);
+// How the search script treats a field's values, from its type's row: "2" dates, "1" text,
+// numbers by their range: "3" single precision, "4" 小数, "5" long and auto-number, "6"
+// short, "7" byte, "8" currency, "0" the rest (double, 逻辑, and a type no row has).
+std::string_view searchTypeCode(const catalogue::Field& field);
 
-// A 日期时间 field: the search bar asks for a date range instead of an operator and value.
+// A date field: the search bar asks for a date range instead of an operator and value.
 bool isDateField(const catalogue::Field& field);
 
 // The data cell of a field: its stored value, or for a 组合框 field whose linked table and

@@ -1,8 +1,8 @@
 #include "generator/widgets/modify_widgets.h"
 
+#include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -10,17 +10,16 @@ namespace {
 using catalogue::Field;
 using catalogue::Snapshot;
 
-// The stored value is HTML-encoded: a quote inside it would end the attribute, and the
-// next save would keep only the text before that quote.
+// The stored value is written the way the value check reads it back, whatever the
+// server's regional settings (是/否, 2024-01-31 08:30:00, 1.5, 1E+15), and HTML-encoded: a
+// quote inside it would end the attribute. An unchanged form saves unchanged.
 constexpr std::string_view kTextBox =
-    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\"  "
+    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" value=\"<%=SiteFormValue(rsAdd(\"$name$\"),\"$kind$\")%>\"  "
     "style=\"width:300px\">";
 
 constexpr std::string_view kNumericTextBox =
-    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\"   "
-    "style=\"width:60px\" "
-    "onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('$name$只能输入数字！');this.value=0}\">        "
-    "<span style=\"color:#CCC\">数字型</span>";
+    "<input type=\"text\" name=\"S_$n$\" id=\"S_$n$\" value=\"<%=SiteFormValue(rsAdd(\"$name$\"),\"$kind$\")%>\"   "
+    "style=\"width:60px\" onBlur=\"$blurCheck$\">        <span style=\"color:#CCC\">数字型</span>";
 
 constexpr std::string_view kRichText =
     "\r\n"
@@ -31,7 +30,7 @@ constexpr std::string_view kRichText =
 constexpr std::string_view kDateBox =
     "\r\n"
     "<input name=\"S_$n$\" type=\"text\" class=\"Wdate\" id=\"S_$n$\" "
-    "value=\"<%=server.HTMLEncode(rsAdd(\"$name$\")&\"\")%>\" "
+    "value=\"<%=SiteFormValue(rsAdd(\"$name$\"),\"$kind$\")%>\" "
     "onclick=\"WdatePicker()\" >\r\n";
 
 // The stored digest is never sent back; an empty box keeps it.
@@ -53,9 +52,13 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 Widget textBox(const Field& field, std::size_t position, FormState& state) {
     const std::string n = std::to_string(position);
     if (state.passwordField) return {fill(kPasswordBox, {{"n", n}}), false};
-    if (!isNumericType(field.type)) return {fill(kTextBox, {{"n", n}, {"name", field.name}}), false};
+    const std::string_view kind = valueKind(field);
+    if (!catalogue::checkedAsNumber(field.dataType))
+        return {fill(kTextBox, {{"n", n}, {"name", field.name}, {"kind", kind}}), false};
     state.checkCode += numericCheck(position, field.name);
-    return {fill(kNumericTextBox, {{"n", n}, {"name", field.name}}), false};
+    return {fill(kNumericTextBox,
+                 {{"n", n}, {"name", field.name}, {"kind", kind}, {"blurCheck", numericBlurCheck(field.name)}}),
+            false};
 }
 
 }  // namespace
@@ -85,18 +88,20 @@ Widget linkedDropDown(const Snapshot& model, const Field& field, std::size_t pos
 Widget modifyPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
                         Messages& messages) {
     const std::string n = std::to_string(position);
-    switch (widgetKindOf(field.inputType)) {
+    using catalogue::WidgetKind;
+    switch (field.widget) {
     case WidgetKind::TextBox: return textBox(field, position, state);
     case WidgetKind::RichText: return {fill(kRichText, {{"n", n}, {"name", field.name}}), false};
     case WidgetKind::DateBox:
-        return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}}), false};
+        return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}, {"kind", valueKind(field)}}),
+                false};
     case WidgetKind::DropDown:
         return linkedDropDown(model, field, position, state.tableName, fill(kStoredOptionTest, {{"name", field.name}}),
                               messages);
     case WidgetKind::Other:
         // Unlike the add page's box it shows the stored value: an empty box would blank
         // the column on every save.
-        return {"\r\n" + fill(kTextBox, {{"n", n}, {"name", field.name}}) + "\r\n", false};
+        return {"\r\n" + fill(kTextBox, {{"n", n}, {"name", field.name}, {"kind", valueKind(field)}}) + "\r\n", false};
     }
     return {};
 }

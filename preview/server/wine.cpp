@@ -95,14 +95,19 @@ fs::path previewPrefix(const std::vector<std::string>& environment) {
     return cache / "tabulon" / "wine-preview";
 }
 
-std::vector<std::string> wineEnvironment(std::vector<std::string> base, const fs::path& prefix) {
+std::vector<std::string> wineEnvironment(std::vector<std::string> base, const fs::path& prefix,
+                                         std::string_view locale) {
     setVariable(base, "WINEPREFIX", prefix.string());
     setVariable(base, "WINEDEBUG", "-all");
     setVariable(base, "WINEDLLOVERRIDES", "mscoree,mshtml=");
-    // Wine takes its locale from the Unix environment only: pages format dates and numbers
-    // the way a Chinese (LCID 2052) server does.
-    setVariable(base, "LC_ALL", "zh_CN.UTF-8");
-    setVariable(base, "LANG", "zh_CN.UTF-8");
+    // Wine takes its locale from the Unix environment only (the system need not have that
+    // locale installed): pages format dates and numbers the way a Chinese (LCID 2052), US
+    // (1033) or German (1031) server does.
+    std::string unixLocale(locale);
+    if (const auto dash = unixLocale.find('-'); dash != std::string::npos) unixLocale[dash] = '_';
+    unixLocale += ".UTF-8";
+    setVariable(base, "LC_ALL", unixLocale);
+    setVariable(base, "LANG", unixLocale);
     setVariable(base, "DISPLAY", std::nullopt);
     setVariable(base, "WAYLAND_DISPLAY", std::nullopt);
     return base;

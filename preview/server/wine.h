@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tabulon::preview {
@@ -21,8 +22,13 @@ std::string missingWineMessage();
 // $XDG_CACHE_HOME/tabulon/wine-preview, else ~/.cache/tabulon/wine-preview.
 std::filesystem::path previewPrefix(const std::vector<std::string>& environment);
 
-// `base` with the prefix, quiet logging, no Mono or Gecko installer, and no display.
-std::vector<std::string> wineEnvironment(std::vector<std::string> base, const std::filesystem::path& prefix);
+// The regional settings the host's pages run under, as `serve --locale` names them.
+inline constexpr const char* kPreviewLocales[] = {"zh-CN", "en-US", "de-DE"};
+
+// `base` with the prefix, quiet logging, no Mono or Gecko installer, no display, and the
+// regional settings of `locale` (one of kPreviewLocales; Chinese by default).
+std::vector<std::string> wineEnvironment(std::vector<std::string> base, const std::filesystem::path& prefix,
+                                         std::string_view locale = "zh-CN");
 
 // True once the prefix has been made (by us or adopted).
 bool prefixReady(const std::filesystem::path& prefix);

@@ -28,6 +28,8 @@ If Request.Form("action") = "login" Then
 		failText = "请从登录页提交！"
 	ElseIf Not CheckVerifyCode(inCode) Then
 		failText = "验证码错误，请重新输入！"
+	ElseIf SiteMatches(inUser, "[\x00-\x1F\x7F]") Then
+		failText = "用户名或密码错误！"
 	ElseIf inUser = "" Or inPass = "" Then
 		failText = "请输入用户名和密码！"
 	Else

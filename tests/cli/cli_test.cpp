@@ -65,7 +65,7 @@ TEST(CommandLine, DesignCheckReportsNamesTheSiteCannotUse) {
         auto catalogue = catalogue::Catalogue::openInRunFolder(run.path());
         catalogue::Field field;
         field.tableId = 25;
-        field.name = "user";
+        field.name = "user]";
         field.type = "文本";
         field.inputType = "文本框";
         field.order = 9;
@@ -73,7 +73,7 @@ TEST(CommandLine, DesignCheckReportsNamesTheSiteCannotUse) {
     }
     const auto broken = tabulon(run.path(), "check 记账");
     EXPECT_EQ(broken.exitCode, 1);
-    EXPECT_EQ(broken.output, "表 收支 字段 user：“user”是数据库的保留字\n");
+    EXPECT_EQ(broken.output, "表 收支 字段 user]：名称含有不能用的字符“]”\n");
     // Generation leaves that table's pages out and says why.
     const auto generated = tabulon(run.path(), "generate 记账 --kinds add");
     EXPECT_EQ(generated.exitCode, 1);

@@ -56,9 +56,9 @@ TEST(DatabaseGenerator, StatementsAndLogInTheirExactForm) {
     const auto result = generateDatabase(design.snapshot(), run.path(), project, messages);
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"生成完毕"});
     EXPECT_EQ(result.statementLog,
-              "create Table 用户([id] Counter PRIMARY KEY,[帐号]  VarChar(50),[密码]  VarChar(50))" + kFiveLineEnds +
-                  "create Table 收支([id] Counter PRIMARY KEY,[金额]  real)" + kFiveLineEnds +
-                  "create Table 空表([id] Counter PRIMARY KEY)" + kFiveLineEnds);
+              "create Table [用户]([id] Counter PRIMARY KEY,[帐号]  VarChar(50),[密码]  VarChar(50))" + kFiveLineEnds +
+                  "create Table [收支]([id] Counter PRIMARY KEY,[金额]  real)" + kFiveLineEnds +
+                  "create Table [空表]([id] Counter PRIMARY KEY)" + kFiveLineEnds);
     EXPECT_EQ(readFile(run.path() / "示例-schema.sql"), gbk::encode(result.statementLog).bytes);
 
     const auto db = jet::Database::open(result.file);
@@ -78,7 +78,7 @@ TEST(DatabaseGenerator, ColumnsFollowTheOrderFieldsWereAddedNotTheirPosition) {
     RecordedMessages messages;
     const auto result = generateDatabase(design.snapshot(), run.path(), project, messages);
     EXPECT_EQ(result.statementLog.substr(0, result.statementLog.find("\r\n")),
-              "create Table 表一([id] Counter PRIMARY KEY,[先]  VarChar(50),[后]  VarChar(50))");
+              "create Table [表一]([id] Counter PRIMARY KEY,[先]  VarChar(50),[后]  VarChar(50))");
 }
 
 TEST(DatabaseGenerator, TypesWithoutAWordNeverBorrowTheirNeighbours) {
@@ -97,7 +97,7 @@ TEST(DatabaseGenerator, TypesWithoutAWordNeverBorrowTheirNeighbours) {
     RecordedMessages messages;
     const auto result = generateDatabase(design.snapshot(), run.path(), project, messages);
     EXPECT_EQ(result.statementLog.substr(0, result.statementLog.find("\r\n")),
-              "create Table 物品([id] Counter PRIMARY KEY,[数量]  short,[序号]  integer,[备用]  VarChar(50))");
+              "create Table [物品]([id] Counter PRIMARY KEY,[数量]  short,[序号]  integer,[备用]  VarChar(50))");
     ASSERT_EQ(messages.texts().size(), 3u);
     EXPECT_NE(messages.texts()[0].find("字段 序号"), std::string::npos) << messages.texts()[0];
     EXPECT_NE(messages.texts()[1].find("字段 备用"), std::string::npos) << messages.texts()[1];
@@ -160,7 +160,7 @@ TEST(DatabaseGenerator, RepeatedNamesAreReportedInFieldOrderAgainstTheFirstKeptF
                                     "生成完毕",
                                 }));
     EXPECT_EQ(result.statementLog,
-              "create Table T([id] Counter PRIMARY KEY,[Name]  VarChar(50),[备注1]  VarChar(50))" + kFiveLineEnds);
+              "create Table [T]([id] Counter PRIMARY KEY,[Name]  VarChar(50),[备注1]  VarChar(50))" + kFiveLineEnds);
     EXPECT_EQ(columnNames(jet::Database::open(result.file), "T"), (std::vector<std::string>{"Name", "备注1"}));
 }
 

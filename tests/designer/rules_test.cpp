@@ -23,8 +23,9 @@ class RulesTest : public QObject {
     Q_OBJECT
 private slots:
     void namesTheSiteCannotUseAreRefusedByName() {
-        QCOMPARE(designer::tableNameRefusal("user").value_or(""),
-                 std::string("表名“user”不能用：“user”是数据库的保留字，未保存。"));
+        QCOMPARE(designer::tableNameRefusal("user!").value_or(""),
+                 std::string("表名“user!”不能用：名称含有不能用的字符“!”，未保存。"));
+        QVERIFY(!designer::tableNameRefusal("user"));  // reserved words stand in brackets
         QCOMPARE(designer::fieldNameRefusal("单价'元").value_or(""),
                  std::string("字段名“单价'元”不能用：名称含有不能用的字符“'”，未保存。"));
         QCOMPARE(designer::fieldNameRefusal("").value_or(""), std::string("字段名“”不能用：名称不能为空，未保存。"));

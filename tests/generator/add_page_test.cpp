@@ -44,7 +44,7 @@ TEST(AddPage, WorkedExampleIsExact) {
         "             S_3=trim(Request.Form(\"S_3\"))'排序\t\r\n"
         "\r\n"
         "\r\n"
-        "if S_3<>\"\" and not myIsNumeric(S_3) then\r\n"
+        "if S_3<>\"\" and not SiteIsNumber(S_3) then\r\n"
         " sendmsg(\"排序必须是数字\")\r\n"
         " goback()\r\n"
         " response.End()\r\n"
@@ -53,7 +53,7 @@ TEST(AddPage, WorkedExampleIsExact) {
         "S_2=SiteValue(S_2,\"text\",\"类型名称\")\r\n"
         "S_3=SiteValue(S_3,\"short\",\"排序\")\r\n"
         "\r\n"
-        "sql=\"select * from 消费类型\"\r\n"
+        "sql=\"select * from [消费类型]\"\r\n"
         "Set rsAdd = Server.CreateObject(\"ADODB.Recordset\")\r\n"
         "rsAdd.ActiveConnection = conn\r\n"
         "rsAdd.Source =sql\r\n"
@@ -88,7 +88,7 @@ TEST(AddPage, WorkedExampleIsExact) {
         "\r\n"
         "<%\r\n"
         "\r\n"
-        "Sql_Select=\"select id,一级分类 from 收支 order by id asc\"\r\n"
+        "Sql_Select=\"select id,[一级分类] from [收支] order by id asc\"\r\n"
         "Set RS_select=server.CreateObject(\"adodb.recordset\")\r\n"
         "RS_select.open Sql_Select,conn,1,1\r\n"
         "\r\n"
@@ -138,8 +138,10 @@ TEST(AddPage, WorkedExampleIsExact) {
         "%>\r\n";
     const std::string textBox = "<input type=\"text\" name=\"S_2\" id=\"S_2\" style=\"width:300px\">";
     const std::string numberBox =
-        "<input type=\"text\" name=\"S_3\" id=\"S_3\"  style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test(this.value))"
-        "{alert('排序只能输入数字！');this.value=0}\">        <span style=\"color:#CCC\">数字型</span>";
+        "<input type=\"text\" name=\"S_3\" id=\"S_3\"  style=\"width:60px\" onBlur=\"var "
+        "v=this.value.replace(/^\\s+|\\s+$/g,'');if(v!=''&amp;&amp;!/"
+        "^[-+]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/"
+        ".test(v))alert('排序只能输入数字！')\">        <span style=\"color:#CCC\">数字型</span>";
 
     const std::string head = T1 + "消费类型" + T2;
     const std::string marker = "<html>\r\n<head>\r\n<title>";
@@ -148,13 +150,24 @@ TEST(AddPage, WorkedExampleIsExact) {
     const std::string checks =
         " e=box(\"S_1\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return "
         "refuse(e,\"请选择收支类型\");\r\n"
-        " e=box(\"S_3\");if(e&&e.value!=\"\"&&!/^-?[0-9]+$/.test(e.value))return refuse(e,\"排序必须是整数\");\r\n";
+        " e=box(\"S_3\");if(e&&!number(e,1,-32768,32767,-1,\"排序\",\"必须是 -32768 到 32767 之间的整数\"))return "
+        "false;\r\n";
     const std::string checkScript =
         "\r\n<script type=\"text/javascript\">\r\nfunction check(){\r\n"
         " function box(n){var all=document.getElementsByName(n);for(var "
         "i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\""
         "||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")return all[i];}return null;}\r\n"
-        " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n var e;\r\n" +
+        " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n"
+        " function number(e,whole,low,high,places,name,outside){var "
+        "v=e.value.replace(/^\\s+|\\s+$/g,\"\");if(v==\"\")return "
+        "true;\r\n"
+        "  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return "
+        "refuse(e,name+(whole?\"必须是整数\":\"必须是数字\"));\r\n"
+        "  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);\r\n"
+        "  if(places>=0){var p=v.toLowerCase().split(\"e\"),f=(p[0].split(\".\")[1]||\"\").replace(/0+$/,\"\");"
+        "if(f.length-(Number(p[1])||0)>places)return refuse(e,name+\"最多只能有 \"+places+\" 位小数\");}\r\n"
+        "  return true;}\r\n"
+        " var e;\r\n" +
         checks + " return true;\r\n}\r\n</script>\r\n";
     std::string withToken = head.substr(at);
     withToken.insert(withToken.find('>', withToken.find("<form")) + 1,
@@ -175,7 +188,7 @@ TEST(AddPage, TableWithoutFieldsIsHeadThenButtons) {
     const auto rows = model.templateRows("添加");
     const std::string page = buildAddPage(model, table);
     EXPECT_EQ(page.substr(page.size() - rows[5].size()), rows[5]);
-    EXPECT_NE(page.find("sql=\"select * from 空表\""), std::string::npos);
+    EXPECT_NE(page.find("sql=\"select * from [空表]\""), std::string::npos);
     EXPECT_EQ(page.find("S_1"), std::string::npos);
     EXPECT_NE(page.find("sendmsg(\"添加记录成功\")"), std::string::npos);
     EXPECT_EQ(page.find(std::string(rows[2])), std::string::npos) << "no field row";
@@ -206,11 +219,12 @@ TEST(AddPage, NumericTextBoxesGetACheckAndANarrowInput) {
     design.field(table, makeField("日期", "日期时间"));
     design.field(table, makeField("价格", "小数"));
     const std::string page = buildAddPage(design.snapshot(), table);
-    EXPECT_NE(page.find("\r\nif S_4<>\"\" and not myIsNumeric(S_4) then\r\n sendmsg(\"价格必须是数字\")\r\n "
+    EXPECT_NE(page.find("\r\nif S_4<>\"\" and not SiteIsNumber(S_4) then\r\n sendmsg(\"价格必须是数字\")\r\n "
                         "goback()\r\n response.End()\r\nend if\r\n"),
               std::string::npos);
-    EXPECT_NE(page.find("style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('价格只能输入数字！');"),
-              std::string::npos);
+    EXPECT_NE(page.find("style=\"width:60px\" onBlur=\"var v=this.value"), std::string::npos);
+    EXPECT_NE(page.find("alert('价格只能输入数字！')\">"), std::string::npos) << "the typed value stays";
+    EXPECT_EQ(page.find("this.value=0"), std::string::npos);
     EXPECT_NE(page.find("<input type=\"text\" name=\"S_3\" id=\"S_3\" style=\"width:300px\">"), std::string::npos)
         << "a date typed text box is a plain text box";
     EXPECT_EQ(page.find("myIsNumeric(S_2)"), std::string::npos);
@@ -313,7 +327,7 @@ TEST(AddPage, LinkedFieldZeroMeansTheKeyColumn) {
     RecordedMessages messages;
     const std::string page = buildAddPage(design.snapshot(), table, messages);
     EXPECT_TRUE(messages.texts().empty());
-    EXPECT_NE(page.find("Sql_Select=\"select id,id from 收支 order by id asc\""), std::string::npos);
+    EXPECT_NE(page.find("Sql_Select=\"select id,[id] from [收支] order by id asc\""), std::string::npos);
     EXPECT_NE(page.find("Select_Filed=server.HTMLEncode(RS_select(\"id\")&\"\") \r\n"), std::string::npos);
 }
 
@@ -348,7 +362,7 @@ TEST(AddPage, CascadeBetweenDropDowns) {
     EXPECT_TRUE(messages.texts().empty());
     EXPECT_NE(
         page.find(
-            " onclick=\"&\"\"\"\"&\"GetData(\"&\"'\"&\"S_2\"&\"'\"&\",this.options[selectedIndex].value,\"&\"'\"&\""
+            " onchange=\"&\"\"\"\"&\"GetData(\"&\"'\"&\"S_2\"&\"'\"&\",this.options[selectedIndex].value,\"&\"'\"&\""
             "Getclass.asp?table=地址&Stype=城市&filed=市名&condition=%省编号&order=1&next=2\"&\"'\"&\");\"&\"\"\"\"&"
             "\">"),
         std::string::npos);
@@ -366,7 +380,7 @@ TEST(AddPage, CascadeBetweenDropDowns) {
     // The dependent list is filled for the first choice once the form is there.
     const auto fill = page.find(
         "<script type=\"text/javascript\">(function(){var s=document.getElementById(\"S_1\");"
-        "if(s&&s.onclick)s.onclick();})();</script>");
+        "if(s&&s.onchange)s.onchange();})();</script>");
     ASSERT_NE(fill, std::string::npos);
     EXPECT_LT(page.find("<span id=\"S_2\""), fill);
     EXPECT_EQ(page.find("\" & \"\"\"\"  &vbcrlf"), std::string::npos) << "no stray quote after the select tag";

@@ -63,7 +63,7 @@ TEST(FieldCaption, NameWhenItStartsWithAHanziElseDescription) {
     EXPECT_EQ(fieldCaption(field), "姓名");
     field.name = "price";
     field.description = "";
-    EXPECT_EQ(fieldCaption(field), "");
+    EXPECT_EQ(fieldCaption(field), "price") << "without a description the name is the caption";
     field.name = "1号";
     field.description = "编号";
     EXPECT_EQ(fieldCaption(field), "编号");

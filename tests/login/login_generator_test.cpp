@@ -76,7 +76,7 @@ TEST(LoginPage, PointsTheQueryAndCookieAtTheLoginColumns) {
         "<input name=\"username\"><input name=\"pwd\"> * from login";
     const std::string page = loginPage(text, {"管理员", "账号", "密码"});
     EXPECT_EQ(page,
-              "sql=\"select * from 管理员 where (账号='\"&u&\"' and 密码='\"&p&\"')\"\r\n"
+              "sql=\"select * from [管理员] where ([账号]='\"&u&\"' and [密码]='\"&p&\"')\"\r\n"
               "Response.Cookies(\"kovel_username\")=rs(\"账号\")\r\n"
               "<input name=\"username\"><input name=\"pwd\"> * from login");
     EXPECT_EQ(loginPage("select * from users", {"管理员", "账号", "密码"}), "select * from users")
@@ -109,7 +109,7 @@ TEST(LoginPage, EarlierDefaultRowIsReadAsTheCurrentOne) {
     const LoginFields fields{"用户", "帐号", "密码"};
     ASSERT_NE(earlier.find("and pwd="), std::string::npos);
     EXPECT_EQ(loginPage(earlier, fields), loginPage(current, fields));
-    EXPECT_EQ(loginPage(current, fields).find("and 密码="), std::string::npos);
+    EXPECT_EQ(loginPage(current, fields).find("and [密码]="), std::string::npos);
     EXPECT_NE(loginPage(current, fields).find("PasswordMatches(rs(\"密码\")"), std::string::npos);
     // Every page checks the session's account against the table the login page names.
     EXPECT_NE(loginPage(current, fields).find("SiteUseAccounts \"用户\", \"帐号\", \"密码\"\r\n"), std::string::npos);
@@ -118,7 +118,7 @@ TEST(LoginPage, EarlierDefaultRowIsReadAsTheCurrentOne) {
         << "a quote in a name is doubled inside the VBScript string";
     // Any other text, even one byte away from it, is the user's own and is kept.
     const std::string edited = earlier + " ";
-    EXPECT_NE(loginPage(edited, fields).find("and 密码="), std::string::npos);
+    EXPECT_NE(loginPage(edited, fields).find("and [密码]="), std::string::npos);
     // The row that kept the session id of before the login and locked by address only.
     const std::string previous = readFile(LOGIN_ROW_BEFORE_ACCOUNT_CHECKS);
     ASSERT_NE(previous.find("SiteLoginLocked()"), std::string::npos);
@@ -256,7 +256,7 @@ TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneHashedAccount) {
     EXPECT_EQ(password, passwordHash(password.substr(prefix.size(), kSaltLength), "vokra"));
     EXPECT_TRUE(db.hasTable("kovel_login_lock")) << "the login lock counts failures per account";
     const std::string index = gbk::decode(readFile(run.path() / "记账" / "index.asp"));
-    EXPECT_NE(index.find("* from 用户"), std::string::npos);
+    EXPECT_NE(index.find("* from [用户]"), std::string::npos);
     EXPECT_NE(index.find("SiteLogin rs(\"id\"), rs(\"帐号\")"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "top.asp"));
     EXPECT_TRUE(std::filesystem::exists(run.path() / "记账" / "menu.asp"));

@@ -42,8 +42,8 @@ const std::string kIdCheck =
     });
 
 std::string deletion(const std::string& table) {
-    return "sql=\"select * from " + table +
-           "\"\r\n\r\n\r\nsql=sql&\" where id in(\"&ID&\")\"\r\n\r\n\r\nSet rsAdd = "
+    return "sql=\"select * from [" + table +
+           "]\"\r\n\r\n\r\nsql=sql&\" where id in(\"&ID&\")\"\r\n\r\n\r\nSet rsAdd = "
            "Server.CreateObject(\"ADODB.Recordset\")"
            "\r\nrsAdd.ActiveConnection = conn\r\nrsAdd.Source =sql\r\nrsAdd.CursorType = 0\r\nrsAdd.CursorLocation = "
            "3\r\n"

@@ -18,8 +18,8 @@ const std::string kIdCheck =
     std::string("\r\n\r\n\r\n");
 
 std::string recordQuery(const std::string& table) {
-    return "sql=\"select * from " + table +
-           "\"\r\n\r\nsql=sql&\" where id=\"&cstr(ID)\r\n\r\n\r\nSet rsAdd = "
+    return "sql=\"select * from [" + table +
+           "]\"\r\n\r\nsql=sql&\" where id=\"&cstr(ID)\r\n\r\n\r\nSet rsAdd = "
            "Server.CreateObject(\"ADODB.Recordset\")\r\n"
            "rsAdd.ActiveConnection = conn\r\nrsAdd.Source =sql\r\nrsAdd.CursorType = 0\r\nrsAdd.CursorLocation = 3\r\n"
            "rsAdd.LockType = 2\r\nrsAdd.Open()\r\nrs_numRows =0\r\n'rsAdd.addnew\r\n\r\n\r\n\r\n if not rsAdd.eof "
@@ -61,14 +61,16 @@ const std::string T7 =
     "src=\"../images/r_4.gif\" alt=\"\" /></td>\r\n<td></td>\r\n<td><img src=\"../images/r_3.gif\" alt=\"\" /></td>\r\n"
     "</tr>\r\n</table>\r\n\r\n\r\n</body>\r\n</html>";
 
-// Every stored value is shown encoded, Null as nothing.
-std::string plainValue(const std::string& name) { return "<%=server.HTMLEncode(rsAdd(\"" + name + "\")&\"\")%>"; }
+// Every stored value is shown encoded, Null as nothing, written as the forms write it.
+std::string plainValue(const std::string& name, const std::string& kind = "text") {
+    return "<%=SiteFormValue(rsAdd(\"" + name + "\"),\"" + kind + "\")%>";
+}
 
 std::string linkedSelect(int n, const std::string& linkedField, const std::string& linkedTable,
                          const std::string& name) {
     const std::string s = std::to_string(n);
     return "\r\n<%\r\n\r\n" +
-           ("Sql_Select=\"" + ("select id," + linkedField + " from " + linkedTable + " order by id asc") + "\"") +
+           ("Sql_Select=\"" + ("select id,[" + linkedField + "] from [" + linkedTable + "] order by id asc") + "\"") +
            "\r\nSet RS_select=server.CreateObject(\"adodb.recordset\")\r\nRS_select.open Sql_Select,conn,1,1\r\n\r\n "
            "response.Write\"          <label>\"&vbcrlf\r\n \r\n response.Write\"<select name=\" & \"\"\"\" & \"S_" +
            s + "\" & \"\"\"\" & \" id=\" & \"\"\"\" & \"S_" + s +
@@ -96,8 +98,8 @@ TEST(DisplayPage, SampleTableIsExact) {
     EXPECT_EQ(built.page,
               displayPage("流水帐", row("收支", linkedSelect(1, "一级分类", "收支", "收支")) +
                                         row("消费类型", linkedSelect(2, "类型名称", "消费类型", "消费类型")) +
-                                        row("名称", plainValue("名称")) + row("金额", plainValue("金额")) +
-                                        row("日期", plainValue("日期"))));
+                                        row("名称", plainValue("名称")) + row("金额", plainValue("金额", "single")) +
+                                        row("日期", plainValue("日期", "date"))));
     EXPECT_TRUE(built.messages.empty());
 }
 
@@ -117,11 +119,11 @@ TEST(DisplayPage, ValueFollowsTheInputType) {
     design.field(table, makeField("备注", "文本", ""));
     design.field(table, makeField("来源", "文本", "下拉"));
     const auto built = buildPage<DisplayPageGenerator>(design.snapshot(), table);
-    EXPECT_EQ(
-        built.page,
-        displayPage("文章", row("价格", plainValue("价格")) + row("正文", "<%=SiteCleanHtml(rsAdd(\"正文\")&\"\")%>") +
-                                row("分类", linkedSelect(3, "id", "收支", "分类")) + row("发布", plainValue("发布")) +
-                                row("备注", plainValue("备注")) + row("来源", plainValue("来源"))));
+    EXPECT_EQ(built.page, displayPage("文章", row("价格", plainValue("价格", "decimal")) +
+                                                  row("正文", "<%=SiteCleanHtml(rsAdd(\"正文\")&\"\")%>") +
+                                                  row("分类", linkedSelect(3, "id", "收支", "分类")) +
+                                                  row("发布", plainValue("发布", "date")) +
+                                                  row("备注", plainValue("备注")) + row("来源", plainValue("来源"))));
     EXPECT_TRUE(built.messages.empty());
 }
 

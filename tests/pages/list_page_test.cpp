@@ -47,8 +47,10 @@ std::string option(const std::string& name, const std::string& caption) {
 
 std::string headerCell(const std::string& caption) { return T9 + caption + T10; }
 std::string dataCell(const std::string& cell) { return T13 + cell + T14; }
-// Stored values are encoded; Null shows as nothing.
-std::string plainCell(const std::string& name) { return "<%=server.HTMLEncode(rs(\"" + name + "\")&\"\")%>"; }
+// Stored values are encoded and written as the forms write them; Null shows as nothing.
+std::string plainCell(const std::string& name, const std::string& kind = "text") {
+    return "<%=SiteFormValue(rs(\"" + name + "\"),\"" + kind + "\")%>";
+}
 
 // The row start without its link, which moves into the first cell; the row opens the record.
 std::string rowStart(const std::string& base) {
@@ -69,9 +71,9 @@ std::string displayLinked(const std::string& base, const std::string& cell) {
 // stored value is an id.
 std::string linkedCell(const std::string& name, const std::string& column, const std::string& table) {
     return "<span style=\"cursor:pointer\" title=\"<%=server.HTMLEncode(rs(\"" + name +
-           "\")&\"\")%>\">\t<%\r\n RsListID=rs(\"" + name + "\")\r\n \r\n RsSql=\"select id," + column + " from " +
+           "\")&\"\")%>\">\t<%\r\n RsListID=rs(\"" + name + "\")\r\n \r\n RsSql=\"select id,[" + column + "] from [" +
            table +
-           " where id=\"&RsListID\r\n if SearchMatches(RsListID,\"^[0-9]+$\") then\r\n RsList.open RsSql,conn,1,1\r\n "
+           "] where id=\"&RsListID\r\n if SearchMatches(RsListID,\"^[0-9]+$\") then\r\n RsList.open RsSql,conn,1,1\r\n "
            "\r\n \r\n if not RsList.eof then\r\n\tresponse.Write(server.HTMLEncode(RsList(\"" +
            column + "\")&\"\"))\t \r\n end if\r\n RsList.close\r\n end if\r\n\t%>";
 }
@@ -140,13 +142,13 @@ void expectSearchBlockKeepsItsFrame(const std::string& block, const std::string&
         "\r\n"
         "   for i=0 to ubound(CommandArray) '''''''''''''''''''''命令个数循环\r\n   \r\n";
     EXPECT_EQ(block.substr(0, start.size()), start);
-    const std::string query = "   Sql=\"select * from " + table +
-                              " where 1 \" & SqlString\r\n \r\n   \r\n  else\r\n  \r\n"
-                              "      sql=\"select * from " +
+    const std::string query = "   Sql=\"select * from [" + table +
+                              "] where 1 \" & SqlString\r\n \r\n   \r\n  else\r\n  \r\n"
+                              "      sql=\"select * from [" +
                               table +
-                              "\"\r\n  \r\n  end if\r\n  \r\n  \r\n  else\r\n  \r\n"
-                              "  sql=\"select * from " +
-                              table + "\"\r\n  \r\n  end if\r\n \r\n";
+                              "]\"\r\n  \r\n  end if\r\n  \r\n  \r\n  else\r\n  \r\n"
+                              "  sql=\"select * from [" +
+                              table + "]\"\r\n  \r\n  end if\r\n \r\n";
     EXPECT_NE(block.find(query), std::string::npos);
     EXPECT_NE(block.find("\r\nset RsList=server.CreateObject(\"adodb.recordset\")\r\n"), std::string::npos);
     const std::string listing =
@@ -176,7 +178,7 @@ TEST(ListPage, SampleTableIsExact) {
     }
     columns.dataCells = dataCell(displayLinked("LSZ27", linkedCell("收支", "一级分类", "收支"))) +
                         dataCell(linkedCell("消费类型", "类型名称", "消费类型")) + dataCell(plainCell("名称")) +
-                        dataCell(plainCell("金额")) + dataCell(plainCell("日期"));
+                        dataCell(plainCell("金额", "single")) + dataCell(plainCell("日期", "date"));
     const auto parts = expected(model, "流水帐", "LSZ27", columns, 5);
     expectSearchBlockKeepsItsFrame(searchBlock(built.page, parts), "流水帐", "收支,消费类型,名称,金额,日期,",
                                    "1,1,1,3,2,");
@@ -211,7 +213,8 @@ TEST(ListPage, TypeCodesCaptionsAndColumnCount) {
     }
     const auto page = buildPage<ListPageGenerator>(design.snapshot(), table).page;
     EXPECT_NE(page.find("filedArray=split(\"" + fieldList + "\",\",\")"), std::string::npos);
-    EXPECT_NE(page.find("filedTypeArray=split(\"0,1,0,0,0,3,0,0,1,2,0,\",\",\")"), std::string::npos);
+    // Numbers by their range: 长整型 and 自动编号 5, 整型 6, 字节型 7, 小数 4, 单精度 3, the rest 0.
+    EXPECT_NE(page.find("filedTypeArray=split(\"5,1,5,6,0,3,7,4,1,2,0,\",\",\")"), std::string::npos);
     EXPECT_NE(page.find(options), std::string::npos);
     EXPECT_NE(page.find(T8 + headers + T11), std::string::npos);
     EXPECT_EQ(occurrences(page, "<td colspan=\"13\""), 2u);

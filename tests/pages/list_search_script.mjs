@@ -48,6 +48,17 @@ function scriptsOf(page) {
   };
 }
 
+// The skeleton's own value checks (inc/values.asp and SiteMatches of inc/guard.asp), so
+// the number, LIKE and control-character rules are the ones the site runs.
+function valueChecks(site) {
+  const values = readGbk(path.join(site, 'inc', 'values.asp'));
+  const code = [...values.matchAll(/<%([\s\S]*?)%>/g)].map((m) => m[1]).join('\r\n');
+  const guard = readGbk(path.join(site, 'inc', 'guard.asp'));
+  const matches = guard.match(/^Function SiteMatches\b[\s\S]*?^End Function/m);
+  if (!matches) throw new Error('inc/guard.asp has no Function SiteMatches');
+  return `${code}\r\n${matches[0]}`;
+}
+
 // The skeleton's own Myisnumeric, so the numeric test is the one the site runs.
 function skeletonFunction(site, name) {
   const conn = readGbk(path.join(site, 'manage', 'conn.asp'));
@@ -172,7 +183,7 @@ async function runCases(site, pageFile, cases) {
   const workDir = fs.mkdtempSync(path.join(os.tmpdir(), 'tabulon-search-'));
   try {
     fs.writeFileSync(path.join(workDir, 'host.vbs'), HOST);
-    fs.writeFileSync(path.join(workDir, 'program.txt'), utf16(program(scripts, skeletonFunction(site, 'Myisnumeric'))));
+    fs.writeFileSync(path.join(workDir, 'program.txt'), utf16(program(scripts, `${skeletonFunction(site, 'Myisnumeric')}\r\n${valueChecks(site)}`)));
     const lines = cases.map((c) => [c.name, c.action ?? 'search', c.text ?? '', c.page ?? '', c.pages ?? 3].join('\t'));
     fs.writeFileSync(path.join(workDir, 'cases.txt'), utf16(lines.join('\r\n') + '\r\n'));
     const code = await runCscript(workDir, prefix, tools);
@@ -196,51 +207,56 @@ async function runCases(site, pageFile, cases) {
 const dropped = (condition) => `[查询条件[${condition.replaceAll("'", '')}]不符合要求，已被剔除！]`;
 
 // 搜索 of the 组件 site: 名称 文本, 名称备注 备注, 数量 整型, 日期 日期时间.
-const where = 'select * from 搜索 where 1 ';
+const where = 'select * from [搜索] where 1 ';
 const SEARCH_CASES = [
-  { name: 'text', text: '名称等于午餐', sql: `${where} and 名称 = '午餐' ` },
-  { name: 'text-quote', text: "名称等于O'Brien", sql: `${where} and 名称 = 'O''Brien' ` },
-  { name: 'text-quote-attack', text: "名称等于x' or '1'='1", sql: `${where} and 名称 = 'x'' or ''1''=''1' ` },
-  { name: 'longest-field-wins', text: '名称备注等于甲', sql: `${where} and 名称备注 = '甲' ` },
-  { name: 'text-at-most', text: '名称小于等于m', sql: `${where} and 名称 <= 'm' ` },
-  { name: 'number', text: '数量大于100', sql: `${where} and 数量 > 100 ` },
-  { name: 'number-at-least', text: '数量大于等于-2.5', sql: `${where} and 数量 >= -2.5 ` },
+  { name: 'text', text: '名称等于午餐', sql: `${where} and [名称] = '午餐' ` },
+  { name: 'text-quote', text: "名称等于O'Brien", sql: `${where} and [名称] = 'O''Brien' ` },
+  { name: 'text-quote-attack', text: "名称等于x' or '1'='1", sql: `${where} and [名称] = 'x'' or ''1''=''1' ` },
+  { name: 'text-control', text: '名称等于a\u0001b', sql: where, messages: dropped('名称等于a\u0001b') },
+  { name: 'longest-field-wins', text: '名称备注等于甲', sql: `${where} and [名称备注] = '甲' ` },
+  { name: 'text-at-most', text: '名称小于等于m', sql: `${where} and [名称] <= 'm' ` },
+  { name: 'number', text: '数量大于100', sql: `${where} and [数量] > 100 ` },
+  { name: 'number-at-least', text: '数量大于等于-2.5', sql: `${where} and [数量] >= -2.5 ` },
+  { name: 'number-plus-exponent', text: '数量小于+1E3', sql: `${where} and [数量] < 1E3 ` },
+  { name: 'number-beyond-short', text: '数量大于32768', sql: where, messages: dropped('数量大于32768') },
+  { name: 'number-300-digits', text: `数量大于${'9'.repeat(300)}`, sql: where, messages: dropped(`数量大于${'9'.repeat(300)}`) },
   { name: 'number-attack', text: '数量大于1 or 1=1', sql: where, messages: dropped('数量大于1 or 1=1') },
   { name: 'number-quote-attack', text: "数量等于1' or '1'='1", sql: where, messages: dropped("数量等于1' or '1'='1") },
   { name: 'number-hex', text: '数量等于&H10', sql: where, messages: dropped('数量等于&H10') },
-  { name: 'like', text: '名称近似饭', sql: `${where} and 名称 like '%饭%' ` },
-  { name: 'like-attack', text: "名称近似%' or '1'='1", sql: `${where} and 名称 like '%%'' or ''1''=''1%' ` },
+  { name: 'like', text: '名称近似饭', sql: `${where} and [名称] like '%饭%' ` },
+  { name: 'like-attack', text: "名称近似%' or '1'='1", sql: `${where} and [名称] like '%[%]'' or ''1''=''1%' ` },
+  { name: 'like-wildcards-as-typed', text: '名称近似[a]_%', sql: `${where} and [名称] like '%[[]a][_][%]%' ` },
   { name: 'like-number', text: '数量近似5', sql: where, messages: dropped('数量近似5') },
   {
     name: 'date-range', text: '日期从#2024-01-01#至#2024-01-31#',
-    sql: `${where} and 日期 between #2024-01-01# and #2024-01-31# `,
+    sql: `${where} and [日期] between #2024-01-01# and #2024-01-31# `,
   },
   {
     name: 'date-range-attack', text: '日期从#2024-01-01#至#2024-01-31# or 1=1',
     sql: where, messages: dropped('日期从#2024-01-01#至#2024-01-31# or 1=1'),
   },
   { name: 'date-range-unquoted-attack', text: '日期从1) or (1=1至2', sql: where, messages: dropped('日期从1) or (1=1至2') },
-  { name: 'date-compare', text: '日期大于2024-02-03', sql: `${where} and 日期 > #2024-02-03# ` },
+  { name: 'date-compare', text: '日期大于2024-02-03', sql: `${where} and [日期] > #2024-02-03# ` },
   { name: 'date-junk', text: '日期等于明天', sql: where, messages: dropped('日期等于明天') },
-  { name: 'date-with-time', text: '日期小于2024/2/3 8:05', sql: `${where} and 日期 < #2024-02-03 08:05:00# ` },
+  { name: 'date-with-time', text: '日期小于2024/2/3 8:05', sql: `${where} and [日期] < #2024-02-03 08:05:00# ` },
   { name: 'date-not-in-calendar', text: '日期等于2024-02-30', sql: where, messages: dropped('日期等于2024-02-30') },
   { name: 'date-year-zero', text: '日期等于0000-01-01', sql: where, messages: dropped('日期等于0000-01-01') },
   { name: 'date-bad-time', text: '日期等于2024-01-01 24:00', sql: where, messages: dropped('日期等于2024-01-01 24:00') },
-  { name: 'date-like', text: '日期近似2024', sql: `${where} and 日期 like '%2024%' ` },
-  { name: 'number-range', text: '数量从1至5', sql: `${where} and 数量 between 1 and 5 ` },
-  { name: 'text-range', text: "名称从a至b'c", sql: `${where} and 名称 between 'a' and 'b''c' ` },
+  { name: 'date-like', text: '日期近似2024', sql: `${where} and [日期] like '%2024%' ` },
+  { name: 'number-range', text: '数量从1至5', sql: `${where} and [数量] between 1 and 5 ` },
+  { name: 'text-range', text: "名称从a至b'c", sql: `${where} and [名称] between 'a' and 'b''c' ` },
   { name: 'field-not-first', text: '1=1 or 名称等于x', sql: where, messages: dropped('1=1 or 名称等于x') },
   { name: 'no-operator', text: '名称午餐', sql: where, messages: dropped('名称午餐') },
   {
     name: 'several', text: '数量大于100；名称近似饭；',
-    sql: `${where} and 数量 > 100  and 名称 like '%饭%' `,
+    sql: `${where} and [数量] > 100  and [名称] like '%饭%' `,
   },
   {
     name: 'kept-and-dropped', text: '名称等于甲；数量等于乙',
-    sql: `${where} and 名称 = '甲' `, messages: dropped('数量等于乙'),
+    sql: `${where} and [名称] = '甲' `, messages: dropped('数量等于乙'),
   },
-  { name: 'not-a-search', action: '', text: '名称等于x', sql: 'select * from 搜索' },
-  { name: 'no-search-text', text: '', sql: 'select * from 搜索' },
+  { name: 'not-a-search', action: '', text: '名称等于x', sql: 'select * from [搜索]' },
+  { name: 'no-search-text', text: '', sql: 'select * from [搜索]' },
 ];
 
 // Page numbers with three pages of records, then with none.

@@ -19,8 +19,8 @@ const std::string kReadStart =
     "if Request.Form(\"action\")=\"modify\" then\r\nSiteRequirePost()\r\n";
 
 std::string openCode(const std::string& table) {
-    return "sql=\"select * from " + table +
-           "\"\r\n\r\nsql=sql&\" where id=\"&cstr(ID)\r\n\r\n\r\nSet rsAdd = "
+    return "sql=\"select * from [" + table +
+           "]\"\r\n\r\nsql=sql&\" where id=\"&cstr(ID)\r\n\r\n\r\nSet rsAdd = "
            "Server.CreateObject(\"ADODB.Recordset\")\r\n"
            "rsAdd.ActiveConnection = conn\r\nrsAdd.Source =sql\r\nrsAdd.CursorType = 0\r\nrsAdd.CursorLocation = 3\r\n"
            "rsAdd.LockType = 2\r\nrsAdd.Open()\r\nrs_numRows =0\r\n'rsAdd.addnew\r\n\r\n\r\n\r\n if not rsAdd.eof "
@@ -53,22 +53,29 @@ std::string assignment(int n, const std::string& name) {
 
 std::string numericCheck(int n, const std::string& name) {
     const std::string s = std::to_string(n);
-    return "\r\nif S_" + s + "<>\"\" and not myIsNumeric(S_" + s + ") then\r\n sendmsg(\"" + name +
+    return "\r\nif S_" + s + "<>\"\" and not SiteIsNumber(S_" + s + ") then\r\n sendmsg(\"" + name +
            "必须是数字\")\r\n goback()\r\n response.End()\r\nend if\r\n";
 }
 
-// M1 for a text: the stored value HTML-encoded, so a quote in it survives the next save.
-std::string textBox(int n, const std::string& name) {
-    const std::string s = std::to_string(n);
-    return "<input type=\"text\" name=\"S_" + s + "\" id=\"S_" + s + "\" value=\"<%=server.HTMLEncode(rsAdd(\"" + name +
-           "\")&\"\")%>\"  style=\"width:300px\">";
+// The stored value as the value check reads it back (SiteFormValue encodes it), so an
+// untouched form saves unchanged and a quote in it survives.
+std::string formValue(const std::string& name, const std::string& kind) {
+    return "<%=SiteFormValue(rsAdd(\"" + name + "\"),\"" + kind + "\")%>";
 }
 
-std::string numericBox(int n, const std::string& name) {
+std::string textBox(int n, const std::string& name, const std::string& kind = "text") {
     const std::string s = std::to_string(n);
-    return "<input type=\"text\" name=\"S_" + s + "\" id=\"S_" + s + "\" value=\"<%=server.HTMLEncode(rsAdd(\"" + name +
-           "\")&\"\")%>\"   style=\"width:60px\" onBlur=\"if(/[^0-9\\.]/g.test(this.value)){alert('" + name +
-           "只能输入数字！');this.value=0}\">        <span style=\"color:#CCC\">数字型</span>";
+    return "<input type=\"text\" name=\"S_" + s + "\" id=\"S_" + s + "\" value=\"" + formValue(name, kind) +
+           "\"  style=\"width:300px\">";
+}
+
+std::string numericBox(int n, const std::string& name, const std::string& kind) {
+    const std::string s = std::to_string(n);
+    return "<input type=\"text\" name=\"S_" + s + "\" id=\"S_" + s + "\" value=\"" + formValue(name, kind) +
+           "\"   style=\"width:60px\" onBlur=\"var "
+           "v=this.value.replace(/^\\s+|\\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+"
+           "(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('" +
+           name + "只能输入数字！')\">        <span style=\"color:#CCC\">数字型</span>";
 }
 
 std::string dropDown(int n, const std::string& sql, const std::string& column, const std::string& name) {
@@ -155,9 +162,10 @@ TEST(ModifyPage, SampleTableIsExact) {
     const std::string assigns = assignment(1, "收支") + assignment(2, "消费类型") + assignment(3, "名称") +
                                 assignment(4, "金额") + assignment(5, "日期");
     const std::string rows =
-        row("收支", dropDown(1, "select id,一级分类 from 收支 order by id asc", "一级分类", "收支")) +
-        row("消费类型", dropDown(2, "select id,类型名称 from 消费类型 order by id asc", "类型名称", "消费类型")) +
-        row("名称", textBox(3, "名称")) + row("金额", numericBox(4, "金额")) + row("日期", textBox(5, "日期"));
+        row("收支", dropDown(1, "select id,[一级分类] from [收支] order by id asc", "一级分类", "收支")) +
+        row("消费类型", dropDown(2, "select id,[类型名称] from [消费类型] order by id asc", "类型名称", "消费类型")) +
+        row("名称", textBox(3, "名称")) + row("金额", numericBox(4, "金额", "single")) +
+        row("日期", textBox(5, "日期", "date"));
     const std::string values = valueCheck(1, "text", "收支") + valueCheck(2, "text", "消费类型") +
                                valueCheck(3, "text", "名称") + valueCheck(4, "single", "金额") +
                                valueCheck(5, "date", "日期");
@@ -166,8 +174,8 @@ TEST(ModifyPage, SampleTableIsExact) {
         "refuse(e,\"请选择收支\");\r\n"
         " e=box(\"S_2\");if(e&&e.tagName==\"SELECT\"&&(e.value==\"\"||e.selectedIndex<0))return "
         "refuse(e,\"请选择消费类型\");\r\n"
-        " e=box(\"S_4\");if(e&&e.value!=\"\"&&!/^-?[0-9]+(\\.[0-9]+)?$/.test(e.value))return "
-        "refuse(e,\"金额必须是数字\");\r\n"
+        " e=box(\"S_4\");if(e&&!number(e,0,-3.402823e38,3.402823e38,-1,\"金额\",\"超出了单精度数的范围\"))return "
+        "false;\r\n"
         " e=box(\"S_5\");if(e&&e.value!=\"\"&&!/^[0-9]{4}[-\\/][0-9]{1,2}[-\\/][0-9]{1,2}( "
         "[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/"
         ".test(e.value))return refuse(e,\"日期不是有效的日期\");\r\n";
@@ -188,12 +196,23 @@ TEST(ModifyPage, NumericTextBoxHasThreeSpacesAndItsCheckComesBeforeTheRecordOpen
     design.field(table, makeField("名称"));
     design.field(table, makeField("数量", "整型"));
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_NE(built.page.find("value=\"<%=server.HTMLEncode(rsAdd(\"数量\")&\"\")%>\"   style=\"width:60px\""),
+    EXPECT_NE(built.page.find("value=\"<%=SiteFormValue(rsAdd(\"数量\"),\"short\")%>\"   style=\"width:60px\""),
               std::string::npos);
     const auto check = built.page.find(numericCheck(2, "数量"));
     ASSERT_NE(check, std::string::npos);
-    EXPECT_LT(check, built.page.find("sql=\"select * from 货物\""));
+    EXPECT_LT(check, built.page.find("sql=\"select * from [货物]\""));
     EXPECT_EQ(occurrences(built.page, openCode("货物")), 2u) << "once for the update, once for the form";
+}
+
+// A date box shows its value by the column's type: a text column keeps its text as stored.
+TEST(ModifyPage, DateBoxOfATextColumnShowsTheText) {
+    DesignBuilder design;
+    const auto table = design.table(design.project("日程"), "日程");
+    design.field(table, makeField("开始", "日期时间", "时间框"));
+    design.field(table, makeField("备忘", "文本", "时间框"));
+    const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
+    EXPECT_NE(built.page.find("id=\"S_1\" value=\"<%=SiteFormValue(rsAdd(\"开始\"),\"date\")%>\""), std::string::npos);
+    EXPECT_NE(built.page.find("id=\"S_2\" value=\"<%=SiteFormValue(rsAdd(\"备忘\"),\"text\")%>\""), std::string::npos);
 }
 
 TEST(ModifyPage, OtherWidgetsShowTheStoredValue) {
@@ -215,10 +234,10 @@ TEST(ModifyPage, OtherWidgetsShowTheStoredValue) {
             "scrolling=\"no\" width=\"550\" height=\"350\"></IFRAME>\r\n") +
         row("发布", script +
                         "\r\n<input name=\"S_2\" type=\"text\" class=\"Wdate\" id=\"S_2\" "
-                        "value=\"<%=server.HTMLEncode(rsAdd(\"发布\")&\"\")%>\" onclick=\"WdatePicker()\" >\r\n") +
+                        "value=\"<%=SiteFormValue(rsAdd(\"发布\"),\"date\")%>\" onclick=\"WdatePicker()\" >\r\n") +
         row("修订",
             "\r\n<input name=\"S_3\" type=\"text\" class=\"Wdate\" id=\"S_3\" "
-            "value=\"<%=server.HTMLEncode(rsAdd(\"修订\")&\"\")%>\" "
+            "value=\"<%=SiteFormValue(rsAdd(\"修订\"),\"date\")%>\" "
             "onclick=\"WdatePicker()\" >\r\n") +
         // Unlike the add page's plain box, an unknown input type keeps the stored value:
         // saving must not blank the column.
@@ -247,9 +266,9 @@ TEST(ModifyPage, CascadesBecomePlainPreselectingDropDowns) {
     source.cascadeDisplay = std::to_string(town);
     design.catalogue().updateField(source);
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_NE(built.page.find(dropDown(1, "select id,一级分类 from 收支 order by id asc", "一级分类", "省")),
+    EXPECT_NE(built.page.find(dropDown(1, "select id,[一级分类] from [收支] order by id asc", "一级分类", "省")),
               std::string::npos);
-    EXPECT_NE(built.page.find(dropDown(2, "select id,类型名称 from 消费类型 order by id asc", "类型名称", "市")),
+    EXPECT_NE(built.page.find(dropDown(2, "select id,[类型名称] from [消费类型] order by id asc", "类型名称", "市")),
               std::string::npos);
     EXPECT_EQ(built.page.find("GetData"), std::string::npos);
     EXPECT_EQ(built.page.find("<span id=\"S_2\""), std::string::npos);
@@ -261,7 +280,8 @@ TEST(ModifyPage, LinkedFieldZeroListsTheKeyColumn) {
     const auto table = design.table(design.project("项目"), "明细");
     design.field(table, dropDownField("类别", "25", "0"));
     const auto built = buildPage<ModifyPageGenerator>(design.snapshot(), table);
-    EXPECT_NE(built.page.find(dropDown(1, "select id,id from 收支 order by id asc", "id", "类别")), std::string::npos);
+    EXPECT_NE(built.page.find(dropDown(1, "select id,[id] from [收支] order by id asc", "id", "类别")),
+              std::string::npos);
     EXPECT_TRUE(built.messages.empty());
 }
 

@@ -82,7 +82,17 @@ inline std::string checkScript(const std::string& checks) {
            " function box(n){var all=document.getElementsByName(n);for(var "
            "i=0;i<all.length;i++){if(all[i].tagName==\"SELECT\""
            "||all[i].tagName==\"INPUT\"||all[i].tagName==\"TEXTAREA\")return all[i];}return null;}\r\n"
-           " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n var e;\r\n" +
+           " function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}\r\n"
+           " function number(e,whole,low,high,places,name,outside){var "
+           "v=e.value.replace(/^\\s+|\\s+$/g,\"\");if(v==\"\")return "
+           "true;\r\n"
+           "  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return "
+           "refuse(e,name+(whole?\"必须是整数\":\"必须是数字\"));\r\n"
+           "  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);\r\n"
+           "  if(places>=0){var p=v.toLowerCase().split(\"e\"),f=(p[0].split(\".\")[1]||\"\").replace(/0+$/,\"\");"
+           "if(f.length-(Number(p[1])||0)>places)return refuse(e,name+\"最多只能有 \"+places+\" 位小数\");}\r\n"
+           "  return true;}\r\n"
+           " var e;\r\n" +
            checks + " return true;\r\n}\r\n</script>\r\n";
 }
 

@@ -105,6 +105,8 @@ TEST(ServeCommand, MistakesInTheCommandLine) {
                                                       {"记账", "--port", "70000"},
                                                       {"记账", "--port", "x"},
                                                       {"记账", "--page-timeout", "0"},
+                                                      {"记账", "--locale", "fr-FR"},
+                                                      {"记账", "--locale", "zh_CN"},
                                                       {"记账", "--bogus"}}) {
         Serve serve(run.path(), arguments, withStandIn());
         EXPECT_EQ(serve.exitStatus(20s), 2) << serve.output();

@@ -71,6 +71,15 @@ TEST(Wine, EnvironmentOfEveryWineCommand) {
               1);
 }
 
+TEST(Wine, RegionalSettingsOfThePreview) {
+    for (const auto& [locale, unix] :
+         {std::pair{"zh-CN", "zh_CN.UTF-8"}, {"en-US", "en_US.UTF-8"}, {"de-DE", "de_DE.UTF-8"}}) {
+        const auto environment = wineEnvironment({"LANG=C", "LC_ALL=C.UTF-8"}, "/p", locale);
+        EXPECT_EQ(variable(environment, "LC_ALL"), unix) << locale;
+        EXPECT_EQ(variable(environment, "LANG"), unix) << locale;
+    }
+}
+
 TEST(Wine, WindowsNamesOfLinuxPaths) {
     EXPECT_EQ(windowsPath("/tmp/run/.preview/4/site"), "Z:\\tmp\\run\\.preview\\4\\site");
     EXPECT_EQ(windowsPath("/tmp/a/../b/"), "Z:\\tmp\\b\\");

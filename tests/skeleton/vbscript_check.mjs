@@ -257,7 +257,8 @@ await test('SHA-256 of inc/sha256.asp and the PBKDF2 digests of inc/password.asp
 // The rich-text cleaner (inc/clean_html.asp) needs Join, which Wine 8's cscript lacks: the
 // preview's host provides it, and tests/site_e2e/rich_text.mjs runs the cleaner there.
 await test('value checks and id lists of inc/guard.asp', () => {
-  const code = serverCode('inc/guard.asp');
+  // SiteDate lives with the other value checks in inc/values.asp.
+  const code = `${serverCode('inc/guard.asp')}\r\n${serverCode('inc/values.asp')}`;
   const library = procedures(code, ['SiteMatches', 'SiteIdList', 'SiteDate']);
   const ids = [['1,2,3', '1,2,3'], [' 4 , 05 ', '4,5'], ['', ''], [',', ''], ['1,000', '!'], ['&H10', '!'], ['1e3', '!'],
     ['-1', '!'], ['0', '!'], ['2 or 1=1', '!'], ['1.5', '!']];

@@ -30,7 +30,7 @@
 ' 多级联动表：下面 '/Start 与 '/End 两行之间每行一条，格式为
 '     表|S_a|S_b|stype|filed|condition
 ' 意思是：页面属于"表"（请求参数 table），本页这次填充的控件正是 S_a 时，
-' 给返回的 select 加上 onclick，让它选中后再用 stype、filed、condition
+' 给返回的 select 加上 onchange（用鼠标或键盘选都算），让它选中后再用 stype、filed、condition
 ' 去填充 S_b（第三级、第四级……依此类推，每一级写一行）。
 ' 例：学生|S_2|S_3|班级|班级名称|%年级编号
 ' 这些行放在一段永不执行的 If False 里，不会输出；本页运行时读取自己的文件找到它们。
@@ -114,7 +114,7 @@ Function GcAnswer()
 	GcAnswer = head & vbCrLf & options & "</select>"
 End Function
 
-' 多级联动表里与本次请求相配的一行，变成返回的 select 的 onclick 属性
+' 多级联动表里与本次请求相配的一行，变成返回的 select 的 onchange 属性
 Function GcChainClick()
 	Dim lines, i, parts, target
 	GcChainClick = ""
@@ -128,7 +128,7 @@ Function GcChainClick()
 				If LCase(Left(target, 2)) = "s_" And GcIsDigits(Mid(target, 3)) _
 					And GcSafeName(Trim(parts(0))) And GcSafeName(Trim(parts(3))) And GcSafeName(Trim(parts(4))) _
 					And GcSafeName(Replace(Trim(parts(5)), "%", "")) Then
-					GcChainClick = " onclick=""GetData('S_" & Mid(target, 3) & "',this.options[selectedIndex].value,'Getclass.asp?table=" _
+					GcChainClick = " onchange=""GetData('S_" & Mid(target, 3) & "',this.options[selectedIndex].value,'Getclass.asp?table=" _
 						& Trim(parts(0)) & "&Stype=" & Trim(parts(3)) & "&filed=" & Trim(parts(4)) _
 						& "&condition=" & Trim(parts(5)) & "&order=" & gcNext & "&next=" & Mid(target, 3) & "');"""
 					Exit Function

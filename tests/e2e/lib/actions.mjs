@@ -131,7 +131,7 @@ export async function formRows(frame) {
         tag: control.tagName.toLowerCase(),
         type: (control.getAttribute('type') || '').toLowerCase(),
         editor: !!editor,
-        cascade: control.tagName === 'SELECT' && /GetData\(/.test(control.getAttribute('onclick') || ''),
+        cascade: control.tagName === 'SELECT' && /GetData\(/.test(control.getAttribute('onchange') || ''),
       });
     }
     return rows;
@@ -173,17 +173,19 @@ export async function fillForm(frame, values) {
       await frame.waitForSelector(`span#${row.name} select option`, { state: 'attached', timeout: 30_000 });
       await chooseOption(frame, `span#${row.name} select`, value, field);
     } else if (row.tag === 'select') {
-      await chooseOption(frame, `select[name="${row.name}"]`, value, field);
       if (row.cascade) {
+        // The page fills the child for the first choice as it opens; that answer must be in
+        // before the span is emptied, or it could land after the one for the new choice.
+        await frame.page().waitForLoadState('networkidle');
         // The answer for the new choice replaces the child's span; empty it first so that
-        // waiting for options waits for that answer.
+        // waiting for options waits for that answer. Choosing sends the change event.
         await frame.$eval(`select[name="${row.name}"]`, (s) => {
-          const child = (s.getAttribute('onclick') || '').match(/GetData\(\s*'([^']+)'/);
+          const child = (s.getAttribute('onchange') || '').match(/GetData\(\s*'([^']+)'/);
           const span = child && document.getElementById(child[1]);
           if (span) span.innerHTML = '';
         });
-        await frame.dispatchEvent(`select[name="${row.name}"]`, 'click');
       }
+      await chooseOption(frame, `select[name="${row.name}"]`, value, field);
     } else if (row.editor) {
       await typeIntoEditor(frame, row.name, value);
     } else {

@@ -46,7 +46,7 @@ export function storedFor(field, typed, labels = null) {
     return NUMERIC_TYPES.has(field.type) ? Number(id) : String(id);
   }
   if (NUMERIC_TYPES.has(field.type)) return Number(typed);
-  if (field.type === '逻辑') return /^(true|-1|1)$/i.test(typed);
+  if (field.type === '逻辑') return /^(true|-1|1|是)$/i.test(typed);
   if (field.type === '日期时间') return dateText(typed);
   return typed;
 }

@@ -101,6 +101,12 @@ export class TableFlow {
     const formFields = this.table.fields.filter((f) => !f.editor);
     await assertRowShown(this.copy, { ...this.table, fields: formFields }, shown, stored, `${where}, the form as it opens`);
     const others = this.rows().filter((r) => r.id !== id);
+    // The form as it opened saves back unchanged, every field and every type.
+    await this.visitor.step(this.page('Modify'), `saving row ${id} untouched`, () => act.modifyRow(this.visitor, this.table, id, {}));
+    const untouched = wc.rowById(this.copy, this.table.name, id, this.types);
+    for (const field of this.table.fields) {
+      await unlessKnown(() => assert.deepEqual(untouched[field.name], stored[field.name], `${where}, saved untouched: ${field.name} should keep ${JSON.stringify(stored[field.name])}, the working copy has ${JSON.stringify(untouched[field.name])}`));
+    }
     await this.visitor.step(this.page('Modify'), `saving ${JSON.stringify(values)}`, () => act.modifyRow(this.visitor, this.table, id, values));
     const after = wc.rowById(this.copy, this.table.name, id, this.types);
     assertRowHolds(this.table, after, { ...expectedRow(this.copy, this.table, values) }, `${where} after saving`);

@@ -38,7 +38,7 @@ if request("action")="Delete" then
 		response.End()
 	end if
 
-sql="select * from Orders"
+sql="select * from [Orders]"
 
 
 sql=sql&" where id in("&ID&")"

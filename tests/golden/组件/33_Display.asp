@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from Orders"
+sql="select * from [Orders]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -69,7 +69,7 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">物品：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("item")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("item"),"text")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

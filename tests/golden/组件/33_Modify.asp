@@ -25,7 +25,7 @@ SiteRequirePost()
 
 S_1=SiteValue(S_1,"text","物品")
 
-sql="select * from Orders"
+sql="select * from [Orders]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -102,7 +102,7 @@ body {
 
 <BODY>
 <%
-sql="select * from Orders"
+sql="select * from [Orders]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -144,12 +144,17 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">物品：</td>
-        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=server.HTMLEncode(rsAdd("item")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=SiteFormValue(rsAdd("item"),"text")%>"  style="width:300px">	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
  return true;
 }

@@ -19,7 +19,7 @@ SiteRequirePost()
 S_1=SiteValue(S_1,"long","分类")
 S_2=SiteValue(S_2,"text","名称")
 
-sql="select * from 城市"
+sql="select * from [城市]"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
 rsAdd.ActiveConnection = conn
 rsAdd.Source =sql
@@ -87,7 +87,7 @@ body {
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,名称 from 分类 order by id asc"
+Sql_Select="select id,[名称] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -143,6 +143,11 @@ set RS_select=nothing
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
  e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择分类");
  return true;

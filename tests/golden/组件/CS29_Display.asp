@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 城市"
+sql="select * from [城市]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -72,7 +72,7 @@ rs_numRows =0
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,名称 from 分类 order by id asc"
+Sql_Select="select id,[名称] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -122,7 +122,7 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("名称"),"text")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 断链"
+sql="select * from [断链]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -69,7 +69,7 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("名称"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">类别：</td>
         <td width="75%" class="category">      <tr>

@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 分类"
+sql="select * from [分类]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -69,10 +69,10 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("名称"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">排序：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("排序")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("排序"),"short")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

@@ -26,7 +26,7 @@ SiteRequirePost()
              S_2=trim(Request.Form("S_2"))'排序	
 
 
-if S_2<>"" and not myIsNumeric(S_2) then
+if S_2<>"" and not SiteIsNumber(S_2) then
  sendmsg("排序必须是数字")
  goback()
  response.End()
@@ -34,7 +34,7 @@ end if
 S_1=SiteValue(S_1,"text","名称")
 S_2=SiteValue(S_2,"short","排序")
 
-sql="select * from 分类"
+sql="select * from [分类]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -113,7 +113,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 分类"
+sql="select * from [分类]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -155,17 +155,22 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=server.HTMLEncode(rsAdd("名称")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=SiteFormValue(rsAdd("名称"),"text")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">排序：</td>
-        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=server.HTMLEncode(rsAdd("排序")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('排序只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=SiteFormValue(rsAdd("排序"),"short")%>"   style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('排序只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
- e=box("S_2");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"排序必须是整数");
+ e=box("S_2");if(e&&!number(e,1,-32768,32767,-1,"排序","必须是 -32768 到 32767 之间的整数"))return false;
  return true;
 }
 </script>

@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 空表"
+sql="select * from [空表]"
 
 sql=sql&" where id="&cstr(ID)
 

@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 搜索"
+sql="select * from [搜索]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -69,16 +69,16 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("名称"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称备注：</td>
         <td width="75%" class="category"><%=SiteCleanHtml(rsAdd("名称备注")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("数量")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("数量"),"short")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">日期：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("日期")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("日期"),"date")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

@@ -30,7 +30,7 @@ SiteRequirePost()
              S_4=trim(Request.Form("S_4"))'日期	
 
 
-if S_3<>"" and not myIsNumeric(S_3) then
+if S_3<>"" and not SiteIsNumber(S_3) then
  sendmsg("数量必须是数字")
  goback()
  response.End()
@@ -40,7 +40,7 @@ S_2=SiteValue(S_2,"html","名称备注")
 S_3=SiteValue(S_3,"short","数量")
 S_4=SiteValue(S_4,"date","日期")
 
-sql="select * from 搜索"
+sql="select * from [搜索]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -123,7 +123,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 搜索"
+sql="select * from [搜索]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -165,7 +165,7 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=server.HTMLEncode(rsAdd("名称")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=SiteFormValue(rsAdd("名称"),"text")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称备注：</td>
         <td width="75%" class="category">
@@ -174,21 +174,26 @@ rs_numRows =0
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
-        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=server.HTMLEncode(rsAdd("数量")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('数量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=SiteFormValue(rsAdd("数量"),"short")%>"   style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('数量只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">日期：</td>
         <td width="75%" class="category">
 <script language="javascript" type="text/javascript" src="../date/WdatePicker.js"></script>
 
-<input name="S_4" type="text" class="Wdate" id="S_4" value="<%=server.HTMLEncode(rsAdd("日期")&"")%>" onclick="WdatePicker()" >
+<input name="S_4" type="text" class="Wdate" id="S_4" value="<%=SiteFormValue(rsAdd("日期"),"date")%>" onclick="WdatePicker()" >
 	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
- e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"数量必须是整数");
+ e=box("S_3");if(e&&!number(e,1,-32768,32767,-1,"数量","必须是 -32768 到 32767 之间的整数"))return false;
  e=box("S_4");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"日期不是有效的日期");
  return true;
 }

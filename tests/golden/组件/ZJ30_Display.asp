@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 组件"
+sql="select * from [组件]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -69,16 +69,16 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">标题：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("标题")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("标题"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("数量")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("数量"),"short")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">单价：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("单价")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("单价"),"decimal")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">编码：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("编码")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("编码"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">正文：</td>
         <td width="75%" class="category"><%=SiteCleanHtml(rsAdd("正文")&"")%>	</td>
@@ -87,16 +87,16 @@ rs_numRows =0
         <td width="75%" class="category"><%=SiteCleanHtml(rsAdd("摘要")&"")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">开始：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("开始")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("开始"),"date")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">结束：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("结束")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("结束"),"date")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">大类：</td>
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,名称 from 分类 order by id asc"
+Sql_Select="select id,[名称] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -149,7 +149,7 @@ set RS_select=nothing
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,名称 from 城市 order by id asc"
+Sql_Select="select id,[名称] from [城市] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -202,7 +202,7 @@ set RS_select=nothing
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,id from 分类 order by id asc"
+Sql_Select="select id,[id] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -261,19 +261,19 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">备用：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("备用")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("备用"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">来源：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("来源")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("来源"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">价格：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("price")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("price"),"single")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">启用：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("启用")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("启用"),"bool")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">重量：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("重量")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("重量"),"double")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

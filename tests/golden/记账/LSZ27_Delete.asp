@@ -38,7 +38,7 @@ if request("action")="Delete" then
 		response.End()
 	end if
 
-sql="select * from 流水帐"
+sql="select * from [流水帐]"
 
 
 sql=sql&" where id in("&ID&")"

@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 流水帐"
+sql="select * from [流水帐]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -72,7 +72,7 @@ rs_numRows =0
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,一级分类 from 收支 order by id asc"
+Sql_Select="select id,[一级分类] from [收支] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -125,7 +125,7 @@ set RS_select=nothing
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,类型名称 from 消费类型 order by id asc"
+Sql_Select="select id,[类型名称] from [消费类型] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -175,13 +175,13 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("名称")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("名称"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">金额：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("金额")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("金额"),"single")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">日期：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("日期")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("日期"),"date")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

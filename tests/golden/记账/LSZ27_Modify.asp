@@ -32,7 +32,7 @@ SiteRequirePost()
              S_5=trim(Request.Form("S_5"))'日期	
 
 
-if S_4<>"" and not myIsNumeric(S_4) then
+if S_4<>"" and not SiteIsNumber(S_4) then
  sendmsg("金额必须是数字")
  goback()
  response.End()
@@ -43,7 +43,7 @@ S_3=SiteValue(S_3,"text","名称")
 S_4=SiteValue(S_4,"single","金额")
 S_5=SiteValue(S_5,"date","日期")
 
-sql="select * from 流水帐"
+sql="select * from [流水帐]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -128,7 +128,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 流水帐"
+sql="select * from [流水帐]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -173,7 +173,7 @@ rs_numRows =0
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,一级分类 from 收支 order by id asc"
+Sql_Select="select id,[一级分类] from [收支] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -226,7 +226,7 @@ set RS_select=nothing
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,类型名称 from 消费类型 order by id asc"
+Sql_Select="select id,[类型名称] from [消费类型] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -276,22 +276,27 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">名称：</td>
-        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=server.HTMLEncode(rsAdd("名称")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=SiteFormValue(rsAdd("名称"),"text")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">金额：</td>
-        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" value="<%=server.HTMLEncode(rsAdd("金额")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('金额只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" value="<%=SiteFormValue(rsAdd("金额"),"single")%>"   style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('金额只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">日期：</td>
-        <td width="75%" class="category"><input type="text" name="S_5" id="S_5" value="<%=server.HTMLEncode(rsAdd("日期")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_5" id="S_5" value="<%=SiteFormValue(rsAdd("日期"),"date")%>"  style="width:300px">	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
  e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择收支");
  e=box("S_2");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择消费类型");
- e=box("S_4");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"金额必须是数字");
+ e=box("S_4");if(e&&!number(e,0,-3.402823e38,3.402823e38,-1,"金额","超出了单精度数的范围"))return false;
  e=box("S_5");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"日期不是有效的日期");
  return true;
 }

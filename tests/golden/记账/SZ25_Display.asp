@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 收支"
+sql="select * from [收支]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -69,7 +69,7 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">一级分类：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("一级分类")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("一级分类"),"text")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

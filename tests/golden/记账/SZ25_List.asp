@@ -239,29 +239,31 @@ function CleanValue(s){
    next
 
    
-   Sql="select * from 收支 where 1 " & SqlString
+   Sql="select * from [收支] where 1 " & SqlString
  
    
   else
   
-      sql="select * from 收支"
+      sql="select * from [收支]"
   
   end if
   
   
   else
   
-  sql="select * from 收支"
+  sql="select * from [收支]"
   
   end if
  
 
 set RsList=server.CreateObject("adodb.recordset")
 
-'一个条件的 SQL；值不合字段类型时为空
-Function SearchCondition(ColumnName,ColumnType,Word,ByVal Text)
+'一个条件的 SQL；值不合字段类型或含有控制字符时为空。列名放在方括号里：name、date 这样的保留字也能用
+Function SearchCondition(ByVal ColumnName,ColumnType,Word,ByVal Text)
  dim p,lowValue,highValue
  SearchCondition=""
+ if SearchMatches(Text,"[\x00-\x1f\x7f]") then exit function
+ ColumnName="[" & ColumnName & "]"
  select case Word
   case "从"
    p=instr(1,Text,"至")
@@ -270,7 +272,8 @@ Function SearchCondition(ColumnName,ColumnType,Word,ByVal Text)
    highValue=SearchValue(ColumnType,mid(Text,p+1))
    if lowValue<>"" and highValue<>"" then SearchCondition=ColumnName & " between " & lowValue & " and " & highValue
   case "近似"
-   if ColumnType<>"0" and ColumnType<>"3" then SearchCondition=ColumnName&" like '%"&replace(Text,"'","''")&"%'"
+   '% _ [ 按字面找
+   if ColumnType="1" or ColumnType="2" then SearchCondition=ColumnName&" like '%"&SiteLikeText(Text)&"%'"
   case "大于","小于","等于","大于等于","小于等于"
    lowValue=SearchValue(ColumnType,Text)
    if lowValue<>"" then SearchCondition=ColumnName & " " & SearchOperator(Word) & " " & lowValue
@@ -282,7 +285,7 @@ End Function
 '即落在该数上下半个单精度最小单位之内
 Function SearchSingleEqual(ColumnName,ValueText)
  dim v,unit,exponent
- v=CDbl(ValueText)
+ v=SiteNumberOf(ValueText)
  if v=0 then
   SearchSingleEqual=ColumnName & " = 0"
   exit function
@@ -299,21 +302,26 @@ Function SearchNumberText(v)
  SearchNumberText=Replace(CStr(v),",",".")
 End Function
 
-'一个值的 SQL：数字字段要数字，日期字段要日期，其余是引号加倍的文本；不合时为空
+'一个值的 SQL：数字字段要合类型和范围的数字，日期字段要日期，文本是引号加倍的文本；不合时为空
 Function SearchValue(ColumnType,ByVal Text)
  SearchValue=""
  Text=trim(Text)
  select case ColumnType
-  case "0","3"
-   if SearchMatches(Text,"^[+-]?[0-9]+(\.[0-9]+)?$") then
-    if myIsNumeric(Text) then SearchValue=Text
-   end if
+  case "0","3","4","5","6","7","8"
+   SearchValue=SiteSearchNumber(Text,SearchNumberKind(ColumnType))
   case "2"
    if len(Text)>=2 and left(Text,1)="#" and right(Text,1)="#" then Text=mid(Text,2,len(Text)-2)
    SearchValue=SearchDate(Text)
   case else
    SearchValue="'"&replace(Text,"'","''")&"'"
  end select
+End Function
+
+'类型代号对应的数字种类（见 inc/values.asp）
+Function SearchNumberKind(ColumnType)
+ dim kinds
+ kinds=split("double,text,date,single,decimal,long,short,byte,currency",",")
+ SearchNumberKind=kinds(clng(ColumnType))
 End Function
 
 Function SearchOperator(Word)
@@ -397,7 +405,7 @@ End Function
 %>
  
   <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='SZ25_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
-	<td align="center">&nbsp;<a href="SZ25_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("一级分类")&"")%></a></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="SZ25_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
+	<td align="center">&nbsp;<a href="SZ25_Display.asp?ID=<%=rs("id")%>"><%=SiteFormValue(rs("一级分类"),"text")%></a></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="SZ25_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%
      rs.movenext

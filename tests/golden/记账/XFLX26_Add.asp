@@ -19,7 +19,7 @@ SiteRequirePost()
              S_3=trim(Request.Form("S_3"))'排序	
 
 
-if S_3<>"" and not myIsNumeric(S_3) then
+if S_3<>"" and not SiteIsNumber(S_3) then
  sendmsg("排序必须是数字")
  goback()
  response.End()
@@ -28,7 +28,7 @@ S_1=SiteValue(S_1,"text","收支类型")
 S_2=SiteValue(S_2,"text","类型名称")
 S_3=SiteValue(S_3,"short","排序")
 
-sql="select * from 消费类型"
+sql="select * from [消费类型]"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
 rsAdd.ActiveConnection = conn
 rsAdd.Source =sql
@@ -98,7 +98,7 @@ body {
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,一级分类 from 收支 order by id asc"
+Sql_Select="select id,[一级分类] from [收支] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -151,15 +151,20 @@ set RS_select=nothing
         <td width="75%" class="category"><input type="text" name="S_2" id="S_2" style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">排序：</td>
-        <td width="75%" class="category"><input type="text" name="S_3" id="S_3"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('排序只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3"  style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('排序只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
  e=box("S_1");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择收支类型");
- e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"排序必须是整数");
+ e=box("S_3");if(e&&!number(e,1,-32768,32767,-1,"排序","必须是 -32768 到 32767 之间的整数"))return false;
  return true;
 }
 </script>

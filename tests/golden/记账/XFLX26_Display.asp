@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 消费类型"
+sql="select * from [消费类型]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -72,7 +72,7 @@ rs_numRows =0
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,一级分类 from 收支 order by id asc"
+Sql_Select="select id,[一级分类] from [收支] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -122,10 +122,10 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">类型名称：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("类型名称")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("类型名称"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">排序：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("排序")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("排序"),"short")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

@@ -28,7 +28,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 用户"
+sql="select * from [用户]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -69,10 +69,10 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">姓名：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("姓名")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("姓名"),"text")%>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">帐号：</td>
-        <td width="75%" class="category"><%=server.HTMLEncode(rsAdd("帐号")&"")%>	</td>
+        <td width="75%" class="category"><%=SiteFormValue(rsAdd("帐号"),"text")%>	</td>
       </tr>      <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

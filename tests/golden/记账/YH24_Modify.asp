@@ -27,12 +27,13 @@ SiteRequirePost()
 
              S_3=trim(Request.Form("S_3"))'帐号	username
 
+S_1=SitePassword(S_1,"密码")
 if S_1<>"" then S_1=PasswordHash(S_1)
 S_2=SiteValue(S_2,"text","姓名")
 S_3=SiteValue(S_3,"text","帐号")
 SiteRequireFreeAccountName "用户","帐号",S_3,ID,"帐号"
 
-sql="select * from 用户"
+sql="select * from [用户]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -113,7 +114,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 用户"
+sql="select * from [用户]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -158,15 +159,20 @@ rs_numRows =0
         <td width="75%" class="category"><input type="password" name="S_1" id="S_1" value="" style="width:300px" autocomplete="new-password"> <span style="color:#CCC">不改密码请留空</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">姓名：</td>
-        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=server.HTMLEncode(rsAdd("姓名")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=SiteFormValue(rsAdd("姓名"),"text")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">帐号：</td>
-        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=server.HTMLEncode(rsAdd("帐号")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=SiteFormValue(rsAdd("帐号"),"text")%>"  style="width:300px">	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
  return true;
 }

@@ -1,9 +1,9 @@
-// `tabulon serve` for one project of a run folder, on a free port, with the test hooks;
-// stop() ends that process.
+// `tabulon serve` for one project of a run folder, on a free port, with the test hooks and
+// any further `args` (such as --locale en-US); stop() ends that process.
 import { spawn } from 'node:child_process';
 
-export function serve(exe, runDir, project, { timeoutMs = 180_000 } = {}) {
-  const child = spawn(exe, ['--run-dir', runDir, 'serve', project, '--port', '0', '--no-browser', '--test-hooks'], {
+export function serve(exe, runDir, project, { timeoutMs = 180_000, args = [] } = {}) {
+  const child = spawn(exe, ['--run-dir', runDir, 'serve', project, '--port', '0', '--no-browser', '--test-hooks', ...args], {
     stdio: ['ignore', 'pipe', 'pipe'],
   });
   let said = '';
