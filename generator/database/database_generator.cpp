@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/file_output.h"
 #include "generator/database/kept_copy.h"
+#include "generator/database/site_tables.h"
 #include "generator/naming/naming.h"
 #include "jet/database.h"
 #include "jet/parser.h"
@@ -152,6 +153,8 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
     const catalogue::Project* project = &input.project;
     DatabaseRun run(input.model, *project, messages);
     for (const auto* table : input.model.tablesOf(project->id)) run.addTable(*table);
+    // Not part of the design, so not in the statement log; its rows carry over like any other.
+    addSiteTables(run.database());
     result.statementLog = run.log();
     result.problems = run.problems();
 
@@ -170,7 +173,11 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
                 return result;
             }
         }
-        if (old) result.carried = carryRows(*old, run.database());
+        if (old) {
+            result.carried = carryRows(*old, run.database());
+            // The site's own rows go along without a word: they are not part of the design.
+            std::erase_if(result.carried->tables, [](const TableCarry& t) { return t.table == kLoginLockTable; });
+        }
 
         sink.makeFolders(site / "data");
         if (oldBytes)

@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "base/file_output.h"
+#include "generator/database/site_tables.h"
 #include "generator/login/sha256.h"
 #include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
@@ -80,16 +81,26 @@ std::optional<std::string> firstRowOf(const catalogue::Snapshot& model, std::str
     return first->content;
 }
 
-// The login row shipped before accounts moved into the session and passwords into
-// digests: it compares the password inside its query, which cannot match a digest. A
-// catalogue that still holds it unchanged gets the current default row instead.
-constexpr std::string_view kEarlierDefaultLoginRow = "2d9a0248e559a42a2b84f442dc21e7faf522e6b2612023e067991f3f0da61794";
+// Login rows shipped earlier, by their SHA-256: the first compares the password inside its
+// query, which cannot match a digest; the second keeps pre-login session ids and locks by
+// address only. A catalogue that still holds one unchanged gets the current default row.
+constexpr std::string_view kEarlierDefaultLoginRows[] = {
+    "2d9a0248e559a42a2b84f442dc21e7faf522e6b2612023e067991f3f0da61794",
+    "90d6153cc4b29fe1ecfb13a61348481b941cbc2b6c91d046ee30080cb83ae114",
+};
 constexpr std::string_view kDefaultLoginRowFile = "37.tpl";
 
 std::string currentDefaultLoginRow() {
     for (const auto& file : resources::defaultTemplateFiles())
         if (file.path == kDefaultLoginRowFile) return std::string(file.bytes);
     return std::string();
+}
+
+// A VBScript string literal.
+std::string vbString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) out += (c == '"') ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
 }
 
 void replaceAll(std::string& text, std::string_view from, const std::string& to) {
@@ -132,7 +143,13 @@ std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::
 
 std::string loginPage(std::string_view templateText, const LoginFields& login) {
     std::string page(templateText);
-    if (sha256Hex(page) == kEarlierDefaultLoginRow) page = currentDefaultLoginRow();
+    const std::string digest = sha256Hex(page);
+    for (const auto earlier : kEarlierDefaultLoginRows)
+        if (digest == earlier) page = currentDefaultLoginRow();
+    // Where the accounts are, for the checks every page makes of the session's account.
+    replaceFirst(page, "SiteUseAccounts \"login\", \"username\", \"pwd\"",
+                 "SiteUseAccounts " + vbString(login.table) + ", " + vbString(login.userField) + ", " +
+                     vbString(login.passwordField));
     // In brackets: a login table or field may be called user, name or password.
     replaceAnchor(page, anchor::kLoginTable, "* from [" + login.table + "]");
     replaceAnchor(page, anchor::kLoginUser, " where ([" + login.userField + "]=");
@@ -241,13 +258,16 @@ bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, b
         }
     }
     bool added = false;
+    // A database from an earlier release lacks the site's own tables.
+    const bool tablesAdded = !database->hasTable(kLoginLockTable);
     try {
+        if (tablesAdded) addSiteTables(*database);
         added = addAccountTo(*database, login, digests);  // a refused row leaves the database as it was
     } catch (...) {
         if (wasHeld) sink.writeBytes(databasePath, database->bytes());
         throw;
     }
-    if (added || wasHeld) sink.writeBytes(databasePath, database->bytes());
+    if (added || wasHeld || tablesAdded) sink.writeBytes(databasePath, database->bytes());
     return added;
 }
 

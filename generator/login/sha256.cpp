@@ -1,5 +1,6 @@
 #include "generator/login/sha256.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
@@ -49,7 +50,7 @@ void compress(std::array<std::uint32_t, 8>& state, const unsigned char* block) {
 
 }  // namespace
 
-std::string sha256Hex(std::string_view data) {
+std::array<unsigned char, 32> sha256(std::string_view data) {
     std::array<std::uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                           0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     std::string message(data);
@@ -59,24 +60,83 @@ std::string sha256Hex(std::string_view data) {
     for (int shift = 56; shift >= 0; shift -= 8) message.push_back(char((bits >> shift) & 0xff));
     for (std::size_t at = 0; at < message.size(); at += 64)
         compress(state, reinterpret_cast<const unsigned char*>(message.data() + at));
+    std::array<unsigned char, 32> digest{};
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<unsigned char>(state[i] >> (24 - 8 * j));
+    return digest;
+}
 
+std::string sha256Hex(std::string_view data) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (const std::uint32_t word : state)
-        for (int shift = 28; shift >= 0; shift -= 4) hex.push_back(kDigits[(word >> shift) & 0xf]);
+    for (const unsigned char byte : sha256(data)) {
+        hex.push_back(kDigits[byte >> 4]);
+        hex.push_back(kDigits[byte & 15]);
+    }
     return hex;
 }
 
-std::string passwordHash(std::string_view salt, std::string_view utf8Password) {
-    return "$" + std::string(salt) + "$" + sha256Hex(std::string(salt) + std::string(utf8Password)).substr(0, 32);
+std::array<unsigned char, 32> hmacSha256(std::string_view key, std::string_view message) {
+    std::string block(64, '\0');
+    if (key.size() > 64) {
+        const auto digest = sha256(key);
+        std::copy(digest.begin(), digest.end(), block.begin());
+    } else {
+        std::copy(key.begin(), key.end(), block.begin());
+    }
+    std::string inner(block), outer(block);
+    for (auto& c : inner) c = static_cast<char>(c ^ 0x36);
+    for (auto& c : outer) c = static_cast<char>(c ^ 0x5c);
+    const auto innerDigest = sha256(inner + std::string(message));
+    return sha256(outer + std::string(reinterpret_cast<const char*>(innerDigest.data()), innerDigest.size()));
+}
+
+std::string pbkdf2Sha256(std::string_view password, std::string_view salt, int rounds, std::size_t length) {
+    std::string out;
+    for (std::uint32_t blockNumber = 1; out.size() < length; ++blockNumber) {
+        std::string first(salt);
+        for (int shift = 24; shift >= 0; shift -= 8) first.push_back(char((blockNumber >> shift) & 0xff));
+        auto u = hmacSha256(password, first);
+        auto total = u;
+        for (int round = 2; round <= rounds; ++round) {
+            u = hmacSha256(password, std::string_view(reinterpret_cast<const char*>(u.data()), u.size()));
+            for (std::size_t i = 0; i < total.size(); ++i) total[i] ^= u[i];
+        }
+        out.append(reinterpret_cast<const char*>(total.data()), total.size());
+    }
+    out.resize(length);
+    return out;
+}
+
+namespace {
+
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string base64NoPadding(std::string_view bytes) {
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 3) {
+        std::uint32_t v = std::uint32_t(static_cast<unsigned char>(bytes[at])) << 16;
+        if (at + 1 < bytes.size()) v |= std::uint32_t(static_cast<unsigned char>(bytes[at + 1])) << 8;
+        if (at + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[at + 2]);
+        const std::size_t chars = std::min<std::size_t>(4, (bytes.size() - at) * 4 / 3 + 1);
+        for (std::size_t i = 0; i < chars; ++i) text.push_back(kBase64[(v >> (18 - 6 * i)) & 63]);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string passwordHash(std::string_view salt, std::string_view utf8Password, int rounds) {
+    return "$p" + std::to_string(rounds) + "$" + std::string(salt) +
+           base64NoPadding(pbkdf2Sha256(utf8Password, salt, rounds, 16));
 }
 
 std::string randomSalt() {
+    // std::random_device reads the system's generator (getrandom / /dev/urandom).
     std::random_device device;
-    std::uniform_int_distribution<int> digit(0, 15);
-    static constexpr char kDigits[] = "0123456789abcdef";
+    std::uniform_int_distribution<int> digit(0, 63);
     std::string salt;
-    for (int i = 0; i < 16; ++i) salt.push_back(kDigits[digit(device)]);
+    for (std::size_t i = 0; i < kSaltLength; ++i) salt.push_back(kBase64[digit(device)]);
     return salt;
 }
 

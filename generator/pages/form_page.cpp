@@ -171,6 +171,15 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
         } else {
             appendReadLine(result.readCode, n, field->name, field->description);
             appendValueCheckLine(result.valueCode, n, *field, caption);
+            // Account names are compared without regard to case when logging in: one per name.
+            if (isAccountNameField(input.model, input.table, *field))
+                fillInto(result.valueCode,
+                         "SiteRequireFreeAccountName \"$table$\",\"$name$\",S_$n$,$own$,\"$caption$\"\r\n",
+                         {{"table", input.table.name},
+                          {"name", field->name},
+                          {"n", n},
+                          {"own", password == PasswordOnSave::WhenTyped ? "ID" : "0"},
+                          {"caption", caption}});
             // The database numbers an auto-number column itself and refuses a value for it.
             if (field->dataType != catalogue::DataType::AutoNumber)
                 appendAssignmentLine(result.assignCode, n, field->name);

@@ -119,4 +119,11 @@ bool isPasswordField(const catalogue::Snapshot& model, const catalogue::Table& t
     return login && login->table == table.name && login->passwordField == field.name;
 }
 
+bool isAccountNameField(const catalogue::Snapshot& model, const catalogue::Table& table,
+                        const catalogue::Field& field) {
+    if (field.description != "username") return false;
+    const auto login = findLoginFields(model, table.projectId);
+    return login && login->table == table.name && login->userField == field.name;
+}
+
 }  // namespace tabulon::generator

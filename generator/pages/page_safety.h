@@ -36,5 +36,7 @@ std::string_view valueKind(const catalogue::Field& field);
 
 // The field that holds the account password of the project's login table.
 bool isPasswordField(const catalogue::Snapshot& model, const catalogue::Table& table, const catalogue::Field& field);
+// The field that holds the account name of the project's login table.
+bool isAccountNameField(const catalogue::Snapshot& model, const catalogue::Table& table, const catalogue::Field& field);
 
 }  // namespace tabulon::generator

@@ -192,7 +192,24 @@ void FrontServer::release(int fd, const std::string& client) {
 HttpResponse FrontServer::respond(const HttpRequest& request, const std::string& client) const {
     if (options_.testHooks && request.method == "GET" && request.path().starts_with("/__tabulon/"))
         return runPage_(request, request.target, client);
+    // Read for every request: the user may release the skeleton again while the site is served.
+    const WebConfig config = readWebConfig(site_.root());
+    HttpResponse response = respondFromSite(request, client, config);
+    // As IIS does: the site's custom headers go out with every answer, a page's own win.
+    for (const auto& [name, value] : config.headers)
+        if (!response.header(name)) response.headers.emplace_back(name, value);
+    return response;
+}
+
+HttpResponse FrontServer::respondFromSite(const HttpRequest& request, const std::string& client,
+                                          const WebConfig& config) const {
+    // Request filtering answers first, for the path as asked and as found on disk.
+    const auto asked = percentDecode(request.path());
     const auto found = site_.lookup(request.path());
+    if ((asked && config.refuses(*asked)) ||
+        ((found.outcome == SiteLookup::Outcome::Found || found.outcome == SiteLookup::Outcome::Redirect) &&
+         config.refuses(found.sitePath)))
+        return refusal(404, "没有这个文件：" + std::string(request.path()));
     switch (found.outcome) {
     case SiteLookup::Outcome::BadRequest: return refusal(400, found.why);
     case SiteLookup::Outcome::Forbidden: return refusal(403, found.why);

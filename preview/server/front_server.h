@@ -20,6 +20,7 @@
 #include "preview/server/http_response.h"
 #include "preview/server/site_folder.h"
 #include "preview/server/socket_io.h"
+#include "preview/server/web_config.h"
 
 namespace tabulon::preview {
 
@@ -63,6 +64,7 @@ public:
 private:
     void serveConnection(int fd, std::string client);
     void release(int fd, const std::string& client);
+    HttpResponse respondFromSite(const HttpRequest& request, const std::string& client, const WebConfig& config) const;
     HttpResponse staticFile(const HttpRequest& request, const SiteLookup& found) const;
 
     const SiteFolder& site_;

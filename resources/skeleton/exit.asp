@@ -11,13 +11,10 @@ Dim exitCookie, exitDone
 exitDone = False
 If SitePostAllowed() Or Not SiteLoggedIn() Then
 	For Each exitCookie In Request.Cookies
-		If LCase(Left(exitCookie, 6)) = "kovel_" Then
-			Response.Cookies(exitCookie) = ""
-			Response.Cookies(exitCookie).Expires = DateAdd("d", -1, Now())
-		End If
+		If LCase(Left(exitCookie, 6)) = "kovel_" And LCase(exitCookie) <> "kovel_username" And LCase(exitCookie) <> "kovel_secret" Then SiteClearCookie exitCookie
 	Next
-	Response.Cookies("kovel_username") = ""
-	Response.Cookies("kovel_username").Expires = DateAdd("d", -1, Now())
+	SiteClearCookie "kovel_username"
+	SiteClearCookie "kovel_secret"
 	Session.Contents.RemoveAll
 	On Error Resume Next
 	Session.Abandon

@@ -5,19 +5,24 @@
 '==========================================================================
 ' index.asp —— 后台登录页
 '   先核对验证码（inc/verifycode.asp 画的图，数字存在 Session 里，核对一次即作废），
-'   再按帐号查登录表，在页面里逐字比较密码（库里存的是带盐摘要，旧数据的明文在第一次
-'   登录成功时换成摘要）；通过后把帐号记进会话（Cookie 只用来显示），进入框架页 main.asp。
-'   本会话或本地址连续 5 次失败后，15 分钟内不再受理登录。
+'   再按帐号查登录表，在页面里核对密码（库里存的是慢速摘要，旧的摘要和明文在登录成功时
+'   换成新摘要；帐号不存在时也花同样的时间）；通过后把帐号记进会话、发新的会话密钥
+'   （Cookie 只用来显示名字），进入框架页 main.asp；默认帐号 vokra 用默认密码登录时先去
+'   password.asp 改密码。
+'   一个帐号连续 5 次失败、或一个地址 15 分钟内失败 20 次后，15 分钟内不再受理登录，
+'   密码对了也不行；帐号的失败次数记在数据库里。
 '   帐号去掉首尾空格，最多 50 个字，单引号写成两个后才放进查询语句；密码原样比较。
 '   失败时提示原因并回到登录框。
 '==========================================================================
-Dim inUser, inPass, inCode, failText, sql, rs, loginFound
+Dim inUser, inPass, inCode, failText, sql, rs, loginFound, loginTried, lockName
 failText = ""
+SiteUseAccounts "login", "username", "pwd"
 If Request.Form("action") = "login" Then
 	inUser = Left(Trim(Request.Form("username") & ""), 50)
 	inPass = Left(Request.Form("pwd") & "", 50)
 	inCode = Trim(Request.Form("verifycode") & "")
-	If SiteLoginLocked() Then
+	lockName = inUser
+	If SiteAccountLocked(lockName) Then
 		failText = "连续 5 次登录失败，请 15 分钟后再试！"
 	ElseIf UCase(Request.ServerVariables("REQUEST_METHOD") & "") <> "POST" Then
 		failText = "请从登录页提交！"
@@ -33,30 +38,36 @@ If Request.Form("action") = "login" Then
 		Set rs = Server.CreateObject("ADODB.Recordset")
 		rs.Open sql, conn, 1, 3
 		loginFound = False
+		loginTried = False
 		Do While Not rs.EOF And Not loginFound
+			loginTried = True
 			If PasswordMatches(rs("pwd") & "", inPass) Then
 				loginFound = True
 			Else
 				rs.MoveNext
 			End If
 		Loop
+		If Not loginTried Then PasswordDecoy inPass
 		If Not loginFound Then
 			failText = "用户名或密码错误！"
-			SiteLoginFailed
+			SiteAccountFailed lockName
 		Else
 			If Not IsPasswordHash(rs("pwd") & "") Then
 				rs("pwd") = PasswordHash(inPass)
 				rs.Update
 			End If
-			SiteLoginSucceeded
+			SiteAccountSucceeded lockName
 			SiteLogin rs("id"), rs("username")
+			SiteLoginNeedsNewPassword lockName, inPass
 		End If
 		rs.Close
 		Set rs = Nothing
 	End If
 	conn.Close
 	Set conn = Nothing
-	If failText = "" Then
+	If failText = "" And SiteMustChangePassword() Then
+		Response.Redirect "password.asp"
+	ElseIf failText = "" Then
 		Response.Redirect "main.asp"
 	Else
 		SendMsg failText

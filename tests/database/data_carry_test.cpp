@@ -118,6 +118,27 @@ TEST_F(CarryOver, SameDesignKeepsEveryRowAndADatedCopy) {
     EXPECT_EQ(jet::Database::open(file()).rows("用户").size(), 3u);
 }
 
+// The site's login lock is not part of the design: its counts go along with every
+// regeneration without a line in the report, and a file from before it existed gets it.
+TEST_F(CarryOver, TheLoginLockIsCarriedWithoutAWord) {
+    siteInUse();
+    {
+        auto db = jet::Database::open(file());
+        db.insert("kovel_login_lock", {{"account", std::string("甲")},
+                                       {"failures", std::int64_t{5}},
+                                       {"last_failure", jet::DateTime{2026, 12, 7, 15, 0, 0}}});
+        db.save(file());
+    }
+    FirstDesign again;
+    const auto result = generate(again.design, again.project, fixedClock());
+    EXPECT_EQ(result.problems, 0u) << allMessages();
+    EXPECT_EQ(allMessages().find("kovel_login_lock"), std::string::npos) << allMessages();
+    const auto rows = jet::Database::open(file()).rows("kovel_login_lock");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].values[0], jet::Value{std::string("甲")});
+    EXPECT_EQ(rows[0].values[1], jet::Value{std::int64_t{5}});
+}
+
 TEST_F(CarryOver, DesignChangesAreReportedTableByTableAndColumnByColumn) {
     siteInUse();
     // Version 2: 年龄 narrowed to a byte, 密码 renamed 口令, 备注 removed, 电话 added,
@@ -157,7 +178,7 @@ TEST_F(CarryOver, DesignChangesAreReportedTableByTableAndColumnByColumn) {
 
     // What did not come over is still in the kept copy.
     const auto kept = jet::readFileData(readFile(result.keptCopy));
-    ASSERT_EQ(kept.tables.size(), 2u);
+    ASSERT_EQ(kept.tables.size(), 3u) << "the two designed tables and the site's login lock";
     EXPECT_EQ(kept.tables[0].rows[1][2], jet::Value{std::string("2")});
     EXPECT_EQ(kept.tables[1].rows[0][1], jet::Value{std::string("留在副本中")});
 }

@@ -59,8 +59,9 @@ describe('expected values', () => {
 
   it('a password is stored as a salted digest, never as typed, and never shown', () => {
     const password = field('文本', { secret: true });
-    const digest = '$3b8db5f379ff447f$050349eeb7d2705562638ac834e8dbd3';
+    const digest = '$p8$Qm9vS2VlcGVyU2FsdDEyMzvl8dK/zBWoubHpTdHfXuDw';
     assertStored(password, digest, storedFor(password, "pw'1"), 'w');
+    assert.throws(() => assertStored(password, digest, storedFor(password, "pw'2"), 'w'), /salted digest/);
     assert.throws(() => assertStored(password, "pw'1", "pw'1", 'w'), /salted digest/);
     assert.throws(() => assertStored(password, '', "pw'1", 'w'), /salted digest/);
     assertShown(password, '', digest, 'w');

@@ -115,13 +115,23 @@ TEST(LoginPage, EarlierDefaultRowIsReadAsTheCurrentOne) {
     EXPECT_EQ(loginPage(earlier, fields), loginPage(current, fields));
     EXPECT_EQ(loginPage(current, fields).find("and [密码]="), std::string::npos);
     EXPECT_NE(loginPage(current, fields).find("PasswordMatches(rs(\"密码\")"), std::string::npos);
+    // Every page checks the session's account against the table the login page names.
+    EXPECT_NE(loginPage(current, fields).find("SiteUseAccounts \"用户\", \"帐号\", \"密码\"\r\n"), std::string::npos);
+    EXPECT_NE(loginPage(current, {"a\"b", "u", "p"}).find("SiteUseAccounts \"a\"\"b\", \"u\", \"p\""),
+              std::string::npos)
+        << "a quote in a name is doubled inside the VBScript string";
     // Any other text, even one byte away from it, is the user's own and is kept.
     const std::string edited = earlier + " ";
     EXPECT_NE(loginPage(edited, fields).find("and [密码]="), std::string::npos);
+    // The row that kept the session id of before the login and locked by address only.
+    const std::string previous = readFile(LOGIN_ROW_BEFORE_ACCOUNT_CHECKS);
+    ASSERT_NE(previous.find("SiteLoginLocked()"), std::string::npos);
+    EXPECT_EQ(loginPage(previous, fields), loginPage(current, fields));
+    EXPECT_NE(loginPage(previous + " ", fields).find("SiteLoginLocked()"), std::string::npos);
 }
 
-// FIPS 180-4 samples, a two-block message and the 50-character digest of a password.
-TEST(PasswordHash, Sha256KnownAnswersAndTheSaltedForm) {
+// FIPS 180-4 samples and a two-block message.
+TEST(PasswordHash, Sha256KnownAnswers) {
     EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
@@ -130,12 +140,46 @@ TEST(PasswordHash, Sha256KnownAnswersAndTheSaltedForm) {
     // 55 and 56 bytes sit on both sides of the one-block padding limit.
     EXPECT_EQ(sha256Hex(std::string(55, 'x')).size(), 64u);
     EXPECT_NE(sha256Hex(std::string(55, 'x')), sha256Hex(std::string(56, 'x')));
-    const std::string hash = passwordHash("0123456789abcdef", "vokra");
-    EXPECT_EQ(hash.size(), 50u) << "fits a 50-character text column";
-    EXPECT_EQ(hash, "$0123456789abcdef$" + sha256Hex("0123456789abcdefvokra").substr(0, 32));
-    const std::string salt = randomSalt();
-    EXPECT_EQ(salt.size(), 16u);
-    EXPECT_EQ(salt.find_first_not_of("0123456789abcdef"), std::string::npos);
+}
+
+std::string hexOf(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char c : bytes) {
+        hex.push_back(kDigits[c >> 4]);
+        hex.push_back(kDigits[c & 15]);
+    }
+    return hex;
+}
+
+// RFC 4231 (HMAC) and RFC 7914 section 11 (PBKDF2-HMAC-SHA256), then the stored form: the
+// rounds, a salt of 22 Base64 characters and 16 derived bytes, at most 50 characters.
+TEST(PasswordHash, Pbkdf2KnownAnswersAndTheStoredForm) {
+    const auto mac = hmacSha256("Jefe", "what do ya want for nothing?");
+    EXPECT_EQ(hexOf({reinterpret_cast<const char*>(mac.data()), mac.size()}),
+              "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843");
+    EXPECT_EQ(hexOf(pbkdf2Sha256("passwd", "salt", 1, 64)),
+              "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
+              "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783");
+    EXPECT_EQ(hexOf(pbkdf2Sha256("Password", "NaCl", 80000, 64)),
+              "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"
+              "a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d");
+    // A key longer than a block is hashed first.
+    EXPECT_EQ(pbkdf2Sha256(std::string(100, 'k'), "s", 2, 16),
+              pbkdf2Sha256(std::string(100, 'k'), "s", 2, 32).substr(0, 16));
+
+    const std::string salt = "ABCDEFGHIJKLMNOPQRSTUV";
+    const std::string hash = passwordHash(salt, "vokra");
+    EXPECT_EQ(hash.size(), 3 + std::to_string(kPasswordRounds).size() + 44);
+    EXPECT_LE(hash.size(), 50u) << "fits a 50-character text column";
+    EXPECT_EQ(hash.substr(0, 26), "$p" + std::to_string(kPasswordRounds) + "$" + salt);
+    EXPECT_NE(hash, passwordHash(salt, "Vokra"));
+    EXPECT_NE(hash, passwordHash(salt, "vokra", kPasswordRounds + 1)) << "the rounds count";
+    const std::string fresh = randomSalt();
+    EXPECT_EQ(fresh.size(), kSaltLength);
+    EXPECT_EQ(fresh.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"),
+              std::string::npos);
+    EXPECT_NE(fresh, randomSalt());
 }
 
 TEST(TopAndMenu, OneTabAndOneGroupPerTableInTheirExactForm) {
@@ -211,8 +255,10 @@ TEST(GenerateLogin, SampleProjectGetsItsPagesAndOneHashedAccount) {
         if (columns[i].name == "密码") password = std::get<std::string>(rows[0].values[i]);
     }
     EXPECT_EQ(user, "vokra");
-    ASSERT_EQ(password.size(), 50u);
-    EXPECT_EQ(password, passwordHash(password.substr(1, 16), "vokra"));
+    const std::string prefix = "$p" + std::to_string(kPasswordRounds) + "$";
+    ASSERT_EQ(password.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(password, passwordHash(password.substr(prefix.size(), kSaltLength), "vokra"));
+    EXPECT_TRUE(db.hasTable("kovel_login_lock")) << "the login lock counts failures per account";
     const std::string index = gbk::decode(readFile(run.path() / "记账" / "index.asp"));
     EXPECT_NE(index.find("* from [用户]"), std::string::npos);
     EXPECT_NE(index.find("SiteLogin rs(\"id\"), rs(\"帐号\")"), std::string::npos);

@@ -195,6 +195,20 @@ describe('Server', () => {
     assert.equal(sub['map.here'], `${siteWin()}\\sub\\x.asp`);
   });
 
+  test('Scriptlet.TypeLib: a fresh random GUID per object, 38 characters and two NULs as on Windows', async () => {
+    const seen = new Set();
+    for (let i = 0; i < 3; i++) {
+      const f = fields((await get('/guid.asp')).text);
+      assert.equal(f.len, '40');
+      assert.equal(f.tail, '00');
+      for (const g of [f.g1, f.g2]) {
+        assert.match(g, /^\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\}$/, 'a version 4 (random) GUID');
+        seen.add(g);
+      }
+    }
+    assert.equal(seen.size, 6);
+  });
+
   test('MapPath refuses a path that leaves the site', async () => {
     const r = await get('/sub/escape.asp');
     assert.equal(r.status, 500);

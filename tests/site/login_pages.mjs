@@ -32,7 +32,8 @@ try {
     assert.match(index, /PasswordMatches\(rs\("密码"\) & "", inPass\)/);
     assert.match(index, /rs\("密码"\) = PasswordHash\(inPass\)/, 'a plain-text password is upgraded to its digest');
     assert.match(index, /^\s*SiteLogin rs\("id"\), rs\("账号"\)\s*$/m);
-    assert.match(index, /SiteLoginLocked\(\)/);
+    assert.match(index, /SiteAccountLocked\(lockName\)/);
+    assert.match(index, /^SiteUseAccounts "管理员", "账号", "密码"\s*$/m, 'every page checks the account in this table');
     for (const left of ['* from login', ' where (username=', 'and pwd=', 'rs("username")', 'rs("pwd")']) {
       assert.ok(!index.includes(left), `the template's own text is left: ${left}`);
     }
@@ -57,7 +58,7 @@ try {
       assert.ok(!lines.slice(at + 1, sqlLine).some((l) => again.test(l)), `${name} is set again after doubling`);
     }
     const verify = lines.findIndex((l) => /CheckVerifyCode\(/i.test(l));
-    const locked = lines.findIndex((l) => /SiteLoginLocked\(/i.test(l));
+    const locked = lines.findIndex((l) => /SiteAccountLocked\(/i.test(l));
     assert.ok(verify >= 0 && verify < sqlLine, 'the verification code is not checked before the query');
     assert.ok(locked >= 0 && locked < verify, 'a locked login is refused before anything else');
   });
@@ -109,10 +110,11 @@ try {
     assert.ok(first.columns.includes('账号') && first.columns.includes('密码'), first.columns.join(','));
     assert.equal(first.rows.length, 1);
     const stored = first.rows[0]['密码'];
-    const parts = /^\$([0-9a-f]{16})\$([0-9a-f]{32})$/.exec(stored);
+    // "$p" rounds "$" salt(22) PBKDF2-HMAC-SHA256(password, salt, rounds)[0..16] in Base64.
+    const parts = /^\$p([1-9][0-9]*)\$([A-Za-z0-9+/]{22})([A-Za-z0-9+/]{22})$/.exec(stored);
     assert.ok(parts, `not a digest: ${stored}`);
-    const expected = crypto.createHash('sha256').update(parts[1] + 'vokra', 'utf8').digest('hex').slice(0, 32);
-    assert.equal(parts[2], expected);
+    const expected = crypto.pbkdf2Sync('vokra', parts[2], Number(parts[1]), 16, 'sha256').toString('base64').replace(/=+$/, '');
+    assert.equal(parts[3], expected);
     const said = tabulon(exe, run.runDir, 'login', design.project);
     assert.match(said, /登陆生成完毕/);
     const second = mdbRows(mdb, '管理员');

@@ -1,51 +1,20 @@
-<!--#include file="sha256.asp"-->
+<!--#include file="password.asp"-->
+<!--#include file="account.asp"-->
+<!--#include file="clean_html.asp"-->
 <!--#include file="values.asp"-->
 <%
 '==========================================================================
-' inc/guard.asp —— 登录会话、表单令牌、提交值的检查和富文本清理
+' inc/guard.asp —— 表单令牌、提交值的检查；包含登录会话（inc/account.asp）、
+' 口令摘要（inc/password.asp）和富文本清理（inc/clean_html.asp）
 '
-'   SiteLoggedIn()              会话里有登录的帐号（不看 Cookie：Cookie 谁都能伪造）
-'   SiteRequireLogin(loginPage) 没有登录时提示并让整个窗口回到 loginPage，结束输出
-'   SiteLogin(id, name)         登录成功：帐号记进会话，换新的表单令牌；Cookie 只用来显示
-'   SiteToken()                 本会话的表单令牌
+'   SiteToken()                 本会话的表单令牌（128 个随机位）
 '   SiteRequirePost()           不是带正确令牌的 POST 时提示“没有做任何修改”并返回
 '   SiteValue(value, kind, caption)
 '                               按列的类型检查一个提交值（见 inc/values.asp）
 '   SiteIdList(text)            逗号分隔的正整数编号，重新拼成的列表；空为 ""，有错为 "!"
-'   SiteCleanHtml(html)         只留白名单里的标签和属性，去掉脚本、事件属性和 javascript: 地址
 '   SiteAllowCascade(t, f, c)   本会话打开过的页面用到的联动查询（表、列、条件列）
 '   SiteCascadeAllowed(t, f, c)
-'   SiteLoginLocked()           本会话或本地址连续 5 次登录失败后，15 分钟内不再受理
-'   SiteLoginFailed() / SiteLoginSucceeded()
 '==========================================================================
-
-Function SiteLoggedIn()
-	SiteLoggedIn = (Session("kovel_userid") & "" <> "")
-End Function
-
-Sub SiteRequireLogin(loginPage)
-	If SiteLoggedIn() Then Exit Sub
-	Response.Clear
-	Response.Write "<script type=""text/javascript"">alert('没有权限，请重新登陆');top.location.href='" & loginPage & "';</script>" & vbCrLf
-	Response.End
-End Sub
-
-Sub SiteLogin(id, name)
-	Session("kovel_userid") = id & ""
-	Session("kovel_username") = name & ""
-	Session("kovel_token") = ""
-	Response.Cookies("kovel_username") = name & ""
-End Sub
-
-Function SiteRandomHex(length)
-	Dim i, text
-	Randomize
-	text = ""
-	For i = 1 To length
-		text = text & LCase(Hex(Int(Rnd * 16)))
-	Next
-	SiteRandomHex = text
-End Function
 
 Function SiteToken()
 	If Session("kovel_token") & "" = "" Then Session("kovel_token") = SiteRandomHex(32)
@@ -112,86 +81,6 @@ Function SiteIdList(text)
 	SiteIdList = list
 End Function
 
-' 富文本白名单：标签名 -> 可留的属性
-Function SiteAllowedAttributes(tagName)
-	Select Case tagName
-	Case "p", "div", "span", "br", "hr", "b", "strong", "i", "em", "u", "s", "strike", "sub", "sup", _
-		"ul", "ol", "li", "blockquote", "pre", "code", "h1", "h2", "h3", "h4", "h5", "h6", "center", _
-		"table", "thead", "tbody", "tr", "td", "th", "caption"
-		SiteAllowedAttributes = "|align|style|class|colspan|rowspan|width|height|border|cellpadding|cellspacing|valign|"
-	Case "font"
-		SiteAllowedAttributes = "|color|size|face|style|"
-	Case "a"
-		SiteAllowedAttributes = "|href|title|target|"
-	Case "img"
-		SiteAllowedAttributes = "|src|alt|title|width|height|border|align|"
-	Case Else
-		SiteAllowedAttributes = ""
-	End Select
-End Function
-
-Function SiteSafeUrl(url)
-	Dim compact
-	compact = LCase(url)
-	compact = Replace(Replace(Replace(Replace(compact, " ", ""), vbTab, ""), vbCr, ""), vbLf, "")
-	' 用字符实体拼出来的地址（java&#115;cript:）一律不要
-	SiteSafeUrl = Not (InStr(compact, "javascript:") > 0 Or InStr(compact, "vbscript:") > 0 Or InStr(compact, "data:") > 0 _
-		Or InStr(compact, "&#") > 0 Or InStr(compact, "&colon") > 0)
-End Function
-
-Function SiteCleanHtml(html)
-	Dim re, attrRe, matches, m, result, last, tagName, allowed, attrs, a, name, value, kept
-	Set re = New RegExp
-	re.Global = True
-	re.IgnoreCase = True
-	' 整段去掉：脚本、样式表、框架和插件的内容
-	re.Pattern = "<(script|style|iframe|frame|frameset|object|embed|applet|noscript|xml|template)\b[\s\S]*?</\1\s*>"
-	result = re.Replace(html & "", "")
-	re.Pattern = "<!--[\s\S]*?-->"
-	result = re.Replace(result, "")
-	Set attrRe = New RegExp
-	attrRe.Global = True
-	attrRe.IgnoreCase = True
-	attrRe.Pattern = "([a-zA-Z_:][-a-zA-Z0-9_:.]*)\s*(=\s*(""[^""]*""|'[^']*'|[^\s>]+))?"
-	re.Pattern = "<(/?)([a-zA-Z][a-zA-Z0-9]*)([^>]*)>|<|>"
-	Set matches = re.Execute(result)
-	kept = ""
-	last = 1
-	For Each m In matches
-		kept = kept & Mid(result, last, m.FirstIndex + 1 - last)
-		last = m.FirstIndex + 1 + m.Length
-		If m.Value = "<" Then
-			kept = kept & "&lt;"
-		ElseIf m.Value = ">" Then
-			kept = kept & "&gt;"
-		Else
-			tagName = LCase(m.SubMatches(1))
-			allowed = SiteAllowedAttributes(tagName)
-			If allowed <> "" Then
-				If m.SubMatches(0) = "/" Then
-					kept = kept & "</" & tagName & ">"
-				Else
-					attrs = ""
-					For Each a In attrRe.Execute(m.SubMatches(2))
-						name = LCase(a.SubMatches(0))
-						value = a.SubMatches(2)
-						If Left(value, 1) = """" Or Left(value, 1) = "'" Then value = Mid(value, 2, Len(value) - 2)
-						If InStr(allowed, "|" & name & "|") > 0 And value <> "" Then
-							If (name <> "href" And name <> "src") Or SiteSafeUrl(value) Then
-								If name <> "style" Or Not (InStr(LCase(value), "expression") > 0 Or InStr(LCase(value), "url(") > 0) Then
-									attrs = attrs & " " & name & "=""" & Replace(Replace(value, """", "&quot;"), "<", "&lt;") & """"
-								End If
-							End If
-						End If
-					Next
-					kept = kept & "<" & tagName & attrs & ">"
-				End If
-			End If
-		End If
-	Next
-	SiteCleanHtml = kept & Mid(result, last)
-End Function
-
 Sub SiteAllowCascade(tableName, fieldName, condition)
 	Dim key
 	key = "|" & LCase(tableName & "/" & fieldName & "/" & condition) & "|"
@@ -201,41 +90,4 @@ End Sub
 Function SiteCascadeAllowed(tableName, fieldName, condition)
 	SiteCascadeAllowed = InStr(Session("kovel_cascades") & "", "|" & LCase(tableName & "/" & fieldName & "/" & condition) & "|") > 0
 End Function
-
-' 失败记录：会话里一份，Application 里按地址一份（"次数|最后一次的时间"）
-Function SiteFailureKey()
-	SiteFailureKey = "kovel_fail_" & Request.ServerVariables("REMOTE_ADDR")
-End Function
-
-Function SiteFailureCount(record)
-	Dim parts
-	SiteFailureCount = 0
-	If record & "" = "" Then Exit Function
-	parts = Split(record, "|")
-	If UBound(parts) <> 1 Then Exit Function
-	If Not IsNumeric(parts(0)) Or Not IsNumeric(parts(1)) Then Exit Function
-	' 15 分钟（以天计）之后重新计数
-	If CDbl(Now()) - CDbl(parts(1)) > 15 / 1440 Then Exit Function
-	SiteFailureCount = CLng(parts(0))
-End Function
-
-Function SiteLoginLocked()
-	SiteLoginLocked = (SiteFailureCount(Session("kovel_fail")) >= 5 Or SiteFailureCount(Application(SiteFailureKey())) >= 5)
-End Function
-
-Sub SiteLoginFailed()
-	Dim stamp
-	stamp = "|" & CStr(CDbl(Now()))
-	Session("kovel_fail") = (SiteFailureCount(Session("kovel_fail")) + 1) & stamp
-	Application.Lock
-	Application(SiteFailureKey()) = (SiteFailureCount(Application(SiteFailureKey())) + 1) & stamp
-	Application.Unlock
-End Sub
-
-Sub SiteLoginSucceeded()
-	Session("kovel_fail") = ""
-	Application.Lock
-	Application(SiteFailureKey()) = ""
-	Application.Unlock
-End Sub
 %>

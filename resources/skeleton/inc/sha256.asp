@@ -1,27 +1,27 @@
 <%
 '==========================================================================
-' inc/sha256.asp —— SHA-256（FIPS 180-4）与带盐的密码摘要
+' inc/sha256.asp —— SHA-256（FIPS 180-4）
 '
-'   Sha256Hex(text)            文本按 UTF-8 编码后的 SHA-256，64 位小写十六进制
-'   PasswordHash(plain)        新的随机盐 + 摘要："$" & 盐(16 位十六进制) & "$" & 摘要前 32 位
-'                              共 50 个字符，放得进 50 字的文本列
-'   PasswordMatches(stored, plain)
-'                              stored 是摘要时按它的盐重算比较；否则（旧数据的明文）逐字比较
-'   IsPasswordHash(stored)     stored 是否是 PasswordHash 写出的样子
+'   Sha256Hex(text)              文本按 UTF-8 编码后的 SHA-256，64 位小写十六进制
+'   Sha256Utf8(text)             Array(字节数组, 字节数)：文本的 UTF-8 字节
+'   Sha256Start()                初始状态（8 个字）
+'   Sha256Block state, words     用一个 64 字节块（16 个字）更新 state
+'   Sha256Finish(state, bytes, count, before)
+'                                把 bytes 的前 count 个字节补位后压缩进 state；before 是
+'                                state 之前已经压缩过的字节数（64 的倍数）；返回 state
+'   Sha256HexOf(state)           状态的 64 位十六进制
 '
-' 只用 Long 的 And/Or/Xor/Not 和 Double 的加法，不依赖服务器的代码页和组件，
-' 在任何 VBScript 引擎上得到同样的结果。
+' 一个“字”是与 32 位无符号数同样位模式的 Long。移位和循环移位都写在表达式里：
+' 在解释执行的 VBScript 里，函数调用比运算本身贵得多，口令的慢速摘要每次登录
+' 要压缩几十个块（inc/password.asp）。加法先在 Double 里做，再折回 32 位。
+' 不依赖服务器的代码页和组件，在任何 VBScript 引擎上得到同样的结果。
 '==========================================================================
 
-Dim Sha256Pow2(32), Sha256K(63)
+Dim Sha256K(63), Sha256IV
 
 Sub Sha256Init()
-	Dim i, k
-	If Sha256Pow2(0) = 1 Then Exit Sub
-	Sha256Pow2(0) = 1
-	For i = 1 To 32
-		Sha256Pow2(i) = Sha256Pow2(i - 1) * 2
-	Next
+	Dim k, i
+	If Not IsEmpty(Sha256IV) Then Exit Sub
 	k = Split("428a2f98 71374491 b5c0fbcf e9b5dba5 3956c25b 59f111f1 923f82a4 ab1c5ed5 " _
 		& "d807aa98 12835b01 243185be 550c7dc3 72be5d74 80deb1fe 9bdc06a7 c19bf174 " _
 		& "e49b69c1 efbe4786 0fc19dc6 240ca1cc 2de92c6f 4a7484aa 5cb0a9dc 76f988da " _
@@ -31,58 +31,106 @@ Sub Sha256Init()
 		& "19a4c116 1e376c08 2748774c 34b0bcb5 391c0cb3 4ed8aa4a 5b9cca4f 682e6ff3 " _
 		& "748f82ee 78a5636f 84c87814 8cc70208 90befffa a4506ceb bef9a3f7 c67178f2", " ")
 	For i = 0 To 63
-		Sha256K(i) = Sha256FromHex(k(i))
+		Sha256K(i) = CLng("&H" & k(i))
 	Next
+	Sha256IV = Array(CLng("&H6a09e667"), CLng("&Hbb67ae85"), CLng("&H3c6ef372"), CLng("&Ha54ff53a"), _
+		CLng("&H510e527f"), CLng("&H9b05688c"), CLng("&H1f83d9ab"), CLng("&H5be0cd19"))
 End Sub
 
-' 8 位十六进制 -> 有符号 32 位整数
-Function Sha256FromHex(text)
-	Dim value
-	value = CDbl(CLng("&H" & Left(text, 4))) * 65536 + CLng("&H" & Right(text, 4))
-	Sha256FromHex = Sha256Signed(value)
+Function Sha256Start()
+	Sha256Init
+	Sha256Start = Sha256IV
 End Function
 
-' 0 .. 2^32-1 的数 -> 同样位模式的 Long
-Function Sha256Signed(value)
-	If value >= 2147483648 Then
-		Sha256Signed = CLng(value - 4294967296)
-	Else
-		Sha256Signed = CLng(value)
-	End If
+' 循环右移 n 位 = 无符号右移 n 位 Or 左移 32-n 位。无符号右移：去掉符号位后整除，
+' 原来的符号位落到第 31-n 位；左移：只留不会移出去的低位相乘，落到第 31 位的那一位另补。
+Sub Sha256Block(state, words)
+	Dim w(63), j, x, y, t, t1, t2, a, b, c, d, e, f, g, h
+	For j = 0 To 15
+		w(j) = words(j)
+	Next
+	For j = 16 To 63
+		x = w(j - 15)
+		y = w(j - 2)
+		t = CDbl(w(j - 16)) + w(j - 7) + ((((x And 2147483647) \ 128 Or ((x < 0) And 16777216)) Or ((x And 63) * 33554432 Or (((x And 64) <> 0) And &H80000000))) Xor (((x And 2147483647) \ 262144 Or ((x < 0) And 8192)) Or ((x And 131071) * 16384 Or (((x And 131072) <> 0) And &H80000000))) Xor ((x And 2147483647) \ 8 Or ((x < 0) And 268435456))) _
+			+ ((((y And 2147483647) \ 131072 Or ((y < 0) And 16384)) Or ((y And 65535) * 32768 Or (((y And 65536) <> 0) And &H80000000))) Xor (((y And 2147483647) \ 524288 Or ((y < 0) And 4096)) Or ((y And 262143) * 8192 Or (((y And 262144) <> 0) And &H80000000))) Xor ((y And 2147483647) \ 1024 Or ((y < 0) And 2097152)))
+		w(j) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	Next
+	a = state(0) : b = state(1) : c = state(2) : d = state(3)
+	e = state(4) : f = state(5) : g = state(6) : h = state(7)
+	For j = 0 To 63
+		t1 = CDbl(h) + ((((e And 2147483647) \ 64 Or ((e < 0) And 33554432)) Or ((e And 31) * 67108864 Or (((e And 32) <> 0) And &H80000000))) Xor (((e And 2147483647) \ 2048 Or ((e < 0) And 1048576)) Or ((e And 1023) * 2097152 Or (((e And 1024) <> 0) And &H80000000))) Xor (((e And 2147483647) \ 33554432 Or ((e < 0) And 64)) Or ((e And 16777215) * 128 Or (((e And 16777216) <> 0) And &H80000000)))) _
+			+ ((e And f) Xor ((Not e) And g)) + Sha256K(j) + w(j)
+		t2 = CDbl((((a And 2147483647) \ 4 Or ((a < 0) And 536870912)) Or ((a And 1) * 1073741824 Or (((a And 2) <> 0) And &H80000000))) Xor (((a And 2147483647) \ 8192 Or ((a < 0) And 262144)) Or ((a And 4095) * 524288 Or (((a And 4096) <> 0) And &H80000000))) Xor (((a And 2147483647) \ 4194304 Or ((a < 0) And 512)) Or ((a And 2097151) * 1024 Or (((a And 2097152) <> 0) And &H80000000)))) _
+			+ ((a And b) Xor (a And c) Xor (b And c))
+		h = g : g = f : f = e
+		t = d + t1
+		e = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+		d = c : c = b : b = a
+		t = t1 + t2
+		a = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	Next
+	t = CDbl(state(0)) + a : state(0) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	t = CDbl(state(1)) + b : state(1) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	t = CDbl(state(2)) + c : state(2) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	t = CDbl(state(3)) + d : state(3) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	t = CDbl(state(4)) + e : state(4) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	t = CDbl(state(5)) + f : state(5) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	t = CDbl(state(6)) + g : state(6) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+	t = CDbl(state(7)) + h : state(7) = CLng(t - Int((t + 2147483648) / 4294967296) * 4294967296)
+End Sub
+
+' 字节 (0..255) 放进大端序的字：第 i 个字节在第 i \ 4 个字的第 (3 - i Mod 4) 个字节
+Function Sha256ByteInWord(value, position)
+	Select Case position
+	Case 0
+		If value >= 128 Then
+			Sha256ByteInWord = CLng((value - 128) * 16777216) Or &H80000000
+		Else
+			Sha256ByteInWord = CLng(value * 16777216)
+		End If
+	Case 1
+		Sha256ByteInWord = CLng(value * 65536)
+	Case 2
+		Sha256ByteInWord = CLng(value * 256)
+	Case Else
+		Sha256ByteInWord = CLng(value)
+	End Select
 End Function
 
-Function Sha256Unsigned(word)
-	If word < 0 Then
-		Sha256Unsigned = CDbl(word) + 4294967296
-	Else
-		Sha256Unsigned = CDbl(word)
-	End If
+Function Sha256Finish(state, bytes, count, before)
+	Dim total, words, i, block(15), j, bits
+	' 补位：0x80，若干 0，最后 8 个字节是位数（高 4 字节总是 0）
+	total = ((count + 8) \ 64 + 1) * 16
+	ReDim words(total - 1)
+	For i = 0 To total - 1
+		words(i) = 0
+	Next
+	For i = 0 To count - 1
+		words(i \ 4) = words(i \ 4) Or Sha256ByteInWord(bytes(i), i Mod 4)
+	Next
+	words(count \ 4) = words(count \ 4) Or Sha256ByteInWord(128, count Mod 4)
+	bits = (CDbl(count) + before) * 8
+	words(total - 2) = CLng(Int(bits / 4294967296))
+	bits = bits - Int(bits / 4294967296) * 4294967296
+	If bits >= 2147483648 Then bits = bits - 4294967296
+	words(total - 1) = CLng(bits)
+	For i = 0 To total - 1 Step 16
+		For j = 0 To 15
+			block(j) = words(i + j)
+		Next
+		Sha256Block state, block
+	Next
+	Sha256Finish = state
 End Function
 
-Function Sha256Add(a, b)
-	Dim s
-	s = Sha256Unsigned(a) + Sha256Unsigned(b)
-	If s >= 4294967296 Then s = s - 4294967296
-	Sha256Add = Sha256Signed(s)
-End Function
-
-Function Sha256ShiftRight(word, bits)
-	Sha256ShiftRight = CLng(Int(Sha256Unsigned(word) / Sha256Pow2(bits)))
-End Function
-
-' 左移：先留下不会移出去的低位，乘法就不会超出 Double 的精确范围
-Function Sha256ShiftLeft(word, bits)
-	Dim low
-	If bits = 0 Then
-		Sha256ShiftLeft = word
-		Exit Function
-	End If
-	low = word And CLng(Sha256Pow2(32 - bits) - 1)
-	Sha256ShiftLeft = Sha256Signed(CDbl(low) * Sha256Pow2(bits))
-End Function
-
-Function Sha256Rotate(word, bits)
-	Sha256Rotate = Sha256ShiftRight(word, bits) Or Sha256ShiftLeft(word, 32 - bits)
+Function Sha256HexOf(state)
+	Dim i, result
+	result = ""
+	For i = 0 To 7
+		result = result & Right("0000000" & LCase(Hex(state(i))), 8)
+	Next
+	Sha256HexOf = result
 End Function
 
 ' 文本的 UTF-8 字节（数组，每项 0..255）；成对的代理项合成一个字符
@@ -135,87 +183,8 @@ Function Sha256CodeUnit(ch)
 End Function
 
 Function Sha256Hex(text)
-	Dim encoded, bytes, count, total, words, i, j, t
-	Dim h(7), w(63), a, b, c, d, e, f, g, hh, s0, s1, t1, t2, result
-	Sha256Init
-	encoded = Sha256Utf8(text)
-	bytes = encoded(0)
-	count = encoded(1)
-	' 补位：0x80，若干 0，最后 8 个字节是位数（高 4 字节总是 0）
-	total = ((count + 8) \ 64 + 1) * 16
-	ReDim words(total - 1)
-	For i = 0 To total - 1
-		words(i) = 0
-	Next
-	For i = 0 To count - 1
-		words(i \ 4) = words(i \ 4) Or Sha256ShiftLeft(bytes(i), 24 - (i Mod 4) * 8)
-	Next
-	words(count \ 4) = words(count \ 4) Or Sha256ShiftLeft(128, 24 - (count Mod 4) * 8)
-	words(total - 1) = Sha256Signed(CDbl(count) * 8)
-
-	h(0) = Sha256FromHex("6a09e667") : h(1) = Sha256FromHex("bb67ae85")
-	h(2) = Sha256FromHex("3c6ef372") : h(3) = Sha256FromHex("a54ff53a")
-	h(4) = Sha256FromHex("510e527f") : h(5) = Sha256FromHex("9b05688c")
-	h(6) = Sha256FromHex("1f83d9ab") : h(7) = Sha256FromHex("5be0cd19")
-	For i = 0 To total - 1 Step 16
-		For j = 0 To 15
-			w(j) = words(i + j)
-		Next
-		For j = 16 To 63
-			s0 = Sha256Rotate(w(j - 15), 7) Xor Sha256Rotate(w(j - 15), 18) Xor Sha256ShiftRight(w(j - 15), 3)
-			s1 = Sha256Rotate(w(j - 2), 17) Xor Sha256Rotate(w(j - 2), 19) Xor Sha256ShiftRight(w(j - 2), 10)
-			w(j) = Sha256Add(Sha256Add(w(j - 16), s0), Sha256Add(w(j - 7), s1))
-		Next
-		a = h(0) : b = h(1) : c = h(2) : d = h(3) : e = h(4) : f = h(5) : g = h(6) : hh = h(7)
-		For j = 0 To 63
-			s1 = Sha256Rotate(e, 6) Xor Sha256Rotate(e, 11) Xor Sha256Rotate(e, 25)
-			t1 = Sha256Add(Sha256Add(hh, s1), Sha256Add(Sha256Add((e And f) Xor ((Not e) And g), Sha256K(j)), w(j)))
-			s0 = Sha256Rotate(a, 2) Xor Sha256Rotate(a, 13) Xor Sha256Rotate(a, 22)
-			t2 = Sha256Add(s0, (a And b) Xor (a And c) Xor (b And c))
-			hh = g : g = f : f = e : e = Sha256Add(d, t1)
-			d = c : c = b : b = a : a = Sha256Add(t1, t2)
-		Next
-		h(0) = Sha256Add(h(0), a) : h(1) = Sha256Add(h(1), b)
-		h(2) = Sha256Add(h(2), c) : h(3) = Sha256Add(h(3), d)
-		h(4) = Sha256Add(h(4), e) : h(5) = Sha256Add(h(5), f)
-		h(6) = Sha256Add(h(6), g) : h(7) = Sha256Add(h(7), hh)
-	Next
-	result = ""
-	For i = 0 To 7
-		t = Sha256Unsigned(h(i))
-		result = result & Right("0000" & LCase(Hex(Int(t / 65536))), 4) & Right("0000" & LCase(Hex(t - Int(t / 65536) * 65536)), 4)
-	Next
-	Sha256Hex = result
-End Function
-
-Function PasswordHashWithSalt(salt, plain)
-	PasswordHashWithSalt = "$" & salt & "$" & Left(Sha256Hex(salt & plain), 32)
-End Function
-
-Function PasswordHash(plain)
-	Dim salt, i
-	Randomize
-	salt = ""
-	For i = 1 To 16
-		salt = salt & LCase(Hex(Int(Rnd * 16)))
-	Next
-	PasswordHash = PasswordHashWithSalt(salt, plain)
-End Function
-
-Function IsPasswordHash(stored)
-	Dim re
-	Set re = New RegExp
-	re.Pattern = "^\$[0-9a-f]{16}\$[0-9a-f]{32}$"
-	IsPasswordHash = re.Test(stored & "")
-End Function
-
-Function PasswordMatches(stored, plain)
-	Dim text
-	text = stored & ""
-	If IsPasswordHash(text) Then
-		PasswordMatches = (PasswordHashWithSalt(Mid(text, 2, 16), plain & "") = text)
-	Else
-		PasswordMatches = (text <> "" And text = plain & "")
-	End If
+	Dim encoded
+	encoded = Sha256Utf8(text & "")
+	Sha256Hex = Sha256HexOf(Sha256Finish(Sha256Start(), encoded(0), encoded(1), 0))
 End Function
 %>

@@ -1,8 +1,8 @@
-<%@LANGUAGE="VBSCRIPT" CODEPAGE="936"%><%
+<%@LANGUAGE="VBSCRIPT" CODEPAGE="936"%><!--#include file="random.asp"--><%
 '==========================================================================
 ' inc/verifycode.asp —— 登录用的验证码图片
 '
-' 每次请求随机生成 4 位数字，存入 Session("verifycode")，并输出一张 60×20 的
+' 每次请求用系统的加密随机数（inc/random.asp）生成 4 位数字，存入 Session("verifycode")，并输出一张 60×20 的
 ' 24 位 BMP 图片（浅蓝底、深色数字、少量干扰点和干扰线）。
 ' 登录页用一个 img 标签显示本页（地址 inc/verifycode.asp），点击图片时在地址后加随机数重新读取；
 ' 提交后用 inc/function.asp 的 CheckVerifyCode(输入值) 核对。
@@ -45,12 +45,17 @@ Function VcFontPatterns()
 		"01110100011000101111000010001001100")
 End Function
 
+' 十六进制的随机位里只留 0～9，每个数字同样可能（干扰点和线只是样子，用 Rnd 就够）
 Function VcRandomDigits(count)
-	Dim i, s
+	Dim s, pool, i, c
 	s = ""
-	For i = 1 To count
-		s = s & CStr(Int(Rnd * 10))
-	Next
+	Do While Len(s) < count
+		pool = SiteRandomHex(16)
+		For i = 1 To Len(pool)
+			c = Mid(pool, i, 1)
+			If c >= "0" And c <= "9" And Len(s) < count Then s = s & c
+		Next
+	Loop
 	VcRandomDigits = s
 End Function
 

@@ -47,8 +47,15 @@ async function openLoginPage(visitor) {
  * Logs in on index.asp with the code the image holds (`code: 'wrong'` types another one).
  * Resolves once the frame set main.asp is shown, or with the alert when it is not.
  */
+// The default account must get a new password at its first login: the first login as
+// vokra/vokra on a site sets this one, later ones use it.
+export const CHANGED_DEFAULT_PASSWORD = 'vokra-e2e-2';
+const changedDefaults = new Set();  // base URLs whose default password was changed
+
 export async function login(visitor, { user, password, code = null }) {
   const { page } = visitor;
+  const changed = user === 'vokra' && password === 'vokra' && changedDefaults.has(visitor.baseUrl);
+  if (changed) password = CHANGED_DEFAULT_PASSWORD;
   await openLoginPage(visitor);
   const real = await sessionValue(visitor, 'verifycode');
   // 'wrong': a code of four digits that is not the one the image shows.
@@ -61,6 +68,12 @@ export async function login(visitor, { user, password, code = null }) {
   await Promise.all([page.waitForLoadState('load'), page.waitForNavigation({ timeout: 30_000 }), page.click('#loginform input[type="submit"]')]);
   // A refused login alerts and goes back a page: let that finish before anything else.
   await page.waitForLoadState('networkidle').catch(() => {});
+  if (/\/password\.asp$/i.test(new URL(page.url()).pathname) && user === 'vokra' && password === 'vokra') {
+    await page.fill('input[name="pwd1"]', CHANGED_DEFAULT_PASSWORD);
+    await page.fill('input[name="pwd2"]', CHANGED_DEFAULT_PASSWORD);
+    await Promise.all([page.waitForURL(/main\.asp$/i, { timeout: 30_000 }), page.click('#passwordform input[type="submit"]')]);
+    changedDefaults.add(visitor.baseUrl);
+  }
   const alerts = visitor.alertsSince(mark);
   return { loggedIn: /\/main\.asp$/i.test(new URL(page.url()).pathname), alerts, code: shown };
 }

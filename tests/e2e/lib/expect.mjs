@@ -1,6 +1,7 @@
 // What a page should show, and what the working copy should hold, for a value the user
 // typed or chose — per designed field type.
 import assert from 'node:assert/strict';
+import crypto from 'node:crypto';
 import { dateText } from './workcopy.mjs';
 
 export const NUMERIC_TYPES = new Set(['长整型', '整型', '双精度', '单精度', '字节型', '小数']);
@@ -54,7 +55,10 @@ export function storedFor(field, typed, labels = null) {
 export function assertStored(field, actual, expected, where) {
   const say = `${where}: ${field.name} should hold ${JSON.stringify(expected)}, the working copy has ${JSON.stringify(actual)}`;
   if (field.secret) {
-    assert.ok(typeof actual === 'string' && actual !== expected && /^\$[0-9a-f]+\$[0-9a-f]{32,}$/i.test(actual),
+    // "$p" rounds "$" salt, then PBKDF2-HMAC-SHA256(typed, salt, rounds)[0..16] in Base64.
+    const parts = typeof actual === 'string' ? /^\$p([1-9][0-9]*)\$([A-Za-z0-9+/]{22})([A-Za-z0-9+/]{22})$/.exec(actual) : null;
+    const derived = parts && crypto.pbkdf2Sync(expected, parts[2], Number(parts[1]), 16, 'sha256').toString('base64').replace(/=+$/, '');
+    assert.ok(parts && derived === parts[3],
       `${where}: ${field.name} should hold a salted digest of ${JSON.stringify(expected)}, the working copy has ${JSON.stringify(actual)}`);
   } else if (NUMERIC_TYPES.has(field.type) && !field.link) {
     assert.ok(actual !== null && closeNumbers(actual, expected, field.type), say);

@@ -22,6 +22,7 @@ S_1=SitePassword(S_1,"密码")
 if S_1<>"" then S_1=PasswordHash(S_1)
 S_2=SiteValue(S_2,"text","姓名")
 S_3=SiteValue(S_3,"text","帐号")
+SiteRequireFreeAccountName "用户","帐号",S_3,0,"帐号"
 
 sql="select * from [用户]"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
