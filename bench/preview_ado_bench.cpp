@@ -97,6 +97,41 @@ void BM_OpenConnection(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenConnection)->Unit(benchmark::kMicrosecond);
 
+// A page that runs 70 statements on one connection, as a report or batch page does: look-ups,
+// a total, inserts, updates and deletes of its own rows (so every run does the same work).
+void BM_SeventyStatementPage(benchmark::State& state) {
+    workingCopy();
+    int run = 0;
+    for (auto _ : state) {
+        auto conn = ado::openWorkingCopy(workingCopy());
+        const std::string mark = "页" + std::to_string(run++);
+        // 20 inserts, 29 reads, 21 updates and deletes.
+        for (int i = 0; i < 20; ++i) {
+            conn->execute("insert into 流水帐 (收支, 名称, 金额, 日期) values (" + std::to_string(i % 10 + 1) + ", '" +
+                          mark + "', " + std::to_string(i) + ".5, #2024-05-06#)");
+        }
+        for (int i = 0; i < 24; ++i) {
+            auto rs = conn->open("select id,一级分类 from 收支 where id=" + std::to_string(i % 10 + 1),
+                                 ado::adOpenForwardOnly, ado::adLockReadOnly);
+            benchmark::DoNotOptimize(rs->value(1));
+        }
+        auto newest = conn->open("select max(id) from 流水帐", ado::adOpenForwardOnly, ado::adLockReadOnly);
+        const long last = static_cast<long>(newest->value(0).integer);
+        for (int i = 0; i < 4; ++i) {
+            auto rs = conn->open("select count(*), sum(金额) from 流水帐 where id > " + std::to_string(last - 20),
+                                 ado::adOpenForwardOnly, ado::adLockReadOnly);
+            benchmark::DoNotOptimize(rs->value(1));
+        }
+        for (long id = last - 19; id <= last - 10; ++id) {
+            conn->execute("update 流水帐 set 金额 = 金额 + 1, 名称 = '改' where id = " + std::to_string(id));
+        }
+        conn->execute("delete from 流水帐 where id > " + std::to_string(last - 20) +
+                      " and id <= " + std::to_string(last - 10));
+        for (long id = last - 9; id <= last; ++id) conn->execute("delete from 流水帐 where id = " + std::to_string(id));
+    }
+}
+BENCHMARK(BM_SeventyStatementPage)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

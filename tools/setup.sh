@@ -55,6 +55,10 @@ sanitized_reader_tests() {
   cmake -S tests/jet/sanitize -B build-sanitize -G Ninja
   cmake --build build-sanitize
   TABULON_FUZZ_ITERATIONS=5000 build-sanitize/jet_sanitized_tests
+  # The preview's SQL translator and ADO core, likewise.
+  cmake -S tests/preview_ado/sanitize -B build-sanitize-ado -G Ninja
+  cmake --build build-sanitize-ado
+  TABULON_FUZZ_ITERATIONS=3000 build-sanitize-ado/ado_sanitized_tests
   # The preview host's readers of requests, forms, cookies and saved sessions, likewise.
   cmake -S tests/preview_host/sanitize -B build-sanitize-host -G Ninja
   cmake --build build-sanitize-host

@@ -97,6 +97,18 @@ public:
     virtual void deleteCurrent() = 0;  // ADO's Delete: the current row
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+
+    // ADO's Filter and Sort: criteria as `field op value [AND|OR …]` ("" shows every row
+    // again), and `field [ASC|DESC], …` ("" the query's own order). Both leave the first row
+    // current. Bad criteria fail with ADO's 0x800A0BB9.
+    virtual void setFilter(std::string_view criteria) = 0;
+    virtual void setSort(std::string_view order) = 0;
+    // ADO's Find: one `field op value` test, from the current row (after skipping `skip`
+    // rows) forwards or backwards; no match leaves the recordset at EOF (BOF backwards).
+    virtual void find(std::string_view criterion, long skip, bool backward) = 0;
+    // A bookmark of the current row that stays valid under Filter and Sort.
+    virtual double bookmark() const = 0;
+    virtual void setBookmark(double bookmark) = 0;
 };
 
 class Connection {
@@ -104,12 +116,21 @@ public:
     virtual ~Connection() = default;
 
     // Runs a statement that returns no rows; returns the number of rows it changed.
-    virtual long execute(std::string_view accessSql) = 0;
+    // `parameters` fill the statement's `?` marks (and names no table has), in order.
+    virtual long execute(std::string_view accessSql, const std::vector<Value>& parameters = {}) = 0;
     // Opens a query the way Recordset.Open does (CursorLocation is accepted and ignored:
-    // a client cursor behaves like a static one).
-    virtual std::unique_ptr<Recordset> open(std::string_view accessSql, int cursorType, int lockType) = 0;
+    // a client cursor behaves like a static one). `maxRecords` > 0 keeps that many rows.
+    virtual std::unique_ptr<Recordset> open(std::string_view accessSql, int cursorType, int lockType,
+                                            const std::vector<Value>& parameters = {}, long maxRecords = 0) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+
+    // Transactions nest as Jet's do: BeginTrans returns the new level (1 for the outermost);
+    // CommitTrans and RollbackTrans end the innermost. Closing the connection rolls back
+    // whatever was not committed.
+    virtual long beginTrans() = 0;
+    virtual void commitTrans() = 0;
+    virtual void rollbackTrans() = 0;
 };
 
 // The index of the field named `name` (case-insensitive), or ADO's "Item cannot be found in

@@ -87,7 +87,6 @@ Catalog Catalog::load(sqlite3* db, const std::string& path) {
             column.required = sqlite3_column_int(columns.get(), 5) != 0;
             table.columns.push_back(std::move(column));
         }
-        if (table.columnIndex("id") < 0) throw errors::notWorkingCopy(path);
         catalog.byName_[foldName(table.name)] = catalog.tables_.size();
         catalog.tables_.push_back(std::move(table));
     }

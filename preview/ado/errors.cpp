@@ -62,6 +62,9 @@ AdoError notWorkingCopy(std::string_view path) {
 
 AdoError engine(const std::string& description) { return {hr(0x80004005), kJet, description}; }
 
+// XACT_E_NOTRANSACTION, as Jet's provider answers a commit or rollback with none begun.
+AdoError noTransaction() { return {hr(0x8004D00E), kJet, "No transaction is active."}; }
+
 AdoError multipleStep() {
     return {hr(0x80040E21), kCursorEngine,
             "Multiple-step OLE DB operation generated errors. Check each OLE DB status value, if available. No work "

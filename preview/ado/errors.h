@@ -31,6 +31,7 @@ AdoError overflow();
 AdoError fileNotFound(std::string_view path);
 AdoError notWorkingCopy(std::string_view path);
 AdoError engine(const std::string& description);
+AdoError noTransaction();
 
 // Recordset misuse.
 AdoError multipleStep();

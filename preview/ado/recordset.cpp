@@ -4,10 +4,12 @@
 // and kept whole.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "preview/ado/errors.h"
 #include "preview/ado/jet_values.h"
+#include "preview/ado/recordset_criteria.h"
 #include "preview/ado/session.h"
 #include "preview/ado/sql_translate.h"
 #include "preview/ado/working_copy_schema.h"
@@ -76,8 +78,14 @@ void bindStored(sqlite3_stmt* statement, int index, const StoredValue& stored) {
 
 class CursorRecordset : public Recordset {
 public:
-    CursorRecordset(std::shared_ptr<Session> session, sql::SelectPlan plan, int cursorType, int lockType)
-        : session_(std::move(session)), plan_(std::move(plan)), cursorType_(cursorType), lockType_(lockType) {
+    CursorRecordset(std::shared_ptr<Session> session, sql::SelectPlan plan, int cursorType, int lockType,
+                    long maxRecords)
+        : session_(std::move(session)),
+          catalog_(session_->catalog),
+          plan_(std::move(plan)),
+          cursorType_(cursorType),
+          lockType_(lockType),
+          maxRecords_(maxRecords) {
         for (const auto& column : plan_.columns) fields_.push_back(column.info);
         if (plan_.keyed) fetch_ = StatementHandle(session_->prepare(plan_.fetchSql));
         readRows();
@@ -240,7 +248,7 @@ public:
                 edit_ = Edit::None;
                 return;
             }
-            sql = "UPDATE " + table + " SET " + columns + " WHERE \"id\" = ?";
+            sql = "UPDATE " + table + " SET " + columns + " WHERE _rowid_ = ?";
         }
         StatementHandle statement(session_->prepare(sql));
         int index = 1;
@@ -251,6 +259,7 @@ public:
         if (code != SQLITE_DONE) throw session_->failure(code);
         if (edit_ == Edit::Adding) {
             keys_.push_back(sqlite3_last_insert_rowid(session_->db));
+            allKeys_.push_back(keys_.back());
             position_ = count() - 1;
             currentDeleted_ = false;
         } else if (sqlite3_changes(session_->db) == 0) {
@@ -278,13 +287,60 @@ public:
         if (edit_ != Edit::None) cancelUpdate();
         currentRow();  // needs a current row
         StatementHandle statement(
-            session_->prepare("DELETE FROM " + schema::quotedName(plan_.table->sqliteName) + " WHERE \"id\" = ?1"));
+            session_->prepare("DELETE FROM " + schema::quotedName(plan_.table->sqliteName) + " WHERE _rowid_ = ?1"));
         sqlite3_bind_int64(statement.get(), 1, keys_[static_cast<std::size_t>(position_)]);
         const int code = sqlite3_step(statement.get());
         if (code != SQLITE_DONE) throw session_->failure(code);
+        const std::int64_t removed = keys_[static_cast<std::size_t>(position_)];
         keys_.erase(keys_.begin() + position_);
+        allKeys_.erase(std::remove(allKeys_.begin(), allKeys_.end(), removed), allKeys_.end());
         currentDeleted_ = true;
         cachedKey_.reset();
+    }
+
+    void setFilter(std::string_view criteria) override {
+        leaveRow();
+        filter_ = trimBlanks(criteria).empty() ? nullptr : parseCriteria(criteria, lookup());
+        applyView();
+    }
+
+    void setSort(std::string_view order) override {
+        leaveRow();
+        if (forwardOnly()) throw errors::noBookmarks();
+        sort_ = parseSort(order, lookup());
+        applyView();
+    }
+
+    void find(std::string_view criterion, long skip, bool backward) override {
+        leaveRow();
+        auto test = parseCriteria(criterion, lookup());
+        if (backward && forwardOnly()) throw errors::fetchBackward();
+        currentDeleted_ = false;
+        long at = position_ + (backward ? -skip : skip);
+        for (; at >= 0 && at < count(); at += backward ? -1 : 1) {
+            const std::int64_t key = keys_[static_cast<std::size_t>(at)];
+            if (test->matches([&](int field) { return valueOfRow(key, field); })) {
+                position_ = at;
+                return;
+            }
+        }
+        position_ = backward ? -1 : count();
+    }
+
+    double bookmark() const override {
+        checkOpen();
+        if (forwardOnly()) throw errors::noBookmarks();
+        currentRow();
+        return static_cast<double>(keys_[static_cast<std::size_t>(position_)]);
+    }
+
+    void setBookmark(double bookmark) override {
+        leaveRow();
+        if (forwardOnly()) throw errors::noBookmarks();
+        auto found = std::find(keys_.begin(), keys_.end(), static_cast<std::int64_t>(bookmark));
+        if (found == keys_.end()) throw errors::argumentOutOfRange();
+        currentDeleted_ = false;
+        position_ = static_cast<long>(found - keys_.begin());
     }
 
     void close() override {
@@ -292,6 +348,7 @@ public:
         open_ = false;
         fetch_ = StatementHandle();
         keys_.clear();
+        allKeys_.clear();
         rows_.clear();
         cached_.clear();
         cachedKey_.reset();
@@ -303,7 +360,7 @@ private:
     enum class Edit { None, Editing, Adding };
 
     bool forwardOnly() const { return cursorType_ == adOpenForwardOnly; }
-    long count() const { return static_cast<long>(plan_.keyed ? keys_.size() : rows_.size()); }
+    long count() const { return static_cast<long>(keys_.size()); }
 
     void checkOpen() const {
         if (!open_ || !session_->open) throw errors::objectClosed(errors::kRecordset);
@@ -314,6 +371,9 @@ private:
     void checkUpdatable() const {
         if (lockType_ == adLockReadOnly || !plan_.keyed) throw errors::notUpdatable();
     }
+    FieldLookup lookup() const {
+        return [this](std::string_view name) { return fieldIndex(name); };
+    }
     // Moving off a row saves its edits, as ADO does.
     void leaveRow() {
         checkOpen();
@@ -322,28 +382,70 @@ private:
 
     void readRows() {
         keys_.clear();
+        allKeys_.clear();
         rows_.clear();
         cachedKey_.reset();
         position_ = 0;
+        const bool limited = maxRecords_ > 0;
         if (plan_.keyed) {
             StatementHandle statement(session_->prepare(plan_.keySql));
-            int code;
-            while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) {
-                keys_.push_back(sqlite3_column_int64(statement.get(), 0));
+            int code = SQLITE_DONE;
+            while ((!limited || static_cast<long>(allKeys_.size()) < maxRecords_) &&
+                   (code = sqlite3_step(statement.get())) == SQLITE_ROW) {
+                allKeys_.push_back(sqlite3_column_int64(statement.get(), 0));
             }
-            if (code != SQLITE_DONE) throw session_->failure(code);
-            return;
-        }
-        StatementHandle statement(session_->prepare(plan_.rowsSql));
-        int code;
-        while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) {
-            std::vector<Value> row;
-            for (std::size_t i = 0; i < plan_.columns.size(); ++i) {
-                row.push_back(readColumn(plan_.columns[i], statement.get(), static_cast<int>(i)));
+            if (code != SQLITE_DONE && code != SQLITE_ROW) throw session_->failure(code);
+        } else {
+            StatementHandle statement(session_->prepare(plan_.rowsSql));
+            int code = SQLITE_DONE;
+            while ((!limited || static_cast<long>(rows_.size()) < maxRecords_) &&
+                   (code = sqlite3_step(statement.get())) == SQLITE_ROW) {
+                std::vector<Value> row;
+                for (std::size_t i = 0; i < plan_.columns.size(); ++i) {
+                    row.push_back(readColumn(plan_.columns[i], statement.get(), static_cast<int>(i)));
+                }
+                allKeys_.push_back(static_cast<std::int64_t>(rows_.size()));
+                rows_.push_back(std::move(row));
             }
-            rows_.push_back(std::move(row));
+            if (code != SQLITE_DONE && code != SQLITE_ROW) throw session_->failure(code);
         }
-        if (code != SQLITE_DONE) throw session_->failure(code);
+        applyView();
+    }
+
+    // The rows the page sees: the query's rows, filtered and sorted as it asked.
+    void applyView() {
+        cachedKey_.reset();
+        keys_.clear();
+        for (std::int64_t key : allKeys_) {
+            if (!filter_ || filter_->matches([&](int field) { return valueOfRow(key, field); })) keys_.push_back(key);
+        }
+        if (!sort_.empty()) {
+            std::vector<std::vector<Value>> values;
+            std::vector<std::size_t> order(keys_.size());
+            for (std::size_t i = 0; i < keys_.size(); ++i) {
+                order[i] = i;
+                std::vector<Value> row;
+                for (const SortKey& key : sort_) row.push_back(valueOfRow(keys_[i], key.field));
+                values.push_back(std::move(row));
+            }
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                for (std::size_t k = 0; k < sort_.size(); ++k) {
+                    const int c = compareValues(values[a][k], values[b][k]);
+                    if (c != 0) return sort_[k].descending ? c > 0 : c < 0;
+                }
+                return false;
+            });
+            std::vector<std::int64_t> sorted;
+            for (std::size_t i : order) sorted.push_back(keys_[i]);
+            keys_ = std::move(sorted);
+        }
+        position_ = 0;
+        currentDeleted_ = false;
+    }
+
+    Value valueOfRow(std::int64_t key, int field) const {
+        if (!plan_.keyed) return rows_[static_cast<std::size_t>(key)][static_cast<std::size_t>(field)];
+        return rowOf(key)[static_cast<std::size_t>(field)];
     }
 
     // The values of the current row; throws when there is none.
@@ -351,8 +453,13 @@ private:
         if (currentDeleted_ || count() == 0 || position_ < 0 || position_ >= count()) {
             throw errors::noCurrentRecord();
         }
-        if (!plan_.keyed) return rows_[static_cast<std::size_t>(position_)];
         const std::int64_t key = keys_[static_cast<std::size_t>(position_)];
+        if (!plan_.keyed) return rows_[static_cast<std::size_t>(key)];
+        return rowOf(key);
+    }
+
+    // A keyed row's values, read once and kept until another row is read.
+    const std::vector<Value>& rowOf(std::int64_t key) const {
         if (cachedKey_ == key) return cached_;
         sqlite3_stmt* fetch = fetch_.get();
         sqlite3_reset(fetch);
@@ -373,12 +480,17 @@ private:
     }
 
     std::shared_ptr<Session> session_;
+    std::shared_ptr<const Catalog> catalog_;  // the tables plan_ points into
     sql::SelectPlan plan_;
     int cursorType_;
     int lockType_;
+    long maxRecords_;
+    std::unique_ptr<Criteria> filter_;
+    std::vector<SortKey> sort_;
     std::vector<FieldInfo> fields_;
     StatementHandle fetch_;
-    std::vector<std::int64_t> keys_;
+    std::vector<std::int64_t> keys_;     // the rows in view: table row ids, or indexes into rows_
+    std::vector<std::int64_t> allKeys_;  // every row of the query, in its order
     std::vector<std::vector<Value>> rows_;
     long position_ = 0;
     bool currentDeleted_ = false;
@@ -417,6 +529,11 @@ public:
     void deleteCurrent() override { throw closed(); }
     void close() override { throw closed(); }
     bool isOpen() const override { return false; }
+    void setFilter(std::string_view) override { throw closed(); }
+    void setSort(std::string_view) override { throw closed(); }
+    void find(std::string_view, long, bool) override { throw closed(); }
+    double bookmark() const override { throw closed(); }
+    void setBookmark(double) override { throw closed(); }
 
 private:
     static AdoError closed() { return errors::objectClosed(errors::kRecordset); }
@@ -426,15 +543,14 @@ private:
 }  // namespace
 
 std::unique_ptr<Recordset> openRecordset(std::shared_ptr<Session> session, std::string_view accessSql, int cursorType,
-                                         int lockType) {
-    sql::Translation translation = sql::translate(accessSql, session->catalog);
+                                         int lockType, const std::vector<Value>& parameters, long maxRecords) {
+    sql::Translation translation = sql::translate(accessSql, *session->catalog, &parameters);
     if (!translation.isSelect) {
-        StatementHandle statement(session->prepare(translation.writeSql));
-        const int code = sqlite3_step(statement.get());
-        if (code != SQLITE_DONE) throw session->failure(code);
+        session->run(translation);
         return closedRecordset();
     }
-    return std::make_unique<CursorRecordset>(std::move(session), std::move(translation.select), cursorType, lockType);
+    return std::make_unique<CursorRecordset>(std::move(session), std::move(translation.select), cursorType, lockType,
+                                             maxRecords);
 }
 
 std::unique_ptr<Recordset> closedRecordset() { return std::make_unique<ClosedRecordset>(); }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "preview/ado/catalog.h"
 
@@ -11,16 +12,28 @@ struct sqlite3_stmt;
 
 namespace tabulon::preview::ado {
 
+namespace sql {
+struct Translation;
+}
+
 struct Session {
     sqlite3* db = nullptr;
-    Catalog catalog;
+    std::string path;
+    // Replaced, never changed, when a statement changes the tables: recordsets keep the one
+    // their query was planned on.
+    std::shared_ptr<const Catalog> catalog;
     bool open = true;
+    long transactionLevel = 0;
 
     ~Session();
     // Compiles SQL the translator wrote; failures are ours, reported as engine errors.
     sqlite3_stmt* prepare(const std::string& sql) const;
     // The Jet error for a failed step of a statement.
     AdoError failure(int code) const;
+    // Runs a translated statement that returns no rows; the number of rows it changed.
+    long run(const sql::Translation& translation);
+    // Runs SQL the host itself needs (savepoints); failures become engine errors.
+    void exec(const std::string& sql) const;
 };
 
 // A prepared statement finalized when it goes out of scope.
@@ -40,7 +53,7 @@ private:
 };
 
 std::unique_ptr<Recordset> openRecordset(std::shared_ptr<Session> session, std::string_view accessSql, int cursorType,
-                                         int lockType);
+                                         int lockType, const std::vector<Value>& parameters, long maxRecords);
 std::unique_ptr<Recordset> closedRecordset();
 
 }  // namespace tabulon::preview::ado

@@ -8,12 +8,21 @@ set(TABULON_ADO_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/jet_values.cpp
   ${CMAKE_CURRENT_LIST_DIR}/like_pattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recordset.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/recordset_criteria.cpp
   ${CMAKE_CURRENT_LIST_DIR}/session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_expression.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_from.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_function_call.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_function_more.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_functions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_lexer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_select.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_table_design.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sql_translate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_vba_functions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sql_write.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/vba_dates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/vba_format.cpp
 )
 # The one file of jet/ the core uses (OLE dates): the host's build compiles it with the core,
 # the native build links tabulon_jet.

@@ -12,6 +12,20 @@
 namespace tabulon::preview::ado::sql {
 namespace {
 
+bool isReserved(const Token& token) {
+    static const char* const words[] = {"select",  "from",  "where",    "and",   "or",     "not",    "in",  "like",
+                                        "between", "is",    "order",    "group", "by",     "having", "as",  "on",
+                                        "join",    "union", "distinct", "top",   "into",   "values", "set", "asc",
+                                        "desc",    "inner", "left",     "right", "exists", "outer",  "full"};
+    if (token.type != Token::Type::Name) return false;
+    for (const char* word : words) {
+        if (token.is(word)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::string numberLiteral(double value) {
     char buffer[64];
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);  // shortest exact form
@@ -25,35 +39,31 @@ Cls clsOf(JetType type) {
     case JetType::Text:
     case JetType::Memo: return Cls::Text;
     case JetType::DateTime: return Cls::Date;
+    case JetType::Boolean: return Cls::Boolean;
     default: return Cls::Number;
     }
 }
 
-bool isReserved(const Token& token) {
-    static const char* const words[] = {"select", "from",    "where", "and",   "or",       "not",  "in",
-                                        "like",   "between", "is",    "order", "group",    "by",   "having",
-                                        "as",     "on",      "join",  "union", "distinct", "top",  "into",
-                                        "values", "set",     "asc",   "desc",  "inner",    "left", "right"};
-    if (token.type != Token::Type::Name) return false;
-    for (const char* word : words) {
-        if (token.is(word)) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 std::string quoteText(std::string_view text) {
     std::string quoted = "'";
+    bool zero = false;
     for (char c : text) {
         if (c == '\'') quoted += '\'';
+        if (c == '\0') {
+            quoted += "' || char(0) || '";  // SQLite would end the statement at the byte itself
+            zero = true;
+            continue;
+        }
         quoted += c;
     }
-    return quoted + "'";
+    quoted += "'";
+    return zero ? "(" + quoted + ")" : quoted;
 }
 
-ExpressionParser::ExpressionParser(std::string_view sql, const Catalog& catalog)
-    : sql_(sql), tokens_(tokenize(sql)), catalog_(catalog) {}
+ExpressionParser::ExpressionParser(std::string_view sql, const Catalog& catalog, const std::vector<Value>* parameters)
+    : sql_(sql), tokens_(tokenize(sql)), catalog_(catalog), parameters_(parameters) {
+    scopes_.emplace_back();
+}
 
 const Token& ExpressionParser::peek(std::size_t ahead) const {
     return tokens_[std::min(position_ + ahead, tokens_.size() - 1)];
@@ -121,31 +131,33 @@ AdoError ExpressionParser::clauseError() const {
 
 void ExpressionParser::startClause() { clauseToken_ = position_; }
 
-void ExpressionParser::table(bool allowAlias) {
-    if (peek().isSymbol("(")) throw errors::notSupported("subqueries");
-    if (!isName(peek())) throw errors::fromClause();
-    const Token& token = next();
-    table_ = catalog_.find(token.text);
-    if (!table_) throw errors::unknownTable(token.text);
-    alias_ = table_->name;
-    qualifier_ = schema::quotedName(table_->sqliteName);
-    fromSql_ = qualifier_;
-    if (allowAlias && (accept("as") || isName(peek()))) {
-        if (!isName(peek())) throw errors::fromClause();
-        alias_ = next().text;
-        qualifier_ = schema::quotedName(alias_);
-        fromSql_ += " AS " + qualifier_;
+std::size_t ExpressionParser::levelEnd(std::size_t from) const {
+    int depth = 0;
+    for (std::size_t i = from; i < tokens_.size(); ++i) {
+        if (tokens_[i].isSymbol("(")) ++depth;
+        if (tokens_[i].isSymbol(")") && --depth < 0) return i;
     }
-    if (peek().isSymbol(",") || peek().is("inner") || peek().is("left") || peek().is("right") || peek().is("join")) {
-        throw errors::notSupported("queries over more than one table");
-    }
+    return tokens_.size() - 1;
 }
 
-Expr ExpressionParser::columnRef(const ColumnSchema& column, int index) const {
+Source ExpressionParser::tableSource(const TableSchema& table, const std::string& alias) const {
+    Source source;
+    source.table = &table;
+    source.alias = alias.empty() ? table.name : alias;
+    source.qualifier = schema::quotedName(alias.empty() ? table.sqliteName : alias);
+    return source;
+}
+
+Expr ExpressionParser::columnRef(const Source& source, int sourceIndex, int index) const {
+    const ColumnSchema& column = source.columns()[static_cast<std::size_t>(index)];
     Expr expr;
-    expr.sql = qualifier_ + "." + schema::quotedName(column.name);
+    expr.sql = source.qualifier + "." +
+               (source.table ? schema::quotedName(column.name) : source.sqlNames[static_cast<std::size_t>(index)]);
     expr.cls = clsOf(column.type);
+    if (expr.cls == Cls::Boolean) expr.cls = Cls::Number;  // a Yes/No column compares as -1 or 0
+    expr.source = sourceIndex;
     expr.column = index;
+    expr.schema = &column;
     expr.jetType = column.type;
     expr.scale = column.scale;
     return expr;
@@ -187,7 +199,7 @@ Expr ExpressionParser::notExpr() {
 
 void ExpressionParser::checkComparable(const Expr& a, const Expr& b) {
     auto mismatch = [](const Expr& column, const Expr& literal) {
-        if (column.column < 0 || !literal.literal) return false;
+        if (!column.schema || !literal.literal) return false;
         if (literal.cls == Cls::Text) return column.cls != Cls::Text;
         if (literal.cls == Cls::Number) return column.cls == Cls::Text;
         return false;
@@ -212,6 +224,9 @@ Expr ExpressionParser::comparison() {
     static const char* const operators[] = {"=", "<>", "<", ">", "<=", ">="};
     for (const char* op : operators) {
         if (acceptSymbol(op)) {
+            if ((peek().is("any") || peek().is("all") || peek().is("some")) && peek(1).isSymbol("(")) {
+                throw errors::notSupported(peek().text + " before a subquery");
+            }
             Expr right = concatenation();
             checkComparable(left, right);
             return boolean("(" + collated(left, right) + " " + op + " " + right.sql + ")",
@@ -245,7 +260,12 @@ Expr ExpressionParser::comparison() {
     }
     if (accept("in")) {
         expectSymbol("(");
-        if (peek().is("select")) throw errors::notSupported("subqueries");
+        if (peek().is("select")) {
+            Expr inner = subqueryValue(true);
+            expectSymbol(")");
+            return boolean("(" + collated(left, inner) + (negated ? " NOT IN (" : " IN (") + inner.sql + "))",
+                           left.aggregate);
+        }
         if (peek().isSymbol(")")) throw clauseError();  // IN () is no list at all
         std::string list;
         bool text = false;
@@ -353,9 +373,37 @@ Expr ExpressionParser::unary() {
         return inner;
     }
     if (acceptSymbol("+")) return unary();
-    Expr base = primary();
-    if (peek().isSymbol("^")) throw errors::notSupported("the ^ operator");
-    return base;
+    return power();
+}
+
+// ^ binds tighter than a sign in Jet: -2^2 is -4.
+Expr ExpressionParser::power() {
+    Expr left = primary();
+    while (acceptSymbol("^")) {
+        Expr right = peek().isSymbol("-") || peek().isSymbol("+") ? unary() : primary();
+        left = arithmetic(std::string(kPowerFunction) + "(" + left.sql + ", " + right.sql + ")", left, right);
+    }
+    return left;
+}
+
+// A query in parentheses used as a value; `position_` is at SELECT.
+Expr ExpressionParser::subqueryValue(bool oneColumn) {
+    QuerySql query = subquery();
+    if (oneColumn && query.columns.size() != 1) {
+        throw errors::engine(
+            "You have written a subquery that can return more than one field without using the EXISTS reserved "
+            "word in the main query's FROM clause.  Revise the SELECT statement of the subquery to request only "
+            "one field.");
+    }
+    Expr expr;
+    expr.sql = query.sql;
+    if (oneColumn) {
+        expr.cls = clsOf(query.columns[0].type);
+        if (query.items[0].cls == Cls::Unknown && !query.items[0].jetType) expr.cls = Cls::Unknown;
+        expr.jetType = query.columns[0].type;
+        expr.scale = query.columns[0].scale;
+    }
+    return expr;
 }
 
 Expr ExpressionParser::primary() {
@@ -387,7 +435,19 @@ Expr ExpressionParser::primary() {
         return expr;
     }
     case Token::Type::Symbol:
+        if (acceptSymbol("?")) return nextParameterValue();
         if (acceptSymbol("(")) {
+            if (peek().is("select")) {
+                Expr inner = subqueryValue(true);
+                expectSymbol(")");
+                // A subquery used as a value must find one row at most, or Jet refuses the query.
+                inner.sql =
+                    "(SELECT CASE WHEN count(*) > 1 THEN tabulon_more_than_one_row() ELSE min(\"tabulon.0\") "
+                    "END FROM (" +
+                    inner.sql + "))";
+                if (inner.cls == Cls::Boolean) inner.cls = Cls::Number;
+                return inner;
+            }
             Expr inner = expression();
             expectSymbol(")");
             inner.sql = "(" + inner.sql + ")";
@@ -396,9 +456,9 @@ Expr ExpressionParser::primary() {
         throw clauseError();
     case Token::Type::End: throw clauseError();
     case Token::Type::Name:
-        if (token.is("true") || token.is("false")) {
+        if (token.is("true") || token.is("false") || token.is("yes") || token.is("no")) {
             next();
-            expr.sql = token.is("true") ? "-1" : "0";
+            expr.sql = token.is("true") || token.is("yes") ? "-1" : "0";
             expr.cls = Cls::Number;
             expr.literal = true;
             return expr;
@@ -409,6 +469,20 @@ Expr ExpressionParser::primary() {
             expr.literal = true;
             return expr;
         }
+        if (token.is("exists") && peek(1).isSymbol("(") && peek(2).is("select")) {
+            next();
+            next();
+            Expr inner = subqueryValue(false);
+            expectSymbol(")");
+            return boolean("(EXISTS (" + inner.sql + "))", false);
+        }
+        if (token.is("@@identity")) {
+            next();
+            expr.sql = "last_insert_rowid()";
+            expr.cls = Cls::Number;
+            expr.jetType = JetType::Long;
+            return expr;
+        }
         if (peek(1).isSymbol("(") && !token.is("not") && !token.is("in")) return function();
         if (isReserved(token)) throw clauseError();
         break;
@@ -417,18 +491,90 @@ Expr ExpressionParser::primary() {
     return reference();
 }
 
-// A column, bare or qualified by the table's name or alias.
+// A column, bare or qualified by its table's name or alias; the innermost query first.
+// A name no table has is a parameter to Jet: filled from the command's values, if any.
 Expr ExpressionParser::reference() {
+    const std::size_t at = position_;
     std::string first = name();
-    std::string columnName = first;
-    if (acceptSymbol(".")) {
-        columnName = name();
-        if (!table_ || !sameName(first, alias_)) throw errors::missingParameter();
+    const bool qualified = acceptSymbol(".");
+    const std::string columnName = qualified ? name() : first;
+    for (std::size_t level = scopes_.size(); level-- > 0;) {
+        const std::vector<Source>& sources = scopes_[level];
+        const bool innermost = level + 1 == scopes_.size();
+        std::optional<Expr> found;
+        for (std::size_t s = 0; s < sources.size(); ++s) {
+            if (qualified && !sameName(sources[s].alias, first)) continue;
+            const auto& columns = sources[s].columns();
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                if (!sameName(columns[c].name, columnName)) continue;
+                if (found) {
+                    throw errors::engine("The specified field '" + columnName +
+                                         "' could refer to more than one table listed in the FROM clause of your "
+                                         "SQL statement.");
+                }
+                found = columnRef(sources[s], innermost ? static_cast<int>(s) : -1, static_cast<int>(c));
+                if (!innermost) found->source = found->column = -1;
+                break;
+            }
+        }
+        if (found) return *found;
     }
-    if (!table_) throw errors::missingParameter();
-    const int index = table_->columnIndex(columnName);
-    if (index < 0) throw errors::missingParameter();
-    return columnRef(table_->columns[static_cast<std::size_t>(index)], index);
+    if (parameters_) {
+        (void)at;
+        return nextParameterValue();
+    }
+    throw errors::missingParameter();
+}
+
+// The next value the command passed, written as a literal of its kind.
+Expr ExpressionParser::nextParameterValue() {
+    // A `?` takes the value of its place in the text (clauses are read out of order); a name
+    // takes the next value the first time it appears and the same value after that.
+    std::size_t index = 0;
+    const Token& marker = tokens_[position_ - 1];
+    if (marker.isSymbol("?")) {
+        for (std::size_t i = 0; i + 1 < position_; ++i) index += tokens_[i].isSymbol("?") ? 1 : 0;
+    } else {
+        const std::string key = foldName(marker.text);
+        auto known = namedParameters_.find(key);
+        index = known != namedParameters_.end() ? known->second : namedParameters_.size();
+        namedParameters_.emplace(key, index);
+    }
+    if (!parameters_ || index >= parameters_->size()) throw errors::missingParameter();
+    const Value& value = (*parameters_)[index];
+    Expr expr;
+    switch (value.kind) {
+    case Value::Kind::Empty:
+    case Value::Kind::Null: expr.sql = "NULL"; break;
+    case Value::Kind::Boolean:
+        expr.sql = value.boolean ? "-1" : "0";
+        expr.cls = Cls::Number;
+        break;
+    case Value::Kind::Byte:
+    case Value::Kind::Integer:
+    case Value::Kind::Long:
+        expr.sql = std::to_string(value.integer);
+        expr.cls = Cls::Number;
+        break;
+    case Value::Kind::Single:
+    case Value::Kind::Double:
+        expr.sql = numberLiteral(value.number);
+        expr.cls = Cls::Number;
+        break;
+    case Value::Kind::Decimal:
+        expr.sql = numberLiteral(parseNumberText(value.text).value_or(0));
+        expr.cls = Cls::Number;
+        break;
+    case Value::Kind::Date:
+        expr.sql = numberLiteral(value.number);
+        expr.cls = Cls::Date;
+        break;
+    case Value::Kind::Text:
+        expr.sql = quoteText(value.text);
+        expr.cls = Cls::Text;
+        break;
+    }
+    return expr;
 }
 
 }  // namespace tabulon::preview::ado::sql

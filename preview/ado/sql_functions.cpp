@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr const char* kStorePrefix = "tabulon-store:";
 constexpr const char* kPatternError = "tabulon-pattern";
-
 std::string textArgument(sqlite3_value* value) {
     const unsigned char* text = sqlite3_value_text(value);
     return text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_value_bytes(value)))
@@ -114,10 +114,17 @@ void registerFunctions(sqlite3* db) {
                             nullptr);
     sqlite3_create_function(db, kLikeFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, like, nullptr, nullptr);
     sqlite3_create_function(db, kTextFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, text, nullptr, nullptr);
+    registerVbaFunctions(db);
 }
 
 std::optional<AdoError> jetErrorFrom(const char* message) {
     if (message && std::strcmp(message, kPatternError) == 0) return errors::syntax("Invalid pattern string.");
+    if (message && std::strncmp(message, kJetErrorPrefix, std::strlen(kJetErrorPrefix)) == 0) {
+        const char* code = message + std::strlen(kJetErrorPrefix);
+        const std::uint32_t hresult = static_cast<std::uint32_t>(std::strtoul(code, nullptr, 16));
+        const char* colon = std::strchr(code, ':');
+        return AdoError(static_cast<std::int32_t>(hresult), errors::kJet, colon ? colon + 1 : "");
+    }
     if (!message || std::strncmp(message, kStorePrefix, std::strlen(kStorePrefix)) != 0) return std::nullopt;
     const char* code = message + std::strlen(kStorePrefix);
     const char* colon = std::strchr(code, ':');

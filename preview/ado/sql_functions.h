@@ -10,6 +10,10 @@ struct sqlite3;
 namespace tabulon::preview::ado::sql {
 
 void registerFunctions(sqlite3* db);
+void registerVbaFunctions(sqlite3* db);
+
+// A function that fails as Jet does raises "<prefix><HRESULT in hex>:<Jet's text>".
+inline constexpr const char* kJetErrorPrefix = "tabulon-jet:";
 
 // The Jet error behind a failure one of these functions raised, from SQLite's message.
 std::optional<AdoError> jetErrorFrom(const char* message);

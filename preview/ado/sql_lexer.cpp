@@ -46,9 +46,17 @@ std::vector<Token> tokenize(std::string_view sql) {
         }
         Token token;
         token.start = i;
-        if (isNameStart(c)) {
+        if (c == '@' && i + 2 < sql.size() && sql[i + 1] == '@' &&
+            isNameStart(static_cast<unsigned char>(sql[i + 2]))) {
+            std::size_t j = i + 2;  // @@IDENTITY
+            while (j < sql.size() && isNamePart(static_cast<unsigned char>(sql[j]))) ++j;
+            token.type = Token::Type::Name;
+            token.text = std::string(sql.substr(i, j - i));
+            i = j;
+        } else if (isNameStart(c)) {
             std::size_t j = i;
             while (j < sql.size() && isNamePart(static_cast<unsigned char>(sql[j]))) ++j;
+            if (j < sql.size() && sql[j] == '$' && j + 1 < sql.size() && sql[j + 1] == '(') ++j;  // Left$( as Left(
             token.type = Token::Type::Name;
             token.text = std::string(sql.substr(i, j - i));
             i = j;
@@ -60,6 +68,12 @@ std::vector<Token> tokenize(std::string_view sql) {
             token.type = Token::Type::Bracketed;
             token.text = std::string(sql.substr(i + 1, close - i - 1));
             if (token.text.empty()) throw errors::syntax("Invalid bracketing of name '[]'.");
+            for (char n : token.text) {
+                if (static_cast<unsigned char>(n) < 0x20) {  // Jet's names hold no control characters
+                    throw errors::syntax("Invalid bracketing of name '" + std::string(sql.substr(i, close - i + 1)) +
+                                         "'.");
+                }
+            }
             i = close + 1;
         } else if (isDigit(static_cast<char>(c)) || (c == '.' && i + 1 < sql.size() && isDigit(sql[i + 1]))) {
             std::size_t j = i;
@@ -97,7 +111,7 @@ std::vector<Token> tokenize(std::string_view sql) {
                 if (sql.substr(i, 2) == symbol) token.text = symbol;
             }
             if (token.text.empty()) {
-                if (std::string_view("=<>+-*/\\&(),.;^").find(static_cast<char>(c)) == std::string_view::npos) {
+                if (std::string_view("=<>+-*/\\&(),.;^?").find(static_cast<char>(c)) == std::string_view::npos) {
                     throw errors::syntax("Invalid character in query expression '" + std::string(sql.substr(i)) + "'.");
                 }
                 token.text = std::string(1, static_cast<char>(c));

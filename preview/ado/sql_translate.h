@@ -20,7 +20,7 @@ struct OutputColumn {
 };
 
 struct SelectPlan {
-    const TableSchema* table = nullptr;
+    const TableSchema* table = nullptr;  // keyed: the one table the rows belong to
     std::vector<OutputColumn> columns;
     bool keyed = false;    // one row per table row: found again by its id
     std::string keySql;    // keyed: the ids of the rows, in order
@@ -32,15 +32,22 @@ struct Translation {
     bool isSelect = false;
     SelectPlan select;
     std::string writeSql;  // INSERT, UPDATE or DELETE
+    // CREATE TABLE / DROP TABLE: the statements that change the tables and their description,
+    // run together; the catalog is read again after them.
+    std::vector<std::string> designSql;
+    bool designCountsRows = false;  // SELECT … INTO: its last statement's rows are the count
 };
 
 // Throws AdoError as Jet would: syntax (0x80040E14), unknown name (0x80040E10), unknown
-// table (0x80040E37), mismatched literal (0x80040E07).
-Translation translate(std::string_view accessSql, const Catalog& catalog);
+// table (0x80040E37), mismatched literal (0x80040E07). `parameters` are the values of a
+// command's `?` marks and of the names no table has, in order.
+Translation translate(std::string_view accessSql, const Catalog& catalog,
+                      const std::vector<Value>* parameters = nullptr);
 
 // The SQLite functions translated statements call; set up on every connection.
 inline constexpr const char* kStoreFunction = "tabulon_store";
 inline constexpr const char* kTextFunction = "tabulon_text";
 inline constexpr const char* kLikeFunction = "tabulon_like";
+inline constexpr const char* kPowerFunction = "tabulon_power";
 
 }  // namespace tabulon::preview::ado::sql

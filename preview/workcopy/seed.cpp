@@ -151,6 +151,13 @@ void seedWorkingCopy(const fs::path& mdb, const fs::path& workingCopy) {
             for (const std::string& name : source.tableNames()) copyTable(source, name, position++, target);
             transaction.commit();
         }
+        // A log or journal left beside the old copy (the host stopped mid-page) would be
+        // replayed into the new one: they go with it.
+        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+            fs::path stale = workingCopy;
+            stale += suffix;
+            fs::remove(stale, ignored);
+        }
         fs::rename(temporary, workingCopy);
     } catch (const std::exception& error) {
         fs::remove(temporary, ignored);

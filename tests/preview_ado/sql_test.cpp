@@ -160,8 +160,8 @@ TEST_F(AccessSql, SyntaxErrorsAreJetsSyntaxErrors) {
     EXPECT_EQ(failure("select * from 流水帐 where 名称 like% 1 %"), 0x80040E14u);
     EXPECT_EQ(failure("select * from 流水帐 where nosuchfunction(id)=1"), 0x80040E14u);
     EXPECT_EQ(failure("select * from 流水帐; delete from 流水帐"), 0x80040E14u);
-    EXPECT_EQ(failure("select * from 流水帐 where id in (select id from 用户)"), 0x80040E14u);
-    EXPECT_EQ(failure("select * from 流水帐, 用户"), 0x80040E14u);
+    EXPECT_EQ(failure("select * from 流水帐 where id in (select id, 帐号 from 用户)"), 0x80004005u);
+    EXPECT_EQ(failure("select * from 流水帐 a join 用户 b on a.id = b.id"), 0x80040E14u);  // Jet needs INNER
     try {
         conn->open("select * from 流水帐 where id in ()", ado::adOpenForwardOnly, ado::adLockReadOnly);
     } catch (const ado::AdoError& error) {

@@ -96,6 +96,23 @@ TEST(WorkingCopySeed, ReseedingReplacesTheUsersChanges) {
     EXPECT_EQ(ids(*copy.connect(), "用户").size(), 2u);
 }
 
+TEST(WorkingCopySeed, SeedingAgainLeavesNoLogOfTheOldCopyBehind) {
+    WorkingCopy copy;
+    {
+        auto conn = copy.connect();
+        for (int i = 0; i < 50; ++i) conn->execute("insert into 用户 (帐号) values ('写入" + std::to_string(i) + "')");
+    }
+    auto log = copy.copy();
+    log += "-wal";
+    ASSERT_TRUE(std::filesystem::exists(log)) << "the pages' writes wait in the log";
+    EXPECT_EQ(ids(*copy.connect(), "用户").size(), 52u);
+    preview::seedWorkingCopy(copy.mdb(), copy.copy());
+    EXPECT_FALSE(std::filesystem::exists(log));
+    auto conn = copy.connect();
+    EXPECT_EQ(ids(*conn, "用户").size(), 2u);
+    EXPECT_EQ(conn->open("select count(*) from 流水帐", 3, 1)->value(0).integer, 4);
+}
+
 TEST(WorkingCopyOpen, MissingOrForeignFilesFailLikeJet) {
     TempFolder folder;
     const auto missing = (folder.path() / "none.sqlite").string();

@@ -1,10 +1,14 @@
 #include "ado_objects.h"
 
+#include "ado_objects_shared.h"
 #include "ado_values.h"
 #include "dispatch.h"
 #include "text.h"
 
+#include "../../ado/errors.h"
+
 #include <cctype>
+#include <cwctype>
 #include <memory>
 
 namespace tabulon::preview::host {
@@ -15,32 +19,12 @@ std::string& workingCopy() {
     return path;
 }
 
-// ADO's own errors (ErrorValueEnum), raised with the object's name as the source.
-constexpr HRESULT adErrNoCurrentRecord = static_cast<HRESULT>(0x800A0BCD);
-constexpr HRESULT adErrItemNotFound = static_cast<HRESULT>(0x800A0CC1);
-constexpr HRESULT adErrObjectClosed = static_cast<HRESULT>(0x800A0E78);
-constexpr HRESULT adErrObjectOpen = static_cast<HRESULT>(0x800A0E79);
-constexpr HRESULT adErrInvalidArgument = static_cast<HRESULT>(0x800A0BB9);
-constexpr HRESULT adErrInvalidConnection = static_cast<HRESULT>(0x800A0E7D);
-
 // A private interface id by which the host recognises its own Connection objects.
 const IID IID_HostConnection = {0x6b1f2c3e, 0x4a5d, 0x4e7f, {0x9a, 0x10, 0x2b, 0x3c, 0x4d, 0x5e, 0x6f, 0x70}};
 
-ScriptError fromAdo(const ado::AdoError& e) { return {e.hresult(), fromUtf8(e.source()), fromUtf8(e.what())}; }
+}  // namespace
 
-// Runs core work and turns its failures into script errors.
-template <class F>
-auto guarded(const wchar_t* source, F&& work) {
-    try {
-        return work();
-    } catch (const ado::AdoError& e) {
-        throw fromAdo(e);
-    } catch (const ScriptError&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw ScriptError{static_cast<HRESULT>(0x80004005), source, fromUtf8(e.what())};
-    }
-}
+ScriptError fromAdo(const ado::AdoError& e) { return {e.hresult(), fromUtf8(e.source()), fromUtf8(e.what())}; }
 
 bool returnsRows(std::string_view sql) {
     std::size_t i = 0;
@@ -51,8 +35,29 @@ bool returnsRows(std::string_view sql) {
     return word == "select" || word == "transform";
 }
 
+bool namesOneTable(std::wstring_view source) {
+    while (!source.empty() && iswspace(source.front())) source.remove_prefix(1);
+    while (!source.empty() && iswspace(source.back())) source.remove_suffix(1);
+    if (source.size() >= 2 && source.front() == L'[' && source.back() == L']')
+        return source.find(L']') == source.size() - 1;
+    if (source.empty()) return false;
+    for (wchar_t c : source) {
+        if (!(iswalnum(c) || c == L'_' || c >= 0x80)) return false;
+    }
+    return true;
+}
+
+std::wstring tableQuery(std::wstring_view table) {
+    std::wstring name(table);
+    if (name.size() >= 2 && name.front() == L'[' && name.back() == L']') name = name.substr(1, name.size() - 2);
+    return L"SELECT * FROM [" + name + L"]";
+}
+
+namespace {
+
 class ConnectionObject : public Dispatch {
 public:
+    ConnectionObject() = default;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (IsEqualIID(riid, IID_HostConnection)) {
             *out = this;
@@ -78,6 +83,19 @@ public:
     }
 
     bool isOpen() const { return core_ && core_->isOpen(); }
+
+    void recordError(const ScriptError& e) { errors_->set({e}); }
+
+    // Runs provider work; a provider (Jet) error also goes into the Errors collection.
+    template <class F>
+    auto provider(F&& work) {
+        try {
+            return guarded(L"ADODB.Connection", std::forward<F>(work));
+        } catch (const ScriptError& e) {
+            if (e.source == L"Microsoft JET Database Engine") errors_->set({e});
+            throw;
+        }
+    }
 
 protected:
     enum : DISPID {
@@ -123,6 +141,7 @@ private:
     std::shared_ptr<ado::Connection> core_;
     std::wstring connectionString_;
     long cursorLocation_ = 2;
+    Ref<ErrorsObject> errors_{new ErrorsObject()};
 };
 
 class RecordsetObject;
@@ -255,7 +274,12 @@ protected:
         idCacheSize,
         idMaxRecords,
         idGetRows,
-        idEditMode
+        idEditMode,
+        idFilter,
+        idSort,
+        idFind,
+        idGetString,
+        idBookmark
     };
     const std::vector<Member>& members() const override {
         static const std::vector<Member> list = {{L"Item", DISPID_VALUE},
@@ -289,7 +313,12 @@ protected:
                                                  {L"CacheSize", idCacheSize},
                                                  {L"MaxRecords", idMaxRecords},
                                                  {L"GetRows", idGetRows},
-                                                 {L"EditMode", idEditMode}};
+                                                 {L"EditMode", idEditMode},
+                                                 {L"Filter", idFilter},
+                                                 {L"Sort", idSort},
+                                                 {L"Find", idFind},
+                                                 {L"GetString", idGetString},
+                                                 {L"Bookmark", idBookmark}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"ADODB.Recordset"; }
@@ -326,6 +355,12 @@ private:
     long pageSize_ = 0;
     long cacheSize_ = 1;
     long maxRecords_ = 0;
+    Variant filter_;  // as the page set it: criteria text, or 0 (adFilterNone)
+    std::wstring sort_;
+
+    void getRows(const Args& args, VARIANT* result);
+    void getString(const Args& args, VARIANT* result);
+    void find(const Args& args);
 };
 
 ConnectionObject* hostConnection(const VARIANT& v) {
@@ -346,16 +381,20 @@ bool ConnectionObject::call(DISPID id, WORD, const Args& args, VARIANT* result) 
         if (!isOpen())
             throw ScriptError{adErrObjectClosed, L"ADODB.Connection",
                               L"Operation is not allowed when the object is closed."};
-        std::string sql = toUtf8(textOf(args.at(0)));
+        std::wstring text = textOf(args.at(0));
+        const long options = args.has(2) ? longOf(args.at(2)) : -1;
+        const bool unknownType = options == -1 || (options & 0xFF) == 8;
+        if ((options != -1 && (options & (adCmdTable | adCmdTableDirect))) || (unknownType && namesOneTable(text)))
+            text = tableQuery(text);
+        std::string sql = toUtf8(text);
         auto* recordset = static_cast<RecordsetObject*>(static_cast<Dispatch*>(makeRecordset()));
         Ref<IDispatch> keep(recordset);
         if (returnsRows(sql)) {
-            auto rows = guarded(L"ADODB.Connection",
-                                [&] { return core_->open(sql, ado::adOpenForwardOnly, ado::adLockReadOnly); });
+            auto rows = provider([&] { return core_->open(sql, ado::adOpenForwardOnly, ado::adLockReadOnly); });
             AddRef();
             recordset->adopt(std::move(rows), Ref<IDispatch>(this), core_, fromUtf8(sql));
         } else {
-            long changed = guarded(L"ADODB.Connection", [&] { return core_->execute(sql); });
+            long changed = provider([&] { return core_->execute(sql); });
             if (VARIANT* affected = args.reference(1)) setLong(affected, changed);  // RecordsAffected
         }
         setObject(result, recordset);
@@ -381,9 +420,28 @@ bool ConnectionObject::call(DISPID id, WORD, const Args& args, VARIANT* result) 
         else
             setLong(result, cursorLocation_);
         return true;
-    case idBeginTrans: setLong(result, 1); return true;
+    case idBeginTrans:
     case idCommitTrans:
-    case idRollbackTrans: return true;
+    case idRollbackTrans:
+        if (!isOpen())
+            throw ScriptError{adErrObjectClosed, L"ADODB.Connection",
+                              L"Operation is not allowed when the object is closed."};
+        provider([&] {
+            if (id == idBeginTrans)
+                setLong(result, core_->beginTrans());
+            else if (id == idCommitTrans)
+                core_->commitTrans();
+            else
+                core_->rollbackTrans();
+            return 0;
+        });
+        return true;
+    case idErrors:
+        if (args.count() > 0)
+            forwardCall(errors_.get(), DISPID_VALUE, DISPATCH_PROPERTYGET, args, result);  // conn.Errors(0)
+        else
+            setObject(result, errors_.get());
+        return true;
     case idProvider: setText(result, L"Microsoft.Jet.OLEDB.4.0"); return true;
     case idMode:
     case idConnectionTimeout:
@@ -470,7 +528,14 @@ bool FieldsObject::call(DISPID id, WORD flags, const Args& args, VARIANT* result
 void RecordsetObject::openWith(const Args& args) {
     if (core_ && core_->isOpen())
         throw ScriptError{adErrObjectOpen, L"ADODB.Recordset", L"Operation is not allowed when the object is open."};
-    if (args.has(0)) source_ = textOf(args.at(0));
+    CommandSource command;
+    const bool fromCommand = args.has(0) && commandSource(args.at(0), command);
+    if (fromCommand) {
+        source_ = command.text;
+        if (!args.has(1) && command.connection) connection_ = command.connection;
+    } else if (args.has(0)) {
+        source_ = textOf(args.at(0));
+    }
     if (args.has(1)) {
         if (ConnectionObject* c = hostConnection(args.at(1))) {
             c->AddRef();
@@ -482,6 +547,12 @@ void RecordsetObject::openWith(const Args& args) {
     }
     if (args.has(2)) cursorType_ = longOf(args.at(2));
     if (args.has(3)) lockType_ = longOf(args.at(3));
+    const long options = args.has(4) ? longOf(args.at(4)) : -1;
+    // A bare name is a table when the page says so, or says nothing (ADO then tries it as one).
+    const bool unknownType = options == -1 || (options & 0xFF) == 8;  // adCmdUnspecified, adCmdUnknown
+    if ((options != -1 && (options & (adCmdTable | adCmdTableDirect))) ||
+        (unknownType && !fromCommand && namesOneTable(source_)))
+        source_ = tableQuery(source_);
     if (cursorType_ < 0) cursorType_ = ado::adOpenForwardOnly;
     if (lockType_ < 0) lockType_ = ado::adLockReadOnly;
     if (cursorLocation_ == 3 && cursorType_ != ado::adOpenStatic)
@@ -505,9 +576,131 @@ void RecordsetObject::openWith(const Args& args) {
                           L"this context."};
     }
     std::string sql = toUtf8(source_);
-    auto rows = guarded(L"ADODB.Recordset",
-                        [&] { return core->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_)); });
+    auto rows = [&] {
+        try {
+            return guarded(L"ADODB.Recordset", [&] {
+                return core->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_),
+                                  fromCommand ? command.values : std::vector<ado::Value>{}, maxRecords_);
+            });
+        } catch (const ScriptError& e) {
+            recordProviderError(connection_.get(), e);
+            throw;
+        }
+    }();
     adopt(std::move(rows), connection_, core, source_);
+    filter_ = Variant();
+    sort_.clear();
+}
+
+void RecordsetObject::getRows(const Args& args, VARIANT* result) {
+    ado::Recordset& rs = open();
+    std::vector<std::vector<Variant>> rows;
+    const long wanted = args.has(0) ? longOf(args.at(0)) : -1;
+    std::vector<int> fields;  // GetRows(rows, start, fields): one field or an array of them
+    if (args.has(2)) {
+        Variant list = valueOf(args.at(2));
+        if (V_VT(list.get()) & VT_ARRAY) {
+            SAFEARRAY* array = V_ARRAY(list.get());
+            LONG lo = 0, hi = -1;
+            SafeArrayGetLBound(array, 1, &lo);
+            SafeArrayGetUBound(array, 1, &hi);
+            for (LONG i = lo; i <= hi; ++i) {
+                Variant item;
+                SafeArrayGetElement(array, &i, item.get());
+                fields.push_back(fieldIndex(*item.get()));
+            }
+        } else {
+            fields.push_back(fieldIndex(*list.get()));
+        }
+    } else {
+        for (std::size_t f = 0; f < rs.fields().size(); ++f) fields.push_back(static_cast<int>(f));
+    }
+    guarded(L"ADODB.Recordset", [&] {
+        if (args.has(1)) {  // Start: adBookmarkCurrent, adBookmarkFirst, adBookmarkLast or a bookmark
+            const VARIANT& start = args.at(1);
+            const double mark = doubleOf(start);
+            if (V_VT(&start) == VT_I4 && mark == 1)
+                rs.moveFirst();
+            else if (V_VT(&start) == VT_I4 && mark == 2)
+                rs.moveLast();
+            else if (mark != 0)
+                rs.setBookmark(mark);
+        }
+        if (rs.eof()) throw ado::errors::noCurrentRecord();
+        while (!rs.eof() && (wanted < 0 || static_cast<long>(rows.size()) < wanted)) {
+            std::vector<Variant> row;
+            for (int f : fields) row.push_back(toVariant(rs.value(f)));
+            rows.push_back(std::move(row));
+            rs.moveNext();
+        }
+        return 0;
+    });
+    // The first index is the field, the second the row: a(field, row).
+    SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(fields.size()), 0}, {static_cast<ULONG>(rows.size()), 0}};
+    SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t f = 0; f < rows[r].size(); ++f) {
+            LONG index[2] = {static_cast<LONG>(f), static_cast<LONG>(r)};
+            SafeArrayPutElement(array, index, rows[r][f].get());
+        }
+    VariantClear(result);
+    V_VT(result) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(result) = array;
+}
+
+void RecordsetObject::getString(const Args& args, VARIANT* result) {
+    ado::Recordset& rs = open();
+    const long format = args.has(0) ? longOf(args.at(0)) : 2;  // adClipString
+    if (format != 2)
+        throw ScriptError{adErrInvalidArgument, L"ADODB.Recordset",
+                          L"Arguments are of the wrong type, are out of acceptable range, or are in conflict with one "
+                          L"another."};
+    const long wanted = args.has(1) ? longOf(args.at(1)) : -1;
+    const std::wstring columnDelimiter = args.has(2) ? textOf(args.at(2)) : L"\t";
+    const std::wstring rowDelimiter = args.has(3) ? textOf(args.at(3)) : L"\r";
+    const std::wstring nullText = args.has(4) ? textOf(args.at(4)) : L"";
+    std::wstring out;
+    guarded(L"ADODB.Recordset", [&] {
+        if (rs.eof()) throw ado::errors::noCurrentRecord();
+        for (long n = 0; !rs.eof() && (wanted < 0 || n < wanted); ++n) {
+            for (std::size_t f = 0; f < rs.fields().size(); ++f) {
+                Variant v = toVariant(rs.value(static_cast<int>(f)));
+                if (V_VT(v.get()) == VT_NULL) {
+                    out += nullText;
+                } else {
+                    Variant text;
+                    if (SUCCEEDED(VariantChangeTypeEx(text.get(), v.get(), hostLcid, 0, VT_BSTR)))
+                        out += std::wstring(V_BSTR(text.get()), SysStringLen(V_BSTR(text.get())));
+                }
+                out += f + 1 < rs.fields().size() ? columnDelimiter : rowDelimiter;
+            }
+            rs.moveNext();
+        }
+        return 0;
+    });
+    setText(result, out);
+}
+
+void RecordsetObject::find(const Args& args) {
+    ado::Recordset& rs = open();
+    const std::string criterion = toUtf8(textOf(args.at(0)));
+    const long skip = args.has(1) ? longOf(args.at(1)) : 0;
+    const bool backward = args.has(2) && longOf(args.at(2)) == -1;  // adSearchBackward
+    guarded(L"ADODB.Recordset", [&] {
+        if (args.has(3)) {
+            const VARIANT& start = args.at(3);
+            const double mark = doubleOf(start);
+            if (V_VT(&start) == VT_I4 && mark == 1)
+                rs.moveFirst();  // adBookmarkFirst
+            else if (V_VT(&start) == VT_I4 && mark == 2)
+                rs.moveLast();  // adBookmarkLast
+            else if (mark != 0)
+                rs.setBookmark(mark);
+        }
+        if (rs.eof() && !backward) throw ado::errors::noCurrentRecord();
+        rs.find(criterion, skip, backward);
+        return 0;
+    });
 }
 
 void RecordsetObject::setFieldsFromArrays(const VARIANT& names, const VARIANT& values) {
@@ -730,40 +923,65 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
         core_.reset();
         std::string sql = toUtf8(source_);
         auto rows = guarded(L"ADODB.Recordset", [&] {
-            return coreConnection_->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_));
+            return coreConnection_->open(sql, static_cast<int>(cursorType_), static_cast<int>(lockType_), {},
+                                         maxRecords_);
         });
         adopt(std::move(rows), connection_, coreConnection_, source_);
         return true;
     }
-    case idSupports:
-        setBool(result, cursorType_ != ado::adOpenForwardOnly || lockType_ != ado::adLockReadOnly);
-        return true;
-    case idGetRows: {
-        ado::Recordset& rs = open();
-        std::vector<std::vector<Variant>> rows;
-        long wanted = args.has(0) ? longOf(args.at(0)) : -1;
-        guarded(L"ADODB.Recordset", [&] {
-            while (!rs.eof() && (wanted < 0 || static_cast<long>(rows.size()) < wanted)) {
-                std::vector<Variant> row;
-                for (std::size_t f = 0; f < rs.fields().size(); ++f)
-                    row.push_back(toVariant(rs.value(static_cast<int>(f))));
-                rows.push_back(std::move(row));
-                rs.moveNext();
-            }
-            return 0;
-        });
-        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rows.size()), 0}, {static_cast<ULONG>(rs.fields().size()), 0}};
-        SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            for (std::size_t f = 0; f < rows[r].size(); ++f) {
-                LONG index[2] = {static_cast<LONG>(f), static_cast<LONG>(r)};
-                SafeArrayPutElement(array, index, rows[r][f].get());
-            }
-        VariantClear(result);
-        V_VT(result) = VT_ARRAY | VT_VARIANT;
-        V_ARRAY(result) = array;
+    case idSupports: {
+        // CursorOptionEnum: what needs a scrollable cursor, and what needs a lock that writes.
+        const long wanted = args.has(0) ? longOf(args.at(0)) : 0;
+        const long scrolling = 0x2000 | 0x200 | 0x4000 | 0x100 | 0x20000 | 0x100000 | 0x200000;
+        const long writing = 0x1000400 | 0x1008000 | 0x1000800 | 0x10000;
+        bool supported = true;
+        if ((wanted & scrolling) && cursorType_ == ado::adOpenForwardOnly) supported = false;
+        if ((wanted & writing) && lockType_ == ado::adLockReadOnly) supported = false;
+        setBool(result, supported);
         return true;
     }
+    case idGetRows: getRows(args, result); return true;
+    case idGetString: getString(args, result); return true;
+    case idFind: find(args); return true;
+    case idFilter:
+        if (put) {
+            Variant value = valueOf(*put);
+            const bool none = V_VT(value.get()) != VT_BSTR;  // adFilterNone and the other constants
+            guarded(L"ADODB.Recordset", [&] {
+                open().setFilter(none ? std::string() : toUtf8(textOf(*value.get())));
+                return 0;
+            });
+            filter_ = none ? Variant() : value;
+        } else if (V_VT(filter_.get()) == VT_BSTR) {
+            VariantCopy(result, filter_.get());
+        } else {
+            setLong(result, 0);
+        }
+        return true;
+    case idSort:
+        if (put) {
+            sort_ = textOf(*put);
+            guarded(L"ADODB.Recordset", [&] {
+                open().setSort(toUtf8(sort_));
+                return 0;
+            });
+        } else {
+            setText(result, sort_);
+        }
+        return true;
+    case idBookmark:
+        if (put) {
+            guarded(L"ADODB.Recordset", [&] {
+                open().setBookmark(doubleOf(*put));
+                return 0;
+            });
+        } else {
+            const double mark = guarded(L"ADODB.Recordset", [&] { return open().bookmark(); });
+            VariantClear(result);
+            V_VT(result) = VT_R8;
+            V_R8(result) = mark;
+        }
+        return true;
     default: return false;
     }
 }
@@ -771,6 +989,36 @@ bool RecordsetObject::call(DISPID id, WORD flags, const Args& args, VARIANT* res
 }  // namespace
 
 void setWorkingCopy(std::string path) { workingCopy() = std::move(path); }
+
+std::shared_ptr<ado::Connection> hostConnectionCore(const VARIANT& value, Ref<IDispatch>& object) {
+    ConnectionObject* connection = hostConnection(value);
+    if (!connection) return nullptr;
+    connection->AddRef();
+    object = Ref<IDispatch>(connection);
+    if (!connection->isOpen())
+        throw ScriptError{adErrObjectClosed, L"ADODB.Connection",
+                          L"Operation is not allowed when the object is closed."};
+    return connection->core();
+}
+
+std::shared_ptr<ado::Connection> openConnectionString(const std::wstring& text, Ref<IDispatch>& object) {
+    auto* connection = new ConnectionObject();
+    object = Ref<IDispatch>(connection);
+    connection->open(text);
+    return connection->core();
+}
+
+void recordProviderError(IDispatch* connection, const ScriptError& error) {
+    if (!connection || error.source != L"Microsoft JET Database Engine") return;
+    static_cast<ConnectionObject*>(static_cast<Dispatch*>(connection))->recordError(error);
+}
+
+IDispatch* recordsetOver(std::unique_ptr<ado::Recordset> rows, Ref<IDispatch> connection,
+                         std::shared_ptr<ado::Connection> core, std::wstring source) {
+    auto* recordset = new RecordsetObject();
+    recordset->adopt(std::move(rows), std::move(connection), std::move(core), std::move(source));
+    return recordset;
+}
 
 IDispatch* makeConnection() { return new ConnectionObject(); }
 IDispatch* makeRecordset() { return new RecordsetObject(); }

@@ -1,5 +1,5 @@
 #pragma once
-// ADODB.Connection, Recordset, Fields and Field as automation objects over the portable ADO
+// ADODB.Connection, Recordset, Fields, Field, Command and Stream as automation objects over the portable ADO
 // core (preview/ado), which answers the pages' Access SQL from the working copy.
 #include <windows.h>
 #include <oaidl.h>
@@ -13,5 +13,8 @@ void setWorkingCopy(std::string path);
 
 IDispatch* makeConnection();
 IDispatch* makeRecordset();
+IDispatch* makeCommand();
+// ADODB.Stream: files only inside `siteFolder` (a Windows path without a trailing backslash).
+IDispatch* makeStream(const std::wstring& siteFolder);
 
 }  // namespace tabulon::preview::host

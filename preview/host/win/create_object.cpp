@@ -4,12 +4,15 @@
 
 namespace tabulon::preview::host {
 
-IDispatch* createObject(std::wstring_view progId, const std::shared_ptr<PageContext>&) {
+IDispatch* createObject(std::wstring_view progId, const std::shared_ptr<PageContext>& context) {
     std::wstring name = lowerCase(progId);
     if (name == L"adodb.connection" || name == L"adodb.connection.2.8" || name == L"adodb.connection.6.0")
         return makeConnection();
     if (name == L"adodb.recordset" || name == L"adodb.recordset.2.8" || name == L"adodb.recordset.6.0")
         return makeRecordset();
+    if (name == L"adodb.command" || name == L"adodb.command.2.8" || name == L"adodb.command.6.0") return makeCommand();
+    if (name == L"adodb.stream" || name == L"adodb.stream.2.8" || name == L"adodb.stream.6.0")
+        return makeStream(context->siteFolder);
     std::wstring id(progId);
     CLSID clsid;
     if (FAILED(CLSIDFromProgID(id.c_str(), &clsid)))

@@ -1,0 +1,3 @@
+<%@ Language="VBScript" %>
+<% Option Explicit %>
+<% y = 1 %>

@@ -1,0 +1,4 @@
+<%
+Application("list") = Array("x", "y")
+Response.Write Application("list")(1)
+%>

@@ -1,0 +1,7 @@
+<%
+Response.Write "one|"
+Response.Flush
+Response.Write "two|"
+Response.Clear
+Response.Write "three"
+%>

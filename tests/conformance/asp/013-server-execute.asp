@@ -1,0 +1,6 @@
+<%
+Dim shared : shared = "x"
+Response.Write "a|"
+Server.Execute "executed.asp"
+Response.Write "|b"
+%>

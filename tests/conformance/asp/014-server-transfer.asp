@@ -1,0 +1,5 @@
+<%
+Response.Write "start|"
+Server.Transfer "executed.asp"
+Response.Write "|never"
+%>

@@ -1,0 +1,1 @@
+<%= Request.ServerVariables("SERVER_SOFTWARE") %>

@@ -1,0 +1,1 @@
+<%= Request.QueryString("name") & "|" & Request.Form("city") & "|" & Request.Form.Count %>

@@ -1,0 +1,4 @@
+<%
+Session.LCID = 1033
+Response.Write #2024-03-05# & "|" & Session.LCID
+%>

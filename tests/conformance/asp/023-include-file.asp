@@ -1,0 +1,2 @@
+<!-- #include file="inc/part.asp" -->
+<%= Part() %>

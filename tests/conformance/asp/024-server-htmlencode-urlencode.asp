@@ -1,0 +1,1 @@
+<%= Server.HTMLEncode("<b>&") & "|" & Server.URLEncode("a b&") %>

@@ -1,0 +1,7 @@
+<%
+Response.Write "lost"
+Response.Clear
+Response.Write "kept"
+Response.End
+Response.Write "never"
+%>

@@ -1,0 +1,3 @@
+<%
+Server.Execute "broken.asp"
+%>

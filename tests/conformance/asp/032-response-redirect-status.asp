@@ -1,0 +1,1 @@
+<% Response.Redirect "target.asp?x=1" %>

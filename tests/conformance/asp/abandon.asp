@@ -1,0 +1,1 @@
+<% Session.Abandon %>ok

@@ -1,0 +1,1 @@
+<% Response.Write "inner:" & Request.QueryString("q") & "x" %>

@@ -1,0 +1,5 @@
+<%
+Function Part()
+  Part = "included:1"
+End Function
+%>

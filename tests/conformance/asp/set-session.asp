@@ -1,0 +1,1 @@
+<% Session("v") = Request.QueryString("v") %>ok

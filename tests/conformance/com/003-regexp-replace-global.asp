@@ -1,0 +1,5 @@
+<%
+Dim r : Set r = New RegExp
+r.Pattern = "\s+" : r.Global = True
+Response.Write r.Replace("a  b   c", "-")
+%>

@@ -1,0 +1,4 @@
+<%
+Dim d : Set d = CreateObject("Scripting.Dictionary")
+Response.Write "[" & d("none") & "]|" & d.Count
+%>

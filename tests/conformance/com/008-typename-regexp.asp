@@ -1,0 +1,1 @@
+<% Dim r : Set r = New RegExp : Response.Write TypeName(r) %>

@@ -1,0 +1,5 @@
+<%
+Dim x
+If x Then
+  x = 1
+%>

@@ -1,0 +1,4 @@
+<%
+Dim s : s = "abc"
+Dim n : n = CInt(s)
+%>

@@ -1,0 +1,4 @@
+<% Option Explicit
+Dim x
+y = 1
+%>

@@ -1,0 +1,1 @@
+<% Err.Raise 5000, "MySrc", "boom" %>

@@ -1,0 +1,4 @@
+<%
+Dim d : Set d = Server.CreateObject("Scripting.Dictionary")
+d.Nope
+%>

@@ -1,0 +1,4 @@
+<%
+Function F(a) : F = a : End Function
+Dim x : x = F(1, 2)
+%>

@@ -1,0 +1,2 @@
+<!-- #include file="inc/bad.asp" -->
+<% Response.Write Bad() %>

@@ -1,0 +1,5 @@
+<%
+Dim i
+For i = 1 To 3
+  Response.Write i
+%>

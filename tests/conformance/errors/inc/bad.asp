@@ -1,0 +1,5 @@
+<%
+Function Bad()
+  Bad = 1 / 0
+End Function
+%>

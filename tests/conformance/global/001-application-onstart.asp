@@ -1,0 +1,1 @@
+<%= Application("started") & "|" & Application("starts") %>

@@ -1,0 +1,4 @@
+<%
+Session("n") = Session("n") + 1
+Response.Write Session("n")
+%>

@@ -1,0 +1,1 @@
+<% If Application("ended") >= 1 Then Response.Write "yes" Else Response.Write "no:" & Application("ended") %>

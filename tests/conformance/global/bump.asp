@@ -1,0 +1,1 @@
+<% Session("n") = Session("n") + 1 %>ok

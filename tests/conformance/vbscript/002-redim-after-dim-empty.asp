@@ -1,0 +1,1 @@
+<% Dim a() : ReDim a(2) : Response.Write UBound(a) %>

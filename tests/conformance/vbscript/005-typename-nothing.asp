@@ -1,0 +1,1 @@
+<% Dim o : Set o = Nothing : Response.Write TypeName(o) %>

@@ -1,0 +1,1 @@
+<% Dim d : Set d = Server.CreateObject("Scripting.Dictionary") : Response.Write TypeName(d) %>

@@ -1,0 +1,4 @@
+<%
+ReDim fresh(3)
+Response.Write UBound(fresh)
+%>

@@ -1,0 +1,7 @@
+<%
+Function Make()
+  ReDim local(4)
+  Make = UBound(local)
+End Function
+Response.Write Make()
+%>

@@ -1,0 +1,1 @@
+<%= StrComp("abc", "ABC", 1) & "|" & StrComp("abc", "ABC", vbTextCompare) %>

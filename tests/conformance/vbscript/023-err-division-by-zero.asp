@@ -1,0 +1,5 @@
+<%
+On Error Resume Next
+Dim x : x = 1 / 0
+Response.Write Err.Number
+%>

@@ -1,0 +1,6 @@
+<%
+On Error Resume Next
+Dim o
+o.Go
+Response.Write Err.Number
+%>

@@ -1,0 +1,5 @@
+<%
+On Error Resume Next
+Execute "Err.Raise 1234"
+Response.Write Err.Number
+%>

@@ -1,0 +1,5 @@
+<%
+Dim a : a = 20000
+Dim b : b = a + a
+Response.Write b & "|" & VarType(a)
+%>

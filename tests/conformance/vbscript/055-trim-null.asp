@@ -1,0 +1,1 @@
+<%= VarType(Trim(Null)) & "|" & VarType(LTrim(Null)) & "|" & VarType(RTrim(Null)) %>

@@ -1,0 +1,4 @@
+<%
+ExecuteGlobal "Function Made() : Made = ""ok"" : End Function"
+Response.Write Made()
+%>

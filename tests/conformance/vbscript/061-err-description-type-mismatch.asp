@@ -1,0 +1,5 @@
+<%
+On Error Resume Next
+Dim x : x = CInt("abc")
+Response.Write Err.Description
+%>
