@@ -1,10 +1,21 @@
 #include "dispatch.h"
 
 #include "text.h"
+#include "../core/construct_rewriter.h"
 
 #include <cmath>
 
 namespace tabulon::preview::host {
+
+namespace {
+LCID currentLcid = hostLcid;  // requests run one at a time
+bool callsStopped = false;
+}  // namespace
+
+void stopScriptCalls(bool stop) { callsStopped = stop; }
+
+LCID pageLcid() { return currentLcid; }
+void setPageLcid(LCID lcid) { currentLcid = lcid; }
 
 ScriptError vbError(int number, std::wstring description) {
     return {MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), L"Microsoft VBScript runtime error",
@@ -84,7 +95,7 @@ std::wstring textOf(const VARIANT& v) {
     if (V_VT(value.get()) == VT_BSTR)
         return V_BSTR(value.get()) ? std::wstring(V_BSTR(value.get()), SysStringLen(V_BSTR(value.get()))) : L"";
     Variant text;
-    HRESULT hr = VariantChangeTypeEx(text.get(), value.get(), hostLcid, VARIANT_ALPHABOOL, VT_BSTR);
+    HRESULT hr = VariantChangeTypeEx(text.get(), value.get(), pageLcid(), VARIANT_ALPHABOOL, VT_BSTR);
     if (FAILED(hr)) throw vbError(13, L"Type mismatch");
     return std::wstring(V_BSTR(text.get()), SysStringLen(V_BSTR(text.get())));
 }
@@ -92,7 +103,8 @@ std::wstring textOf(const VARIANT& v) {
 double doubleOf(const VARIANT& v) {
     Variant value = valueOf(v);
     Variant number;
-    if (FAILED(VariantChangeTypeEx(number.get(), value.get(), hostLcid, 0, VT_R8))) throw vbError(13, L"Type mismatch");
+    if (FAILED(VariantChangeTypeEx(number.get(), value.get(), pageLcid(), 0, VT_R8)))
+        throw vbError(13, L"Type mismatch");
     return V_R8(number.get());
 }
 
@@ -105,7 +117,7 @@ long longOf(const VARIANT& v) {
 bool boolOf(const VARIANT& v) {
     Variant value = valueOf(v);
     Variant b;
-    if (FAILED(VariantChangeTypeEx(b.get(), value.get(), hostLcid, 0, VT_BOOL))) throw vbError(13, L"Type mismatch");
+    if (FAILED(VariantChangeTypeEx(b.get(), value.get(), pageLcid(), 0, VT_BOOL))) throw vbError(13, L"Type mismatch");
     return V_BOOL(b.get()) != VARIANT_FALSE;
 }
 
@@ -149,6 +161,16 @@ HRESULT Dispatch::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
+namespace {
+constexpr DISPID typeNameId = 0x7AB0001;  // the hidden member TypeName asks for
+}  // namespace
+
+std::wstring Dispatch::typeName() const {
+    std::wstring source = errorSource();
+    if (source.rfind(L"ADODB.", 0) == 0) return source.substr(6);
+    return L"Object";
+}
+
 HRESULT Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     HRESULT hr = S_OK;
     for (UINT i = 0; i < count; ++i) {
@@ -158,6 +180,10 @@ HRESULT Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPI
             continue;
         }
         bool found = false;
+        if (equalNoCase(std::wstring(classNameMethod.begin(), classNameMethod.end()), names[i])) {
+            ids[i] = typeNameId;
+            continue;
+        }
         for (const Member& m : members()) {
             if (equalNoCase(m.name, names[i])) {
                 ids[i] = m.id;
@@ -179,7 +205,17 @@ HRESULT Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params
     HRESULT hr = S_OK;
     try {
         Args args(params, flags);
-        if (!call(id, flags, args, out)) hr = DISP_E_MEMBERNOTFOUND;
+        if (id == typeNameId) {
+            setText(out, typeName());
+        } else if (callsStopped) {
+            bool endOfRecords = false;
+            for (const Member& m : members())
+                if (m.id == id && (equalNoCase(m.name, L"EOF") || equalNoCase(m.name, L"BOF"))) endOfRecords = true;
+            if (!endOfRecords) throw ScriptError{responseEndCode, errorSource(), L"Response.End"};
+            setBool(out, true);
+        } else if (!call(id, flags, args, out)) {
+            hr = DISP_E_MEMBERNOTFOUND;
+        }
     } catch (const ScriptError& e) {
         if (info) {
             *info = EXCEPINFO{};

@@ -3,7 +3,11 @@
 #include "asp_objects.h"
 #include "ole_date.h"
 #include "text.h"
+#include "value_functions.h"
 #include "../core/builtin_rewriter.h"
+#include "../core/compile_diagnosis.h"
+#include "../core/construct_rewriter.h"
+#include "error_texts.h"
 
 #include <cmath>
 
@@ -310,7 +314,18 @@ protected:
         idIsNull,
         idIsEmpty,
         idIsNumeric,
-        idCreateObject
+        idCreateObject,
+        idItem,
+        idPutItem,
+        idErrNumber,
+        idErrDescription,
+        idTypeName,
+        idDatePart,
+        idDateValue,
+        idTimeValue,
+        idString,
+        idLenB,
+        idMid
     };
     const std::vector<Member>& members() const override {
         static const std::vector<Member> list = {{L"Join", idJoin},
@@ -336,7 +351,18 @@ protected:
                                                  {L"IsNull", idIsNull},
                                                  {L"IsEmpty", idIsEmpty},
                                                  {L"IsNumeric", idIsNumeric},
-                                                 {L"CreateObject", idCreateObject}};
+                                                 {L"CreateObject", idCreateObject},
+                                                 {L"Item", idItem},
+                                                 {L"PutItem", idPutItem},
+                                                 {L"ErrNumber", idErrNumber},
+                                                 {L"ErrDescription", idErrDescription},
+                                                 {L"TypeName", idTypeName},
+                                                 {L"DatePart", idDatePart},
+                                                 {L"DateValue", idDateValue},
+                                                 {L"TimeValue", idTimeValue},
+                                                 {L"String", idString},
+                                                 {L"LenB", idLenB},
+                                                 {L"Mid", idMid}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Microsoft VBScript runtime error"; }
@@ -461,7 +487,8 @@ protected:
             need(1);
             std::wstring name = textOf(args.at(0));
             Ref<IDispatch> script;
-            if (!access_->script || FAILED(access_->script->GetScriptDispatch(nullptr, script.put())) || !script)
+            if (!access_->engine || FAILED(access_->engine->script()->GetScriptDispatch(nullptr, script.put())) ||
+                !script)
                 throw invalidCall();
             DISPID procedure = DISPID_UNKNOWN;
             LPOLESTR names[] = {name.data()};
@@ -475,12 +502,18 @@ protected:
             long previous = context_->lcid;
             if (args.has(0)) {
                 Variant v = valueOf(args.at(0));
+                long lcid = previous;
                 if (V_VT(v.get()) == VT_BSTR) {
-                    std::wstring name = lowerCase(textOf(*v.get()));
-                    context_->lcid = name == L"zh-cn" ? 2052 : name == L"en-us" ? 1033 : context_->lcid;
+                    std::wstring name = textOf(*v.get());
+                    lcid = name.empty() ? static_cast<long>(hostLcid)
+                                        : static_cast<long>(LocaleNameToLCID(name.c_str(), 0));
                 } else {
-                    context_->lcid = longOf(*v.get());
+                    lcid = longOf(*v.get());
+                    if (lcid == 0) lcid = hostLcid;
                 }
+                if (lcid == 0 || !IsValidLocale(static_cast<LCID>(lcid), LCID_SUPPORTED)) throw invalidCall();
+                context_->lcid = lcid;
+                setPageLcid(static_cast<LCID>(lcid));
             }
             setLong(result, previous);
             return true;
@@ -508,6 +541,26 @@ protected:
             V_DISPATCH(result) = object;
             return true;
         }
+        case idItem: itemOf(args, result); return true;
+        case idPutItem: putItem(args); return true;
+        case idErrNumber:
+            need(1);
+            setLong(result, windowsErrorNumber(longOf(args.at(0))));
+            return true;
+        case idErrDescription:
+            need(2);
+            setText(result, windowsErrorDescription(longOf(args.at(0)), textOf(args.at(1))));
+            return true;
+        case idTypeName:
+            need(1);
+            setText(result, host::typeName(args.at(0)));
+            return true;
+        case idDatePart: datePart(args, result); return true;
+        case idDateValue:
+        case idTimeValue: dateValue(args, result, id == idTimeValue); return true;
+        case idString: stringOf(args, result); return true;
+        case idLenB: lenB(args, result); return true;
+        case idMid: mid(args, result); return true;
         default: return false;
         }
     }
@@ -519,16 +572,32 @@ private:
     }
 
     void run(const std::wstring& code, bool expression, VARIANT* result) {
-        if (!access_->parse) throw invalidCall();
-        std::wstring text = fromUtf8(rewriteBuiltins(toUtf8(code), access_->rewritten, "Tabulon_"));
+        if (!access_->engine) throw invalidCall();
+        std::string prepared =
+            rewriteBuiltins(rewriteConstructs(toUtf8(code), "Tabulon_"), access_->rewritten, "Tabulon_");
+        std::wstring text = fromUtf8(prepared);
         EXCEPINFO info = {};
         Variant value;
-        HRESULT hr = access_->parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
-                                                     expression ? SCRIPTTEXT_ISEXPRESSION : 0,
-                                                     expression ? value.get() : nullptr, &info);
-        if (FAILED(hr)) {
-            if (info.scode || info.bstrDescription) throwInvokeFailure(DISP_E_EXCEPTION, info);
-            throw ScriptError{hr, L"Microsoft VBScript runtime error", expression ? L"Eval failed" : L"Execute failed"};
+        HRESULT hr = access_->engine->parse()->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
+                                                               expression ? SCRIPTTEXT_ISEXPRESSION : 0,
+                                                               expression ? value.get() : nullptr, &info);
+        // the code's error belongs to the caller (who may resume after it), not to the page
+        std::optional<ScriptFailure> failure = access_->engine->takeFailure();
+        if (FAILED(hr) || failure) {
+            SysFreeString(info.bstrSource);
+            SysFreeString(info.bstrDescription);
+            SysFreeString(info.bstrHelpFile);
+            ScriptFailure f = failure.value_or(ScriptFailure{hr, L"", L"", 0, 0});
+            if (f.code == responseEndCode) throw ScriptError{responseEndCode, L"Response object", L"Response.End"};
+            bool compile =
+                f.source.find(L"compil") != std::wstring::npos || f.source.find(L"\u7F16\u8BD1") != std::wstring::npos;
+            if (compile && HRESULT_FACILITY(f.code) != FACILITY_CONTROL) {
+                std::optional<CompileDiagnosis> d = diagnoseCompileError(prepared);
+                f.code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, d ? d->number : 1002);
+                f.description.clear();
+            }
+            if (f.source.empty()) f.source = L"Microsoft VBScript runtime error";
+            throw ScriptError{f.code, f.source, windowsErrorDescription(f.code, f.description)};
         }
         if (result) VariantCopy(result, value.get());
     }

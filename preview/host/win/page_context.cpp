@@ -65,6 +65,11 @@ void PageContext::write(std::wstring_view text) {
     body += narrow(text, codePage);
 }
 
+void PageContext::end() {
+    ended = true;
+    stopScriptCalls(true);
+}
+
 ResponseCookie& PageContext::cookie(std::wstring_view name) {
     for (ResponseCookie& c : cookies)
         if (equalNoCase(c.name, name)) return c;

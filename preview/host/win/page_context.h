@@ -5,15 +5,13 @@
 #include "../core/page_translator.h"
 #include "dispatch.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tabulon::preview::host {
-
-// Response.End, raised through the script so the engine stops running the page.
-constexpr HRESULT responseEndCode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x7E0D);
 
 // Values kept by Session and Application, names case-insensitive, in insertion order.
 class ValueStore {
@@ -40,6 +38,7 @@ struct SessionData {
     long timeoutMinutes = 20;
     ULONGLONG lastUse = 0;  // GetTickCount64
     bool abandoned = false;
+    long lcid = 0;  // Session.LCID once a page set it, else 0
     ValueStore values;
 };
 
@@ -71,13 +70,23 @@ struct PageContext {
     std::string body;
     bool buffer = true;
     bool ended = false;
+    std::size_t flushed = 0;  // bytes of body sent by Flush: Clear keeps them
     long lcid = hostLcid;
+    long scriptTimeout = 90;  // Server.ScriptTimeout, seconds
+
+    // Server.Execute / Server.Transfer: runs another page of the site into this response.
+    std::function<void(const std::wstring& path, bool transfer)> execute;
+    // The finished error response of a page run by Server.Execute that failed.
+    std::string failedResponse;
 
     std::shared_ptr<SessionData> session;
     bool sessionIsNew = false;
     std::string sessionCookieName;
 
     void write(std::wstring_view text);
+    // Response.End, Redirect and Transfer: no more output, and the page's further calls on
+    // the host's objects fail (see stopScriptCalls).
+    void end();
     ResponseCookie& cookie(std::wstring_view name);
 };
 

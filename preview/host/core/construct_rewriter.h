@@ -1,0 +1,25 @@
+#pragma once
+// Keeps constructs that Wine's VBScript engine crashes on, rejects or gets wrong away from it,
+// by rewriting them into code that means the same on a Windows server:
+// - "Dim a()" (a dynamic array not yet sized) becomes "Dim a": ReDim after the former ends
+//   the whole process under Wine;
+// - "Public a, b" / "Private a, b" / "Dim a, b" in a class body become one declaration each;
+// - "ReDim x(n)" of a name never declared gets the "Dim x" it implies;
+// - "X(a)(b)" (an item of what a call returns, such as Session("list")(1) or
+//   Response.Cookies("c")("k") = v) goes through the host object's Item / PutItem;
+// - Err.Number and Err.Description go through the host object, which gives the numbers and
+//   texts of a Windows server for errors the engine reports in its own way;
+// - every class gets a hidden method naming it, so that TypeName can tell;
+// - "Option Explicit" after directives and white space still comes first.
+// Line structure is kept, so error lines stay right.
+#include <string>
+#include <string_view>
+
+namespace tabulon::preview::host {
+
+// The name of the hidden method each class gets; TypeName asks an object for it.
+constexpr std::string_view classNameMethod = "Tabulon_ClassName_";
+
+std::string rewriteConstructs(std::string_view script, std::string_view hostObject);
+
+}  // namespace tabulon::preview::host
