@@ -18,7 +18,7 @@
 namespace tabulon::preview::host {
 
 // The name of the hidden method each class gets; TypeName asks an object for it.
-constexpr std::string_view classNameMethod = "Tabulon_ClassName_";
+constexpr std::string_view classNameMethod = "TabulonClassName";
 
 std::string rewriteConstructs(std::string_view script, std::string_view hostObject);
 

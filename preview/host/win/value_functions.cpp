@@ -4,10 +4,15 @@
 #include "ole_date.h"
 #include "text.h"
 
+#include <dispex.h>
+
 #include <cmath>
 
 namespace tabulon::preview::host {
 namespace {
+
+// IDispatchEx's id (mingw's libuuid lacks it)
+const IID dispatchExId = {0xa6ef9860, 0xc720, 0x11d0, {0x93, 0x37, 0x00, 0xa0, 0xc9, 0x0d, 0xca, 0xa9}};
 
 ScriptError invalidCall() { return vbError(5, L"Invalid procedure call or argument"); }
 
@@ -100,22 +105,31 @@ std::wstring knownObjectName(const std::wstring& interfaceName) {
 
 std::wstring objectTypeName(IDispatch* object) {
     if (!object) return L"Nothing";
-    // a class of the page (or one of the host's objects) answers its own name
+    // a class of the page (or one of the host's objects) answers its own name; the engine's
+    // class objects only look names up through IDispatchEx
     std::wstring method(classNameMethod.begin(), classNameMethod.end());
-    LPOLESTR names[] = {method.data()};
     DISPID id = DISPID_UNKNOWN;
-    if (SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, pageLcid(), &id))) {
-        DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        Variant name;
-        EXCEPINFO info = {};
-        if (SUCCEEDED(object->Invoke(id, IID_NULL, pageLcid(), DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none,
-                                     name.get(), &info, nullptr)) &&
-            V_VT(name.get()) == VT_BSTR)
-            return textOf(*name.get());
-        SysFreeString(info.bstrSource);
-        SysFreeString(info.bstrDescription);
-        SysFreeString(info.bstrHelpFile);
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    Variant name;
+    EXCEPINFO failure = {};
+    HRESULT hr = E_FAIL;
+    Ref<IDispatchEx> ex;
+    if (SUCCEEDED(object->QueryInterface(dispatchExId, reinterpret_cast<void**>(ex.put()))) && ex) {
+        BSTR wanted = SysAllocString(method.c_str());
+        if (SUCCEEDED(ex->GetDispID(wanted, fdexNameCaseInsensitive, &id)))
+            hr = ex->InvokeEx(id, pageLcid(), DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, name.get(), &failure,
+                              nullptr);
+        SysFreeString(wanted);
+    } else {
+        LPOLESTR names[] = {method.data()};
+        if (SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, pageLcid(), &id)))
+            hr = object->Invoke(id, IID_NULL, pageLcid(), DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, name.get(),
+                                &failure, nullptr);
     }
+    SysFreeString(failure.bstrSource);
+    SysFreeString(failure.bstrDescription);
+    SysFreeString(failure.bstrHelpFile);
+    if (SUCCEEDED(hr) && V_VT(name.get()) == VT_BSTR) return textOf(*name.get());
     Ref<ITypeInfo> info;
     if (SUCCEEDED(object->GetTypeInfo(0, pageLcid(), info.put())) && info) {
         BSTR name = nullptr;
