@@ -150,7 +150,10 @@ public:
         : entries_(std::move(entries)), whole_(std::move(whole)), asLists_(asLists) {}
     // Request.Cookies: each item is a cookie object with its sub-keys
     RequestCollection(CookieEntries cookies, std::wstring whole)
-        : entries_(std::move(cookies.entries)), whole_(std::move(whole)), asLists_(false), cookies_(true),
+        : entries_(std::move(cookies.entries)),
+          whole_(std::move(whole)),
+          asLists_(false),
+          cookies_(true),
           cookieKeys_(std::move(cookies.keys)) {}
 
     const Entry* find(std::wstring_view name) const {
@@ -275,8 +278,7 @@ std::vector<Entry> serverVariables(const PageContext& c) {
     std::string port = std::to_string(c.serverPort);
     if (std::size_t colon = host.rfind(':'); colon != std::string::npos && host.find(']', colon) == std::string::npos) {
         std::string given = host.substr(colon + 1);
-        if (!given.empty() && given.size() <= 5 &&
-            given.find_first_not_of("0123456789") == std::string::npos)
+        if (!given.empty() && given.size() <= 5 && given.find_first_not_of("0123456789") == std::string::npos)
             port = given;
     } else if (r.header("Host")) {
         port = "80";
@@ -333,7 +335,8 @@ public:
         form_ = Ref<RequestCollection>(new RequestCollection(
             urlEncodedForm ? group(parseUrlEncoded(r.body), cp) : std::vector<Entry>{}, widen(r.body, cp), true));
         std::string cookieHeader = r.header("Cookie").value_or("");
-        cookies_ = Ref<RequestCollection>(new RequestCollection(readCookies(cookieHeader, cp), widen(cookieHeader, cp)));
+        cookies_ =
+            Ref<RequestCollection>(new RequestCollection(readCookies(cookieHeader, cp), widen(cookieHeader, cp)));
         serverVariables_ = Ref<RequestCollection>(new RequestCollection(serverVariables(*context_), L"", false));
     }
 

@@ -15,7 +15,34 @@ bool callsStopped = false;
 void stopScriptCalls(bool stop) { callsStopped = stop; }
 
 LCID pageLcid() { return currentLcid; }
-void setPageLcid(LCID lcid) { currentLcid = lcid; }
+
+namespace {
+
+// The user-locale settings the engine formats and reads dates and numbers with.
+const LCTYPE formatSettings[] = {LOCALE_SSHORTDATE, LOCALE_SLONGDATE,     LOCALE_STIMEFORMAT, LOCALE_SDECIMAL,
+                                 LOCALE_STHOUSAND,  LOCALE_SDATE,         LOCALE_STIME,       LOCALE_S1159,
+                                 LOCALE_S2359,      LOCALE_SNEGATIVESIGN, LOCALE_SSHORTTIME};
+
+// Gives the process's user locale the formats of `lcid`. The engine looks them up at each
+// conversion (its own locale is fixed when it starts), so this is how Session.LCID,
+// Response.LCID and SetLocale reach "x" & date and CDbl("1,5").
+void useFormatsOf(LCID lcid) {
+    wchar_t value[128];
+    for (LCTYPE type : formatSettings) {
+        if (GetLocaleInfoW(lcid, type | LOCALE_NOUSEROVERRIDE, value, 128) > 0)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, type, value);
+    }
+}
+
+}  // namespace
+
+void setPageLcid(LCID lcid) {
+    if (lcid == currentLcid) return;
+    currentLcid = lcid;
+    useFormatsOf(lcid);
+}
+
+void resetUserFormats() { useFormatsOf(hostLcid); }
 
 ScriptError vbError(int number, std::wstring description) {
     return {MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), L"Microsoft VBScript runtime error",

@@ -19,6 +19,9 @@ constexpr LCID hostLcid = 2052;  // Chinese (PRC): dates and numbers the way the
 // SetLocale, <%@ LCID %>); hostLcid between pages.
 LCID pageLcid();
 void setPageLcid(LCID lcid);
+// Puts the formats of hostLcid back into the user locale (at start-up: a host that was
+// stopped in the middle of a page may have left others).
+void resetUserFormats();
 
 // Response.End, raised through the script so the engine stops running the page.
 constexpr HRESULT responseEndCode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x7E0D);

@@ -1,5 +1,6 @@
 #include "page_runner.h"
 
+#include "../core/leading_locale.h"
 #include "../core/page_translator.h"
 #include "asp_objects.h"
 #include "error_page.h"
@@ -213,6 +214,12 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
     if (std::optional<std::string> failed = runStartEvents(objects, sources)) {
         response = std::move(*failed);
     } else {
+        // a locale set before anything else holds from the engine's start (it reads it once)
+        if (std::optional<LeadingLocale> leading = leadingLocale(page.script)) {
+            LCID lcid =
+                leading->lcid ? static_cast<LCID>(leading->lcid) : LocaleNameToLCID(fromUtf8(leading->name).c_str(), 0);
+            if (lcid && IsValidLocale(lcid, LCID_SUPPORTED)) setPageLcid(lcid);
+        }
         std::optional<ScriptFailure> failure = objects.run(page.script);
         context->page = &page;
         if (context->session->abandoned) {
