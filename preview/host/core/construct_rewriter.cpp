@@ -289,6 +289,9 @@ private:
             if (t.kind == VbsToken::Identifier && depth == 0 && (q == from || tokens_[q - 1].kind == VbsToken::Comma))
                 scope.insert(word(q));
             if (t.kind == VbsToken::Open) {
+                if (depth == 0 && q > from && tokens_[q - 1].kind == VbsToken::Identifier &&
+                    tokens_[q + 1].kind != VbsToken::Close)
+                    fixedArrays_.insert(word(q - 1));
                 if (depth == 0 && q + 1 < st.last && tokens_[q + 1].kind == VbsToken::Close) {
                     edits.push_back({t.begin, tokens_[q + 1].end, std::string(tokens_[q + 1].end - t.begin, ' ')});
                     ++q;
@@ -307,6 +310,36 @@ private:
     std::string_view host_;
     std::vector<VbsToken> tokens_;
     std::set<std::string> globals_;
+    std::set<std::string> fixedArrays_;  // declared with bounds: Erase empties, never frees them
+
+public:
+    // "Erase a" (the engine lacks the statement).
+    std::string erases() {
+        tokens_ = tokenizeVbs(code_);
+        std::vector<Edit> edits;
+        for (const Statement& st : statementsOf(tokens_)) {
+            std::size_t k = st.first;
+            if (word(k) == "then" || word(k) == "else") ++k;
+            if (word(k) != "erase") continue;
+            std::string replacement;
+            bool simple = true;
+            for (std::size_t q = k + 1; q < st.last; ++q) {
+                if (tokens_[q].kind == VbsToken::Comma) continue;
+                if (tokens_[q].kind != VbsToken::Identifier) {
+                    simple = false;
+                    break;
+                }
+                std::string name = text(q);
+                if (!replacement.empty()) replacement += " : ";
+                // a fixed array keeps its bounds and loses its values; a dynamic one its elements
+                replacement +=
+                    fixedArrays_.count(word(q)) ? std::string(host_) + ".ClearArray " + name : "ReDim " + name + "(-1)";
+            }
+            if (simple && !replacement.empty())
+                edits.push_back({tokens_[k].begin, tokens_[st.last - 1].end, replacement});
+        }
+        return applyEdits(code_, std::move(edits));
+    }
 };
 
 }  // namespace
@@ -314,6 +347,8 @@ private:
 std::string rewriteConstructs(std::string_view script, std::string_view hostObject) {
     Rewriter rewriter(script, hostObject);
     std::string step = rewriter.declarations();
+    rewriter.reset(step);
+    step = rewriter.erases();
     for (int pass = 0; pass < 4; ++pass) {  // nested X(a)(b) inside a or b: one level a pass
         rewriter.reset(step);
         std::string next = rewriter.chainedItems();

@@ -9,6 +9,8 @@
 //   Response.Cookies("c")("k") = v) goes through the host object's Item / PutItem;
 // - Err.Number and Err.Description go through the host object, which gives the numbers and
 //   texts of a Windows server for errors the engine reports in its own way;
+// - "Erase a" (a statement the engine lacks): a fixed array is emptied in place by the host,
+//   a dynamic one becomes ReDim a(-1) (no elements; UBound gives -1 where Windows raises 9);
 // - every class gets a hidden method naming it, so that TypeName can tell;
 // - "Option Explicit" after directives and white space still comes first.
 // Line structure is kept, so error lines stay right.

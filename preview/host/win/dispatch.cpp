@@ -4,6 +4,7 @@
 #include "../core/construct_rewriter.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace tabulon::preview::host {
 
@@ -19,18 +20,36 @@ LCID pageLcid() { return currentLcid; }
 namespace {
 
 // The user-locale settings the engine formats and reads dates and numbers with.
-const LCTYPE formatSettings[] = {LOCALE_SSHORTDATE, LOCALE_SLONGDATE,     LOCALE_STIMEFORMAT, LOCALE_SDECIMAL,
-                                 LOCALE_STHOUSAND,  LOCALE_SDATE,         LOCALE_STIME,       LOCALE_S1159,
-                                 LOCALE_S2359,      LOCALE_SNEGATIVESIGN, LOCALE_SSHORTTIME};
+const LCTYPE formatSettings[] = {LOCALE_SSHORTDATE, LOCALE_SLONGDATE, LOCALE_STIMEFORMAT, LOCALE_SSHORTTIME,
+                                 LOCALE_SDECIMAL,   LOCALE_STHOUSAND, LOCALE_SDATE,       LOCALE_STIME,
+                                 LOCALE_S1159,      LOCALE_S2359};
+
+// Windows 10's values where Wine's locale data differs (same order as formatSettings).
+struct KnownFormats {
+    LCID lcid;
+    const wchar_t* values[10];
+};
+const KnownFormats knownFormats[] = {
+    {2052,
+     {L"yyyy/M/d", L"yyyy\u5E74M\u6708d\u65E5", L"H:mm:ss", L"H:mm", L".", L",", L"/", L":", L"\u4E0A\u5348",
+      L"\u4E0B\u5348"}},
+    {1033, {L"M/d/yyyy", L"dddd, MMMM d, yyyy", L"h:mm:ss tt", L"h:mm tt", L".", L",", L"/", L":", L"AM", L"PM"}},
+    {1031, {L"dd.MM.yyyy", L"dddd, d. MMMM yyyy", L"HH:mm:ss", L"HH:mm", L",", L".", L".", L":", L"", L""}},
+};
 
 // Gives the process's user locale the formats of `lcid`. The engine looks them up at each
 // conversion (its own locale is fixed when it starts), so this is how Session.LCID,
 // Response.LCID and SetLocale reach "x" & date and CDbl("1,5").
 void useFormatsOf(LCID lcid) {
+    const KnownFormats* known = nullptr;
+    for (const KnownFormats& k : knownFormats)
+        if (k.lcid == lcid) known = &k;
     wchar_t value[128];
-    for (LCTYPE type : formatSettings) {
-        if (GetLocaleInfoW(lcid, type | LOCALE_NOUSEROVERRIDE, value, 128) > 0)
-            SetLocaleInfoW(LOCALE_USER_DEFAULT, type, value);
+    for (std::size_t i = 0; i < std::size(formatSettings); ++i) {
+        if (known)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, formatSettings[i], known->values[i]);
+        else if (GetLocaleInfoW(lcid, formatSettings[i] | LOCALE_NOUSEROVERRIDE, value, 128) > 0)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, formatSettings[i], value);
     }
 }
 

@@ -325,7 +325,8 @@ protected:
         idTimeValue,
         idString,
         idLenB,
-        idMid
+        idMid,
+        idErased
     };
     const std::vector<Member>& members() const override {
         static const std::vector<Member> list = {{L"Join", idJoin},
@@ -362,7 +363,8 @@ protected:
                                                  {L"TimeValue", idTimeValue},
                                                  {L"String", idString},
                                                  {L"LenB", idLenB},
-                                                 {L"Mid", idMid}};
+                                                 {L"Mid", idMid},
+                                                 {L"ClearArray", idErased}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Microsoft VBScript runtime error"; }
@@ -561,6 +563,7 @@ protected:
         case idString: stringOf(args, result); return true;
         case idLenB: lenB(args, result); return true;
         case idMid: mid(args, result); return true;
+        case idErased: clearArray(args); return true;
         default: return false;
         }
     }

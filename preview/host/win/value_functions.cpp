@@ -218,6 +218,22 @@ std::wstring typeName(const VARIANT& v) {
     return variantTypeName(type);
 }
 
+void clearArray(const Args& args) {
+    need(args, 1);
+    const VARIANT* v = &args.at(0);
+    SAFEARRAY* a = nullptr;
+    if (V_VT(v) == (VT_ARRAY | VT_VARIANT)) a = V_ARRAY(v);
+    if (V_VT(v) == (VT_BYREF | VT_ARRAY | VT_VARIANT)) a = *V_ARRAYREF(v);
+    if (!a) throw vbError(13, L"Type mismatch");
+    void* data = nullptr;
+    if (FAILED(SafeArrayAccessData(a, &data))) throw vbError(10, L"This array is fixed or temporarily locked");
+    ULONG count = 1;
+    for (UINT d = 0; d < a->cDims; ++d) count *= a->rgsabound[d].cElements;
+    auto* items = static_cast<VARIANT*>(data);
+    for (ULONG i = 0; i < count; ++i) VariantClear(&items[i]);
+    SafeArrayUnaccessData(a);
+}
+
 void datePart(const Args& args, VARIANT* result) {
     need(args, 2);
     if (isNull(args.at(1))) return setNull(result);

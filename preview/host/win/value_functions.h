@@ -18,6 +18,9 @@ long windowsErrorNumber(long number);
 
 std::wstring typeName(const VARIANT& v);
 
+// Erase a of a fixed array: every element Empty again, in the page's own array.
+void clearArray(const Args& args);
+
 void datePart(const Args& args, VARIANT* result);
 void dateValue(const Args& args, VARIANT* result, bool timePart);
 void stringOf(const Args& args, VARIANT* result);
