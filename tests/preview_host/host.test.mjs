@@ -256,9 +256,9 @@ describe('includes and directives', () => {
     assert.equal(r.status, 500);
     assert.equal(r.headers['x-tabulon-error-file'], 'inc/nested.asp');
     assert.equal(r.headers['x-tabulon-error-line'], '9');
-    assert.match(r.text, /Division by zero/);
+    assert.match(r.text, /被零除/);
     assert.match(r.text, /Response\.Write 1 \/ zero/);
-    assert.match(r.text, /\/include\.asp/);
+    assert.match(r.text, /\/inc\/nested\.asp<\/font><font[^>]*>，行 9/, 'IIS names the file that failed, not the page asked for');
   });
 
   test('a missing include and an include outside the site fail with the including line', async () => {
@@ -383,7 +383,7 @@ describe('ADODB over the working copy', () => {
     assert.equal(bad.status, 500);
     assert.equal(bad.headers['x-tabulon-error-file'], 'ado.asp');
     assert.equal(bad.headers['x-tabulon-error-line'], lineOf('ado.asp', 'select from where'));
-    assert.match(bad.text, /error '80040e14'/i);
+    assert.match(bad.text, /错误 '80040e14'/i);
     const eof = await get('/ado.asp?case=eof');
     assert.equal(eof.status, 500);
     assert.match(eof.text, /BOF or EOF/);
@@ -402,14 +402,14 @@ describe('failures and unsafe requests', () => {
     assert.equal(r.headers['x-tabulon-error-line'], '6');
     assert.match(r.text, /Call NoSuchSub\(a\)/);
     assert.match(r.text, /\/runtime_error\.asp/);
-    assert.match(r.text, /error '800a/);
+    assert.match(r.text, /错误 '800a/);
   });
 
   test('a compile error names the page and gets a description', async () => {
     const r = await get('/compile_error.asp');
     assert.equal(r.status, 500);
-    assert.match(r.text, /compilation/);
-    assert.match(r.text, /error '800a|error '8000/);
+    assert.match(r.text, /编译器错误/);
+    assert.match(r.text, /错误 '800a03/);
     assert.equal(r.headers['x-tabulon-error-file'], 'compile_error.asp');
     assert.doesNotMatch(r.text, /Unknown runtime error/);
   });
