@@ -3,6 +3,7 @@
 #include "../core/builtin_rewriter.h"
 #include "../core/compile_diagnosis.h"
 #include "../core/construct_rewriter.h"
+#include "../core/runtime_diagnosis.h"
 #include "asp_objects.h"
 #include "error_page.h"
 #include "error_texts.h"
@@ -130,6 +131,14 @@ std::string scriptErrorResponse(const ScriptFailure& failure, const TranslatedPa
             if (d && d->line >= 0) scriptLine = d->line;
             r.code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number);
             r.description = windowsErrorText(number);
+        }
+    } else if (failure.code == static_cast<long>(0x80004005) && failure.description.empty() &&
+               (failure.source.empty() || failure.source.find(L"VBScript") != std::wstring::npos)) {
+        // the engine failed without saying why: read the line for the cause Windows would name
+        r.category = L"Microsoft VBScript 运行时错误";
+        if (std::optional<RuntimeDiagnosis> d = diagnoseRuntimeError(page.script, scriptLine)) {
+            r.code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, d->number);
+            r.description = std::wstring(windowsErrorText(d->number)) + L": '" + fromUtf8(d->name) + L"'";
         }
     } else if (!failure.source.empty() && failure.source.find(L"VBScript") == std::wstring::npos) {
         r.category = failure.source;  // Err.Raise n, "MySource"; ADO and ASP objects
