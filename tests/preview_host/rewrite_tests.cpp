@@ -4,6 +4,7 @@
 #include "compile_diagnosis.h"
 #include "construct_rewriter.h"
 #include "leading_locale.h"
+#include "runtime_diagnosis.h"
 
 #include <gtest/gtest.h>
 
@@ -122,4 +123,21 @@ TEST(LeadingLocale, ALocaleSetBeforeAnythingElseIsFound) {
     EXPECT_FALSE(leadingLocale("x = Now\r\nSession.LCID = 1033"));
     EXPECT_FALSE(leadingLocale("Session.LCID = lcid"));
     EXPECT_FALSE(leadingLocale("Session.LCID = 1033 + 1"));
+}
+
+TEST(RuntimeDiagnosis, ReadsTheFailingLineForTheCauseWindowsNames) {
+    auto cause = [](const std::string& code, long line) {
+        std::optional<RuntimeDiagnosis> d = diagnoseRuntimeError(code, line);
+        return d ? std::to_string(d->number) + ":" + d->name : std::string("none");
+    };
+    std::string page =
+        "Option Explicit\r\nDim x, list(3)\r\nFunction F(a, b)\r\nF = a\r\nEnd Function\r\n"
+        "x = Yy + 1\r\nx = F(1)\r\nF 1, 2, 3\r\nx.Go\r\nx = F(1, 2) & vbCrLf & Len(\"Yy\")\r\n";
+    EXPECT_EQ(cause(page, 5), "500:Yy");
+    EXPECT_EQ(cause(page, 6), "450:F");
+    EXPECT_EQ(cause(page, 7), "450:F");
+    EXPECT_EQ(cause(page, 8), "424:x");
+    EXPECT_EQ(cause(page, 9), "none") << "declared names, built-ins, constants and strings are no cause";
+    // without Option Explicit an unknown name is just a new variable
+    EXPECT_EQ(cause("x = Yy + 1", 0), "none");
 }
