@@ -141,3 +141,25 @@ TEST(RuntimeDiagnosis, ReadsTheFailingLineForTheCauseWindowsNames) {
     // without Option Explicit an unknown name is just a new variable
     EXPECT_EQ(cause("x = Yy + 1", 0), "none");
 }
+
+TEST(RuntimeDiagnosis, AnUndefinedProcedureIsATypeMismatchNamingIt) {
+    std::optional<RuntimeDiagnosis> d = diagnoseRuntimeError("x = 1\r\nNowhere 1\r\n", 1);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->number, 13);
+    EXPECT_EQ(d->name, "Nowhere");
+    EXPECT_FALSE(diagnoseRuntimeError("x = y + 1", 0)) << "a new variable, not a call";
+}
+
+TEST(RuntimeDiagnosis, AnUnknownNameInsideACalledProcedureIsNamedWhereItStands) {
+    std::string page =
+        " Option Explicit\r\nDim r\r\nFunction F()\r\n  F = missing + 1\r\nEnd Function\r\nr = F()\r\n"
+        "undeclared = 2\r\n";
+    std::optional<RuntimeDiagnosis> d = diagnoseRuntimeError(page, 5);  // the engine names the call
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->number, 500);
+    EXPECT_EQ(d->name, "missing");
+    EXPECT_EQ(d->line, 3);
+    d = diagnoseRuntimeError(page, 6);
+    ASSERT_TRUE(d) << "under Option Explicit assigning an undeclared name is the error";
+    EXPECT_EQ(d->name, "undeclared");
+}

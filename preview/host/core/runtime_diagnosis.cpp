@@ -2,6 +2,7 @@
 
 #include "vbs_tokens.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <vector>
@@ -195,6 +196,7 @@ bool vbConstant(const std::string& word) { return word.size() > 2 && word.compar
 struct Procedure {
     std::string name;  // as written
     int arguments = 0;
+    std::size_t bodyFrom = 0, bodyTo = 0;  // its tokens
 };
 
 }  // namespace
@@ -245,7 +247,13 @@ std::optional<RuntimeDiagnosis> diagnoseRuntimeError(std::string_view code, long
                     }
                 }
             }
-            if (w == "function" || w == "sub") procedures[word(k + 1)] = p;
+            if (w == "function" || w == "sub") {
+                p.bodyFrom = k;
+                std::size_t e = k;
+                while (e + 1 < tokens.size() && !(word(e) == "end" && word(e + 1) == w)) ++e;
+                p.bodyTo = e;
+                procedures[word(k + 1)] = p;
+            }
             continue;
         }
         if (!declaring.empty() && depth == 0 && t.kind == VbsToken::Identifier &&
@@ -253,12 +261,61 @@ std::optional<RuntimeDiagnosis> diagnoseRuntimeError(std::string_view code, long
             declared.insert(w);
     }
 
+    auto lineOf = [&](std::size_t k) {
+        return static_cast<long>(std::count(code.begin(), code.begin() + static_cast<long>(tokens[k].begin), '\n'));
+    };
+    std::vector<std::string> called;  // the page's procedures the line calls
+    auto scan = [&](std::size_t from, std::size_t to) -> std::optional<RuntimeDiagnosis> {
+        for (std::size_t k = from; k < to; ++k) {
+            if (tokens[k].kind != VbsToken::Identifier || (k > 0 && tokens[k - 1].kind == VbsToken::Dot)) continue;
+            bool lineStart = k == from || tokens[k - 1].kind == VbsToken::StatementEnd;
+            std::string w = word(k);
+            if (k + 1 < to && tokens[k + 1].kind == VbsToken::Equals && (lineStart || word(k - 1) == "set")) {
+                // assigned to: a variable (or a function's result), not a call
+                if (explicitOn && !declared.count(w) && !procedures.count(w) && !knownNames().count(w))
+                    return RuntimeDiagnosis{500, text(k), -1};
+                continue;
+            }
+            auto proc = procedures.find(w);
+            if (proc != procedures.end()) {
+                int given = 0;
+                if (k + 1 < to && tokens[k + 1].kind == VbsToken::Open && !tokens[k + 1].spaceBefore) {
+                    int d = 0;
+                    for (std::size_t q = k + 1; q < to; ++q) {
+                        if (tokens[q].kind == VbsToken::Open) ++d;
+                        if (tokens[q].kind == VbsToken::Close && --d == 0) break;
+                        if (d == 1 && q > k + 1 && given == 0) given = 1;
+                        if (d == 1 && tokens[q].kind == VbsToken::Comma) ++given;
+                    }
+                } else if (lineStart || word(k - 1) == "call") {
+                    int d = 0;
+                    for (std::size_t q = k + 1; q < to && tokens[q].kind != VbsToken::StatementEnd; ++q) {
+                        if (tokens[q].kind == VbsToken::Open) ++d;
+                        if (tokens[q].kind == VbsToken::Close) --d;
+                        if (given == 0) given = 1;
+                        if (d == 0 && tokens[q].kind == VbsToken::Comma) ++given;
+                    }
+                } else {
+                    continue;
+                }
+                if (given != proc->second.arguments) return RuntimeDiagnosis{450, proc->second.name, -1};
+                called.push_back(w);
+                continue;
+            }
+            if (declared.count(w) || knownNames().count(w) || vbConstant(w) || w == "tabulon_") continue;
+            std::string name = text(k);
+            if (explicitOn) return RuntimeDiagnosis{500, name, -1};
+            // a procedure nobody defined, called: Windows calls it a type mismatch
+            if ((k + 1 < to && tokens[k + 1].kind == VbsToken::Open) || lineStart || word(k - 1) == "call")
+                return RuntimeDiagnosis{13, name, -1};
+        }
+        return std::nullopt;
+    };
+
     // the tokens of the failing line
-    long at = 0;
     std::size_t from = tokens.size(), to = tokens.size();
-    for (std::size_t k = 0, offset = 0; k < tokens.size(); ++k) {
-        for (; offset < tokens[k].begin; ++offset)
-            if (code[offset] == '\n') ++at;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        long at = lineOf(k);
         if (at == line && from == tokens.size()) from = k;
         if (at > line) {
             to = k;
@@ -266,41 +323,28 @@ std::optional<RuntimeDiagnosis> diagnoseRuntimeError(std::string_view code, long
         }
     }
     if (from >= to) return std::nullopt;
-    for (std::size_t k = from; k < to; ++k) {
-        if (tokens[k].kind != VbsToken::Identifier || (k > 0 && tokens[k - 1].kind == VbsToken::Dot)) continue;
-        std::string w = word(k);
-        auto proc = procedures.find(w);
-        if (proc != procedures.end()) {
-            int given = 0;
-            if (k + 1 < to && tokens[k + 1].kind == VbsToken::Open && !tokens[k + 1].spaceBefore) {
-                int d = 0;
-                for (std::size_t q = k + 1; q < to; ++q) {
-                    if (tokens[q].kind == VbsToken::Open) ++d;
-                    if (tokens[q].kind == VbsToken::Close && --d == 0) break;
-                    if (d == 1 && q > k + 1 && given == 0) given = 1;
-                    if (d == 1 && tokens[q].kind == VbsToken::Comma) ++given;
-                }
-            } else if (k == from || tokens[k - 1].kind == VbsToken::StatementEnd || word(k - 1) == "call") {
-                int d = 0;
-                for (std::size_t q = k + 1; q < to && tokens[q].kind != VbsToken::StatementEnd; ++q) {
-                    if (tokens[q].kind == VbsToken::Open) ++d;
-                    if (tokens[q].kind == VbsToken::Close) --d;
-                    if (given == 0) given = 1;
-                    if (d == 0 && tokens[q].kind == VbsToken::Comma) ++given;
-                }
-            } else {
-                continue;
-            }
-            if (given != proc->second.arguments) return RuntimeDiagnosis{450, proc->second.name};
-            continue;
-        }
-        if (explicitOn && !declared.count(w) && !knownNames().count(w) && !vbConstant(w) && w != "tabulon_")
-            return RuntimeDiagnosis{500, std::string(code.substr(tokens[k].begin, tokens[k].end - tokens[k].begin))};
-    }
+    if (std::optional<RuntimeDiagnosis> d = scan(from, to)) return d;
     for (std::size_t k = from; k + 1 < to; ++k) {
         if (tokens[k].kind == VbsToken::Identifier && tokens[k + 1].kind == VbsToken::Dot &&
             (k == 0 || tokens[k - 1].kind != VbsToken::Dot) && declared.count(word(k)) && !procedures.count(word(k)))
-            return RuntimeDiagnosis{424, std::string(code.substr(tokens[k].begin, tokens[k].end - tokens[k].begin))};
+            return RuntimeDiagnosis{424, text(k), -1};
+    }
+    // the engine may name the line that called a procedure rather than the procedure's own
+    // line: an unknown name inside it is the cause, where it stands
+    for (const std::string& name : std::vector<std::string>(called)) {
+        const Procedure& p = procedures[name];
+        std::size_t start = p.bodyFrom;
+        while (start < p.bodyTo && tokens[start].kind != VbsToken::StatementEnd) ++start;  // past the header
+        for (std::size_t k = start + 1; k < p.bodyTo;) {
+            std::size_t end = k;
+            while (end < p.bodyTo && tokens[end].kind != VbsToken::StatementEnd) ++end;
+            std::optional<RuntimeDiagnosis> d = scan(k, end);
+            if (d && (d->number == 500 || d->number == 13)) {
+                d->line = lineOf(k);
+                return d;
+            }
+            k = end + 1;
+        }
     }
     return std::nullopt;
 }

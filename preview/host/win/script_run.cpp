@@ -21,6 +21,11 @@ bool isCompileFailure(const ScriptFailure& f) {
            f.source.find(L"\u7F16\u8BD1") != std::wstring::npos;  // "编译"
 }
 
+bool unexplained(const ScriptFailure& f) {
+    return f.code == static_cast<long>(0x80004005) && f.description.empty() &&
+           (f.source.empty() || f.source.find(L"VBScript") != std::wstring::npos);
+}
+
 // Windows names the conversion that failed: "类型不匹配: 'CInt'". The engine here does not,
 // so the line is read for the one conversion function it calls.
 std::wstring failedConversion(const std::wstring& line) {
@@ -132,13 +137,15 @@ std::string scriptErrorResponse(const ScriptFailure& failure, const TranslatedPa
             r.code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number);
             r.description = windowsErrorText(number);
         }
-    } else if (failure.code == static_cast<long>(0x80004005) && failure.description.empty() &&
-               (failure.source.empty() || failure.source.find(L"VBScript") != std::wstring::npos)) {
-        // the engine failed without saying why: read the line for the cause Windows would name
+    } else if (unexplained(failure) || windowsErrorNumber(failure.code) == 438) {
+        // the engine failed without saying why, or blamed a member for an unknown name: read
+        // the line for the cause Windows would name
         r.category = L"Microsoft VBScript 运行时错误";
-        if (std::optional<RuntimeDiagnosis> d = diagnoseRuntimeError(page.script, scriptLine)) {
+        std::optional<RuntimeDiagnosis> d = diagnoseRuntimeError(page.script, scriptLine);
+        if (d && (unexplained(failure) || d->number == 500 || d->number == 13)) {
             r.code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, d->number);
             r.description = std::wstring(windowsErrorText(d->number)) + L": '" + fromUtf8(d->name) + L"'";
+            if (d->line >= 0) scriptLine = d->line;
         }
     } else if (!failure.source.empty() && failure.source.find(L"VBScript") == std::wstring::npos) {
         r.category = failure.source;  // Err.Raise n, "MySource"; ADO and ASP objects
