@@ -24,8 +24,10 @@ std::string rewrite(const std::string& script) {
 }  // namespace
 
 TEST(ConstructRewriting, AnUnsizedDynamicArrayIsDeclaredPlainSoReDimDoesNotCrashTheEngine) {
-    EXPECT_EQ(rewrite("Dim a()\r\nReDim a(2)"), "Dim a  \r\nReDim a(2)");
-    EXPECT_EQ(rewrite("Dim a(), b, c(3)\r\nReDim Preserve a(1)"), "Dim a  , b, c(3)\r\nReDim Preserve a(1)");
+    EXPECT_EQ(rewrite("Dim a()\r\nReDim a(2)"), "Dim a   : a = Array()\r\nReDim a(2)");
+    EXPECT_EQ(rewrite("Dim a(), b, c(3)\r\nReDim Preserve a(1)"),
+              "Dim a  , b, c(3) : a = Array()\r\nReDim Preserve a(1)");
+    EXPECT_EQ(rewrite("Class C\r\nPrivate a()\r\nEnd Class").substr(0, 22), "Class C\r\nPrivate a  \r\n");
     EXPECT_EQ(rewrite("x = \"Dim a()\" ' Dim b()"), "x = \"Dim a()\" ' Dim b()") << "strings and comments stay";
 }
 

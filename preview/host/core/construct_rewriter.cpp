@@ -283,6 +283,7 @@ private:
     void declare(const Statement& st, std::size_t from, bool classBody, std::set<std::string>& scope,
                  std::vector<Edit>& edits) {
         std::string keyword = text(st.first);
+        std::string emptyArrays;  // a = Array() for each "a()": ReDim Preserve then has an array to keep
         int depth = 0;
         for (std::size_t q = from; q < st.last; ++q) {
             const VbsToken& t = tokens_[q];
@@ -294,6 +295,7 @@ private:
                     fixedArrays_.insert(word(q - 1));
                 if (depth == 0 && q + 1 < st.last && tokens_[q + 1].kind == VbsToken::Close) {
                     edits.push_back({t.begin, tokens_[q + 1].end, std::string(tokens_[q + 1].end - t.begin, ' ')});
+                    if (!classBody && q > from) emptyArrays += " : " + text(q - 1) + " = Array()";
                     ++q;
                     continue;
                 }
@@ -304,6 +306,7 @@ private:
                 edits.push_back({t.begin, t.end, " : " + keyword});
             }
         }
+        if (!emptyArrays.empty()) edits.push_back({tokens_[st.last - 1].end, tokens_[st.last - 1].end, emptyArrays});
     }
 
     std::string_view code_;

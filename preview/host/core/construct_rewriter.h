@@ -1,8 +1,9 @@
 #pragma once
 // Keeps constructs that Wine's VBScript engine crashes on, rejects or gets wrong away from it,
 // by rewriting them into code that means the same on a Windows server:
-// - "Dim a()" (a dynamic array not yet sized) becomes "Dim a": ReDim after the former ends
-//   the whole process under Wine;
+// - "Dim a()" (a dynamic array not yet sized) becomes "Dim a : a = Array()": ReDim after the
+//   former ends the whole process under Wine (in a class body, where no statement may stand,
+//   "Private a()" becomes "Private a");
 // - "Public a, b" / "Private a, b" / "Dim a, b" in a class body become one declaration each;
 // - "ReDim x(n)" of a name never declared gets the "Dim x" it implies;
 // - "X(a)(b)" (an item of what a call returns, such as Session("list")(1) or

@@ -363,6 +363,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Request object"; }
+    std::wstring typeName() const override { return L"IRequest"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         RequestCollection* collection = nullptr;

@@ -210,6 +210,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Response object"; }
+    std::wstring typeName() const override { return L"IResponse"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         PageContext& c = *context_;

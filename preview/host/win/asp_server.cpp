@@ -53,6 +53,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Server object"; }
+    std::wstring typeName() const override { return L"IServer"; }
 
     bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
         switch (id) {
@@ -240,6 +241,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Session object"; }
+    std::wstring typeName() const override { return L"ISessionObject"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         SessionData& s = *context_->session;
@@ -312,6 +314,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Application object"; }
+    std::wstring typeName() const override { return L"IApplicationObject"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         switch (id) {
