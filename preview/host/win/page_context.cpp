@@ -3,6 +3,7 @@
 #include "text.h"
 
 #include <random>
+#include <utility>
 
 namespace tabulon::preview::host {
 namespace {
@@ -24,14 +25,21 @@ std::map<std::string, std::shared_ptr<SessionData>>& sessions() {
     return all;
 }
 
+std::vector<std::shared_ptr<SessionData>>& expired() {
+    static std::vector<std::shared_ptr<SessionData>> list;
+    return list;
+}
+
 void dropExpired() {
     ULONGLONG now = GetTickCount64();
     for (auto it = sessions().begin(); it != sessions().end();) {
         const SessionData& s = *it->second;
-        if (s.abandoned || now - s.lastUse > static_cast<ULONGLONG>(s.timeoutMinutes) * 60000)
+        if (s.abandoned || now - s.lastUse > static_cast<ULONGLONG>(s.timeoutMinutes) * 60000) {
+            if (!s.abandoned) expired().push_back(it->second);  // global.asa's Session_OnEnd is still due
             it = sessions().erase(it);
-        else
+        } else {
             ++it;
+        }
     }
 }
 
@@ -111,6 +119,15 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
     sessions()[session->cookieValue] = session;
     created = true;
     return session;
+}
+
+void expireSessionsNow() {
+    for (auto& [cookie, session] : sessions()) session->lastUse = 0;
+}
+
+std::vector<std::shared_ptr<SessionData>> takeExpiredSessions() {
+    dropExpired();
+    return std::exchange(expired(), {});
 }
 
 void endSession(const std::shared_ptr<SessionData>& session) { sessions().erase(session->cookieValue); }

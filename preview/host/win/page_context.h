@@ -95,6 +95,10 @@ ValueStore& applicationValues();
 // The session named by the request's cookie, or a new one (`created` tells which).
 std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created);
 void endSession(const std::shared_ptr<SessionData>& session);
+// The sessions that timed out since the last call (for global.asa's Session_OnEnd).
+std::vector<std::shared_ptr<SessionData>> takeExpiredSessions();
+// Lets every session time out at the next request (test hook).
+void expireSessionsNow();
 // The session whose cookie value is given, if alive (for test hooks).
 std::shared_ptr<SessionData> findSession(const std::string& cookieValue);
 // ASPSESSIONID followed by eight letters chosen once per process, as IIS names it.

@@ -205,6 +205,14 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
     setPageLcid(static_cast<LCID>(context->lcid));
     stopScriptCalls(false);
 
+    // sessions that timed out meanwhile end first, each with its own Session object
+    for (const std::shared_ptr<SessionData>& gone : takeExpiredSessions()) {
+        auto ending = std::make_shared<PageContext>(*context);
+        ending->session = gone;
+        ending->sessionIsNew = false;
+        PageObjects endingObjects(ending, settings.rewritten);
+        runSessionEnd(endingObjects, sources);
+    }
     PageObjects objects(context, settings.rewritten);
     int executeDepth = 0;
     context->execute = [&](const std::wstring& target, bool transfer) {
@@ -248,6 +256,10 @@ std::string serveRequest(const HttpRequest& request, const HostSettings& setting
     if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos || path.find('\\') != std::string::npos)
         return plainResponse("403 Forbidden", "path refused\n");
     if (settings.testHooks && path.rfind("/__tabulon/session/", 0) == 0) return sessionHook(request, path.substr(19));
+    if (settings.testHooks && path == "/__tabulon/expire-sessions") {
+        expireSessionsNow();
+        return plainResponse("200 OK", "sessions expire at the next request\n");
+    }
     for (std::size_t at = 0; (at = path.find("..", at)) != std::string::npos; ++at) {
         bool segmentStart = at == 0 || path[at - 1] == '/';
         bool segmentEnd = at + 2 == path.size() || path[at + 2] == '/';
