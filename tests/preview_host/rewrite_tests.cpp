@@ -165,3 +165,15 @@ TEST(RuntimeDiagnosis, AnUnknownNameInsideACalledProcedureIsNamedWhereItStands) 
     ASSERT_TRUE(d) << "under Option Explicit assigning an undeclared name is the error";
     EXPECT_EQ(d->name, "undeclared");
 }
+
+TEST(ConstructRewriting, ClassArrayFieldsAreSizedWhenTheObjectIsMade) {
+    std::string made = rewrite("Class Q\r\nPrivate items(1), n\r\nEnd Class");
+    EXPECT_EQ(
+        made.substr(0, made.find("Public Function")),
+        "Class Q\r\nPrivate items    : Private n\r\nPrivate Sub Class_Initialize() : ReDim items(1) : End Sub : ");
+    std::string own =
+        rewrite("Class Q\r\nPublic m(2, 3)\r\nPrivate Sub Class_Initialize()\r\nx = 1\r\nEnd Sub\r\nEnd Class");
+    EXPECT_NE(own.find("Private Sub Class_Initialize() : ReDim m(2, 3)\r\n"), std::string::npos) << own;
+    EXPECT_EQ(own.find("Private Sub Class_Initialize() : ReDim m(2, 3) : End Sub"), std::string::npos)
+        << "the class's own Class_Initialize sizes it; no second one";
+}

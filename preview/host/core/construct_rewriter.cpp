@@ -103,12 +103,22 @@ public:
             if (w0 == "class" && !w1.empty()) {
                 inClass = true;
                 className = text(k + 1);
+                classArrays_.clear();
+                initializeHeaderEnd_ = 0;
                 continue;
             }
             if (w0 == "end" && w1 == "class") {
+                std::string added;
+                // array fields are sized when an object is made (the engine refuses them declared)
+                std::string sizing;
+                for (const auto& [name, bounds] : classArrays_) sizing += " : ReDim " + name + "(" + bounds + ")";
+                if (!sizing.empty() && initializeHeaderEnd_)
+                    edits.push_back({initializeHeaderEnd_, initializeHeaderEnd_, sizing});
+                else if (!sizing.empty())
+                    added += "Private Sub Class_Initialize()" + sizing + " : End Sub : ";
                 if (inClass)
                     edits.push_back({tokens_[k].begin, tokens_[k].begin,
-                                     "Public Function " + std::string(classNameMethod) + "() : " +
+                                     added + "Public Function " + std::string(classNameMethod) + "() : " +
                                          std::string(classNameMethod) + " = \"" + className + "\" : End Function : "});
                 inClass = false;
                 continue;
@@ -133,6 +143,8 @@ public:
                     }
                 }
                 procedureHeaderEnd = tokens_[st.last - 1].end;
+                if (inClass && w == "sub" && word(p + 1) == "class_initialize")
+                    initializeHeaderEnd_ = procedureHeaderEnd;
                 continue;
             }
             bool declaration = w0 == "dim" || ((w0 == "public" || w0 == "private") && p == k + 1 && !w.empty());
@@ -291,8 +303,17 @@ private:
                 scope.insert(word(q));
             if (t.kind == VbsToken::Open) {
                 if (depth == 0 && q > from && tokens_[q - 1].kind == VbsToken::Identifier &&
-                    tokens_[q + 1].kind != VbsToken::Close)
+                    tokens_[q + 1].kind != VbsToken::Close) {
                     fixedArrays_.insert(word(q - 1));
+                    std::size_t close = matchingClose(tokens_, q);
+                    if (classBody && close < st.last) {
+                        classArrays_.emplace_back(text(q - 1),
+                                                  std::string(code_.substr(t.end, tokens_[close].begin - t.end)));
+                        edits.push_back({t.begin, tokens_[close].end, std::string(tokens_[close].end - t.begin, ' ')});
+                        q = close;
+                        continue;
+                    }
+                }
                 if (depth == 0 && q + 1 < st.last && tokens_[q + 1].kind == VbsToken::Close) {
                     edits.push_back({t.begin, tokens_[q + 1].end, std::string(tokens_[q + 1].end - t.begin, ' ')});
                     if (!classBody && q > from) emptyArrays += " : " + text(q - 1) + " = Array()";
@@ -314,6 +335,8 @@ private:
     std::vector<VbsToken> tokens_;
     std::set<std::string> globals_;
     std::set<std::string> fixedArrays_;  // declared with bounds: Erase empties, never frees them
+    std::vector<std::pair<std::string, std::string>> classArrays_;  // array fields of the class read: name, bounds
+    std::size_t initializeHeaderEnd_ = 0;  // where the class's own Class_Initialize header ends
 
 public:
     // "Erase a" (the engine lacks the statement).

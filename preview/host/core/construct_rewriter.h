@@ -4,7 +4,8 @@
 // - "Dim a()" (a dynamic array not yet sized) becomes "Dim a : a = Array()": ReDim after the
 //   former ends the whole process under Wine (in a class body, where no statement may stand,
 //   "Private a()" becomes "Private a");
-// - "Public a, b" / "Private a, b" / "Dim a, b" in a class body become one declaration each;
+// - "Public a, b" / "Private a, b" / "Dim a, b" in a class body become one declaration each,
+//   and array fields ("Private items(10)") are sized by ReDim in Class_Initialize;
 // - "ReDim x(n)" of a name never declared gets the "Dim x" it implies;
 // - "X(a)(b)" (an item of what a call returns, such as Session("list")(1) or
 //   Response.Cookies("c")("k") = v) goes through the host object's Item / PutItem;
