@@ -312,14 +312,15 @@ void BM_PlainPage(benchmark::State& state) {
     Fixture& f = fixture();
     if (!f.ensureHost(state)) return;
     std::FILE* page = std::fopen((f.site / "plain_bench.asp").c_str(), "wb");
-    std::fputs("<%@ Language=\"VBScript\" %>\r\n<% Option Explicit %>\r\n<html><body>\r\n"
-               "<%\r\nClass Row\r\n  Public Name, Qty\r\nEnd Class\r\nDim i, r, s, parts\r\n"
-               "For i = 1 To 50\r\n  Set r = New Row\r\n  r.Name = \"item\" & i : r.Qty = i * 2\r\n"
-               "  s = s & \"<tr><td>\" & Server.HTMLEncode(r.Name) & \"</td><td>\" & r.Qty & \"</td></tr>\"\r\n"
-               "Next\r\nparts = Split(\"a,b,c\", \",\")\r\nSession(\"last\") = Join(parts, \"-\") & "
-               "DateAdd(\"m\", 1, Date())\r\n%>\r\n<table><%= s %></table>\r\n<%= TypeName(r) %>\r\n"
-               "</body></html>\r\n",
-               page);
+    std::fputs(
+        "<%@ Language=\"VBScript\" %>\r\n<% Option Explicit %>\r\n<html><body>\r\n"
+        "<%\r\nClass Row\r\n  Public Name, Qty\r\nEnd Class\r\nDim i, r, s, parts\r\n"
+        "For i = 1 To 50\r\n  Set r = New Row\r\n  r.Name = \"item\" & i : r.Qty = i * 2\r\n"
+        "  s = s & \"<tr><td>\" & Server.HTMLEncode(r.Name) & \"</td><td>\" & r.Qty & \"</td></tr>\"\r\n"
+        "Next\r\nparts = Split(\"a,b,c\", \",\")\r\nSession(\"last\") = Join(parts, \"-\") & "
+        "DateAdd(\"m\", 1, Date())\r\n%>\r\n<table><%= s %></table>\r\n<%= TypeName(r) %>\r\n"
+        "</body></html>\r\n",
+        page);
     std::fclose(page);
     for (int i = 0; i < 100; ++i) get(f.host.port, "/plain_bench.asp", loggedIn);  // warm
     double before = residentMb(f.host.pid);
