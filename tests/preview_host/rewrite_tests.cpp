@@ -177,3 +177,13 @@ TEST(ConstructRewriting, ClassArrayFieldsAreSizedWhenTheObjectIsMade) {
     EXPECT_EQ(own.find("Private Sub Class_Initialize() : ReDim m(2, 3) : End Sub"), std::string::npos)
         << "the class's own Class_Initialize sizes it; no second one";
 }
+
+TEST(ConstructRewriting, ExecuteAndEvalInAProcedureGetItsVariablesByReference) {
+    EXPECT_EQ(
+        rewrite("Function F(a)\r\nDim x\r\nExecute \"x = x + a\"\r\nF = Eval(\"x * 2\") & Eval(s)\r\nEnd Function"),
+        "Function F(a)\r\nDim x\r\nH.ExecuteLocal (\"x = x + a\"), \"a,x\", a, x\r\n"
+        "F = H.EvalLocal((\"x * 2\"), \"a,x\", a, x) & H.EvalLocal((s), \"a,x\", a, x)\r\nEnd Function");
+    EXPECT_EQ(rewrite("Execute \"y = 1\""), "Execute \"y = 1\"") << "at the page's level nothing is hidden";
+    EXPECT_EQ(bindLocals("x = x + a.x : Dim a : Set o = x", {"a", "x"}, "H.Local"),
+              "H.Local(\"x\") = H.Local(\"x\") + H.Local(\"a\").x : Dim a : Set o = H.Local(\"x\")");
+}

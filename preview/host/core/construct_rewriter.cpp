@@ -152,6 +152,7 @@ public:
                 declare(st, k + 1, inClass && !inProcedure, inProcedure ? local : globals_, edits);
                 continue;
             }
+            if (inProcedure && !local.empty()) localCode(st, local, edits);
             // ReDim of a name nobody declared: declare it where VBScript would have.
             for (std::size_t q = st.first; q < st.last; ++q) {
                 if (word(q) != "redim") continue;
@@ -290,6 +291,31 @@ private:
         }
     }
 
+    // Execute and Eval in a procedure run their code at the page's level, where the
+    // procedure's variables are not: they get them by reference, with their names.
+    void localCode(const Statement& st, const std::set<std::string>& local, std::vector<Edit>& edits) {
+        std::string names, refs;
+        for (const std::string& name : local) {
+            names += (names.empty() ? "" : ",") + name;
+            refs += ", " + name;
+        }
+        std::size_t k = st.first;
+        if (word(k) == "execute" && k + 1 < st.last) {
+            edits.push_back({tokens_[k].begin, tokens_[k + 1].begin, std::string(host_) + ".ExecuteLocal ("});
+            edits.push_back({tokens_[st.last - 1].end, tokens_[st.last - 1].end, "), \"" + names + "\"" + refs});
+            return;
+        }
+        for (std::size_t q = st.first; q + 1 < st.last; ++q) {
+            if (word(q) != "eval" || tokens_[q + 1].kind != VbsToken::Open) continue;
+            if (q > 0 && tokens_[q - 1].kind == VbsToken::Dot) continue;
+            std::size_t close = matchingClose(tokens_, q + 1);
+            if (close >= st.last) continue;
+            edits.push_back({tokens_[q].begin, tokens_[q + 1].end, std::string(host_) + ".EvalLocal(("});
+            edits.push_back({tokens_[close].begin, tokens_[close].begin, "), \"" + names + "\"" + refs});
+            q = close;
+        }
+    }
+
     // A declaration list starting at token `from`: "a()" loses its empty brackets, and in a
     // class body a list becomes one declaration per name.
     void declare(const Statement& st, std::size_t from, bool classBody, std::set<std::string>& scope,
@@ -383,6 +409,23 @@ std::string rewriteConstructs(std::string_view script, std::string_view hostObje
     }
     rewriter.reset(step);
     return rewriter.errorValues();
+}
+
+std::string bindLocals(std::string_view code, const std::vector<std::string>& names, std::string_view accessor) {
+    std::vector<VbsToken> tokens = tokenizeVbs(code);
+    std::vector<Edit> edits;
+    for (const Statement& st : statementsOf(tokens)) {
+        std::string first = lowerWord(code, tokens[st.first]);
+        if (first == "dim" || first == "redim" || first == "const" || first == "function" || first == "sub")
+            continue;  // declarations of the code's own names
+        for (std::size_t k = st.first; k < st.last; ++k) {
+            if (tokens[k].kind != VbsToken::Identifier || (k > 0 && tokens[k - 1].kind == VbsToken::Dot)) continue;
+            std::string word = lowerWord(code, tokens[k]);
+            if (std::find(names.begin(), names.end(), word) == names.end()) continue;
+            edits.push_back({tokens[k].begin, tokens[k].end, std::string(accessor) + "(\"" + word + "\")"});
+        }
+    }
+    return applyEdits(code, std::move(edits));
 }
 
 }  // namespace tabulon::preview::host

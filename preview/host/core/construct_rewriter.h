@@ -13,11 +13,14 @@
 //   texts of a Windows server for errors the engine reports in its own way;
 // - "Erase a" (a statement the engine lacks): a fixed array is emptied in place by the host,
 //   a dynamic one becomes ReDim a(-1) (no elements; UBound gives -1 where Windows raises 9);
+// - Execute and Eval in a procedure get the procedure's variables by reference
+//   (host.ExecuteLocal code, "a,b", a, b), so the code they run sees them;
 // - every class gets a hidden method naming it, so that TypeName can tell;
 // - "Option Explicit" after directives and white space still comes first.
 // Line structure is kept, so error lines stay right.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tabulon::preview::host {
 
@@ -25,5 +28,9 @@ namespace tabulon::preview::host {
 constexpr std::string_view classNameMethod = "TabulonClassName";
 
 std::string rewriteConstructs(std::string_view script, std::string_view hostObject);
+
+// The code of ExecuteLocal/EvalLocal with each of `names` (a procedure's variables, lower
+// case) read and written through `accessor("name")`.
+std::string bindLocals(std::string_view code, const std::vector<std::string>& names, std::string_view accessor);
 
 }  // namespace tabulon::preview::host

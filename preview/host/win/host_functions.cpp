@@ -10,6 +10,7 @@
 #include "error_texts.h"
 
 #include <cmath>
+#include <memory>
 
 namespace tabulon::preview::host {
 namespace {
@@ -326,7 +327,10 @@ protected:
         idString,
         idLenB,
         idMid,
-        idErased
+        idErased,
+        idExecuteLocal,
+        idEvalLocal,
+        idLocal
     };
     const std::vector<Member>& members() const override {
         static const std::vector<Member> list = {{L"Join", idJoin},
@@ -364,12 +368,15 @@ protected:
                                                  {L"String", idString},
                                                  {L"LenB", idLenB},
                                                  {L"Mid", idMid},
-                                                 {L"ClearArray", idErased}};
+                                                 {L"ClearArray", idErased},
+                                                 {L"ExecuteLocal", idExecuteLocal},
+                                                 {L"EvalLocal", idEvalLocal},
+                                                 {L"Local", idLocal}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Microsoft VBScript runtime error"; }
 
-    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
+    bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         auto need = [&](std::size_t n) {
             if (args.count() < n) throw vbError(450, L"Wrong number of arguments or invalid property assignment");
         };
@@ -564,11 +571,78 @@ protected:
         case idLenB: lenB(args, result); return true;
         case idMid: mid(args, result); return true;
         case idErased: clearArray(args); return true;
+        case idExecuteLocal:
+        case idEvalLocal: {
+            need(2);
+            LocalFrame frame(*this, args);
+            std::wstring code = fromUtf8(bindLocals(toUtf8(textOf(args.at(0))), frame.names(), "Tabulon_.Local"));
+            run(code, id == idEvalLocal, id == idEvalLocal ? result : nullptr);
+            return true;
+        }
+        case idLocal: {
+            need(1);
+            VARIANT* variable = findLocal(lowerCase(textOf(args.at(0))));
+            if (!variable) throw vbError(500, L"Variable is undefined");
+            if (!args.assigned()) {
+                VariantClear(result);
+                VariantCopyInd(result, variable);
+            } else if (flags & DISPATCH_PROPERTYPUTREF) {
+                VariantCopyInd(variable, const_cast<VARIANT*>(args.assigned()));
+            } else {
+                Variant value = valueOf(*args.assigned());
+                VariantCopy(variable, value.get());
+            }
+            return true;
+        }
         default: return false;
         }
     }
 
 private:
+    // The variables of the procedure whose Execute/Eval runs: names and the variables
+    // themselves (passed by reference), or copies when the engine passed values.
+    struct Frame {
+        std::vector<std::string> names;
+        std::vector<VARIANT*> variables;
+        std::vector<std::unique_ptr<Variant>> copies;
+    };
+    class LocalFrame {
+    public:
+        LocalFrame(HostFunctions& owner, const Args& args) : owner_(owner) {
+            Frame frame;
+            std::string list = toUtf8(lowerCase(textOf(args.at(1))));
+            for (std::size_t at = 0, i = 2; at < list.size() && i < args.count(); ++i) {
+                std::size_t comma = list.find(',', at);
+                frame.names.push_back(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+                VARIANT* variable = args.reference(i);
+                if (!variable) {
+                    frame.copies.push_back(std::make_unique<Variant>());
+                    VariantCopyInd(frame.copies.back()->get(), const_cast<VARIANT*>(&args.at(i)));
+                    variable = frame.copies.back()->get();
+                }
+                frame.variables.push_back(variable);
+                at = comma == std::string::npos ? list.size() : comma + 1;
+            }
+            owner_.frames_.push_back(std::move(frame));
+        }
+        ~LocalFrame() { owner_.frames_.pop_back(); }
+        const std::vector<std::string>& names() const { return owner_.frames_.back().names; }
+
+    private:
+        HostFunctions& owner_;
+    };
+
+    VARIANT* findLocal(const std::wstring& name) {
+        if (frames_.empty()) return nullptr;
+        const Frame& f = frames_.back();
+        std::string wanted = toUtf8(name);
+        for (std::size_t i = 0; i < f.names.size(); ++i)
+            if (f.names[i] == wanted) return f.variables[i];
+        return nullptr;
+    }
+
+    std::vector<Frame> frames_;
+
     static bool isNull(const VARIANT& v) {
         Variant value = valueOf(v);
         return V_VT(value.get()) == VT_NULL;
