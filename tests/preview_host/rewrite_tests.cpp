@@ -1,6 +1,7 @@
 // The passes that keep Wine's engine away from what it crashes on or gets wrong, the
 // diagnosis of compile errors it names no cause for, and the leading locale of a page.
 #include "builtin_rewriter.h"
+#include "comparison_rewriter.h"
 #include "compile_diagnosis.h"
 #include "construct_rewriter.h"
 #include "leading_locale.h"
@@ -186,4 +187,19 @@ TEST(ConstructRewriting, ExecuteAndEvalInAProcedureGetItsVariablesByReference) {
     EXPECT_EQ(rewrite("Execute \"y = 1\""), "Execute \"y = 1\"") << "at the page's level nothing is hidden";
     EXPECT_EQ(bindLocals("x = x + a.x : Dim a : Set o = x", {"a", "x"}, "H.Local"),
               "H.Local(\"x\") = H.Local(\"x\") + H.Local(\"a\").x : Dim a : Set o = H.Local(\"x\")");
+}
+
+TEST(ComparisonRewriting, RelationsAndComparisonsWithWrittenNumbersGoThroughTheHost) {
+    auto compare = [](const std::string& code) { return rewriteComparisons(code, "H"); };
+    EXPECT_EQ(compare("If a < b Then"), "If H.Compare(a , b) < 0 Then");
+    EXPECT_EQ(compare("If x = 5 And y <> -1 Then"),
+              "If H.Compare(x , 5, True) = 0 And H.Compare(y , -1, True) <> 0 Then");
+    EXPECT_EQ(compare("Do While Len(s) >= n : Loop Until Not a > b"),
+              "Do While H.Compare(Len(s) , n) >= 0 : Loop Until Not H.Compare(a , b) > 0");
+    EXPECT_EQ(compare("flag = (i Mod 2 = 0)"), "flag = (H.Compare(i Mod 2 , 0, True) = 0)");
+    EXPECT_EQ(compare("Response.Write(a <= \"x\")"), "Response.Write(H.Compare(a , \"x\") <= 0)");
+    // assignments, string equality, Case Is, two comparisons side by side: as written
+    for (std::string same : {"x = 5", "If a Then x = 5 Else y = 6", "For i = 1 To 10", "If s = \"a\" Then",
+                             "Case Is < 5", "If a < b = c Then", "Const n = 3", "x = \"a < b\""})
+        EXPECT_EQ(compare(same), same);
 }

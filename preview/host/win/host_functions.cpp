@@ -5,6 +5,7 @@
 #include "text.h"
 #include "value_functions.h"
 #include "../core/builtin_rewriter.h"
+#include "../core/comparison_rewriter.h"
 #include "../core/compile_diagnosis.h"
 #include "../core/construct_rewriter.h"
 #include "error_texts.h"
@@ -330,7 +331,8 @@ protected:
         idErased,
         idExecuteLocal,
         idEvalLocal,
-        idLocal
+        idLocal,
+        idCompare
     };
     const std::vector<Member>& members() const override {
         static const std::vector<Member> list = {{L"Join", idJoin},
@@ -371,7 +373,8 @@ protected:
                                                  {L"ClearArray", idErased},
                                                  {L"ExecuteLocal", idExecuteLocal},
                                                  {L"EvalLocal", idEvalLocal},
-                                                 {L"Local", idLocal}};
+                                                 {L"Local", idLocal},
+                                                 {L"Compare", idCompare}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Microsoft VBScript runtime error"; }
@@ -571,6 +574,7 @@ protected:
         case idLenB: lenB(args, result); return true;
         case idMid: mid(args, result); return true;
         case idErased: clearArray(args); return true;
+        case idCompare: compareValues(args, result); return true;
         case idExecuteLocal:
         case idEvalLocal: {
             need(2);
@@ -651,7 +655,8 @@ private:
     void run(const std::wstring& code, bool expression, VARIANT* result) {
         if (!access_->engine) throw invalidCall();
         std::string prepared =
-            rewriteBuiltins(rewriteConstructs(toUtf8(code), "Tabulon_"), access_->rewritten, "Tabulon_");
+            rewriteBuiltins(rewriteComparisons(rewriteConstructs(toUtf8(code), "Tabulon_"), "Tabulon_"),
+                            access_->rewritten, "Tabulon_");
         std::wstring text = fromUtf8(prepared);
         EXCEPINFO info = {};
         Variant value;

@@ -1,6 +1,7 @@
 #include "script_run.h"
 
 #include "../core/builtin_rewriter.h"
+#include "../core/comparison_rewriter.h"
 #include "../core/compile_diagnosis.h"
 #include "../core/construct_rewriter.h"
 #include "../core/runtime_diagnosis.h"
@@ -112,7 +113,8 @@ std::optional<ScriptFailure> PageObjects::run(const std::string& script) {
     auto access = std::make_shared<ScriptAccess>();
     access->rewritten = rewritten_;
     Ref<IDispatch> functions(makeHostFunctions(context_, access));
-    std::string prepared = rewriteBuiltins(rewriteConstructs(script, "Tabulon_"), rewritten_, "Tabulon_");
+    std::string prepared =
+        rewriteBuiltins(rewriteComparisons(rewriteConstructs(script, "Tabulon_"), "Tabulon_"), rewritten_, "Tabulon_");
     ScriptEngine engine({{L"TabulonAsp", intrinsics_.get(), SCRIPTITEM_ISVISIBLE | SCRIPTITEM_GLOBALMEMBERS},
                          {hostFunctionsItem, functions.get(), SCRIPTITEM_ISVISIBLE}});
     access->engine = &engine;
