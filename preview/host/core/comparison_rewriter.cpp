@@ -130,15 +130,11 @@ private:
         }
         if (op == to || op == begin || opEnd >= to) return;
         if (word(begin) == "is") return;  // Case Is < 5
-        bool relational = name == "<" || name == ">" || name == "<=" || name == ">=";
-        std::size_t right = opEnd;
-        if (symbol(right) == '-' && right + 1 < to) ++right;
-        bool literal = right + 1 == to && tokens_[right].kind == VbsToken::Number;
-        if (!relational && !literal) return;
+        // equality is the engine's: it already compares strings by their characters
+        if (name == "=" || name == "<>") return;
         edits_.push_back({tokens_[begin].begin, tokens_[begin].begin, std::string(host_) + ".Compare("});
         edits_.push_back({tokens_[op].begin, tokens_[opEnd - 1].end, ","});
-        edits_.push_back(
-            {tokens_[to - 1].end, tokens_[to - 1].end, std::string(literal ? ", True" : "") + ") " + name + " 0"});
+        edits_.push_back({tokens_[to - 1].end, tokens_[to - 1].end, ") " + name + " 0"});
     }
 
     std::string_view code_;

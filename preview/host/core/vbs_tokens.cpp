@@ -14,12 +14,14 @@ bool identPart(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0
 std::string lowerWord(std::string_view code, const VbsToken& token) {
     if (token.kind != VbsToken::Identifier) return {};
     std::string out(code.substr(token.begin, token.end - token.begin));
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
 
 std::vector<VbsToken> tokenizeVbs(std::string_view s) {
     std::vector<VbsToken> out;
+    out.reserve(s.size() / 4);
     std::size_t i = 0;
     bool space = false;
     auto push = [&](VbsToken::Kind kind, std::size_t begin, std::size_t end) {
@@ -74,8 +76,9 @@ std::vector<VbsToken> tokenizeVbs(std::string_view s) {
             push(VbsToken::Identifier, start, i);
         } else if (identStart(c)) {
             while (i < s.size() && identPart(s[i])) ++i;
-            VbsToken word{VbsToken::Identifier, start, i, space};
-            if (lowerWord(s, word) == "rem") {
+            bool rem = i - start == 3 && (s[start] | 0x20) == 'r' && (s[start + 1] | 0x20) == 'e' &&
+                       (s[start + 2] | 0x20) == 'm';
+            if (rem) {
                 skipToLineEnd();
                 continue;
             }

@@ -13,6 +13,7 @@
 #include "value_functions.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 namespace tabulon::preview::host {
 namespace {
@@ -20,6 +21,24 @@ namespace {
 bool isCompileFailure(const ScriptFailure& f) {
     return isCompileError(f.code) || f.source.find(L"compil") != std::wstring::npos ||
            f.source.find(L"\u7F16\u8BD1") != std::wstring::npos;  // "编译"
+}
+
+// The rewritten text of a script: the same pages come again and again, so it is kept
+// (a few megabytes at most, then the store starts afresh).
+std::string preparedScript(const std::string& script, const std::set<std::string>& rewritten) {
+    static std::unordered_map<std::string, std::string> kept;
+    static std::size_t keptBytes = 0;
+    constexpr std::size_t limit = 4 << 20;
+    if (auto it = kept.find(script); it != kept.end()) return it->second;
+    std::string prepared =
+        rewriteBuiltins(rewriteComparisons(rewriteConstructs(script, "Tabulon_"), "Tabulon_"), rewritten, "Tabulon_");
+    if (keptBytes + script.size() + prepared.size() > limit) {
+        kept.clear();
+        keptBytes = 0;
+    }
+    keptBytes += script.size() + prepared.size();
+    kept.emplace(script, prepared);
+    return prepared;
 }
 
 bool unexplained(const ScriptFailure& f) {
@@ -113,8 +132,7 @@ std::optional<ScriptFailure> PageObjects::run(const std::string& script) {
     auto access = std::make_shared<ScriptAccess>();
     access->rewritten = rewritten_;
     Ref<IDispatch> functions(makeHostFunctions(context_, access));
-    std::string prepared =
-        rewriteBuiltins(rewriteComparisons(rewriteConstructs(script, "Tabulon_"), "Tabulon_"), rewritten_, "Tabulon_");
+    std::string prepared = preparedScript(script, rewritten_);
     ScriptEngine engine({{L"TabulonAsp", intrinsics_.get(), SCRIPTITEM_ISVISIBLE | SCRIPTITEM_GLOBALMEMBERS},
                          {hostFunctionsItem, functions.get(), SCRIPTITEM_ISVISIBLE}});
     access->engine = &engine;

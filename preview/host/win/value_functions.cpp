@@ -237,20 +237,12 @@ void clearArray(const Args& args) {
 void compareValues(const Args& args, VARIANT* result) {
     need(args, 2);
     Variant a = valueOf(args.at(0)), b = valueOf(args.at(1));
-    bool literal = args.has(2) && boolOf(args.at(2));
     VARTYPE ta = V_VT(a.get()), tb = V_VT(b.get());
     if (ta == VT_NULL || tb == VT_NULL) return setNull(result);
-    auto sign = [](double d) { return d < 0 ? -1L : d > 0 ? 1L : 0L; };
     if (ta == VT_BSTR && tb == VT_BSTR) {
         // binary comparison: by character codes
         std::wstring x = textOf(*a.get()), y = textOf(*b.get());
         return setLong(result, x < y ? -1 : x > y ? 1 : 0);
-    }
-    if (literal && ta == VT_BSTR) {
-        // a string compared with a number written in the page is read as a number
-        Variant number;
-        if (FAILED(VariantChangeTypeEx(number.get(), a.get(), pageLcid(), 0, VT_R8))) return setLong(result, 1);
-        return setLong(result, sign(V_R8(number.get()) - doubleOf(*b.get())));
     }
     HRESULT hr = VarCmp(a.get(), b.get(), pageLcid(), 0);
     if (hr == static_cast<HRESULT>(VARCMP_NULL)) return setNull(result);

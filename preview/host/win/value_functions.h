@@ -21,7 +21,7 @@ std::wstring typeName(const VARIANT& v);
 // Erase a of a fixed array: every element Empty again, in the page's own array.
 void clearArray(const Args& args);
 
-// a < b and a = 5 as Windows compares them: -1, 0, 1 or Null (see comparison_rewriter.h).
+// a < b as Windows compares them: -1, 0, 1 or Null (see comparison_rewriter.h).
 void compareValues(const Args& args, VARIANT* result);
 
 void datePart(const Args& args, VARIANT* result);
