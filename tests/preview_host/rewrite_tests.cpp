@@ -192,10 +192,10 @@ TEST(ConstructRewriting, ExecuteAndEvalInAProcedureGetItsVariablesByReference) {
 TEST(ComparisonRewriting, RelationsGoThroughTheHost) {
     auto compare = [](const std::string& code) { return rewriteComparisons(code, "H"); };
     EXPECT_EQ(compare("If a < b Then"), "If H.Compare(a , b) < 0 Then");
-    EXPECT_EQ(compare("If x >= 5 And y <> -1 Then"), "If H.Compare(x , 5) >= 0 And y <> -1 Then");
+    EXPECT_EQ(compare("If x >= 5 And y <> -1 Then"), "If H.Compare(x , 5, True) >= 0 And y <> -1 Then");
     EXPECT_EQ(compare("Do While Len(s) >= n : Loop Until Not a > b"),
               "Do While H.Compare(Len(s) , n) >= 0 : Loop Until Not H.Compare(a , b) > 0");
-    EXPECT_EQ(compare("flag = (i Mod 2 <= 0)"), "flag = (H.Compare(i Mod 2 , 0) <= 0)");
+    EXPECT_EQ(compare("flag = (i Mod 2 <= -1)"), "flag = (H.Compare(i Mod 2 , -1, True) <= 0)");
     EXPECT_EQ(compare("Response.Write(a <= \"x\")"), "Response.Write(H.Compare(a , \"x\") <= 0)");
     // equality, assignments, Case Is, two comparisons side by side: as written
     for (std::string same : {"x = 5", "If x = 5 Then", "If a Then x = 5 Else y = 6", "For i = 1 To 10", "Case Is < 5",

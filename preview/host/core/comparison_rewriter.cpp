@@ -132,9 +132,12 @@ private:
         if (word(begin) == "is") return;  // Case Is < 5
         // equality is the engine's: it already compares strings by their characters
         if (name == "=" || name == "<>") return;
+        std::size_t right = opEnd;
+        if (symbol(right) == '-' && right + 1 < to) ++right;
+        bool literal = right + 1 == to && tokens_[right].kind == VbsToken::Number;
         edits_.push_back({tokens_[begin].begin, tokens_[begin].begin, std::string(host_) + ".Compare("});
         edits_.push_back({tokens_[op].begin, tokens_[opEnd - 1].end, ","});
-        edits_.push_back({tokens_[to - 1].end, tokens_[to - 1].end, ") " + name + " 0"});
+        edits_.push_back({tokens_[to - 1].end, tokens_[to - 1].end, (literal ? ", True) " : ") ") + name + " 0"});
     }
 
     std::string_view code_;

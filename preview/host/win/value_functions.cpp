@@ -244,6 +244,14 @@ void compareValues(const Args& args, VARIANT* result) {
         std::wstring x = textOf(*a.get()), y = textOf(*b.get());
         return setLong(result, x < y ? -1 : x > y ? 1 : 0);
     }
+    if (args.has(2) && boolOf(args.at(2)) && ta == VT_BSTR) {
+        // a string against a number written in the page is read as a number
+        Variant number;
+        if (SUCCEEDED(VariantChangeTypeEx(number.get(), a.get(), pageLcid(), 0, VT_R8))) {
+            double d = V_R8(number.get()) - doubleOf(*b.get());
+            return setLong(result, d < 0 ? -1 : d > 0 ? 1 : 0);
+        }
+    }
     HRESULT hr = VarCmp(a.get(), b.get(), pageLcid(), 0);
     if (hr == static_cast<HRESULT>(VARCMP_NULL)) return setNull(result);
     if (FAILED(hr)) throw vbError(13, L"Type mismatch");
