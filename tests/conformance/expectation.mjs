@@ -49,8 +49,12 @@ function shorten(text) {
 
 /** {pass, why} for a response {status, headers, text} against a parsed expectation. */
 export function judge(spec, response) {
-  if (response.status !== spec.status)
-    return { pass: false, why: `status ${response.status}, expected ${spec.status}: ${shorten(normalise(response.text))}` };
+  if (response.status !== spec.status) {
+    const place = response.headers['x-tabulon-error-file'] ? ` [${response.headers['x-tabulon-error-file']}:${response.headers['x-tabulon-error-line']}]` : '';
+    const message = /<p>\s*<font[^>]*>([^<]*)<\/font>/.exec(response.text);
+    const said = message ? `"${message[1]}"${place}` : shorten(normalise(response.text));
+    return { pass: false, why: `status ${response.status}, expected ${spec.status}: ${said}` };
+  }
   for (const [name, value] of spec.responseHeaders) {
     const got = response.headers[name.toLowerCase()];
     const values = Array.isArray(got) ? got : got === undefined ? [] : [String(got)];

@@ -172,7 +172,9 @@ try {
     summary.push(tally);
   }
 } finally {
-  fs.rmSync(work, { recursive: true, force: true });
+  // TABULON_CONFORMANCE_KEEP=1 keeps the sites and the hosts' logs for a look
+  if (process.env.TABULON_CONFORMANCE_KEEP) console.log(`kept ${work}`);
+  else fs.rmSync(work, { recursive: true, force: true });
 }
 
 const percent = (a, b) => (b === 0 ? '  -  ' : ((100 * a) / b).toFixed(1).padStart(5) + ' %');

@@ -271,9 +271,9 @@ describe('includes and directives', () => {
     assert.equal(r.status, 500);
     assert.equal(r.headers['x-tabulon-error-file'], 'inc/nested.asp');
     assert.equal(r.headers['x-tabulon-error-line'], '9');
-    assert.match(r.text, /Division by zero/);
+    assert.match(r.text, /被零除/);
     assert.match(r.text, /Response\.Write 1 \/ zero/);
-    assert.match(r.text, /\/include\.asp/);
+    assert.match(r.text, /\/inc\/nested\.asp<\/font><font[^>]*>，行 9/, 'IIS names the file that failed, not the page asked for');
   });
 
   test('a missing include and an include outside the site fail with the including line', async () => {
@@ -398,7 +398,7 @@ describe('ADODB over the working copy', () => {
     assert.equal(bad.status, 500);
     assert.equal(bad.headers['x-tabulon-error-file'], 'ado.asp');
     assert.equal(bad.headers['x-tabulon-error-line'], lineOf('ado.asp', 'select from where'));
-    assert.match(bad.text, /error '80040e14'/i);
+    assert.match(bad.text, /错误 '80040e14'/i);
     const eof = await get('/ado.asp?case=eof');
     assert.equal(eof.status, 500);
     assert.match(eof.text, /BOF or EOF/);
@@ -417,14 +417,14 @@ describe('failures and unsafe requests', () => {
     assert.equal(r.headers['x-tabulon-error-line'], '6');
     assert.match(r.text, /Call NoSuchSub\(a\)/);
     assert.match(r.text, /\/runtime_error\.asp/);
-    assert.match(r.text, /error '800a/);
+    assert.match(r.text, /错误 '800a/);
   });
 
   test('a compile error names the page and gets a description', async () => {
     const r = await get('/compile_error.asp');
     assert.equal(r.status, 500);
-    assert.match(r.text, /compilation/);
-    assert.match(r.text, /error '800a|error '8000/);
+    assert.match(r.text, /编译器错误/);
+    assert.match(r.text, /错误 '800a03/);
     assert.equal(r.headers['x-tabulon-error-file'], 'compile_error.asp');
     assert.doesNotMatch(r.text, /Unknown runtime error/);
   });
@@ -581,6 +581,29 @@ describe('pages side by side', () => {
     const all = await Promise.all(Array.from({ length: 12 }, () => request(host.port, '/slow.asp?s=0.05')));
     const counts = all.map((r) => Number(fields(r.text).hits)).sort((a, b) => a - b);
     assert.deepEqual(counts, Array.from({ length: 12 }, (_, i) => before + 1 + i));
+  });
+
+  test('Response.End in one page stops that page only', async () => {
+    // slow.asp calls Request.QueryString all through its loop: it must not fail meanwhile
+    const slow = request(host.port, '/slow.asp?s=1.5');
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    const ended = await Promise.all(Array.from({ length: 4 }, () => request(host.port, '/response.asp?case=endquiet')));
+    for (const r of ended) assert.equal(r.text.trim(), 'before');
+    const r = await slow;
+    assert.equal(r.status, 200);
+    assert.match(r.text.trim(), /^hits=\d+;session=1;$/);
+  });
+
+  test('global.asa: Application_OnStart runs once while pages arrive together', async () => {
+    const globalSite = path.join(work, 'global_site');
+    copySiteAsGbk(path.join(here, 'global_site'), globalSite);
+    const fresh = await startHost({ exe, site: globalSite, db, prefix, logFile: path.join(work, 'host-global.log') });
+    try {
+      const all = await Promise.all(Array.from({ length: 6 }, () => request(fresh.port, '/count.asp')));
+      for (const r of all) assert.equal(r.text.trim(), 'starts=1;session=s;');
+    } finally {
+      fresh.child.kill('SIGKILL');
+    }
   });
 });
 

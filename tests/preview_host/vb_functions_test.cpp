@@ -81,4 +81,18 @@ TEST(VbErrors, MessagesByNumber) {
     EXPECT_FALSE(isCompileErrorNumber(424));
 }
 
+TEST(VbErrors, ChineseWordingFromTheSameTable) {
+    EXPECT_EQ(vbErrorTextChinese(13), "\xE7\xB1\xBB\xE5\x9E\x8B\xE4\xB8\x8D\xE5\x8C\xB9\xE9\x85\x8D");  // 类型不匹配
+    EXPECT_EQ(vbErrorTextChinese(1014), "\xE7\xBC\xBA\xE5\xB0\x91 'End'");                              // 缺少 'End'
+    EXPECT_FALSE(vbErrorTextChinese(12345));
+}
+
+TEST(VbErrors, EngineWordsAreToldFromAPagesOwn) {
+    EXPECT_TRUE(isEnglishRuntimeErrorText("Type mismatch"));
+    EXPECT_TRUE(isEnglishRuntimeErrorText("Unknown runtime error"));
+    EXPECT_FALSE(isEnglishRuntimeErrorText("Expected 'End'"));  // a compile error's
+    EXPECT_FALSE(isEnglishRuntimeErrorText("mine"));
+    EXPECT_FALSE(isEnglishRuntimeErrorText("type mismatch"));
+}
+
 }  // namespace

@@ -89,37 +89,53 @@ std::string rewriteBuiltins(std::string_view script, const std::set<std::string>
     if (names.empty()) return std::string(script);
     std::vector<Token> tokens = tokenize(script);
 
-    // A page that defines a procedure of the same name means its own procedure; a class's
-    // method of that name is reached only as a member and changes nothing.
+    // A page that defines a procedure of the same name means its own procedure. Inside a class
+    // a name may also be one of the class's own members (methods, properties, fields): there
+    // the member wins, so each class body keeps its own list.
     std::set<std::string> own;
-    bool inClass = false;
+    std::vector<std::set<std::string>> classMembers;
+    std::vector<int> classOf(tokens.size(), -1);
     auto wordAt = [&](std::size_t k) {
-        return tokens[k].kind == Token::Identifier
+        return k < tokens.size() && tokens[k].kind == Token::Identifier
                    ? lower(script.substr(tokens[k].begin, tokens[k].end - tokens[k].begin))
                    : std::string();
     };
-    for (std::size_t k = 0; k + 1 < tokens.size(); ++k) {
+    auto statementStart = [&](std::size_t k) { return k == 0 || tokens[k - 1].kind == Token::LineEnd; };
+    int current = -1;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
         std::string word = wordAt(k);
+        if (word == "class" && statementStart(k)) {
+            current = static_cast<int>(classMembers.size());
+            classMembers.emplace_back();
+        } else if (word == "class" && k > 0 && wordAt(k - 1) == "end") {
+            classOf[k] = current;
+            current = -1;
+            continue;
+        }
+        classOf[k] = current;
         std::string next = wordAt(k + 1);
-        if (word == "class" && (k == 0 || tokens[k - 1].kind == Token::LineEnd)) inClass = true;
-        if (word == "end" && next == "class") inClass = false;
-        if (!inClass && !next.empty() && (word == "function" || word == "sub") && (k == 0 || wordAt(k - 1) != "end"))
-            own.insert(next);
+        if (next.empty()) continue;
+        bool procedure =
+            (word == "function" || word == "sub") && (k == 0 || wordAt(k - 1) != "end" && wordAt(k - 1) != "exit");
+        bool property = (word == "get" || word == "let" || word == "set") && k > 0 && wordAt(k - 1) == "property";
+        bool field = (word == "public" || word == "private" || word == "dim") && statementStart(k) &&
+                     next != "function" && next != "sub" && next != "property" && next != "default" && next != "const";
+        if (current < 0) {
+            if (procedure) own.insert(next);
+        } else if (procedure || property || field) {
+            classMembers[static_cast<std::size_t>(current)].insert(next);
+        }
     }
 
     std::string out;
     out.reserve(script.size() + 256);
     std::size_t copied = 0;
-    inClass = false;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
         if (t.kind != Token::Identifier) continue;
         std::string word = lower(script.substr(t.begin, t.end - t.begin));
-        // Inside a class a name may be one of its members: leave class bodies alone.
-        if (word == "class" && (k == 0 || tokens[k - 1].kind == Token::LineEnd)) inClass = true;
-        if (word == "class" && k > 0 && wordAt(k - 1) == "end") inClass = false;
-        if (inClass) continue;
         if (!names.count(word) || own.count(word)) continue;
+        if (classOf[k] >= 0 && classMembers[static_cast<std::size_t>(classOf[k])].count(word)) continue;
         if (k > 0 && tokens[k - 1].kind == Token::Dot) continue;
         if (k > 0 && tokens[k - 1].kind == Token::Identifier &&
             isDefinitionKeyword(lower(script.substr(tokens[k - 1].begin, tokens[k - 1].end - tokens[k - 1].begin))))

@@ -220,6 +220,13 @@ private:
     }
 
     void readDirective(std::string_view body, int file, int line) {
+        std::string lcid = attributeValue(body, "lcid");
+        if (!lcid.empty()) {
+            if (lcid.size() > 6 || !std::all_of(lcid.begin(), lcid.end(),
+                                                [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+                throw PageError("ASP 0219", "Invalid LCID '" + lcid + "'.", page_.files[file], line);
+            page_.lcid = std::stoi(lcid);
+        }
         std::string language = attributeValue(body, "language");
         if (!language.empty() && language != "vbscript")
             throw PageError("ASP 0129", "Unknown scripting language '" + language + "'.", page_.files[file], line);

@@ -26,6 +26,7 @@ struct TranslatedPage {
     std::vector<std::string> fileTexts;  // each file's decoded text, for showing a line
     std::vector<SourcePlace> lines;      // one entry per script line (0-based index)
     int codePage = 0;                    // the CODEPAGE directive's value, 0 when absent
+    int lcid = 0;                        // the LCID directive's value, 0 when absent
 
     // The place of a 0-based script line, clamped to the known lines.
     SourcePlace placeOf(long scriptLine) const;

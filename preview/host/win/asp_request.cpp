@@ -60,12 +60,107 @@ struct Entry {
     std::vector<std::wstring> values;
 };
 
+// Request.Cookies("name"): its whole value by default, and its sub-keys ("a=1&b=2").
+class RequestCookie : public Dispatch {
+public:
+    RequestCookie(std::wstring whole, std::vector<Entry> keys) : whole_(std::move(whole)), keys_(std::move(keys)) {}
+
+protected:
+    enum : DISPID { idHasKeys = 3 };
+    const std::vector<Member>& members() const override {
+        static const std::vector<Member> list = {
+            {L"Item", idItem}, {L"Count", idCount}, {L"Key", idKey}, {L"HasKeys", idHasKeys}};
+        return list;
+    }
+    const wchar_t* errorSource() const override { return L"Request object"; }
+
+    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
+        switch (id) {
+        case idHasKeys: setBool(result, !keys_.empty()); return true;
+        case idCount: setLong(result, static_cast<long>(keys_.size())); return true;
+        case idItem:
+        case idKey: {
+            if (args.count() == 0) return setText(result, whole_), true;
+            Variant key = valueOf(args.at(0));
+            const Entry* e = nullptr;
+            if (V_VT(key.get()) == VT_BSTR) {
+                std::wstring name = textOf(*key.get());
+                for (const Entry& k : keys_)
+                    if (equalNoCase(k.name, name)) e = &k;
+            } else {
+                long index = longOf(*key.get());
+                if (index >= 1 && index <= static_cast<long>(keys_.size()))
+                    e = &keys_[static_cast<std::size_t>(index - 1)];
+            }
+            if (id == idKey)
+                setText(result, e ? e->name : L"");
+            else
+                setText(result, e && !e->values.empty() ? e->values.front() : L"");
+            return true;
+        }
+        case idNewEnum: {
+            std::vector<Variant> names(keys_.size());
+            for (std::size_t i = 0; i < keys_.size(); ++i) setText(names[i].get(), keys_[i].name);
+            VariantClear(result);
+            V_VT(result) = VT_UNKNOWN;
+            V_UNKNOWN(result) = makeEnumerator(std::move(names));
+            return true;
+        }
+        default: return false;
+        }
+    }
+
+private:
+    std::wstring whole_;
+    std::vector<Entry> keys_;
+};
+
+std::vector<Entry> group(const NameValues& pairs, unsigned codePage);
+
+// The cookies of a Cookie header, each with its sub-keys read from its raw value.
+struct CookieEntries {
+    std::vector<Entry> entries;
+    std::vector<std::vector<Entry>> keys;  // beside entries
+};
+
+CookieEntries readCookies(const std::string& header, unsigned codePage) {
+    CookieEntries out;
+    out.entries = group(parseCookieHeader(header), codePage);
+    out.keys.resize(out.entries.size());
+    std::size_t at = 0;
+    while (at < header.size()) {
+        std::size_t end = header.find(';', at);
+        std::string part = header.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? header.size() : end + 1;
+        std::size_t eq = part.find('=');
+        if (eq == std::string::npos) continue;
+        std::string name = part.substr(0, eq), raw = part.substr(eq + 1);
+        while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        if (raw.find('=') == std::string::npos) continue;  // a plain value has no keys
+        std::wstring wname = widen(name, codePage);
+        for (std::size_t i = 0; i < out.entries.size(); ++i)
+            if (equalNoCase(out.entries[i].name, wname) && out.keys[i].empty())
+                out.keys[i] = group(parseUrlEncoded(raw), codePage);
+    }
+    return out;
+}
+
 // QueryString, Form, Cookies or ServerVariables.
 class RequestCollection : public Dispatch {
 public:
     RequestCollection(std::vector<Entry> entries, std::wstring whole, bool asLists)
         : entries_(std::move(entries)), whole_(std::move(whole)), asLists_(asLists) {
-        for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(caseKey(entries_[i].name), i);
+        indexEntries();
+    }
+    // Request.Cookies: each item is a cookie object with its sub-keys
+    RequestCollection(CookieEntries cookies, std::wstring whole)
+        : entries_(std::move(cookies.entries)),
+          whole_(std::move(whole)),
+          asLists_(false),
+          cookies_(true),
+          cookieKeys_(std::move(cookies.keys)) {
+        indexEntries();
     }
 
     const Entry* find(std::wstring_view name) const {
@@ -74,7 +169,11 @@ public:
     }
 
     void valueOfEntry(const Entry& e, VARIANT* result) const {
-        if (asLists_) {
+        if (cookies_) {
+            std::size_t i = static_cast<std::size_t>(&e - entries_.data());
+            setObject(result, nullptr);
+            V_DISPATCH(result) = new RequestCookie(e.values.empty() ? L"" : e.values.front(), cookieKeys_[i]);
+        } else if (asLists_) {
             setObject(result, nullptr);
             V_DISPATCH(result) = new StringList(e.values);
         } else {
@@ -114,6 +213,9 @@ protected:
                 setText(result, e ? e->name : L"");
             } else if (e) {
                 valueOfEntry(*e, result);
+            } else if (cookies_) {
+                setObject(result, nullptr);
+                V_DISPATCH(result) = new RequestCookie(L"", {});
             } else if (asLists_) {
                 // IIS answers an empty list: Count 0, default value Empty
                 setObject(result, nullptr);
@@ -134,10 +236,16 @@ protected:
     }
 
 private:
+    void indexEntries() {
+        for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(caseKey(entries_[i].name), i);
+    }
+
     std::vector<Entry> entries_;
     std::unordered_map<std::wstring, std::size_t> index_;  // case key -> entry: lookups stay quick
     std::wstring whole_;
     bool asLists_;
+    bool cookies_ = false;
+    std::vector<std::vector<Entry>> cookieKeys_;
 };
 
 // Decoded in the page's code page, then grouped by name (core/form_fields.h).
@@ -164,9 +272,21 @@ std::vector<Entry> serverVariables(const PageContext& c) {
     std::string host = r.header("Host").value_or("127.0.0.1:" + std::to_string(c.serverPort));
     std::string serverName = host.substr(0, host.rfind(':') == std::string::npos ? host.size() : host.rfind(':'));
     std::string allHttp, allRaw;
+    // X-Forwarded-For names the client to the host (the front sets it): not the page's business
+    auto hidden = [](const std::string& name) { return headerVariableName(name) == "HTTP_X_FORWARDED_FOR"; };
     for (const auto& [name, value] : r.headers) {
+        if (hidden(name)) continue;
         allHttp += headerVariableName(name) + ":" + value + "\r\n";
         allRaw += name + ": " + value + "\r\n";
+    }
+    // the port the browser asked for (the front's), not the host's own
+    std::string port = std::to_string(c.serverPort);
+    if (std::size_t colon = host.rfind(':'); colon != std::string::npos && host.find(']', colon) == std::string::npos) {
+        std::string given = host.substr(colon + 1);
+        if (!given.empty() && given.size() <= 5 && given.find_first_not_of("0123456789") == std::string::npos)
+            port = given;
+    } else if (r.header("Host")) {
+        port = "80";
     }
     std::string physical = narrow(c.siteFolder, 936) + "\\";
     for (char ch : c.pagePath) physical += ch == '/' ? '\\' : ch;
@@ -192,14 +312,14 @@ std::vector<Entry> serverVariables(const PageContext& c) {
             {"REQUEST_METHOD", r.method},
             {"SCRIPT_NAME", scriptName},
             {"SERVER_NAME", serverName.empty() ? "127.0.0.1" : serverName},
-            {"SERVER_PORT", std::to_string(c.serverPort)},
+            {"SERVER_PORT", port},
             {"SERVER_PORT_SECURE", "0"},
             {"SERVER_PROTOCOL", r.version},
-            {"SERVER_SOFTWARE", "Microsoft-IIS/6.0 (Tabulon preview)"},
+            {"SERVER_SOFTWARE", "Microsoft-IIS/10.0"},
             {"URL", scriptName}};
     for (const auto& [name, value] : r.headers) {
         std::string var = headerVariableName(name);
-        if (var == "HTTP_CONTENT_LENGTH" || var == "HTTP_CONTENT_TYPE") continue;
+        if (var == "HTTP_CONTENT_LENGTH" || var == "HTTP_CONTENT_TYPE" || hidden(name)) continue;
         vars.emplace_back(var, value);
     }
     return group(vars, c.codePage);
@@ -219,9 +339,9 @@ public:
              lowerCase(widen(contentType, 1252)).find(L"application/x-www-form-urlencoded") != std::wstring::npos);
         form_ = Ref<RequestCollection>(new RequestCollection(
             urlEncodedForm ? group(parseUrlEncoded(r.body), cp) : std::vector<Entry>{}, widen(r.body, cp), true));
+        std::string cookieHeader = r.header("Cookie").value_or("");
         cookies_ =
-            Ref<RequestCollection>(new RequestCollection(group(parseCookieHeader(r.header("Cookie").value_or("")), cp),
-                                                         widen(r.header("Cookie").value_or(""), cp), false));
+            Ref<RequestCollection>(new RequestCollection(readCookies(cookieHeader, cp), widen(cookieHeader, cp)));
         serverVariables_ = Ref<RequestCollection>(new RequestCollection(serverVariables(*context_), L"", false));
     }
 
@@ -248,6 +368,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Request object"; }
+    std::wstring typeName() const override { return L"IRequest"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         RequestCollection* collection = nullptr;

@@ -210,6 +210,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Response object"; }
+    std::wstring typeName() const override { return L"IResponse"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         PageContext& c = *context_;
@@ -233,14 +234,14 @@ protected:
                 "<head><title>Object moved</title></head>\r\n<body><h1>Object Moved</h1>This object may be found <a "
                 "HREF=\"" +
                 location + "\">here</a>.</body>\r\n";
-            c.ended = true;
+            c.end();
             throw ScriptError{responseEndCode, L"Response object", L"Response.Redirect"};
         }
-        case idEnd: c.ended = true; throw ScriptError{responseEndCode, L"Response object", L"Response.End"};
+        case idEnd: c.end(); throw ScriptError{responseEndCode, L"Response object", L"Response.End"};
         case idClear:
-            if (!c.ended) c.body.clear();
+            if (!c.ended) c.body.resize(c.flushed);  // what Flush sent is gone to the client
             return true;
-        case idFlush: return true;
+        case idFlush: c.flushed = c.body.size(); return true;
         case idBuffer:
             if (put)
                 c.buffer = boolOf(*put);
@@ -270,9 +271,14 @@ protected:
             }
             return true;
         case idLCID:
-            if (put)
-                c.lcid = longOf(*put);
-            else
+            if (put) {
+                long lcid = longOf(*put);
+                if (lcid == 0) lcid = hostLcid;
+                if (!IsValidLocale(static_cast<LCID>(lcid), LCID_SUPPORTED))
+                    throw responseError(L"ASP 0219: Invalid LCID");
+                c.lcid = lcid;
+                setPageLcid(static_cast<LCID>(lcid));
+            } else
                 setLong(result, c.lcid);
             return true;
         case idStatus:

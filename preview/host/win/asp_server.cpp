@@ -53,6 +53,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Server object"; }
+    std::wstring typeName() const override { return L"IServer"; }
 
     bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
         switch (id) {
@@ -84,10 +85,20 @@ protected:
         }
         case idHTMLEncode: setText(result, htmlEncode(textOf(args.at(0)))); return true;
         case idScriptTimeout:
-            if (!args.assigned()) setLong(result, 90);
+            if (args.assigned()) {
+                long seconds = longOf(*args.assigned());
+                if (seconds < 1) throw serverError(L"ASP 0149: Invalid ScriptTimeout value");
+                context_->scriptTimeout = seconds;
+            } else {
+                setLong(result, context_->scriptTimeout);
+            }
             return true;
         case idExecute:
-        case idTransfer: throw serverError(L"Server.Execute and Server.Transfer are not supported by the preview");
+        case idTransfer:
+            if (args.count() < 1) throw vbError(450, L"Wrong number of arguments or invalid property assignment");
+            if (!context_->execute) throw serverError(L"ASP 0235: Server.Execute is not available here");
+            context_->execute(textOf(args.at(0)), id == idTransfer);
+            return true;
         case idGetLastError: VariantClear(result); return true;
         default: return false;
         }
@@ -242,6 +253,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Session object"; }
+    std::wstring typeName() const override { return L"ISessionObject"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         SessionData& s = *context_->session;
@@ -281,9 +293,15 @@ protected:
                 setLong(result, static_cast<long>(context_->codePage));
             return true;
         case idLCID:
-            if (args.assigned())
-                context_->lcid = longOf(*args.assigned());
-            else
+            if (args.assigned()) {
+                long lcid = longOf(*args.assigned());
+                if (lcid == 0) lcid = hostLcid;
+                if (!IsValidLocale(static_cast<LCID>(lcid), LCID_SUPPORTED))
+                    throw ScriptError{static_cast<HRESULT>(0x80004005), L"Session object", L"ASP 0219: Invalid LCID"};
+                context_->lcid = lcid;
+                s.lcid = lcid;
+                setPageLcid(static_cast<LCID>(lcid));
+            } else
                 setLong(result, context_->lcid);
             return true;
         default: return false;
@@ -312,6 +330,7 @@ protected:
         return list;
     }
     const wchar_t* errorSource() const override { return L"Application object"; }
+    std::wstring typeName() const override { return L"IApplicationObject"; }
 
     bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         switch (id) {

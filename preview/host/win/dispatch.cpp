@@ -1,10 +1,81 @@
 #include "dispatch.h"
 
 #include "text.h"
+#include "../core/construct_rewriter.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace tabulon::preview::host {
+
+namespace {
+// Each page runs on its connection's thread, and its engine calls the host's objects there.
+thread_local LCID currentLcid = hostLcid;
+thread_local bool callsStopped = false;
+}  // namespace
+
+void stopScriptCalls(bool stop) { callsStopped = stop; }
+
+LCID pageLcid() { return currentLcid; }
+
+namespace {
+
+// The user-locale settings the engine formats and reads dates and numbers with.
+const LCTYPE formatSettings[] = {LOCALE_SSHORTDATE, LOCALE_SLONGDATE, LOCALE_STIMEFORMAT, LOCALE_SSHORTTIME,
+                                 LOCALE_SDECIMAL,   LOCALE_STHOUSAND, LOCALE_SDATE,       LOCALE_STIME,
+                                 LOCALE_S1159,      LOCALE_S2359};
+
+// Windows 10's values where Wine's locale data differs (same order as formatSettings).
+struct KnownFormats {
+    LCID lcid;
+    const wchar_t* values[10];
+};
+const KnownFormats knownFormats[] = {
+    {2052,
+     {L"yyyy/M/d", L"yyyy\u5E74M\u6708d\u65E5", L"H:mm:ss", L"H:mm", L".", L",", L"/", L":", L"\u4E0A\u5348",
+      L"\u4E0B\u5348"}},
+    {1033, {L"M/d/yyyy", L"dddd, MMMM d, yyyy", L"h:mm:ss tt", L"h:mm tt", L".", L",", L"/", L":", L"AM", L"PM"}},
+    {1031, {L"dd.MM.yyyy", L"dddd, d. MMMM yyyy", L"HH:mm:ss", L"HH:mm", L",", L".", L".", L":", L"", L""}},
+};
+
+// Gives the process's user locale the formats of `lcid`. The engine looks them up at each
+// conversion (its own locale is fixed when it starts), so this is how Session.LCID,
+// Response.LCID and SetLocale reach "x" & date and CDbl("1,5").
+void useFormatsOf(LCID lcid) {
+    const KnownFormats* known = nullptr;
+    for (const KnownFormats& k : knownFormats)
+        if (k.lcid == lcid) known = &k;
+    wchar_t value[128];
+    for (std::size_t i = 0; i < std::size(formatSettings); ++i) {
+        if (known)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, formatSettings[i], known->values[i]);
+        else if (GetLocaleInfoW(lcid, formatSettings[i] | LOCALE_NOUSEROVERRIDE, value, 128) > 0)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, formatSettings[i], value);
+    }
+}
+
+// The user locale is the process's: pages on other threads share it, and the page that set
+// it last gives its formats to all (pages in different locales at once are rare in a preview).
+SRWLOCK formatsLock = SRWLOCK_INIT;
+LCID formatsLcid = 0;  // whose formats the user locale holds; 0 before the first change
+
+void useFormatsOnce(LCID lcid) {
+    AcquireSRWLockExclusive(&formatsLock);
+    if (formatsLcid != lcid) {
+        useFormatsOf(lcid);
+        formatsLcid = lcid;
+    }
+    ReleaseSRWLockExclusive(&formatsLock);
+}
+
+}  // namespace
+
+void setPageLcid(LCID lcid) {
+    currentLcid = lcid;
+    useFormatsOnce(lcid);
+}
+
+void resetUserFormats() { useFormatsOnce(hostLcid); }
 
 ScriptError vbError(int number, std::wstring description) {
     return {MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number), L"Microsoft VBScript runtime error",
@@ -84,7 +155,7 @@ std::wstring textOf(const VARIANT& v) {
     if (V_VT(value.get()) == VT_BSTR)
         return V_BSTR(value.get()) ? std::wstring(V_BSTR(value.get()), SysStringLen(V_BSTR(value.get()))) : L"";
     Variant text;
-    HRESULT hr = VariantChangeTypeEx(text.get(), value.get(), hostLcid, VARIANT_ALPHABOOL, VT_BSTR);
+    HRESULT hr = VariantChangeTypeEx(text.get(), value.get(), pageLcid(), VARIANT_ALPHABOOL, VT_BSTR);
     if (FAILED(hr)) throw vbError(13, L"Type mismatch");
     return std::wstring(V_BSTR(text.get()), SysStringLen(V_BSTR(text.get())));
 }
@@ -92,7 +163,8 @@ std::wstring textOf(const VARIANT& v) {
 double doubleOf(const VARIANT& v) {
     Variant value = valueOf(v);
     Variant number;
-    if (FAILED(VariantChangeTypeEx(number.get(), value.get(), hostLcid, 0, VT_R8))) throw vbError(13, L"Type mismatch");
+    if (FAILED(VariantChangeTypeEx(number.get(), value.get(), pageLcid(), 0, VT_R8)))
+        throw vbError(13, L"Type mismatch");
     return V_R8(number.get());
 }
 
@@ -105,7 +177,7 @@ long longOf(const VARIANT& v) {
 bool boolOf(const VARIANT& v) {
     Variant value = valueOf(v);
     Variant b;
-    if (FAILED(VariantChangeTypeEx(b.get(), value.get(), hostLcid, 0, VT_BOOL))) throw vbError(13, L"Type mismatch");
+    if (FAILED(VariantChangeTypeEx(b.get(), value.get(), pageLcid(), 0, VT_BOOL))) throw vbError(13, L"Type mismatch");
     return V_BOOL(b.get()) != VARIANT_FALSE;
 }
 
@@ -149,6 +221,16 @@ HRESULT Dispatch::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
+namespace {
+constexpr DISPID typeNameId = 0x7AB0001;  // the hidden member TypeName asks for
+}  // namespace
+
+std::wstring Dispatch::typeName() const {
+    std::wstring source = errorSource();
+    if (source.rfind(L"ADODB.", 0) == 0) return source.substr(6);
+    return L"Object";
+}
+
 HRESULT Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     HRESULT hr = S_OK;
     for (UINT i = 0; i < count; ++i) {
@@ -158,6 +240,10 @@ HRESULT Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPI
             continue;
         }
         bool found = false;
+        if (equalNoCase(std::wstring(classNameMethod.begin(), classNameMethod.end()), names[i])) {
+            ids[i] = typeNameId;
+            continue;
+        }
         for (const Member& m : members()) {
             if (equalNoCase(m.name, names[i])) {
                 ids[i] = m.id;
@@ -179,7 +265,17 @@ HRESULT Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params
     HRESULT hr = S_OK;
     try {
         Args args(params, flags);
-        if (!call(id, flags, args, out)) hr = DISP_E_MEMBERNOTFOUND;
+        if (id == typeNameId) {
+            setText(out, typeName());
+        } else if (callsStopped) {
+            bool endOfRecords = false;
+            for (const Member& m : members())
+                if (m.id == id && (equalNoCase(m.name, L"EOF") || equalNoCase(m.name, L"BOF"))) endOfRecords = true;
+            if (!endOfRecords) throw ScriptError{responseEndCode, errorSource(), L"Response.End"};
+            setBool(out, true);
+        } else if (!call(id, flags, args, out)) {
+            hr = DISP_E_MEMBERNOTFOUND;
+        }
     } catch (const ScriptError& e) {
         if (info) {
             *info = EXCEPINFO{};

@@ -15,6 +15,22 @@ namespace tabulon::preview::host {
 
 constexpr LCID hostLcid = 2052;  // Chinese (PRC): dates and numbers the way the site's server shows them
 
+// The locale the running page reads and writes values in (Session.LCID, Response.LCID,
+// SetLocale, <%@ LCID %>); hostLcid between pages.
+LCID pageLcid();
+void setPageLcid(LCID lcid);
+// Puts the formats of hostLcid back into the user locale (at start-up: a host that was
+// stopped in the middle of a page may have left others).
+void resetUserFormats();
+
+// Response.End, raised through the script so the engine stops running the page.
+constexpr HRESULT responseEndCode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x7E0D);
+
+// After Response.End the engine may go on running the page under On Error Resume Next (it
+// cannot be stopped): every call on a host object then fails, so that nothing more the page
+// does has an effect. EOF and BOF answer True so that record loops end.
+void stopScriptCalls(bool stop);
+
 // A failure the page sees as Err.Number / Err.Source / Err.Description.
 struct ScriptError {
     HRESULT code;
@@ -101,6 +117,8 @@ protected:
     virtual bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) = 0;
     // The source named in errors raised by this object ("Response", "ADODB.Recordset"…).
     virtual const wchar_t* errorSource() const { return L"Tabulon ASP host"; }
+    // What TypeName says of this object: ADODB objects by their source's last part.
+    virtual std::wstring typeName() const;
 };
 
 // A reference-counted pointer for the host's own objects and COM interfaces.

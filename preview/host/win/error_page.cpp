@@ -1,7 +1,9 @@
 #include "error_page.h"
 
 #include "../core/vb_errors.h"
+#include "error_texts.h"
 #include "text.h"
+#include "value_functions.h"
 
 #include <windows.h>
 
@@ -41,12 +43,8 @@ std::string headerSafe(const std::string& utf8) {
 }  // namespace
 
 std::wstring describeError(long code, const std::wstring& given) {
-    if (!given.empty()) return given;
-    if (code == static_cast<long>(0x80020012)) return L"Division by zero";
-    if (HRESULT_FACILITY(code) == FACILITY_CONTROL) {
-        if (const auto text = vbErrorText(HRESULT_CODE(code))) return fromUtf8(*text);
-    }
-    return L"Unknown runtime error";
+    std::wstring text = windowsErrorDescription(code, given);
+    return text.empty() ? std::wstring(windowsErrorText(507)) : text;
 }
 
 bool isCompileError(long code) {
@@ -55,21 +53,26 @@ bool isCompileError(long code) {
 
 std::string errorResponse(const ErrorReport& r, unsigned codePage) {
     wchar_t hex[16];
-    long shown = r.code == static_cast<long>(0x80020012) ? static_cast<long>(0x800A000B) : r.code;
+    long mapped = windowsErrorNumber(r.code);
+    long shown = mapped != r.code && mapped > 0 && mapped < 0x10000
+                     ? static_cast<long>(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, mapped))
+                     : r.code;
     wsprintfW(hex, L"%08lx", static_cast<unsigned long>(shown));
+    std::wstring number = r.aspCode.empty() ? std::wstring(hex) : r.aspCode;
     std::wstring file = fromUtf8(r.file);
+    // IIS's detailed page on a Chinese server: "<source> 错误 '800a000d'", the text, "/page.asp，行 3"
     std::wstring page =
         L"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
-        L"<title>Error " +
-        std::wstring(hex) +
+        L"<title>\u9519\u8BEF " +
+        number +
         L"</title></head><body>\r\n"
-        L"<font face=\"Arial\" size=2>\r\n<p>" +
-        htmlText(r.category) + L" </font> <font face=\"Arial\" size=2>error '" + hex +
-        L"'</font>\r\n<p>\r\n<font face=\"Arial\" size=2>" + htmlText(r.description) +
-        L"</font>\r\n<p>\r\n<font face=\"Arial\" size=2>" + htmlText(fromUtf8(r.urlPath)) + L"</font>";
+        L"<font face=\"\u5B8B\u4F53\" size=2>\r\n<p>" +
+        htmlText(r.category) + L"</font> <font face=\"\u5B8B\u4F53\" size=2>\u9519\u8BEF '" + number +
+        L"'</font>\r\n<p>\r\n<font face=\"\u5B8B\u4F53\" size=2>" + htmlText(r.description) +
+        L"</font>\r\n<p>\r\n<font face=\"\u5B8B\u4F53\" size=2>" +
+        htmlText(r.file.empty() ? fromUtf8(r.urlPath) : L"/" + file) + L"</font>";
     if (!r.file.empty()) {
-        page += L"<font face=\"Arial\" size=2>, file /" + htmlText(file) + L", line " + std::to_wstring(r.line) +
-                L"</font>\r\n";
+        page += L"<font face=\"\u5B8B\u4F53\" size=2>\uFF0C\u884C " + std::to_wstring(r.line) + L"</font>\r\n";
         page += L"<pre class=\"source\">" + htmlText(r.lineText) + L"</pre>\r\n";
     }
     page += L"</body></html>\r\n";

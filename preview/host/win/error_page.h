@@ -6,7 +6,8 @@ namespace tabulon::preview::host {
 
 struct ErrorReport {
     long code = 0;          // HRESULT
-    std::wstring category;  // "Microsoft VBScript runtime", "ADODB.Recordset", "Active Server Pages"
+    std::wstring category;  // "Microsoft VBScript 运行时错误", "ADODB.Recordset", "Active Server Pages"
+    std::wstring aspCode;   // "ASP 0126": shown instead of the number
     std::wstring description;
     std::string urlPath;  // the requested page, "/manage/a.asp"
     std::string file;     // site-relative, '/' separated, UTF-8

@@ -2,11 +2,17 @@
 
 #include "asp_objects.h"
 #include "text.h"
+#include "value_functions.h"
 #include "../core/builtin_rewriter.h"
+#include "../core/comparison_rewriter.h"
+#include "../core/compile_diagnosis.h"
+#include "../core/construct_rewriter.h"
 #include "../core/vb_dates.h"
 #include "../core/vb_escape.h"
+#include "error_texts.h"
 
 #include <cmath>
+#include <memory>
 
 namespace tabulon::preview::host {
 namespace {
@@ -216,7 +222,23 @@ protected:
         idIsNull,
         idIsEmpty,
         idIsNumeric,
-        idCreateObject
+        idCreateObject,
+        idItem,
+        idPutItem,
+        idErrNumber,
+        idErrDescription,
+        idTypeName,
+        idDatePart,
+        idDateValue,
+        idTimeValue,
+        idString,
+        idLenB,
+        idMid,
+        idErased,
+        idExecuteLocal,
+        idEvalLocal,
+        idLocal,
+        idCompare
     };
     const std::vector<Member>& members() const override {
         static const std::vector<Member> list = {{L"Join", idJoin},
@@ -242,12 +264,28 @@ protected:
                                                  {L"IsNull", idIsNull},
                                                  {L"IsEmpty", idIsEmpty},
                                                  {L"IsNumeric", idIsNumeric},
-                                                 {L"CreateObject", idCreateObject}};
+                                                 {L"CreateObject", idCreateObject},
+                                                 {L"Item", idItem},
+                                                 {L"PutItem", idPutItem},
+                                                 {L"ErrNumber", idErrNumber},
+                                                 {L"ErrDescription", idErrDescription},
+                                                 {L"TypeName", idTypeName},
+                                                 {L"DatePart", idDatePart},
+                                                 {L"DateValue", idDateValue},
+                                                 {L"TimeValue", idTimeValue},
+                                                 {L"String", idString},
+                                                 {L"LenB", idLenB},
+                                                 {L"Mid", idMid},
+                                                 {L"ClearArray", idErased},
+                                                 {L"ExecuteLocal", idExecuteLocal},
+                                                 {L"EvalLocal", idEvalLocal},
+                                                 {L"Local", idLocal},
+                                                 {L"Compare", idCompare}};
         return list;
     }
     const wchar_t* errorSource() const override { return L"Microsoft VBScript runtime error"; }
 
-    bool call(DISPID id, WORD, const Args& args, VARIANT* result) override {
+    bool call(DISPID id, WORD flags, const Args& args, VARIANT* result) override {
         auto need = [&](std::size_t n) {
             if (args.count() < n) throw vbError(450, L"Wrong number of arguments or invalid property assignment");
         };
@@ -373,7 +411,8 @@ protected:
             need(1);
             std::wstring name = textOf(args.at(0));
             Ref<IDispatch> script;
-            if (!access_->script || FAILED(access_->script->GetScriptDispatch(nullptr, script.put())) || !script)
+            if (!access_->engine || FAILED(access_->engine->script()->GetScriptDispatch(nullptr, script.put())) ||
+                !script)
                 throw invalidCall();
             DISPID procedure = DISPID_UNKNOWN;
             LPOLESTR names[] = {name.data()};
@@ -387,12 +426,18 @@ protected:
             long previous = context_->lcid;
             if (args.has(0)) {
                 Variant v = valueOf(args.at(0));
+                long lcid = previous;
                 if (V_VT(v.get()) == VT_BSTR) {
-                    std::wstring name = lowerCase(textOf(*v.get()));
-                    context_->lcid = name == L"zh-cn" ? 2052 : name == L"en-us" ? 1033 : context_->lcid;
+                    std::wstring name = textOf(*v.get());
+                    lcid = name.empty() ? static_cast<long>(hostLcid)
+                                        : static_cast<long>(LocaleNameToLCID(name.c_str(), 0));
                 } else {
-                    context_->lcid = longOf(*v.get());
+                    lcid = longOf(*v.get());
+                    if (lcid == 0) lcid = hostLcid;
                 }
+                if (lcid == 0 || !IsValidLocale(static_cast<LCID>(lcid), LCID_SUPPORTED)) throw invalidCall();
+                context_->lcid = lcid;
+                setPageLcid(static_cast<LCID>(lcid));
             }
             setLong(result, previous);
             return true;
@@ -420,27 +465,133 @@ protected:
             V_DISPATCH(result) = object;
             return true;
         }
+        case idItem: itemOf(args, result); return true;
+        case idPutItem: putItem(args); return true;
+        case idErrNumber:
+            need(1);
+            setLong(result, windowsErrorNumber(longOf(args.at(0))));
+            return true;
+        case idErrDescription:
+            need(2);
+            setText(result, windowsErrorDescription(longOf(args.at(0)), textOf(args.at(1))));
+            return true;
+        case idTypeName:
+            need(1);
+            setText(result, host::typeName(args.at(0)));
+            return true;
+        case idDatePart: datePart(args, result); return true;
+        case idDateValue:
+        case idTimeValue: dateValue(args, result, id == idTimeValue); return true;
+        case idString: stringOf(args, result); return true;
+        case idLenB: lenB(args, result); return true;
+        case idMid: mid(args, result); return true;
+        case idErased: clearArray(args); return true;
+        case idCompare: compareValues(args, result); return true;
+        case idExecuteLocal:
+        case idEvalLocal: {
+            need(2);
+            LocalFrame frame(*this, args);
+            std::wstring code = fromUtf8(bindLocals(toUtf8(textOf(args.at(0))), frame.names(), "Tabulon_.Local"));
+            run(code, id == idEvalLocal, id == idEvalLocal ? result : nullptr);
+            return true;
+        }
+        case idLocal: {
+            need(1);
+            VARIANT* variable = findLocal(lowerCase(textOf(args.at(0))));
+            if (!variable) throw vbError(500, L"Variable is undefined");
+            if (!args.assigned()) {
+                VariantClear(result);
+                VariantCopyInd(result, variable);
+            } else if (flags & DISPATCH_PROPERTYPUTREF) {
+                VariantCopyInd(variable, const_cast<VARIANT*>(args.assigned()));
+            } else {
+                Variant value = valueOf(*args.assigned());
+                VariantCopy(variable, value.get());
+            }
+            return true;
+        }
         default: return false;
         }
     }
 
 private:
+    // The variables of the procedure whose Execute/Eval runs: names and the variables
+    // themselves (passed by reference), or copies when the engine passed values.
+    struct Frame {
+        std::vector<std::string> names;
+        std::vector<VARIANT*> variables;
+        std::vector<std::unique_ptr<Variant>> copies;
+    };
+    class LocalFrame {
+    public:
+        LocalFrame(HostFunctions& owner, const Args& args) : owner_(owner) {
+            Frame frame;
+            std::string list = toUtf8(lowerCase(textOf(args.at(1))));
+            for (std::size_t at = 0, i = 2; at < list.size() && i < args.count(); ++i) {
+                std::size_t comma = list.find(',', at);
+                frame.names.push_back(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+                VARIANT* variable = args.reference(i);
+                if (!variable) {
+                    frame.copies.push_back(std::make_unique<Variant>());
+                    VariantCopyInd(frame.copies.back()->get(), const_cast<VARIANT*>(&args.at(i)));
+                    variable = frame.copies.back()->get();
+                }
+                frame.variables.push_back(variable);
+                at = comma == std::string::npos ? list.size() : comma + 1;
+            }
+            owner_.frames_.push_back(std::move(frame));
+        }
+        ~LocalFrame() { owner_.frames_.pop_back(); }
+        const std::vector<std::string>& names() const { return owner_.frames_.back().names; }
+
+    private:
+        HostFunctions& owner_;
+    };
+
+    VARIANT* findLocal(const std::wstring& name) {
+        if (frames_.empty()) return nullptr;
+        const Frame& f = frames_.back();
+        std::string wanted = toUtf8(name);
+        for (std::size_t i = 0; i < f.names.size(); ++i)
+            if (f.names[i] == wanted) return f.variables[i];
+        return nullptr;
+    }
+
+    std::vector<Frame> frames_;
+
     static bool isNull(const VARIANT& v) {
         Variant value = valueOf(v);
         return V_VT(value.get()) == VT_NULL;
     }
 
     void run(const std::wstring& code, bool expression, VARIANT* result) {
-        if (!access_->parse) throw invalidCall();
-        std::wstring text = fromUtf8(rewriteBuiltins(toUtf8(code), access_->rewritten, "Tabulon_"));
+        if (!access_->engine) throw invalidCall();
+        std::string prepared =
+            rewriteBuiltins(rewriteComparisons(rewriteConstructs(toUtf8(code), "Tabulon_"), "Tabulon_"),
+                            access_->rewritten, "Tabulon_");
+        std::wstring text = fromUtf8(prepared);
         EXCEPINFO info = {};
         Variant value;
-        HRESULT hr = access_->parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
-                                                     expression ? SCRIPTTEXT_ISEXPRESSION : 0,
-                                                     expression ? value.get() : nullptr, &info);
-        if (FAILED(hr)) {
-            if (info.scode || info.bstrDescription) throwInvokeFailure(DISP_E_EXCEPTION, info);
-            throw ScriptError{hr, L"Microsoft VBScript runtime error", expression ? L"Eval failed" : L"Execute failed"};
+        HRESULT hr = access_->engine->parse()->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
+                                                               expression ? SCRIPTTEXT_ISEXPRESSION : 0,
+                                                               expression ? value.get() : nullptr, &info);
+        // the code's error belongs to the caller (who may resume after it), not to the page
+        std::optional<ScriptFailure> failure = access_->engine->takeFailure();
+        if (FAILED(hr) || failure) {
+            SysFreeString(info.bstrSource);
+            SysFreeString(info.bstrDescription);
+            SysFreeString(info.bstrHelpFile);
+            ScriptFailure f = failure.value_or(ScriptFailure{hr, L"", L"", 0, 0});
+            if (f.code == responseEndCode) throw ScriptError{responseEndCode, L"Response object", L"Response.End"};
+            bool compile =
+                f.source.find(L"compil") != std::wstring::npos || f.source.find(L"\u7F16\u8BD1") != std::wstring::npos;
+            if (compile && HRESULT_FACILITY(f.code) != FACILITY_CONTROL) {
+                std::optional<CompileDiagnosis> d = diagnoseCompileError(prepared);
+                f.code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, d ? d->number : 1002);
+                f.description.clear();
+            }
+            if (f.source.empty()) f.source = L"Microsoft VBScript runtime error";
+            throw ScriptError{f.code, f.source, windowsErrorDescription(f.code, f.description)};
         }
         if (result) VariantCopy(result, value.get());
     }

@@ -3,6 +3,7 @@
 // has them), reached as methods of the "Tabulon_" item after the page is rewritten. Which
 // built-ins need replacing is found by probing the engine once at start-up.
 #include "page_context.h"
+#include "script_engine.h"
 
 #include <activscp.h>
 
@@ -16,8 +17,7 @@ constexpr const wchar_t* hostFunctionsItem = L"Tabulon_";
 
 // What the functions that run code (Eval, Execute, GetRef) need from the running page.
 struct ScriptAccess {
-    IActiveScript* script = nullptr;
-    IActiveScriptParse* parse = nullptr;
+    ScriptEngine* engine = nullptr;   // while the page runs
     std::set<std::string> rewritten;  // so code run by Execute is rewritten the same way
 };
 

@@ -176,6 +176,7 @@ int wmain(int argc, wchar_t** argv) {
     setWorkingCopy(toUtf8(database));
 
     SetThreadLocale(hostLcid);
+    resetUserFormats();
     // The engine formats dates and truth values in the user's locale, which Wine takes from
     // LC_ALL/LANG: zh_CN makes them what a Chinese server shows.
     // (Wine reads the locale only from the Unix environment when the process starts: a child

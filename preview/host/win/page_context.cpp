@@ -5,6 +5,7 @@
 #include "text.h"
 
 #include <atomic>
+#include <utility>
 
 namespace tabulon::preview::host {
 namespace {
@@ -45,11 +46,18 @@ std::string& cookieName() {
     return name;
 }
 
+// Sessions that timed out and still wait for global.asa's Session_OnEnd; under sessionsLock.
+std::vector<std::shared_ptr<SessionData>>& expired() {
+    static std::vector<std::shared_ptr<SessionData>> list;
+    return list;
+}
+
 void dropExpired() {
     ULONGLONG now = GetTickCount64();
     for (auto it = sessions().begin(); it != sessions().end();) {
         const SessionData& s = *it->second;
         if (s.abandoned || now - s.lastUse > static_cast<ULONGLONG>(s.timeoutMinutes) * 60000) {
+            if (!s.abandoned) expired().push_back(it->second);  // global.asa's Session_OnEnd is still due
             it = sessions().erase(it);
             noteStateChanged();
         } else {
@@ -100,6 +108,11 @@ void ValueStore::remove(std::wstring_view name) {
 void PageContext::write(std::wstring_view text) {
     if (ended) return;
     body += narrow(text, codePage);
+}
+
+void PageContext::end() {
+    ended = true;
+    stopScriptCalls(true);
 }
 
 ResponseCookie& PageContext::cookie(std::wstring_view name) {
@@ -178,6 +191,17 @@ std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::s
     noteStateChanged();
     created = true;
     return session;
+}
+
+void expireSessionsNow() {
+    ListLock lock;
+    for (auto& [cookie, session] : sessions()) session->lastUse = 0;
+}
+
+std::vector<std::shared_ptr<SessionData>> takeExpiredSessions() {
+    ListLock lock;
+    dropExpired();
+    return std::exchange(expired(), {});
 }
 
 void endSession(const std::shared_ptr<SessionData>& session) {

@@ -6,15 +6,13 @@
 #include "../core/stored_state.h"
 #include "dispatch.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tabulon::preview::host {
-
-// Response.End, raised through the script so the engine stops running the page.
-constexpr HRESULT responseEndCode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x7E0D);
 
 // Values kept by Session and Application, names case-insensitive, in insertion order.
 class ValueStore {
@@ -49,6 +47,7 @@ struct SessionData {
     long timeoutMinutes = 20;
     ULONGLONG lastUse = 0;  // GetTickCount64
     bool abandoned = false;
+    long lcid = 0;  // Session.LCID once a page set it, else 0
     ValueStore values;
 };
 
@@ -80,13 +79,23 @@ struct PageContext {
     std::string body;
     bool buffer = true;
     bool ended = false;
+    std::size_t flushed = 0;  // bytes of body sent by Flush: Clear keeps them
     long lcid = hostLcid;
+    long scriptTimeout = 90;  // Server.ScriptTimeout, seconds
+
+    // Server.Execute / Server.Transfer: runs another page of the site into this response.
+    std::function<void(const std::wstring& path, bool transfer)> execute;
+    // The finished error response of a page run by Server.Execute that failed.
+    std::string failedResponse;
 
     std::shared_ptr<SessionData> session;
     bool sessionIsNew = false;
     std::string sessionCookieName;
 
     void write(std::wstring_view text);
+    // Response.End, Redirect and Transfer: no more output, and the page's further calls on
+    // the host's objects fail (see stopScriptCalls).
+    void end();
     ResponseCookie& cookie(std::wstring_view name);
 };
 
@@ -98,6 +107,10 @@ CRITICAL_SECTION& applicationLock();
 // The session named by the request's cookie, or a new one (`created` tells which).
 std::shared_ptr<SessionData> sessionFor(const HttpRequest& request, const std::string& cookieName, bool& created);
 void endSession(const std::shared_ptr<SessionData>& session);
+// The sessions that timed out since the last call (for global.asa's Session_OnEnd).
+std::vector<std::shared_ptr<SessionData>> takeExpiredSessions();
+// Lets every session time out at the next request (test hook).
+void expireSessionsNow();
 // The session whose cookie value is given, if alive (for test hooks).
 std::shared_ptr<SessionData> findSession(const std::string& cookieValue);
 // ASPSESSIONID followed by eight letters, as IIS names it: kept across restarts.

@@ -1,11 +1,10 @@
 #include "page_runner.h"
 
-#include "../core/builtin_rewriter.h"
+#include "../core/leading_locale.h"
 #include "../core/page_translator.h"
 #include "asp_objects.h"
 #include "error_page.h"
-#include "host_functions.h"
-#include "script_engine.h"
+#include "script_run.h"
 #include "state_file.h"
 #include "text.h"
 
@@ -150,6 +149,45 @@ std::string sessionHook(const HttpRequest& request, const std::string& name) {
     return plainResponse("404 Not Found", "no such session\n");
 }
 
+// Server.Execute / Server.Transfer: the other page runs with the same objects and writes
+// into the same response; its failure ends the whole response with its error page.
+void executePage(PageObjects& objects, const PageSources& sources, const std::wstring& target, bool transfer,
+                 int& depth) {
+    PageContext& c = objects.context();
+    auto serverError = [](const std::wstring& text) {
+        return ScriptError{static_cast<HRESULT>(0x80004005), L"Server object", text};
+    };
+    std::string path = toUtf8(target.substr(0, target.find(L'?')));
+    std::optional<std::string> resolved =
+        resolveSitePath(c.pagePath, path, !path.empty() && (path[0] == '/' || path[0] == '\\'));
+    if (!resolved || !sources.read(*resolved))
+        throw serverError(L"ASP 0228: Server.Execute \u9519\u8BEF: the page '" + target + L"' was not found");
+    if (depth >= 8) throw serverError(L"ASP 0229: Server.Execute calls nest too deeply");
+    TranslatedPage child;
+    try {
+        child = translatePage(*resolved, sources);
+    } catch (const PageError& e) {
+        c.failedResponse = pageErrorResponse(e, "/" + *resolved);
+        c.end();
+        throw ScriptError{responseEndCode, L"Server object", L"Server.Execute"};
+    }
+    const TranslatedPage* parentPage = c.page;
+    std::string parentPath = c.pagePath;
+    c.page = &child;
+    c.pagePath = *resolved;
+    ++depth;
+    std::optional<ScriptFailure> failure = objects.run(child.script);
+    --depth;
+    c.page = parentPage;
+    c.pagePath = parentPath;
+    if (failure && failure->code != responseEndCode && c.failedResponse.empty()) {
+        c.failedResponse = scriptErrorResponse(*failure, child, "/" + *resolved, c.codePage);
+        c.end();
+    }
+    if (transfer) c.end();
+    if (c.ended) throw ScriptError{responseEndCode, L"Server object", transfer ? L"Server.Transfer" : L"Response.End"};
+}
+
 std::string runPage(const HttpRequest& request, const HostSettings& settings, const std::string& remoteAddress,
                     const std::string& pagePath, const std::string& urlPath) {
     PageSources sources;
@@ -168,14 +206,7 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
     try {
         page = translatePage(pagePath, sources);
     } catch (const PageError& e) {
-        ErrorReport r;
-        r.code = static_cast<long>(0x80004005);
-        r.category = L"Active Server Pages error '" + fromUtf8(e.code()) + L"'";
-        r.description = fromUtf8(e.what());
-        r.urlPath = urlPath;
-        r.file = e.file();
-        r.line = e.line();
-        return errorResponse(r, 936);
+        return pageErrorResponse(e, urlPath);
     }
 
     auto context = std::make_shared<PageContext>();
@@ -189,52 +220,50 @@ std::string runPage(const HttpRequest& request, const HostSettings& settings, co
     context->sessionCookieName = sessionCookieName();
     context->session = sessionFor(request, context->sessionCookieName, context->sessionIsNew);
     SessionTurn turn(*context->session);
+    context->lcid = page.lcid ? page.lcid : context->session->lcid ? context->session->lcid : hostLcid;
+    setPageLcid(static_cast<LCID>(context->lcid));
+    stopScriptCalls(false);
 
-    auto access = std::make_shared<ScriptAccess>();
-    access->rewritten = settings.rewritten;
-    Ref<IDispatch> requestObject(makeRequest(context));
-    Ref<IDispatch> response(makeResponse(context));
-    Ref<IDispatch> server(makeServer(context));
-    Ref<IDispatch> session(makeSession(context));
-    Ref<IDispatch> application(makeApplication());
-    Ref<IDispatch> intrinsics(
-        makeIntrinsics(requestObject.get(), response.get(), server.get(), session.get(), application.get()));
-    Ref<IDispatch> functions(makeHostFunctions(context, access));
-
-    std::wstring script = fromUtf8(rewriteBuiltins(page.script, settings.rewritten, "Tabulon_"));
-    std::optional<ScriptFailure> failure;
-    {
-        ScriptEngine engine({{L"TabulonAsp", intrinsics.get(), SCRIPTITEM_ISVISIBLE | SCRIPTITEM_GLOBALMEMBERS},
-                             {hostFunctionsItem, functions.get(), SCRIPTITEM_ISVISIBLE}});
-        access->script = engine.script();
-        access->parse = engine.parse();
-        failure = engine.run(script);
-        access->script = nullptr;
-        access->parse = nullptr;
+    // sessions that timed out meanwhile end first, each with its own Session object
+    for (const std::shared_ptr<SessionData>& gone : takeExpiredSessions()) {
+        auto ending = std::make_shared<PageContext>(*context);
+        ending->session = gone;
+        ending->sessionIsNew = false;
+        PageObjects endingObjects(ending, settings.rewritten);
+        runSessionEnd(endingObjects, sources);
     }
-    if (context->session->abandoned) endSession(context->session);
-    if (failure && failure->code != responseEndCode) {
-        SourcePlace place = page.placeOf(static_cast<long>(failure->line));
-        ErrorReport r;
-        r.code = failure->code;
-        bool compile = isCompileError(failure->code) || failure->source.find(L"compil") != std::wstring::npos ||
-                       failure->source.find(L"\u7F16\u8BD1") != std::wstring::npos;  // "编译"
-        r.description = describeError(failure->code, failure->description);
-        if (compile && failure->description.empty())
-            r.description = L"Compilation error (the engine names no cause): check the line and the block it closes";
-        if (compile)
-            r.category = L"Microsoft VBScript compilation";
-        else if (!failure->source.empty())
-            r.category = failure->source;
+    PageObjects objects(context, settings.rewritten);
+    int executeDepth = 0;
+    context->execute = [&](const std::wstring& target, bool transfer) {
+        executePage(objects, sources, target, transfer, executeDepth);
+    };
+    std::string response;
+    if (std::optional<std::string> failed = runStartEvents(objects, sources)) {
+        response = std::move(*failed);
+    } else {
+        // a locale set before anything else holds from the engine's start (it reads it once)
+        if (std::optional<LeadingLocale> leading = leadingLocale(page.script)) {
+            LCID lcid =
+                leading->lcid ? static_cast<LCID>(leading->lcid) : LocaleNameToLCID(fromUtf8(leading->name).c_str(), 0);
+            if (lcid && IsValidLocale(lcid, LCID_SUPPORTED)) setPageLcid(lcid);
+        }
+        std::optional<ScriptFailure> failure = objects.run(page.script);
+        context->page = &page;
+        if (context->session->abandoned) {
+            runSessionEnd(objects, sources);
+            endSession(context->session);
+        }
+        if (!context->failedResponse.empty())
+            response = std::move(context->failedResponse);
+        else if (failure && failure->code != responseEndCode)
+            response = scriptErrorResponse(*failure, page, urlPath, context->codePage);
         else
-            r.category = L"Microsoft VBScript runtime";
-        r.urlPath = urlPath;
-        r.file = page.files[static_cast<std::size_t>(place.file)];
-        r.line = place.line;
-        r.lineText = fromUtf8(page.lineText(place.file, place.line));
-        return errorResponse(r, context->codePage);
+            response = successResponse(*context);
     }
-    return successResponse(*context);
+    context->execute = nullptr;
+    stopScriptCalls(false);
+    setPageLcid(hostLcid);
+    return response;
 }
 
 }  // namespace
@@ -246,6 +275,10 @@ std::string serveRequest(const HttpRequest& request, const HostSettings& setting
     if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos || path.find('\\') != std::string::npos)
         return plainResponse("403 Forbidden", "path refused\n");
     if (settings.testHooks && path.rfind("/__tabulon/session/", 0) == 0) return sessionHook(request, path.substr(19));
+    if (settings.testHooks && path == "/__tabulon/expire-sessions") {
+        expireSessionsNow();
+        return plainResponse("200 OK", "sessions expire at the next request\n");
+    }
     for (std::size_t at = 0; (at = path.find("..", at)) != std::string::npos; ++at) {
         bool segmentStart = at == 0 || path[at - 1] == '/';
         bool segmentEnd = at + 2 == path.size() || path[at + 2] == '/';

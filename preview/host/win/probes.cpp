@@ -93,6 +93,14 @@ const Probe probes[] = {
     {"getref", L"Set probeRef = GetRef(\"ProbeProcedure\")\r\nok = IsObject(probeRef)"},
     {"setlocale", L"ok = (SetLocale(2052) > 0)"},
     {"getlocale", L"ok = (GetLocale() > 0)"},
+    {"datepart", L"ok = (DatePart(\"ww\", #2024-03-05#) = 10 And DatePart(\"y\", #2024-03-05#) = 65)"},
+    {"datevalue", L"ok = (DateValue(\"2024-03-05 14:05:09\") = #2024-03-05#)"},
+    {"timevalue", L"ok = (TimeValue(\"2024-03-05 14:05:09\") = #14:05:09#)"},
+    {"string", L"ok = (String(3, \"ab\") = \"aaa\" And String(2, 65) = \"AA\")"},
+    {"lenb", L"ok = (LenB(\"abc\") = 6)"},
+    {"mid",
+     L"ok = False\r\nprobeMid = Mid(\"abc\", 0, 1)\r\nok = (Err.Number = 5)\r\nErr.Clear\r\nok = ok And Mid(\"abc\", "
+     L"2) = \"bc\""},
     {"isnull", L"ok = IsNull(Tabulon_Probe.NullField)"},
     {"isempty", L"ok = IsEmpty(Tabulon_Probe.EmptyField)"},
     {"isnumeric", L"ok = (IsNumeric(Tabulon_Probe.NumberField) And Not IsNumeric(Null))"},
@@ -115,7 +123,8 @@ std::set<std::string> probeBuiltins() {
         ScriptEngine engine({{L"Tabulon_Probe", item, SCRIPTITEM_ISVISIBLE}});
         engine.run(script);
     }
-    std::set<std::string> broken = {"createobject"};
+    // TypeName must know the page's classes and not fall over Nothing: always the host's
+    std::set<std::string> broken = {"createobject", "typename"};
     for (const Probe& p : probes) {
         auto it = item->results.find(p.name);
         if (it == item->results.end() || !it->second) broken.insert(p.name);

@@ -16,7 +16,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE GetLCID(LCID* lcid) override {
-        *lcid = hostLcid;
+        *lcid = pageLcid();  // the engine reads it once, when the page starts
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** unknown,
@@ -97,6 +97,12 @@ ScriptEngine::~ScriptEngine() {
     if (parse_) parse_->Release();
     if (script_) script_->Release();
     site_->Release();
+}
+
+std::optional<ScriptFailure> ScriptEngine::takeFailure() {
+    std::optional<ScriptFailure> out = std::move(site_->failure);
+    site_->failure.reset();
+    return out;
 }
 
 std::optional<ScriptFailure> ScriptEngine::run(const std::wstring& code) {

@@ -35,6 +35,9 @@ public:
 
     // Parses and runs `code`; the failure the engine reported, if any.
     std::optional<ScriptFailure> run(const std::wstring& code);
+    // The failure reported so far, forgotten (code run by Execute under On Error Resume Next
+    // reports its errors to the page, not as the page's end).
+    std::optional<ScriptFailure> takeFailure();
     IActiveScript* script() const { return script_; }
     IActiveScriptParse* parse() const { return parse_; }
 

@@ -2,6 +2,6 @@
 Class T
   Function J() : J = Join(Array("a", "b"), "-") : End Function
 End Class
-Dim t : Set t = New T
-Response.Write t.J()
+Dim obj : Set obj = New T
+Response.Write obj.J()
 %>

@@ -2,6 +2,6 @@
 Class T
   Function N() : N = VarType(Trim(Null)) : End Function
 End Class
-Dim t : Set t = New T
-Response.Write t.N()
+Dim obj : Set obj = New T
+Response.Write obj.N()
 %>

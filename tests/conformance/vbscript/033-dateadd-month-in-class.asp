@@ -2,6 +2,6 @@
 Class T
   Function D() : D = DateAdd("m", 1, #2024-01-31#) : End Function
 End Class
-Dim t : Set t = New T
-Response.Write t.D()
+Dim obj : Set obj = New T
+Response.Write obj.D()
 %>

@@ -4,6 +4,6 @@ Class T
     F = Eval("1+2") & "|" & Escape("a b") & "|" & UBound(Filter(Array("ab", "c", "xa"), "a"))
   End Function
 End Class
-Dim t : Set t = New T
-Response.Write t.F()
+Dim obj : Set obj = New T
+Response.Write obj.F()
 %>

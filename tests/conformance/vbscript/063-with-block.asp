@@ -1,8 +1,8 @@
 <%
 Class P : Public a, b : End Class
-Dim p : Set p = New P
-With p
+Dim o : Set o = New P
+With o
   .a = "x" : .b = "y"
 End With
-Response.Write p.a & "|" & p.b
+Response.Write o.a & "|" & o.b
 %>

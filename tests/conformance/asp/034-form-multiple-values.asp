@@ -1,0 +1,1 @@
+<%= Request.Form("a") & "|" & Request.Form("a").Count & "|" & Request.Form("a")(2) %>

@@ -1,0 +1,1 @@
+<%= Request.QueryString("t")(2) & "|" & Request.QueryString("t").Count %>

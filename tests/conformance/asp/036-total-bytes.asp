@@ -1,0 +1,1 @@
+<%= Request.TotalBytes & "|" & Request.ServerVariables("REQUEST_METHOD") %>

@@ -1,0 +1,1 @@
+<% Response.ContentType = "text/plain" : Response.Write "x" %>

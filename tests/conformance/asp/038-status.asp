@@ -1,0 +1,1 @@
+<% Response.Status = "404 Not Found" : Response.Write "gone" %>

@@ -1,0 +1,1 @@
+<% Response.AddHeader "X-Mine", "yes" : Response.Write "x" %>

@@ -1,0 +1,1 @@
+<% Dim e : Response.Write "[" : Response.Write Null : Response.Write e : Response.Write "]" %>

@@ -1,0 +1,1 @@
+<% If IsNumeric(Session.SessionID) Then Response.Write "yes" Else Response.Write "no" %>

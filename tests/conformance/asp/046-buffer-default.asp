@@ -1,0 +1,1 @@
+<%= -CInt(Response.Buffer) & "|" & -CInt(Response.IsClientConnected) %>

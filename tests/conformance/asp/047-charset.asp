@@ -1,0 +1,1 @@
+<% Response.Charset = "utf-8" : Response.Write "x" %>

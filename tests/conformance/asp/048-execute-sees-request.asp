@@ -1,0 +1,5 @@
+<%
+Response.Write "a|"
+Server.Execute "executed.asp"
+Response.Write "|b"
+%>

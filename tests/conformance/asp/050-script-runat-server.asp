@@ -1,0 +1,6 @@
+<script language="vbscript" runat="server">
+Function FromBlock()
+  FromBlock = "from block"
+End Function
+</script>
+<%= FromBlock() %>

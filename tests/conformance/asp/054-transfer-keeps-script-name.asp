@@ -1,0 +1,1 @@
+<% Server.Transfer "script-name.asp" %>

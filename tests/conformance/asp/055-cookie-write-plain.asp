@@ -1,0 +1,1 @@
+<% Response.Cookies("plain") = "a b" : Response.Write "x" %>

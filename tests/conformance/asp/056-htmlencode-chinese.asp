@@ -1,0 +1,1 @@
+<%= Server.HTMLEncode("中文<") %>

@@ -1,0 +1,1 @@
+<% Response.Write "inner:" & Request.ServerVariables("SCRIPT_NAME") %>

@@ -1,0 +1,5 @@
+<%
+Dim d : Set d = CreateObject("Scripting.Dictionary")
+d(1) = "n" : d("1") = "s"
+Response.Write d.Count
+%>

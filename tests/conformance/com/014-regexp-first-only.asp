@@ -1,0 +1,5 @@
+<%
+Dim r : Set r = New RegExp
+r.Pattern = "a|-" : r.Global = False
+Response.Write r.Replace("a-b-c", "x")
+%>

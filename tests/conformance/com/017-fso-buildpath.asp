@@ -1,0 +1,4 @@
+<%
+Dim fso : Set fso = Server.CreateObject("Scripting.FileSystemObject")
+Response.Write fso.BuildPath("c:\d", "e.txt")
+%>

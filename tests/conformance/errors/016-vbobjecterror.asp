@@ -1,0 +1,1 @@
+<% Err.Raise vbObjectError + 1, "Mine", "custom" %>

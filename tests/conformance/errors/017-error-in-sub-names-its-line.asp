@@ -1,0 +1,6 @@
+<%
+Sub Bad()
+  Response.Write 1 / 0
+End Sub
+Bad
+%>

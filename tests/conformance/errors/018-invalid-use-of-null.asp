@@ -1,0 +1,3 @@
+<%
+Dim n : n = CInt(Null)
+%>

@@ -1,0 +1,7 @@
+<% Option Explicit
+Dim r
+Function F()
+  F = missing + 1
+End Function
+r = F()
+%>

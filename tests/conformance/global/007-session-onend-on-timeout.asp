@@ -1,0 +1,7 @@
+<%
+If Application("ended") > Application("endedBefore") Then
+  Response.Write "yes"
+Else
+  Response.Write "no:" & Application("ended") & "/" & Application("endedBefore")
+End If
+%>

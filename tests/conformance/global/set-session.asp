@@ -1,0 +1,4 @@
+<%
+Session("x") = 1
+Application("endedBefore") = Application("ended")
+%>ok

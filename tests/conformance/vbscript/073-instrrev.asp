@@ -1,0 +1,1 @@
+<%= InStrRev("abcabc", "b") & "|" & InStrRev("abc", "z") %>

@@ -1,0 +1,1 @@
+<% If IsNull(Null + 1) Then Response.Write "yes" Else Response.Write "no" %>

@@ -1,0 +1,1 @@
+<% Dim e : Response.Write e + 1 & "|" & e & "x" %>

@@ -1,0 +1,1 @@
+<%= DateSerial(2024, 2, 30) & "|" & DateSerial(2024, 1, 0) %>

@@ -1,0 +1,1 @@
+<% Const PI = 3.14 : Response.Write PI * 2 %>

@@ -1,0 +1,1 @@
+<%= FormatPercent(0.5) & "|" & FormatPercent(0.12345) %>

@@ -1,0 +1,1 @@
+<%= FormatCurrency(1234.5) %>

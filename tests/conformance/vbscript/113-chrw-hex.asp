@@ -1,0 +1,1 @@
+<%= ChrW(&H4E2D) & "|" & StrComp("a", "b") %>

@@ -1,0 +1,5 @@
+<%
+On Error Resume Next
+Dim x : x = CInt(40000)
+Response.Write Err.Number
+%>

@@ -1,0 +1,3 @@
+<%
+Response.Write "starts=" & Application("starts") & ";session=" & Session("start") & ";"
+%>
