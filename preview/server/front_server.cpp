@@ -204,7 +204,7 @@ HttpResponse FrontServer::respond(const HttpRequest& request, const std::string&
 HttpResponse FrontServer::respondFromSite(const HttpRequest& request, const std::string& client,
                                           const WebConfig& config) const {
     // Request filtering answers first, for the path as asked and as found on disk.
-    const auto asked = percentDecode(request.path());
+    const auto asked = percentDecodeStrict(request.path());
     const auto found = site_.lookup(request.path());
     if ((asked && config.refuses(*asked)) ||
         ((found.outcome == SiteLookup::Outcome::Found || found.outcome == SiteLookup::Outcome::Redirect) &&
