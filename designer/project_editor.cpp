@@ -59,11 +59,20 @@ void ProjectEditor::reselect(catalogue::Id projectId) {
     if (index >= 0) controls_.projects->setCurrentIndex(index);
 }
 
+std::optional<std::string> ProjectEditor::refusedInput(const std::string& name, const std::string& note) const {
+    if (auto refused = projectNameRefusal(name)) return refused;
+    return pageTextRefusal("项目备注", note);
+}
+
 void ProjectEditor::add(catalogue::Catalogue& db) {
-    const std::string name = withoutSpaces(toUtf8(controls_.name->text()));
+    const std::string name = toUtf8(controls_.name->text());
     // A nameless project would have no site folder; the typed note stays in its box.
-    if (name.empty()) {
+    if (controls_.name->text().trimmed().isEmpty()) {
         context_.messages().show(kEmptyProjectName);
+        return;
+    }
+    if (const auto refused = refusedInput(name, toUtf8(controls_.note->text()))) {
+        context_.messages().show(*refused);
         return;
     }
     if (db.projectByName(name)) {
@@ -81,12 +90,17 @@ void ProjectEditor::add(catalogue::Catalogue& db) {
 void ProjectEditor::modify(catalogue::Catalogue& db) {
     const catalogue::Id projectId = context_.selection().project();
     auto project = db.project(projectId);
-    if (project && withoutSpaces(toUtf8(controls_.name->text())).empty()) {
+    if (project && controls_.name->text().trimmed().isEmpty()) {
         context_.messages().show(kEmptyProjectName);
         return;
     }
+    if (const auto refused = refusedInput(toUtf8(controls_.name->text()), toUtf8(controls_.note->text()));
+        project && refused) {
+        context_.messages().show(*refused);
+        return;
+    }
     if (project) {
-        project->name = withoutSpaces(toUtf8(controls_.name->text()));
+        project->name = toUtf8(controls_.name->text());
         project->note = toUtf8(controls_.note->text());
         db.updateProject(*project);
     }

@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QPushButton>
 
+#include <optional>
+#include <string>
+
 #include "designer/editor_context.h"
 
 namespace tabulon::designer {
@@ -49,6 +52,8 @@ private:
     void modify(catalogue::Catalogue& db);
     void remove(catalogue::Catalogue& db);
     void select(catalogue::Id projectId);
+    // Why a typed name and note cannot be stored, or nothing.
+    std::optional<std::string> refusedInput(const std::string& name, const std::string& note) const;
 
     EditorContext& context_;
     ProjectControls controls_;

@@ -286,6 +286,9 @@ QWidget* templateColumn(WindowControls& c) {
     t.add = button("按钮12", "添加");
     t.modify = button("按钮13", "修改");
     t.remove = button("按钮14", "删除");
+    t.unsaved = label("templateUnsaved", "● 未保存");
+    t.unsaved->setToolTip(qs("模板内容有未保存的改动：按 Ctrl+S 或“修改”保存"));
+    t.unsaved->setStyleSheet(QStringLiteral("color: #b00020;"));
     c.showLineEnds = new QCheckBox(qs("显示行尾"));
     c.showLineEnds->setObjectName(QStringLiteral("showLineEnds"));
     c.showLineEnds->setToolTip(qs("在模板内容中显示行尾和制表符"));
@@ -318,7 +321,7 @@ QWidget* templateColumn(WindowControls& c) {
     textLayout->setContentsMargins(0, 0, 0, 0);
     textLayout->addLayout(row({t.kind, t.order}));
     textLayout->addWidget(t.content, 1);
-    textLayout->addWidget(c.showLineEnds);
+    textLayout->addLayout(row({c.showLineEnds, nullptr, t.unsaved}));
     auto* panes = new QSplitter(Qt::Horizontal);
     panes->setObjectName(QStringLiteral("templatePanes"));
     panes->addWidget(rowsPane);

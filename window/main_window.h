@@ -24,7 +24,9 @@
 #include "window/controls.h"
 #include "window/generation_panel.h"
 #include "window/preview_launcher.h"
+#include "window/problems_panel.h"
 #include "window/tutorial.h"
+#include "window/undo_keys.h"
 
 namespace tabulon::window {
 
@@ -37,6 +39,8 @@ struct WindowOptions {
     std::function<catalogue::Catalogue()> openCatalogue;
     UrlOpener openUrl = desktopBrowser();
     Asker ask;  // none: a question box over the window
+    // Asks 保存 / 不保存 / 取消 before typed changes would be replaced; none: a box.
+    std::function<designer::UnsavedAnswer(const std::string&)> askUnsaved;
 };
 
 class MainWindow final : public QMainWindow {
@@ -52,8 +56,13 @@ public:
     // one again, and show the catalogue as it then is.
     void undo();
     void redo();
-    // Lists every table and field name of the chosen project that a site cannot use.
+    // Lists in the 问题 panel everything of the chosen project that generation refuses or
+    // changes.
     void checkDesign();
+
+protected:
+    // Typed work is saved, dropped or kept (the window stays) as the user answers.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void route();
@@ -61,6 +70,13 @@ private:
     void startUp();
     void afterTablesChanged(catalogue::Id tableBefore);
     void showCatalogueAgain();
+    void takeBack(bool redo);
+    // Brings what an undo or redo changed into view: its project, table, field or
+    // template row chosen.
+    void showChanged(const catalogue::ChangedRow& row);
+    void showTable(catalogue::Catalogue& db, catalogue::Id tableId);
+    bool holdsUnsavedTyping() const;
+    void showPlace(catalogue::Id projectId, catalogue::Id tableId, catalogue::Id fieldId);
     void updateHistoryActions();
 
     Messages& messages_;
@@ -71,6 +87,8 @@ private:
     QLabel* status_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
+    UndoKeys* undoKeys_ = nullptr;
+    ProblemsPanel* problems_ = nullptr;
     // Declared after the context they use, so they go first.
     std::unique_ptr<designer::EditorContext> context_;
     std::unique_ptr<designer::ProjectEditor> projects_;

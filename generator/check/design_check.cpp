@@ -272,23 +272,4 @@ std::optional<std::string> siteNameProblem(std::string_view name, NameUse use) {
     return jet::nameProblem(name, use == NameUse::Table ? jet::NameKind::Table : jet::NameKind::Column);
 }
 
-std::vector<DesignProblem> checkTable(const catalogue::Snapshot& model, const catalogue::Table& table) {
-    std::vector<DesignProblem> problems;
-    if (const auto problem = siteNameProblem(table.name, NameUse::Table))
-        problems.push_back({table.id, "表 " + table.name + "：" + *problem});
-    for (const auto* field : model.fieldsOf(table.id))
-        if (const auto problem = siteNameProblem(field->name, NameUse::Field))
-            problems.push_back({table.id, "表 " + table.name + " 字段 " + field->name + "：" + *problem});
-    return problems;
-}
-
-std::vector<DesignProblem> checkDesign(const catalogue::Snapshot& model, catalogue::Id projectId) {
-    std::vector<DesignProblem> problems;
-    for (const auto* table : model.tablesOf(projectId)) {
-        auto found = checkTable(model, *table);
-        problems.insert(problems.end(), found.begin(), found.end());
-    }
-    return problems;
-}
-
 }  // namespace tabulon::generator

@@ -163,8 +163,6 @@ function CleanValue(s){
 
 <option value="主键">主键</option>
 
-<option value="无表">无表</option>
-
 <option value="备用">备用</option>
 
 <option value="来源">来源</option>
@@ -217,7 +215,7 @@ function CleanValue(s){
 <input type="hidden" name="kovel_token" value="<%=SiteToken()%>">
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">
   <tr align="center">    
-	<td class="category">标题<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">数量<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">单价<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">编码<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">正文<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">摘要<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">开始<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">结束<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">大类<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">小类<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">主键<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">无表<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">备用<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">来源<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">价格<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">启用<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">重量<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>    <td class="category">修改</td>
+	<td class="category">标题<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">数量<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">单价<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">编码<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">正文<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">摘要<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">开始<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">结束<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">大类<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">小类<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">主键<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">备用<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">来源<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">价格<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">启用<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>	<td class="category">重量<img src="../images/down2.gif" border="0" hspace="2" align="absmiddle"></td>    <td class="category">修改</td>
     <td class="category">删除</td>
   </tr>
  <%
@@ -239,9 +237,9 @@ function CleanValue(s){
 
    LogicArray2=split(" > ', < ', = ', like '% , between , and ",",")
    
-   filedArray=split("标题,数量,单价,编码,正文,摘要,开始,结束,大类,小类,主键,无表,备用,来源,price,启用,重量,",",")
+   filedArray=split("标题,数量,单价,编码,正文,摘要,开始,结束,大类,小类,主键,备用,来源,price,启用,重量,",",")
    
-   filedTypeArray=split("1,0,0,1,1,1,2,2,1,1,1,1,1,1,3,0,0,",",")
+   filedTypeArray=split("1,0,0,1,1,1,2,2,1,1,1,1,1,3,0,0,",",")
    
    
    
@@ -496,7 +494,7 @@ End Function
  end if
  RsList.close
  end if
-	%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("无表")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("备用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("来源")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("price")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("启用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("重量")&"")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="ZJ30_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
+	%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("备用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("来源")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("price")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("启用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("重量")&"")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="ZJ30_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%
      rs.movenext
@@ -504,13 +502,13 @@ End Function
     else
 %>
   <tr>
-    <td colspan="19" class="nodata">没有找到记录</td>
+    <td colspan="18" class="nodata">没有找到记录</td>
   </tr>
 <%
     end if
 %>
   <tr>
-    <td colspan="19" class="pagebar">
+    <td colspan="18" class="pagebar">
 <%
     '翻页链接带上 action、SearchText 和 page，翻页后仍是同一个查询
     PageLink="?action="&server.URLEncode(request("action")&"")&"&SearchText="&server.URLEncode(request("SearchText")&"")&"&page="

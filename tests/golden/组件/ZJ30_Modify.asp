@@ -43,17 +43,15 @@ SiteRequirePost()
 
              S_11=trim(Request.Form("S_11"))'主键	
 
-             S_12=trim(Request.Form("S_12"))'无表	
+             S_12=trim(Request.Form("S_12"))'备用	
 
-             S_13=trim(Request.Form("S_13"))'备用	
+             S_13=trim(Request.Form("S_13"))'来源	
 
-             S_14=trim(Request.Form("S_14"))'来源	
+             S_14=trim(Request.Form("S_14"))'price	价格
 
-             S_15=trim(Request.Form("S_15"))'price	价格
+             S_15=trim(Request.Form("S_15"))'启用	
 
-             S_16=trim(Request.Form("S_16"))'启用	
-
-             S_17=trim(Request.Form("S_17"))'重量	
+             S_16=trim(Request.Form("S_16"))'重量	
 
 
 if S_2<>"" and not myIsNumeric(S_2) then
@@ -68,13 +66,13 @@ if S_3<>"" and not myIsNumeric(S_3) then
  response.End()
 end if
 
-if S_15<>"" and not myIsNumeric(S_15) then
+if S_14<>"" and not myIsNumeric(S_14) then
  sendmsg("price必须是数字")
  goback()
  response.End()
 end if
 
-if S_17<>"" and not myIsNumeric(S_17) then
+if S_16<>"" and not myIsNumeric(S_16) then
  sendmsg("重量必须是数字")
  goback()
  response.End()
@@ -90,12 +88,11 @@ S_8=SiteValue(S_8,"date","结束")
 S_9=SiteValue(S_9,"text","大类")
 S_10=SiteValue(S_10,"text","小类")
 S_11=SiteValue(S_11,"text","主键")
-S_12=SiteValue(S_12,"text","无表")
-S_13=SiteValue(S_13,"text","备用")
-S_14=SiteValue(S_14,"text","来源")
-S_15=SiteValue(S_15,"single","价格")
-S_16=SiteValue(S_16,"bool","启用")
-S_17=SiteValue(S_17,"double","重量")
+S_12=SiteValue(S_12,"text","备用")
+S_13=SiteValue(S_13,"text","来源")
+S_14=SiteValue(S_14,"single","价格")
+S_15=SiteValue(S_15,"bool","启用")
+S_16=SiteValue(S_16,"double","重量")
 
 sql="select * from 组件"
 
@@ -139,17 +136,15 @@ rs_numRows =0
 
     rsAdd("主键")=S_11
 
-    rsAdd("无表")=S_12
+    rsAdd("备用")=S_12
 
-    rsAdd("备用")=S_13
+    rsAdd("来源")=S_13
 
-    rsAdd("来源")=S_14
+    rsAdd("price")=S_14
 
-    rsAdd("price")=S_15
+    rsAdd("启用")=S_15
 
-    rsAdd("启用")=S_16
-
-    rsAdd("重量")=S_17
+    rsAdd("重量")=S_16
 
 
  
@@ -442,33 +437,24 @@ set RS_select=nothing
 %>
 	</td>
       </tr>      <tr>
-        <td width="25%" height="30" align="right">无表：</td>
-        <td width="75%" class="category">
-          <label>
-            <select name="S_12" id="S_12">
-              <option value="0">没有记录</option>
-            </select>
-          </label>
-	</td>
-      </tr>      <tr>
         <td width="25%" height="30" align="right">备用：</td>
         <td width="75%" class="category">
-<input type="text" name="S_13" id="S_13" value="<%=server.HTMLEncode(rsAdd("备用")&"")%>"  style="width:300px">
+<input type="text" name="S_12" id="S_12" value="<%=server.HTMLEncode(rsAdd("备用")&"")%>"  style="width:300px">
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">来源：</td>
         <td width="75%" class="category">
-<input type="text" name="S_14" id="S_14" value="<%=server.HTMLEncode(rsAdd("来源")&"")%>"  style="width:300px">
+<input type="text" name="S_13" id="S_13" value="<%=server.HTMLEncode(rsAdd("来源")&"")%>"  style="width:300px">
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">价格：</td>
-        <td width="75%" class="category"><input type="text" name="S_15" id="S_15" value="<%=server.HTMLEncode(rsAdd("price")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('price只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_14" id="S_14" value="<%=server.HTMLEncode(rsAdd("price")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('price只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">启用：</td>
-        <td width="75%" class="category"><input type="text" name="S_16" id="S_16" value="<%=server.HTMLEncode(rsAdd("启用")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_15" id="S_15" value="<%=server.HTMLEncode(rsAdd("启用")&"")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">重量：</td>
-        <td width="75%" class="category"><input type="text" name="S_17" id="S_17" value="<%=server.HTMLEncode(rsAdd("重量")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('重量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_16" id="S_16" value="<%=server.HTMLEncode(rsAdd("重量")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('重量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
       </tr>
 <script type="text/javascript">
 function check(){
@@ -482,9 +468,8 @@ function check(){
  e=box("S_9");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择大类");
  e=box("S_10");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择小类");
  e=box("S_11");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择主键");
- e=box("S_12");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择无表");
- e=box("S_15");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"price必须是数字");
- e=box("S_17");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"重量必须是数字");
+ e=box("S_14");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"price必须是数字");
+ e=box("S_16");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"重量必须是数字");
  return true;
 }
 </script>
