@@ -45,10 +45,19 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     connect(generation, &GenerationPanel::reported, this,
             [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     new TutorialLink(controls_.tutorialLink, messages_, options_.openUrl);
-    auto* preview = new PreviewLauncher(
-        controls_.previewSite, messages_,
-        {options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl});
-    connect(preview, &PreviewLauncher::reported, this, [this](const QString& text) { statusBar()->showMessage(text); });
+    PreviewSettings previewSettings{
+        options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl};
+    previewSettings.projectName = [this](catalogue::Id id) {
+        const auto project = catalogue_ ? catalogue_->project(id) : std::nullopt;
+        return project ? project->name : std::string();
+    };
+    previewSettings.port = [this] { return previewBar_ ? previewBar_->port() : 0; };
+    previewSettings.confirm = options_.ask;
+    preview_ = new PreviewLauncher(controls_.previewSite, messages_, std::move(previewSettings));
+    connect(preview_, &PreviewLauncher::reported, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 15000); });
+    previewBar_ = new PreviewBar(*preview_, this);
+    addToolBar(Qt::BottomToolBarArea, previewBar_);
     undoKeys_ = new UndoKeys(this);
     qApp->installEventFilter(undoKeys_);
     problems_ = new ProblemsPanel(this);
@@ -110,6 +119,10 @@ void MainWindow::buildMenus() {
     auto* check = build->addAction(QStringLiteral("检查设计"), this, &MainWindow::checkDesign);
     check->setObjectName(QStringLiteral("checkDesignAction"));
     build->addAction(controls_.previewSite->text(), controls_.previewSite, &QPushButton::click);
+    build->addAction(QStringLiteral("重新载入数据库"), preview_, &PreviewLauncher::reloadDatabase)
+        ->setObjectName(QStringLiteral("previewReloadAction"));
+    build->addAction(QStringLiteral("预览数据写回 data.mdb"), preview_, &PreviewLauncher::writeBack)
+        ->setObjectName(QStringLiteral("previewWriteBackAction"));
 
     auto* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("helpMenu"));

@@ -23,6 +23,7 @@
 #include "designer/template_editor.h"
 #include "window/controls.h"
 #include "window/generation_panel.h"
+#include "window/preview_bar.h"
 #include "window/preview_launcher.h"
 #include "window/problems_panel.h"
 #include "window/tutorial.h"
@@ -89,6 +90,8 @@ private:
     QAction* redoAction_ = nullptr;
     UndoKeys* undoKeys_ = nullptr;
     ProblemsPanel* problems_ = nullptr;
+    PreviewLauncher* preview_ = nullptr;
+    PreviewBar* previewBar_ = nullptr;
     // Declared after the context they use, so they go first.
     std::unique_ptr<designer::EditorContext> context_;
     std::unique_ptr<designer::ProjectEditor> projects_;
