@@ -84,20 +84,4 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     }
 }
 
-bool writeNewFile(const std::filesystem::path& path, std::string_view bytes) {
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.get() < 0) {
-        if (errno == EEXIST) return false;
-        fail(path, "不能创建文件", errno);
-    }
-    int error = writeAll(fd.get(), bytes);
-    if (::close(fd.release()) != 0 && error == 0) error = errno;
-    if (error != 0) {
-        // What was written of it is not left behind as if it were the file.
-        ::unlink(path.c_str());
-        fail(path, "写入失败", error);
-    }
-    return true;
-}
-
 }  // namespace tabulon

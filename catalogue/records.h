@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/data_type.h"
+#include "catalogue/widget_kind.h"
+
 namespace tabulon::catalogue {
 
 using Id = std::int64_t;
@@ -36,6 +39,9 @@ struct Field {
     std::string cascadeField;      // 联动字段
     std::string cascadeCondition;  // 联动条件
     std::string cascadeDisplay;    // 联显字段: a 字段.id of the field's own table
+    // `type` and `inputType` parsed: set when the snapshot is made, and only then.
+    DataType dataType = DataType::Unknown;
+    WidgetKind widget = WidgetKind::Other;
 };
 
 struct TemplateRow {
@@ -45,10 +51,8 @@ struct TemplateRow {
     std::int64_t order = 0;  // 排序
 };
 
-// The value sets, in the order the window's combo boxes list them.
-inline constexpr std::array<std::string_view, 11> kDataTypes = {
-    "自动编号", "文本", "长整型", "整型", "双精度", "单精度", "字节型", "小数", "备注", "日期时间", "逻辑"};
-inline constexpr std::array<std::string_view, 4> kInputTypes = {"文本框", "时间框", "组合框", "文本域"};
+// The value sets, in the order the window's combo boxes list them (kDataTypes and
+// kInputTypes come from their tables).
 inline constexpr std::array<std::string_view, 10> kTemplateKinds = {"添加", "修改", "删除", "列表", "显示",
                                                                     "登录", "菜单", "导航", "底部", "桌面"};
 

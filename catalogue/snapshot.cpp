@@ -23,6 +23,8 @@ Snapshot::Snapshot(std::vector<Project> projects, std::vector<Table> tables, std
     for (std::size_t i = 0; i < projects_.size(); ++i) projectIndex_[projects_[i].id] = i;
     for (std::size_t i = 0; i < tables_.size(); ++i) tableIndex_[tables_[i].id] = i;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
+        fields_[i].dataType = dataTypeOf(fields_[i].type);
+        fields_[i].widget = widgetKindOf(fields_[i].inputType);
         fieldIndex_[fields_[i].id] = i;
         fieldsByTable_[fields_[i].tableId].push_back(&fields_[i]);
     }
@@ -82,6 +84,13 @@ std::vector<const Field*> Snapshot::fieldsInAddedOrder(Id tableId) const {
     std::vector<const Field*> result = fieldsOf(tableId);
     std::sort(result.begin(), result.end(), [](const Field* a, const Field* b) { return a->id < b->id; });
     return result;
+}
+
+std::vector<const TemplateRow*> Snapshot::templateRecords(std::string_view kind) const {
+    std::vector<const TemplateRow*> rows;
+    for (const auto& row : templates_)
+        if (row.kind == kind) rows.push_back(&row);
+    return rows;
 }
 
 std::vector<std::string_view> Snapshot::templateRows(std::string_view kind) const {

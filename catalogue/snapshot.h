@@ -34,6 +34,8 @@ public:
     std::vector<const Field*> fieldsInAddedOrder(Id tableId) const;
     // Contents of the page template rows of a kind, in page order.
     std::vector<std::string_view> templateRows(std::string_view kind) const;
+    // The same rows as records, to name them (ID) in messages.
+    std::vector<const TemplateRow*> templateRecords(std::string_view kind) const;
     const std::vector<TemplateRow>& templates() const { return templates_; }
 
 private:

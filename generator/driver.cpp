@@ -5,6 +5,7 @@
 #include "generator/check/design_rules.h"
 #include "generator/naming/naming.h"
 #include "generator/page_encoding.h"
+#include "generator/text/template_anchor.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -57,8 +58,15 @@ private:
                                        std::to_string(kind.templateRowsUsed) + " 行，" + fileName + " 未生成。");
             return outcome;
         }
-        const PageInput input{model_, table, model_.fieldsOf(table.id), rows};
-        const std::string text = pageGenerator(kind.id).build(input, outcome.messages);
+        const auto fields = pageFields(table);
+        const PageInput input{model_, table, fields, rows};
+        std::string text;
+        try {
+            text = pageGenerator(kind.id).build(input, outcome.messages);
+        } catch (const MissingAnchor& e) {
+            outcome.failures.push_back(missingAnchorText(model_, e.anchor()) + "，" + fileName + " 未生成。");
+            return outcome;
+        }
         try {
             sink.writeText(path, text, [&](std::string_view character) {
                 return locateCharacter(model_, project_, table, kind.templateKind, character) + " 中的字符“" +
@@ -69,6 +77,15 @@ private:
             outcome.failures.push_back(e.what());
         }
         return outcome;
+    }
+
+    // The fields a page shows, in page order: a type kept only in the database (二进制) has
+    // no widget and no value a form could write.
+    std::vector<const catalogue::Field*> pageFields(const catalogue::Table& table) const {
+        std::vector<const catalogue::Field*> fields;
+        for (const auto* field : model_.fieldsOf(table.id))
+            if (catalogue::onPages(field->dataType)) fields.push_back(field);
+        return fields;
     }
 
     std::string missingTable(catalogue::Id tableId) const {

@@ -97,11 +97,11 @@ bool SiteSink::isFolder(const fs::path& folder) const {
 }
 
 void FileSink::store(const fs::path& path, std::string_view bytes, FileKind) {
-    // Most files of a first build are new: those are created directly.
-    if (writeNewFile(path, bytes)) return;
     // Regenerating an unchanged page leaves the file (and its time stamp) alone; comparing
     // is far cheaper than creating and renaming a new file.
     if (holds(path, bytes)) return;
+    // New files too go through a temporary name: a run stopped halfway never leaves a
+    // page that looks finished but is cut short.
     writeFileAtomically(path, bytes);
 }
 
@@ -174,8 +174,11 @@ void DryRunSink::store(const fs::path& path, std::string_view bytes, FileKind ki
 }
 
 bool DryRunSink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) {
-    if (exists(path)) return false;
-    store(path, bytes, FileKind::Binary);
+    // The check and the store under one lock: two callers cannot both take the name.
+    std::lock_guard lock(mutex_);
+    if (files_.contains(path) || folders_.contains(path) || SiteSink::exists(path)) return false;
+    files_.emplace(path, std::string(bytes));
+    order_.push_back(path);
     return true;
 }
 

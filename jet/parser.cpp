@@ -15,9 +15,12 @@ struct TypeWord {
     ColumnType type;
 };
 constexpr TypeWord kTypeWords[] = {
-    {"integer", ColumnType::Long}, {"short", ColumnType::Short}, {"double", ColumnType::Double},
-    {"real", ColumnType::Single},  {"byte", ColumnType::Byte},   {"datetime", ColumnType::DateTime},
-    {"memo", ColumnType::Memo},    {"bit", ColumnType::Boolean},
+    {"integer", ColumnType::Long},      {"short", ColumnType::Short},
+    {"double", ColumnType::Double},     {"real", ColumnType::Single},
+    {"byte", ColumnType::Byte},         {"datetime", ColumnType::DateTime},
+    {"memo", ColumnType::Memo},         {"bit", ColumnType::Boolean},
+    {"Currency", ColumnType::Currency}, {"LongBinary", ColumnType::LongBinary},
+    {"image", ColumnType::LongBinary},  // the first word is the one written
 };
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
@@ -164,7 +167,9 @@ private:
         }
         at_ = typeStart;
         fail("字段 " + column.name + " 的类型“" + std::string(type) +
-             "”不受支持（可用 VarChar(n)、integer、short、double、real、byte、NUMERIC(p,s)、datetime、memo、bit）");
+             "”不受支持（可用 "
+             "VarChar(n)、integer、short、double、real、byte、NUMERIC(p,s)"
+             "、datetime、memo、bit、Currency、LongBinary）");
     }
 
     std::string_view text_;

@@ -11,7 +11,8 @@ namespace tabulon::jet {
 
 // Keywords and type words are case-insensitive, whitespace between tokens is
 // free, the table name may be bracketed. Type words: VarChar(n), integer,
-// short, double, real, byte, NUMERIC(p,s), datetime, memo, bit. Throws Error
+// short, double, real, byte, NUMERIC(p,s), datetime, memo, bit, Currency,
+// LongBinary (or image). Throws Error
 // saying where the statement stops making sense. Names are not checked here.
 TableDefinition parseCreateTable(std::string_view statement);
 

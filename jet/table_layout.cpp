@@ -10,35 +10,49 @@ namespace {
 
 constexpr const char* kPrimaryKeyName = "PrimaryKey";
 
+// The design column types and the file's types, one for one; text and numbers carry
+// their sizes besides.
+struct TypePair {
+    ColumnType design;
+    JetType file;
+};
+constexpr TypePair kTypePairs[] = {
+    {ColumnType::Text, JetType::Text},         {ColumnType::Memo, JetType::Memo},
+    {ColumnType::Long, JetType::Long},         {ColumnType::Short, JetType::Integer},
+    {ColumnType::Byte, JetType::Byte},         {ColumnType::Double, JetType::Double},
+    {ColumnType::Single, JetType::Single},     {ColumnType::DateTime, JetType::DateTime},
+    {ColumnType::Boolean, JetType::Boolean},   {ColumnType::Numeric, JetType::Numeric},
+    {ColumnType::Currency, JetType::Currency}, {ColumnType::LongBinary, JetType::Ole},
+};
+
+JetType fileType(ColumnType design) {
+    for (const TypePair& pair : kTypePairs)
+        if (pair.design == design) return pair.file;
+    return JetType::Text;
+}
+
 ColumnLayout designColumn(const Column& column) {
     ColumnLayout out;
     out.name = column.name;
+    out.type = fileType(column.type);
     out.flags = column_flag::kFixed | column_flag::kUpdatable;
-    switch (column.type) {
-    case ColumnType::Text:
-        out.type = JetType::Text;
+    switch (out.type) {
+    case JetType::Text:
         out.flags = column_flag::kUpdatable;
         out.extraFlags = column_flag::kCompressedUnicode;
         out.length = static_cast<std::uint16_t>(2 * column.length);
         break;
-    case ColumnType::Memo:
-        out.type = JetType::Memo;
+    case JetType::Memo:
         out.flags = column_flag::kUpdatable;
         out.extraFlags = column_flag::kCompressedUnicode;
         break;
-    case ColumnType::Long: out.type = JetType::Long; break;
-    case ColumnType::Short: out.type = JetType::Integer; break;
-    case ColumnType::Byte: out.type = JetType::Byte; break;
-    case ColumnType::Double: out.type = JetType::Double; break;
-    case ColumnType::Single: out.type = JetType::Single; break;
-    case ColumnType::DateTime: out.type = JetType::DateTime; break;
-    case ColumnType::Boolean: out.type = JetType::Boolean; break;
-    case ColumnType::Numeric:
+    case JetType::Ole: out.flags = column_flag::kUpdatable; break;  // bytes: nothing to compress
+    case JetType::Numeric:
         // Stored fixed, as Access stores it.
-        out.type = JetType::Numeric;
         out.precision = static_cast<std::uint8_t>(column.precision);
         out.scale = static_cast<std::uint8_t>(column.scale);
         break;
+    default: break;
     }
     if (!out.isVariable()) out.length = fixedSize(out.type);
     if (out.type == JetType::Boolean) out.length = 1;
@@ -46,6 +60,12 @@ ColumnLayout designColumn(const Column& column) {
 }
 
 }  // namespace
+
+std::optional<ColumnType> designType(JetType file) {
+    for (const TypePair& pair : kTypePairs)
+        if (pair.file == file) return pair.design;
+    return std::nullopt;
+}
 
 std::uint16_t fixedSize(JetType type) {
     switch (type) {
@@ -142,25 +162,13 @@ TableDefinition definitionFromLayout(const std::string& tableName, const TableLa
         const ColumnLayout& c = layout.columns[i];
         Column column;
         column.name = c.name;
-        switch (c.type) {
-        case JetType::Text:
-            column.type = ColumnType::Text;
-            column.length = c.length / 2;
-            break;
-        case JetType::Memo: column.type = ColumnType::Memo; break;
-        case JetType::Long: column.type = ColumnType::Long; break;
-        case JetType::Integer: column.type = ColumnType::Short; break;
-        case JetType::Byte: column.type = ColumnType::Byte; break;
-        case JetType::Double: column.type = ColumnType::Double; break;
-        case JetType::Single: column.type = ColumnType::Single; break;
-        case JetType::DateTime: column.type = ColumnType::DateTime; break;
-        case JetType::Boolean: column.type = ColumnType::Boolean; break;
-        case JetType::Numeric:
-            column.type = ColumnType::Numeric;
+        const std::optional<ColumnType> type = designType(c.type);
+        if (!type) throw unexpected("字段 " + c.name + " 的类型不受支持");
+        column.type = *type;
+        if (c.type == JetType::Text) column.length = c.length / 2;
+        if (c.type == JetType::Numeric) {
             column.precision = c.precision;
             column.scale = c.scale;
-            break;
-        default: throw unexpected("字段 " + c.name + " 的类型不受支持");
         }
         definition.columns.push_back(column);
     }

@@ -3,6 +3,7 @@
 // column numbers, row offsets, indexes and the pointers to its usage maps.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,10 @@ std::uint16_t fixedSize(JetType type);
 // Numbers the columns in order and gives each its fixed offset or its slot
 // among the variable columns; block order becomes column-number order.
 void assignRowPositions(TableLayout& layout);
+
+// The design type a file's column type stands for; nullopt for types Tabulon does not
+// write (fixed binary, GUID).
+std::optional<ColumnType> designType(JetType file);
 
 // Layout of a user table: `id` Counter as column 0, then the design's columns.
 TableLayout userTableLayout(const TableDefinition& definition);

@@ -8,7 +8,22 @@
 
 namespace tabulon::jet {
 
-enum class ColumnType { Text, Long, Short, Double, Single, Byte, Numeric, DateTime, Memo, Boolean };
+// Currency holds a signed count of ten-thousandths; LongBinary is a long value of raw
+// bytes (Access's OLE object), kept as a std::string of those bytes.
+enum class ColumnType {
+    Text,
+    Long,
+    Short,
+    Double,
+    Single,
+    Byte,
+    Numeric,
+    DateTime,
+    Memo,
+    Boolean,
+    Currency,
+    LongBinary
+};
 
 struct Column {
     std::string name;  // UTF-8
@@ -35,7 +50,8 @@ struct DateTime {
     friend bool operator==(const DateTime&, const DateTime&) = default;
 };
 
-// A cell value. Numeric columns read back as exact decimal strings ("1234.56").
+// A cell value. Numeric and Currency columns read back as exact decimal strings ("1234.56"),
+// LongBinary columns as their bytes.
 using Value = std::variant<std::monostate, std::string, std::int64_t, double, bool, DateTime>;
 
 struct Row {

@@ -136,6 +136,25 @@ std::string encodeNumeric(const Value& value, const ColumnLayout& column) {
     return encodeDecimal(scaled->negative, scaled->digits);
 }
 
+// Currency: the value at four decimals as a signed 64-bit count of ten-thousandths.
+std::string encodeCurrency(const Value& value) {
+    const std::string text = decimalText(value, 4);
+    const auto scaled = scaleDecimal(text, 4);
+    if (!scaled) throw Error("值“" + text + "”不是数字");
+    constexpr std::string_view kLargest = "9223372036854775807";  // also the magnitude of the least, plus one
+    const auto& digits = scaled->digits;
+    const bool tooLarge = digits.size() > kLargest.size() || (digits.size() == kLargest.size() && digits > kLargest &&
+                                                              !(scaled->negative && digits == "9223372036854775808"));
+    if (tooLarge) throw Error("值 " + text + " 超出货币的范围（-922337203685477.5808 到 922337203685477.5807）");
+    std::uint64_t magnitude = 0;
+    for (char digit : digits) magnitude = magnitude * 10 + static_cast<std::uint64_t>(digit - '0');
+    const std::uint64_t units = scaled->negative ? 0 - magnitude : magnitude;
+    std::string out;
+    putU32(out, static_cast<std::uint32_t>(units));
+    putU32(out, static_cast<std::uint32_t>(units >> 32));
+    return out;
+}
+
 // ---- dates
 DateTime dateFrom(const Value& value) {
     if (const auto* d = std::get_if<DateTime>(&value)) return *d;
@@ -227,6 +246,10 @@ std::string encodeValue(const ColumnLayout& column, const Value& value) {
         return encodeJetText(text, column.compressible(), false);
     }
     case JetType::Memo: return encodeJetText(textFrom(value), column.compressible(), true);
+    case JetType::Currency: return encodeCurrency(value);
+    case JetType::Ole:
+        if (const auto* bytes = std::get_if<std::string>(&value)) return *bytes;
+        throw Error(typeMismatch("二进制数据"));
     default: throw Error("不支持写入这种字段类型");
     }
 }

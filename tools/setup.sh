@@ -57,6 +57,18 @@ sanitized_reader_tests() {
   TABULON_FUZZ_ITERATIONS=5000 build-sanitize/jet_sanitized_tests
 }
 
+# The parallel build (pages on several threads, a step beside the others) under
+# ThreadSanitizer: only the generator tests, in a build folder of their own.
+thread_sanitized_build_tests() {
+  mkdir -p build-tsan/_deps
+  [ -d build/_deps/sqlite-amalgamation ] && cp -r build/_deps/sqlite-amalgamation build-tsan/_deps/
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+  cmake --build build-tsan --target generator_tests
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/generator/generator_tests \
+    --gtest_filter='SiteBuild.*:Driver.*:OrderedParallel.*:SiteSink.*:DryRunSink.*:FileSink.*'
+}
+
 case "$mode" in
   build)
     install_packages "${build_packages[@]}"
@@ -84,6 +96,7 @@ case "$mode" in
     $in_git && golden_before=$(git status --porcelain -- tests/golden)
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
     sanitized_reader_tests
+    thread_sanitized_build_tests
     if $in_git && [ "$(git status --porcelain -- tests/golden)" != "$golden_before" ]; then
       echo "The test run changed tests/golden:" >&2
       git status --porcelain -- tests/golden >&2

@@ -4,6 +4,7 @@
 #include "catalogue/ids.h"
 #include "generator/check/design_check.h"
 #include "generator/naming/naming.h"
+#include "generator/text/template_anchor.h"
 #include "jet/names.h"
 
 namespace tabulon::generator {
@@ -73,7 +74,7 @@ private:
         }
         if (const auto problem = pageTextProblem(field.description)) add("字段说明" + *problem);
         if (field.type == kKeyType && !isKeyName(field.name))
-            add("每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型建立", false);
+            add("每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立", false);
         if (field.inputType == kDropDown) {
             if (namesNoTable(model_, field.linkTable))
                 add(field.linkTable.empty() ? "组合框没有选择关联表"
@@ -145,6 +146,9 @@ std::vector<DesignProblem> checkProject(const catalogue::Snapshot& model, catalo
     ProjectChecker checker(model, problems);
     const auto tables = model.tablesOf(projectId);
     for (const auto* table : tables) checker.table(*table, tables);
+    // Template rows the generators cannot patch: the pages built from them are not written.
+    for (auto& text : missingTemplateAnchors(model))
+        problems.push_back({projectId, -1, -1, std::move(text) + "，该模板生成的页面不会写出。", false});
     return problems;
 }
 

@@ -19,32 +19,6 @@ namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
 
-// A data type's column: the word the CREATE statement spells it with, and the type that
-// word stands for (text with Column's default length 50, numbers its default 6,2).
-struct ColumnKind {
-    std::string_view dataType;
-    std::string_view word;
-    jet::ColumnType type;
-};
-constexpr ColumnKind kColumnKinds[] = {
-    {"文本", "VarChar(50)", jet::ColumnType::Text},
-    {"长整型", "integer", jet::ColumnType::Long},
-    {"整型", "short", jet::ColumnType::Short},
-    {"双精度", "double", jet::ColumnType::Double},
-    {"单精度", "real", jet::ColumnType::Single},
-    {"字节型", "byte", jet::ColumnType::Byte},
-    {"小数", "NUMERIC(6,2)", jet::ColumnType::Numeric},
-    {"日期时间", "datetime", jet::ColumnType::DateTime},
-    {"备注", "memo", jet::ColumnType::Memo},
-    {"逻辑", "bit", jet::ColumnType::Boolean},
-};
-
-const ColumnKind* columnKind(std::string_view dataType) {
-    for (const ColumnKind& kind : kColumnKinds)
-        if (kind.dataType == dataType) return &kind;
-    return nullptr;
-}
-
 constexpr std::size_t kNoKey = SIZE_MAX;
 
 bool isKeyName(std::string_view name) {
@@ -104,9 +78,7 @@ public:
                        " 在数据库中同名（不区分大小写），该字段未建立。");
                 continue;
             }
-            jet::Column& column = definition.columns.emplace_back();
-            column.name = field.name;
-            column.type = columnType(field, fieldWhere);
+            definition.columns.push_back(column(field, fieldWhere));
         }
 
         try {
@@ -129,17 +101,18 @@ public:
     }
 
 private:
-    // A type without a column type of its own never borrows a neighbour's: an
-    // auto-number field becomes a long integer, anything else text.
+    // A type without a column of its own never borrows a neighbour's: an auto-number
+    // field becomes a long integer, an unknown word text.
     template <typename Where>
-    jet::ColumnType columnType(const catalogue::Field& field, const Where& where) {
-        if (const ColumnKind* kind = columnKind(field.type)) return kind->type;
-        if (field.type == "自动编号") {
-            report(where() + "：每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型建立。");
-            return jet::ColumnType::Long;
+    jet::Column column(const catalogue::Field& field, const Where& where) {
+        const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+        if (row && !row->sqlWord.empty()) return *catalogue::columnOf(field.dataType, field.name);
+        if (field.dataType == catalogue::DataType::AutoNumber) {
+            report(where() + "：每个表只有 id 一个自动编号列，字段类型“" + field.type + "”按长整型 integer 建立。");
+            return *catalogue::columnOf(catalogue::DataType::Long, field.name);
         }
         report(where() + "：字段类型“" + field.type + "”没有对应的数据库类型，按文本 VarChar(50) 建立。");
-        return jet::ColumnType::Text;
+        return *catalogue::columnOf(catalogue::DataType::Text, field.name);
     }
 
     const catalogue::Snapshot& model_;
@@ -167,7 +140,8 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }  // namespace
 
 std::optional<std::string_view> typeWord(std::string_view dataType) {
-    if (const ColumnKind* kind = columnKind(dataType)) return kind->word;
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(catalogue::dataTypeOf(dataType));
+    if (row && !row->sqlWord.empty()) return row->sqlWord;
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "catalogue/data_type.h"
 #include "jet/error.h"
 #include "jet/values.h"
 
@@ -73,15 +74,8 @@ Value adapt(const Value& value, JetType source, JetType target) {
     return value;
 }
 
-// Currency has no writer of its own: its values are decimals at scale 4.
-jet::ColumnLayout comparable(const jet::ColumnLayout& column) {
-    if (column.type != JetType::Currency) return column;
-    jet::ColumnLayout decimal = column;
-    decimal.type = JetType::Numeric;
-    decimal.precision = 19;
-    decimal.scale = 4;
-    return decimal;
-}
+// Bytes only ever pass into a column of bytes.
+bool isBytes(JetType type) { return type == JetType::Binary || type == JetType::Ole || type == JetType::Guid; }
 
 }  // namespace
 
@@ -91,18 +85,17 @@ bool holdsEveryValue(const jet::ColumnLayout& from, const jet::ColumnLayout& to)
     case JetType::Text: return to.length >= from.length;
     case JetType::Numeric: return to.precision == from.precision && to.scale == from.scale;
     case JetType::Binary:
-    case JetType::Ole:
-    case JetType::Guid:
-    case JetType::Currency: return false;
+    case JetType::Guid: return false;
     default: return true;
     }
 }
 
 Conversion convertValue(const jet::ColumnLayout& from, const Value& value, const jet::ColumnLayout& to) {
     if (std::holds_alternative<std::monostate>(value)) return {value, std::nullopt};
-    if (from.type == JetType::Binary || from.type == JetType::Ole || from.type == JetType::Guid)
-        return {Value{}, "原字段类型 " + typeName(from) + " 的值不能带入"};
-    const jet::ColumnLayout source = comparable(from);
+    if (from.type == JetType::Ole && to.type == JetType::Ole) return {value, std::nullopt};
+    if (isBytes(from.type)) return {Value{}, "原字段类型 " + typeName(from) + " 的值不能带入"};
+    if (isBytes(to.type)) return {Value{}, "新类型 " + typeName(to) + " 只能保存二进制数据"};
+    const jet::ColumnLayout& source = from;
     try {
         const Value decoded = jet::decodeValue(to, jet::encodeValue(to, adapt(value, from.type, to.type)));
         const Value back = adapt(decoded, to.type, source.type);
@@ -115,23 +108,22 @@ Conversion convertValue(const jet::ColumnLayout& from, const Value& value, const
 }
 
 std::string typeName(const jet::ColumnLayout& column) {
+    const auto design = jet::designType(column.type);
+    if (!design)
+        return column.type == JetType::Guid     ? "同步复制 ID"
+               : column.type == JetType::Binary ? "定长二进制"
+                                                : "未知类型";
+    jet::Column shape;
+    shape.type = *design;
+    shape.length = column.length / 2;
+    const catalogue::DataTypeRow* row = catalogue::dataTypeOfColumn(shape);
+    const std::string word(row ? row->word : "未知类型");
     switch (column.type) {
-    case JetType::Text: return "文本(" + std::to_string(column.length / 2) + ")";
-    case JetType::Memo: return "备注";
-    case JetType::Long: return "长整型";
-    case JetType::Integer: return "整型";
-    case JetType::Byte: return "字节型";
-    case JetType::Double: return "双精度";
-    case JetType::Single: return "单精度";
-    case JetType::Numeric: return "小数(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
-    case JetType::DateTime: return "日期时间";
-    case JetType::Boolean: return "逻辑";
-    case JetType::Currency: return "货币";
-    case JetType::Binary: return "二进制";
-    case JetType::Ole: return "OLE 对象";
-    case JetType::Guid: return "同步复制 ID";
+    case JetType::Text: return word + "(" + std::to_string(column.length / 2) + ")";
+    case JetType::Numeric:
+        return word + "(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
+    default: return word;
     }
-    return "未知类型";
 }
 
 }  // namespace tabulon::generator

@@ -1,5 +1,7 @@
 #include "generator/login/login_generator.h"
 
+#include "generator/text/template_anchor.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -8,6 +10,7 @@
 #include "generator/login/sha256.h"
 #include "generator/naming/naming.h"
 #include "generator/text/fragment.h"
+#include "generator/text/template_anchor.h"
 #include "jet/database.h"
 #include "jet/names.h"
 #include "resources/embedded.h"
@@ -130,9 +133,9 @@ std::string wrongLoginMarksMessage(const catalogue::Snapshot& model, catalogue::
 std::string loginPage(std::string_view templateText, const LoginFields& login) {
     std::string page(templateText);
     if (sha256Hex(page) == kEarlierDefaultLoginRow) page = currentDefaultLoginRow();
-    replaceFirst(page, "* from login", "* from " + login.table);
-    replaceFirst(page, " where (username=", " where (" + login.userField + "=");
-    replaceFirst(page, "and pwd=", "and " + login.passwordField + "=");
+    replaceAnchor(page, anchor::kLoginTable, "* from " + login.table);
+    replaceAnchor(page, anchor::kLoginUser, " where (" + login.userField + "=");
+    replaceAnchor(page, anchor::kLoginPassword, "and " + login.passwordField + "=");
     // A row of the user's own that still only sets the cookie logs into the session too,
     // when it includes the helpers that do it.
     if (page.find("inc/function.asp") != std::string::npos)
@@ -168,6 +171,7 @@ std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId) 
                                     {"id", std::to_string(table->id)},
                                     {"name", table->name},
                                     {"base", pageBaseName(*table)}});
+    requireAnchor(rows.at(1), anchor::kMenuLoop);
     std::string page = std::string(rows.at(0)) + groups + std::string(rows.at(1));
     replaceLeading(page, "for (var i=1; i<8; i++)", "for (var i=1; i<=" + std::to_string(tables.size()) + "; i++)",
                    std::string::npos);
@@ -200,6 +204,12 @@ constexpr SitePage kSitePages[] = {
     {"menu.asp", "导航", 2, buildMenuPage},
 };
 
+// The site database is not there at all (not: there but unreadable).
+class MissingDatabase : public Error {
+public:
+    using Error::Error;
+};
+
 // Adds the default account to `database` unless it is there; says whether it did.
 bool addAccountTo(jet::Database& database, const LoginFields& login, bool digests) {
     if (hasDefaultAccount(database, login)) return false;
@@ -218,8 +228,13 @@ bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, b
     const bool wasHeld = database.has_value();
     if (!database) {
         const auto bytes = sink.readBack(databasePath);
-        if (!bytes) throw Error("无法打开数据库文件 " + displayPath(databasePath));
-        database = jet::Database::fromBytes(*bytes);
+        if (!bytes) throw MissingDatabase("无法打开数据库文件 " + displayPath(databasePath));
+        try {
+            database = jet::Database::fromBytes(*bytes);
+        } catch (const Error& e) {
+            // The file is there: asking for it to be generated would mislead.
+            throw Error("数据库文件 " + displayPath(databasePath) + " 无法读取：" + e.what());
+        }
     }
     bool added = false;
     try {
@@ -271,7 +286,14 @@ LoginResult generateLogin(const StepInput& input, SiteSink& sink, Messages& mess
     }
 
     const auto loginRows = model.templateRows("登录");
-    const bool digests = !loginRows.empty() && storesPasswordDigests(loginPage(*firstRowOf(model, "登录"), *login));
+    // A row without its anchors gets no login page (reported below); its digests still count.
+    const bool digests = !loginRows.empty() && [&] {
+        try {
+            return storesPasswordDigests(loginPage(*firstRowOf(model, "登录"), *login));
+        } catch (const MissingAnchor&) {
+            return storesPasswordDigests(*firstRowOf(model, "登录"));
+        }
+    }();
     const fs::path databasePath = site / "data" / "data.mdb";
     try {
         // Rows carried over by ② may hold the account already.
@@ -279,9 +301,11 @@ LoginResult generateLogin(const StepInput& input, SiteSink& sink, Messages& mess
             result.written.push_back(databasePath);
             result.accountAdded = true;
         }
-    } catch (const Error& e) {
+    } catch (const MissingDatabase& e) {
         report("默认帐号 vokra 未能加入网站数据库 " + databasePath.string() + "：" + e.what() +
                "（请先生成数据库文件）");
+    } catch (const Error& e) {
+        report("默认帐号 vokra 未能加入网站数据库 " + databasePath.string() + "：" + e.what());
     }
 
     for (const SitePage& page : kSitePages) {
@@ -297,6 +321,8 @@ LoginResult generateLogin(const StepInput& input, SiteSink& sink, Messages& mess
                        "”无法用 GBK 编码（来自表名或 " + page.kind + " 模板），该页未生成。";
             });
             result.written.push_back(site / page.file);
+        } catch (const MissingAnchor& e) {
+            report(missingAnchorText(model, e.anchor()) + "，" + page.file + " 未生成。");
         } catch (const Error& e) {
             report(e.what());
         }

@@ -5,6 +5,7 @@
 #include "generator/pages/page_safety.h"
 #include "generator/pages/record_set.h"
 #include "generator/text/fragment.h"
+#include "generator/widgets/widget_renderer.h"
 #include "generator/widgets/add_widgets.h"
 
 namespace tabulon::generator {
@@ -47,8 +48,9 @@ std::string AddPageGenerator::build(const PageInput& input, Messages& messages) 
 
     const std::string query = openRecordSet(fill(kQuery, {{"table", tableName}}));
     const std::string save = fill(kSaveAndLeave, {{"base", pageBaseName(input.table)}});
-    auto parts = headWithServerBlock(pageHead, {fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n",
-                                                query, "rsAdd.addnew\r\n\r\n", fields.assignCode, save});
+    auto parts = headWithServerBlock(pageHead, anchor::kAddHead,
+                                     {fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n", query,
+                                      "rsAdd.addnew\r\n\r\n", fields.assignCode, save});
     parts.insert(parts.end(), {fields.formRows, fields.checkScript, state.loadScript, rows[5]});
     if (!state.cascade) return finishedPage(parts, "<form");
     std::string page = concat(parts);

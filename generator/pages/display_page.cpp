@@ -5,6 +5,7 @@
 #include "generator/pages/modify_page.h"
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
+#include "generator/widgets/widget_renderer.h"
 #include "generator/widgets/display_widgets.h"
 
 namespace tabulon::generator {
@@ -46,7 +47,7 @@ std::string DisplayPageGenerator::build(const PageInput& input, Messages& messag
         if (value.stopsFieldLoop) break;
         body.append(value.html).append(rows[5]);
     }
-    auto parts = headWithServerBlock(pageHead, {idCheck});
+    auto parts = headWithServerBlock(pageHead, anchor::kDisplayHead, {idCheck});
     const std::string query = recordQuery(tableName), end = recordPageEnd();
     parts.insert(parts.end(), {"\r\n<%\r\n", query, "%>\r\n", rows[2], body, rows[6], end});
     return finishedPage(parts, std::nullopt);

@@ -3,7 +3,7 @@
 #include "generator/naming/naming.h"
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
-#include "generator/widgets/widget_kind.h"
+#include "generator/widgets/widget_renderer.h"
 
 namespace tabulon::generator {
 namespace {
@@ -37,27 +37,25 @@ constexpr std::string_view kCheckScriptEnd =
     "</script>\r\n";
 
 void appendClientCheck(std::string& out, const catalogue::Field& field, std::string_view n, std::string_view caption) {
-    const std::string_view kind = valueKind(field);
-    switch (widgetKindOf(field.inputType)) {
-    case WidgetKind::DropDown: return fillInto(out, kCheckChoice, {{"n", n}, {"name", caption}});
-    case WidgetKind::RichText: return;
-    case WidgetKind::TextBox:
-    case WidgetKind::DateBox:
-    case WidgetKind::Other: break;
+    switch (widgetRenderer(field.widget).check) {
+    case WidgetCheck::Choice: return fillInto(out, kCheckChoice, {{"n", n}, {"name", caption}});
+    case WidgetCheck::None: return;
+    case WidgetCheck::ByDataType: break;
     }
-    if (kind == "date") return fillInto(out, kCheckDate, {{"n", n}, {"name", field.name}});
-    if (kind == "long" || kind == "short" || kind == "byte" || kind == "auto")
-        return fillInto(out, kCheckWhole, {{"n", n}, {"name", field.name}});
-    if (kind == "single" || kind == "double" || kind == "decimal")
-        return fillInto(out, kCheckNumber, {{"n", n}, {"name", field.name}});
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    switch (row ? row->clientCheck : catalogue::ClientCheck::None) {
+    case catalogue::ClientCheck::Date: return fillInto(out, kCheckDate, {{"n", n}, {"name", field.name}});
+    case catalogue::ClientCheck::WholeNumber: return fillInto(out, kCheckWhole, {{"n", n}, {"name", field.name}});
+    case catalogue::ClientCheck::Number: return fillInto(out, kCheckNumber, {{"n", n}, {"name", field.name}});
+    case catalogue::ClientCheck::None: return;
+    }
 }
 
 }  // namespace
 
-std::vector<std::string_view> headWithServerBlock(std::string_view pageHead,
+std::vector<std::string_view> headWithServerBlock(std::string_view pageHead, const TemplateAnchor& head,
                                                   std::initializer_list<std::string_view> serverBlock) {
-    const std::size_t marker = pageHead.find(kHeadMarker);
-    if (marker == std::string_view::npos) return {pageHead};
+    const std::size_t marker = requireAnchor(pageHead, head);
     std::vector<std::string_view> parts{pageHead.substr(0, marker)};
     parts.insert(parts.end(), serverBlock);
     parts.insert(parts.end(), {"\r\n", pageHead.substr(marker)});
@@ -133,7 +131,8 @@ FieldRows buildFieldRows(const PageInput& input, std::string_view captionStart, 
             appendReadLine(result.readCode, n, field->name, field->description);
             appendValueCheckLine(result.valueCode, n, *field, caption);
             // The database numbers an auto-number column itself and refuses a value for it.
-            if (valueKind(*field) != "auto") appendAssignmentLine(result.assignCode, n, field->name);
+            if (field->dataType != catalogue::DataType::AutoNumber)
+                appendAssignmentLine(result.assignCode, n, field->name);
         }
         appendClientCheck(result.checkScript, *field, n, caption);
         state.passwordField = passwordField;

@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "generator/pages/page_generator.h"
+#include "generator/text/template_anchor.h"
 #include "generator/widgets/add_widgets.h"
 
 namespace tabulon::generator {
 
 // The text the default first template rows end with; the server block goes before it.
-inline constexpr std::string_view kHeadMarker = "<html>\r\n<head>\r\n<title>";
+inline constexpr std::string_view kHeadMarker = anchor::kHeadMarker;
 
 // The start of a page as parts: `pageHead` with the parts of the server block and a line
 // end in front of its first head marker. A head without the marker has no place for the
-// block, which is then left out, as the template asks.
-std::vector<std::string_view> headWithServerBlock(std::string_view pageHead,
+// block: MissingAnchor names `head`, and the page is not written.
+std::vector<std::string_view> headWithServerBlock(std::string_view pageHead, const TemplateAnchor& head,
                                                   std::initializer_list<std::string_view> serverBlock);
 
 // Replaces the first connection include of `page` by itself plus the AJAX include.
@@ -48,8 +49,6 @@ enum class PasswordOnSave {
     Always,     // the add page: what is typed is stored as a digest
     WhenTyped,  // the modify page: an empty box keeps the stored digest
 };
-
-using WidgetRule = Widget (*)(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
 
 // Runs the field loop of the add and modify pages: every field gets its caption row, read
 // line and assignment, then its widget from `widget`; a widget that stops the loop leaves

@@ -5,6 +5,7 @@
 #include "generator/pages/page_safety.h"
 #include "generator/pages/record_set.h"
 #include "generator/text/fragment.h"
+#include "generator/widgets/widget_renderer.h"
 #include "generator/widgets/modify_widgets.h"
 
 namespace tabulon::generator {
@@ -124,10 +125,11 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
     const std::string openCode = recordQuery(tableName);
     const std::string save = fill(kSaveAndReturn, {{"close", kClose}, {"missing", missingRecord()}});
     std::string buttons(rows[6]);
-    replaceFirst(buttons, "history.go(-1)", fill(kBackToList, {{"base", base}}));
+    replaceAnchor(buttons, anchor::kModifyBack, fill(kBackToList, {{"base", base}}));
 
-    auto parts = headWithServerBlock(pageHead, {fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n",
-                                                openCode, "\r\n", fields.assignCode, save});
+    auto parts = headWithServerBlock(pageHead, anchor::kModifyHead,
+                                     {fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n", openCode,
+                                      "\r\n", fields.assignCode, save});
     const std::string end = recordPageEnd();
     parts.insert(parts.end(),
                  {"<%\r\n", openCode, "%>\r\n", rows[2], fields.formRows, fields.checkScript, buttons, end});

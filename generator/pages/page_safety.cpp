@@ -5,7 +5,7 @@
 #include <cctype>
 
 #include "generator/login/login_generator.h"
-#include "generator/widgets/widget_kind.h"
+#include "generator/widgets/widget_renderer.h"
 
 namespace tabulon::generator {
 
@@ -103,19 +103,9 @@ std::string finishedPage(std::span<const std::string_view> parts, std::optional<
 }
 
 std::string_view valueKind(const catalogue::Field& field) {
-    const std::string_view type = field.type;
-    if (widgetKindOf(field.inputType) == WidgetKind::RichText) return "html";
-    if (type == "自动编号") return "auto";
-    if (type == "长整型") return "long";
-    if (type == "整型") return "short";
-    if (type == "字节型") return "byte";
-    if (type == "单精度") return "single";
-    if (type == "双精度") return "double";
-    if (type == "小数") return "decimal";
-    if (type == "日期时间") return "date";
-    if (type == "逻辑") return "bool";
-    if (type == "备注") return "memo";
-    return "text";
+    if (widgetRenderer(field.widget).storesMarkup) return "html";
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    return row ? row->valueKind : "text";
 }
 
 bool isPasswordField(const catalogue::Snapshot& model, const catalogue::Table& table, const catalogue::Field& field) {

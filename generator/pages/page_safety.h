@@ -29,8 +29,8 @@ std::string finishedPage(std::initializer_list<std::string_view> parts, std::opt
 bool addFormToken(std::string& page, std::string_view formStart = "<form");
 
 // How the server checks a posted value before it is written to the column:
-// "text", "memo", "html", "auto", "long", "short", "byte", "single", "double", "decimal",
-// "date" or "bool" (the kinds of SiteValue in inc/guard.asp).
+// the row's kind for its data type ("text", "long", "date", … the kinds of SiteValue in
+// inc/guard.asp), "html" for rich text, "text" for a type no row has.
 std::string_view valueKind(const catalogue::Field& field);
 
 // The field that holds the account password of the project's login table.

@@ -5,7 +5,6 @@
 #include "catalogue/snapshot.h"
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -177,7 +176,7 @@ Widget textBox(const Snapshot& model, const Field& field, std::size_t position, 
     } else {
         html = fill(state.passwordField ? kPasswordBox : kTextBox, {{"n", n}});
     }
-    if (isNumericType(field.type)) {
+    if (catalogue::checkedAsNumber(field.dataType)) {
         // A numeric box trades the cascade call for its own check; the cascade stays registered.
         state.checkCode += numericCheck(position, field.name);
         html = fill(kNumericTextBox, {{"n", n}, {"name", field.name}});
@@ -193,7 +192,7 @@ std::string cascadeAttribute(const Snapshot& model, const Field& field, std::siz
         const auto* conditionField = model.fieldByIdText(field.cascadeCondition);
         condition = conditionField ? conditionField->name : std::string();
         // One "%" tells the data service to compare as a number.
-        if (conditionField && isNumericType(conditionField->type)) condition = "%" + condition;
+        if (conditionField && catalogue::checkedAsNumber(conditionField->dataType)) condition = "%" + condition;
     } else {
         condition = "%ID";
     }
@@ -266,17 +265,28 @@ std::string datePickerScript(FormState& state) {
     return std::string(kDateScript);
 }
 
-Widget addPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
-                     Messages& messages) {
-    const std::string n = std::to_string(position);
-    switch (widgetKindOf(field.inputType)) {
-    case WidgetKind::TextBox: return textBox(model, field, position, state);
-    case WidgetKind::RichText: return {fill(kRichText, {{"n", n}}), false};
-    case WidgetKind::DateBox: return {datePickerScript(state) + fill(kDateBox, {{"n", n}}), false};
-    case WidgetKind::DropDown: return dropDown(model, field, position, state, messages);
-    case WidgetKind::Other: return {fill(kOtherInput, {{"n", n}}), false};
-    }
-    return {};
+namespace add_widget {
+
+Widget textBox(const Snapshot& model, const Field& field, std::size_t position, FormState& state, Messages&) {
+    return generator::textBox(model, field, position, state);
 }
+
+Widget richText(const Snapshot&, const Field&, std::size_t position, FormState&, Messages&) {
+    return {fill(kRichText, {{"n", std::to_string(position)}}), false};
+}
+
+Widget dateBox(const Snapshot&, const Field&, std::size_t position, FormState& state, Messages&) {
+    return {datePickerScript(state) + fill(kDateBox, {{"n", std::to_string(position)}}), false};
+}
+
+Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state, Messages& messages) {
+    return generator::dropDown(model, field, position, state, messages);
+}
+
+Widget other(const Snapshot&, const Field&, std::size_t position, FormState&, Messages&) {
+    return {fill(kOtherInput, {{"n", std::to_string(position)}}), false};
+}
+
+}  // namespace add_widget
 
 }  // namespace tabulon::generator

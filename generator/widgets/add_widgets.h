@@ -30,10 +30,19 @@ struct Widget {
     bool stopsFieldLoop = false;
 };
 
-// The widget of the field at 1-based `position` on the add page. Reports design problems
-// (a drop-down whose linked table or field is missing) through `messages`.
-Widget addPageWidget(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
-                     FormState& state, Messages& messages);
+// How a widget is built for the field at 1-based `position`; design problems (a drop-down
+// whose linked table or field is missing) are reported through `messages`.
+using WidgetRule = Widget (*)(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
+                              FormState& state, Messages& messages);
+
+// The add page's widget of each input type; widget_renderer.cpp chooses among them.
+namespace add_widget {
+Widget textBox(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget richText(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget dateBox(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget dropDown(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget other(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+}  // namespace add_widget
 
 // The drop-down of a form page: the server code that lists the linked table's records
 // (option texts HTML-encoded), with `attribute` closing the select start tag and the option

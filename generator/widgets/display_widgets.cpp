@@ -2,7 +2,6 @@
 
 #include "generator/text/fragment.h"
 #include "generator/widgets/modify_widgets.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -17,18 +16,21 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 
 }  // namespace
 
-Widget displayPageValue(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
-                        std::string_view tableName, Messages& messages) {
-    switch (widgetKindOf(field.inputType)) {
-    case WidgetKind::RichText: return {fill(kRichTextValue, {{"name", field.name}}), false};
-    case WidgetKind::DropDown:
-        return linkedDropDown(model, field, position, tableName, fill(kStoredOptionTest, {{"name", field.name}}),
-                              messages);
-    case WidgetKind::TextBox:
-    case WidgetKind::DateBox:
-    case WidgetKind::Other: return {fill(kPlainValue, {{"name", field.name}}), false};
-    }
-    return {};
+namespace display_widget {
+
+Widget plain(const catalogue::Snapshot&, const catalogue::Field& field, std::size_t, std::string_view, Messages&) {
+    return {fill(kPlainValue, {{"name", field.name}}), false};
 }
+
+Widget richText(const catalogue::Snapshot&, const catalogue::Field& field, std::size_t, std::string_view, Messages&) {
+    return {fill(kRichTextValue, {{"name", field.name}}), false};
+}
+
+Widget dropDown(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
+                std::string_view tableName, Messages& messages) {
+    return linkedDropDown(model, field, position, tableName, fill(kStoredOptionTest, {{"name", field.name}}), messages);
+}
+
+}  // namespace display_widget
 
 }  // namespace tabulon::generator

@@ -12,7 +12,14 @@ namespace tabulon::generator {
 
 // The value of the field at 1-based `position`; `tableName` is the table being generated.
 // A drop-down whose linked column is missing is reported and stops the field loop.
-Widget displayPageValue(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
-                        std::string_view tableName, Messages& messages);
+using DisplayRule = Widget (*)(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
+                               std::string_view tableName, Messages& messages);
+
+// The display page's value of each input type; widget_renderer.cpp chooses among them.
+namespace display_widget {
+Widget plain(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, std::string_view, Messages&);
+Widget richText(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, std::string_view, Messages&);
+Widget dropDown(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, std::string_view, Messages&);
+}  // namespace display_widget
 
 }  // namespace tabulon::generator

@@ -2,7 +2,6 @@
 
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -33,31 +32,34 @@ constexpr std::string_view kLinkedCell =
 
 }  // namespace
 
-std::string_view searchTypeCode(std::string_view dataType) {
-    if (dataType == "日期时间") return "2";
-    if (dataType == "文本" || dataType == "备注") return "1";
-    if (dataType == "单精度") return "3";
-    return "0";
+std::string_view searchTypeCode(const catalogue::Field& field) {
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    return row && !row->searchCode.empty() ? row->searchCode : "0";
 }
 
-bool isDateField(const catalogue::Field& field) { return field.type == "日期时间"; }
+bool isDateField(const catalogue::Field& field) {
+    const catalogue::DataTypeRow* row = catalogue::dataTypeRow(field.dataType);
+    return row && row->clientCheck == catalogue::ClientCheck::Date;
+}
 
-std::string listCell(const catalogue::Snapshot& model, const catalogue::Field& field) {
-    switch (widgetKindOf(field.inputType)) {
-    case WidgetKind::DropDown: {
-        // A broken link is not reported here: the form pages already report it.
-        const auto* table = linkedTable(model, field);
-        const auto column = linkedFieldName(model, field);
-        if (table && column)
-            return fill(kLinkedCell, {{"name", field.name}, {"column", *column}, {"table", table->name}});
-        break;
-    }
-    case WidgetKind::RichText: return fill(kRichTextCell, {{"name", field.name}});
-    case WidgetKind::TextBox:
-    case WidgetKind::DateBox:
-    case WidgetKind::Other: break;
-    }
+namespace list_cell {
+
+std::string plain(const catalogue::Snapshot&, const catalogue::Field& field) {
     return fill(kPlainCell, {{"name", field.name}});
 }
+
+std::string richText(const catalogue::Snapshot&, const catalogue::Field& field) {
+    return fill(kRichTextCell, {{"name", field.name}});
+}
+
+std::string linked(const catalogue::Snapshot& model, const catalogue::Field& field) {
+    // A broken link is not reported here: the form pages already report it.
+    const auto* table = linkedTable(model, field);
+    const auto column = linkedFieldName(model, field);
+    if (table && column) return fill(kLinkedCell, {{"name", field.name}, {"column", *column}, {"table", table->name}});
+    return plain(model, field);
+}
+
+}  // namespace list_cell
 
 }  // namespace tabulon::generator

@@ -2,7 +2,6 @@
 
 #include "generator/text/fragment.h"
 #include "generator/widgets/linked_source.h"
-#include "generator/widgets/widget_kind.h"
 
 namespace tabulon::generator {
 namespace {
@@ -53,7 +52,7 @@ constexpr std::string_view kStoredOptionTest = "cstr(rsAdd(\"$name$\")&\"\")=cst
 Widget textBox(const Field& field, std::size_t position, FormState& state) {
     const std::string n = std::to_string(position);
     if (state.passwordField) return {fill(kPasswordBox, {{"n", n}}), false};
-    if (!isNumericType(field.type)) return {fill(kTextBox, {{"n", n}, {"name", field.name}}), false};
+    if (!catalogue::checkedAsNumber(field.dataType)) return {fill(kTextBox, {{"n", n}, {"name", field.name}}), false};
     state.checkCode += numericCheck(position, field.name);
     return {fill(kNumericTextBox, {{"n", n}, {"name", field.name}}), false};
 }
@@ -82,23 +81,31 @@ Widget linkedDropDown(const Snapshot& model, const Field& field, std::size_t pos
     return {selectingDropDownCode(dropDownQuery(table->name, *column), *column, position, selectedTest), false};
 }
 
-Widget modifyPageWidget(const Snapshot& model, const Field& field, std::size_t position, FormState& state,
-                        Messages& messages) {
-    const std::string n = std::to_string(position);
-    switch (widgetKindOf(field.inputType)) {
-    case WidgetKind::TextBox: return textBox(field, position, state);
-    case WidgetKind::RichText: return {fill(kRichText, {{"n", n}, {"name", field.name}}), false};
-    case WidgetKind::DateBox:
-        return {datePickerScript(state) + fill(kDateBox, {{"n", n}, {"name", field.name}}), false};
-    case WidgetKind::DropDown:
-        return linkedDropDown(model, field, position, state.tableName, fill(kStoredOptionTest, {{"name", field.name}}),
-                              messages);
-    case WidgetKind::Other:
-        // Unlike the add page's box it shows the stored value: an empty box would blank
-        // the column on every save.
-        return {"\r\n" + fill(kTextBox, {{"n", n}, {"name", field.name}}) + "\r\n", false};
-    }
-    return {};
+namespace modify_widget {
+
+Widget textBox(const Snapshot&, const Field& field, std::size_t position, FormState& state, Messages&) {
+    return generator::textBox(field, position, state);
 }
+
+Widget richText(const Snapshot&, const Field& field, std::size_t position, FormState&, Messages&) {
+    return {fill(kRichText, {{"n", std::to_string(position)}, {"name", field.name}}), false};
+}
+
+Widget dateBox(const Snapshot&, const Field& field, std::size_t position, FormState& state, Messages&) {
+    return {datePickerScript(state) + fill(kDateBox, {{"n", std::to_string(position)}, {"name", field.name}}), false};
+}
+
+Widget dropDown(const Snapshot& model, const Field& field, std::size_t position, FormState& state, Messages& messages) {
+    return linkedDropDown(model, field, position, state.tableName, fill(kStoredOptionTest, {{"name", field.name}}),
+                          messages);
+}
+
+// Unlike the add page's box it shows the stored value: an empty box would blank the column
+// on every save.
+Widget other(const Snapshot&, const Field& field, std::size_t position, FormState&, Messages&) {
+    return {"\r\n" + fill(kTextBox, {{"n", std::to_string(position)}, {"name", field.name}}) + "\r\n", false};
+}
+
+}  // namespace modify_widget
 
 }  // namespace tabulon::generator

@@ -11,10 +11,16 @@
 
 namespace tabulon::generator {
 
-// The widget of the field at 1-based `position` on the modify page. Numeric text boxes
-// add their check to `state.checkCode`; the first date box adds the picker script.
-Widget modifyPageWidget(const catalogue::Snapshot& model, const catalogue::Field& field, std::size_t position,
-                        FormState& state, Messages& messages);
+// The modify page's widget of each input type; widget_renderer.cpp chooses among them.
+// Numeric text boxes add their check to `state.checkCode`; the first date box adds the
+// picker script.
+namespace modify_widget {
+Widget textBox(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget richText(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget dateBox(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget dropDown(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+Widget other(const catalogue::Snapshot&, const catalogue::Field&, std::size_t, FormState&, Messages&);
+}  // namespace modify_widget
 
 // The select a drop-down keeps when its linked table does not exist: one option 没有记录.
 std::string emptySelect(std::size_t position);

@@ -15,8 +15,23 @@
 
 namespace tabulon::preview::ado {
 
-// Column types of a Jet table, as recorded in the working copy.
-enum class JetType { Counter, Text, Memo, Long, Short, Byte, Single, Double, Numeric, DateTime, Boolean };
+// Column types of a Jet table, as recorded in the working copy. Currency is a decimal at
+// four places; Binary values are kept but never handed to a page (Null) nor written by one.
+enum class JetType {
+    Counter,
+    Text,
+    Memo,
+    Long,
+    Short,
+    Byte,
+    Single,
+    Double,
+    Numeric,
+    DateTime,
+    Boolean,
+    Currency,
+    Binary
+};
 
 // A cell or parameter value with the variant kinds VBScript distinguishes.
 struct Value {

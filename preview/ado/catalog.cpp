@@ -102,7 +102,9 @@ const TableSchema* Catalog::find(std::string_view name) const {
 long definedSizeOf(const ColumnSchema& column) {
     switch (column.type) {
     case JetType::Text: return column.size;
-    case JetType::Memo: return 536870910;
+    case JetType::Memo:
+    case JetType::Binary: return 536870910;
+    case JetType::Currency: return 8;
     case JetType::Counter:
     case JetType::Long:
     case JetType::Single: return 4;

@@ -277,12 +277,16 @@ StoreFailure toStored(const ColumnSchema& column, const Value& value, StoredValu
         }
         return StoreFailure::None;
     }
-    case JetType::Numeric: {
+    case JetType::Numeric:
+    case JetType::Currency: {
         auto number = numberOf(value);
         if (!number) return StoreFailure::Mismatch;
-        const double factor = std::pow(10.0, column.scale);
+        const bool currency = column.type == JetType::Currency;
+        const int scale = currency ? 4 : column.scale;
+        const double factor = std::pow(10.0, scale);
         const double rounded = std::round(*number * factor) / factor;
-        if (std::fabs(rounded) >= std::pow(10.0, column.precision - column.scale)) return StoreFailure::Overflow;
+        const double limit = currency ? 922337203685477.5807 : std::pow(10.0, column.precision - scale);
+        if (std::fabs(rounded) >= limit) return StoreFailure::Overflow;
         out.kind = StoredValue::Kind::Real;
         out.real = rounded;
         return StoreFailure::None;
@@ -319,6 +323,7 @@ StoreFailure toStored(const ColumnSchema& column, const Value& value, StoredValu
         out.integer = *number != 0 ? -1 : 0;
         return StoreFailure::None;
     }
+    case JetType::Binary: return StoreFailure::Mismatch;  // pages never write bytes
     }
     return StoreFailure::Mismatch;
 }
@@ -386,6 +391,8 @@ Value fromStored(JetType type, int scale, sqlite3_stmt* statement, int column) {
     case JetType::Double: return numberValue(Value::Kind::Double, number());
     case JetType::DateTime: return numberValue(Value::Kind::Date, number());
     case JetType::Numeric: return textValue(Value::Kind::Decimal, formatDecimal(number(), scale));
+    case JetType::Currency: return textValue(Value::Kind::Decimal, formatDecimal(number(), 4));
+    case JetType::Binary: return Value::null();
     case JetType::Text:
     case JetType::Memo: return textValue(Value::Kind::Text, columnText(statement, column));
     }

@@ -52,8 +52,9 @@ Value valueOfStored(const ColumnSchema& column, const StoredValue& stored) {
     case JetType::Single: value.kind = Value::Kind::Single; break;
     case JetType::DateTime: value.kind = Value::Kind::Date; break;
     case JetType::Numeric:
+    case JetType::Currency:
         value.kind = Value::Kind::Decimal;
-        value.text = formatDecimal(stored.real, column.scale);
+        value.text = formatDecimal(stored.real, column.type == JetType::Currency ? 4 : column.scale);
         return value;
     default: value.kind = Value::Kind::Double; break;
     }

@@ -19,6 +19,8 @@
 //   Single                  REAL holding the float's exact value (12.3 is 12.300000190734863)
 //   Double                  REAL
 //   Numeric                 REAL, read back as text with the column's scale ("12.50")
+//   Currency                REAL, read back as text with four decimals
+//   Binary                  BLOB, the bytes as the Jet file holds them
 //   DateTime                REAL, an OLE automation date (days since 1899-12-30)
 // The metadata names contain a dot, which Jet forbids in names, so no Jet table meets them.
 #include <optional>
@@ -64,13 +66,16 @@ inline const char* typeName(JetType type) {
     case JetType::Numeric: return "Numeric";
     case JetType::DateTime: return "DateTime";
     case JetType::Boolean: return "Boolean";
+    case JetType::Currency: return "Currency";
+    case JetType::Binary: return "Binary";
     }
     return "Text";
 }
 
 inline std::optional<JetType> typeFromName(std::string_view name) {
-    for (JetType type : {JetType::Counter, JetType::Text, JetType::Memo, JetType::Long, JetType::Short, JetType::Byte,
-                         JetType::Single, JetType::Double, JetType::Numeric, JetType::DateTime, JetType::Boolean}) {
+    for (JetType type :
+         {JetType::Counter, JetType::Text, JetType::Memo, JetType::Long, JetType::Short, JetType::Byte, JetType::Single,
+          JetType::Double, JetType::Numeric, JetType::DateTime, JetType::Boolean, JetType::Currency, JetType::Binary}) {
         if (name == typeName(type)) return type;
     }
     return std::nullopt;
@@ -89,7 +94,9 @@ inline const char* storageDeclaration(JetType type) {
     case JetType::Single:
     case JetType::Double:
     case JetType::Numeric:
+    case JetType::Currency:
     case JetType::DateTime: return "REAL";
+    case JetType::Binary: return "BLOB";
     }
     return "TEXT";
 }

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "base/error.h"
+#include "catalogue/data_type.h"
 #include "jet/database.h"
 #include "jet/ole_date.h"
 #include "preview/ado/working_copy_schema.h"
@@ -19,20 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 using ado::JetType;
 
-JetType jetTypeOf(jet::ColumnType type) {
-    switch (type) {
-    case jet::ColumnType::Text: return JetType::Text;
-    case jet::ColumnType::Long: return JetType::Long;
-    case jet::ColumnType::Short: return JetType::Short;
-    case jet::ColumnType::Double: return JetType::Double;
-    case jet::ColumnType::Single: return JetType::Single;
-    case jet::ColumnType::Byte: return JetType::Byte;
-    case jet::ColumnType::Numeric: return JetType::Numeric;
-    case jet::ColumnType::DateTime: return JetType::DateTime;
-    case jet::ColumnType::Memo: return JetType::Memo;
-    case jet::ColumnType::Boolean: return JetType::Boolean;
-    }
-    return JetType::Text;
+// The working copy's type of a column, from the data type it stands for.
+JetType jetTypeOf(const jet::Column& column) {
+    const catalogue::DataTypeRow* row = catalogue::dataTypeOfColumn(column);
+    return row ? ado::schema::typeFromName(row->adoType).value_or(JetType::Text) : JetType::Text;
 }
 
 // SQLite keeps names starting with sqlite_ for itself; a dot cannot occur in a Jet name.
@@ -46,10 +37,12 @@ void bindCell(SQLite::Statement& insert, int index, JetType type, const jet::Val
     if (std::holds_alternative<std::monostate>(value)) {
         insert.bind(index);
     } else if (const auto* text = std::get_if<std::string>(&value)) {
-        if (type == JetType::Numeric) {
+        if (type == JetType::Numeric || type == JetType::Currency) {
             double number = 0;
             std::from_chars(text->data(), text->data() + text->size(), number);
             insert.bind(index, number);
+        } else if (type == JetType::Binary) {
+            insert.bind(index, text->data(), static_cast<int>(text->size()));
         } else {
             insert.bind(index, *text);
         }
@@ -96,7 +89,7 @@ void copyTable(const jet::Database& source, const std::string& name, int positio
     addColumn(0, "id", JetType::Counter, 0, 0, 0, true);
     int at = 1;
     for (const jet::Column& c : definition.columns) {
-        const JetType type = jetTypeOf(c.type);
+        const JetType type = jetTypeOf(c);
         addColumn(at++, c.name, type, type == JetType::Text ? c.length : 0, type == JetType::Numeric ? c.precision : 0,
                   type == JetType::Numeric ? c.scale : 0, false);
         create += ", " + ado::schema::quotedName(c.name) + " " + ado::schema::storageDeclaration(type);
@@ -112,7 +105,7 @@ void copyTable(const jet::Database& source, const std::string& name, int positio
         insert.clearBindings();
         insert.bind(1, row.id);
         for (std::size_t i = 0; i < definition.columns.size() && i < row.values.size(); ++i) {
-            bindCell(insert, static_cast<int>(i) + 2, jetTypeOf(definition.columns[i].type), row.values[i]);
+            bindCell(insert, static_cast<int>(i) + 2, jetTypeOf(definition.columns[i]), row.values[i]);
         }
         insert.exec();
     }

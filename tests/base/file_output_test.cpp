@@ -49,31 +49,5 @@ TEST(WriteFileAtomically, FailureNamesThePathAndKeepsTheOldFile) {
     EXPECT_EQ(entries, 1u) << "no temporary left behind";
 }
 
-TEST(WriteNewFile, CreatesOnlyAFileThatIsNotThere) {
-    TempFolder folder;
-    const auto path = folder.path() / "新页.asp";
-    EXPECT_TRUE(writeNewFile(path, "first"));
-    EXPECT_EQ(readFile(path), "first");
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
-
-    EXPECT_FALSE(writeNewFile(path, "second")) << "an existing file is left to the atomic replacement";
-    EXPECT_EQ(readFile(path), "first");
-
-    // A link, even one leading nowhere, counts as there: nothing is written through it.
-    const auto link = folder.path() / "link.asp";
-    std::filesystem::create_symlink(folder.path() / "nowhere.asp", link);
-    EXPECT_FALSE(writeNewFile(link, "x"));
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "nowhere.asp"));
-
-    try {
-        writeNewFile(folder.path() / "missing" / "x.asp", "x");
-        FAIL() << "a file was reported written into a folder that does not exist";
-    } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos);
-    }
-}
-
 }  // namespace
 }  // namespace tabulon

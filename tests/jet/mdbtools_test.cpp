@@ -72,6 +72,8 @@ protected:
         case ColumnType::DateTime: return "TIMESTAMP WITHOUT TIME ZONE";
         case ColumnType::Memo: return "TEXT";
         case ColumnType::Boolean: return "BOOLEAN NOT NULL";
+        case ColumnType::Currency: return "NUMERIC(15,2)";
+        case ColumnType::LongBinary: return "BYTEA";
         }
         return {};
     }
@@ -158,6 +160,34 @@ TEST_F(MdbTools, ReadsRowsAddedToAReopenedFile) {
         design[0].rows.push_back({std::string(account)});
     }
     expectReadsBack(design, path);
+}
+
+TEST_F(MdbTools, ReadsCurrencyAndLongBinaryColumns) {
+    Database db = Database::createEmpty();
+    db.createTable({"附件", {{"价", ColumnType::Currency}, {"内容", ColumnType::LongBinary}}});
+    std::string large;
+    for (int i = 0; i < 5000; ++i) large += static_cast<char>('a' + i % 26);
+    db.insert("附件", {{"价", std::string("12.3456")}, {"内容", std::string("\x01\x02\xfe", 3)}});
+    db.insert("附件", {{"价", std::string("-922337203685477.5808")}, {"内容", large}});
+    db.insert("附件", {});
+    const auto path = (folder_.path() / "later.mdb").string();
+    db.save(path);
+
+    const Output schema = run({"mdb-schema", path, "postgres"});
+    EXPECT_NE(schema.out.find("\"价\"\t\t\t" + schemaType({"", ColumnType::Currency})), std::string::npos)
+        << schema.out;
+    EXPECT_NE(schema.out.find("\"内容\"\t\t\t" + schemaType({"", ColumnType::LongBinary})), std::string::npos)
+        << schema.out;
+    const Output data = run({"mdb-export", "-0", "NULL", "-b", "hex", path, "附件"});
+    EXPECT_EQ(data.err, "");
+    std::string largeHex;
+    for (char c : large) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(c));
+        largeHex += pair;
+    }
+    EXPECT_EQ(data.out,
+              "id,价,内容\n1,12.3456,\"0102FE\"\n2,-922337203685477.5808,\"" + largeHex + "\"\n3,NULL,NULL\n");
 }
 
 }  // namespace

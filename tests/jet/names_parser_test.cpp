@@ -147,7 +147,7 @@ TEST(CreateStatement, AcceptsKeywordCaseWhitespaceBracketsAndNoFields) {
 TEST(CreateStatement, ReportsWhereItStopsMakingSense) {
     EXPECT_EQ(errorOf([] { parseCreateTable("create Table T([id] Counter PRIMARY KEY,[x]  text)"); }),
               "建表语句无法解析: 字段 x 的类型“text”不受支持（可用 VarChar(n)、integer、short、double、real、byte、"
-              "NUMERIC(p,s)、datetime、memo、bit）（第 46 个字符处：“RY KEY,[x]  text)”）");
+              "NUMERIC(p,s)、datetime、memo、bit、Currency、LongBinary）（第 46 个字符处：“RY KEY,[x]  text)”）");
     EXPECT_NE(errorOf([] { parseCreateTable("create Table 表([编号] Counter PRIMARY KEY)"); }).find("此处应为id 字段"),
               std::string::npos);
     EXPECT_NE(errorOf([] { parseCreateTable("create Table T([id] Counter PRIMARY KEY,[x]  memo"); }).find("“)”"),

@@ -104,6 +104,13 @@ public:
         case ColumnType::DateTime:
             return DateTime{between(1900, 2099), between(1, 12), between(1, 28),
                             between(0, 23),      between(0, 59), between(0, 59)};
+        case ColumnType::Currency:
+            return std::to_string(between(-1000000, 1000000)) + "." + std::to_string(between(1000, 9999));
+        case ColumnType::LongBinary: {
+            std::string bytes;
+            for (int i = 0, n = between(0, 3000); i < n; ++i) bytes += static_cast<char>(between(0, 255));
+            return bytes;
+        }
         }
         return std::monostate{};
     }

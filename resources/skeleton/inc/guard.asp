@@ -86,16 +86,17 @@ Sub SiteRefuse(caption, reason)
 	SiteBack
 End Sub
 
-' kind：text memo auto long short byte single double decimal date bool
+' kind：text longtext memo auto long short byte single double decimal currency date bool
 Function SiteValue(value, kind, caption)
 	Dim text, number
 	text = Trim(value & "")
 	Select Case kind
-	Case "text", "memo", "html"
+	Case "text", "longtext", "memo", "html"
 		SiteValue = text
 		If kind = "html" Then SiteValue = SiteCleanHtml(text)
-		' 文本列建成 VarChar(50)：更长的值 Jet 会拒绝
+		' 文本列建成 VarChar(50)，长文本列 VarChar(255)：更长的值 Jet 会拒绝
 		If kind = "text" And Len(text) > 50 Then SiteRefuse caption, "太长，最多 50 个字"
+		If kind = "longtext" And Len(text) > 255 Then SiteRefuse caption, "太长，最多 255 个字"
 		Exit Function
 	End Select
 	If text = "" Then
@@ -112,6 +113,10 @@ Function SiteValue(value, kind, caption)
 		SiteValue = CLng(number)
 	Case "single", "double", "decimal"
 		If Not SiteMatches(text, "^-?[0-9]{1,15}(\.[0-9]{1,15})?$") Then SiteRefuse caption, "必须是数字"
+		SiteValue = CDbl(text)
+	Case "currency"
+		' 货币列存到万分之一；15 位有效数字以内 CDbl 不失真
+		If Not SiteMatches(text, "^-?[0-9]{1,11}(\.[0-9]{1,4})?$") Then SiteRefuse caption, "必须是最多 4 位小数的金额"
 		SiteValue = CDbl(text)
 	Case "date"
 		SiteValue = SiteDate(text)
