@@ -17,6 +17,8 @@ ProjectEditor::ProjectEditor(EditorContext& context, const ProjectControls& cont
             [this] { context_.handle([this](auto& db) { modify(db); }); });
     connect(controls_.remove, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { remove(db); }); });
+    // Enter in the name box adds, as in the field name box.
+    connect(controls_.name, &QLineEdit::returnPressed, controls_.add, &QPushButton::click);
     // Delete on the project box deletes the project, after the same question.
     auto* deleteKey = new QShortcut(QKeySequence::Delete, controls_.projects, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, controls_.remove, &QPushButton::click);
@@ -99,6 +101,7 @@ void ProjectEditor::modify(catalogue::Catalogue& db) {
         context_.messages().show(*refused);
         return;
     }
+    const std::string oldName = project ? project->name : std::string();
     if (project) {
         project->name = toUtf8(controls_.name->text());
         project->note = toUtf8(controls_.note->text());
@@ -108,6 +111,7 @@ void ProjectEditor::modify(catalogue::Catalogue& db) {
     // Keep the project that was just edited selected; a second "修改" must not rewrite
     // the newest project with this one's name.
     if (project) select(projectId);
+    if (project && project->name != oldName) emit projectRenamed(oldName, project->name);
 }
 
 void ProjectEditor::remove(catalogue::Catalogue& db) {

@@ -46,6 +46,8 @@ signals:
     // The current project changed: the window shows the "项目" page and refills the join
     // strip's table lists.
     void projectChosen();
+    // The project's name changed from `oldName` to `newName` (its site folder may follow).
+    void projectRenamed(const std::string& oldName, const std::string& newName);
 
 private:
     void add(catalogue::Catalogue& db);

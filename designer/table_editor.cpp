@@ -19,6 +19,8 @@ TableEditor::TableEditor(EditorContext& context, const TableControls& controls, 
             [this] { context_.handle([this](auto& db) { modify(db); }); });
     connect(controls_.remove, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { remove(db); }); });
+    // Enter in the name box adds, as in the field name box.
+    connect(controls_.name, &QLineEdit::returnPressed, controls_.add, &QPushButton::click);
     auto* deleteKey = new QShortcut(QKeySequence::Delete, controls_.tables, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, controls_.remove, &QPushButton::click);
 }

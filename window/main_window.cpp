@@ -2,12 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 
+#include "base/error.h"
 #include "catalogue/snapshot.h"
+#include "generator/naming/naming.h"
 #include "designer/entries.h"
 #include "generator/check/design_rules.h"
 #include "window/app_icon.h"
@@ -21,7 +26,9 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     setWindowIcon(appIcon());
     move(50, 50);
     controls_ = buildControls(this);
-    resize(defaultWindowSize(this));
+    settings_ = options_.settingsFile.isEmpty()
+                    ? std::make_unique<QSettings>()
+                    : std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
     status_ = new QLabel(this);
     statusBar()->addPermanentWidget(status_);
 
@@ -56,7 +63,7 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     preview_ = new PreviewLauncher(controls_.previewSite, messages_, std::move(previewSettings));
     connect(preview_, &PreviewLauncher::reported, this,
             [this](const QString& text) { statusBar()->showMessage(text, 15000); });
-    previewBar_ = new PreviewBar(*preview_, this);
+    previewBar_ = new PreviewBar(*preview_, *settings_, this);
     addToolBar(Qt::BottomToolBarArea, previewBar_);
     undoKeys_ = new UndoKeys(this);
     qApp->installEventFilter(undoKeys_);
@@ -66,7 +73,54 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     connect(problems_, &ProblemsPanel::placeChosen, this, &MainWindow::showPlace);
     buildMenus();
     route();
+    restoreLayout();
     startUp();
+}
+
+void MainWindow::restoreLayout() {
+    // A first start fills most of the screen; later ones come back as they were left.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (!restoreGeometry(settings_->value(QStringLiteral("window/geometry")).toByteArray())) {
+        resize(defaultWindowSize(this));
+        move(free.center() - rect().center());
+        // A small screen is used whole: the template editor needs the room.
+        if (free.width() < 1300 || free.height() < 760) setWindowState(Qt::WindowMaximized);
+    }
+    restoreState(settings_->value(QStringLiteral("window/state")).toByteArray());
+    controls_.columns->restoreState(settings_->value(QStringLiteral("window/columns")).toByteArray());
+    if (auto* panes = findChild<QSplitter*>(QStringLiteral("templatePanes")))
+        panes->restoreState(settings_->value(QStringLiteral("window/templatePanes")).toByteArray());
+}
+
+void MainWindow::saveLayout() {
+    settings_->setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings_->setValue(QStringLiteral("window/state"), saveState());
+    settings_->setValue(QStringLiteral("window/columns"), controls_.columns->saveState());
+    if (auto* panes = findChild<QSplitter*>(QStringLiteral("templatePanes")))
+        settings_->setValue(QStringLiteral("window/templatePanes"), panes->saveState());
+    settings_->sync();
+}
+
+void MainWindow::renameSiteFolder(const std::string& oldName, const std::string& newName) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path from, to;
+    try {
+        from = generator::siteFolder(options_.runDir, oldName);
+        to = generator::siteFolder(options_.runDir, newName);
+    } catch (const Error&) {
+        return;  // a name that is no folder name has no folder to follow
+    }
+    if (!fs::is_directory(from, error) || fs::exists(to, error)) return;
+    if (!options_.ask("项目的网站文件夹 " + from.string() + " 也改名为 " + to.filename().string() +
+                      " 吗？\n不改名时，下次生成会写到新的文件夹 " + to.string() + "。"))
+        return;
+    fs::rename(from, to, error);
+    if (error)
+        messages_.show("网站文件夹 " + from.string() + " 无法改名：" + error.message());
+    else
+        statusBar()->showMessage(QStringLiteral("网站文件夹已改名为 ") + QString::fromStdString(to.string()), 15000);
 }
 
 MainWindow::~MainWindow() {
@@ -131,8 +185,7 @@ void MainWindow::buildMenus() {
     });
     tutorial->setShortcut(QKeySequence::HelpContents);
     help->addAction(QStringLiteral("关于 Tabulon"), this, [this] {
-        messages_.show("Tabulon " TABULON_VERSION "\n管理网站的设计与生成工具。\n目录数据库：" +
-                       catalogueStatus().toStdString());
+        messages_.show("Tabulon " TABULON_VERSION "\n管理网站的设计与生成工具。\n" + catalogueStatus().toStdString());
     });
     // A menu closed with Esc gives the focus back to the box the user typed in.
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
@@ -185,6 +238,7 @@ void MainWindow::route() {
         fields_->closeTable();
         tables_->clearForm();
     });
+    connect(projects_.get(), &designer::ProjectEditor::projectRenamed, this, &MainWindow::renameSiteFolder);
     connect(tables_.get(), &designer::TableEditor::tablesChanged, this,
             [this] { afterTablesChanged(context_->selection().table()); });
     // A new table is chosen at once, so its fields can be typed next.
@@ -234,10 +288,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     bool settled = true;
     if (catalogue_ && !context_->busy() && holdsUnsavedTyping())
         context_->handle([&](auto& db) { settled = templates_->settle(db) && fields_->settle(db); });
-    if (settled)
+    if (settled) {
+        saveLayout();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 bool MainWindow::holdsUnsavedTyping() const { return templates_->hasUnsavedText() || fields_->hasUnsavedEdits(); }

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMainWindow>
+#include <QSettings>
 
 #include <filesystem>
 #include <functional>
@@ -42,6 +43,9 @@ struct WindowOptions {
     Asker ask;  // none: a question box over the window
     // Asks 保存 / 不保存 / 取消 before typed changes would be replaced; none: a box.
     std::function<designer::UnsavedAnswer(const std::string&)> askUnsaved;
+    // Where the window keeps its size, splitters and port between runs; empty: the
+    // user's own settings of the program.
+    QString settingsFile;
 };
 
 class MainWindow final : public QMainWindow {
@@ -78,6 +82,10 @@ private:
     void showTable(catalogue::Catalogue& db, catalogue::Id tableId);
     bool holdsUnsavedTyping() const;
     void showPlace(catalogue::Id projectId, catalogue::Id tableId, catalogue::Id fieldId);
+    void restoreLayout();
+    void saveLayout();
+    // The project was renamed: its site folder may follow.
+    void renameSiteFolder(const std::string& oldName, const std::string& newName);
     void updateHistoryActions();
 
     Messages& messages_;
@@ -90,6 +98,7 @@ private:
     QAction* redoAction_ = nullptr;
     UndoKeys* undoKeys_ = nullptr;
     ProblemsPanel* problems_ = nullptr;
+    std::unique_ptr<QSettings> settings_;
     PreviewLauncher* preview_ = nullptr;
     PreviewBar* previewBar_ = nullptr;
     // Declared after the context they use, so they go first.

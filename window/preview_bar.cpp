@@ -16,7 +16,7 @@ Widget* named(const char* name, Args&&... args) {
 
 }  // namespace
 
-PreviewBar::PreviewBar(PreviewLauncher& launcher, QWidget* parent)
+PreviewBar::PreviewBar(PreviewLauncher& launcher, QSettings& settings, QWidget* parent)
     : QToolBar(QStringLiteral("预览"), parent), launcher_(launcher) {
     setObjectName(QStringLiteral("previewBar"));
     project_ = named<QLabel>("previewProject", QStringLiteral("预览："));
@@ -30,7 +30,7 @@ PreviewBar::PreviewBar(PreviewLauncher& launcher, QWidget* parent)
     port_->setRange(0, 65535);
     port_->setSpecialValueText(QStringLiteral("自动"));
     port_->setToolTip(QStringLiteral("下次启动预览时使用的端口；“自动”选一个空闲端口"));
-    port_->setValue(QSettings().value(QStringLiteral("preview/port"), 0).toInt());
+    port_->setValue(settings.value(QStringLiteral("preview/port"), 0).toInt());
     auto* reload = named<QPushButton>("previewReload", QStringLiteral("重新载入数据库"));
     reload->setToolTip(QStringLiteral("丢弃预览中的数据，从网站的 data/data.mdb 重新建立工作副本"));
     auto* writeBack = named<QPushButton>("previewWriteBack", QStringLiteral("预览数据写回 data.mdb"));
@@ -50,7 +50,7 @@ PreviewBar::PreviewBar(PreviewLauncher& launcher, QWidget* parent)
     connect(open_, &QPushButton::clicked, &launcher_, &PreviewLauncher::openInBrowser);
     connect(copy_, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(address_->text()); });
     connect(port_, &QSpinBox::valueChanged, this,
-            [](int value) { QSettings().setValue(QStringLiteral("preview/port"), value); });
+            [&settings](int value) { settings.setValue(QStringLiteral("preview/port"), value); });
     connect(reload, &QPushButton::clicked, &launcher_, &PreviewLauncher::reloadDatabase);
     connect(writeBack, &QPushButton::clicked, &launcher_, &PreviewLauncher::writeBack);
     connect(&launcher_, &PreviewLauncher::addressChanged, this, &PreviewBar::show);

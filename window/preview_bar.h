@@ -3,6 +3,7 @@
 // with 在浏览器中打开 and 复制地址, the port the next preview listens on, and the working
 // copy's two actions, 重新载入数据库 and 预览数据写回 data.mdb.
 #include <QLabel>
+#include <QSettings>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -15,7 +16,8 @@ namespace tabulon::window {
 class PreviewBar final : public QToolBar {
     Q_OBJECT
 public:
-    PreviewBar(PreviewLauncher& launcher, QWidget* parent = nullptr);
+    // `settings` keeps the port between runs.
+    PreviewBar(PreviewLauncher& launcher, QSettings& settings, QWidget* parent = nullptr);
 
     // The port chosen for the next preview; 0: any free one.
     int port() const { return port_->value(); }
