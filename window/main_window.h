@@ -46,6 +46,8 @@ struct WindowOptions {
     // Where the window keeps its size, splitters and port between runs; empty: the
     // user's own settings of the program.
     QString settingsFile;
+    // The tabulon program ⑤ runs `serve` with; empty: this program.
+    QString previewProgram;
 };
 
 class MainWindow final : public QMainWindow {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QSettings>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -134,7 +135,8 @@ TEST_F(PreviewLauncherTest, TheAddressBarShowsTheRunningPreviewAndABrowserFailur
     settings.projectName = [](catalogue::Id) { return std::string("记账"); };
     settings.port = [] { return 48123; };
     auto* preview = new PreviewLauncher(&button, messages, std::move(settings));
-    PreviewBar bar(*preview);
+    QSettings kept(QString::fromStdString((folder.path() / "window.ini").string()), QSettings::IniFormat);
+    PreviewBar bar(*preview, kept);
     auto* address = bar.findChild<QLineEdit*>(QStringLiteral("previewAddress"));
     auto* copy = bar.findChild<QPushButton*>(QStringLiteral("previewCopy"));
     auto* label = bar.findChild<QLabel*>(QStringLiteral("previewProject"));
