@@ -174,6 +174,41 @@ void BuildVersusPlainWrites(benchmark::State& state) {
     fs::remove_all(plainDir);
 }
 
+// The site's final bytes stored through the disk sink (each file whole: a temporary name,
+// then rename) next to plain writes of the same bytes: what whole files cost by themselves.
+void SinkVersusPlainWrites(benchmark::State& state) {
+    const fs::path sinkDir = fs::temp_directory_path() / "tabulon-bench-sink";
+    const fs::path plainDir = fs::temp_directory_path() / "tabulon-bench-sink-plain";
+    finalFiles();
+    double sinking = 0, plain = 0;
+    for (auto _ : state) {
+        freshFolder(sinkDir);
+        freshFolder(plainDir);
+        const auto start = Clock::now();
+        generator::FileSink sink;
+        fs::path lastFolder;
+        for (const auto& [relative, bytes] : finalFiles()) {
+            const fs::path path = sinkDir / relative;
+            if (path.parent_path() != lastFolder) {
+                lastFolder = path.parent_path();
+                sink.makeFolders(lastFolder);
+            }
+            sink.writeBytes(path, bytes);
+        }
+        const auto stored = Clock::now();
+        writePlainly(plainDir);
+        const auto end = Clock::now();
+        sinking += std::chrono::duration<double>(stored - start).count();
+        plain += std::chrono::duration<double>(end - stored).count();
+        state.SetIterationTime(std::chrono::duration<double>(stored - start).count());
+    }
+    state.counters["sink s"] = sinking / static_cast<double>(state.iterations());
+    state.counters["plain s"] = plain / static_cast<double>(state.iterations());
+    state.counters["vs plain"] = sinking / plain;
+    fs::remove_all(sinkDir);
+    fs::remove_all(plainDir);
+}
+
 // One step of the build alone, in memory: where the build's time goes.
 // Argument: 0 skeleton, 1 database, 2 pages (single-threaded), 3 login.
 void OneStepInMemory(benchmark::State& state) {
@@ -201,6 +236,7 @@ BENCHMARK(OneStepInMemory)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildToFreshFolder)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildInMemory)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainWritesOfTheSite)->Unit(benchmark::kMillisecond);
+BENCHMARK(SinkVersusPlainWrites)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildVersusPlainWrites)->Arg(1)->Arg(0)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -15,6 +15,22 @@
 namespace tabulon::catalogue {
 namespace {
 
+// Memory SQLite hands over (changesets, their inverses): freed whatever way the caller ends.
+struct SqliteFree {
+    void operator()(void* data) const { sqlite3_free(data); }
+};
+using SqliteBuffer = std::unique_ptr<void, SqliteFree>;
+
+struct IteratorFinalize {
+    void operator()(sqlite3_changeset_iter* iterator) const { sqlite3changeset_finalize(iterator); }
+};
+
+// The bytes of a buffer SQLite made, copied into a vector.
+std::vector<unsigned char> bytesOf(const SqliteBuffer& data, int size) {
+    const auto* first = static_cast<const unsigned char*>(data.get());
+    return std::vector<unsigned char>(first, first + size);
+}
+
 struct RowKind {
     std::string_view table;
     std::string_view noun;
@@ -79,10 +95,12 @@ ChangedRow rowOf(sqlite3_changeset_iter* iterator, std::size_t kind, int operati
 // The first change of the most general row kind in the changeset.
 Change leadingChange(const std::vector<unsigned char>& changes) {
     Change best;
-    sqlite3_changeset_iter* iterator = nullptr;
-    if (sqlite3changeset_start(&iterator, static_cast<int>(changes.size()),
-                               const_cast<unsigned char*>(changes.data())) != SQLITE_OK)
-        return best;
+    sqlite3_changeset_iter* started = nullptr;
+    const int result =
+        sqlite3changeset_start(&started, static_cast<int>(changes.size()), const_cast<unsigned char*>(changes.data()));
+    const std::unique_ptr<sqlite3_changeset_iter, IteratorFinalize> owned(started);
+    if (result != SQLITE_OK) return best;
+    sqlite3_changeset_iter* iterator = owned.get();
     while (sqlite3changeset_next(iterator) == SQLITE_ROW) {
         const char* table = nullptr;
         int columns = 0, operation = 0, indirect = 0;
@@ -102,7 +120,6 @@ Change leadingChange(const std::vector<unsigned char>& changes) {
             break;
         }
     }
-    sqlite3changeset_finalize(iterator);
     return best;
 }
 
@@ -130,33 +147,29 @@ ChangedRow changedRow(const std::vector<unsigned char>& changes) { return leadin
 
 ChangeHistory::ChangeHistory(Catalogue& catalogue) : catalogue_(catalogue) {}
 
-ChangeHistory::~ChangeHistory() {
-    if (session_) sqlite3session_delete(session_);
-}
+ChangeHistory::~ChangeHistory() = default;
+
+void ChangeHistory::SessionDelete::operator()(sqlite3_session* session) const { sqlite3session_delete(session); }
 
 void ChangeHistory::begin() {
     if (session_) return;  // a recording inside a recording belongs to the outer step
     sqlite3_session* session = nullptr;
     if (sqlite3session_create(catalogue_.db_->getHandle(), "main", &session) != SQLITE_OK)
         throw Error("目录数据库无法记录改动，撤销不可用。");
+    session_.reset(session);
     sqlite3session_attach(session, nullptr);  // every table with a key
-    session_ = session;
 }
 
 void ChangeHistory::end() {
     if (!session_) return;
     int size = 0;
     void* data = nullptr;
-    const int result = sqlite3session_changeset(session_, &size, &data);
-    sqlite3session_delete(session_);
-    session_ = nullptr;
-    if (result != SQLITE_OK || size == 0) {
-        sqlite3_free(data);
-        return;
-    }
+    const int result = sqlite3session_changeset(session_.get(), &size, &data);
+    const SqliteBuffer changes(data);
+    session_.reset();
+    if (result != SQLITE_OK || size == 0) return;
     Step step;
-    step.changes.assign(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-    sqlite3_free(data);
+    step.changes = bytesOf(changes, size);
     step.name = describeChanges(step.changes);
     done_.push_back(std::move(step));
     undone_.clear();
@@ -170,12 +183,11 @@ void ChangeHistory::undo() {
     Step& step = done_.back();
     int size = 0;
     void* inverted = nullptr;
-    if (sqlite3changeset_invert(static_cast<int>(step.changes.size()), step.changes.data(), &size, &inverted) !=
-        SQLITE_OK)
-        throw Error("无法撤销：改动记录已损坏。");
-    std::vector<unsigned char> inverse(static_cast<unsigned char*>(inverted),
-                                       static_cast<unsigned char*>(inverted) + size);
-    sqlite3_free(inverted);
+    const int result =
+        sqlite3changeset_invert(static_cast<int>(step.changes.size()), step.changes.data(), &size, &inverted);
+    const SqliteBuffer owned(inverted);
+    if (result != SQLITE_OK) throw Error("无法撤销：改动记录已损坏。");
+    std::vector<unsigned char> inverse = bytesOf(owned, size);
     apply(catalogue_.db_->getHandle(), inverse, "撤销");
     lastApplied_ = changedRow(step.changes);
     undone_.push_back(std::move(step));

@@ -71,11 +71,16 @@ private:
         std::vector<unsigned char> changes;
     };
 
+    // Frees the recording session whatever way it ends.
+    struct SessionDelete {
+        void operator()(sqlite3_session* session) const;
+    };
+
     void begin();
     void end();
 
     Catalogue& catalogue_;
-    sqlite3_session* session_ = nullptr;
+    std::unique_ptr<sqlite3_session, SessionDelete> session_;
     std::vector<Step> done_;
     std::vector<Step> undone_;
     ChangedRow lastApplied_;

@@ -17,6 +17,12 @@ public:
     static Snapshot load(const Catalogue& catalogue);
     Snapshot(std::vector<Project> projects, std::vector<Table> tables, std::vector<Field> fields,
              std::vector<TemplateRow> templates);
+    // The look-ups point into the rows: a copy would point into the original. Moving keeps
+    // the rows where they are.
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+    Snapshot(Snapshot&&) noexcept = default;
+    Snapshot& operator=(Snapshot&&) noexcept = default;
 
     const Project* project(Id id) const;
     const Project* projectByName(std::string_view name) const;

@@ -10,6 +10,7 @@
 #include "catalogue/ids.h"
 #include "catalogue/snapshot.h"
 #include "generator/build/site_build.h"
+#include "generator/build/site_steps.h"
 #include "generator/check/design_rules.h"
 #include "generator/database/database_generator.h"
 #include "generator/driver.h"
@@ -83,6 +84,9 @@ int buildSteps(const fs::path& runDir, const Snapshot& model, const catalogue::P
     for (const auto& step : steps) order.push_back(step.get());
     generator::FileSink files;
     generator::DryRunSink dryRun;
+    // The real run makes a missing run folder before it starts (main.cpp); the dry run
+    // only counts it as made.
+    if (write.dryRun) dryRun.makeFolders(fs::absolute(runDir).lexically_normal());
     generator::SiteSink& sink = write.dryRun ? static_cast<generator::SiteSink&>(dryRun) : files;
     const auto result = generator::runBuild(model, runDir, project.id, order, sink, messages);
     if (write.dryRun)
@@ -173,9 +177,7 @@ int login(const fs::path& runDir, const std::string& project, Messages& messages
 
 int build(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
     return onProject(runDir, project, messages, write, [](const Snapshot& model, const auto& chosen) {
-        return stepList(generator::SkeletonStep(), generator::DatabaseStep(),
-                        generator::PagesStep(generator::PagesStep::everyPage(model, chosen.id)),
-                        generator::LoginStep());
+        return generator::wholeSiteSteps(model, chosen.id);
     });
 }
 

@@ -2,12 +2,13 @@
 
 #include <vector>
 
+#include "catalogue/widget_kind.h"
 #include "designer/text_rules.h"
 
 namespace tabulon::designer {
 namespace {
 
-constexpr std::string_view kDropDown = "组合框";
+constexpr std::string_view kDropDown = catalogue::widgetWord(catalogue::WidgetKind::DropDown);
 constexpr std::size_t kShownPlaces = 8;  // longer lists end in "等 N 处"
 
 std::string joined(const std::vector<std::string>& names) {

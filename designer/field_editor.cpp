@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
+#include "catalogue/data_type.h"
+#include "catalogue/widget_kind.h"
 #include "designer/deletion_questions.h"
 #include "designer/entries.h"
 #include "designer/field_list_rows.h"
@@ -16,9 +18,15 @@
 namespace tabulon::designer {
 namespace {
 
-constexpr const char* kKeyFieldType = "自动编号";
-constexpr const char* kDefaultType = "文本";
-constexpr const char* kDefaultInput = "文本框";
+// The words come from the type and widget tables; each is a literal, so .data() ends in NUL.
+constexpr std::string_view typeWord(catalogue::DataType type) {
+    for (const auto& row : catalogue::kDataTypeRows)
+        if (row.type == type) return row.word;
+    return {};
+}
+constexpr const char* kKeyFieldType = typeWord(catalogue::DataType::AutoNumber).data();
+constexpr const char* kDefaultType = typeWord(catalogue::DataType::Text).data();
+constexpr const char* kDefaultInput = catalogue::widgetWord(catalogue::WidgetKind::TextBox).data();
 
 }  // namespace
 

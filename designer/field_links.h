@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "catalogue/widget_kind.h"
 #include "designer/editor_context.h"
 
 namespace tabulon::designer {
@@ -26,7 +27,7 @@ struct FieldLinkControls {
     QComboBox* cascadeDisplay;    // 组合框13: filled with the current table's fields by the field list
 };
 
-inline constexpr const char* kDropDownInput = "组合框";
+inline constexpr const char* kDropDownInput = catalogue::widgetWord(catalogue::WidgetKind::DropDown).data();
 inline constexpr const char* kNoLinkTable = "请在“关联表”中选择本项目的一个表。";
 inline constexpr const char* kNoLinkField = "请在“关联字段”中选择关联表的一个字段。";
 inline constexpr const char* kNoCascadeTable = "请在“联动表”中选择本项目的一个表。";

@@ -1,11 +1,12 @@
 #include "designer/field_list_rows.h"
 
+#include "catalogue/widget_kind.h"
 #include "designer/text_rules.h"
 
 namespace tabulon::designer {
 namespace {
 
-constexpr std::string_view kDropDown = "组合框";
+constexpr std::string_view kDropDown = catalogue::widgetWord(catalogue::WidgetKind::DropDown);
 
 std::string tableName(const catalogue::Catalogue& catalogue, std::string_view idText) {
     const auto table = catalogue.table(leadingInteger(idText));

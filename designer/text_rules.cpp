@@ -55,18 +55,6 @@ std::int64_t addClamped(std::int64_t a, std::int64_t b) {
     return a + b;
 }
 
-double leadingNumber(std::string_view text) {
-    const SignedStart start = skipBlanksAndSign(text);
-    double value = 0;
-    std::size_t i = start.digits;
-    for (; i < text.size() && isDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
-    if (i < text.size() && text[i] == '.') {
-        double scale = 0.1;
-        for (++i; i < text.size() && isDigit(text[i]); ++i, scale /= 10) value += (text[i] - '0') * scale;
-    }
-    return start.negative ? -value : value;
-}
-
 bool namesCascade(std::string_view cascadeTable) { return leadingNumber(cascadeTable) > 0.0000001; }
 
 namespace {

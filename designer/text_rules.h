@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "generator/text/fragment.h"
+
 namespace tabulon::designer {
 
 // Reads a typed number the way the order boxes are read: leading blanks, an optional sign
@@ -16,8 +18,9 @@ std::int64_t leadingInteger(std::string_view text);
 // a + b held at the limits of a 64-bit integer: proposed orders never wrap around.
 std::int64_t addClamped(std::int64_t a, std::int64_t b);
 
-// The same with an optional decimal fraction: "0.5" -> 0.5, "26" -> 26, "x" -> 0.
-double leadingNumber(std::string_view text);
+// The same with an optional decimal fraction: "0.5" -> 0.5, "26" -> 26, "x" -> 0. One
+// reading for the editors and the generators.
+using generator::leadingNumber;
 
 // A link column names a cascade when its 联动表 reads as a number above zero; "0", "" and
 // text that is no number switch the cascade off.

@@ -39,50 +39,10 @@ std::optional<std::string> readDisk(const fs::path& path) {
 void SiteSink::writeText(const fs::path& path, std::string_view utf8, const UnencodableMessage& unencodable) {
     auto encoded = gbk::encode(utf8);
     if (!encoded) throw Error(unencodable(encoded.failure->character));
-    dropHeldDatabase(path);
     store(path, encoded.bytes, FileKind::Text);
 }
 
-void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) {
-    dropHeldDatabase(path);
-    store(path, bytes, FileKind::Binary);
-}
-
-void SiteSink::holdDatabase(const fs::path& path, jet::Database database) {
-    const std::lock_guard lock(heldMutex_);
-    heldDatabases_.insert_or_assign(path, std::move(database));
-}
-
-std::optional<jet::Database> SiteSink::takeDatabase(const fs::path& path) {
-    const std::lock_guard lock(heldMutex_);
-    const auto held = heldDatabases_.find(path);
-    if (held == heldDatabases_.end()) return std::nullopt;
-    std::optional<jet::Database> database(std::move(held->second));
-    heldDatabases_.erase(held);
-    return database;
-}
-
-std::vector<std::string> SiteSink::storeHeldDatabases() {
-    std::map<fs::path, jet::Database> held;
-    {
-        const std::lock_guard lock(heldMutex_);
-        held.swap(heldDatabases_);
-    }
-    std::vector<std::string> failures;
-    for (auto& [path, database] : held) {
-        try {
-            store(path, database.bytes(), FileKind::Binary);
-        } catch (const Error& e) {
-            failures.push_back(e.what());
-        }
-    }
-    return failures;
-}
-
-void SiteSink::dropHeldDatabase(const fs::path& path) {
-    const std::lock_guard lock(heldMutex_);
-    heldDatabases_.erase(path);
-}
+void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) { store(path, bytes, FileKind::Binary); }
 
 std::optional<std::string> SiteSink::readBack(const fs::path& path) const { return readDisk(path); }
 

@@ -13,8 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/database.h"
-
 namespace tabulon::generator {
 
 enum class FileKind { Text, Binary };
@@ -32,16 +30,6 @@ public:
     void writeText(const std::filesystem::path& path, std::string_view utf8, const UnencodableMessage& unencodable);
     // Stores bytes as they are (images, the database file).
     void writeBytes(const std::filesystem::path& path, std::string_view bytes);
-    // Keeps a database for a later step of the same build instead of storing its file now:
-    // that step takes it, adds to it and stores it, so that the file is encoded and written
-    // once. Any later store to the path drops it; storeHeldDatabases() stores what no step
-    // took.
-    void holdDatabase(const std::filesystem::path& path, jet::Database database);
-    // The database held for `path`, handed over once; the taker stores it, changed or not.
-    // Nothing when none is held (read the file back then).
-    std::optional<jet::Database> takeDatabase(const std::filesystem::path& path);
-    // Stores every database still held; returns the message of each that could not be.
-    std::vector<std::string> storeHeldDatabases();
 
     // Stores bytes under a name no file holds yet: false, and nothing stored, when one does
     // (another run may take the name at the same moment; the check and the store are one).
@@ -60,11 +48,6 @@ public:
 protected:
     // Stores the whole file; throws tabulon::Error naming the path when it cannot.
     virtual void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) = 0;
-
-private:
-    void dropHeldDatabase(const std::filesystem::path& path);
-    std::mutex heldMutex_;
-    std::map<std::filesystem::path, jet::Database> heldDatabases_;
 };
 
 // Writes each file atomically (a crash never leaves half a page); a file that already

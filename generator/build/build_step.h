@@ -11,6 +11,7 @@
 
 #include "base/messages.h"
 #include "catalogue/snapshot.h"
+#include "generator/build/build_context.h"
 #include "generator/site_sink.h"
 
 namespace tabulon::generator {
@@ -22,9 +23,11 @@ struct StepInput {
     const catalogue::Snapshot& model;
     const catalogue::Project& project;
     const std::filesystem::path& runDir;  // the site folder is `<runDir>/<项目名称>`
-    // A later step of the build takes the site database from the sink (BuildStep::
-    // takesDatabase): the step that makes it holds it there instead of writing it.
+    // A later step of the build takes the site database (BuildStep::takesDatabase): the
+    // step that makes it keeps it in `context` instead of writing it.
     bool databaseTakenLater = false;
+    // What the steps of this build hand each other; none for a step run alone.
+    BuildContext* context = nullptr;
 };
 
 struct StepResult {
@@ -48,8 +51,8 @@ public:
     // no step before it can stop the build, holding back the messages of later steps
     // until its own are out.
     virtual bool independent() const { return false; }
-    // True when the step takes the site database an earlier step of the build holds in the
-    // sink (SiteSink::takeDatabase), and stores it.
+    // True when the step takes the site database an earlier step of the build keeps in the
+    // build's context (BuildContext::takeSiteDatabase), and stores it.
     virtual bool takesDatabase() const { return false; }
     // True when a failure of the step can stop the build (its result's stopsBuild).
     virtual bool mayStopBuild() const { return false; }

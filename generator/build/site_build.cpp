@@ -35,9 +35,13 @@ public:
         for (std::size_t index = steps.size(); index-- > 0;) {
             slots_[index].input.emplace(input);
             slots_[index].input->databaseTakenLater = takenLater;
+            slots_[index].input->context = &context_;
             takenLater = takenLater || steps[index]->takesDatabase();
         }
     }
+
+    // Stores the site database no step took; returns the message of a failed store.
+    std::vector<std::string> storeUntaken() { return context_.storeUntaken(sink_); }
 
     std::vector<StepResult> run() {
         for (std::size_t index = 0; index < steps_.size() && !stopped_; ++index) {
@@ -122,6 +126,7 @@ private:
 
     std::span<BuildStep* const> steps_;
     SiteSink& sink_;
+    BuildContext context_;
     Messages& messages_;
     const BuildProgress& progress_;
     std::vector<Slot> slots_;
@@ -147,14 +152,15 @@ BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::pa
     }
     result.projectFound = true;
     const StepInput input{model, *project, runDir};
+    BuildRun run(input, steps, sink, messages, progress);
     try {
-        result.steps = BuildRun(input, steps, sink, messages, progress).run();
+        result.steps = run.run();
     } catch (...) {
-        // A database held for a step that never took it is still written.
-        sink.storeHeldDatabases();
+        // A database kept for a step that never took it is still written.
+        run.storeUntaken();
         throw;
     }
-    for (const auto& failure : sink.storeHeldDatabases()) {
+    for (const auto& failure : run.storeUntaken()) {
         messages.show(failure);
         if (!result.steps.empty()) ++result.steps.back().problems;
     }

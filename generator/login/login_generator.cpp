@@ -135,7 +135,9 @@ std::string loginPage(std::string_view templateText, const LoginFields& login) {
     if (sha256Hex(page) == kEarlierDefaultLoginRow) page = currentDefaultLoginRow();
     replaceAnchor(page, anchor::kLoginTable, "* from " + login.table);
     replaceAnchor(page, anchor::kLoginUser, " where (" + login.userField + "=");
-    replaceAnchor(page, anchor::kLoginPassword, "and " + login.passwordField + "=");
+    // Only rows that compare the password in the query have it; the default row compares
+    // it in code, through rs("pwd") below.
+    replaceFirst(page, "and pwd=", "and " + login.passwordField + "=");
     // A row of the user's own that still only sets the cookie logs into the session too,
     // when it includes the helpers that do it.
     if (page.find("inc/function.asp") != std::string::npos)
@@ -171,7 +173,7 @@ std::string menuPage(const catalogue::Snapshot& model, catalogue::Id projectId) 
                                     {"id", std::to_string(table->id)},
                                     {"name", table->name},
                                     {"base", pageBaseName(*table)}});
-    requireAnchor(rows.at(1), anchor::kMenuLoop);
+    requireAnchor(rows.at(0), anchor::kMenuLoop);
     std::string page = std::string(rows.at(0)) + groups + std::string(rows.at(1));
     replaceLeading(page, "for (var i=1; i<8; i++)", "for (var i=1; i<=" + std::to_string(tables.size()) + "; i++)",
                    std::string::npos);
@@ -221,10 +223,11 @@ bool addAccountTo(jet::Database& database, const LoginFields& login, bool digest
 // Adds the default account to the site database as this run left it, unless it is there,
 // its password as a salted digest when the login page compares digests; says whether it
 // added it.
-bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, bool digests, SiteSink& sink) {
-    // The database step of this build holds its database for this step, which writes it
+bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, bool digests, SiteSink& sink,
+                       BuildContext* context) {
+    // The database step of this build keeps its database for this step, which writes it
     // whatever happens to the account; otherwise the file is read.
-    auto database = sink.takeDatabase(databasePath);
+    auto database = context ? context->takeSiteDatabase(databasePath) : std::nullopt;
     const bool wasHeld = database.has_value();
     if (!database) {
         const auto bytes = sink.readBack(databasePath);
@@ -297,7 +300,7 @@ LoginResult generateLogin(const StepInput& input, SiteSink& sink, Messages& mess
     const fs::path databasePath = site / "data" / "data.mdb";
     try {
         // Rows carried over by ② may hold the account already.
-        if (addDefaultAccount(databasePath, *login, digests, sink)) {
+        if (addDefaultAccount(databasePath, *login, digests, sink, input.context)) {
             result.written.push_back(databasePath);
             result.accountAdded = true;
         }

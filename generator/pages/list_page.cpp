@@ -3,7 +3,6 @@
 #include "generator/naming/naming.h"
 #include "generator/pages/page_safety.h"
 #include "generator/text/fragment.h"
-#include "generator/text/template_anchor.h"
 #include "generator/widgets/widget_renderer.h"
 #include "generator/widgets/list_columns.h"
 #include "generator/widgets/list_search.h"
@@ -11,12 +10,15 @@
 namespace tabulon::generator {
 namespace {
 
+constexpr std::string_view kListForm = "<form name=\"form1\" action=\"?\" method=\"post\">";
 constexpr std::string_view kDeleteForm =
     "<form name=\"form1\" action=\"$base$_Delete.asp?action=Delete\" method=\"post\">";
+constexpr std::string_view kDisplayLink = "Show_Display.asp";
 constexpr std::string_view kRowClick =
     "<tr onclick=\"var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')"
     "location.href='$base$_Display.asp?ID=<%=rs(\"id\")%>'\" ";
 constexpr std::string_view kDisplayAnchor = "<a href=\"$base$_Display.asp?ID=<%=rs(\"id\")%>\">";
+constexpr std::string_view kTemplateColspan = "<td colspan=\"12\"";
 constexpr std::string_view kColspan = "<td colspan=\"$count$\"";
 
 // A case of the condition builder's switch on the chosen field; the template row that
@@ -78,11 +80,11 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
     const std::string base = pageBaseName(input.table);
 
     std::string listForm = row(ListForm);
-    replaceAnchor(listForm, anchor::kListDeleteForm, fill(kDeleteForm, {{"base", base}}));
+    replaceFirst(listForm, kListForm, fill(kDeleteForm, {{"base", base}}));
     Pieces pieces;
     pieces.header = listForm + row(HeaderStart);
     pieces.dataRow = row(DataRowStart);
-    replaceAnchor(pieces.dataRow, anchor::kListDisplayLink, base + "_Display.asp");
+    replaceFirst(pieces.dataRow, kDisplayLink, base + "_Display.asp");
     // A link between a row and its cells is moved out of the table by browsers: it goes
     // around the first cell's value instead, and the ModifyCell row loses its closing tag.
     const std::string displayLink = fill(kDisplayAnchor, {{"base", base}});
@@ -122,8 +124,7 @@ std::string ListPageGenerator::build(const PageInput& input, Messages&) const {
 
     // The empty-list row and the paging bar span every header column: the fields, 修改 and 删除.
     std::string pageEnd = row(PageEnd);
-    requireAnchor(pageEnd, anchor::kListColspan);
-    replaceLeading(pageEnd, anchor::kColspan, fill(kColspan, {{"count", std::to_string(shown + 2)}}), 2);
+    replaceLeading(pageEnd, kTemplateColspan, fill(kColspan, {{"count", std::to_string(shown + 2)}}), 2);
 
     return finishedPage({rows[Head], tableName, rows[HeadRest], pieces.dateCases, rows[BuilderEnd], pieces.dateSwitches,
                          rows[FieldSelect], pieces.fieldOptions, rows[SearchFormEnd], pieces.header,

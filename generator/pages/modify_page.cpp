@@ -125,7 +125,7 @@ std::string ModifyPageGenerator::build(const PageInput& input, Messages& message
     const std::string openCode = recordQuery(tableName);
     const std::string save = fill(kSaveAndReturn, {{"close", kClose}, {"missing", missingRecord()}});
     std::string buttons(rows[6]);
-    replaceAnchor(buttons, anchor::kModifyBack, fill(kBackToList, {{"base", base}}));
+    replaceFirst(buttons, "history.go(-1)", fill(kBackToList, {{"base", base}}));
 
     auto parts = headWithServerBlock(pageHead, anchor::kModifyHead,
                                      {fields.readCode, "\r\n", state.checkCode, fields.valueCode, "\r\n", openCode,

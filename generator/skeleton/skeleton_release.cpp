@@ -114,8 +114,8 @@ std::vector<std::string> releaseFiles(const fs::path& runDir, const fs::path& si
                                       std::span<const resources::EmbeddedFile> files, SiteSink& sink) {
     const fs::path run = normalFolder(runDir);
     const fs::path site = normalFolder(siteFolder);
-    std::error_code error;
-    if (!fs::is_directory(run, error)) throw Error("运行文件夹 " + displayPath(run) + " 不存在，无法释放网站骨架。");
+    // As the sink sees it: a dry run counts the run folder the real run would make.
+    if (!sink.isFolder(run)) throw Error("运行文件夹 " + displayPath(run) + " 不存在，无法释放网站骨架。");
     const fs::path inside = site.lexically_relative(run);
     if (inside.empty() || inside == "." || *inside.begin() == "..")
         throw Error("网站文件夹 " + displayPath(site) + " 不在运行文件夹 " + displayPath(run) +

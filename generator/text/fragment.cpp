@@ -1,6 +1,7 @@
 #include "generator/text/fragment.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
@@ -90,7 +91,13 @@ double leadingNumber(std::string_view text) {
         point = point || text[i] == '.';
         number += text[i++];
     }
-    return number.empty() ? 0.0 : std::strtod(number.c_str(), nullptr);
+    // from_chars reads "." as the decimal point whatever the C locale says (strtod would
+    // read "3.5" as 3 under a locale that writes 3,5); it takes no "+".
+    std::string_view digits = number;
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    double value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return value;
 }
 
 }  // namespace tabulon::generator

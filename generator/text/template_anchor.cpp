@@ -6,9 +6,8 @@ namespace tabulon::generator {
 namespace {
 
 constexpr TemplateAnchor kAll[] = {
-    anchor::kAddHead,        anchor::kModifyHead,      anchor::kDisplayHead, anchor::kModifyBack,
-    anchor::kListDeleteForm, anchor::kListDisplayLink, anchor::kListColspan, anchor::kLoginTable,
-    anchor::kLoginUser,      anchor::kLoginPassword,   anchor::kMenuLoop,
+    anchor::kAddHead,    anchor::kModifyHead, anchor::kDisplayHead,
+    anchor::kLoginTable, anchor::kLoginUser,  anchor::kMenuLoop,
 };
 
 std::string visible(std::string_view text) {

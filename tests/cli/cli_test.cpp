@@ -177,6 +177,19 @@ TEST(CommandLine, DryRunListsWhatTheBuildWritesAndTouchesNothing) {
     EXPECT_EQ(paths, written);
 }
 
+// The real build makes a run folder that is not there yet; the dry run lists the same
+// files and makes nothing.
+TEST(CommandLine, DryRunIntoARunFolderNotYetMade) {
+    TempFolder parent;
+    const auto missing = parent.path() / "新运行";
+    const auto listed = tabulon(missing, "build 记账 --dry-run");
+    EXPECT_EQ(listed.exitCode, 0) << listed.output;
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    const auto built = tabulon(missing, "build 记账");
+    ASSERT_EQ(built.exitCode, 0) << built.output;
+    EXPECT_TRUE(listed.output.starts_with(built.output)) << listed.output;
+}
+
 TEST(CommandLine, EveryWritingCommandTakesDryRun) {
     TempFolder run;
     ASSERT_EQ(tabulon(run.path(), "skeleton 记账").exitCode, 0);

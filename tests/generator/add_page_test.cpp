@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/pages/add_page.h"
+#include "generator/text/template_anchor.h"
 #include "tests/support/design_builder.h"
 
 namespace tabulon::generator {
@@ -378,16 +379,15 @@ TEST(AddPage, NoCascadeNoAjaxInclude) {
     EXPECT_NE(buildAddPage(model, 27).find("SetAjax()"), std::string::npos) << "收支 of 流水帐 is a cascade source";
 }
 
-TEST(AddPage, HeadWithoutMarkerLosesTheServerBlock) {
+// Without the marker the page would lose its whole server block: it is refused instead.
+TEST(AddPage, HeadWithoutMarkerIsRefused) {
     DesignBuilder design;
     auto rows = design.catalogue().templates("添加");
     rows[0].content = "<html><head><title>";
     design.catalogue().updateTemplate(rows[0]);
     const auto table = design.table(design.project("无"), "无");
     design.field(table, makeField("名称"));
-    const std::string page = buildAddPage(design.snapshot(), table);
-    EXPECT_EQ(page.rfind("<%@ CODEPAGE=936 %>\r\n<html><head><title>无", 0), 0u);
-    EXPECT_EQ(page.find("Request.Form(\"action\")"), std::string::npos);
+    EXPECT_THROW(buildAddPage(design.snapshot(), table), MissingAnchor);
 }
 
 // A text-box cascade fills the field named by 联显字段, as a drop-down cascade does, and

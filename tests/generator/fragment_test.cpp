@@ -1,6 +1,7 @@
 // The fragment printer and text replacements that every page relies on.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <stdexcept>
 
 #include "generator/pages/page_safety.h"
@@ -37,6 +38,25 @@ TEST(LeadingNumber, ReadsLikeVal) {
     EXPECT_EQ(leadingNumber(""), 0);
     EXPECT_EQ(leadingNumber("abc"), 0);
     EXPECT_EQ(leadingNumber("-2"), -2);
+    EXPECT_EQ(leadingNumber("+.5"), 0.5);
+    EXPECT_EQ(leadingNumber("-."), 0);
+    EXPECT_EQ(leadingNumber("1.2.3"), 1.2);
+}
+
+// A cascade id such as "0.5" reads the same whatever decimal separator the C locale uses.
+TEST(LeadingNumber, IgnoresTheLocalesDecimalSeparator) {
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    const char* comma = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8", "de_DE", "fr_FR"})
+        if (std::setlocale(LC_NUMERIC, name)) {
+            comma = name;
+            break;
+        }
+    if (!comma) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const double half = leadingNumber("0.5"), value = leadingNumber(" 3.25x");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(half, 0.5) << comma;
+    EXPECT_EQ(value, 3.25) << comma;
 }
 
 // The form token goes after the first form tag, however its letters are cased.

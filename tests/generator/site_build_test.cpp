@@ -308,33 +308,37 @@ TEST(SiteSink, TextIsStoredAsGbkOrNotAtAllWithTheCallersMessage) {
               "a");
 }
 
-TEST(SiteSink, HeldDatabaseIsHandedOverOnceDroppedByALaterStoreAndStoredWhenLeft) {
+TEST(BuildContext, KeptDatabaseIsHandedOverOnceAndStoredWhenNoStepTookIt) {
     MemorySink sink;
+    BuildContext context;
     const fs::path file = "/站/data/data.mdb";
     auto database = jet::Database::createEmpty();
     database.execute("create Table 表([id] Counter PRIMARY KEY,[名] VarChar(50))");
     const std::string bytes = database.bytes();
-    sink.holdDatabase(file, std::move(database));
-    EXPECT_FALSE(sink.readBack(file)) << "nothing is written while it is held";
-    EXPECT_FALSE(sink.takeDatabase("/站/data/other.mdb"));
-    auto held = sink.takeDatabase(file);
-    ASSERT_TRUE(held);
-    EXPECT_EQ(held->bytes(), bytes);
-    EXPECT_FALSE(sink.takeDatabase(file)) << "handed over once";
-    EXPECT_TRUE(sink.storeHeldDatabases().empty());
+    context.keepSiteDatabase(file, std::move(database));
+    EXPECT_FALSE(sink.readBack(file)) << "nothing is written while it is kept";
+    EXPECT_FALSE(context.takeSiteDatabase("/站/data/other.mdb"));
+    auto kept = context.takeSiteDatabase(file);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->bytes(), bytes);
+    EXPECT_FALSE(context.takeSiteDatabase(file)) << "handed over once";
+    EXPECT_TRUE(context.storeUntaken(sink).empty());
     EXPECT_FALSE(sink.readBack(file)) << "what was taken is the taker's to store";
 
-    sink.holdDatabase(file, std::move(*held));
-    sink.writeBytes(file, "other bytes");
-    EXPECT_FALSE(sink.takeDatabase(file)) << "bytes stored since";
-    sink.holdDatabase(file, jet::Database::fromBytes(bytes));
-    sink.writeText(file, "文本", [](std::string_view) { return std::string(); });
-    EXPECT_FALSE(sink.takeDatabase(file)) << "text stored since";
-
-    sink.holdDatabase(file, jet::Database::fromBytes(bytes));
-    EXPECT_TRUE(sink.storeHeldDatabases().empty());
+    context.keepSiteDatabase(file, std::move(*kept));
+    EXPECT_TRUE(context.storeUntaken(sink).empty());
     EXPECT_EQ(sink.readBack(file), bytes) << "a database no step took is stored at the end";
-    EXPECT_FALSE(sink.takeDatabase(file));
+    EXPECT_FALSE(context.takeSiteDatabase(file));
+}
+
+TEST(BuildContext, AFailedStoreOfTheUntakenDatabaseIsReported) {
+    testing::TempFolder run;
+    FileSink disk;
+    BuildContext context;
+    context.keepSiteDatabase(run.path() / "missing" / "data.mdb", jet::Database::createEmpty());
+    const auto failures = context.storeUntaken(disk);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("data.mdb"), std::string::npos) << failures[0];
 }
 
 TEST(DatabaseStep, StatementLogThatGbkCannotHoldIsReportedNotWrittenAsUtf8) {

@@ -13,14 +13,16 @@ namespace {
 
 using testing::DesignBuilder;
 
-// Removes `text` from the template row of `kind` at 0-based `index`; returns the row's id.
+// Removes every `text` from the template row of `kind` at 0-based `index`; returns the row's id.
 catalogue::Id cutFromRow(DesignBuilder& design, std::string_view kind, std::size_t index, std::string_view text) {
-    const auto rows = design.snapshot().templateRecords(kind);
-    catalogue::TemplateRow row = *rows.at(index);
+    const auto model = design.snapshot();
+    catalogue::TemplateRow row = *model.templateRecords(kind).at(index);
     const auto at = row.content.find(text);
     EXPECT_NE(at, std::string::npos) << kind << " row " << index << " lacks " << text;
-    row.content.erase(at, text.size());
+    for (auto next = at; next != std::string::npos; next = row.content.find(text, next))
+        row.content.erase(next, text.size());
     design.catalogue().updateTemplate(row);
+    EXPECT_EQ(design.snapshot().templateRecords(kind).at(index)->content, row.content) << "row " << row.id;
     return row.id;
 }
 
@@ -67,7 +69,7 @@ TEST(TemplateAnchors, TheMessageShowsLineEndsAndWhatTheTextIsFor) {
 }
 
 TEST(TemplateAnchors, ALoginRowWithoutItsQueryGivesNoLoginPage) {
-    for (const TemplateAnchor* anchor : {&anchor::kLoginTable, &anchor::kLoginUser, &anchor::kLoginPassword}) {
+    for (const TemplateAnchor* anchor : {&anchor::kLoginTable, &anchor::kLoginUser}) {
         SCOPED_TRACE(std::string(anchor->text));
         DesignBuilder design;
         cutFromRow(design, "登录", 0, anchor->text);
@@ -87,7 +89,7 @@ TEST(TemplateAnchors, ALoginRowWithoutItsQueryGivesNoLoginPage) {
 
 TEST(TemplateAnchors, AMenuRowWithoutItsLoopGivesNoMenu) {
     DesignBuilder design;
-    cutFromRow(design, "导航", 1, anchor::kMenuLoop.text);
+    cutFromRow(design, "导航", 0, anchor::kMenuLoop.text);
     MemorySink sink;
     RecordedMessages messages;
     const auto result = generateLogin(design.snapshot(), "/run", 4, sink, messages);

@@ -6,6 +6,7 @@
 #include "generator/database/database_generator.h"
 #include "generator/login/login_generator.h"
 #include "generator/login/sha256.h"
+#include "generator/text/template_anchor.h"
 #include "jet/database.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/temp_folder.h"
@@ -79,8 +80,9 @@ TEST(LoginPage, PointsTheQueryAndCookieAtTheLoginColumns) {
               "sql=\"select * from 管理员 where (账号='\"&u&\"' and 密码='\"&p&\"')\"\r\n"
               "Response.Cookies(\"kovel_username\")=rs(\"账号\")\r\n"
               "<input name=\"username\"><input name=\"pwd\"> * from login");
-    EXPECT_EQ(loginPage("select * from users", {"管理员", "账号", "密码"}), "select * from users")
-        << "a template without the texts keeps its own";
+    // A row without the query would keep asking the table login: it gets no page.
+    EXPECT_THROW(loginPage("select * from users where (name=", {"管理员", "账号", "密码"}), MissingAnchor);
+    EXPECT_THROW(loginPage("select * from login where name=", {"管理员", "账号", "密码"}), MissingAnchor);
 }
 
 // A row of the user's own that includes the session helpers logs into the session where it
@@ -88,11 +90,13 @@ TEST(LoginPage, PointsTheQueryAndCookieAtTheLoginColumns) {
 TEST(LoginPage, OwnRowWithTheHelpersLogsIntoTheSession) {
     const std::string text =
         "<!--#include file=\"inc/function.asp\"-->\r\n"
+        "sql=\"select * from login where (username='\"&u&\"')\"\r\n"
         "If PasswordMatches(rs(\"pwd\") & \"\", p) Then rs(\"pwd\") = PasswordHash(p)\r\n"
         "Response.Cookies(\"kovel_username\")=rs(\"username\")\r\n";
     const std::string page = loginPage(text, {"管理员", "账号", "密码"});
     EXPECT_EQ(page,
               "<!--#include file=\"inc/function.asp\"-->\r\n"
+              "sql=\"select * from 管理员 where (账号='\"&u&\"')\"\r\n"
               "If PasswordMatches(rs(\"密码\") & \"\", p) Then rs(\"密码\") = PasswordHash(p)\r\n"
               "SiteLogin rs(\"id\"), rs(\"账号\")\r\n");
     EXPECT_TRUE(storesPasswordDigests(page));
@@ -268,7 +272,9 @@ TEST(GenerateLogin, KindWithTooFewRowsIsReportedAndTheOthersWritten) {
 TEST(GenerateLogin, HandedOverDatabaseGivesTheFileAReadBackGives) {
     TempFolder run;
     DesignBuilder design;
-    replaceTemplate(design, "登录", 0, "<% ' plain passwords, so that the file is the same every time %>");
+    replaceTemplate(design, "登录", 0,
+                    "<% ' plain passwords, so that the file is the same every time\r\n"
+                    "sql=\"select * from login where (username='\"&u&\"')\" %>");
     const auto model = design.snapshot();
     const auto file = run.path() / "记账" / "data" / "data.mdb";
     RecordedMessages messages;
@@ -284,7 +290,6 @@ TEST(GenerateLogin, HandedOverDatabaseGivesTheFileAReadBackGives) {
 
     MemorySink readBack;
     generateDatabase(model, run.path(), 4, readBack, messages);
-    ASSERT_FALSE(readBack.takeDatabase(file)) << "a database step alone holds nothing back";
     EXPECT_TRUE(generateLogin(model, run.path(), 4, readBack, messages).accountAdded);
     EXPECT_EQ(*handedOver.find(file), *readBack.find(file));
     EXPECT_EQ(jet::Database::fromBytes(*handedOver.find(file)).rowCount("用户"), 1u);

@@ -55,6 +55,38 @@ TEST(WorkingCopySeed, RecordsEachColumnsJetType) {
     EXPECT_EQ(fields[10].type, ado::JetType::Boolean);
 }
 
+// 货币, 长文本 and 二进制 columns: a currency reads back with four decimals and takes a
+// page's value; bytes stay in the copy, a page never gets them and cannot write them.
+TEST(WorkingCopySeed, LaterColumnTypesSeedAndBehaveLikeJet) {
+    jet::Database db = jet::Database::createEmpty();
+    db.createTable({"商品",
+                    {{"单价", jet::ColumnType::Currency},
+                     {"说明", jet::ColumnType::Text, 255},
+                     {"照片", jet::ColumnType::LongBinary}}});
+    db.insert(
+        "商品",
+        {{"单价", std::string("12.3456")}, {"说明", std::string(255, 'x')}, {"照片", std::string("\x89PNG\0", 5)}});
+    WorkingCopy copy(db);
+    auto conn = copy.connect();
+    auto rs = conn->open("select * from 商品", ado::adOpenStatic, ado::adLockOptimistic);
+    const auto& fields = rs->fields();
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(fields[1].type, ado::JetType::Currency);
+    EXPECT_EQ(fields[2].type, ado::JetType::Text);
+    EXPECT_EQ(fields[2].definedSize, 255);
+    EXPECT_EQ(fields[3].type, ado::JetType::Binary);
+    EXPECT_EQ(at(*rs, "单价").kind, ado::Value::Kind::Decimal);
+    EXPECT_EQ(at(*rs, "单价").text, "12.3456");
+    EXPECT_EQ(at(*rs, "说明").text.size(), 255u);
+    EXPECT_EQ(at(*rs, "照片").kind, ado::Value::Kind::Null);
+
+    rs->setValue(rs->fieldIndex("单价"), text("7.12349"));
+    rs->update();
+    auto again = conn->open("select 单价 from 商品", ado::adOpenStatic, ado::adLockReadOnly);
+    EXPECT_EQ(at(*again, "单价").text, "7.1235");
+    EXPECT_THROW(rs->setValue(rs->fieldIndex("照片"), text("bytes")), ado::AdoError);
+}
+
 TEST(WorkingCopySeed, CounterContinuesAfterTheHighestId) {
     WorkingCopy copy;
     auto conn = copy.connect();
