@@ -1,5 +1,7 @@
 #include "window/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -203,8 +205,11 @@ void MainWindow::checkDesign() {
     const auto* project = model.project(projectId);
     if (!project) return;
     const auto problems = generator::checkProject(model, projectId);
-    // One list for all, beside the editors: the user fixes them in one pass.
+    // One list for all, beside the editors: the user fixes them in one pass. It opens low,
+    // leaving the editors their room.
+    const bool wasHidden = problems_->isHidden();
     problems_->show(project->name, problems);
+    if (wasHidden) resizeDocks({problems_}, {std::clamp(height() / 5, 90, 180)}, Qt::Vertical);
     statusBar()->showMessage(
         problems.empty()
             ? QStringLiteral("设计检查通过")
