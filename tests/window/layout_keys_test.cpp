@@ -44,8 +44,8 @@ private slots:
             visited << designer.focused();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        for (const char* area : {"组合框1", "列表框1", "编辑框4", "超级列表框1", "组合框7", "编辑框5", "按钮9",
-                                 "按钮4", "列表框2", "组合框6", "编辑框8"})
+        for (const char* area : {"组合框1", "列表框1", "编辑框4", "超级列表框1", "组合框7", "编辑框5", "按钮9", "按钮4",
+                                 "列表框2", "组合框6", "编辑框8"})
             QVERIFY2(visited.contains(QString::fromUtf8(area)), area);
         // In the template text Tab moves on; Ctrl+Tab types a tab.
         auto* text = designer.find<QPlainTextEdit>("编辑框8");
