@@ -64,7 +64,33 @@ struct Change {
     std::size_t kind = kRowKinds.size();
     int operation = 0;
     std::string name;
+    ChangedRow row;
 };
+
+// A value of the row as it was (delete, and the key of an update) or as it is now.
+sqlite3_value* valueOf(sqlite3_changeset_iter* iterator, int operation, int column) {
+    sqlite3_value* value = nullptr;
+    if (operation == SQLITE_INSERT)
+        sqlite3changeset_new(iterator, column, &value);
+    else
+        sqlite3changeset_old(iterator, column, &value);
+    if (!value && operation == SQLITE_UPDATE) sqlite3changeset_new(iterator, column, &value);
+    return value;
+}
+
+ChangedRow rowOf(sqlite3_changeset_iter* iterator, std::size_t kind, int operation, int columns) {
+    ChangedRow row;
+    row.kind = static_cast<ChangedRow::Kind>(kind + 1);
+    if (sqlite3_value* key = valueOf(iterator, operation, 0)) row.id = sqlite3_value_int64(key);
+    if (columns < 2) return row;
+    sqlite3_value* second = valueOf(iterator, operation, 1);
+    if (!second || sqlite3_value_type(second) == SQLITE_NULL) return row;
+    if (row.kind == ChangedRow::Kind::Template)
+        row.templateKind = textOf(second);
+    else if (row.kind != ChangedRow::Kind::Project)
+        row.parent = sqlite3_value_int64(second);
+    return row;
+}
 
 // The first change of the most general row kind in the changeset.
 Change leadingChange(const std::vector<unsigned char>& changes) {
@@ -81,7 +107,7 @@ Change leadingChange(const std::vector<unsigned char>& changes) {
         if (sqlite3changeset_op(iterator, &table, &columns, &operation, &indirect) != SQLITE_OK) continue;
         for (std::size_t kind = 0; kind < best.kind; ++kind) {
             if (kRowKinds[kind].table != table) continue;
-            best = {kind, operation, {}};
+            best = {kind, operation, {}, rowOf(iterator, kind, operation, columns)};
             const int column = kRowKinds[kind].nameColumn;
             if (column >= 0 && column < columns) {
                 sqlite3_value* value = nullptr;
@@ -116,6 +142,8 @@ std::string describeChanges(const std::vector<unsigned char>& changes) {
     if (!change.name.empty()) name += "“" + change.name + "”";
     return name;
 }
+
+ChangedRow changedRow(const std::vector<unsigned char>& changes) { return leadingChange(changes).row; }
 
 ChangeHistory::ChangeHistory(Catalogue& catalogue) : catalogue_(catalogue) {}
 
@@ -161,6 +189,7 @@ void ChangeHistory::undo() {
     if (result != SQLITE_OK) throw Error("无法撤销：改动记录已损坏。");
     std::vector<unsigned char> inverse = bytesOf(owned, size);
     apply(catalogue_.db_->getHandle(), inverse, "撤销");
+    lastApplied_ = changedRow(step.changes);
     undone_.push_back(std::move(step));
     done_.pop_back();
 }
@@ -169,6 +198,7 @@ void ChangeHistory::redo() {
     if (undone_.empty()) return;
     Step& step = undone_.back();
     apply(catalogue_.db_->getHandle(), step.changes, "重做");
+    lastApplied_ = changedRow(step.changes);
     done_.push_back(std::move(step));
     undone_.pop_back();
 }

@@ -13,6 +13,19 @@ struct sqlite3_session;
 
 namespace tabulon::catalogue {
 
+// The row of a step that names it: a project, table, field or template row, with the
+// row that holds it (表.项目编号, 字段.表编号) or, for a template row, its kind.
+struct ChangedRow {
+    enum class Kind { None, Project, Table, Field, Template };
+    Kind kind = Kind::None;
+    Id id = 0;
+    Id parent = -1;            // -1 when the changeset does not carry it
+    std::string templateKind;  // 模板定义.类型 when the changeset carries it
+};
+
+// The changed row of a changeset, as describeChanges names it.
+ChangedRow changedRow(const std::vector<unsigned char>& changes);
+
 class ChangeHistory {
 public:
     explicit ChangeHistory(Catalogue& catalogue);
@@ -42,6 +55,10 @@ public:
     std::string redoName() const;
     std::size_t undoCount() const { return done_.size(); }
 
+    // The row the latest undo or redo changed most generally (see ChangedRow), so that the
+    // window can show it; kind None before any.
+    const ChangedRow& lastApplied() const { return lastApplied_; }
+
     // Put the catalogue back to before the latest step, or redo the latest undone step.
     // When the rows have changed behind the history's back the catalogue is left as it was,
     // the step stays where it was and tabulon::Error says so.
@@ -66,6 +83,7 @@ private:
     std::unique_ptr<sqlite3_session, SessionDelete> session_;
     std::vector<Step> done_;
     std::vector<Step> undone_;
+    ChangedRow lastApplied_;
 };
 
 // A short name for a changeset: the verb and row kind of its most general change, with

@@ -11,7 +11,7 @@
 #include "catalogue/snapshot.h"
 #include "generator/build/site_build.h"
 #include "generator/build/site_steps.h"
-#include "generator/check/design_check.h"
+#include "generator/check/design_rules.h"
 #include "generator/database/database_generator.h"
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
@@ -200,9 +200,9 @@ int check(const fs::path& runDir, const std::string& project, Messages& messages
         const auto catalogue = Catalogue::openInRunFolder(runDir);
         const auto model = Snapshot::load(catalogue);
         const auto& chosen = findProject(model, project);
-        const auto problems = generator::checkDesign(model, chosen.id);
+        const auto problems = generator::checkProject(model, chosen.id);
         for (const auto& problem : problems) messages.show(problem.text);
-        if (problems.empty()) messages.show("设计检查通过：项目 " + chosen.name + " 的表名和字段名都能用于网站。");
+        if (problems.empty()) messages.show("设计检查通过：项目 " + chosen.name + " 的设计都能用于生成网站。");
         return problems.empty() ? kSuccess : kFailure;
     });
 }

@@ -52,6 +52,11 @@ static int runCommand(int argc, char** argv) {
         projectCommand("database", "Create the site's Access database data/data.mdb afresh, keeping its rows (step 2)");
     bool emptyDatabase = false;
     databaseCommand->add_flag("--empty", emptyDatabase, "Do not carry the rows of the existing file over");
+    bool fromPreview = false;
+    databaseCommand
+        ->add_flag("--from-preview", fromPreview,
+                   "Write the rows of the preview's working copy into data/data.mdb, keeping a dated copy first")
+        ->excludes("--empty");
     auto* loginCommand =
         projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
     auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
@@ -77,6 +82,8 @@ static int runCommand(int argc, char** argv) {
         ->capture_default_str();
     serveCommand->add_flag("--no-browser", serveOptions.noBrowser, "Do not open the desktop browser");
     serveCommand->add_flag("--fresh", serveOptions.fresh, "Make the working copy afresh from the site's data/data.mdb");
+    serveCommand->add_flag("--save", serveOptions.save,
+                           "On stop, write the working copy's rows back into data/data.mdb (a dated copy is kept)");
     serveCommand
         ->add_option("--page-timeout", serveOptions.pageSeconds, "Seconds a page may run before the host is restarted")
         ->check(CLI::Range(0.1, 3600.0))
@@ -110,6 +117,7 @@ static int runCommand(int argc, char** argv) {
     if (*tables) return listTables(runDir, project, messages);
     if (*generateCommand) return generate(runDir, generateOptions, messages, write);
     if (*skeletonCommand) return skeleton(runDir, project, messages, write);
+    if (*databaseCommand && fromPreview) return databaseFromPreview(runDir, project, messages);
     if (*databaseCommand) return database(runDir, project, messages, emptyDatabase, write);
     if (*loginCommand) return login(runDir, project, messages, write);
     if (*buildCommand) return build(runDir, project, messages, write);

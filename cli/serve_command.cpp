@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <mutex>
 #include <thread>
 
 #include "base/error.h"
@@ -19,6 +20,7 @@
 #include "preview/server/host_proxy.h"
 #include "preview/server/prefix_preparation.h"
 #include "preview/server/wine.h"
+#include "preview/workcopy/preview_data.h"
 #include "preview/workcopy/seed.h"
 
 namespace tabulon::cli {
@@ -167,6 +169,48 @@ void openBrowser(const std::string& address, const std::vector<std::string>& env
     }
 }
 
+// Before each request: when ② has rewritten data.mdb, the working copy takes its new design
+// with the rows it holds. One check at a time; a stat per request when nothing changed.
+class DesignFollower {
+public:
+    DesignFollower(fs::path mdb, fs::path workingCopy)
+        : mdb_(std::move(mdb)),
+          workingCopy_(std::move(workingCopy)),
+          followed_(preview::recordedSource(workingCopy_)) {}
+
+    void follow() {
+        const std::lock_guard lock(mutex_);
+        const auto now = preview::fileStamp(mdb_);
+        if (now.empty() || now == followed_) return;
+        try {
+            const auto lines = preview::followDesign(mdb_, workingCopy_);
+            std::cerr << "data.mdb 已改变：工作副本已改用新的表结构，原有数据已带入。" << std::endl;
+            for (const auto& line : lines) std::cerr << line << std::endl;
+        } catch (const Error& e) {
+            std::cerr << e.what() << std::endl;  // the pages go on with the copy as it was
+        }
+        followed_ = now;
+    }
+
+private:
+    fs::path mdb_, workingCopy_;
+    std::string followed_;
+    std::mutex mutex_;
+};
+
+int writeBackAndSay(const fs::path& mdb, const fs::path& workingCopy, Messages& messages) {
+    try {
+        const auto result = preview::writeBack(mdb, workingCopy);
+        messages.show("预览数据已写回 " + displayPath(mdb) + "（" + std::to_string(result.rows) +
+                      " 条记录）；原文件保留为 " + displayPath(result.keptCopy) + "。");
+        for (const auto& line : result.lines) messages.show(line);
+        return kSuccess;
+    } catch (const Error& e) {
+        messages.show(e.what());
+        return kFailure;
+    }
+}
+
 int serveProject(const fs::path& runFolder, const fs::path& programFolder, const ServeOptions& options,
                  Messages& messages) {
     StopOnSignals signals;
@@ -199,17 +243,19 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
     }
 
     // The working copy lives in the run folder, apart from the site, and survives restarts.
-    const auto previewFolder = runDir / ".preview" / std::to_string(project->id);
+    const auto workingCopy = preview::workingCopyPath(runDir, project->id);
+    const auto previewFolder = workingCopy.parent_path();
     fs::create_directories(previewFolder, error);
     if (error) throw Error("无法建立文件夹 " + displayPath(previewFolder) + "：" + error.message());
-    const auto workingCopy = previewFolder / "data.sqlite";
+    const auto mdb = site / "data" / "data.mdb";
     if (options.fresh || !fs::exists(workingCopy, error)) {
-        const auto mdb = site / "data" / "data.mdb";
-        seedWorkingCopy(mdb, workingCopy);
+        reloadWorkingCopy(mdb, workingCopy);
         messages.show("已从 " + displayPath(mdb) + " 建立工作副本 " + displayPath(workingCopy) + "。");
         // Sessions kept from before speak of rows the new copy may not have.
         fs::remove(previewFolder / "host-state.bin", error);
     }
+    DesignFollower follower(mdb, workingCopy);
+    follower.follow();
     linkSite(previewFolder, fs::canonical(site));
 
     if (wine) {
@@ -239,7 +285,8 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
     serverOptions.onStopping = [&host] { host.shutDown(); };
     FrontServer server(
         folder,
-        [&proxy](const HttpRequest& request, const std::string& target, const std::string& client) {
+        [&proxy, &follower](const HttpRequest& request, const std::string& target, const std::string& client) {
+            follower.follow();  // a page never runs on columns ② has changed since
             return proxy.forward(request, target, client);
         },
         serverOptions);
@@ -248,17 +295,34 @@ int serveProject(const fs::path& runFolder, const fs::path& programFolder, const
 
     const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/";
     messages.show("预览网站 " + project->name +
-                  "（按 Ctrl+C 停止；预览中的改动只留在工作副本里，不写回 data/data.mdb）：");
+                  (options.save ? "（按 Ctrl+C 停止；停止时预览中的数据写回 data/data.mdb）："
+                                : "（按 Ctrl+C 停止；预览中的数据留在工作副本里，可用 tabulon database " +
+                                      std::to_string(project->id) + " --from-preview 写回 data/data.mdb）："));
     messages.show(address);
     if (!options.noBrowser) openBrowser(address, environment, messages);
     server.run();
     signals.detach();
     host.shutDown();
     messages.show("预览已停止。");
+    if (options.save) return writeBackAndSay(mdb, workingCopy, messages);
     return kSuccess;
 }
 
 }  // namespace
+
+int databaseFromPreview(const fs::path& runDir, const std::string& projectName, Messages& messages) {
+    try {
+        const auto catalogue = catalogue::Catalogue::openInRunFolder(fs::absolute(runDir));
+        const auto model = catalogue::Snapshot::load(catalogue);
+        const auto* project = findProject(model, projectName);
+        if (!project) throw Error("没有名为或编号为“" + projectName + "”的项目。");
+        const auto mdb = generator::siteFolder(fs::absolute(runDir), project->name) / "data" / "data.mdb";
+        return writeBackAndSay(mdb, preview::workingCopyPath(fs::absolute(runDir), project->id), messages);
+    } catch (const Error& e) {
+        messages.show(e.what());
+        return kFailure;
+    }
+}
 
 int serve(const fs::path& runDir, const fs::path& programFolder, const ServeOptions& options, Messages& messages) {
     try {

@@ -13,6 +13,7 @@ struct ServeOptions {
     int port = 0;         // 0: any free port
     bool noBrowser = false;
     bool fresh = false;            // seed the working copy again from data/data.mdb
+    bool save = false;             // on stop, write the working copy's rows back into data/data.mdb
     double pageSeconds = 10;       // the watchdog's limit for one page
     bool testHooks = false;        // lets tests read the Session through the host
     std::string locale = "zh-CN";  // the regional settings the pages run under
@@ -22,5 +23,9 @@ struct ServeOptions {
 // TABULON_PREVIEW_HOST names a native stand-in for the host (used by tests: no Wine then).
 int serve(const std::filesystem::path& runDir, const std::filesystem::path& programFolder, const ServeOptions& options,
           Messages& messages);
+
+// `tabulon database PROJECT --from-preview`: writes the rows of the project's preview working
+// copy into its data/data.mdb, keeping a dated copy of the file first.
+int databaseFromPreview(const std::filesystem::path& runDir, const std::string& project, Messages& messages);
 
 }  // namespace tabulon::cli

@@ -35,6 +35,9 @@ private:
     QListWidget* tables_;
 };
 
+// The user's answer to "save the typed changes?" before they would be replaced.
+enum class UnsavedAnswer { Save, Discard, Cancel };
+
 inline constexpr std::string_view kNoCatalogue = "目录数据库未打开，无法进行此操作。";
 
 class EditorContext {
@@ -48,6 +51,12 @@ public:
     // Asks a yes/no question before a destructive step; without an asker the answer is yes.
     void setAsker(std::function<bool(const std::string&)> ask) { ask_ = std::move(ask); }
     bool confirm(const std::string& question) const { return !ask_ || ask_(question); }
+    // Asks 保存 / 不保存 / 取消 before typed changes would be replaced; without an asker
+    // the changes are saved.
+    void setUnsavedAsker(std::function<UnsavedAnswer(const std::string&)> ask) { askUnsaved_ = std::move(ask); }
+    UnsavedAnswer askUnsaved(const std::string& question) const {
+        return askUnsaved_ ? askUnsaved_(question) : UnsavedAnswer::Save;
+    }
     // Runs after every handler, e.g. to name the undo step in the menu.
     void setAfterHandler(std::function<void()> after) { after_ = std::move(after); }
     bool hasCatalogue() const { return catalogue_ != nullptr; }
@@ -96,6 +105,7 @@ private:
     catalogue::Catalogue* catalogue_ = nullptr;
     catalogue::ChangeHistory* history_ = nullptr;
     std::function<bool(const std::string&)> ask_;
+    std::function<UnsavedAnswer(const std::string&)> askUnsaved_;
     std::function<void()> after_;
     bool busy_ = false;
 };

@@ -1,6 +1,7 @@
 #include "designer/exact_text_edit.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -20,6 +21,17 @@ ExactTextEdit::ExactTextEdit(QWidget* parent) : QPlainTextEdit(parent), lineEnd_
     QTextOption option = document()->defaultTextOption();
     option.setFlags(option.flags() | QTextOption::ShowTabsAndSpaces);
     document()->setDefaultTextOption(option);
+    // Tab moves on to the next control, as everywhere in the window; Ctrl+Tab types a tab.
+    setTabChangesFocus(true);
+    setToolTip(QStringLiteral("Tab 转到下一个控件；Ctrl+Tab 输入制表符；Ctrl+S 保存"));
+}
+
+void ExactTextEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
+        insertPlainText(QStringLiteral("\t"));
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void ExactTextEdit::setExactText(const QString& text) {

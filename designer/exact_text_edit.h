@@ -19,6 +19,9 @@ public:
     // The line end used for lines the user writes: "\r\n", "\n" or "\r".
     QString lineEnd() const { return lineEnd_; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QString loaded_;
     QString loadedAsShown_;  // the document's own text right after loading

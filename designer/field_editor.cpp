@@ -1,5 +1,6 @@
 #include "designer/field_editor.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -12,6 +13,7 @@
 #include "designer/entries.h"
 #include "designer/field_list_rows.h"
 #include "designer/text_rules.h"
+#include "generator/check/design_rules.h"
 
 namespace tabulon::designer {
 namespace {
@@ -100,10 +102,11 @@ void FieldEditor::refresh(catalogue::Id tableId) {
 }
 
 void FieldEditor::openTable(catalogue::Id tableId, const QString& title) {
-    resetForm();
+    // A field of the table shown before leaves the form; a name typed for a new field
+    // stays for the table now chosen. The focus stays where the user has it.
+    if (loadedFieldId_ != 0) resetForm();
     refresh(tableId);
     controls_.title->setText(title);
-    controls_.name->setFocus();
 }
 
 void FieldEditor::showTable(catalogue::Id tableId, const QString& title) {
@@ -142,17 +145,64 @@ catalogue::Id FieldEditor::selectedFieldId() const {
     return selected.isEmpty() ? 0 : selected.front()->data(0, kItemValueRole).toLongLong();
 }
 
+bool FieldEditor::hasUnsavedEdits() const {
+    if (loadedFieldId_ == 0) return !controls_.name->text().trimmed().isEmpty();
+    return toUtf8(controls_.name->text()) != loaded_.name ||
+           toUtf8(controls_.description->text()) != loaded_.description ||
+           leadingInteger(toUtf8(controls_.order->text())) != loaded_.order ||
+           toUtf8(selectedText(controls_.type)) != loaded_.type ||
+           toUtf8(selectedText(controls_.links.inputType)) != loaded_.inputType;
+}
+
+bool FieldEditor::settle(catalogue::Catalogue& db) {
+    if (!hasUnsavedEdits()) return true;
+    switch (context_.askUnsaved(kUnsavedFieldQuestion)) {
+    case UnsavedAnswer::Save: return loadedFieldId_ != 0 ? modify(db) : add(db);
+    case UnsavedAnswer::Discard: return true;
+    case UnsavedAnswer::Cancel: break;
+    }
+    return false;
+}
+
+void FieldEditor::markLoaded() {
+    const QSignalBlocker quiet(controls_.list);
+    controls_.list->clearSelection();
+    for (int i = 0; i < controls_.list->topLevelItemCount(); ++i) {
+        auto* item = controls_.list->topLevelItem(i);
+        if (item->data(0, kItemValueRole).toLongLong() == loadedFieldId_ && loadedFieldId_ != 0) {
+            controls_.list->setCurrentItem(item);
+            return;
+        }
+    }
+}
+
+void FieldEditor::load(const catalogue::Field& field) {
+    loadedFieldId_ = field.id;
+    selectByPrefix(controls_.links.inputType, toQt(field.inputType));
+    // Setting the name runs the "id" rule; the row's own type and description follow
+    // and win over it.
+    {
+        // Loading must not move the focus away from where the user works.
+        QWidget* focus = QApplication::focusWidget();
+        controls_.name->setText(toQt(field.name));
+        if (focus && QApplication::focusWidget() != focus) focus->setFocus();
+    }
+    controls_.description->setText(toQt(field.description));
+    controls_.order->setText(QString::number(field.order));
+    selectByPrefix(controls_.type, toQt(field.type));
+    loaded_ = field;
+}
+
 void FieldEditor::chooseRow(catalogue::Catalogue& db) {
-    const auto field = db.field(selectedFieldId());
+    const catalogue::Id wanted = selectedFieldId();
+    if (wanted != 0 && !settle(db)) {
+        markLoaded();  // stay on the field being edited
+        return;
+    }
+    const auto field = db.field(wanted);
     if (field) {
-        loadedFieldId_ = field->id;
-        selectByPrefix(controls_.links.inputType, toQt(field->inputType));
-        // Setting the name runs the "id" rule; the row's own type and description follow
-        // and win over it.
-        controls_.name->setText(toQt(field->name));
-        controls_.description->setText(toQt(field->description));
-        controls_.order->setText(QString::number(field->order));
-        selectByPrefix(controls_.type, toQt(field->type));
+        load(*field);
+        markLoaded();  // a save above refilled the list
     } else {
         loadedFieldId_ = 0;  // nothing chosen: 修改 and 删除 have no row to act on
     }
@@ -160,36 +210,44 @@ void FieldEditor::chooseRow(catalogue::Catalogue& db) {
     links_.load(field ? *field : catalogue::Field{});
 }
 
+void FieldEditor::showField(catalogue::Catalogue& db, catalogue::Id fieldId) {
+    const auto field = db.field(fieldId);
+    if (!field || hasUnsavedEdits()) return;
+    load(*field);
+    markLoaded();
+    links_.load(*field);
+}
+
 std::string FieldEditor::readForm(catalogue::Catalogue& db, catalogue::Field& field) const {
-    field.name = withoutSpaces(toUtf8(controls_.name->text()));
-    if (field.name.empty()) return kEmptyFieldName;
-    if (const auto refused = fieldNameRefusal(field.name)) return *refused;
+    field.name = toUtf8(controls_.name->text());
+    if (controls_.name->text().trimmed().isEmpty()) return kEmptyFieldName;
     field.type = toUtf8(selectedText(controls_.type));
+    if (const auto refused = fieldNameRefusal(field.name, field.type)) return *refused;
     field.description = toUtf8(controls_.description->text());
+    if (const auto refused = pageTextRefusal("字段说明", field.description)) return *refused;
+    // Two fields the database cannot tell apart: one of them would get no column.
+    for (const auto& other : db.fields(field.tableId, catalogue::FieldOrder::ById))
+        if (other.id != field.id && generator::sameDatabaseName(other.name, field.name)) return "该表存在同名字段";
     field.order = leadingInteger(toUtf8(controls_.order->text()));
     field.inputType = toUtf8(selectedText(controls_.links.inputType));
     return links_.storeLinks(db, field);
 }
 
-void FieldEditor::add(catalogue::Catalogue& db) {
+bool FieldEditor::add(catalogue::Catalogue& db) {
     const catalogue::Id tableId = context_.selection().table();
     if (tableId < 0) {
         context_.messages().show("请选择一个表");
         controls_.name->setFocus();
-        return;
+        return false;
     }
     catalogue::Field field;
     field.tableId = tableId;
     if (const std::string refused = readForm(db, field); !refused.empty()) {
         context_.messages().show(refused);  // the form stays as typed
         controls_.name->setFocus();
-        return;
+        return false;
     }
-    if (db.fieldByName(tableId, field.name)) {
-        context_.messages().show("该表存在同名字段");
-    } else {
-        db.addField(field);
-    }
+    db.addField(field);
     refresh(tableId);
     // The refresh proposed the largest order plus 3; the next field goes 3 further still.
     const std::int64_t proposed = leadingInteger(toUtf8(controls_.order->text()));
@@ -198,24 +256,26 @@ void FieldEditor::add(catalogue::Catalogue& db) {
     if (selectedText(controls_.type) == QString::fromUtf8(kKeyFieldType))
         selectByPrefix(controls_.type, QString::fromUtf8(kDefaultType));
     controls_.name->setFocus();
+    return true;
 }
 
-void FieldEditor::modify(catalogue::Catalogue& db) {
+bool FieldEditor::modify(catalogue::Catalogue& db) {
     // The row the form shows, whatever the list's highlight says.
     auto field = loadedFieldId_ != 0 ? db.field(loadedFieldId_) : std::nullopt;
     if (!field) {
         context_.messages().show("记录不存在");
         refresh(context_.selection().table());
         clearForm(controls_.order->text());
-        return;
+        return false;
     }
     if (const std::string refused = readForm(db, *field); !refused.empty()) {
         context_.messages().show(refused);
-        return;
+        return false;
     }
     db.updateField(*field);  // the table it belongs to stays
     refresh(context_.selection().table());
     clearForm(controls_.order->text());  // the order the refresh proposed
+    return true;
 }
 
 void FieldEditor::remove(catalogue::Catalogue& db) {

@@ -20,6 +20,8 @@ inline constexpr const char* kDescriptionHint =
     "登录表的账号字段的说明须为 username，密码字段的说明须为 password，"
     "“④生成登录代码”靠这两个说明找到登录表。";
 
+inline constexpr const char* kUnsavedFieldQuestion = "字段表单有未保存的改动，要保存吗？";
+
 struct FieldControls {
     QTreeWidget* list;       // 超级列表框1
     QLabel* title;           // 标签1
@@ -40,9 +42,8 @@ public:
 
     // Lists the fields of a table by ascending 排序 and proposes the next order.
     void refresh(catalogue::Id tableId);
-    // A table was picked: list its fields under `title`, put the form back to its
-    // defaults (type 文本, input 文本框, no links, cascade off) and the cursor into the
-    // name box.
+    // A table was picked: list its fields under `title`; a field of another table loaded
+    // in the form goes (defaults: type 文本, input 文本框, no links, cascade off).
     void openTable(catalogue::Id tableId, const QString& title);
     // The chosen table changed under the form (renamed, a field changed elsewhere, undo):
     // relist it under `title`, leaving the form as it is.
@@ -51,14 +52,24 @@ public:
     void closeTable();
     // The field the form shows (0: none); 修改 and 删除 act on it.
     catalogue::Id loadedField() const { return loadedFieldId_; }
+    // The form differs from the field it loaded, or holds a typed name not yet added.
+    bool hasUnsavedEdits() const;
+    // Before the form is replaced or the window closes: true when nothing typed is lost
+    // (nothing unsaved, saved as 修改 or 添加 would, or discarded); false when the user
+    // cancelled or the save was refused.
+    bool settle(catalogue::Catalogue& db);
+    // Shows field `fieldId` of the listed table: its row chosen and loaded into the form.
+    void showField(catalogue::Catalogue& db, catalogue::Id fieldId);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void chooseRow(catalogue::Catalogue& db);
-    void add(catalogue::Catalogue& db);
-    void modify(catalogue::Catalogue& db);
+    bool add(catalogue::Catalogue& db);
+    bool modify(catalogue::Catalogue& db);
+    void load(const catalogue::Field& field);
+    void markLoaded();
     void remove(catalogue::Catalogue& db);
     void nameChanged(const QString& text);
     // Fills a field from the form as add and modify store it; returns the message that
@@ -72,6 +83,7 @@ private:
     FieldControls controls_;
     FieldLinks links_;
     catalogue::Id loadedFieldId_ = 0;
+    catalogue::Field loaded_;  // as loaded, to tell the typing from it
     bool mouseDown_ = false;
 };
 

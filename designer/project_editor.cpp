@@ -17,6 +17,8 @@ ProjectEditor::ProjectEditor(EditorContext& context, const ProjectControls& cont
             [this] { context_.handle([this](auto& db) { modify(db); }); });
     connect(controls_.remove, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { remove(db); }); });
+    // Enter in the name box adds, as in the field name box.
+    connect(controls_.name, &QLineEdit::returnPressed, controls_.add, &QPushButton::click);
     // Delete on the project box deletes the project, after the same question.
     auto* deleteKey = new QShortcut(QKeySequence::Delete, controls_.projects, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, controls_.remove, &QPushButton::click);
@@ -59,11 +61,20 @@ void ProjectEditor::reselect(catalogue::Id projectId) {
     if (index >= 0) controls_.projects->setCurrentIndex(index);
 }
 
+std::optional<std::string> ProjectEditor::refusedInput(const std::string& name, const std::string& note) const {
+    if (auto refused = projectNameRefusal(name)) return refused;
+    return pageTextRefusal("项目备注", note);
+}
+
 void ProjectEditor::add(catalogue::Catalogue& db) {
-    const std::string name = withoutSpaces(toUtf8(controls_.name->text()));
+    const std::string name = toUtf8(controls_.name->text());
     // A nameless project would have no site folder; the typed note stays in its box.
-    if (name.empty()) {
+    if (controls_.name->text().trimmed().isEmpty()) {
         context_.messages().show(kEmptyProjectName);
+        return;
+    }
+    if (const auto refused = refusedInput(name, toUtf8(controls_.note->text()))) {
+        context_.messages().show(*refused);
         return;
     }
     if (db.projectByName(name)) {
@@ -81,12 +92,18 @@ void ProjectEditor::add(catalogue::Catalogue& db) {
 void ProjectEditor::modify(catalogue::Catalogue& db) {
     const catalogue::Id projectId = context_.selection().project();
     auto project = db.project(projectId);
-    if (project && withoutSpaces(toUtf8(controls_.name->text())).empty()) {
+    if (project && controls_.name->text().trimmed().isEmpty()) {
         context_.messages().show(kEmptyProjectName);
         return;
     }
+    if (const auto refused = refusedInput(toUtf8(controls_.name->text()), toUtf8(controls_.note->text()));
+        project && refused) {
+        context_.messages().show(*refused);
+        return;
+    }
+    const std::string oldName = project ? project->name : std::string();
     if (project) {
-        project->name = withoutSpaces(toUtf8(controls_.name->text()));
+        project->name = toUtf8(controls_.name->text());
         project->note = toUtf8(controls_.note->text());
         db.updateProject(*project);
     }
@@ -94,6 +111,7 @@ void ProjectEditor::modify(catalogue::Catalogue& db) {
     // Keep the project that was just edited selected; a second "修改" must not rewrite
     // the newest project with this one's name.
     if (project) select(projectId);
+    if (project && project->name != oldName) emit projectRenamed(oldName, project->name);
 }
 
 void ProjectEditor::remove(catalogue::Catalogue& db) {

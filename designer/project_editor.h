@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QPushButton>
 
+#include <optional>
+#include <string>
+
 #include "designer/editor_context.h"
 
 namespace tabulon::designer {
@@ -43,12 +46,16 @@ signals:
     // The current project changed: the window shows the "项目" page and refills the join
     // strip's table lists.
     void projectChosen();
+    // The project's name changed from `oldName` to `newName` (its site folder may follow).
+    void projectRenamed(const std::string& oldName, const std::string& newName);
 
 private:
     void add(catalogue::Catalogue& db);
     void modify(catalogue::Catalogue& db);
     void remove(catalogue::Catalogue& db);
     void select(catalogue::Id projectId);
+    // Why a typed name and note cannot be stored, or nothing.
+    std::optional<std::string> refusedInput(const std::string& name, const std::string& note) const;
 
     EditorContext& context_;
     ProjectControls controls_;

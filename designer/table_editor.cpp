@@ -7,6 +7,7 @@
 #include "designer/entries.h"
 #include "designer/text_rules.h"
 #include "designer/user_pick.h"
+#include "generator/check/design_rules.h"
 
 namespace tabulon::designer {
 
@@ -18,6 +19,8 @@ TableEditor::TableEditor(EditorContext& context, const TableControls& controls, 
             [this] { context_.handle([this](auto& db) { modify(db); }); });
     connect(controls_.remove, &QPushButton::clicked, this,
             [this] { context_.handle([this](auto& db) { remove(db); }); });
+    // Enter in the name box adds, as in the field name box.
+    connect(controls_.name, &QLineEdit::returnPressed, controls_.add, &QPushButton::click);
     auto* deleteKey = new QShortcut(QKeySequence::Delete, controls_.tables, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, controls_.remove, &QPushButton::click);
 }
@@ -53,6 +56,18 @@ void TableEditor::choose(catalogue::Catalogue& db) {
     emit tableChosen(tableId, title());
 }
 
+std::optional<std::string> TableEditor::refusedInput(const std::string& name, const std::string& description) {
+    if (auto refused = tableNameRefusal(name)) return refused;
+    return pageTextRefusal("表说明", description);
+}
+
+bool TableEditor::clashingTable(catalogue::Catalogue& db, catalogue::Id projectId, const std::string& name,
+                                catalogue::Id self) {
+    for (const auto& table : db.tables(projectId))
+        if (table.id != self && generator::sameDatabaseName(table.name, name)) return true;
+    return false;
+}
+
 void TableEditor::add(catalogue::Catalogue& db) {
     const catalogue::Id projectId = context_.selection().project();
     // A table needs a project to belong to; stored without one it would be seen nowhere.
@@ -60,23 +75,29 @@ void TableEditor::add(catalogue::Catalogue& db) {
         context_.messages().show("请选择一个项目");
         return;
     }
-    const std::string name = withoutSpaces(toUtf8(controls_.name->text()));
-    if (name.empty()) {
+    const std::string name = toUtf8(controls_.name->text());
+    if (controls_.name->text().trimmed().isEmpty()) {
         context_.messages().show(kEmptyTableName);
         return;
     }
-    if (const auto refused = tableNameRefusal(name)) {
+    if (const auto refused = refusedInput(name, toUtf8(controls_.description->text()))) {
         context_.messages().show(*refused);
         return;
     }
-    if (db.tableByName(projectId, name)) {
+    catalogue::Id added = -1;
+    if (clashingTable(db, projectId, name, 0)) {
         context_.messages().show("存在重名的表");
     } else {
-        db.addTable({0, projectId, name, toUtf8(controls_.description->text())});
+        added = db.addTable({0, projectId, name, toUtf8(controls_.description->text())});
     }
-    controls_.name->clear();
-    controls_.description->clear();
-    emit tablesChanged();
+    if (added < 0) {
+        controls_.name->clear();
+        controls_.description->clear();
+        emit tablesChanged();
+        return;
+    }
+    // The boxes show the new table, which is chosen.
+    emit tableAdded(added);
 }
 
 void TableEditor::modify(catalogue::Catalogue& db) {
@@ -85,13 +106,18 @@ void TableEditor::modify(catalogue::Catalogue& db) {
         context_.messages().show("对应的表不存在");
         return;
     }
-    if (withoutSpaces(toUtf8(controls_.name->text())).empty()) {
+    if (controls_.name->text().trimmed().isEmpty()) {
         context_.messages().show(kEmptyTableName);
         return;
     }
-    table->name = withoutSpaces(toUtf8(controls_.name->text()));
-    if (const auto refused = tableNameRefusal(table->name)) {
+    table->name = toUtf8(controls_.name->text());
+    if (const auto refused = refusedInput(table->name, toUtf8(controls_.description->text()))) {
         context_.messages().show(*refused);
+        return;
+    }
+    // Two tables the database cannot tell apart would leave one without pages.
+    if (clashingTable(db, table->projectId, table->name, table->id)) {
+        context_.messages().show("存在重名的表");
         return;
     }
     table->description = toUtf8(controls_.description->text());

@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QPushButton>
 
+#include <optional>
+#include <string>
+
 #include "designer/editor_context.h"
 
 namespace tabulon::designer {
@@ -42,8 +45,9 @@ public:
 signals:
     // The table list must be refilled (a table was added, renamed or deleted).
     void tablesChanged();
-    // The user picked a table: its fields are to be shown under `title`, the generation
-    // page brought forward and the field name box focused.
+    // A table was added to the current project: the list is refilled and it is chosen.
+    void tableAdded(catalogue::Id tableId);
+    // The user picked a table: its fields are to be shown under `title`.
     void tableChosen(catalogue::Id tableId, const QString& title);
 
 private:
@@ -51,6 +55,11 @@ private:
     void add(catalogue::Catalogue& db);
     void modify(catalogue::Catalogue& db);
     void remove(catalogue::Catalogue& db);
+    // Why a typed name and description cannot be stored, or nothing.
+    static std::optional<std::string> refusedInput(const std::string& name, const std::string& description);
+    // Another table of the project with the same name to the database (any letter case).
+    static bool clashingTable(catalogue::Catalogue& db, catalogue::Id projectId, const std::string& name,
+                              catalogue::Id self);
 
     EditorContext& context_;
     TableControls controls_;

@@ -1,13 +1,11 @@
 #include "designer/text_rules.h"
 
-#include "generator/check/design_check.h"
+#include "generator/check/design_rules.h"
 
 #include <limits>
 
 namespace tabulon::designer {
 namespace {
-
-constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";  // U+3000 in UTF-8
 
 struct SignedStart {
     bool negative = false;
@@ -29,21 +27,6 @@ SignedStart skipBlanksAndSign(std::string_view text) {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
-
-std::string withoutSpaces(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == ' ') {
-            ++i;
-        } else if (text.substr(i, kFullWidthSpace.size()) == kFullWidthSpace) {
-            i += kFullWidthSpace.size();
-        } else {
-            result += text[i++];
-        }
-    }
-    return result;
-}
 
 std::int64_t leadingInteger(std::string_view text) {
     const SignedStart start = skipBlanksAndSign(text);
@@ -76,20 +59,30 @@ bool namesCascade(std::string_view cascadeTable) { return leadingNumber(cascadeT
 
 namespace {
 
-std::optional<std::string> refusal(std::string_view what, std::string_view name, generator::NameUse use) {
-    const auto problem = generator::siteNameProblem(name, use);
+std::optional<std::string> refusal(std::string_view what, std::string_view name,
+                                   const std::optional<std::string>& problem) {
     if (!problem) return std::nullopt;
     return std::string(what) + "“" + std::string(name) + "”不能用：" + *problem + "，未保存。";
 }
 
 }  // namespace
 
-std::optional<std::string> tableNameRefusal(std::string_view name) {
-    return refusal("表名", name, generator::NameUse::Table);
+std::optional<std::string> projectNameRefusal(std::string_view name) {
+    return refusal("项目名", name, generator::projectNameProblem(name));
 }
 
-std::optional<std::string> fieldNameRefusal(std::string_view name) {
-    return refusal("字段名", name, generator::NameUse::Field);
+std::optional<std::string> tableNameRefusal(std::string_view name) {
+    return refusal("表名", name, generator::tableNamePolicy(name));
+}
+
+std::optional<std::string> fieldNameRefusal(std::string_view name, std::string_view type) {
+    return refusal("字段名", name, generator::fieldNamePolicy(name, type));
+}
+
+std::optional<std::string> pageTextRefusal(std::string_view what, std::string_view text) {
+    const auto problem = generator::pageTextProblem(text);
+    if (!problem) return std::nullopt;
+    return std::string(what) + "不能用：" + *problem + "，未保存。";
 }
 
 }  // namespace tabulon::designer

@@ -10,11 +10,6 @@
 
 namespace tabulon::designer {
 
-// Project, table and field names are stored without spaces: every ASCII space and every
-// full-width space (U+3000) goes, wherever it stands; tabs and all else stay.
-// " 记　账 " -> "记账"
-std::string withoutSpaces(std::string_view text);
-
 // Reads a typed number the way the order boxes are read: leading blanks, an optional sign
 // and the digits that follow; anything else gives 0, and a value beyond the range of a
 // 64-bit integer is held at its limit. "12" -> 12, " -4x" -> -4, "abc" -> 0, "" -> 0
@@ -31,10 +26,14 @@ using generator::leadingNumber;
 // text that is no number switch the cascade off.
 bool namesCascade(std::string_view cascadeTable);
 
-// The message for a typed table or field name (spaces already removed) that the generated
-// site could not use, naming the character or word; nothing when the name is fine.
+// The message for a typed name that generation would refuse, naming the character
+// (spaces too: names are stored as typed); nothing when the name is fine.
 // "表名“a.b”不能用：名称含有不能用的字符“.”，未保存。"
+std::optional<std::string> projectNameRefusal(std::string_view name);
 std::optional<std::string> tableNameRefusal(std::string_view name);
-std::optional<std::string> fieldNameRefusal(std::string_view name);
+// `type` is the field's data type: a field named id must be the 自动编号 key.
+std::optional<std::string> fieldNameRefusal(std::string_view name, std::string_view type);
+// The same for a caption or note written into the pages: "字段说明不能用：…，未保存。"
+std::optional<std::string> pageTextRefusal(std::string_view what, std::string_view text);
 
 }  // namespace tabulon::designer

@@ -2,7 +2,7 @@
 
 #include "base/error.h"
 #include "generator/build/ordered_parallel.h"
-#include "generator/check/design_check.h"
+#include "generator/check/design_rules.h"
 #include "generator/naming/naming.h"
 #include "generator/page_encoding.h"
 #include "generator/text/template_anchor.h"
@@ -34,7 +34,7 @@ public:
             return outcomes;
         }
         // A page with such a name would not compile or its SQL would not run: none is written.
-        if (const auto problems = checkTable(model_, *table); !problems.empty()) {
+        if (const auto problems = tableRefusals(model_, *table); !problems.empty()) {
             auto& refused = outcomes.emplace_back();
             for (const auto& problem : problems) refused.failures.push_back(problem.text + "，该表的页面未生成。");
             return outcomes;

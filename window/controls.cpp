@@ -92,7 +92,7 @@ QWidget* projectPage(WindowControls& c) {
     c.project.remove = button("按钮5", "删除");
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(row({label("标签3", "项目："), c.project.name}));
-    layout->addWidget(c.project.note);
+    layout->addLayout(row({label("projectNoteLabel", "备注："), c.project.note}));
     layout->addWidget(c.generation.releaseSkeleton);
     layout->addWidget(c.generation.databaseFile);
     layout->addStretch(1);
@@ -113,7 +113,7 @@ QWidget* tablePage(WindowControls& c) {
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(c.table.projectLabel);
     layout->addLayout(row({label("标签2", "表："), c.table.name}));
-    layout->addWidget(c.table.description);
+    layout->addLayout(row({label("tableNoteLabel", "说明："), c.table.description}));
     layout->addStretch(1);
     layout->addLayout(row({c.table.add, c.table.modify, c.table.remove}));
     (new QVBoxLayout(page))->addWidget(box);
@@ -254,13 +254,6 @@ QGroupBox* fieldForm(WindowControls& c) {
     layout->addLayout(row({f.links.cascadeSwitch, nullptr, f.modify, f.remove}));
     layout->addWidget(f.links.cascadeGroup);
 
-    // The keyboard loop of field entry: name, type, description, order, add, modify, delete.
-    QWidget::setTabOrder(f.name, f.type);
-    QWidget::setTabOrder(f.type, f.description);
-    QWidget::setTabOrder(f.description, f.order);
-    QWidget::setTabOrder(f.order, f.add);
-    QWidget::setTabOrder(f.add, f.modify);
-    QWidget::setTabOrder(f.modify, f.remove);
     return box;
 }
 
@@ -286,6 +279,9 @@ QWidget* templateColumn(WindowControls& c) {
     t.add = button("按钮12", "添加");
     t.modify = button("按钮13", "修改");
     t.remove = button("按钮14", "删除");
+    t.unsaved = label("templateUnsaved", "● 未保存");
+    t.unsaved->setToolTip(qs("模板内容有未保存的改动：按 Ctrl+S 或“修改”保存"));
+    t.unsaved->setStyleSheet(QStringLiteral("color: #b00020;"));
     c.showLineEnds = new QCheckBox(qs("显示行尾"));
     c.showLineEnds->setObjectName(QStringLiteral("showLineEnds"));
     c.showLineEnds->setToolTip(qs("在模板内容中显示行尾和制表符"));
@@ -318,7 +314,7 @@ QWidget* templateColumn(WindowControls& c) {
     textLayout->setContentsMargins(0, 0, 0, 0);
     textLayout->addLayout(row({t.kind, t.order}));
     textLayout->addWidget(t.content, 1);
-    textLayout->addWidget(c.showLineEnds);
+    textLayout->addLayout(row({c.showLineEnds, nullptr, t.unsaved}));
     auto* panes = new QSplitter(Qt::Horizontal);
     panes->setObjectName(QStringLiteral("templatePanes"));
     panes->addWidget(rowsPane);
@@ -330,6 +326,68 @@ QWidget* templateColumn(WindowControls& c) {
     boxLayout->setContentsMargins(4, 4, 4, 4);
     boxLayout->addWidget(panes);
     return box;
+}
+
+// Tab goes through the window as it reads: the project and table column, the field list,
+// the join strip and the field form, then the template editor.
+void setTabOrder(WindowControls& c) {
+    const QList<QWidget*> chain = {
+        c.project.projects,
+        c.project.tables,
+        c.tabs,
+        c.project.name,
+        c.project.note,
+        c.generation.releaseSkeleton,
+        c.generation.databaseFile,
+        c.project.add,
+        c.project.modify,
+        c.project.remove,
+        c.table.name,
+        c.table.description,
+        c.table.add,
+        c.table.modify,
+        c.table.remove,
+        c.generation.allTables,
+        c.generation.chosenTable,
+        c.generation.addPage,
+        c.generation.modifyPage,
+        c.generation.deletePage,
+        c.generation.listPage,
+        c.generation.displayPage,
+        c.generation.pages,
+        c.generation.login,
+        c.previewSite,
+        c.field.list,
+        c.join.firstTable,
+        c.join.secondTable,
+        c.join.firstField,
+        c.join.secondField,
+        c.joinQuery,
+        c.field.name,
+        c.field.type,
+        c.field.description,
+        c.field.order,
+        c.field.add,
+        c.field.modify,
+        c.field.remove,
+        c.field.links.inputType,
+        c.field.links.linkTable,
+        c.field.links.linkField,
+        c.field.links.cascadeSwitch,
+        c.field.links.cascadeTable,
+        c.field.links.cascadeField,
+        c.field.links.cascadeCondition,
+        c.field.links.cascadeDisplay,
+        c.templates.rows,
+        c.templates.add,
+        c.templates.modify,
+        c.templates.remove,
+        c.templates.kind,
+        c.templates.order,
+        c.templates.content,
+        c.showLineEnds,
+    };
+    for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 }  // namespace
@@ -349,6 +407,7 @@ WindowControls buildControls(QMainWindow* window) {
     splitter->setCollapsible(2, true);
     splitter->setSizes({200, 660, 340});
     c.columns = splitter;
+    setTabOrder(c);
     // Below the columns' own minimum the window scrolls instead of cutting controls off.
     auto* scroller = named<QScrollArea>("columnsScroller");
     scroller->setWidget(splitter);

@@ -13,6 +13,7 @@
 #include "generator/skeleton/skeleton_release.h"
 #include "window/run_progress.h"
 #include "window/existing_data_question.h"
+#include "preview/workcopy/preview_data.h"
 
 namespace tabulon::window {
 namespace {
@@ -69,7 +70,8 @@ void GenerationPanel::releaseSkeleton(catalogue::Catalogue& db) {
 void GenerationPanel::generateDatabase(catalogue::Catalogue& db) {
     const auto model = catalogue::Snapshot::load(db);
     const auto* project = model.project(context_.selection().project());
-    const auto options = chooseDatabaseOptions(window_, runDir_, project ? project->name : std::string());
+    const bool previewNewer = project && preview::holdsNewerData(preview::workingCopyPath(runDir_, project->id));
+    const auto options = chooseDatabaseOptions(window_, runDir_, project ? project->name : std::string(), previewNewer);
     if (!options) return;
     generator::DatabaseStep step(*options);
     const auto result = build(db, step, progressLabel(step));
@@ -99,9 +101,23 @@ void GenerationPanel::generatePages(catalogue::Catalogue& db) {
     };
     for (const auto& [box, kind] : kinds)
         if (box->isChecked()) request.kinds.push_back(kind);
+    // Nothing to write: say so instead of a bare 生成完毕.
+    if (request.kinds.empty()) {
+        context_.messages().show("没有勾选要生成的页面（添加、修改、删除、列表、显示），未生成任何页面。");
+        return;
+    }
+    if (!controls_.allTables->isChecked() && selection.table() < 0) {
+        context_.messages().show("没有选定表：请在表列表中选择一个表，或勾选“所有表”。未生成任何页面。");
+        return;
+    }
 
     generator::PagesStep step(request);
-    build(db, step, QStringLiteral("正在生成页面……"));
+    const auto result = build(db, step, QStringLiteral("正在生成页面……"));
+    const auto wanted = request.tableIds.size() * request.kinds.size();
+    emit reported(
+        QStringLiteral("已生成 %1 个页面（共 %2 个），未生成的原因见提示").arg(result.written().size()).arg(wanted));
+    if (result.written().size() == wanted)
+        emit reported(QStringLiteral("已生成 %1 个页面").arg(result.written().size()));
 }
 
 }  // namespace tabulon::window

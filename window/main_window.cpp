@@ -1,16 +1,25 @@
 #include "window/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
+#include "base/error.h"
 #include "catalogue/snapshot.h"
+#include "generator/naming/naming.h"
 #include "designer/entries.h"
-#include "generator/check/design_check.h"
+#include "generator/check/design_rules.h"
 #include "window/access_import.h"
 #include "window/app_icon.h"
 #include "window/message_box.h"
-#include "window/undo_keys.h"
 
 namespace tabulon::window {
 
@@ -20,7 +29,9 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     setWindowIcon(appIcon());
     move(50, 50);
     controls_ = buildControls(this);
-    resize(defaultWindowSize(this));
+    settings_ = options_.settingsFile.isEmpty()
+                    ? std::make_unique<QSettings>()
+                    : std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
     status_ = new QLabel(this);
     statusBar()->addPermanentWidget(status_);
 
@@ -29,6 +40,11 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     if (!options_.ask)
         options_.ask = [this](const std::string& question) { return askYesNo(this, QString::fromStdString(question)); };
     context_->setAsker(options_.ask);
+    if (!options_.askUnsaved)
+        options_.askUnsaved = [this](const std::string& question) {
+            return askSaveDiscardCancel(this, QString::fromStdString(question));
+        };
+    context_->setUnsavedAsker(options_.askUnsaved);
     context_->setAfterHandler([this] { updateHistoryActions(); });
     projects_ = std::make_unique<designer::ProjectEditor>(*context_, controls_.project);
     tables_ = std::make_unique<designer::TableEditor>(*context_, controls_.table);
@@ -39,15 +55,76 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     connect(generation, &GenerationPanel::reported, this,
             [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     new TutorialLink(controls_.tutorialLink, messages_, options_.openUrl);
-    auto* preview = new PreviewLauncher(
-        controls_.previewSite, messages_,
-        {options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl});
-    connect(preview, &PreviewLauncher::reported, this, [this](const QString& text) { statusBar()->showMessage(text); });
-    if (options_.prepareWine) preview->prepare();
-    qApp->installEventFilter(new UndoKeys(this));
+    PreviewSettings previewSettings{
+        options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl};
+    previewSettings.projectName = [this](catalogue::Id id) {
+        const auto project = catalogue_ ? catalogue_->project(id) : std::nullopt;
+        return project ? project->name : std::string();
+    };
+    previewSettings.port = [this] { return previewBar_ ? previewBar_->port() : 0; };
+    previewSettings.confirm = options_.ask;
+    preview_ = new PreviewLauncher(controls_.previewSite, messages_, std::move(previewSettings));
+    connect(preview_, &PreviewLauncher::reported, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 15000); });
+    previewBar_ = new PreviewBar(*preview_, *settings_, this);
+    addToolBar(Qt::BottomToolBarArea, previewBar_);
+    if (options_.prepareWine) preview_->prepare();
+    undoKeys_ = new UndoKeys(this);
+    qApp->installEventFilter(undoKeys_);
+    problems_ = new ProblemsPanel(this);
+    addDockWidget(Qt::BottomDockWidgetArea, problems_);
+    problems_->hide();  // until the first check
+    connect(problems_, &ProblemsPanel::placeChosen, this, &MainWindow::showPlace);
     buildMenus();
     route();
+    restoreLayout();
     startUp();
+}
+
+void MainWindow::restoreLayout() {
+    // A first start fills most of the screen; later ones come back as they were left.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (!restoreGeometry(settings_->value(QStringLiteral("window/geometry")).toByteArray())) {
+        resize(defaultWindowSize(this));
+        move(free.center() - rect().center());
+        // A small screen is used whole: the template editor needs the room.
+        if (free.width() < 1300 || free.height() < 760) setWindowState(Qt::WindowMaximized);
+    }
+    restoreState(settings_->value(QStringLiteral("window/state")).toByteArray());
+    controls_.columns->restoreState(settings_->value(QStringLiteral("window/columns")).toByteArray());
+    if (auto* panes = findChild<QSplitter*>(QStringLiteral("templatePanes")))
+        panes->restoreState(settings_->value(QStringLiteral("window/templatePanes")).toByteArray());
+}
+
+void MainWindow::saveLayout() {
+    settings_->setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings_->setValue(QStringLiteral("window/state"), saveState());
+    settings_->setValue(QStringLiteral("window/columns"), controls_.columns->saveState());
+    if (auto* panes = findChild<QSplitter*>(QStringLiteral("templatePanes")))
+        settings_->setValue(QStringLiteral("window/templatePanes"), panes->saveState());
+    settings_->sync();
+}
+
+void MainWindow::renameSiteFolder(const std::string& oldName, const std::string& newName) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path from, to;
+    try {
+        from = generator::siteFolder(options_.runDir, oldName);
+        to = generator::siteFolder(options_.runDir, newName);
+    } catch (const Error&) {
+        return;  // a name that is no folder name has no folder to follow
+    }
+    if (!fs::is_directory(from, error) || fs::exists(to, error)) return;
+    if (!options_.ask("项目的网站文件夹 " + from.string() + " 也改名为 " + to.filename().string() +
+                      " 吗？\n不改名时，下次生成会写到新的文件夹 " + to.string() + "。"))
+        return;
+    fs::rename(from, to, error);
+    if (error)
+        messages_.show("网站文件夹 " + from.string() + " 无法改名：" + error.message());
+    else
+        statusBar()->showMessage(QStringLiteral("网站文件夹已改名为 ") + QString::fromStdString(to.string()), 15000);
 }
 
 MainWindow::~MainWindow() {
@@ -111,6 +188,10 @@ void MainWindow::buildMenus() {
     auto* check = build->addAction(QStringLiteral("检查设计"), this, &MainWindow::checkDesign);
     check->setObjectName(QStringLiteral("checkDesignAction"));
     build->addAction(controls_.previewSite->text(), controls_.previewSite, &QPushButton::click);
+    build->addAction(QStringLiteral("重新载入数据库"), preview_, &PreviewLauncher::reloadDatabase)
+        ->setObjectName(QStringLiteral("previewReloadAction"));
+    build->addAction(QStringLiteral("预览数据写回 data.mdb"), preview_, &PreviewLauncher::writeBack)
+        ->setObjectName(QStringLiteral("previewWriteBackAction"));
 
     auto* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("helpMenu"));
@@ -119,9 +200,11 @@ void MainWindow::buildMenus() {
     });
     tutorial->setShortcut(QKeySequence::HelpContents);
     help->addAction(QStringLiteral("关于 Tabulon"), this, [this] {
-        messages_.show("Tabulon " TABULON_VERSION "\n管理网站的设计与生成工具。\n目录数据库：" +
-                       catalogueStatus().toStdString());
+        messages_.show("Tabulon " TABULON_VERSION "\n管理网站的设计与生成工具。\n" + catalogueStatus().toStdString());
     });
+    // A menu closed with Esc gives the focus back to the box the user typed in.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToHide, this, [this] { QTimer::singleShot(0, undoKeys_, &UndoKeys::restoreFocus); });
     updateHistoryActions();
 }
 
@@ -134,15 +217,35 @@ void MainWindow::checkDesign() {
     const auto model = catalogue::Snapshot::load(*catalogue_);
     const auto* project = model.project(projectId);
     if (!project) return;
-    const auto problems = generator::checkDesign(model, projectId);
-    if (problems.empty()) {
-        messages_.show("设计检查通过：项目 " + project->name + " 的表名和字段名都能用于网站。");
+    const auto problems = generator::checkProject(model, projectId);
+    // One list for all, beside the editors: the user fixes them in one pass. It opens low,
+    // leaving the editors their room.
+    const bool wasHidden = problems_->isHidden();
+    problems_->show(project->name, problems);
+    if (wasHidden) resizeDocks({problems_}, {std::clamp(height() / 5, 90, 180)}, Qt::Vertical);
+    statusBar()->showMessage(
+        problems.empty()
+            ? QStringLiteral("设计检查通过")
+            : QStringLiteral("设计检查发现 %1 处问题，见“问题”列表").arg(static_cast<qsizetype>(problems.size())),
+        15000);
+}
+
+void MainWindow::showPlace(catalogue::Id projectId, catalogue::Id tableId, catalogue::Id fieldId) {
+    if (holdsUnsavedTyping()) {
+        statusBar()->showMessage(QStringLiteral("有未保存的输入：先保存或放弃它，再转到问题所在处。"), 15000);
         return;
     }
-    // One box for all: the user fixes them in one pass, not one box per name.
-    std::string text = "项目 " + project->name + " 有 " + std::to_string(problems.size()) + " 处名称不能用于网站：";
-    for (const auto& problem : problems) text += "\n" + problem.text;
-    messages_.show(text);
+    context_->handle([&](auto& db) {
+        if (tableId < 0) {
+            if (context_->selection().project() != projectId) {
+                projects_->reselect(projectId);
+                projects_->choose();
+            }
+            return;
+        }
+        showTable(db, tableId);
+        if (fieldId >= 0) fields_->showField(db, fieldId);
+    });
 }
 
 void MainWindow::route() {
@@ -153,13 +256,17 @@ void MainWindow::route() {
         fields_->closeTable();
         tables_->clearForm();
     });
+    connect(projects_.get(), &designer::ProjectEditor::projectRenamed, this, &MainWindow::renameSiteFolder);
     connect(tables_.get(), &designer::TableEditor::tablesChanged, this,
             [this] { afterTablesChanged(context_->selection().table()); });
+    // A new table is chosen at once, so its fields can be typed next.
+    connect(tables_.get(), &designer::TableEditor::tableAdded, this, [this](catalogue::Id tableId) {
+        projects_->refresh();
+        if (tables_->restore(tableId)) fields_->openTable(tableId, tables_->title());
+        join_->fillTables();
+    });
     connect(tables_.get(), &designer::TableEditor::tableChosen, this,
-            [this](catalogue::Id tableId, const QString& title) {
-                controls_.tabs->setCurrentIndex(kGenerationPage);
-                fields_->openTable(tableId, title);
-            });
+            [this](catalogue::Id tableId, const QString& title) { fields_->openTable(tableId, title); });
 }
 
 void MainWindow::afterTablesChanged(catalogue::Id tableBefore) {
@@ -187,31 +294,93 @@ void MainWindow::startUp() {
     status_->setText(catalogueStatus());
     controls_.field.links.linkGroup->hide();
     if (!catalogue_) return;
-    context_->handle([this](auto&) {
+    context_->handle([this](auto& db) {
         projects_->fillProjects();
         join_->fillTables();
         projects_->choose();
+        templates_->fillShownKind(db);
     });
 }
 
-void MainWindow::undo() {
-    if (!history_ || context_->busy() || !history_->canUndo()) return;
-    try {
-        history_->undo();
-    } catch (const std::exception& e) {
-        messages_.show(e.what());
+void MainWindow::closeEvent(QCloseEvent* event) {
+    bool settled = true;
+    if (catalogue_ && !context_->busy() && holdsUnsavedTyping())
+        context_->handle([&](auto& db) { settled = templates_->settle(db) && fields_->settle(db); });
+    if (settled) {
+        saveLayout();
+        event->accept();
+    } else {
+        event->ignore();
     }
-    showCatalogueAgain();
 }
 
-void MainWindow::redo() {
-    if (!history_ || context_->busy() || !history_->canRedo()) return;
+bool MainWindow::holdsUnsavedTyping() const { return templates_->hasUnsavedText() || fields_->hasUnsavedEdits(); }
+
+void MainWindow::undo() { takeBack(false); }
+void MainWindow::redo() { takeBack(true); }
+
+void MainWindow::takeBack(bool redo) {
+    // The box the user types in keeps its own undo, also through a menu.
+    if (undoKeys_->undoTyping(redo)) return;
+    if (!history_ || context_->busy() || !(redo ? history_->canRedo() : history_->canUndo())) return;
+    // A catalogue step taken back under typed work would change what the form edits.
+    if (holdsUnsavedTyping()) {
+        statusBar()->showMessage(QStringLiteral("有未保存的输入：先保存或放弃它，再撤销或重做目录的改动。"), 15000);
+        return;
+    }
+    const std::string name = redo ? history_->redoName() : history_->undoName();
     try {
-        history_->redo();
+        redo ? history_->redo() : history_->undo();
     } catch (const std::exception& e) {
         messages_.show(e.what());
+        showCatalogueAgain();
+        return;
     }
     showCatalogueAgain();
+    showChanged(history_->lastApplied());
+    statusBar()->showMessage(QString::fromUtf8(redo ? "已重做：" : "已撤销：") + QString::fromStdString(name), 15000);
+}
+
+void MainWindow::showChanged(const catalogue::ChangedRow& row) {
+    using Kind = catalogue::ChangedRow::Kind;
+    context_->handle([&](auto& db) {
+        switch (row.kind) {
+        case Kind::Project:
+            if (db.project(row.id) && context_->selection().project() != row.id) {
+                projects_->reselect(row.id);
+                projects_->choose();
+            }
+            break;
+        case Kind::Table: showTable(db, db.table(row.id) ? row.id : -1); break;
+        case Kind::Field: {
+            const auto field = db.field(row.id);
+            showTable(db, field ? field->tableId : row.parent);
+            if (field) fields_->showField(db, field->id);
+            break;
+        }
+        case Kind::Template:
+            templates_->showRow(db, row.id, QString::fromStdString(row.templateKind));
+            controls_.templates.rows->setFocus();
+            break;
+        case Kind::None: break;
+        }
+    });
+}
+
+void MainWindow::showTable(catalogue::Catalogue& db, catalogue::Id tableId) {
+    const auto table = db.table(tableId);
+    if (!table) return;
+    if (context_->selection().project() != table->projectId) {
+        projects_->reselect(table->projectId);
+        if (context_->selection().project() != table->projectId) return;  // its project is gone
+        projects_->choose();
+    }
+    const bool same = context_->selection().table() == tableId;
+    if (!tables_->restore(tableId)) return;
+    if (same)
+        fields_->showTable(tableId, tables_->title());
+    else
+        fields_->openTable(tableId, tables_->title());
 }
 
 // After undo or redo every list shows the catalogue as it now is; the project and table

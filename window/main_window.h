@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMainWindow>
+#include <QSettings>
 
 #include <filesystem>
 #include <functional>
@@ -23,8 +24,11 @@
 #include "designer/template_editor.h"
 #include "window/controls.h"
 #include "window/generation_panel.h"
+#include "window/preview_bar.h"
 #include "window/preview_launcher.h"
+#include "window/problems_panel.h"
 #include "window/tutorial.h"
+#include "window/undo_keys.h"
 
 namespace tabulon::window {
 
@@ -39,6 +43,13 @@ struct WindowOptions {
     Asker ask;  // none: a question box over the window
     // Makes the preview's Wine environment in the background once the window is up.
     bool prepareWine = false;
+    // Asks 保存 / 不保存 / 取消 before typed changes would be replaced; none: a box.
+    std::function<designer::UnsavedAnswer(const std::string&)> askUnsaved;
+    // Where the window keeps its size, splitters and port between runs; empty: the
+    // user's own settings of the program.
+    QString settingsFile;
+    // The tabulon program ⑤ runs `serve` with; empty: this program.
+    QString previewProgram;
 };
 
 class MainWindow final : public QMainWindow {
@@ -54,8 +65,13 @@ public:
     // one again, and show the catalogue as it then is.
     void undo();
     void redo();
-    // Lists every table and field name of the chosen project that a site cannot use.
+    // Lists in the 问题 panel everything of the chosen project that generation refuses or
+    // changes.
     void checkDesign();
+
+protected:
+    // Typed work is saved, dropped or kept (the window stays) as the user answers.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void route();
@@ -63,6 +79,17 @@ private:
     void startUp();
     void afterTablesChanged(catalogue::Id tableBefore);
     void showCatalogueAgain();
+    void takeBack(bool redo);
+    // Brings what an undo or redo changed into view: its project, table, field or
+    // template row chosen.
+    void showChanged(const catalogue::ChangedRow& row);
+    void showTable(catalogue::Catalogue& db, catalogue::Id tableId);
+    bool holdsUnsavedTyping() const;
+    void showPlace(catalogue::Id projectId, catalogue::Id tableId, catalogue::Id fieldId);
+    void restoreLayout();
+    void saveLayout();
+    // The project was renamed: its site folder may follow.
+    void renameSiteFolder(const std::string& oldName, const std::string& newName);
     void updateHistoryActions();
 
     Messages& messages_;
@@ -73,6 +100,11 @@ private:
     QLabel* status_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
+    UndoKeys* undoKeys_ = nullptr;
+    ProblemsPanel* problems_ = nullptr;
+    std::unique_ptr<QSettings> settings_;
+    PreviewLauncher* preview_ = nullptr;
+    PreviewBar* previewBar_ = nullptr;
     // Declared after the context they use, so they go first.
     std::unique_ptr<designer::EditorContext> context_;
     std::unique_ptr<designer::ProjectEditor> projects_;

@@ -11,7 +11,8 @@
 namespace tabulon::window {
 namespace {
 
-const QString kCaption = QStringLiteral("信息：");
+// Window titles end without punctuation.
+const QString kCaption = QStringLiteral("信息");
 
 // Window managers cut a caption that is wider than its box: reserve the caption's width
 // plus room for the frame's buttons, within the screen.
@@ -62,6 +63,21 @@ bool askYesNo(QWidget* window, const QString& question) {
     fitCaption(box);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+designer::UnsavedAnswer askSaveDiscardCancel(QWidget* window, const QString& question) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("未保存的改动"), breakableText(question),
+                    QMessageBox::NoButton, window);
+    QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    fitCaption(box);
+    box.exec();
+    if (box.clickedButton() == save) return designer::UnsavedAnswer::Save;
+    if (box.clickedButton() == discard) return designer::UnsavedAnswer::Discard;
+    return designer::UnsavedAnswer::Cancel;
 }
 
 }  // namespace tabulon::window

@@ -4,6 +4,11 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include "base/error.h"
+#include "base/file_output.h"
+#include "generator/naming/naming.h"
+#include "preview/workcopy/preview_data.h"
+
 namespace tabulon::window {
 namespace {
 
@@ -26,7 +31,7 @@ void PreviewLauncher::pressed() {
         return;
     }
     if (process_ && project == project_) {
-        if (!address_.isEmpty()) open();  // already running: show it again
+        if (!address_.isEmpty()) openInBrowser();  // already running: show it again
         return;
     }
     stop();
@@ -42,7 +47,7 @@ void PreviewLauncher::start(catalogue::Id project) {
     process_->setProgram(settings_.program);
     process_->setArguments({QStringLiteral("--run-dir"), QString::fromStdString(settings_.runDir.string()),
                             QStringLiteral("serve"), QString::number(project), QStringLiteral("--no-browser"),
-                            QStringLiteral("--port"), QStringLiteral("0")});
+                            QStringLiteral("--port"), QString::number(settings_.port ? settings_.port() : 0)});
     // Its request log is not kept: an unread pipe would fill and stall the server.
     process_->setStandardErrorFile(QProcess::nullDevice());
     connect(process_, &QProcess::readyReadStandardOutput, this, &PreviewLauncher::readOutput);
@@ -83,12 +88,60 @@ void PreviewLauncher::readOutput() {
     if (!match.hasMatch()) return;
     address_ = match.captured(1);
     emit reported(QStringLiteral("预览网站：") + address_);
-    open();
+    emit addressChanged(address_, QString::fromStdString(settings_.projectName ? settings_.projectName(project_) : ""));
+    openInBrowser();
 }
 
-void PreviewLauncher::open() {
-    if (!settings_.openUrl || !settings_.openUrl(QUrl(address_)))
-        emit reported(QStringLiteral("无法打开浏览器，请手动打开 ") + address_);
+void PreviewLauncher::openInBrowser() {
+    if (address_.isEmpty()) return;
+    if (settings_.openUrl && settings_.openUrl(QUrl(address_))) return;
+    // The address stays in the preview bar, to be copied into a browser by hand.
+    messages_.show(
+        ("无法启动浏览器。请手动在浏览器中打开 " + address_ + "（可在预览栏中点“复制地址”）。").toStdString());
+}
+
+bool PreviewLauncher::dataFiles(catalogue::Id project, std::filesystem::path& mdb, std::filesystem::path& copy) {
+    const std::string name = project >= 0 && settings_.projectName ? settings_.projectName(project) : std::string();
+    if (name.empty()) {
+        messages_.show("请选择一个项目");
+        return false;
+    }
+    try {
+        mdb = generator::siteFolder(settings_.runDir, name) / "data" / "data.mdb";
+    } catch (const Error& e) {
+        messages_.show(e.what());
+        return false;
+    }
+    copy = preview::workingCopyPath(settings_.runDir, project);
+    return true;
+}
+
+void PreviewLauncher::reloadDatabase() {
+    std::filesystem::path mdb, copy;
+    if (!dataFiles(settings_.currentProject ? settings_.currentProject() : -1, mdb, copy)) return;
+    if (preview::holdsNewerData(copy) && settings_.confirm &&
+        !settings_.confirm("预览的工作副本中有尚未写回 data.mdb 的数据，重新载入将丢弃它们。要重新载入吗？"))
+        return;
+    try {
+        preview::reloadWorkingCopy(mdb, copy);
+        emit reported(QStringLiteral("已从 %1 重新载入预览数据").arg(QString::fromStdString(displayPath(mdb))));
+    } catch (const Error& e) {
+        messages_.show(e.what());
+    }
+}
+
+void PreviewLauncher::writeBack() {
+    std::filesystem::path mdb, copy;
+    if (!dataFiles(settings_.currentProject ? settings_.currentProject() : -1, mdb, copy)) return;
+    try {
+        const auto result = preview::writeBack(mdb, copy);
+        std::string text = "预览数据已写回 " + displayPath(mdb) + "（" + std::to_string(result.rows) +
+                           " 条记录）；原文件保留为 " + displayPath(result.keptCopy) + "。";
+        for (const auto& line : result.lines) text += "\n" + line;
+        messages_.show(text);
+    } catch (const Error& e) {
+        messages_.show(e.what());
+    }
 }
 
 void PreviewLauncher::ended(int exitCode, QProcess::ExitStatus status) {
@@ -97,6 +150,7 @@ void PreviewLauncher::ended(int exitCode, QProcess::ExitStatus status) {
     output_ += QString::fromUtf8(finished->readAllStandardOutput());
     const bool started = !address_.isEmpty();
     address_.clear();
+    emit addressChanged(QString(), QString());
     finished->deleteLater();
     if (stopping_) return;
     if (!started || status != QProcess::NormalExit || exitCode != 0) {

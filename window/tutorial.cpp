@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextBrowser>
 
 namespace tabulon::window {
@@ -17,7 +19,30 @@ const QString kStartPage = QStringLiteral("index.html");
 }  // namespace
 
 UrlOpener desktopBrowser() {
-    return [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    return [](const QUrl& url) {
+        // xdg-open is started and forgotten by QDesktopServices, which then reports success
+        // even when no browser takes the address: run it, and judge by how it ends.
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (opener.isEmpty()) return QDesktopServices::openUrl(url);
+        auto* process = new QProcess;
+        process->setProgram(opener);
+        process->setArguments({url.toString()});
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        process->start();
+        if (!process->waitForStarted(3000)) {
+            delete process;
+            return false;
+        }
+        if (process->waitForFinished(3000)) {
+            const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+            delete process;
+            return opened;
+        }
+        // Still running: it waits on a browser that took the address.
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return true;
+    };
 }
 
 QString tutorialFolder() { return QDir::temp().filePath(QStringLiteral("tabulon-tutorial")); }

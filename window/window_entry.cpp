@@ -11,6 +11,9 @@ namespace tabulon::cli {
 int openWindow(const std::filesystem::path& runDir, int argc, char** argv) {
     int qtArgc = argc;
     QApplication application(qtArgc, argv);
+    // Where the window's layout and the preview's port are kept between runs.
+    QApplication::setOrganizationName(QStringLiteral("Tabulon"));
+    QApplication::setApplicationName(QStringLiteral("Tabulon"));
     window::BoxMessages messages;
     window::WindowOptions options;
     options.runDir = runDir;

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "generator/text/template_anchor.h"
 #include "jet/names.h"
 
 namespace tabulon::generator {
@@ -51,28 +50,6 @@ std::optional<std::string> siteNameProblem(std::string_view name, NameUse use) {
     if (name.front() >= '0' && name.front() <= '9') return std::string("名称不能以数字开头");
     // The database file keeps its own rules for names (length, characters its index sorts).
     return jet::nameProblem(name, use == NameUse::Table ? jet::NameKind::Table : jet::NameKind::Column);
-}
-
-std::vector<DesignProblem> checkTable(const catalogue::Snapshot& model, const catalogue::Table& table) {
-    std::vector<DesignProblem> problems;
-    if (const auto problem = siteNameProblem(table.name, NameUse::Table))
-        problems.push_back({table.id, "表 " + table.name + "：" + *problem});
-    for (const auto* field : model.fieldsOf(table.id))
-        if (const auto problem = siteNameProblem(field->name, NameUse::Field))
-            problems.push_back({table.id, "表 " + table.name + " 字段 " + field->name + "：" + *problem});
-    return problems;
-}
-
-std::vector<DesignProblem> checkDesign(const catalogue::Snapshot& model, catalogue::Id projectId) {
-    std::vector<DesignProblem> problems;
-    for (const auto* table : model.tablesOf(projectId)) {
-        auto found = checkTable(model, *table);
-        problems.insert(problems.end(), found.begin(), found.end());
-    }
-    // Template rows the generators cannot patch: the pages built from them are not written.
-    for (auto& text : missingTemplateAnchors(model))
-        problems.push_back({0, std::move(text) + "，该模板生成的页面不会写出。"});
-    return problems;
 }
 
 }  // namespace tabulon::generator

@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "base/file_output.h"
+#include "generator/check/design_rules.h"
 #include "generator/database/kept_copy.h"
 #include "generator/database/site_tables.h"
 #include "generator/naming/naming.h"
@@ -35,6 +36,9 @@ public:
         const std::string where = "项目 " + project_.name + " / 表 " + table.name;
         if (auto problem = jet::nameProblem(table.name, jet::NameKind::Table))
             return report(where + "：" + *problem + "，该表未建立。");
+        for (const auto& earlier : created_)
+            if (sameDatabaseName(earlier, table.name))
+                return report(where + "：与表 " + earlier + " 在数据库中同名（不区分大小写），该表未建立。");
 
         jet::TableDefinition definition;
         definition.name = table.name;
@@ -59,7 +63,9 @@ public:
             const catalogue::Field& field = *fields[i];
             auto fieldWhere = [&] { return where + " / 字段 " + field.name; };
             if (isKeyName(field.name)) {
-                report(fieldWhere() + "：每个表已有自动编号主键 id，该字段未另建。");
+                // The key column every table has; as 自动编号 the field stands for it.
+                if (const auto problem = fieldNamePolicy(field.name, field.type))
+                    report(fieldWhere() + "：" + *problem + "，该字段未建立。");
                 continue;
             }
             if (problems[i]) {
@@ -67,7 +73,8 @@ public:
                 continue;
             }
             if (const std::size_t first = firstEqual[keyOf[i]]; first != keyOf[i]) {
-                report(fieldWhere() + "：与字段 " + keyed[first]->name + " 重名，该字段未建立。");
+                report(fieldWhere() + "：与字段 " + keyed[first]->name +
+                       " 在数据库中同名（不区分大小写），该字段未建立。");
                 continue;
             }
             definition.columns.push_back(column(field, fieldWhere));
@@ -78,6 +85,7 @@ public:
         } catch (const jet::Error& e) {
             return report(where + "：" + e.what() + "，该表未建立。");
         }
+        created_.push_back(table.name);
         log_ += jet::createTableStatement(definition);
         log_ += "\r\n\r\n\r\n\r\n\r\n";
     }
@@ -112,6 +120,7 @@ private:
     jet::Database database_;
     std::string log_;
     std::size_t problems_ = 0;
+    std::vector<std::string> created_;  // names of the tables built so far
 };
 
 std::tm localNow() {

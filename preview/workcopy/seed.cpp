@@ -114,14 +114,17 @@ void copyTable(const jet::Database& source, const std::string& name, int positio
 }  // namespace
 
 void seedWorkingCopy(const fs::path& mdb, const fs::path& workingCopy) {
-    auto source = [&] {
+    const auto source = [&] {
         try {
             return jet::Database::open(mdb);
         } catch (const std::exception& error) {
             throw Error("无法读取数据库文件 " + mdb.string() + "：" + error.what());
         }
     }();
+    seedWorkingCopy(source, mdb.string(), workingCopy);
+}
 
+void seedWorkingCopy(const jet::Database& source, const std::string& sourceName, const fs::path& workingCopy) {
     std::error_code ignored;
     if (workingCopy.has_parent_path()) fs::create_directories(workingCopy.parent_path(), ignored);
     fs::path temporary = workingCopy;
@@ -138,7 +141,7 @@ void seedWorkingCopy(const fs::path& mdb, const fs::path& workingCopy) {
             info.exec();
             info.reset();
             info.bind(1, "source");
-            info.bind(2, mdb.string());
+            info.bind(2, sourceName);
             info.exec();
             int position = 0;
             for (const std::string& name : source.tableNames()) copyTable(source, name, position++, target);

@@ -4,6 +4,9 @@
 // the pages' SQL the way Jet would. The site's own file is only read. The layout of the
 // working copy is described in preview/ado/working_copy_schema.h.
 #include <filesystem>
+#include <string>
+
+#include "jet/database.h"
 
 namespace tabulon::preview {
 
@@ -11,5 +14,9 @@ namespace tabulon::preview {
 // copy only once the new one is complete (written beside it, then renamed). Throws
 // tabulon::Error with a message naming the file when the Jet file cannot be read.
 void seedWorkingCopy(const std::filesystem::path& mdb, const std::filesystem::path& workingCopy);
+
+// The same from a database already in memory; `source` names it in the copy.
+void seedWorkingCopy(const jet::Database& source, const std::string& sourceName,
+                     const std::filesystem::path& workingCopy);
 
 }  // namespace tabulon::preview

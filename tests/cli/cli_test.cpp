@@ -60,7 +60,7 @@ TEST(CommandLine, DesignCheckReportsNamesTheSiteCannotUse) {
     TempFolder run;
     const auto sound = tabulon(run.path(), "check 记账");
     EXPECT_EQ(sound.exitCode, 0) << sound.output;
-    EXPECT_EQ(sound.output, "设计检查通过：项目 记账 的表名和字段名都能用于网站。\n");
+    EXPECT_EQ(sound.output, "设计检查通过：项目 记账 的设计都能用于生成网站。\n");
     {
         auto catalogue = catalogue::Catalogue::openInRunFolder(run.path());
         catalogue::Field field;
@@ -73,7 +73,7 @@ TEST(CommandLine, DesignCheckReportsNamesTheSiteCannotUse) {
     }
     const auto broken = tabulon(run.path(), "check 记账");
     EXPECT_EQ(broken.exitCode, 1);
-    EXPECT_EQ(broken.output, "表 收支 字段 user]：名称含有不能用的字符“]”\n");
+    EXPECT_EQ(broken.output, "项目 记账 / 表 收支 / 字段 user]：名称含有不能用的字符“]”\n");
     // Generation leaves that table's pages out and says why.
     const auto generated = tabulon(run.path(), "generate 记账 --kinds add");
     EXPECT_EQ(generated.exitCode, 1);
@@ -109,7 +109,9 @@ TEST(CommandLine, ForeignCatalogueIsAnErrorAndStaysUntouched) {
     EXPECT_FALSE(std::filesystem::exists(run.path() / "记账"));
 }
 
-TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
+// A drop-down fed by a table that is gone is refused before any page is built, in the words
+// of the design check.
+TEST(CommandLine, ADanglingDropDownIsRefusedAsTheCheckSaysIt) {
     TempFolder run;
     {
         auto catalogue = catalogue::Catalogue::openInRunFolder(run.path());
@@ -120,10 +122,10 @@ TEST(CommandLine, MultiLineMessagesUseTheTerminalsLineEnds) {
         catalogue.updateField(field);
     }
     const auto result = tabulon(run.path(), "generate 记账 --tables 27 --kinds add");
-    EXPECT_EQ(result.output,
-              "一个组合框关联的表不存在！\n字段:流水帐.名称\n关联表:编号为 0 "
-              "的表已不存在\n请在字段编辑器中为这个字段重新选择关联表，或把它的输入类型改为文本框。\nCreate add "
-              "ok\n生成完毕\n");
+    const std::string refusal = "项目 记账 / 表 流水帐 / 字段 名称：组合框的关联表（编号 0）已不存在";
+    EXPECT_EQ(result.output, refusal + "，该表的页面未生成。\n生成完毕\n");
+    EXPECT_FALSE(std::filesystem::exists(run.path() / "记账" / "manage" / "LSZ27_Add.asp"));
+    EXPECT_EQ(tabulon(run.path(), "check 记账").output, refusal + "\n");
 }
 
 }  // namespace

@@ -149,16 +149,17 @@ TEST(DatabaseGenerator, RepeatedNamesAreReportedInFieldOrderAgainstTheFirstKeptF
     TempFolder run;
     RecordedMessages messages;
     const auto result = generateDatabase(design.snapshot(), run.path(), project, messages);
-    EXPECT_EQ(messages.texts(), (std::vector<std::string>{
-                                    "项目 P / 表 T / 字段 a!：名称含有 Jet 不允许的字符“!”，该字段未建立。",
-                                    "项目 P / 表 T / 字段 NAME：与字段 Name 重名，该字段未建立。",
-                                    "项目 P / 表 T / 字段 id：每个表已有自动编号主键 id，该字段未另建。",
-                                    "项目 P / 表 T / 字段 ｎａｍｅ：与字段 Name 重名，该字段未建立。",
-                                    "项目 P / 表 T / 字段 备注1：字段类型“未知类型”没有对应的数据库类型，按文本 "
-                                    "VarChar(50) 建立。",
-                                    "项目 P / 表 T / 字段 a!：名称含有 Jet 不允许的字符“!”，该字段未建立。",
-                                    "生成完毕",
-                                }));
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{
+                  "项目 P / 表 T / 字段 a!：名称含有 Jet 不允许的字符“!”，该字段未建立。",
+                  "项目 P / 表 T / 字段 NAME：与字段 Name 在数据库中同名（不区分大小写），该字段未建立。",
+                  "项目 P / 表 T / 字段 id：“id”是每个表已有的自动编号主键，只能用字段类型“自动编号”，该字段未建立。",
+                  "项目 P / 表 T / 字段 ｎａｍｅ：与字段 Name 在数据库中同名（不区分大小写），该字段未建立。",
+                  "项目 P / 表 T / 字段 备注1：字段类型“未知类型”没有对应的数据库类型，按文本 "
+                  "VarChar(50) 建立。",
+                  "项目 P / 表 T / 字段 a!：名称含有 Jet 不允许的字符“!”，该字段未建立。",
+                  "生成完毕",
+              }));
     EXPECT_EQ(result.statementLog,
               "create Table [T]([id] Counter PRIMARY KEY,[Name]  VarChar(50),[备注1]  VarChar(50))" + kFiveLineEnds);
     EXPECT_EQ(columnNames(jet::Database::open(result.file), "T"), (std::vector<std::string>{"Name", "备注1"}));

@@ -1,4 +1,5 @@
 // The join query strip and the page template editor.
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -7,6 +8,7 @@
 #include "designer_window.h"
 
 using tabulon::designer::ExactTextEdit;
+using tabulon::designer::UnsavedAnswer;
 using tabulon::testing::DesignerWindow;
 
 namespace {
@@ -127,7 +129,10 @@ private slots:
         clickEntry(designer, 51);
         contentBox(designer)->setPlainText(QStringLiteral("新底部"));
         designer.type("编辑框9", QStringLiteral("8"));
+        designer.answerUnsaved(tabulon::designer::UnsavedAnswer::Discard);
         designer.pick("组合框6", QStringLiteral("菜单"));  // the list now shows 菜单
+        QCOMPARE(designer.askedUnsaved().size(), 1);
+        QVERIFY(designer.inspect().templateRow(51)->content != "新底部");  // given up, not stored
         designer.pick("组合框6", QStringLiteral("底部"));
         clickEntry(designer, 51);
         contentBox(designer)->setPlainText(QStringLiteral("新底部"));
@@ -173,23 +178,71 @@ private slots:
         DesignerWindow designer;
         designer.pick("组合框6", QStringLiteral("导航"));
         clickEntry(designer, 52);
-        const QString loaded = contentBox(designer)->toPlainText();
+        const QString loaded = contentBox(designer)->exactText();
+        QVERIFY(designer.find<QLabel>("templateUnsaved")->isHidden());
         contentBox(designer)->setPlainText(QStringLiteral("改了一半"));
-        designer.answerQuestions(false);
+        QVERIFY(!designer.find<QLabel>("templateUnsaved")->isHidden());
+        designer.answerUnsaved(UnsavedAnswer::Cancel);
         clickEntry(designer, 53);
-        QCOMPARE(designer.asked().size(), 1);
+        QCOMPARE(designer.askedUnsaved().size(), 1);
         QCOMPARE(contentBox(designer)->toPlainText(), QStringLiteral("改了一半"));
         QVERIFY(entryOf(designer, 52)->isSelected());
+        // The row being edited clicked again: the typing is not thrown away either.
+        clickEntry(designer, 52);
+        QCOMPARE(designer.askedUnsaved().size(), 2);
+        QCOMPARE(contentBox(designer)->toPlainText(), QStringLiteral("改了一半"));
         // The user gives the edit up: the other row loads.
-        designer.answerQuestions(true);
+        designer.answerUnsaved(UnsavedAnswer::Discard);
         clickEntry(designer, 53);
-        QCOMPARE(designer.asked().size(), 2);
+        QCOMPARE(designer.askedUnsaved().size(), 3);
         QCOMPARE(contentBox(designer)->exactText(),
                  QString::fromStdString(designer.inspect().templateRow(53)->content));
+        QCOMPARE(QString::fromStdString(designer.inspect().templateRow(52)->content), loaded);
         // Untouched text moves without a question.
         clickEntry(designer, 52);
-        QCOMPARE(designer.asked().size(), 2);
-        QCOMPARE(contentBox(designer)->toPlainText(), loaded);
+        QCOMPARE(designer.askedUnsaved().size(), 3);
+        QCOMPARE(contentBox(designer)->exactText(), loaded);
+        // 保存 stores the typing into the row it was typed for, then moves.
+        contentBox(designer)->setPlainText(QStringLiteral("存下"));
+        designer.answerUnsaved(UnsavedAnswer::Save);
+        clickEntry(designer, 53);
+        QCOMPARE(designer.inspect().templateRow(52)->content, std::string("存下"));
+        QCOMPARE(contentBox(designer)->exactText(),
+                 QString::fromStdString(designer.inspect().templateRow(53)->content));
+    }
+
+    void switchingTheKindWithUnsavedTextAsksAndEmptiesTheForm() {
+        DesignerWindow designer;
+        designer.pick("组合框6", QStringLiteral("导航"));
+        clickEntry(designer, 52);
+        contentBox(designer)->setPlainText(QStringLiteral("导航的新文字"));
+        designer.answerUnsaved(UnsavedAnswer::Cancel);
+        designer.pick("组合框6", QStringLiteral("底部"));
+        // Cancelled: the kind and the row being edited stay.
+        QCOMPARE(designer.chosen("组合框6"), QStringLiteral("导航"));
+        QVERIFY(entryOf(designer, 52)->isSelected());
+        designer.answerUnsaved(UnsavedAnswer::Discard);
+        designer.pick("组合框6", QStringLiteral("底部"));
+        QCOMPARE(designer.askedUnsaved().size(), 2);
+        // The 导航 row no longer stands in the form, so 修改 cannot write into it unseen.
+        QCOMPARE(contentBox(designer)->toPlainText(), QString());
+        const auto before = designer.inspect().templateRow(52)->content;
+        contentBox(designer)->setPlainText(QStringLiteral("x"));
+        designer.click("按钮13");
+        QCOMPARE(designer.inspect().templateRow(52)->content, before);
+        QCOMPARE(designer.shown().last(), QStringLiteral("记录不存在"));
+    }
+
+    void ctrlSSavesTheRowAndTheMarkGoes() {
+        DesignerWindow designer;
+        designer.pick("组合框6", QStringLiteral("导航"));
+        clickEntry(designer, 52);
+        contentBox(designer)->setFocus();
+        contentBox(designer)->setPlainText(QStringLiteral("Ctrl+S 存的"));
+        QTest::keySequence(contentBox(designer), QKeySequence::Save);
+        QCOMPARE(designer.inspect().templateRow(52)->content, std::string("Ctrl+S 存的"));
+        QVERIFY(designer.find<QLabel>("templateUnsaved")->isHidden());
+        QVERIFY(designer.askedUnsaved().isEmpty());
     }
 
     void modifyOrDeleteWithoutARowChangesNothingAndSaysSo() {
@@ -219,7 +272,7 @@ private slots:
         box->moveCursor(QTextCursor::End);
         QTest::keyClicks(box, "x");
         QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClick(box, Qt::Key_Tab);
+        QTest::keyClick(box, Qt::Key_Tab, Qt::ControlModifier);  // Tab alone moves on
         QTest::keyClicks(box, "y");
         designer.click("按钮13");
         QCOMPARE(designer.inspect().templateRow(id)->content, original + "x\r\n\ty");

@@ -36,19 +36,26 @@ void addTable(DesignerWindow& designer, const QString& name, const QString& desc
 class ProjectTableTest : public QObject {
     Q_OBJECT
 private slots:
-    void projectNameWithSpacesMeetsTheDuplicateTest() {
+    void projectNameWithSpacesIsRefusedByName() {
         DesignerWindow designer;
         addProject(designer, QStringLiteral("记 账"), QStringLiteral("备注"));
-        QCOMPARE(designer.shown(), QStringList{"存在重名项目"});
+        QCOMPARE(designer.shown(), QStringList{"项目名“记 账”不能用：名称含有不能用的字符“空格”，未保存。"});
         QCOMPARE(projectNames(designer.inspect()), std::vector<std::string>{"记账"});
-        // The boxes are emptied all the same.
-        QCOMPARE(designer.text("编辑框4"), QString());
-        QCOMPARE(designer.text("编辑框3"), QString());
+        // What was typed stays to be corrected.
+        QCOMPARE(designer.text("编辑框4"), QStringLiteral("记 账"));
+        QCOMPARE(designer.text("编辑框3"), QStringLiteral("备注"));
+        designer.clearShown();
+        // A name that would leave the run folder is refused before anything is stored.
+        designer.type("编辑框4", QStringLiteral("../evil"));
+        designer.click("按钮4");
+        QCOMPARE(designer.shown().size(), 1);
+        QVERIFY(designer.shown().front().startsWith(QStringLiteral("项目名“../evil”不能用：")));
+        QCOMPARE(projectNames(designer.inspect()), std::vector<std::string>{"记账"});
     }
 
-    void newProjectLeadsTheListWithoutItsSpaces() {
+    void newProjectLeadsTheList() {
         DesignerWindow designer;
-        addProject(designer, QStringLiteral(" 家\u3000庭 账 "), QStringLiteral(" 备 注 "));
+        addProject(designer, QStringLiteral("家庭账"), QStringLiteral(" 备 注 "));
         QVERIFY(designer.shown().isEmpty());
         const auto db = designer.inspect();
         QCOMPARE(projectNames(db), (std::vector<std::string>{"家庭账", "记账"}));
@@ -89,7 +96,7 @@ private slots:
         DesignerWindow designer;
         addProject(designer, QStringLiteral("新"));
         designer.pick("组合框1", QStringLiteral("记账"));
-        designer.type("编辑框4", QStringLiteral("记 账本"));
+        designer.type("编辑框4", QStringLiteral("记账本"));
         designer.type("编辑框3", QStringLiteral("家用"));
         designer.click("按钮6");
         const auto project = designer.inspect().project(4);
@@ -163,7 +170,7 @@ private slots:
 
     void tableNamesAreUniqueWithinTheirProject() {
         DesignerWindow designer;
-        addTable(designer, QStringLiteral("用 户"));
+        addTable(designer, QStringLiteral("用户"));
         QCOMPARE(designer.shown(), QStringList{"存在重名的表"});
         QCOMPARE(designer.text("编辑框1"), QString());
         QCOMPARE(designer.inspect().tables(4).size(), std::size_t{4});
@@ -182,27 +189,39 @@ private slots:
         QCOMPARE(designer.text("编辑框1"), QStringLiteral("user.x"));  // kept to be corrected
     }
 
-    void addedTableComesLastWithoutItsSpaces() {
+    void addedTableComesLastAndIsChosen() {
         DesignerWindow designer;
         addTable(designer, QStringLiteral(" 收\u3000入 "), QStringLiteral("收入 明细"));
+        QCOMPARE(designer.shown(), QStringList{"表名“ 收\u3000入 ”不能用：名称含有不能用的字符“空格”，未保存。"});
+        designer.clearShown();
+        addTable(designer, QStringLiteral("收入"), QStringLiteral("收入 明细"));
         QCOMPARE(designer.entries("列表框1"), (QStringList{"用户", "收支", "消费类型", "流水帐", "收入"}));
-        QVERIFY(designer.find<QListWidget>("列表框1")->selectedItems().isEmpty());
+        // The new table is chosen, ready for its fields.
+        QCOMPARE(designer.find<QListWidget>("列表框1")->currentItem()->text(), QStringLiteral("收入"));
+        QVERIFY(designer.find<QLabel>("标签1")->text().endsWith(QStringLiteral("收入")));
         const auto table = designer.inspect().tableByName(4, "收入");
         QVERIFY(table);
         QCOMPARE(table->description, std::string("收入 明细"));
-        QCOMPARE(designer.text("编辑框1"), QString());
-        QCOMPARE(designer.text("编辑框2"), QString());
+        QCOMPARE(designer.text("编辑框1"), QStringLiteral("收入"));
+        // A name the database cannot tell from an existing one is refused, on modify too.
+        designer.clearShown();
+        addTable(designer, QStringLiteral("用户"));
+        addTable(designer, QStringLiteral("Goods"));
+        addTable(designer, QStringLiteral("goods"));
+        QCOMPARE(designer.shown(), (QStringList{"存在重名的表", "存在重名的表"}));
+        QVERIFY(!designer.inspect().tableByName(4, "goods"));
     }
 
     void pickingATableOpensItForFieldEditing() {
         DesignerWindow designer;
         designer.pickEntry("列表框1", QStringLiteral("流水帐"));
-        QCOMPARE(designer.find<QTabWidget>("选择夹1")->currentIndex(), 2);
+        // The page shown and the focus stay where the user has them.
+        QCOMPARE(designer.find<QTabWidget>("选择夹1")->currentIndex(), 0);
         QCOMPARE(designer.find<QLabel>("标签4")->text(), QStringLiteral("记账"));
         QCOMPARE(designer.find<QLabel>("标签1")->text(), QStringLiteral("记账          流水帐"));
         QCOMPARE(designer.text("编辑框1"), QStringLiteral("流水帐"));
         QCOMPARE(designer.fieldRows(), 5);
-        QCOMPARE(designer.focused(), QStringLiteral("编辑框5"));
+        QCOMPARE(designer.focused(), QStringLiteral("列表框1"));
         // Keys move the choice too, and each move opens the table chosen.
         QTest::keyClick(designer.find<QListWidget>("列表框1"), Qt::Key_Up);
         QCOMPARE(designer.text("编辑框1"), QStringLiteral("消费类型"));
@@ -216,7 +235,9 @@ private slots:
         designer.type("编辑框5", QStringLiteral("草稿"));
         designer.pickEntry("列表框1", QStringLiteral("流水帐"));
         QCOMPARE(designer.text("编辑框1"), QStringLiteral("流水帐"));
-        QCOMPARE(designer.focused(), QStringLiteral("编辑框5"));
+        // The name typed for a new field is not thrown away.
+        QCOMPARE(designer.text("编辑框5"), QStringLiteral("草稿"));
+        QCOMPARE(designer.focused(), QStringLiteral("列表框1"));
     }
 
     void pickingATableResetsTheFieldForm() {
@@ -269,7 +290,7 @@ private slots:
         DesignerWindow designer;
         designer.pickEntry("列表框1", QStringLiteral("收支"));
         designer.find<QTabWidget>("选择夹1")->setCurrentIndex(1);
-        designer.type("编辑框1", QStringLiteral("收 支类"));
+        designer.type("编辑框1", QStringLiteral("收支类"));
         designer.type("编辑框2", QStringLiteral("说明"));
         designer.click("按钮1");
         QCOMPARE(designer.inspect().table(25)->name, std::string("收支类"));

@@ -26,11 +26,25 @@ private slots:
         QCOMPARE(designer::tableNameRefusal("user!").value_or(""),
                  std::string("表名“user!”不能用：名称含有不能用的字符“!”，未保存。"));
         QVERIFY(!designer::tableNameRefusal("user"));  // reserved words stand in brackets
-        QCOMPARE(designer::fieldNameRefusal("单价'元").value_or(""),
+        QCOMPARE(designer::fieldNameRefusal("单价'元", "文本").value_or(""),
                  std::string("字段名“单价'元”不能用：名称含有不能用的字符“'”，未保存。"));
-        QCOMPARE(designer::fieldNameRefusal("").value_or(""), std::string("字段名“”不能用：名称不能为空，未保存。"));
+        QCOMPARE(designer::fieldNameRefusal("", "文本").value_or(""),
+                 std::string("字段名“”不能用：名称不能为空，未保存。"));
         QVERIFY(!designer::tableNameRefusal("流水帐"));
-        QVERIFY(!designer::fieldNameRefusal("id"));  // the field editor's own auto-number name
+        // id is the key every table has: only as the field editor's own auto-number field.
+        QVERIFY(!designer::fieldNameRefusal("id", "自动编号"));
+        QVERIFY(designer::fieldNameRefusal("ID", "文本"));
+        // Spaces are refused by name, never removed behind the user's back.
+        QCOMPARE(designer::tableNameRefusal("x y").value_or(""),
+                 std::string("表名“x y”不能用：名称含有不能用的字符“空格”，未保存。"));
+        QVERIFY(designer::fieldNameRefusal("金\u3000额", "文本").value_or("").find("全角空格") != std::string::npos);
+        QVERIFY(designer::projectNameRefusal("图 书").value_or("").find("空格") != std::string::npos);
+        // Characters the pages' code page cannot hold, and folder names that leave the run folder.
+        QVERIFY(designer::fieldNameRefusal("库存\U0001F600", "文本").value_or("").find("GBK") != std::string::npos);
+        QVERIFY(designer::projectNameRefusal("../evil"));
+        QVERIFY(designer::projectNameRefusal(".."));
+        QVERIFY(designer::pageTextRefusal("字段说明", "好\U0001F600"));
+        QVERIFY(!designer::projectNameRefusal("记账"));
     }
 
     // What a handler's failure becomes: a user-facing error as it is, a failing catalogue file
@@ -50,16 +64,6 @@ private slots:
         QCOMPARE(messages.texts()[1], std::string("目录数据库操作失败：database or disk is full"));
         QCOMPARE(messages.texts()[2], defectText("vector::at"));
         QVERIFY(!context.busy());
-    }
-
-    void spacesOfBothWidthsGo() {
-        QCOMPARE(designer::withoutSpaces(" 记\u3000账 "), std::string("记账"));
-        QCOMPARE(designer::withoutSpaces("\u3000\u3000a b\u3000"), std::string("ab"));
-        // Tabs and other blanks are kept: only the two spaces are part of the rule.
-        QCOMPARE(designer::withoutSpaces("a\tb\u00a0c"), std::string("a\tb\u00a0c"));
-        // A character that merely shares bytes with U+3000 stays whole.
-        QCOMPARE(designer::withoutSpaces("\u3001\u3002"), std::string("\u3001\u3002"));
-        QCOMPARE(designer::withoutSpaces(""), std::string());
     }
 
     void ordersAreReadFromTheirLeadingDigits() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/check/design_check.h"
+#include "generator/check/design_rules.h"
 #include "generator/driver.h"
 #include "tests/support/design_builder.h"
 
@@ -48,7 +49,7 @@ TEST(SiteNames, ReservedWordsAreFineEmptyNamesAndLeadingDigitsAreNot) {
 
 TEST(DesignCheck, NamesTableAndFieldOfEveryProblemAndPassesTheSample) {
     DesignBuilder design;
-    EXPECT_TRUE(checkDesign(design.snapshot(), 4).empty()) << "the sample project is sound";
+    EXPECT_TRUE(checkProject(design.snapshot(), 4).empty()) << "the sample project is sound";
     const auto project = design.project("坏名");
     const auto user = design.table(project, "user!");
     design.field(user, makeField("姓名"));
@@ -56,12 +57,14 @@ TEST(DesignCheck, NamesTableAndFieldOfEveryProblemAndPassesTheSample) {
     design.field(goods, makeField("单价'元"));
     design.field(goods, makeField("date", "日期时间"));
     design.field(goods, makeField("a.b"));
-    const auto problems = checkDesign(design.snapshot(), project);
+    const auto problems = checkProject(design.snapshot(), project);
     ASSERT_EQ(problems.size(), 3u);
-    EXPECT_EQ(problems[0].text, "表 user!：名称含有不能用的字符“!”");
+    EXPECT_EQ(problems[0].text, "项目 坏名 / 表 user!：名称含有不能用的字符“!”");
     EXPECT_EQ(problems[0].tableId, user);
-    EXPECT_EQ(problems[1].text, "表 货物 字段 单价'元：名称含有不能用的字符“'”");
-    EXPECT_EQ(problems[2].text, "表 货物 字段 a.b：名称含有不能用的字符“.”");
+    EXPECT_EQ(problems[0].fieldId, -1);
+    EXPECT_EQ(problems[1].text, "项目 坏名 / 表 货物 / 字段 单价'元：名称含有不能用的字符“'”");
+    EXPECT_EQ(problems[2].text, "项目 坏名 / 表 货物 / 字段 a.b：名称含有不能用的字符“.”");
+    EXPECT_GT(problems[2].fieldId, 0);
 }
 
 // Generation writes no page for a table it cannot make work, says so, and goes on.
@@ -78,8 +81,9 @@ TEST(DesignCheck, GenerationSkipsTablesWithBadNames) {
         generatePages(design.snapshot(), "/run", {project, {bad, good}, {PageKindId::Add}, false}, sink, messages);
     ASSERT_EQ(sink.files().size(), 1u);
     EXPECT_EQ(sink.files()[0].path.filename(), "KH" + std::to_string(good) + "_Add.asp");
-    EXPECT_EQ(messages.texts(), (std::vector<std::string>{
-                                    "表 货物 字段 a\"b：名称含有不能用的字符“\"”，该表的页面未生成。", "生成完毕"}));
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{"项目 坏名 / 表 货物 / 字段 a\"b：名称含有不能用的字符“\"”，该表的页面未生成。",
+                                        "生成完毕"}));
     EXPECT_EQ(result.failures, 1u);
 }
 

@@ -249,7 +249,7 @@ TEST(SiteBuild, PagesOnManyThreadsComeOutAsOnOne) {
     for (const int bad : {1, 4, 7, 10}) {
         const std::string table = "表 表" + std::to_string(bad) + " / 字段 表情😀";
         EXPECT_TRUE(std::any_of(one.messages.begin(), one.messages.end(), [&](const std::string& text) {
-            return text.find(table) != std::string::npos && text.find("无法用 GBK 编码") != std::string::npos;
+            return text.find(table) != std::string::npos && text.find("GBK") != std::string::npos;
         })) << table;
     }
     EXPECT_NE(std::find(one.messages.begin(), one.messages.end(), "项目 并行 中没有编号为 9999 的表。"),

@@ -2,7 +2,7 @@
 // is named, the other pages still are, and the design check finds the same rows.
 #include <gtest/gtest.h>
 
-#include "generator/check/design_check.h"
+#include "generator/check/design_rules.h"
 #include "generator/driver.h"
 #include "generator/login/login_generator.h"
 #include "generator/text/template_anchor.h"
@@ -49,7 +49,7 @@ TEST(TemplateAnchors, EachMissingAnchorStopsOnlyItsPage) {
         std::size_t named = 0;
         for (const auto& text : messages.texts()) named += text.starts_with(expected) && text.ends_with(" 未生成。");
         EXPECT_EQ(named, 4u);
-        const auto problems = checkDesign(model, 4);
+        const auto problems = checkProject(model, 4);
         ASSERT_EQ(problems.size(), 1u);
         EXPECT_TRUE(problems[0].text.starts_with(expected)) << problems[0].text;
     }

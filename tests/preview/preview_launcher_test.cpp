@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QSettings>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "tests/support/temp_folder.h"
+#include "window/preview_bar.h"
 #include "window/preview_launcher.h"
 
 namespace tabulon::window {
@@ -135,6 +140,49 @@ TEST_F(PreviewLauncherTest, PreparingWineShowsItsProgressOnlyWhenThereIsWork) {
     QTest::qWait(100);
     EXPECT_EQ(quiet.size(), 0);
     delete ready;
+}
+
+}  // namespace
+}  // namespace tabulon::window
+
+namespace tabulon::window {
+namespace {
+
+// The address bar follows the running preview, names its project, copies the address, and
+// a browser that cannot be started is said so, the address kept on show.
+TEST_F(PreviewLauncherTest, TheAddressBarShowsTheRunningPreviewAndABrowserFailure) {
+    PreviewSettings settings{folder.path(), script(kServes), [this] { return project; },
+                             [this](const QUrl& url) {
+                                 opened.push_back(url.toString());
+                                 return false;  // xdg-open failed
+                             }};
+    settings.projectName = [](catalogue::Id) { return std::string("记账"); };
+    settings.port = [] { return 48123; };
+    auto* preview = new PreviewLauncher(&button, messages, std::move(settings));
+    QSettings kept(QString::fromStdString((folder.path() / "window.ini").string()), QSettings::IniFormat);
+    PreviewBar bar(*preview, kept);
+    auto* address = bar.findChild<QLineEdit*>(QStringLiteral("previewAddress"));
+    auto* copy = bar.findChild<QPushButton*>(QStringLiteral("previewCopy"));
+    auto* label = bar.findChild<QLabel*>(QStringLiteral("previewProject"));
+    ASSERT_TRUE(address && copy && label);
+    EXPECT_TRUE(address->text().isEmpty());
+
+    QTest::mouseClick(&button, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !address->text().isEmpty(); }, 10000));
+    EXPECT_EQ(address->text(), "http://127.0.0.1:48123/");
+    EXPECT_EQ(label->text(), "预览 记账：");
+    EXPECT_EQ(readAll(folder.path() / "args"),
+              "--run-dir " + folder.path().string() + " serve 4 --no-browser --port 48123\n");
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0],
+              "无法启动浏览器。请手动在浏览器中打开 http://127.0.0.1:48123/（可在预览栏中点“复制地址”）。");
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "http://127.0.0.1:48123/");
+
+    preview->stop();
+    EXPECT_TRUE(address->text().isEmpty());
+    EXPECT_FALSE(copy->isEnabled());
+    delete preview;
 }
 
 }  // namespace

@@ -8,7 +8,11 @@
 #include <sys/stat.h>
 #include <thread>
 
+#include <SQLiteCpp/SQLiteCpp.h>
+
 #include "base/gbk.h"
+#include "catalogue/catalogue.h"
+#include "jet/table_data.h"
 #include "preview/server/child_process.h"
 #include "preview/server/wine.h"
 #include "tests/preview/http_client.h"
@@ -190,6 +194,69 @@ TEST(ServeCommand, WorkingCopyOutlivesRestartsUntilFresh) {
         EXPECT_FALSE(fs::exists(state));
         EXPECT_EQ(fresh.stop(), 0);
     }
+}
+
+// Runs the tabulon command on `runDir` and waits for it.
+int tabulon(const fs::path& runDir, const std::vector<std::string>& arguments) {
+    ProcessSpec spec;
+    spec.argv = {TABULON_EXECUTABLE, "--run-dir", runDir.string()};
+    spec.argv.insert(spec.argv.end(), arguments.begin(), arguments.end());
+    spec.environment = currentEnvironment();
+    spec.output = runDir.parent_path() / (runDir.filename().string() + "-cmd.out");
+    const auto status = waitForExit(startProcess(spec), 60s);
+    return status.value_or(-1);
+}
+
+// What the pages would read: one value of the working copy.
+std::string workingCopyValue(const fs::path& copy, const std::string& sql) {
+    SQLite::Database db(copy.string(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db, sql);
+    return query.executeStep() ? query.getColumn(0).getString() : std::string("<none>");
+}
+
+// ② adds a column while the preview runs: before the next page the working copy takes the
+// new design with the rows entered in the preview, and --save writes them into data.mdb.
+TEST(ServeCommand, TheWorkingCopyFollowsTheDesignAndIsSavedOnStop) {
+    testing::TempFolder run;
+    const auto copy = run.path() / ".preview" / "4" / "data.sqlite";
+    Serve serve(run.path(), {"记账", "--no-browser", "--save"}, withStandIn());
+    const auto port = serve.port();
+    ASSERT_NE(port, 0) << serve.output();
+    {
+        // A row entered on the preview's add page.
+        SQLite::Database db(copy.string(), SQLite::OPEN_READWRITE);
+        db.exec("INSERT INTO 消费类型 (类型名称) VALUES ('预览里加的')");
+    }
+    {
+        auto catalogue = catalogue::Catalogue::openInRunFolder(run.path());
+        catalogue::Field phone;
+        phone.tableId = 26;
+        phone.name = "备注";
+        phone.type = "文本";
+        phone.inputType = "文本框";
+        phone.order = 30;
+        catalogue.addField(phone);
+    }
+    ASSERT_EQ(tabulon(run.path(), {"database", "记账"}), 0);
+    EXPECT_EQ(wire::exchange(port, wire::get("/index.asp")).status, 200);
+    // The new column is there for the add page, and the preview's row survived.
+    EXPECT_EQ(workingCopyValue(copy,
+                               "SELECT name FROM \"tabulon.columns\" WHERE table_position = "
+                               "(SELECT position FROM \"tabulon.tables\" WHERE name = '消费类型') "
+                               "ORDER BY position DESC LIMIT 1"),
+              "备注");
+    EXPECT_EQ(workingCopyValue(copy, "SELECT 类型名称 FROM 消费类型 WHERE 类型名称 = '预览里加的'"), "预览里加的");
+
+    EXPECT_EQ(serve.stop(SIGINT), 0);
+    const auto output = serve.output();
+    EXPECT_NE(output.find("预览数据已写回"), std::string::npos) << output;
+    const auto data = jet::readFileData(readAll(run.path() / "记账" / "data" / "data.mdb"));
+    bool found = false;
+    for (const auto& table : data.tables)
+        for (const auto& row : table.rows)
+            for (const auto& value : row)
+                if (const auto* text = std::get_if<std::string>(&value); text && *text == "预览里加的") found = true;
+    EXPECT_TRUE(found);
 }
 
 // Running and not a zombie waiting to be reaped by whoever inherited it.

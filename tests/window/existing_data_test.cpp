@@ -61,7 +61,7 @@ private slots:
         QStringList buttons;
         answerNextQuestion(QStringLiteral("保留数据重新生成"), &question, &buttons);
         designer.click("按钮10");
-        QCOMPARE(question, QStringLiteral("data.mdb 中已有 1 条记录："));
+        QCOMPARE(question, QStringLiteral("data.mdb 中已有 1 条记录。\n重新生成数据库时如何处理这些记录？"));
         buttons.sort();
         QStringList expected{"保留数据重新生成", "重新生成空库", "取消"};
         expected.sort();

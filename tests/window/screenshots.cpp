@@ -1,16 +1,25 @@
 // Takes the pictures of the tutorial and the README from the real window:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/tests/window/window_screenshots OUTPUT_FOLDER
+// and the pictures of the whole screen at two sizes:
+//   TABULON_ONLY_SCREEN_PICTURES=1 xvfb-run -a -s "-screen 0 1024x700x24" build/tests/window/window_screenshots
+//   docs/images TABULON_ONLY_SCREEN_PICTURES=1 xvfb-run -a -s "-screen 0 1920x1080x24"
+//   build/tests/window/window_screenshots docs/images
 // Each picture shows the sample project at one step of the tutorial.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QAction>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
+#include <cstdlib>
 #include <iostream>
 
 #include "designer_window.h"
@@ -66,14 +75,70 @@ bool importedDesign(const QDir& folder) {
     DesignerWindow designer;
     const auto file = tabulon::importer::samples::writeStaffDatabase(designer.runDir());
     auto* import = designer.window().findChild<tabulon::window::AccessImport*>(QStringLiteral("accessImport"));
-    import->setFileChooser([&](QWidget*) { return QString::fromStdString(file.string());
-});
-import->setReportViewer([](QWidget*, const std::vector<std::string>&){});
-designer.find<QAction>("importAccessAction")->trigger();
-designer.pickEntry("列表框1", QStringLiteral("员工"));
-designer.clickFieldRow(1);
-return save(designer, folder, "imported-design.png");
-}  // namespace
+    import->setFileChooser([&](QWidget*) { return QString::fromStdString(file.string()); });
+    import->setReportViewer([](QWidget*, const std::vector<std::string>&) {});
+    designer.find<QAction>("importAccessAction")->trigger();
+    designer.pickEntry("列表框1", QStringLiteral("员工"));
+    designer.clickFieldRow(1);
+    return save(designer, folder, "imported-design.png");
+}
+
+// The window filling the screen it runs on (xvfb's 1024×700 or 1920×1080): a design with a
+// drop-down whose table is gone, checked, the 问题 list open with its line chosen; the
+// preview running (the ASP host's stand-in answers its pages) with its address in the
+// bar; then the rows entered in the preview written back into data.mdb.
+bool checkAndPreview(const QDir& folder) {
+    DesignerWindow designer;
+    designer.window().showMaximized();
+    designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+    const QSize screen = designer.window().screen()->size();
+    const QString suffix = QStringLiteral("-%1x%2.png").arg(screen.width()).arg(screen.height());
+
+    designer.click("按钮18");  // ⑤: builds the site first, then serves it
+    auto* address = designer.find<QLineEdit>("previewAddress");
+    if (!QTest::qWaitFor([&] { return !address->text().isEmpty(); }, 90000)) {
+        std::cerr << "the preview did not start\n";
+        for (const QString& text : designer.shown()) std::cerr << text.toStdString() << '\n';
+        return false;
+    }
+    bool ok = save(designer, folder, ("preview-bar" + suffix).toUtf8().constData());
+
+    // A row entered on the preview's add page, then 预览数据写回 data.mdb.
+    const auto copy = designer.runDir() / ".preview" / "4" / "data.sqlite";
+    const std::string sql = "sqlite3 '" + copy.string() + "' \"INSERT INTO 消费类型 (类型名称) VALUES ('预览中输入')\"";
+    if (std::system(sql.c_str()) != 0) std::cerr << "sqlite3 failed\n";
+    designer.clearShown();
+    designer.find<QAction>("previewWriteBackAction")->trigger();
+    if (!designer.shown().isEmpty()) {
+        // The message as the user reads it, in the window's own kind of box.
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("信息"), designer.shown().last(), QMessageBox::Ok,
+                        &designer.window());
+        box.show();
+        QTest::qWait(300);
+        const QString file = folder.filePath("write-back" + suffix);
+        if (!box.grab().save(file)) ok = false;
+        std::cout << file.toStdString() << '\n';
+    }
+
+    // A drop-down whose table was deleted long ago, found by 检查设计.
+    {
+        auto db = designer.inspect();
+        auto field = *db.field(160);  // 名称 of 流水帐
+        field.inputType = "组合框";
+        field.linkTable = "99";
+        field.linkField = "0";
+        db.updateField(field);
+    }
+    designer.find<QAction>("checkDesignAction")->trigger();
+    auto* problems = designer.find<QListWidget>("problemsList");
+    for (int i = 0; i < problems->count(); ++i)
+        if (problems->item(i)->text().startsWith(QStringLiteral("项目 "))) {
+            QTest::mouseClick(problems->viewport(), Qt::LeftButton, {},
+                              problems->visualItemRect(problems->item(i)).center());
+            break;
+        }
+    return save(designer, folder, ("problems" + suffix).toUtf8().constData()) && ok;
+}
 
 }  // namespace
 
@@ -85,6 +150,9 @@ int main(int argc, char** argv) {
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(folder.path());
+    DesignerWindow::setPreviewProgram(QStringLiteral(TABULON_EXECUTABLE));
+    qputenv("TABULON_PREVIEW_HOST", FAKE_ASPHOST);
+    if (qEnvironmentVariableIsSet("TABULON_ONLY_SCREEN_PICTURES")) return checkAndPreview(folder) ? 0 : 1;
     DesignerWindow designer;
     bool ok = save(designer, folder, "window.png");
 
@@ -115,5 +183,6 @@ int main(int argc, char** argv) {
     ok = save(designer, folder, "templates.png") && ok;
     ok = smallScreenAndUndo(folder) && ok;
     ok = importedDesign(folder) && ok;
+    ok = checkAndPreview(folder) && ok;
     return ok ? 0 : 1;
 }

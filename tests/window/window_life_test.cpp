@@ -69,33 +69,6 @@ private slots:
         QVERIFY(!designer.entries("列表框1").contains(QStringLiteral("流水帐")));
     }
 
-    void theDesignCheckOfTheMenuNamesEveryNameASiteCannotUse() {
-        DesignerWindow designer;
-        action(designer, "checkDesignAction")->trigger();
-        QCOMPARE(designer.shown().size(), 1);
-        QVERIFY(designer.shown().last().startsWith(QStringLiteral("设计检查通过：项目 记账")));
-
-        // Names stored before the editors refused them: the check still finds them.
-        tabulon::catalogue::Field quoted;
-        quoted.tableId = kLedger;
-        quoted.name = "备\"注";
-        quoted.type = "文本";
-        quoted.inputType = "文本框";
-        quoted.order = 9;
-        auto reserved = quoted;
-        reserved.name = "password";
-        designer.inspect().addField(quoted);
-        designer.inspect().addField(reserved);
-        designer.clearShown();
-        action(designer, "checkDesignAction")->trigger();
-        QCOMPARE(designer.shown().size(), 1);
-        const auto text = designer.shown().last();
-        QVERIFY2(text.contains(QStringLiteral("2 处")), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("流水帐")) && text.contains(QStringLiteral("备\"注")) &&
-                     text.contains(QStringLiteral("password")),
-                 qPrintable(text));
-    }
-
     void undoReachesBackAcrossEveryEditor() {
         DesignerWindow designer;
         const auto templatesBefore = designer.inspect().templates("底部").size();

@@ -251,15 +251,6 @@ set RS_select=nothing
 %>
 	</td>
       </tr>      <tr>
-        <td width="25%" height="30" align="right">无表：</td>
-        <td width="75%" class="category">
-          <label>
-            <select name="S_12" id="S_12">
-              <option value="0">没有记录</option>
-            </select>
-          </label>
-	</td>
-      </tr>      <tr>
         <td width="25%" height="30" align="right">备用：</td>
         <td width="75%" class="category"><%=SiteFormValue(rsAdd("备用"),"text")%>	</td>
       </tr>      <tr>
