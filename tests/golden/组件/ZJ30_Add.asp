@@ -51,25 +51,25 @@ SiteRequirePost()
              S_16=trim(Request.Form("S_16"))'重量	
 
 
-if S_2<>"" and not myIsNumeric(S_2) then
+if S_2<>"" and not SiteIsNumber(S_2) then
  sendmsg("数量必须是数字")
  goback()
  response.End()
 end if
 
-if S_3<>"" and not myIsNumeric(S_3) then
+if S_3<>"" and not SiteIsNumber(S_3) then
  sendmsg("单价必须是数字")
  goback()
  response.End()
 end if
 
-if S_14<>"" and not myIsNumeric(S_14) then
+if S_14<>"" and not SiteIsNumber(S_14) then
  sendmsg("price必须是数字")
  goback()
  response.End()
 end if
 
-if S_16<>"" and not myIsNumeric(S_16) then
+if S_16<>"" and not SiteIsNumber(S_16) then
  sendmsg("重量必须是数字")
  goback()
  response.End()
@@ -91,7 +91,7 @@ S_14=SiteValue(S_14,"single","价格")
 S_15=SiteValue(S_15,"bool","启用")
 S_16=SiteValue(S_16,"double","重量")
 
-sql="select * from 组件"
+sql="select * from [组件]"
 Set rsAdd = Server.CreateObject("ADODB.Recordset")
 rsAdd.ActiveConnection = conn
 rsAdd.Source =sql
@@ -187,10 +187,10 @@ body {
         <td width="75%" class="category"><input type="text" name="S_1" id="S_1" style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
-        <td width="75%" class="category"><input type="text" name="S_2" id="S_2"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('数量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_2" id="S_2"  style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('数量只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">单价：</td>
-        <td width="75%" class="category"><input type="text" name="S_3" id="S_3"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('单价只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3"  style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('单价只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">编码：</td>
         <td width="75%" class="category"><input type="text" name="S_4" id="S_4" style="width:300px" onchange="GetData('S_10',this.value,'../Getclass.asp?Stype=城市&filed=名称&condition=分类&order=4&next=10');"><% SiteAllowCascade "城市","名称","分类" %>	</td>
@@ -224,13 +224,13 @@ body {
 <%
 SiteAllowCascade "城市","名称","分类"
 
-Sql_Select="select id,名称 from 分类 order by id asc"
+Sql_Select="select id,[名称] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
  response.Write"          <label>"&vbcrlf
  
- response.Write"<select name=" & """" & "S_9" & """" & " id=" & """" & "S_9" & """" & " onclick="&""""&"GetData("&"'"&"S_10"&"'"&",this.options[selectedIndex].value,"&"'"&"Getclass.asp?table=组件&Stype=城市&filed=名称&condition=%分类&order=9&next=10"&"'"&");"&""""&">" &vbcrlf
+ response.Write"<select name=" & """" & "S_9" & """" & " id=" & """" & "S_9" & """" & " onchange="&""""&"GetData("&"'"&"S_10"&"'"&",this.options[selectedIndex].value,"&"'"&"Getclass.asp?table=组件&Stype=城市&filed=名称&condition=%分类&order=9&next=10"&"'"&");"&""""&">" &vbcrlf
  
 
 if  not RS_select.eof then
@@ -282,7 +282,7 @@ set RS_select=nothing
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,id from 分类 order by id asc"
+Sql_Select="select id,[id] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -342,32 +342,38 @@ set RS_select=nothing
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">价格：</td>
-        <td width="75%" class="category"><input type="text" name="S_14" id="S_14"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('price只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_14" id="S_14"  style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('price只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">启用：</td>
         <td width="75%" class="category"><input type="text" name="S_15" id="S_15" style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">重量：</td>
-        <td width="75%" class="category"><input type="text" name="S_16" id="S_16"  style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('重量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_16" id="S_16"  style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('重量只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
- e=box("S_2");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"数量必须是整数");
- e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"单价必须是数字");
+ e=box("S_2");if(e&&!number(e,1,-32768,32767,-1,"数量","必须是 -32768 到 32767 之间的整数"))return false;
+ e=box("S_3");if(e&&!number(e,0,-9999.99,9999.99,2,"单价","必须在 -9999.99 到 9999.99 之间"))return false;
  e=box("S_7");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"开始不是有效的日期");
  e=box("S_8");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"结束不是有效的日期");
  e=box("S_9");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择大类");
  e=box("S_10");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择小类");
  e=box("S_11");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择主键");
- e=box("S_14");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"price必须是数字");
- e=box("S_16");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"重量必须是数字");
+ e=box("S_14");if(e&&!number(e,0,-3.402823e38,3.402823e38,-1,"价格","超出了单精度数的范围"))return false;
+ e=box("S_15");if(e&&!/^\s*(是|否|真|假|true|false|yes|no|on|off|-?1|0|wahr|falsch)?\s*$/i.test(e.value))return refuse(e,"启用只能是“是”或“否”");
+ e=box("S_16");if(e&&!number(e,0,-1.79769313486231e308,1.79769313486231e308,-1,"重量","超出了双精度数的范围"))return false;
  return true;
 }
 </script>
-<script type="text/javascript">(function(){var s=document.getElementById("S_9");if(s&&s.onclick)s.onclick();})();</script>
+<script type="text/javascript">(function(){var s=document.getElementById("S_9");if(s&&s.onchange)s.onchange();})();</script>
       <tr>
         <td height="30">&nbsp;</td>
         <td class="category">

@@ -239,7 +239,7 @@ function CleanValue(s){
    
    filedArray=split("标题,数量,单价,编码,正文,摘要,开始,结束,大类,小类,主键,备用,来源,price,启用,重量,",",")
    
-   filedTypeArray=split("1,0,0,1,1,1,2,2,1,1,1,1,1,3,0,0,",",")
+   filedTypeArray=split("1,6,4,1,1,1,2,2,1,1,1,1,1,3,0,0,",",")
    
    
    
@@ -297,29 +297,31 @@ function CleanValue(s){
    next
 
    
-   Sql="select * from 组件 where 1 " & SqlString
+   Sql="select * from [组件] where 1 " & SqlString
  
    
   else
   
-      sql="select * from 组件"
+      sql="select * from [组件]"
   
   end if
   
   
   else
   
-  sql="select * from 组件"
+  sql="select * from [组件]"
   
   end if
  
 
 set RsList=server.CreateObject("adodb.recordset")
 
-'一个条件的 SQL；值不合字段类型时为空
-Function SearchCondition(ColumnName,ColumnType,Word,ByVal Text)
+'一个条件的 SQL；值不合字段类型或含有控制字符时为空。列名放在方括号里：name、date 这样的保留字也能用
+Function SearchCondition(ByVal ColumnName,ColumnType,Word,ByVal Text)
  dim p,lowValue,highValue
  SearchCondition=""
+ if SearchMatches(Text,"[\x00-\x1f\x7f]") then exit function
+ ColumnName="[" & ColumnName & "]"
  select case Word
   case "从"
    p=instr(1,Text,"至")
@@ -328,7 +330,8 @@ Function SearchCondition(ColumnName,ColumnType,Word,ByVal Text)
    highValue=SearchValue(ColumnType,mid(Text,p+1))
    if lowValue<>"" and highValue<>"" then SearchCondition=ColumnName & " between " & lowValue & " and " & highValue
   case "近似"
-   if ColumnType<>"0" and ColumnType<>"3" then SearchCondition=ColumnName&" like '%"&replace(Text,"'","''")&"%'"
+   '% _ [ 按字面找
+   if ColumnType="1" or ColumnType="2" then SearchCondition=ColumnName&" like '%"&SiteLikeText(Text)&"%'"
   case "大于","小于","等于","大于等于","小于等于"
    lowValue=SearchValue(ColumnType,Text)
    if lowValue<>"" then SearchCondition=ColumnName & " " & SearchOperator(Word) & " " & lowValue
@@ -340,7 +343,7 @@ End Function
 '即落在该数上下半个单精度最小单位之内
 Function SearchSingleEqual(ColumnName,ValueText)
  dim v,unit,exponent
- v=CDbl(ValueText)
+ v=SiteNumberOf(ValueText)
  if v=0 then
   SearchSingleEqual=ColumnName & " = 0"
   exit function
@@ -357,21 +360,26 @@ Function SearchNumberText(v)
  SearchNumberText=Replace(CStr(v),",",".")
 End Function
 
-'一个值的 SQL：数字字段要数字，日期字段要日期，其余是引号加倍的文本；不合时为空
+'一个值的 SQL：数字字段要合类型和范围的数字，日期字段要日期，文本是引号加倍的文本；不合时为空
 Function SearchValue(ColumnType,ByVal Text)
  SearchValue=""
  Text=trim(Text)
  select case ColumnType
-  case "0","3"
-   if SearchMatches(Text,"^[+-]?[0-9]+(\.[0-9]+)?$") then
-    if myIsNumeric(Text) then SearchValue=Text
-   end if
+  case "0","3","4","5","6","7","8"
+   SearchValue=SiteSearchNumber(Text,SearchNumberKind(ColumnType))
   case "2"
    if len(Text)>=2 and left(Text,1)="#" and right(Text,1)="#" then Text=mid(Text,2,len(Text)-2)
    SearchValue=SearchDate(Text)
   case else
    SearchValue="'"&replace(Text,"'","''")&"'"
  end select
+End Function
+
+'类型代号对应的数字种类（见 inc/values.asp）
+Function SearchNumberKind(ColumnType)
+ dim kinds
+ kinds=split("double,text,date,single,decimal,long,short,byte,currency",",")
+ SearchNumberKind=kinds(clng(ColumnType))
 End Function
 
 Function SearchOperator(Word)
@@ -455,10 +463,10 @@ End Function
 %>
  
   <tr onclick="var t=(event.target||event.srcElement).tagName;if(t!='A'&&t!='INPUT')location.href='ZJ30_Display.asp?ID=<%=rs("id")%>'" onMouseOver="this.className='highlight'" onMouseOut="this.className=''"  style="cursor:pointer">
-	<td align="center">&nbsp;<a href="ZJ30_Display.asp?ID=<%=rs("id")%>"><%=server.HTMLEncode(rs("标题")&"")%></a></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("数量")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("单价")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("编码")&"")%></td>	<td align="center">&nbsp;<%=SiteCleanHtml(rs("正文")&"")%></td>	<td align="center">&nbsp;<%=SiteCleanHtml(rs("摘要")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("开始")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("结束")&"")%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("大类")&"")%>">	<%
+	<td align="center">&nbsp;<a href="ZJ30_Display.asp?ID=<%=rs("id")%>"><%=SiteFormValue(rs("标题"),"text")%></a></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("数量"),"short")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("单价"),"decimal")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("编码"),"text")%></td>	<td align="center">&nbsp;<%=SiteCleanHtml(rs("正文")&"")%></td>	<td align="center">&nbsp;<%=SiteCleanHtml(rs("摘要")&"")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("开始"),"date")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("结束"),"date")%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("大类")&"")%>">	<%
  RsListID=rs("大类")
  
- RsSql="select id,名称 from 分类 where id="&RsListID
+ RsSql="select id,[名称] from [分类] where id="&RsListID
  if SearchMatches(RsListID,"^[0-9]+$") then
  RsList.open RsSql,conn,1,1
  
@@ -471,7 +479,7 @@ End Function
 	%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("小类")&"")%>">	<%
  RsListID=rs("小类")
  
- RsSql="select id,名称 from 城市 where id="&RsListID
+ RsSql="select id,[名称] from [城市] where id="&RsListID
  if SearchMatches(RsListID,"^[0-9]+$") then
  RsList.open RsSql,conn,1,1
  
@@ -484,7 +492,7 @@ End Function
 	%></td>	<td align="center">&nbsp;<span style="cursor:pointer" title="<%=server.HTMLEncode(rs("主键")&"")%>">	<%
  RsListID=rs("主键")
  
- RsSql="select id,id from 分类 where id="&RsListID
+ RsSql="select id,[id] from [分类] where id="&RsListID
  if SearchMatches(RsListID,"^[0-9]+$") then
  RsList.open RsSql,conn,1,1
  
@@ -494,7 +502,7 @@ End Function
  end if
  RsList.close
  end if
-	%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("备用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("来源")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("price")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("启用")&"")%></td>	<td align="center">&nbsp;<%=server.HTMLEncode(rs("重量")&"")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="ZJ30_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
+	%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("备用"),"text")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("来源"),"text")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("price"),"single")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("启用"),"bool")%></td>	<td align="center">&nbsp;<%=SiteFormValue(rs("重量"),"double")%></td>    <td align="center"><img src="../images/res.gif" border="0" hspace="2" align="absmiddle"><a href="ZJ30_Modify.asp?ID=<%=rs("id")%>">修改</a></td>    <td align="center"><input type="checkbox" name="ID" value="<%=rs("id")%>" style="border:0"></td>
   </tr>
 <%
      rs.movenext

@@ -54,25 +54,25 @@ SiteRequirePost()
              S_16=trim(Request.Form("S_16"))'重量	
 
 
-if S_2<>"" and not myIsNumeric(S_2) then
+if S_2<>"" and not SiteIsNumber(S_2) then
  sendmsg("数量必须是数字")
  goback()
  response.End()
 end if
 
-if S_3<>"" and not myIsNumeric(S_3) then
+if S_3<>"" and not SiteIsNumber(S_3) then
  sendmsg("单价必须是数字")
  goback()
  response.End()
 end if
 
-if S_14<>"" and not myIsNumeric(S_14) then
+if S_14<>"" and not SiteIsNumber(S_14) then
  sendmsg("price必须是数字")
  goback()
  response.End()
 end if
 
-if S_16<>"" and not myIsNumeric(S_16) then
+if S_16<>"" and not SiteIsNumber(S_16) then
  sendmsg("重量必须是数字")
  goback()
  response.End()
@@ -94,7 +94,7 @@ S_14=SiteValue(S_14,"single","价格")
 S_15=SiteValue(S_15,"bool","启用")
 S_16=SiteValue(S_16,"double","重量")
 
-sql="select * from 组件"
+sql="select * from [组件]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -201,7 +201,7 @@ body {
 
 <BODY>
 <%
-sql="select * from 组件"
+sql="select * from [组件]"
 
 sql=sql&" where id="&cstr(ID)
 
@@ -243,16 +243,16 @@ rs_numRows =0
 <td>
 <table align="center" cellpadding="4" cellspacing="1" class="toptable grid" border="1">      <tr>
         <td width="25%" height="30" align="right">标题：</td>
-        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=server.HTMLEncode(rsAdd("标题")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_1" id="S_1" value="<%=SiteFormValue(rsAdd("标题"),"text")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">数量：</td>
-        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=server.HTMLEncode(rsAdd("数量")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('数量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_2" id="S_2" value="<%=SiteFormValue(rsAdd("数量"),"short")%>"   style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('数量只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">单价：</td>
-        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=server.HTMLEncode(rsAdd("单价")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('单价只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_3" id="S_3" value="<%=SiteFormValue(rsAdd("单价"),"decimal")%>"   style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('单价只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">编码：</td>
-        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" value="<%=server.HTMLEncode(rsAdd("编码")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_4" id="S_4" value="<%=SiteFormValue(rsAdd("编码"),"text")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">正文：</td>
         <td width="75%" class="category">
@@ -270,19 +270,19 @@ rs_numRows =0
         <td width="75%" class="category">
 <script language="javascript" type="text/javascript" src="../date/WdatePicker.js"></script>
 
-<input name="S_7" type="text" class="Wdate" id="S_7" value="<%=server.HTMLEncode(rsAdd("开始")&"")%>" onclick="WdatePicker()" >
+<input name="S_7" type="text" class="Wdate" id="S_7" value="<%=SiteFormValue(rsAdd("开始"),"date")%>" onclick="WdatePicker()" >
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">结束：</td>
         <td width="75%" class="category">
-<input name="S_8" type="text" class="Wdate" id="S_8" value="<%=server.HTMLEncode(rsAdd("结束")&"")%>" onclick="WdatePicker()" >
+<input name="S_8" type="text" class="Wdate" id="S_8" value="<%=SiteFormValue(rsAdd("结束"),"date")%>" onclick="WdatePicker()" >
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">大类：</td>
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,名称 from 分类 order by id asc"
+Sql_Select="select id,[名称] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -335,7 +335,7 @@ set RS_select=nothing
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,名称 from 城市 order by id asc"
+Sql_Select="select id,[名称] from [城市] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -388,7 +388,7 @@ set RS_select=nothing
         <td width="75%" class="category">
 <%
 
-Sql_Select="select id,id from 分类 order by id asc"
+Sql_Select="select id,[id] from [分类] order by id asc"
 Set RS_select=server.CreateObject("adodb.recordset")
 RS_select.open Sql_Select,conn,1,1
 
@@ -439,37 +439,43 @@ set RS_select=nothing
       </tr>      <tr>
         <td width="25%" height="30" align="right">备用：</td>
         <td width="75%" class="category">
-<input type="text" name="S_12" id="S_12" value="<%=server.HTMLEncode(rsAdd("备用")&"")%>"  style="width:300px">
+<input type="text" name="S_12" id="S_12" value="<%=SiteFormValue(rsAdd("备用"),"text")%>"  style="width:300px">
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">来源：</td>
         <td width="75%" class="category">
-<input type="text" name="S_13" id="S_13" value="<%=server.HTMLEncode(rsAdd("来源")&"")%>"  style="width:300px">
+<input type="text" name="S_13" id="S_13" value="<%=SiteFormValue(rsAdd("来源"),"text")%>"  style="width:300px">
 	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">价格：</td>
-        <td width="75%" class="category"><input type="text" name="S_14" id="S_14" value="<%=server.HTMLEncode(rsAdd("price")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('price只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_14" id="S_14" value="<%=SiteFormValue(rsAdd("price"),"single")%>"   style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('price只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">启用：</td>
-        <td width="75%" class="category"><input type="text" name="S_15" id="S_15" value="<%=server.HTMLEncode(rsAdd("启用")&"")%>"  style="width:300px">	</td>
+        <td width="75%" class="category"><input type="text" name="S_15" id="S_15" value="<%=SiteFormValue(rsAdd("启用"),"bool")%>"  style="width:300px">	</td>
       </tr>      <tr>
         <td width="25%" height="30" align="right">重量：</td>
-        <td width="75%" class="category"><input type="text" name="S_16" id="S_16" value="<%=server.HTMLEncode(rsAdd("重量")&"")%>"   style="width:60px" onBlur="if(/[^0-9\.]/g.test(this.value)){alert('重量只能输入数字！');this.value=0}">        <span style="color:#CCC">数字型</span>	</td>
+        <td width="75%" class="category"><input type="text" name="S_16" id="S_16" value="<%=SiteFormValue(rsAdd("重量"),"double")%>"   style="width:60px" onBlur="var v=this.value.replace(/^\s+|\s+$/g,'');if(v!=''&amp;&amp;!/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/.test(v))alert('重量只能输入数字！')">        <span style="color:#CCC">数字型</span>	</td>
       </tr>
 <script type="text/javascript">
 function check(){
  function box(n){var all=document.getElementsByName(n);for(var i=0;i<all.length;i++){if(all[i].tagName=="SELECT"||all[i].tagName=="INPUT"||all[i].tagName=="TEXTAREA")return all[i];}return null;}
  function refuse(e,text){alert(text);try{e.focus();}catch(x){}return false;}
+ function number(e,whole,low,high,places,name,outside){var v=e.value.replace(/^\s+|\s+$/g,"");if(v=="")return true;
+  if(!(whole?/^[-+]?[0-9]+$/:/^[-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][-+]?[0-9]{1,4})?$/).test(v))return refuse(e,name+(whole?"必须是整数":"必须是数字"));
+  var x=Number(v);if(!(x>=low&&x<=high))return refuse(e,name+outside);
+  if(places>=0){var p=v.toLowerCase().split("e"),f=(p[0].split(".")[1]||"").replace(/0+$/,"");if(f.length-(Number(p[1])||0)>places)return refuse(e,name+"最多只能有 "+places+" 位小数");}
+  return true;}
  var e;
- e=box("S_2");if(e&&e.value!=""&&!/^-?[0-9]+$/.test(e.value))return refuse(e,"数量必须是整数");
- e=box("S_3");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"单价必须是数字");
+ e=box("S_2");if(e&&!number(e,1,-32768,32767,-1,"数量","必须是 -32768 到 32767 之间的整数"))return false;
+ e=box("S_3");if(e&&!number(e,0,-9999.99,9999.99,2,"单价","必须在 -9999.99 到 9999.99 之间"))return false;
  e=box("S_7");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"开始不是有效的日期");
  e=box("S_8");if(e&&e.value!=""&&!/^[0-9]{4}[-\/][0-9]{1,2}[-\/][0-9]{1,2}( [0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2})?)?$/.test(e.value))return refuse(e,"结束不是有效的日期");
  e=box("S_9");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择大类");
  e=box("S_10");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择小类");
  e=box("S_11");if(e&&e.tagName=="SELECT"&&(e.value==""||e.selectedIndex<0))return refuse(e,"请选择主键");
- e=box("S_14");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"price必须是数字");
- e=box("S_16");if(e&&e.value!=""&&!/^-?[0-9]+(\.[0-9]+)?$/.test(e.value))return refuse(e,"重量必须是数字");
+ e=box("S_14");if(e&&!number(e,0,-3.402823e38,3.402823e38,-1,"价格","超出了单精度数的范围"))return false;
+ e=box("S_15");if(e&&!/^\s*(是|否|真|假|true|false|yes|no|on|off|-?1|0|wahr|falsch)?\s*$/i.test(e.value))return refuse(e,"启用只能是“是”或“否”");
+ e=box("S_16");if(e&&!number(e,0,-1.79769313486231e308,1.79769313486231e308,-1,"重量","超出了双精度数的范围"))return false;
  return true;
 }
 </script>
