@@ -75,13 +75,14 @@ bool importedDesign(const QDir& folder) {
     DesignerWindow designer;
     const auto file = tabulon::importer::samples::writeStaffDatabase(designer.runDir());
     auto* import = designer.window().findChild<tabulon::window::AccessImport*>(QStringLiteral("accessImport"));
-    import->setFileChooser([&](QWidget*) { return QString::fromStdString(file.string()); });
-    import->setReportViewer([](QWidget*, const std::vector<std::string>&) {});
-    designer.find<QAction>("importAccessAction")->trigger();
-    designer.pickEntry("列表框1", QStringLiteral("员工"));
-    designer.clickFieldRow(1);
-    return save(designer, folder, "imported-design.png");
-}
+    import->setFileChooser([&](QWidget*) { return QString::fromStdString(file.string());
+});
+import->setReportViewer([](QWidget*, const std::vector<std::string>&){});
+designer.find<QAction>("importAccessAction")->trigger();
+designer.pickEntry("列表框1", QStringLiteral("员工"));
+designer.clickFieldRow(1);
+return save(designer, folder, "imported-design.png");
+}  // namespace
 
 // The window filling the screen it runs on (xvfb's 1024×700 or 1920×1080): a design with a
 // drop-down whose table is gone, checked, the 问题 list open with its line chosen; the
