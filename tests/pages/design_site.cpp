@@ -1,6 +1,6 @@
 // Writes two complete sites into a run folder for the checks that run generated code:
 // the sample project 记账 and a project 组件 whose tables exercise every widget rule, a
-// broken link, a table without fields, a Latin table name and a search over fields whose
+// broken link (whose table is refused), a table without fields, a Latin table name and a search over fields whose
 // names begin alike. Each site gets the skeleton and all five page kinds of every table.
 //
 //   pages_design_site <run folder>
@@ -33,8 +33,14 @@ int generateSite(const catalogue::Snapshot& model, const std::filesystem::path& 
                      generator::PageKindId::List, generator::PageKindId::Display};
     RecordedMessages messages;
     const auto result = generator::generatePages(model, runDir, request, sink, messages);
-    for (const auto& message : messages.texts()) std::cout << name << ": " << message << "\n";
-    return static_cast<int>(result.failures);
+    // The table 断链 of 组件 links to a table and a field that are gone: its pages are refused
+    // on purpose, and only that refusal is expected.
+    std::size_t expected = 0;
+    for (const auto& message : messages.texts()) {
+        std::cout << name << ": " << message << "\n";
+        if (message.find("/ 表 断链 /") != std::string::npos) ++expected;
+    }
+    return result.failures > expected ? static_cast<int>(result.failures - expected) : 0;
 }
 
 constexpr const char* kMarker = ".pages-design-site";

@@ -8,6 +8,8 @@
 
 namespace tabulon::preview::host {
 
+LCID hostLcid = 2052;
+
 namespace {
 // Each page runs on its connection's thread, and its engine calls the host's objects there.
 thread_local LCID currentLcid = hostLcid;

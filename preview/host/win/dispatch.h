@@ -13,7 +13,9 @@
 
 namespace tabulon::preview::host {
 
-constexpr LCID hostLcid = 2052;  // Chinese (PRC): dates and numbers the way the site's server shows them
+// The server's regional settings: the user locale Wine started the host in (serve --locale;
+// Chinese (PRC) unless told otherwise). Set once at start, before any page runs.
+extern LCID hostLcid;
 
 // The locale the running page reads and writes values in (Session.LCID, Response.LCID,
 // SetLocale, <%@ LCID %>); hostLcid between pages.

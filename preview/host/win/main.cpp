@@ -175,16 +175,14 @@ int wmain(int argc, wchar_t** argv) {
         return usage("the site folder does not exist");
     setWorkingCopy(toUtf8(database));
 
+    // The engine formats dates and truth values in the user's locale, which Wine takes from
+    // LC_ALL/LANG when the process starts: the regional settings of the server the preview
+    // plays (zh_CN unless `serve --locale` asked for another). Pages without an LCID of their
+    // own run in it.
+    // (A child started with LC_ALL set in its Windows environment keeps the parent's locale.)
+    hostLcid = GetUserDefaultLCID();
     SetThreadLocale(hostLcid);
     resetUserFormats();
-    // The engine formats dates and truth values in the user's locale, which Wine takes from
-    // LC_ALL/LANG: zh_CN makes them what a Chinese server shows.
-    // (Wine reads the locale only from the Unix environment when the process starts: a child
-    // started with LC_ALL set in its Windows environment keeps the parent's locale.)
-    if (GetUserDefaultLCID() != hostLcid)
-        std::fprintf(stderr,
-                     "asphost: the user locale is not zh-CN (start Wine with LC_ALL=zh_CN.UTF-8): dates will not look "
-                     "as on the site's server\n");
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return usage("COM did not start");
     try {
         settings.rewritten = probeBuiltins();
