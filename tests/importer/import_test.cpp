@@ -210,9 +210,8 @@ TEST(ImportPlan, KeysNamesAndTypesAreMappedWithNothingLost) {
     EXPECT_EQ(table.fields[1].description, "下单日期");
     EXPECT_EQ(table.fields[3].description.size(), 50u * 3);  // 字段说明 holds 50 characters
     EXPECT_EQ(table.droppedColumns, std::vector<std::size_t>{6});
-    for (const std::string expected :
-         {"表 Order Items 改名为 OrderItems", "加上自动编号字段 id",
-          "照片：OLE 对象数据留在数据库中", "附件：附件、多值或历史记录字段"}) {
+    for (const std::string expected : {"表 Order Items 改名为 OrderItems", "加上自动编号字段 id",
+                                       "照片：OLE 对象数据留在数据库中", "附件：附件、多值或历史记录字段"}) {
         EXPECT_TRUE(std::any_of(plan.report.begin(), plan.report.end(), [&](const std::string& line) {
             return line.find(expected) != std::string::npos;
         })) << expected;
