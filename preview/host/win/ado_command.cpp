@@ -331,20 +331,7 @@ private:
                               L"invalid in this context."};
         std::vector<ado::Value> values;
         if (args.has(1)) {  // Execute(RecordsAffected, Parameters): values for this run only
-            Variant list = valueOf(args.at(1));
-            if (V_VT(list.get()) & VT_ARRAY) {
-                SAFEARRAY* array = V_ARRAY(list.get());
-                LONG lo = 0, hi = -1;
-                SafeArrayGetLBound(array, 1, &lo);
-                SafeArrayGetUBound(array, 1, &hi);
-                for (LONG i = lo; i <= hi; ++i) {
-                    Variant item;
-                    SafeArrayGetElement(array, &i, item.get());
-                    values.push_back(fromVariant(*item.get()));
-                }
-            } else {
-                values.push_back(fromVariant(*list.get()));
-            }
+            forEachItem(args.at(1), [&](const VARIANT& item) { values.push_back(fromVariant(item)); });
         } else {
             for (const auto& parameter : parameters_->items) values.push_back(parameter->coreValue());
         }

@@ -598,20 +598,7 @@ void RecordsetObject::getRows(const Args& args, VARIANT* result) {
     const long wanted = args.has(0) ? longOf(args.at(0)) : -1;
     std::vector<int> fields;  // GetRows(rows, start, fields): one field or an array of them
     if (args.has(2)) {
-        Variant list = valueOf(args.at(2));
-        if (V_VT(list.get()) & VT_ARRAY) {
-            SAFEARRAY* array = V_ARRAY(list.get());
-            LONG lo = 0, hi = -1;
-            SafeArrayGetLBound(array, 1, &lo);
-            SafeArrayGetUBound(array, 1, &hi);
-            for (LONG i = lo; i <= hi; ++i) {
-                Variant item;
-                SafeArrayGetElement(array, &i, item.get());
-                fields.push_back(fieldIndex(*item.get()));
-            }
-        } else {
-            fields.push_back(fieldIndex(*list.get()));
-        }
+        forEachItem(args.at(2), [&](const VARIANT& item) { fields.push_back(fieldIndex(item)); });
     } else {
         for (std::size_t f = 0; f < rs.fields().size(); ++f) fields.push_back(static_cast<int>(f));
     }

@@ -146,6 +146,23 @@ Variant valueOf(const VARIANT& v) {
     return out;
 }
 
+void forEachItem(const VARIANT& value, const std::function<void(const VARIANT&)>& each) {
+    Variant list = valueOf(value);
+    if (!(V_VT(list.get()) & VT_ARRAY)) {
+        each(*list.get());
+        return;
+    }
+    SAFEARRAY* array = V_ARRAY(list.get());
+    LONG lo = 0, hi = -1;
+    SafeArrayGetLBound(array, 1, &lo);
+    SafeArrayGetUBound(array, 1, &hi);
+    for (LONG i = lo; i <= hi; ++i) {
+        Variant item;
+        SafeArrayGetElement(array, &i, item.get());
+        each(*item.get());
+    }
+}
+
 bool isNullOrEmpty(const VARIANT& v) {
     Variant value = valueOf(v);
     return V_VT(value.get()) == VT_NULL || V_VT(value.get()) == VT_EMPTY;

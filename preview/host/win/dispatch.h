@@ -7,6 +7,7 @@
 
 #include "com_object.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,6 +87,9 @@ private:
 
 // The value behind a variant: objects give their default member, by-reference is followed.
 Variant valueOf(const VARIANT& v);
+// Calls `each` with every element of a one-dimensional array, or once with the value itself
+// when it is not an array: ADO takes either where a list is asked for.
+void forEachItem(const VARIANT& value, const std::function<void(const VARIANT&)>& each);
 bool isNullOrEmpty(const VARIANT& v);
 std::wstring textOf(const VARIANT& v);  // Null and Empty as ""
 long longOf(const VARIANT& v);
