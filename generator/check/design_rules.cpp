@@ -1,7 +1,9 @@
 #include "generator/check/design_rules.h"
 
 #include "base/gbk.h"
+#include "catalogue/data_type.h"
 #include "catalogue/ids.h"
+#include "catalogue/widget_kind.h"
 #include "generator/check/design_check.h"
 #include "generator/naming/naming.h"
 #include "generator/text/template_anchor.h"
@@ -9,9 +11,6 @@
 
 namespace tabulon::generator {
 namespace {
-
-constexpr std::string_view kKeyType = "自动编号";
-constexpr std::string_view kDropDown = "组合框";
 
 std::optional<std::string> unencodable(std::string_view text) {
     const auto encoded = gbk::encode(text);
@@ -73,9 +72,9 @@ private:
             }
         }
         if (const auto problem = pageTextProblem(field.description)) add("字段说明" + *problem);
-        if (field.type == kKeyType && !isKeyName(field.name))
+        if (field.dataType == catalogue::DataType::AutoNumber && !isKeyName(field.name))
             add("每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立", false);
-        if (field.inputType == kDropDown) {
+        if (field.widget == catalogue::WidgetKind::DropDown) {
             if (namesNoTable(model_, field.linkTable))
                 add(field.linkTable.empty() ? "组合框没有选择关联表"
                                             : "组合框的关联表（编号 " + field.linkTable + "）已不存在");
@@ -118,7 +117,7 @@ std::optional<std::string> tableNamePolicy(std::string_view name) {
 std::optional<std::string> fieldNamePolicy(std::string_view name, std::string_view type) {
     if (isKeyName(name)) {
         // The key itself, shown on the pages; any other type would be a second column id.
-        if (type == kKeyType) return std::nullopt;
+        if (catalogue::dataTypeOf(type) == catalogue::DataType::AutoNumber) return std::nullopt;
         return "“" + std::string(name) + "”是每个表已有的自动编号主键，只能用字段类型“自动编号”";
     }
     if (const auto problem = siteNameProblem(name, NameUse::Field)) return problem;
