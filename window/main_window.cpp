@@ -56,8 +56,8 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     connect(generation, &GenerationPanel::reported, this,
             [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     new TutorialLink(controls_.tutorialLink, messages_, options_.openUrl);
-    PreviewSettings previewSettings{
-        options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl};
+    PreviewSettings previewSettings{options_.runDir, options_.previewProgram,
+                                    [this] { return context_->selection().project(); }, options_.openUrl};
     previewSettings.projectName = [this](catalogue::Id id) {
         const auto project = catalogue_ ? catalogue_->project(id) : std::nullopt;
         return project ? project->name : std::string();
@@ -323,6 +323,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         context_->handle([&](auto& db) { settled = templates_->settle(db) && fields_->settle(db); });
     if (settled) {
         saveLayout();
+        preview_->stop();  // the site it serves is the window's work
         event->accept();
     } else {
         event->ignore();
