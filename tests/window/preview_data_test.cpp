@@ -159,6 +159,30 @@ private slots:
         QVERIFY(after->error() != QNetworkReply::NoError);
         after->deleteLater();
     }
+
+    // Renaming the previewed project's site folder stops the preview that serves it first;
+    // the next ⑤ serves the folder under its new name.
+    void renamingThePreviewedSiteStopsItsPreview() {
+        DesignerWindow::setPreviewProgram(QStringLiteral(TABULON_EXECUTABLE));
+        qputenv("TABULON_PREVIEW_HOST", FAKE_ASPHOST);
+        DesignerWindow designer;
+        auto* address = designer.find<QLineEdit>("previewAddress");
+        designer.click("按钮18");
+        QTRY_VERIFY_WITH_TIMEOUT(!address->text().isEmpty(), 60000);
+        designer.clearShown();
+        designer.type("编辑框4", QStringLiteral("家庭账"));
+        designer.click("按钮6");
+        QCOMPARE(designer.asked().size(), 1);
+        QVERIFY(address->text().isEmpty());
+        QVERIFY(designer.shown().isEmpty());  // stopped on purpose: no "unexpected end"
+        QVERIFY(fs::is_regular_file(designer.runDir() / "家庭账" / "data" / "data.mdb"));
+        QVERIFY(!fs::exists(designer.runDir() / "记账"));
+
+        designer.click("按钮18");
+        QTRY_VERIFY_WITH_TIMEOUT(!address->text().isEmpty(), 60000);
+        QCOMPARE(designer.find<QLabel>("previewProject")->text(), QStringLiteral("预览 家庭账："));
+        QVERIFY(!fs::exists(designer.runDir() / "记账"));
+    }
 };
 
 QTEST_MAIN(PreviewDataTest)
