@@ -81,6 +81,8 @@ bool FieldEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void FieldEditor::refresh(catalogue::Id tableId) {
     const FieldList fields = fieldList(context_.db(), tableId);
+    // The relist keeps the 联显字段 pick: the form may be showing a field being edited.
+    const catalogue::Id display = selectedValue(controls_.links.cascadeDisplay);
     {
         const QSignalBlocker quiet(controls_.list);
         controls_.list->clear();
@@ -96,6 +98,11 @@ void FieldEditor::refresh(catalogue::Id tableId) {
         item->setData(0, kItemValueRole, QVariant::fromValue<qlonglong>(row.fieldId));
         items.append(item);
     }
+    if (display >= 0) {
+        const int index =
+            controls_.links.cascadeDisplay->findData(QVariant::fromValue<qlonglong>(display), kItemValueRole);
+        if (index >= 0) controls_.links.cascadeDisplay->setCurrentIndex(index);
+    }
     const QSignalBlocker quiet(controls_.list);
     controls_.list->addTopLevelItems(items);
     controls_.order->setText(QString::number(fields.proposedOrder));
@@ -110,7 +117,12 @@ void FieldEditor::openTable(catalogue::Id tableId, const QString& title) {
 }
 
 void FieldEditor::showTable(catalogue::Id tableId, const QString& title) {
+    // The relist proposes a new 排序 only to an empty form: a loaded field's own, or one
+    // typed for a new field, stays.
+    const bool keepOrder = loadedFieldId_ != 0 || !controls_.name->text().trimmed().isEmpty();
+    const QString order = controls_.order->text();
     refresh(tableId);
+    if (keepOrder) controls_.order->setText(order);
     controls_.title->setText(title);
     // The row the form shows may be gone (undo, another table's delete).
     if (loadedFieldId_ != 0 && !context_.db().field(loadedFieldId_)) loadedFieldId_ = 0;
@@ -151,7 +163,7 @@ bool FieldEditor::hasUnsavedEdits() const {
            toUtf8(controls_.description->text()) != loaded_.description ||
            leadingInteger(toUtf8(controls_.order->text())) != loaded_.order ||
            toUtf8(selectedText(controls_.type)) != loaded_.type ||
-           toUtf8(selectedText(controls_.links.inputType)) != loaded_.inputType;
+           toUtf8(selectedText(controls_.links.inputType)) != loaded_.inputType || links_.picks() != loadedLinks_;
 }
 
 bool FieldEditor::settle(catalogue::Catalogue& db) {
@@ -208,6 +220,7 @@ void FieldEditor::chooseRow(catalogue::Catalogue& db) {
     }
     // Without a row the form stays as it was, but both groups close.
     links_.load(field ? *field : catalogue::Field{});
+    loadedLinks_ = links_.picks();
 }
 
 void FieldEditor::showField(catalogue::Catalogue& db, catalogue::Id fieldId) {
@@ -216,6 +229,7 @@ void FieldEditor::showField(catalogue::Catalogue& db, catalogue::Id fieldId) {
     load(*field);
     markLoaded();
     links_.load(*field);
+    loadedLinks_ = links_.picks();
 }
 
 std::string FieldEditor::readForm(catalogue::Catalogue& db, catalogue::Field& field) const {

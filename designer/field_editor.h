@@ -84,6 +84,7 @@ private:
     FieldLinks links_;
     catalogue::Id loadedFieldId_ = 0;
     catalogue::Field loaded_;  // as loaded, to tell the typing from it
+    QString loadedLinks_;      // the link and cascade picks as loaded, likewise
     bool mouseDown_ = false;
 };
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QStringList>
+
 #include "designer/entries.h"
 #include "designer/text_rules.h"
 
@@ -144,6 +146,20 @@ void FieldLinks::reset() {
     controls_.linkGroup->hide();
     controls_.cascadeSwitch->setChecked(false);
     controls_.cascadeGroup->hide();
+}
+
+QString FieldLinks::picks() const {
+    QStringList picks;
+    // The link group counts only for a drop-down, as only then is it stored.
+    if (selectedText(controls_.inputType) == QString::fromUtf8(kDropDownInput))
+        picks << QString::number(selectedValue(controls_.linkTable))
+              << QString::number(selectedValue(controls_.linkField));
+    if (controls_.cascadeSwitch->isChecked())
+        picks << QStringLiteral("cascade") << QString::number(selectedValue(controls_.cascadeTable))
+              << QString::number(selectedValue(controls_.cascadeField))
+              << QString::number(selectedValue(controls_.cascadeCondition))
+              << QString::number(selectedValue(controls_.cascadeDisplay));
+    return picks.join(QLatin1Char(' '));
 }
 
 namespace {

@@ -49,6 +49,9 @@ public:
     std::string storeLinks(catalogue::Catalogue& db, catalogue::Field& field) const;
     // A field form with no links: both groups hidden, their lists empty, cascade off.
     void reset();
+    // What the groups would store, as the user sees it: the picks that count for the
+    // chosen input type and cascade switch. Equal before and after means nothing changed.
+    QString picks() const;
 
 private:
     void chooseInputType(catalogue::Catalogue& db);

@@ -92,7 +92,9 @@ QWidget* projectPage(WindowControls& c) {
     c.project.remove = button("按钮5", "删除");
     auto* layout = new QVBoxLayout(box);
     layout->addLayout(row({label("标签3", "项目："), c.project.name}));
-    layout->addLayout(row({label("projectNoteLabel", "备注："), c.project.note}));
+    auto* noteLabel = label("projectNoteLabel", "备注：");
+    noteLabel->setBuddy(c.project.note);
+    layout->addLayout(row({noteLabel, c.project.note}));
     layout->addWidget(c.generation.releaseSkeleton);
     layout->addWidget(c.generation.databaseFile);
     layout->addStretch(1);
@@ -113,7 +115,9 @@ QWidget* tablePage(WindowControls& c) {
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(c.table.projectLabel);
     layout->addLayout(row({label("标签2", "表："), c.table.name}));
-    layout->addLayout(row({label("tableNoteLabel", "说明："), c.table.description}));
+    auto* noteLabel = label("tableNoteLabel", "说明：");
+    noteLabel->setBuddy(c.table.description);
+    layout->addLayout(row({noteLabel, c.table.description}));
     layout->addStretch(1);
     layout->addLayout(row({c.table.add, c.table.modify, c.table.remove}));
     (new QVBoxLayout(page))->addWidget(box);

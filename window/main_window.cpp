@@ -14,6 +14,7 @@
 
 #include "base/error.h"
 #include "catalogue/snapshot.h"
+#include "generator/database/database_generator.h"
 #include "generator/naming/naming.h"
 #include "designer/entries.h"
 #include "generator/check/design_rules.h"
@@ -55,8 +56,8 @@ MainWindow::MainWindow(Messages& messages, WindowOptions options, QWidget* paren
     connect(generation, &GenerationPanel::reported, this,
             [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     new TutorialLink(controls_.tutorialLink, messages_, options_.openUrl);
-    PreviewSettings previewSettings{
-        options_.runDir, {}, [this] { return context_->selection().project(); }, options_.openUrl};
+    PreviewSettings previewSettings{options_.runDir, options_.previewProgram,
+                                    [this] { return context_->selection().project(); }, options_.openUrl};
     previewSettings.projectName = [this](catalogue::Id id) {
         const auto project = catalogue_ ? catalogue_->project(id) : std::nullopt;
         return project ? project->name : std::string();
@@ -116,15 +117,29 @@ void MainWindow::renameSiteFolder(const std::string& oldName, const std::string&
     } catch (const Error&) {
         return;  // a name that is no folder name has no folder to follow
     }
-    if (!fs::is_directory(from, error) || fs::exists(to, error)) return;
+    if (!fs::is_directory(from, error) || fs::is_symlink(from, error)) return;
+    if (fs::exists(fs::symlink_status(to, error))) {
+        // Another project's site, or one left behind: neither is merged nor replaced.
+        messages_.show("网站文件夹 " + to.string() + " 已存在，" + from.filename().string() +
+                       " 未改名。\n下次生成会写到已有的文件夹 " + to.filename().string() + " 中。");
+        return;
+    }
     if (!options_.ask("项目的网站文件夹 " + from.string() + " 也改名为 " + to.filename().string() +
                       " 吗？\n不改名时，下次生成会写到新的文件夹 " + to.string() + "。"))
         return;
+    // The preview serves the folder by its name: it stops before the name changes.
+    if (preview_->runningProject() == context_->selection().project()) preview_->stop();
     fs::rename(from, to, error);
-    if (error)
+    if (error) {
         messages_.show("网站文件夹 " + from.string() + " 无法改名：" + error.message());
-    else
-        statusBar()->showMessage(QStringLiteral("网站文件夹已改名为 ") + QString::fromStdString(to.string()), 15000);
+        return;
+    }
+    // ② keeps the statements it ran beside the site folder, under the site's name.
+    const fs::path schema = generator::schemaLogPath(options_.runDir, oldName);
+    const fs::path newSchema = generator::schemaLogPath(options_.runDir, newName);
+    if (fs::is_regular_file(schema, error) && !fs::exists(fs::symlink_status(newSchema, error)))
+        fs::rename(schema, newSchema, error);
+    statusBar()->showMessage(QStringLiteral("网站文件夹已改名为 ") + QString::fromStdString(to.string()), 15000);
 }
 
 MainWindow::~MainWindow() {
@@ -308,6 +323,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         context_->handle([&](auto& db) { settled = templates_->settle(db) && fields_->settle(db); });
     if (settled) {
         saveLayout();
+        preview_->stop();  // the site it serves is the window's work
         event->accept();
     } else {
         event->ignore();

@@ -34,6 +34,8 @@ public:
 
     // The running preview's address; empty while none runs or it is still starting.
     QString address() const { return address_; }
+    // The project the preview runs for; -1 while none runs.
+    catalogue::Id runningProject() const { return process_ ? project_ : -1; }
     // Stops the running preview, if any, and waits for it to end.
     void stop();
     // Makes the preview's Wine environment in the background (`tabulon prepare-preview`),

@@ -8,13 +8,106 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QBuffer>
+#include <QHash>
+#include <QImageReader>
+#include <QPixmap>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+
+#include <algorithm>
+#include <vector>
 
 namespace tabulon::window {
 namespace {
 
 const QString kResourceRoot = QStringLiteral(":/tutorial");
 const QString kStartPage = QStringLiteral("index.html");
+
+// The reader used when no browser takes the tutorial. A QTextBrowser knows no CSS
+// max-width: pictures wider than the page would need a sideways scroll, so each is drawn
+// at the page's width (never above its own) whenever the page or its width changes.
+class TutorialReader final : public QTextBrowser {
+public:
+    TutorialReader() {
+        document()->setUndoRedoEnabled(false);
+        connect(this, &QTextBrowser::sourceChanged, this, [this] {
+            sizes_.clear();
+            fitPictures();
+        });
+    }
+
+protected:
+    bool viewportEvent(QEvent* event) override {
+        const bool handled = QTextBrowser::viewportEvent(event);
+        if (event->type() == QEvent::Resize) fitPictures();
+        return handled;
+    }
+
+private:
+    QSize pictureSize(const QString& name) {
+        if (const auto known = sizes_.constFind(name); known != sizes_.constEnd()) return *known;
+        QSize size;
+        const QVariant picture = document()->resource(QTextDocument::ImageResource, QUrl(name));
+        if (picture.typeId() == QMetaType::QImage) {
+            size = picture.value<QImage>().size();
+        } else if (picture.typeId() == QMetaType::QPixmap) {
+            const auto pixmap = picture.value<QPixmap>();
+            size = pixmap.deviceIndependentSize().toSize();
+        } else if (picture.typeId() == QMetaType::QByteArray) {
+            QByteArray bytes = picture.toByteArray();
+            QBuffer buffer(&bytes);
+            size = QImageReader(&buffer).size();
+        }
+        sizes_.insert(name, size);
+        return size;
+    }
+
+    void fitPictures() {
+        if (fitting_) return;  // the new widths may show or hide a scroll bar
+        fitting_ = true;
+        // The page's style sheet gives every paragraph side margins: a picture fits between them.
+        const qreal page = viewport()->width() - 2 * document()->documentMargin() - 2;
+        struct Change {
+            int position;
+            int length;
+            QTextImageFormat format;
+        };
+        std::vector<Change> changes;
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            for (auto piece = block.begin(); !piece.atEnd(); ++piece) {
+                const QTextFragment fragment = piece.fragment();
+                QTextImageFormat format = fragment.charFormat().toImageFormat();
+                if (!format.isValid()) continue;
+                const QSize natural = pictureSize(format.name());
+                if (natural.isEmpty()) continue;
+                const QTextBlockFormat margins = block.blockFormat();
+                const qreal room =
+                    std::max<qreal>(48, page - margins.leftMargin() - margins.rightMargin() - margins.textIndent() -
+                                            margins.indent() * document()->indentWidth());
+                const qreal width = std::min<qreal>(natural.width(), room);
+                if (format.hasProperty(QTextFormat::ImageWidth) && qAbs(format.width() - width) < 0.5) continue;
+                format.setWidth(width);
+                format.setHeight(natural.height() * width / natural.width());
+                changes.push_back({fragment.position(), fragment.length(), format});
+            }
+        }
+        for (const Change& change : changes) {
+            QTextCursor cursor(document());
+            cursor.setPosition(change.position);
+            cursor.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
+            cursor.setCharFormat(change.format);
+        }
+        fitting_ = false;
+    }
+
+    QHash<QString, QSize> sizes_;
+    bool fitting_ = false;
+};
 
 }  // namespace
 
@@ -97,7 +190,7 @@ void TutorialLink::open() {
     if (open_(*page)) return;
     // No browser: the tutorial opens in a window of our own, and its address is given so
     // that it can be opened elsewhere.
-    auto* reader = new QTextBrowser;
+    auto* reader = new TutorialReader;
     reader->setObjectName(QStringLiteral("tutorialWindow"));
     reader->setAttribute(Qt::WA_DeleteOnClose);
     reader->setWindowTitle(QStringLiteral("软件教程 - Tabulon"));

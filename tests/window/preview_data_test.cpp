@@ -4,7 +4,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -110,6 +114,74 @@ private slots:
         QVERIFY(!designer.find<QPushButton>("previewOpen")->isEnabled());
         QVERIFY(!designer.find<QPushButton>("previewCopy")->isEnabled());
         QCOMPARE(designer.find<QSpinBox>("previewPort")->specialValueText(), QStringLiteral("自动"));
+    }
+
+    // ⑤ runs `tabulon serve` for the chosen project: the bar shows its address and project
+    // until the preview stops, copies the address and opens it in the browser.
+    void theAddressBarShowsTheRunningPreview() {
+        DesignerWindow::setPreviewProgram(QStringLiteral(TABULON_EXECUTABLE));
+        qputenv("TABULON_PREVIEW_HOST", FAKE_ASPHOST);
+        DesignerWindow designer;
+        auto* address = designer.find<QLineEdit>("previewAddress");
+        designer.click("按钮18");
+        QTRY_VERIFY_WITH_TIMEOUT(!address->text().isEmpty(), 60000);
+        QVERIFY2(QRegularExpression(QStringLiteral("^http://127\\.0\\.0\\.1:\\d+/$")).match(address->text()).hasMatch(),
+                 qPrintable(address->text()));
+        QCOMPARE(designer.find<QLabel>("previewProject")->text(), QStringLiteral("预览 记账："));
+        // ⑤ opened it once; 在浏览器中打开 opens it again.
+        QCOMPARE(designer.openedAddresses().size(), std::size_t{1});
+        QTest::mouseClick(designer.find<QPushButton>("previewOpen"), Qt::LeftButton);
+        QCOMPARE(designer.openedAddresses().size(), std::size_t{2});
+        QCOMPARE(designer.openedAddresses().back().toString(), address->text());
+        QTest::mouseClick(designer.find<QPushButton>("previewCopy"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), address->text());
+
+        // The site's front page comes from the running preview.
+        QNetworkAccessManager network;
+        QNetworkReply* reply = network.get(QNetworkRequest(QUrl(address->text() + QStringLiteral("index.asp"))));
+        QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 20000);
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        reply->deleteLater();
+
+        // Without a browser the window says so, and the address stays.
+        designer.setBrowserWorks(false);
+        designer.clearShown();
+        QTest::mouseClick(designer.find<QPushButton>("previewOpen"), Qt::LeftButton);
+        QCOMPARE(designer.shown().size(), 1);
+        QVERIFY(designer.shown().front().contains(address->text()));
+        QVERIFY(!address->text().isEmpty());
+
+        // Closing the window stops the preview.
+        const QString running = address->text();
+        QVERIFY(designer.window().close());
+        QNetworkReply* after = network.get(QNetworkRequest(QUrl(running)));
+        QTRY_VERIFY_WITH_TIMEOUT(after->isFinished(), 20000);
+        QVERIFY(after->error() != QNetworkReply::NoError);
+        after->deleteLater();
+    }
+
+    // Renaming the previewed project's site folder stops the preview that serves it first;
+    // the next ⑤ serves the folder under its new name.
+    void renamingThePreviewedSiteStopsItsPreview() {
+        DesignerWindow::setPreviewProgram(QStringLiteral(TABULON_EXECUTABLE));
+        qputenv("TABULON_PREVIEW_HOST", FAKE_ASPHOST);
+        DesignerWindow designer;
+        auto* address = designer.find<QLineEdit>("previewAddress");
+        designer.click("按钮18");
+        QTRY_VERIFY_WITH_TIMEOUT(!address->text().isEmpty(), 60000);
+        designer.clearShown();
+        designer.type("编辑框4", QStringLiteral("家庭账"));
+        designer.click("按钮6");
+        QCOMPARE(designer.asked().size(), 1);
+        QVERIFY(address->text().isEmpty());
+        QVERIFY(designer.shown().isEmpty());  // stopped on purpose: no "unexpected end"
+        QVERIFY(fs::is_regular_file(designer.runDir() / "家庭账" / "data" / "data.mdb"));
+        QVERIFY(!fs::exists(designer.runDir() / "记账"));
+
+        designer.click("按钮18");
+        QTRY_VERIFY_WITH_TIMEOUT(!address->text().isEmpty(), 60000);
+        QCOMPARE(designer.find<QLabel>("previewProject")->text(), QStringLiteral("预览 家庭账："));
+        QVERIFY(!fs::exists(designer.runDir() / "记账"));
     }
 };
 

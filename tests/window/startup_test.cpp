@@ -1,20 +1,32 @@
 // Start-up, the window's controls and the routing of user events.
+#include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QTreeWidget>
 
 #include <fstream>
 
 #include "base/error.h"
+#include "catalogue/records.h"
 #include "designer_window.h"
+#include "jet/names.h"
 #include "window/message_box.h"
 
 using tabulon::testing::DesignerWindow;
@@ -248,6 +260,84 @@ private slots:
         QTest::mouseClick(link, Qt::LeftButton);
         QCOMPARE(designer.openedAddresses().size(), std::size_t{2});
         QVERIFY(designer.shown().isEmpty());
+    }
+
+    // The tutorial speaks the window's own words: every caption it quotes is on a control,
+    // a menu, a list entry or in a message the program gives, and its limits are the
+    // program's.
+    void theTutorialQuotesTheWindowsOwnWords() {
+        DesignerWindow designer;
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+        designer.clickFieldRow(0);  // a drop-down: its link lists are filled
+        QSet<QString> words;
+        const auto add = [&](QString text) {
+            text = QTextDocumentFragment::fromHtml(text).toPlainText();
+            text.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)$"))).remove(QLatin1Char('&'));
+            text = text.trimmed();
+            words << text;
+            if (text.endsWith(QChar(0xFF1A))) words << text.chopped(1);
+        };
+        QWidget& window = designer.window();
+        for (auto* widget : window.findChildren<QAbstractButton*>()) add(widget->text());
+        for (auto* widget : window.findChildren<QLabel*>()) add(widget->text());
+        for (auto* widget : window.findChildren<QGroupBox*>()) add(widget->title());
+        for (auto* widget : window.findChildren<QDockWidget*>()) add(widget->windowTitle());
+        for (auto* widget : window.findChildren<QAction*>()) add(widget->text());
+        for (auto* widget : window.findChildren<QMenu*>()) add(widget->title());
+        for (auto* tabs : window.findChildren<QTabWidget*>())
+            for (int i = 0; i < tabs->count(); ++i) add(tabs->tabText(i));
+        for (auto* combo : window.findChildren<QComboBox*>())
+            for (int i = 0; i < combo->count(); ++i) add(combo->itemText(i));
+        for (auto* list : window.findChildren<QListWidget*>())
+            for (int i = 0; i < list->count(); ++i) add(list->item(i)->text());
+        for (auto* tree : window.findChildren<QTreeWidget*>())
+            for (int i = 0; i < tree->columnCount(); ++i) add(tree->headerItem()->text(i));
+
+        // The refusals and reports it quotes, as the program gives them.
+        designer.type("编辑框4", QStringLiteral("记账"));
+        designer.click("按钮4");
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));  // the refused project chose the first one
+        designer.type("编辑框1", QStringLiteral("用户"));
+        designer.click("按钮3");
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+        designer.type("编辑框5", QStringLiteral("名称"));
+        designer.click("按钮9");
+        designer.click("按钮10");  // ②
+        designer.type("编辑框4", QStringLiteral("无登录表"));
+        designer.click("按钮4");
+        designer.type("编辑框1", QStringLiteral("表一"));
+        designer.click("按钮3");
+        designer.click("按钮16");  // ④ without the login marks
+        const QString said = designer.shown().join(QLatin1Char('\n'));
+
+        QFile file(QStringLiteral(":/tutorial/index.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        // Quoted as shapes or examples, not as captions.
+        const QSet<QString> notCaptions{"..", "·", "→", "序号|内容", "项目名 表名", "保存 / 不保存 / 取消", "是"};
+        QRegularExpressionMatchIterator quotes =
+            QRegularExpression(QStringLiteral("\u201C([^\u201D]+)\u201D")).globalMatch(html);
+        int checked = 0;
+        while (quotes.hasNext()) {
+            const QString quoted = quotes.next().captured(1);
+            if (notCaptions.contains(quoted)) continue;
+            bool found = words.contains(quoted) || said.contains(quoted);
+            if (!found && quoted.contains(QLatin1Char('/'))) {  // “关联表/关联字段”
+                found = true;
+                for (const QString& part : quoted.split(QLatin1Char('/'))) found = found && words.contains(part);
+            }
+            QVERIFY2(
+                found,
+                qPrintable(QStringLiteral("the tutorial quotes “%1”, which the window does not show").arg(quoted)));
+            ++checked;
+        }
+        QVERIFY(checked >= 30);
+
+        QVERIFY(html.contains(QStringLiteral("最多 %1 个字符").arg(tabulon::catalogue::kNameLength)));
+        QVERIFY(html.contains(QStringLiteral("最长 %1 个字符").arg(tabulon::jet::kMaxNameLength)));
+        // ② keeps its statements beside the site folder, where the tutorial says.
+        QVERIFY(html.contains(QStringLiteral("<code>项目名-schema.sql</code>")));
+        QVERIFY(QFile::exists(QString::fromStdString((designer.runDir() / "记账-schema.sql").string())));
     }
 };
 

@@ -2,13 +2,17 @@
 // back what the user sees before it touches the catalogue.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QWindow>
+
+#include <algorithm>
 
 #include "designer/exact_text_edit.h"
 #include "designer_window.h"
@@ -37,6 +41,12 @@ void clickTemplate(DesignerWindow& designer, tabulon::catalogue::Id id) {
 void pressUndo(DesignerWindow& designer) {
     QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &designer.window();
     QTest::keySequence(target, QKeySequence::Undo);
+}
+
+int fieldRowNamed(DesignerWindow& designer, const QString& name) {
+    for (int row = 0; row < designer.fieldRows(); ++row)
+        if (designer.fieldRow(row)[1] == name) return row;
+    throw std::runtime_error("no field row " + name.toStdString());
 }
 
 QString status(DesignerWindow& designer) { return designer.window().statusBar()->currentMessage(); }
@@ -92,6 +102,96 @@ private slots:
         designer.answerUnsaved(UnsavedAnswer::Discard);
         QVERIFY(designer.window().close());
         QVERIFY(designer.inspect().fieldByName(kLedger, designer.fieldRow(2)[1].toStdString())->description != "丢掉");
+    }
+
+    // The link and cascade picks are part of the form: a changed pick alone asks too.
+    void aChangedLinkOrCascadePickAlsoAsks() {
+        DesignerWindow designer;
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+        const int dropDown = fieldRowNamed(designer, QStringLiteral("收支"));
+        const int other = dropDown == 0 ? 1 : 0;
+        const auto stored = *designer.inspect().fieldByName(kLedger, "收支");
+        QCOMPARE(stored.inputType, std::string("组合框"));
+
+        // Loading and leaving a drop-down with a cascade, unchanged, asks nothing.
+        designer.clickFieldRow(dropDown);
+        QVERIFY(designer.find<QCheckBox>("选择框8")->isChecked());
+        designer.clickFieldRow(other);
+        QVERIFY(designer.askedUnsaved().isEmpty());
+
+        int questions = 0;
+        for (const char* combo : {"组合框4", "组合框5", "组合框12", "组合框11", "组合框14", "组合框13"}) {
+            designer.clickFieldRow(dropDown);
+            QCOMPARE(designer.askedUnsaved().size(), questions);
+            const QString before = designer.chosen(combo);
+            const QStringList entries = designer.entries(combo);
+            const auto another =
+                std::find_if(entries.begin(), entries.end(), [&](const QString& entry) { return entry != before; });
+            QVERIFY2(another != entries.end(), combo);
+            designer.pick(combo, *another);
+
+            // 取消 keeps the field and the changed pick.
+            designer.answerUnsaved(UnsavedAnswer::Cancel);
+            designer.clickFieldRow(other);
+            QVERIFY2(designer.askedUnsaved().size() == ++questions, combo);
+            QCOMPARE(designer.text("编辑框5"), QStringLiteral("收支"));
+            QCOMPARE(designer.chosen(combo), *another);
+
+            // 不保存 moves on and stores nothing.
+            designer.answerUnsaved(UnsavedAnswer::Discard);
+            designer.clickFieldRow(other);
+            QVERIFY2(designer.askedUnsaved().size() == ++questions, combo);
+            QCOMPARE(designer.text("编辑框5"), designer.fieldRow(other)[1]);
+            const auto now = *designer.inspect().fieldByName(kLedger, "收支");
+            QCOMPARE(now.linkTable, stored.linkTable);
+            QCOMPARE(now.linkField, stored.linkField);
+            QCOMPARE(now.cascadeTable, stored.cascadeTable);
+            QCOMPARE(now.cascadeField, stored.cascadeField);
+            QCOMPARE(now.cascadeCondition, stored.cascadeCondition);
+            QCOMPARE(now.cascadeDisplay, stored.cascadeDisplay);
+        }
+
+        // Switching the cascade off asks, and 保存 stores it off.
+        designer.clickFieldRow(dropDown);
+        QTest::mouseClick(designer.find<QCheckBox>("选择框8"), Qt::LeftButton);
+        QVERIFY(!designer.find<QCheckBox>("选择框8")->isChecked());
+        designer.answerUnsaved(UnsavedAnswer::Save);
+        designer.clickFieldRow(other);
+        QCOMPARE(designer.askedUnsaved().size(), ++questions);
+        QCOMPARE(designer.inspect().fieldByName(kLedger, "收支")->cascadeTable, std::string("0"));
+        QCOMPARE(designer.inspect().fieldByName(kLedger, "收支")->linkTable, stored.linkTable);
+    }
+
+    // A drop-down whose table was deleted shows no link table; leaving it unchanged asks
+    // nothing, and a relist of the table under the loaded field keeps its picks.
+    void aDanglingLinkOrARelistIsNoEdit() {
+        DesignerWindow designer;
+        {
+            auto db = designer.inspect();
+            auto field = *db.fieldByName(kLedger, "名称");
+            field.inputType = "组合框";
+            field.linkTable = "99";
+            field.linkField = "0";
+            db.updateField(field);
+        }
+        designer.pickEntry("列表框1", QStringLiteral("流水帐"));
+        const int dangling = fieldRowNamed(designer, QStringLiteral("名称"));
+        const int dropDown = fieldRowNamed(designer, QStringLiteral("收支"));
+        designer.clickFieldRow(dangling);
+        QCOMPARE(designer.chosen("组合框4"), QString());
+        designer.clickFieldRow(dropDown);
+        QVERIFY(designer.askedUnsaved().isEmpty());
+
+        // 修改 of the shown table relists its fields under the loaded form.
+        const QString display = designer.chosen("组合框13");
+        const QString order = designer.text("编辑框7");
+        designer.find<QTabWidget>("选择夹1")->setCurrentIndex(1);
+        designer.type("编辑框2", QStringLiteral("流水帐的说明"));
+        designer.click("按钮1");  // 修改 of the table relists its fields
+        QCOMPARE(designer.chosen("组合框13"), display);
+        QCOMPARE(designer.text("编辑框7"), order);  // not the order proposed for a new field
+        designer.clickFieldRow(dangling);
+        QVERIFY(designer.askedUnsaved().isEmpty());
     }
 
     void menuThenEscThenCtrlZUndoesTheTypingNotTheCatalogue() {

@@ -14,6 +14,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QImage>
+#include <QTextImageFormat>
+#include <QTextFragment>
+#include <QTextDocument>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -316,6 +321,50 @@ private slots:
                 reader = qobject_cast<QTextBrowser*>(widget);
         QVERIFY(reader);
         QVERIFY(reader->toPlainText().contains(QStringLiteral("Tabulon")));
+        reader->close();
+    }
+
+    // The reader scales the tutorial's pictures to its width, keeping their shape, and never
+    // draws them larger than they are; the page needs no sideways scrolling.
+    void theTutorialsPicturesFitOurOwnWindow() {
+        DesignerWindow designer;
+        designer.setBrowserWorks(false);
+        QTest::mouseClick(designer.find<QLabel>("标签20"), Qt::LeftButton);
+        QTextBrowser* reader = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QStringLiteral("tutorialWindow") && widget->isVisible())
+                reader = qobject_cast<QTextBrowser*>(widget);
+        QVERIFY(reader);
+        const auto pictures = [reader] {
+            std::vector<QTextImageFormat> found;
+            for (QTextBlock block = reader->document()->begin(); block.isValid(); block = block.next())
+                for (auto piece = block.begin(); !piece.atEnd(); ++piece)
+                    if (const auto format = piece.fragment().charFormat().toImageFormat(); format.isValid())
+                        found.push_back(format);
+            return found;
+        };
+        const auto natural = [reader](const QTextImageFormat& format) {
+            return QImage(reader->source().resolved(QUrl(format.name())).toLocalFile()).size();
+        };
+        QVERIFY(pictures().size() >= 5);
+
+        for (const int width : {480, 760}) {
+            reader->resize(width, 600);
+            QTest::qWait(50);
+            for (const auto& picture : pictures()) {
+                const QSize size = natural(picture);
+                QVERIFY2(!size.isEmpty(), qPrintable(picture.name()));
+                QVERIFY2(size.width() > reader->viewport()->width(), "a picture narrower than the reader");
+                QVERIFY(picture.width() <= reader->viewport()->width());
+                QVERIFY(picture.width() >= reader->viewport()->width() / 2);
+                QVERIFY(qAbs(picture.height() / picture.width() - double(size.height()) / size.width()) < 0.01);
+            }
+            QCOMPARE(reader->horizontalScrollBar()->maximum(), 0);
+        }
+        // Wider than the pictures: they keep their own size.
+        reader->resize(2000, 900);
+        QTest::qWait(50);
+        for (const auto& picture : pictures()) QCOMPARE(qRound(picture.width()), natural(picture).width());
         reader->close();
     }
 
