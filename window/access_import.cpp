@@ -122,8 +122,9 @@ std::string AccessImport::whatStays(const std::map<std::string, qint64>& before,
         if (was == before.end() || was->second != data.projectId) continue;  // not the imported project
         std::error_code error;
         if (!std::filesystem::exists(data.dataFile, error)) continue;
-        const std::string file = (std::filesystem::path(name) / "data" / "data.mdb").string();
         const auto now = db.projectByName(name);
+        if (now && now->id == data.projectId) continue;  // the undo left the imported project alone
+        const std::string file = (std::filesystem::path(name) / "data" / "data.mdb").string();
         if (!now) {
             said += "导入写入的 " + file + " 留在磁盘上，没有删除（重做可恢复项目 " + name + "）。";
         } else if (!data.keptCopy.empty()) {

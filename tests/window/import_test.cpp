@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -105,6 +106,16 @@ void importingShowsTheReportAndChoosesTheNewProject() {
     QCOMPARE(designer.chosen("组合框1"), QStringLiteral("客户资料"));
     QVERIFY(designer.entries("列表框1").contains(QStringLiteral("订单")));
     QVERIFY(std::filesystem::exists(designer.runDir() / "客户资料" / "data" / "data.mdb"));
+
+    // An undo of a later step in the imported project says nothing of the import.
+    designer.find<QTabWidget>("选择夹1")->setCurrentIndex(1);
+    designer.type("编辑框1", QStringLiteral("备忘"));
+    designer.click("按钮3");
+    QVERIFY(designer.entries("列表框1").contains(QStringLiteral("备忘")));
+    designer.window().undo();
+    QVERIFY(!designer.entries("列表框1").contains(QStringLiteral("备忘")));
+    QVERIFY2(!designer.window().statusBar()->currentMessage().contains(QStringLiteral("data.mdb")),
+             qPrintable(designer.window().statusBar()->currentMessage()));
 
     // Undo takes the whole import back and says that the site database stays; redo brings
     // the project back beside it.
