@@ -165,7 +165,7 @@ private:
             auto texts = std::make_unique<ElementTexts>(readElementTexts(file_, *column.complex));
             if (texts->unreadable > 0)
                 out_.report.push_back(where + std::to_string(texts->unreadable) + " 个" +
-                                      complexKindName(column.complex->kind) + "值的类型没有文字形式，没有带入");
+                                      complexKindName(column.complex->kind) + "元素的值没有文字形式，没有带入");
             return texts;
         } catch (const jet::Error& e) {
             out_.report.push_back(where + "隐藏表 " + column.complex->elements.name + " 读不出，其值没有带入（" +
