@@ -10,6 +10,7 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { after, before, describe, it } from 'node:test';
 import { launchBrowser } from '../../tools/sitecheck/browser.mjs';
 import * as act from './lib/actions.mjs';
@@ -44,7 +45,9 @@ async function dropDown(page, position) {
 async function contentArea(page) {
   const bottom = await page.mainFrame().evaluate(() => {
     let lowest = 0;
-    for (const element of document.body.querySelectorAll('*')) lowest = Math.max(lowest, element.getBoundingClientRect().bottom);
+    for (const element of document.body.querySelectorAll('*')) {
+      lowest = Math.max(lowest, element.getBoundingClientRect().bottom);
+    }
     return Math.ceil(lowest);
   });
   const { width } = page.viewportSize();
@@ -85,7 +88,10 @@ describe('an imported Access database as a running site', () => {
     assert.equal(list.totals?.records, 3);
     // TABULON_SCREENSHOTS=FOLDER: the pictures of the README.
     const pictures = process.env.TABULON_SCREENSHOTS;
-    if (pictures) await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-list.png'), clip: await contentArea(ctx.visitor.page) });
+    if (pictures) {
+      const clip = await contentArea(ctx.visitor.page);
+      await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-list.png'), clip });
+    }
   });
 
   it('the add page lists the departments by name, the deleted one not among them', async () => {
@@ -104,12 +110,15 @@ describe('an imported Access database as a running site', () => {
     // 地区 held the code 301: the row of 财务, whose id is 3.
     assert.deepEqual(region.filter(([, , selected]) => selected).map(([, text]) => text), ['财务']);
     const pictures = process.env.TABULON_SCREENSHOTS;
-    if (pictures) await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-modify.png'), clip: await contentArea(ctx.visitor.page) });
+    if (pictures) {
+      const clip = await contentArea(ctx.visitor.page);
+      await ctx.visitor.page.screenshot({ path: path.join(pictures, 'imported-site-modify.png'), clip });
+    }
   });
 });
 
 // The reference file with ACE complex columns, beside the checkout (or TABULON_SHARED_DIR).
-const sharedRoot = process.env.TABULON_SHARED_DIR ?? path.resolve(import.meta.dirname ?? path.dirname(new URL(import.meta.url).pathname), '../../../shared');
+const sharedRoot = process.env.TABULON_SHARED_DIR ?? fileURLToPath(new URL('../../../shared', import.meta.url));
 const complexFile = path.join(sharedRoot, 'docs/jet4-reference/access-made/V2007/complexDataTestV2007.accdb');
 
 describe('an ACE file with attachment and multi-value columns as a running site', {
