@@ -29,7 +29,8 @@ enum class DataType : std::uint8_t {
     Currency,
     LongText,
     Binary,
-    Unknown,  // a word no row has: reported where it matters, built as text
+    HiddenMemo,  // text kept in the database only, e.g. an imported attachment's file names
+    Unknown,     // a word no row has: reported where it matters, built as text
 };
 
 // The browser-side check of a value typed into a box.
@@ -87,6 +88,8 @@ inline constexpr DataTypeRow kDataTypeRows[] = {
      ClientCheck::None, "1", FormRendering::Plain},
     {DataType::Binary, "二进制", "LongBinary", jet::ColumnType::LongBinary, 50, 6, 2, "Binary", "", ClientCheck::None,
      "", FormRendering::None},
+    {DataType::HiddenMemo, "隐藏备注", "memo", jet::ColumnType::Memo, 50, 6, 2, "Memo", "", ClientCheck::None, "",
+     FormRendering::None},
 };
 
 inline constexpr std::size_t kDataTypeCount = std::size(kDataTypeRows);
@@ -107,7 +110,7 @@ inline bool checkedAsNumber(DataType type) {
     return row && row->form == FormRendering::Numeric;
 }
 
-// Whether fields of the type appear on the pages at all (二进制 does not).
+// Whether fields of the type appear on the pages at all (二进制 and 隐藏备注 do not).
 inline bool onPages(DataType type) {
     for (const DataTypeRow& row : kDataTypeRows)
         if (row.type == type) return row.form != FormRendering::None;
@@ -124,7 +127,8 @@ const DataTypeRow* dataTypeRow(DataType type);
 std::optional<jet::Column> columnOf(DataType type, std::string name);
 
 // The type a column of the site database stands for: the first row written as that column
-// (a text column of 255 characters is 长文本). nullptr for a column no row writes.
+// (a text column of 255 characters is 长文本, a memo column 备注). nullptr for a column no
+// row writes.
 const DataTypeRow* dataTypeOfColumn(const jet::Column& column);
 
 }  // namespace tabulon::catalogue

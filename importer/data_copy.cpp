@@ -2,11 +2,13 @@
 
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
 #include "generator/database/database_generator.h"
 #include "generator/database/value_conversion.h"
+#include "importer/complex_values.h"
 #include "importer/source_reader.h"
 #include "jet/error.h"
 #include "jet/values.h"
@@ -81,6 +83,7 @@ public:
             targets_.push_back(to);
             const auto link = translations_.find({kept_[i]->linkTable, kept_[i]->linkSourceColumn});
             translate_.push_back(kept_[i]->linkTable >= 0 && link != translations_.end() ? &link->second : nullptr);
+            elements_.push_back(complexTexts(from.columns[kept_[i]->sourceColumn], *kept_[i]));
         }
         losses_.resize(kept_.size());
         copyRows(from);
@@ -111,6 +114,13 @@ private:
             for (std::size_t i = 0; i < kept_.size(); ++i) {
                 values[i] = row.values[kept_[i]->sourceColumn];
                 if (std::holds_alternative<std::monostate>(values[i])) continue;
+                if (elements_[i]) {
+                    // The row holds the key of its elements; the field holds their text.
+                    const auto key = wholeValue(values[i]);
+                    const auto found = key ? elements_[i]->byOwner.find(*key) : elements_[i]->byOwner.end();
+                    values[i] = found == elements_[i]->byOwner.end() ? jet::Value{} : jet::Value{found->second};
+                    if (std::holds_alternative<std::monostate>(values[i])) continue;
+                }
                 if (translate_[i]) {
                     const auto key = wholeValue(values[i]);
                     const auto found = key ? translate_[i]->find(*key) : translate_[i]->end();
@@ -146,6 +156,24 @@ private:
             out_.database.raiseLastId(table_.name, static_cast<std::int32_t>(highest));
     }
 
+    // The texts of a complex column's elements, read from its hidden table; null for any
+    // other column.
+    std::unique_ptr<ElementTexts> complexTexts(const SourceColumn& column, const PlannedField& field) {
+        if (!column.complex) return nullptr;
+        const std::string where = "表 " + table_.name + " 字段 " + field.name + "：";
+        try {
+            auto texts = std::make_unique<ElementTexts>(readElementTexts(file_, *column.complex));
+            if (texts->unreadable > 0)
+                out_.report.push_back(where + std::to_string(texts->unreadable) + " 个" +
+                                      complexKindName(column.complex->kind) + "元素的值没有文字形式，没有带入");
+            return texts;
+        } catch (const jet::Error& e) {
+            out_.report.push_back(where + "隐藏表 " + column.complex->elements.name + " 读不出，其值没有带入（" +
+                                  e.what() + "）");
+            return std::make_unique<ElementTexts>();
+        }
+    }
+
     void lose(std::size_t column, const std::string& example) {
         if (losses_[column].values++ == 0) losses_[column].example = example;
     }
@@ -160,6 +188,7 @@ private:
     std::vector<bool> checked_;
     std::vector<jet::ColumnLayout> targets_;
     std::vector<const Ids*> translate_;
+    std::vector<std::unique_ptr<ElementTexts>> elements_;
     std::vector<Loss> losses_;
 };
 

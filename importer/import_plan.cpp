@@ -6,6 +6,7 @@
 #include "catalogue/data_type.h"
 #include "catalogue/records.h"
 #include "generator/check/design_check.h"
+#include "importer/complex_values.h"
 #include "jet/names.h"
 #include "jet/text_codec.h"
 
@@ -24,6 +25,23 @@ struct TypeChoice {
 std::string word(catalogue::DataType type) { return std::string(catalogue::dataTypeRow(type)->word); }
 
 bool wholeNumber(JetType type) { return type == JetType::Byte || type == JetType::Integer || type == JetType::Long; }
+
+// A complex column whose elements could be read becomes text kept in the database only.
+TypeChoice complexChoice(const ComplexColumn& complex) {
+    const std::string kind = complexKindName(complex.kind);
+    std::string what;
+    switch (complex.kind) {
+    case ComplexColumn::Kind::Attachment:
+        what = "文件名以“; ”分隔存为" + word(catalogue::DataType::HiddenMemo) + "，文件内容没有带入";
+        break;
+    case ComplexColumn::Kind::MultiValue: what = "各值以“, ”分隔存为" + word(catalogue::DataType::HiddenMemo); break;
+    case ComplexColumn::Kind::VersionHistory:
+        what = "每个旧版本一行（“日期 时间 内容”）存为" + word(catalogue::DataType::HiddenMemo);
+        break;
+    }
+    return {word(catalogue::DataType::HiddenMemo), "",
+            kind + "字段：" + what + "，留在数据库中，网页上不显示（没有输入控件）"};
+}
 
 // The one place where Access column types meet the design's type names.
 TypeChoice chooseType(const jet::ColumnLayout& c, const FileFormat& format) {
@@ -57,7 +75,7 @@ TypeChoice chooseType(const jet::ColumnLayout& c, const FileFormat& format) {
                     "数据留在数据库中，网页上不显示（没有输入控件）"};
     }
     if (code == kComplexType)
-        return {"", "", "附件、多值或历史记录字段，其数据存在 Access 的隐藏表中，没有带入", false};
+        return {"", "", "附件、多值或历史记录字段，存放其数据的 Access 隐藏表读不出，没有带入", false};
     if (code == kBigIntType) return {"文本", "文本框", "大整数存为文本，数值一位不差"};
     return {word(catalogue::DataType::Binary), "",
             "类型代码 " + std::to_string(code) + " 未知，原始字节留在数据库中，网页上不显示"};
@@ -157,7 +175,8 @@ ImportPlan planImport(const SourceDatabase& source) {
         for (std::size_t c = 0; c < from.columns.size(); ++c) {
             if (static_cast<int>(c) == table.idColumn) continue;
             const SourceColumn& column = from.columns[c];
-            const TypeChoice choice = chooseType(column.layout, source.format);
+            const TypeChoice choice =
+                column.complex ? complexChoice(*column.complex) : chooseType(column.layout, source.format);
             const std::string where = "表 " + table.name + " 字段 " + column.layout.name + "：";
             if (!choice.carried) {
                 table.droppedColumns.push_back(c);

@@ -16,7 +16,7 @@ struct PlannedField {
     std::string sourceName;  // the column it comes from
     std::size_t sourceColumn = 0;
     std::string type;       // 字段类型
-    std::string inputType;  // 输入类型; empty: no widget (binary data)
+    std::string inputType;  // 输入类型; empty: no widget (二进制, 隐藏备注)
     std::string description;
     int linkTable = -1;         // planned table whose rows the drop-down lists
     std::string linkFieldName;  // that table's field the drop-down shows; empty: its id
@@ -32,7 +32,7 @@ struct PlannedTable {
     // -1: ids are numbered 1, 2, … in row order and the original key stays a field.
     int idColumn = -1;
     std::vector<PlannedField> fields;
-    std::vector<std::size_t> droppedColumns;  // source columns not carried (attachments, multi-value)
+    std::vector<std::size_t> droppedColumns;  // source columns not carried (unreadable complex columns)
 };
 
 struct ImportPlan {

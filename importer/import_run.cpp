@@ -80,11 +80,16 @@ std::string readWhole(const fs::path& path) {
 
 }  // namespace
 
-std::vector<std::string> projectNamesIn(const fs::path& path, const ImportOptions& options) {
+ImportPreview previewImport(const fs::path& path, const ImportOptions& options) {
     auto file = PageFile::open(path);
     const SourceDatabase source = readSource(file);
-    if (isOldCatalogue(source)) return oldCatalogueProjects(file, source);
-    return {projectNameFor(path, options)};
+    if (isOldCatalogue(source))
+        return {true, oldCatalogueProjects(file, source), oldCatalogueTemplateRows(file, source)};
+    return {false, {projectNameFor(path, options)}, 0};
+}
+
+std::vector<std::string> projectNamesIn(const fs::path& path, const ImportOptions& options) {
+    return previewImport(path, options).projectNames;
 }
 
 ImportResult importFile(const fs::path& path, catalogue::Catalogue& catalogue, const fs::path& runDir,

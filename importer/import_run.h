@@ -24,8 +24,16 @@ struct ImportResult {
     std::vector<std::filesystem::path> written;  // files written (or, dry, that would be)
 };
 
-// The projects an import of `file` would make (read from an older catalogue, or the
-// project name for an Access file), so that a caller can ask before replacing them.
+// What an import of `file` would make, so that a caller can ask before replacing projects
+// or templates: the projects (read from an older catalogue, or the project name for an
+// Access file) and, for an older catalogue, how many template rows it holds.
+struct ImportPreview {
+    bool olderCatalogue = false;
+    std::vector<std::string> projectNames;
+    std::size_t templateRows = 0;
+};
+ImportPreview previewImport(const std::filesystem::path& file, const ImportOptions& options);
+
 std::vector<std::string> projectNamesIn(const std::filesystem::path& file, const ImportOptions& options);
 
 // Throws tabulon::Error, with nothing changed, for a file that cannot be read, a project

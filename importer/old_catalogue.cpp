@@ -63,6 +63,12 @@ std::vector<std::string> oldCatalogueProjects(PageFile& file, const SourceDataba
     return names;
 }
 
+std::size_t oldCatalogueTemplateRows(PageFile& file, const SourceDatabase& source) {
+    std::size_t rows = 0;
+    forEachSourceRow(file, *tableNamed(source, "模板定义"), [&](const SourceRow&) { ++rows; });
+    return rows;
+}
+
 ImportResult importOldCatalogue(PageFile& file, const SourceDatabase& source, catalogue::Catalogue& catalogue,
                                 const ImportOptions& options) {
     const NamedRows projects(file, *tableNamed(source, "项目"));

@@ -12,6 +12,8 @@ bool isOldCatalogue(const SourceDatabase& source);
 
 // The names of the older catalogue's projects.
 std::vector<std::string> oldCatalogueProjects(PageFile& file, const SourceDatabase& source);
+// The rows of its 模板定义.
+std::size_t oldCatalogueTemplateRows(PageFile& file, const SourceDatabase& source);
 
 ImportResult importOldCatalogue(PageFile& file, const SourceDatabase& source, catalogue::Catalogue& catalogue,
                                 const ImportOptions& options);

@@ -156,6 +156,99 @@ jet::Value decodeStored(PageFile& file, const jet::ColumnLayout& column, std::st
     return std::string(stored);
 }
 
+namespace {
+
+std::uint32_t tdefOf(std::uint32_t objectId) { return objectId & 0x00FFFFFF; }
+
+ComplexColumn::Kind complexKind(const std::string& typeObject, const SourceTable& elements) {
+    if (typeObject == "MSysComplexType_Attachment") return ComplexColumn::Kind::Attachment;
+    if (typeObject.starts_with("MSysComplexTypeVH_")) return ComplexColumn::Kind::VersionHistory;
+    bool fileName = false, fileData = false;
+    for (const SourceColumn& c : elements.columns) {
+        fileName |= c.layout.name == "FileName";
+        fileData |= c.layout.name == "FileData";
+        if (c.layout.name.starts_with("Modified_")) return ComplexColumn::Kind::VersionHistory;
+    }
+    return fileName && fileData ? ComplexColumn::Kind::Attachment : ComplexColumn::Kind::MultiValue;
+}
+
+// The element table of one complex column, its columns sorted into key, order and values.
+std::shared_ptr<const ComplexColumn> readComplexColumn(PageFile& file, const std::string& column,
+                                                       const std::string& typeObject, std::uint32_t flatTable,
+                                                       std::string flatName) {
+    auto complex = std::make_shared<ComplexColumn>();
+    complex->elements.objectId = flatTable;
+    complex->elements.name = std::move(flatName);
+    complex->elements.shape = readTableShape(file, tdefOf(flatTable));
+    for (const jet::ColumnLayout& layout : complex->elements.shape.layout.columns)
+        complex->elements.columns.push_back(SourceColumn{layout, {}, {}, {}});
+    complex->kind = complexKind(typeObject, complex->elements);
+    const auto& columns = complex->elements.columns;
+    std::vector<std::size_t> dates, texts, others;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const std::string& name = columns[c].layout.name;
+        if (name == "_" + column) {
+            complex->ownerKey = static_cast<int>(c);
+        } else if (columns[c].autoNumber() && complex->order < 0) {
+            complex->order = static_cast<int>(c);
+        } else if (complex->kind == ComplexColumn::Kind::Attachment) {
+            if (name == "FileName") complex->values.push_back(c);
+        } else if (complex->kind == ComplexColumn::Kind::VersionHistory) {
+            (name.starts_with("Modified_") ? dates : texts).push_back(c);
+        } else {
+            others.push_back(c);
+        }
+    }
+    if (complex->ownerKey < 0) throw Error("隐藏表 " + complex->elements.name + " 没有 _" + column + " 列");
+    complex->values.insert(complex->values.end(), dates.begin(), dates.end());
+    complex->values.insert(complex->values.end(), texts.begin(), texts.end());
+    complex->values.insert(complex->values.end(), others.begin(), others.end());
+    return complex;
+}
+
+// MSysComplexColumns names, for every complex column, the hidden table of its elements and
+// the template of its kind. A column whose table cannot be read stays without it (and is
+// then reported as not carried).
+void attachComplexColumns(PageFile& file, const std::vector<ObjectEntry>& objects, SourceDatabase& source) {
+    const auto listing = std::find_if(objects.begin(), objects.end(), [](const ObjectEntry& e) {
+        return e.name == "MSysComplexColumns" && (e.type & 0x7F) == kTable;
+    });
+    if (listing == objects.end()) return;
+    auto nameOf = [&](std::uint32_t id) {
+        for (const ObjectEntry& e : objects)
+            if (e.id == id) return e.name;
+        return std::string();
+    };
+    try {
+        const TableShape shape = readTableShape(file, tdefOf(listing->id));
+        const NamedColumns columns(file, shape);
+        const int name = columns.find("ColumnName"), typeObject = columns.find("ComplexTypeObjectID"),
+                  flat = columns.find("FlatTableID"), owner = columns.find("ConceptualTableID");
+        if (name < 0 || flat < 0 || owner < 0) return;
+        forEachRow(file, shape, [&](const RowFields& fields) {
+            const std::string column = textOf(columns.value(fields, name));
+            const auto ownerId = static_cast<std::uint32_t>(numberOf(columns.value(fields, owner)));
+            for (SourceTable& table : source.tables) {
+                if (table.objectId != ownerId) continue;
+                for (SourceColumn& c : table.columns) {
+                    if (c.layout.name != column || static_cast<std::uint8_t>(c.layout.type) != kComplexType) continue;
+                    const auto flatId = static_cast<std::uint32_t>(numberOf(columns.value(fields, flat)));
+                    const auto typeId = static_cast<std::uint32_t>(numberOf(columns.value(fields, typeObject)));
+                    try {
+                        c.complex = readComplexColumn(file, column, nameOf(typeId), flatId, nameOf(flatId));
+                    } catch (const Error&) {
+                        c.complex.reset();
+                    }
+                }
+            }
+        });
+    } catch (const Error&) {
+        // The columns keep no element table; the import reports them as not carried.
+    }
+}
+
+}  // namespace
+
 SourceDatabase readSource(PageFile& file) {
     SourceDatabase source;
     source.format = file.format();
@@ -178,6 +271,7 @@ SourceDatabase readSource(PageFile& file) {
         } else if (type == kTable) {
             SourceTable table;
             table.name = entry.name;
+            table.objectId = entry.id;
             try {
                 table.shape = readTableShape(file, entry.id & 0x00FFFFFF);
             } catch (const Error& e) {
@@ -186,7 +280,7 @@ SourceDatabase readSource(PageFile& file) {
             ObjectProperties properties = readTextProperties(entry.properties, file.format());
             table.description = properties.table["Description"];
             for (const jet::ColumnLayout& layout : table.shape.layout.columns) {
-                SourceColumn column{layout, {}, std::move(properties.columns[layout.name])};
+                SourceColumn column{layout, {}, std::move(properties.columns[layout.name]), {}};
                 if (auto found = column.textProperties.find("Description"); found != column.textProperties.end())
                     column.description = found->second;
                 table.columns.push_back(std::move(column));
@@ -194,6 +288,7 @@ SourceDatabase readSource(PageFile& file) {
             source.tables.push_back(std::move(table));
         }
     }
+    attachComplexColumns(file, objects, source);
     return source;
 }
 

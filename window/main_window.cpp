@@ -1,6 +1,7 @@
 #include "window/main_window.h"
 
 #include <algorithm>
+#include <map>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -158,7 +159,7 @@ MainWindow::~MainWindow() {
 void MainWindow::buildMenus() {
     auto* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    auto* accessImport = new AccessImport(*context_, options_.runDir, this);
+    auto* accessImport = accessImport_ = new AccessImport(*context_, options_.runDir, this);
     connect(accessImport, &AccessImport::imported, this, [this](qint64 projectId) {
         context_->handle([&](auto&) {
             projects_->fillProjects();
@@ -345,8 +346,13 @@ void MainWindow::takeBack(bool redo) {
         return;
     }
     const std::string name = redo ? history_->redoName() : history_->undoName();
+    // Files an import wrote are not part of the catalogue's history: the undo says what stays.
+    std::map<std::string, qint64> projectsBefore;
+    std::string stays;
     try {
+        for (const auto& project : catalogue_->projects()) projectsBefore[project.name] = project.id;
         redo ? history_->redo() : history_->undo();
+        if (!redo && accessImport_) stays = accessImport_->whatStays(projectsBefore, *catalogue_);
     } catch (const std::exception& e) {
         messages_.show(e.what());
         showCatalogueAgain();
@@ -354,7 +360,9 @@ void MainWindow::takeBack(bool redo) {
     }
     showCatalogueAgain();
     showChanged(history_->lastApplied());
-    statusBar()->showMessage(QString::fromUtf8(redo ? "已重做：" : "已撤销：") + QString::fromStdString(name), 15000);
+    statusBar()->showMessage(QString::fromUtf8(redo ? "已重做：" : "已撤销：") + QString::fromStdString(name) +
+                                 (stays.empty() ? QString() : QStringLiteral("。") + QString::fromStdString(stays)),
+                             stays.empty() ? 15000 : 60000);
 }
 
 void MainWindow::showChanged(const catalogue::ChangedRow& row) {

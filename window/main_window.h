@@ -32,6 +32,8 @@
 
 namespace tabulon::window {
 
+class AccessImport;
+
 // Asks a yes/no question; true means go ahead.
 using Asker = std::function<bool(const std::string&)>;
 
@@ -105,6 +107,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     PreviewLauncher* preview_ = nullptr;
     PreviewBar* previewBar_ = nullptr;
+    AccessImport* accessImport_ = nullptr;
     // Declared after the context they use, so they go first.
     std::unique_ptr<designer::EditorContext> context_;
     std::unique_ptr<designer::ProjectEditor> projects_;

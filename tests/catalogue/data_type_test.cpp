@@ -14,8 +14,9 @@ namespace {
 
 TEST(DataTypes, ListTheElevenOriginalWordsFirstAndTheLaterOnesAfter) {
     const std::vector<std::string_view> words(kDataTypes.begin(), kDataTypes.end());
-    EXPECT_EQ(words, (std::vector<std::string_view>{"自动编号", "文本", "长整型", "整型", "双精度", "单精度", "字节型",
-                                                    "小数", "备注", "日期时间", "逻辑", "货币", "长文本", "二进制"}));
+    EXPECT_EQ(words,
+              (std::vector<std::string_view>{"自动编号", "文本", "长整型", "整型", "双精度", "单精度", "字节型", "小数",
+                                             "备注", "日期时间", "逻辑", "货币", "长文本", "二进制", "隐藏备注"}));
     std::set<DataType> types;
     for (const DataTypeRow& row : kDataTypeRows) {
         EXPECT_TRUE(types.insert(row.type).second) << row.word;
@@ -49,8 +50,9 @@ TEST(DataTypes, EachColumnReadsBackFromTheStatementItsWordMakes) {
         }
         // The statement the writer logs spells the column with the row's own word.
         EXPECT_EQ(jet::createTableStatement({"T", {column}}), statement) << row.word;
-        // And the column leads back to its row.
-        EXPECT_EQ(dataTypeOfColumn(column), &row) << row.word;
+        // And the column leads back to its row (隐藏备注 is a memo column like 备注, the first).
+        EXPECT_EQ(dataTypeOfColumn(column), row.type == DataType::HiddenMemo ? dataTypeRow(DataType::Memo) : &row)
+            << row.word;
     }
 }
 
@@ -63,6 +65,10 @@ TEST(DataTypes, LaterTypesHaveTheColumnsTheImportReliesOn) {
     EXPECT_EQ(columnOf(DataType::Binary, "图")->type, jet::ColumnType::LongBinary);
     // 二进制 never reaches a page; the number checks cover 货币 and not 长文本.
     EXPECT_FALSE(onPages(DataType::Binary));
+    // 隐藏备注 holds text in a memo column, never on a page either.
+    EXPECT_EQ(columnOf(DataType::HiddenMemo, "附件")->type, jet::ColumnType::Memo);
+    EXPECT_FALSE(onPages(DataType::HiddenMemo));
+    EXPECT_TRUE(onPages(DataType::Memo));
     EXPECT_TRUE(onPages(DataType::Unknown));
     EXPECT_TRUE(checkedAsNumber(DataType::Currency));
     EXPECT_FALSE(checkedAsNumber(DataType::LongText));

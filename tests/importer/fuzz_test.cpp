@@ -1,5 +1,6 @@
 // Seeded mutations of files our writer makes (deleted and moved rows, a reference page map,
-// relationships, long memos), also read as Jet 3 and ACE files: every mutated file is read
+// relationships, long memos), also read as Jet 3 and ACE files, and of files the real engine
+// wrote (ACE complex columns with their hidden tables among them): every mutated file is read
 // or refused with jet::Error; the import's reader never crashes, reads out of bounds, runs
 // away with memory or hangs. Built with AddressSanitizer and UBSan by tests/jet/sanitize;
 // TABULON_FUZZ_ITERATIONS sets the count.
@@ -11,6 +12,7 @@
 #include <iterator>
 #include <random>
 
+#include "importer/complex_values.h"
 #include "importer/page_file.h"
 #include "importer/source_reader.h"
 #include "jet/byte_io.h"
@@ -121,6 +123,10 @@ TEST(ImportReaderFuzz, MutatedFilesAreReadOrRefusedWithAnError) {
                 });
                 // A row is at least a few bytes: more rows than the file could hold means a loop.
                 EXPECT_LE(rows, file.pageCount() * 255u);
+                // The hidden tables of ACE's attachment and multi-value columns.
+                for (const SourceColumn& column : table.columns)
+                    if (column.complex)
+                        EXPECT_LE(readElementTexts(file, *column.complex).elements, file.pageCount() * 255u);
             }
             ++read;
         } catch (const jet::Error& e) {

@@ -123,7 +123,7 @@ private slots:
         // The original eleven types first, then the ones imported databases need.
         QCOMPARE(designer.entries("组合框2"),
                  (QStringList{"自动编号", "文本", "长整型", "整型", "双精度", "单精度", "字节型", "小数", "备注",
-                              "日期时间", "逻辑", "货币", "长文本", "二进制"}));
+                              "日期时间", "逻辑", "货币", "长文本", "二进制", "隐藏备注"}));
         QCOMPARE(designer.entries("组合框3"), (QStringList{"文本框", "时间框", "组合框", "文本域"}));
         QCOMPARE(designer.entries("组合框6"),
                  (QStringList{"添加", "修改", "删除", "列表", "显示", "登录", "菜单", "导航", "底部", "桌面"}));
