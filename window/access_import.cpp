@@ -1,12 +1,8 @@
 #include "window/access_import.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QPlainTextEdit>
-#include <QVBoxLayout>
 
 #include "generator/naming/naming.h"
 #include "importer/import_run.h"
@@ -17,25 +13,6 @@ namespace {
 QString chooseInDialog(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("导入 Access 数据库"), QString(),
                                         QStringLiteral("Access 数据库 (*.mdb *.accdb);;所有文件 (*)"));
-}
-
-// The report in a box of its own: it can be long, and the user may want to copy it.
-void showInDialog(QWidget* parent, const std::vector<std::string>& lines) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("导入报告"));
-    auto* text = new QPlainTextEdit(&dialog);
-    text->setObjectName(QStringLiteral("importReport"));
-    text->setReadOnly(true);
-    QString all;
-    for (const auto& line : lines) all += QString::fromStdString(line) + QLatin1Char('\n');
-    text->setPlainText(all);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(text);
-    layout->addWidget(buttons);
-    dialog.resize(640, 400);
-    dialog.exec();
 }
 
 enum class TemplateChoice { Add, Replace, Cancel };
@@ -67,12 +44,7 @@ TemplateChoice askTemplates(QWidget* parent, const QString& file, std::size_t ro
 }  // namespace
 
 AccessImport::AccessImport(designer::EditorContext& context, std::filesystem::path runDir, QWidget* parent)
-    : QObject(parent),
-      context_(context),
-      runDir_(std::move(runDir)),
-      parent_(parent),
-      choose_(chooseInDialog),
-      view_(showInDialog) {
+    : QObject(parent), context_(context), runDir_(std::move(runDir)), parent_(parent), choose_(chooseInDialog) {
     setObjectName(QStringLiteral("accessImport"));
 }
 
@@ -110,9 +82,9 @@ void AccessImport::run() {
             written_[result.projectNames.front()] = data;
         }
     });
-    if (report.empty()) return;
-    view_(parent_, report);
+    // The project is shown first, so that the report is read beside it.
     if (projectId >= 0) emit imported(projectId);
+    if (!report.empty() && view_) view_(parent_, report);
 }
 
 std::string AccessImport::whatStays(const std::map<std::string, qint64>& before, catalogue::Catalogue& db) const {

@@ -26,7 +26,8 @@ public:
 
     AccessImport(designer::EditorContext& context, std::filesystem::path runDir, QWidget* parent);
 
-    // Tests choose the file and read the report without dialogs.
+    // The window lists the report in its 问题 list; tests choose the file and read the report
+    // without dialogs.
     void setFileChooser(FileChooser choose) { choose_ = std::move(choose); }
     void setReportViewer(ReportViewer view) { view_ = std::move(view); }
 

@@ -167,6 +167,12 @@ void MainWindow::buildMenus() {
             projects_->choose();
         });
     });
+    accessImport->setReportViewer([this](QWidget*, const std::vector<std::string>& lines) {
+        const bool wasHidden = problems_->isHidden();
+        problems_->showReport(lines, context_->selection().project());
+        if (wasHidden) resizeDocks({problems_}, {std::clamp(height() / 5, 90, 180)}, Qt::Vertical);
+        statusBar()->showMessage(QStringLiteral("导入完毕，报告见“问题”列表"), 15000);
+    });
     file->addAction(QStringLiteral("导入 Access 数据库…"), accessImport, &AccessImport::run)
         ->setObjectName(QStringLiteral("importAccessAction"));
     file->addSeparator();

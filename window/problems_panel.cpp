@@ -48,4 +48,21 @@ void ProblemsPanel::show(const std::string& projectName, const std::vector<gener
     raise();
 }
 
+void ProblemsPanel::showReport(const std::vector<std::string>& lines, catalogue::Id projectId) {
+    {
+        const QSignalBlocker quiet(list_);
+        list_->clear();
+    }
+    setWindowTitle(QStringLiteral("问题 · 导入报告（%1 行）").arg(static_cast<qsizetype>(lines.size())));
+    for (const auto& line : lines) {
+        auto* item = new QListWidgetItem(QString::fromStdString(line), list_);
+        if (projectId < 0) continue;
+        item->setData(kProjectRole, QVariant::fromValue<qlonglong>(projectId));
+        item->setData(kTableRole, QVariant::fromValue<qlonglong>(-1));
+        item->setData(kFieldRole, QVariant::fromValue<qlonglong>(-1));
+    }
+    QDockWidget::show();
+    raise();
+}
+
 }  // namespace tabulon::window

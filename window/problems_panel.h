@@ -1,10 +1,12 @@
 #pragma once
 // The dockable 问题 list: what the design rules find in the chosen project, one line per
-// problem; choosing a line shows its project, table or field in the editors.
+// problem; choosing a line shows its project, table or field in the editors. An import's
+// report is listed here too, its lines leading to the imported project.
 #include <QDockWidget>
 #include <QListWidget>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "generator/check/design_rules.h"
@@ -18,6 +20,8 @@ public:
 
     // Lists `problems` of project `projectName`, or a line saying there are none.
     void show(const std::string& projectName, const std::vector<generator::DesignProblem>& problems);
+    // Lists an import's report; choosing a line shows project `projectId` (none when < 0).
+    void showReport(const std::vector<std::string>& lines, catalogue::Id projectId);
     QListWidget* list() const { return list_; }
 
 signals:

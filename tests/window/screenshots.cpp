@@ -76,15 +76,13 @@ bool undoMenu(const QDir& folder) {
 bool importedDesign(const QDir& folder) {
     DesignerWindow designer;
     const auto file = tabulon::importer::samples::writeStaffDatabase(designer.runDir());
-    auto* import = designer.window().findChild<tabulon::window::AccessImport*>(QStringLiteral("accessImport"));
-    import->setFileChooser([&](QWidget*) { return QString::fromStdString(file.string());
-});
-import->setReportViewer([](QWidget*, const std::vector<std::string>&){});
-designer.find<QAction>("importAccessAction")->trigger();
-designer.pickEntry("列表框1", QStringLiteral("员工"));
-designer.clickFieldRow(1);
-return save(designer, folder, "imported-design.png");
-}  // namespace
+    auto* accessImport = designer.window().findChild<tabulon::window::AccessImport*>(QStringLiteral("accessImport"));
+    accessImport->setFileChooser([&](QWidget* /*parent*/) { return QString::fromStdString(file.string()); });
+    designer.find<QAction>("importAccessAction")->trigger();
+    designer.pickEntry("列表框1", QStringLiteral("员工"));
+    designer.clickFieldRow(1);
+    return save(designer, folder, "imported-design.png");
+}
 
 int fieldRowNamed(DesignerWindow& designer, const QString& name) {
     for (int row = 0; row < designer.fieldRows(); ++row)
