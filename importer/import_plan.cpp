@@ -5,6 +5,7 @@
 
 #include "catalogue/data_type.h"
 #include "catalogue/records.h"
+#include "catalogue/widget_kind.h"
 #include "generator/check/design_check.h"
 #include "importer/complex_values.h"
 #include "jet/names.h"
@@ -16,9 +17,9 @@ namespace {
 using jet::JetType;
 
 struct TypeChoice {
-    std::string type;
-    std::string inputType = "文本框";
-    std::string note;  // said in the report when not empty
+    catalogue::DataType type;
+    catalogue::WidgetKind widget = catalogue::WidgetKind::TextBox;  // Other: no widget
+    std::string note;                                               // said in the report when not empty
     bool carried = true;
 };
 
@@ -39,7 +40,7 @@ TypeChoice complexChoice(const ComplexColumn& complex) {
         what = "每个旧版本一行（“日期 时间 内容”）存为" + word(catalogue::DataType::HiddenMemo);
         break;
     }
-    return {word(catalogue::DataType::HiddenMemo), "",
+    return {catalogue::DataType::HiddenMemo, catalogue::WidgetKind::Other,
             kind + "字段：" + what + "，留在数据库中，网页上不显示（没有输入控件）"};
 }
 
@@ -47,37 +48,39 @@ TypeChoice complexChoice(const ComplexColumn& complex) {
 TypeChoice chooseType(const jet::ColumnLayout& c, const FileFormat& format) {
     const auto code = static_cast<std::uint8_t>(c.type);
     switch (c.type) {
-    case JetType::Boolean: return {"逻辑"};
-    case JetType::Byte: return {"字节型"};
-    case JetType::Integer: return {"整型"};
-    case JetType::Long: return {"长整型"};
-    case JetType::Currency: return {word(catalogue::DataType::Currency)};
-    case JetType::Single: return {"单精度"};
-    case JetType::Double: return {"双精度"};
-    case JetType::DateTime: return {"日期时间", "时间框"};
-    case JetType::Memo: return {"备注", "文本域"};
+    case JetType::Boolean: return {catalogue::DataType::Boolean};
+    case JetType::Byte: return {catalogue::DataType::Byte};
+    case JetType::Integer: return {catalogue::DataType::Short};
+    case JetType::Long: return {catalogue::DataType::Long};
+    case JetType::Currency: return {catalogue::DataType::Currency};
+    case JetType::Single: return {catalogue::DataType::Single};
+    case JetType::Double: return {catalogue::DataType::Double};
+    case JetType::DateTime: return {catalogue::DataType::DateTime, catalogue::WidgetKind::DateBox};
+    case JetType::Memo: return {catalogue::DataType::Memo, catalogue::WidgetKind::RichText};
     case JetType::Text: {
         const int characters = format.jet3() ? c.length : c.length / 2;
-        if (characters <= 50) return {"文本"};
-        return {word(catalogue::DataType::LongText), "文本框",
+        if (characters <= 50) return {catalogue::DataType::Text};
+        return {catalogue::DataType::LongText, catalogue::WidgetKind::TextBox,
                 "文本(" + std::to_string(characters) + ") 长于 50 个字符，用" + word(catalogue::DataType::LongText)};
     }
     case JetType::Numeric:
-        if (c.scale <= 2 && c.precision - c.scale <= 4) return {"小数"};
-        return {"文本", "文本框",
+        if (c.scale <= 2 && c.precision - c.scale <= 4) return {catalogue::DataType::Decimal};
+        return {catalogue::DataType::Text, catalogue::WidgetKind::TextBox,
                 "小数(" + std::to_string(c.precision) + "," + std::to_string(c.scale) +
                     ") 超出“小数”的精度，存为文本，数值一位不差"};
-    case JetType::Guid: return {"文本", "文本框", "GUID 存为文本“{…}”"};
+    case JetType::Guid: return {catalogue::DataType::Text, catalogue::WidgetKind::TextBox, "GUID 存为文本“{…}”"};
     case JetType::Binary:
     case JetType::Ole:
-        return {word(catalogue::DataType::Binary), "",
+        return {catalogue::DataType::Binary, catalogue::WidgetKind::Other,
                 std::string(c.type == JetType::Ole ? "OLE 对象" : "二进制") +
                     "数据留在数据库中，网页上不显示（没有输入控件）"};
     }
     if (code == kComplexType)
-        return {"", "", "附件、多值或历史记录字段，存放其数据的 Access 隐藏表读不出，没有带入", false};
-    if (code == kBigIntType) return {"文本", "文本框", "大整数存为文本，数值一位不差"};
-    return {word(catalogue::DataType::Binary), "",
+        return {catalogue::DataType::Unknown, catalogue::WidgetKind::Other,
+                "附件、多值或历史记录字段，存放其数据的 Access 隐藏表读不出，没有带入", false};
+    if (code == kBigIntType)
+        return {catalogue::DataType::Text, catalogue::WidgetKind::TextBox, "大整数存为文本，数值一位不差"};
+    return {catalogue::DataType::Binary, catalogue::WidgetKind::Other,
             "类型代码 " + std::to_string(code) + " 未知，原始字节留在数据库中，网页上不显示"};
 }
 
@@ -188,8 +191,8 @@ ImportPlan planImport(const SourceDatabase& source) {
             field.sourceColumn = c;
             field.name = usableName(column.layout.name, false, fieldNames);
             fieldNames.push_back(field.name);
-            field.type = choice.type;
-            field.inputType = choice.inputType;
+            field.type = word(choice.type);
+            field.inputType = std::string(catalogue::widgetWord(choice.widget));
             field.description =
                 description(column.description, "表 " + table.name + " 字段 " + field.name, plan.report);
             if (field.name != column.layout.name)
@@ -237,11 +240,12 @@ ImportPlan planImport(const SourceDatabase& source) {
         });
         if (field == table.fields.end() || field->linkTable >= 0) continue;
         const PlannedTable& linked = plan.tables[static_cast<std::size_t>(to)];
-        field->inputType = "组合框";
+        field->inputType = std::string(catalogue::widgetWord(catalogue::WidgetKind::DropDown));
         field->linkTable = to;
         field->linkSourceColumn = toColumn;
         for (const PlannedField& candidate : linked.fields) {
-            if (candidate.type == "文本" || candidate.type == word(catalogue::DataType::LongText)) {
+            const catalogue::DataType type = catalogue::dataTypeOf(candidate.type);
+            if (type == catalogue::DataType::Text || type == catalogue::DataType::LongText) {
                 field->linkFieldName = candidate.name;
                 break;
             }
