@@ -153,6 +153,7 @@ int generate(const fs::path& runDir, const GenerateOptions& options, Messages& m
                 request = generator::PagesStep::everyPage(model, project.id);
                 request.kinds = kinds;
             }
+            request.threads = write.threads;
             return stepList(generator::PagesStep(request));
         });
     });
@@ -177,8 +178,8 @@ int login(const fs::path& runDir, const std::string& project, Messages& messages
 }
 
 int build(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
-    return onProject(runDir, project, messages, write, [](const Snapshot& model, const auto& chosen) {
-        return generator::wholeSiteSteps(model, chosen.id);
+    return onProject(runDir, project, messages, write, [&](const Snapshot& model, const auto& chosen) {
+        return generator::wholeSiteSteps(model, chosen.id, write.threads);
     });
 }
 

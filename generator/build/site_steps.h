@@ -9,6 +9,8 @@
 
 namespace tabulon::generator {
 
-std::vector<std::unique_ptr<BuildStep>> wholeSiteSteps(const catalogue::Snapshot& model, catalogue::Id projectId);
+// `threads` build the pages; 0 takes two per core, 1 keeps the whole build on one thread.
+std::vector<std::unique_ptr<BuildStep>> wholeSiteSteps(const catalogue::Snapshot& model, catalogue::Id projectId,
+                                                       unsigned threads = 0);
 
 }  // namespace tabulon::generator

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The whole-program figure: `tabulon build` of the synthetic 500-table project against
+# `cp -r` of the site it makes, both as whole processes, each into a fresh folder, on a
+# tmpfs (program start and catalogue load included). Prints hyperfine's table for one and
+# two build threads, then each command's CPU time and peak memory from /usr/bin/time.
+#   bench/build_vs_copy.sh [BUILD_DIR=build] [WORK_DIR=/dev/shm/tabulon-build-vs-copy]
+# The build's output is left in WORK_DIR/site for a `diff -r` against another version.
+set -euo pipefail
+build=$(realpath "${1:-build}")
+work=${2:-/dev/shm/tabulon-build-vs-copy}
+tabulon=$build/tabulon
+project=基准
+runs=${RUNS:-20}
+
+rm -rf "$work"
+mkdir -p "$work/run"
+"$build/bench/write_bench_catalogue" "$work/run"
+# The site the copy copies: one build made it.
+"$tabulon" --run-dir "$work/run" build "$project" >/dev/null
+mv "$work/run/$project" "$work/site"
+rm -f "$work/run/$project-schema.sql"
+
+fresh_build="rm -rf '$work/run/$project' '$work/run/$project-schema.sql'"
+fresh_copy="rm -rf '$work/copy'"
+build_cmd() { echo "'$tabulon' --run-dir '$work/run' build --threads $1 $project"; }
+copy_cmd="cp -r '$work/site' '$work/copy'"
+
+hyperfine --warmup 3 --runs "$runs" --export-json "$work/times.json" \
+    --command-name cp-r --prepare "$fresh_copy" "$copy_cmd" \
+    --command-name build-1-thread --prepare "$fresh_build" "$(build_cmd 1) >/dev/null" \
+    --command-name build-2-threads --prepare "$fresh_build" "$(build_cmd 2) >/dev/null"
+
+# Mean wall time of each command relative to cp -r; user+system CPU likewise.
+python3 - "$work/times.json" <<'PY'
+import json, sys
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+base = results["cp-r"]
+cpu = lambda r: r["user"] + r["system"]
+print(f"{'command':18} {'wall ms':>9} {'x cp -r':>8} {'cpu ms':>9} {'x cp -r':>8}")
+for name, r in results.items():
+    print(f"{name:18} {r['mean']*1e3:9.1f} {r['mean']/base['mean']:8.2f} {cpu(r)*1e3:9.1f} {cpu(r)/cpu(base):8.2f}")
+PY
+
+# Peak memory: one run each, through GNU time.
+for threads in 1 2; do
+    eval "$fresh_build"
+    /usr/bin/time -f "build $threads thread(s): peak RSS %M KB, wall %e s, user %U s, sys %S s" \
+        "$tabulon" --run-dir "$work/run" build --threads "$threads" "$project" >/dev/null
+done
+eval "$fresh_copy"
+/usr/bin/time -f "cp -r: peak RSS %M KB, wall %e s, user %U s, sys %S s" cp -r "$work/site" "$work/copy"
+eval "$fresh_copy"
