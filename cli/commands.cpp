@@ -89,7 +89,7 @@ int buildSteps(const fs::path& runDir, const Snapshot& model, const catalogue::P
     // only counts it as made.
     if (write.dryRun) dryRun.makeFolders(fs::absolute(runDir).lexically_normal());
     generator::SiteSink& sink = write.dryRun ? static_cast<generator::SiteSink&>(dryRun) : files;
-    const auto result = generator::runBuild(model, runDir, project.id, order, sink, messages);
+    const auto result = generator::runBuild(model, runDir, project.id, order, sink, messages, {}, write.threads);
     if (write.dryRun)
         for (const auto& path : dryRun.paths()) std::cout << displayPath(path) << '\n';
     return result.succeeded() ? kSuccess : kFailure;
@@ -153,7 +153,6 @@ int generate(const fs::path& runDir, const GenerateOptions& options, Messages& m
                 request = generator::PagesStep::everyPage(model, project.id);
                 request.kinds = kinds;
             }
-            request.threads = write.threads;
             return stepList(generator::PagesStep(request));
         });
     });
@@ -178,8 +177,8 @@ int login(const fs::path& runDir, const std::string& project, Messages& messages
 }
 
 int build(const fs::path& runDir, const std::string& project, Messages& messages, const WriteOptions& write) {
-    return onProject(runDir, project, messages, write, [&](const Snapshot& model, const auto& chosen) {
-        return generator::wholeSiteSteps(model, chosen.id, write.threads);
+    return onProject(runDir, project, messages, write, [](const Snapshot& model, const auto& chosen) {
+        return generator::wholeSiteSteps(model, chosen.id);
     });
 }
 

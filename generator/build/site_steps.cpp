@@ -7,14 +7,11 @@
 
 namespace tabulon::generator {
 
-std::vector<std::unique_ptr<BuildStep>> wholeSiteSteps(const catalogue::Snapshot& model, catalogue::Id projectId,
-                                                       unsigned threads) {
+std::vector<std::unique_ptr<BuildStep>> wholeSiteSteps(const catalogue::Snapshot& model, catalogue::Id projectId) {
     std::vector<std::unique_ptr<BuildStep>> steps;
     steps.push_back(std::make_unique<SkeletonStep>());
     steps.push_back(std::make_unique<DatabaseStep>());
-    auto pages = PagesStep::everyPage(model, projectId);
-    pages.threads = threads;
-    steps.push_back(std::make_unique<PagesStep>(std::move(pages)));
+    steps.push_back(std::make_unique<PagesStep>(PagesStep::everyPage(model, projectId)));
     steps.push_back(std::make_unique<LoginStep>());
     return steps;
 }

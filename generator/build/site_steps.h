@@ -9,8 +9,6 @@
 
 namespace tabulon::generator {
 
-// `threads` build the pages; 0 takes two per core, 1 keeps the whole build on one thread.
-std::vector<std::unique_ptr<BuildStep>> wholeSiteSteps(const catalogue::Snapshot& model, catalogue::Id projectId,
-                                                       unsigned threads = 0);
+std::vector<std::unique_ptr<BuildStep>> wholeSiteSteps(const catalogue::Snapshot& model, catalogue::Id projectId);
 
 }  // namespace tabulon::generator

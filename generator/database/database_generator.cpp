@@ -193,7 +193,7 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
             result.keptCopy =
                 keepDatedCopy(site / "data", "data", ".mdb", *oldBytes, options.now ? options.now() : localNow(), sink);
         // A login step later in the build adds its account and writes the file: one encoding.
-        if (input.databaseTakenLater && input.context)
+        if (input.neededLater.has(Product::SiteDatabase) && input.context)
             input.context->keepSiteDatabase(file, std::move(run.database()));
         else
             sink.writeBytes(file, run.database().bytes());
