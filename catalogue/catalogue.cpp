@@ -151,7 +151,8 @@ Catalogue Catalogue::open(const fs::path& file) {
     if (fs::exists(file, error)) {
         if (!fs::is_regular_file(file, error)) throw Error("目录数据库 " + name + " 不是一个文件。");
         try {
-            auto db = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE);
+            // One thread at a time uses a catalogue: SQLite need not lock around every value read.
+            auto db = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE | SQLite::OPEN_NOMUTEX);
             schema::verify(*db, name);
             db->exec("PRAGMA foreign_keys = OFF");
             return Catalogue(std::move(db), file);
