@@ -5,6 +5,8 @@
 # two build threads, then each command's CPU time and peak memory from /usr/bin/time.
 #   bench/build_vs_copy.sh [BUILD_DIR=build] [WORK_DIR=/dev/shm/tabulon-build-vs-copy]
 # The build's output is left in WORK_DIR/site for a `diff -r` against another version.
+# BEFORE=/path/to/an/older/tabulon adds that program's runs to the same table; RUNS sets
+# the number of runs of each command (20).
 set -euo pipefail
 build=$(realpath "${1:-build}")
 work=${2:-/dev/shm/tabulon-build-vs-copy}
@@ -22,13 +24,17 @@ rm -f "$work/run/$project-schema.sql"
 
 fresh_build="rm -rf '$work/run/$project' '$work/run/$project-schema.sql'"
 fresh_copy="rm -rf '$work/copy'"
-build_cmd() { echo "'$tabulon' --run-dir '$work/run' build --threads $1 $project"; }
+build_cmd() { echo "'${2:-$tabulon}' --run-dir '$work/run' build --threads $1 $project"; }
 copy_cmd="cp -r '$work/site' '$work/copy'"
 
-hyperfine --warmup 3 --runs "$runs" --export-json "$work/times.json" \
-    --command-name cp-r --prepare "$fresh_copy" "$copy_cmd" \
-    --command-name build-1-thread --prepare "$fresh_build" "$(build_cmd 1) >/dev/null" \
-    --command-name build-2-threads --prepare "$fresh_build" "$(build_cmd 2) >/dev/null"
+commands=(--command-name cp-r --prepare "$fresh_copy" "$copy_cmd"
+    --command-name build-1-thread --prepare "$fresh_build" "$(build_cmd 1) >/dev/null"
+    --command-name build-2-threads --prepare "$fresh_build" "$(build_cmd 2) >/dev/null")
+if [ -n "${BEFORE:-}" ]; then
+    commands+=(--command-name before-1-thread --prepare "$fresh_build" "$(build_cmd 1 "$BEFORE") >/dev/null"
+        --command-name before-2-threads --prepare "$fresh_build" "$(build_cmd 2 "$BEFORE") >/dev/null")
+fi
+hyperfine --warmup 3 --runs "$runs" --export-json "$work/times.json" "${commands[@]}"
 
 # Mean wall time of each command relative to cp -r; user+system CPU likewise.
 python3 - "$work/times.json" <<'PY'
@@ -42,10 +48,12 @@ for name, r in results.items():
 PY
 
 # Peak memory: one run each, through GNU time.
-for threads in 1 2; do
-    eval "$fresh_build"
-    /usr/bin/time -f "build $threads thread(s): peak RSS %M KB, wall %e s, user %U s, sys %S s" \
-        "$tabulon" --run-dir "$work/run" build --threads "$threads" "$project" >/dev/null
+for program in "$tabulon" ${BEFORE:-}; do
+    for threads in 1 2; do
+        eval "$fresh_build"
+        /usr/bin/time -f "$program, $threads thread(s): peak RSS %M KB, wall %e s, user %U s, sys %S s" \
+            "$program" --run-dir "$work/run" build --threads "$threads" "$project" >/dev/null
+    done
 done
 eval "$fresh_copy"
 /usr/bin/time -f "cp -r: peak RSS %M KB, wall %e s, user %U s, sys %S s" cp -r "$work/site" "$work/copy"
