@@ -5,6 +5,7 @@
 # two build threads, then each command's CPU time and peak memory from /usr/bin/time.
 #   bench/build_vs_copy.sh [BUILD_DIR=build] [WORK_DIR=/dev/shm/tabulon-build-vs-copy]
 # The build's output is left in WORK_DIR/site for a `diff -r` against another version.
+# The window-less tabulon-cli, when built, is timed too (the same commands without Qt).
 # BEFORE=/path/to/an/older/tabulon adds that program's runs to the same table; RUNS sets
 # the number of runs of each command (20).
 set -euo pipefail
@@ -30,6 +31,10 @@ copy_cmd="cp -r '$work/site' '$work/copy'"
 commands=(--command-name cp-r --prepare "$fresh_copy" "$copy_cmd"
     --command-name build-1-thread --prepare "$fresh_build" "$(build_cmd 1) >/dev/null"
     --command-name build-2-threads --prepare "$fresh_build" "$(build_cmd 2) >/dev/null")
+if [ -x "$build/tabulon-cli" ]; then
+    commands+=(--command-name cli-1-thread --prepare "$fresh_build" "$(build_cmd 1 "$build/tabulon-cli") >/dev/null"
+        --command-name cli-2-threads --prepare "$fresh_build" "$(build_cmd 2 "$build/tabulon-cli") >/dev/null")
+fi
 if [ -n "${BEFORE:-}" ]; then
     commands+=(--command-name before-1-thread --prepare "$fresh_build" "$(build_cmd 1 "$BEFORE") >/dev/null"
         --command-name before-2-threads --prepare "$fresh_build" "$(build_cmd 2 "$BEFORE") >/dev/null")
@@ -48,7 +53,10 @@ for name, r in results.items():
 PY
 
 # Peak memory: one run each, through GNU time.
-for program in "$tabulon" ${BEFORE:-}; do
+programs=("$tabulon")
+[ -x "$build/tabulon-cli" ] && programs+=("$build/tabulon-cli")
+[ -n "${BEFORE:-}" ] && programs+=("$BEFORE")
+for program in "${programs[@]}"; do
     for threads in 1 2; do
         eval "$fresh_build"
         /usr/bin/time -f "$program, $threads thread(s): peak RSS %M KB, wall %e s, user %U s, sys %S s" \
