@@ -59,13 +59,15 @@ int writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+void writeFileAtomicallyIn(int folderFd, const std::string& name, std::string_view bytes,
+                           const std::filesystem::path& path) {
     // A per-process name: a temporary left by a crashed run is simply overwritten.
-    const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
-    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    static const std::string suffix = "." + std::to_string(::getpid()) + ".tmp";
+    const std::string temporary = name + suffix;
+    FileDescriptor fd(::openat(folderFd, temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.get() < 0) fail(path, "不能创建临时文件", errno);
 
-    auto removeTemporary = [&] { ::unlink(temporary.c_str()); };
+    auto removeTemporary = [&] { ::unlinkat(folderFd, temporary.c_str(), 0); };
     if (const int error = writeAll(fd.get(), bytes)) {
         removeTemporary();
         fail(path, "写入失败", error);
@@ -77,11 +79,15 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
         removeTemporary();
         fail(path, "写入失败", error);
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) != 0) {
         const int error = errno;
         removeTemporary();
         fail(path, "不能替换原文件", error);
     }
+}
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    writeFileAtomicallyIn(AT_FDCWD, path.string(), bytes, path);
 }
 
 }  // namespace tabulon

@@ -29,15 +29,13 @@ using Clock = std::chrono::steady_clock;
 
 generator::BuildResult buildSite(const fs::path& runDir, unsigned threads, generator::SiteSink& sink) {
     const auto& model = bench::syntheticProject();
-    auto pages = generator::PagesStep::everyPage(model, bench::kProjectId);
-    pages.threads = threads;
     generator::SkeletonStep skeleton;
     generator::DatabaseStep database;
-    generator::PagesStep pagesStep(pages);
+    generator::PagesStep pagesStep(generator::PagesStep::everyPage(model, bench::kProjectId));
     generator::LoginStep login;
     generator::BuildStep* const steps[] = {&skeleton, &database, &pagesStep, &login};
     SilentMessages messages;
-    return generator::runBuild(model, runDir, bench::kProjectId, steps, sink, messages);
+    return generator::runBuild(model, runDir, bench::kProjectId, steps, sink, messages, {}, threads);
 }
 
 // The final bytes of every file of the build, by path relative to the run folder.
@@ -215,18 +213,16 @@ void OneStepInMemory(benchmark::State& state) {
     const fs::path runDir = fs::temp_directory_path() / "tabulon-bench-step";
     fs::create_directories(runDir);
     const auto& model = bench::syntheticProject();
-    auto pages = generator::PagesStep::everyPage(model, bench::kProjectId);
-    pages.threads = 1;
     generator::SkeletonStep skeleton;
     generator::DatabaseStep database;
-    generator::PagesStep pagesStep(pages);
+    generator::PagesStep pagesStep(generator::PagesStep::everyPage(model, bench::kProjectId));
     generator::LoginStep login;
     generator::BuildStep* const all[] = {&skeleton, &database, &pagesStep, &login};
     generator::BuildStep* const steps[] = {all[state.range(0)]};
     for (auto _ : state) {
         generator::MemorySink sink;
         SilentMessages messages;
-        generator::runBuild(model, runDir, bench::kProjectId, steps, sink, messages);
+        generator::runBuild(model, runDir, bench::kProjectId, steps, sink, messages, {}, 1);
         benchmark::DoNotOptimize(sink);
     }
     fs::remove_all(runDir);

@@ -24,9 +24,10 @@ catalogue::Snapshot makeProject() {
             field.tableId = tableId;
             field.name = "字段名称" + std::to_string(f);
             field.type = kTypes[f % 6];
-            field.inputType = kInputs[f % 6];
+            // The first table has no table before it to feed its drop-downs: text boxes.
+            field.inputType = t == 0 && f % 6 == 5 ? "文本框" : kInputs[f % 6];
             field.order = f * 3;
-            if (field.inputType == "组合框" && t > 0) {
+            if (field.inputType == "组合框") {
                 field.linkTable = std::to_string(tableId - 1);
                 field.linkField = std::to_string(field.id - kFieldsPerTable - 5);
             }

@@ -2,6 +2,7 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <array>
 #include <charconv>
 #include <system_error>
 #include <unistd.h>
@@ -45,23 +46,45 @@ Table readTable(const SQLite::Statement& row) {
     return {integer(row, "id"), integer(row, "项目编号"), text(row, "表名称"), text(row, "表说明")};
 }
 
-Field readField(const SQLite::Statement& row) {
-    Field field;
-    field.id = integer(row, "id");
-    field.tableId = integer(row, "表编号");
-    field.name = text(row, "字段名称");
-    field.type = text(row, "字段类型");
-    field.description = text(row, "字段说明");
-    field.order = integer(row, "排序");
-    field.inputType = text(row, "输入类型");
-    field.linkTable = text(row, "关联表");
-    field.linkField = text(row, "关联字段");
-    field.cascadeTable = text(row, "联动表");
-    field.cascadeField = text(row, "联动字段");
-    field.cascadeCondition = text(row, "联动条件");
-    field.cascadeDisplay = text(row, "联显字段");
-    return field;
-}
+// Reads field rows; the positions of the columns are looked up by name once per statement,
+// not once per value: a large catalogue holds tens of thousands of fields.
+class FieldReader {
+public:
+    explicit FieldReader(const SQLite::Statement& query) {
+        for (std::size_t i = 0; i < kColumns.size(); ++i) at_[i] = query.getColumnIndex(kColumns[i]);
+    }
+    Field operator()(const SQLite::Statement& row) const {
+        Field field;
+        field.id = integer(row, 0);
+        field.tableId = integer(row, 1);
+        field.name = text(row, 2);
+        field.type = text(row, 3);
+        field.description = text(row, 4);
+        field.order = integer(row, 5);
+        field.inputType = text(row, 6);
+        field.linkTable = text(row, 7);
+        field.linkField = text(row, 8);
+        field.cascadeTable = text(row, 9);
+        field.cascadeField = text(row, 10);
+        field.cascadeCondition = text(row, 11);
+        field.cascadeDisplay = text(row, 12);
+        return field;
+    }
+
+private:
+    static constexpr std::array<const char*, 13> kColumns = {"id",       "表编号",   "字段名称", "字段类型", "字段说明",
+                                                             "排序",     "输入类型", "关联表",   "关联字段", "联动表",
+                                                             "联动字段", "联动条件", "联显字段"};
+    std::string text(const SQLite::Statement& row, std::size_t column) const {
+        const SQLite::Column value = row.getColumn(at_[column]);
+        return value.isNull() ? std::string() : value.getString();
+    }
+    std::int64_t integer(const SQLite::Statement& row, std::size_t column) const {
+        const SQLite::Column value = row.getColumn(at_[column]);
+        return value.isNull() ? 0 : value.getInt64();
+    }
+    std::array<int, kColumns.size()> at_{};
+};
 
 TemplateRow readTemplate(const SQLite::Statement& row) {
     return {integer(row, "ID"), text(row, "类型"), text(row, "内容"), integer(row, "排序")};
@@ -128,7 +151,8 @@ Catalogue Catalogue::open(const fs::path& file) {
     if (fs::exists(file, error)) {
         if (!fs::is_regular_file(file, error)) throw Error("目录数据库 " + name + " 不是一个文件。");
         try {
-            auto db = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE);
+            // One thread at a time uses a catalogue: SQLite need not lock around every value read.
+            auto db = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE | SQLite::OPEN_NOMUTEX);
             schema::verify(*db, name);
             db->exec("PRAGMA foreign_keys = OFF");
             return Catalogue(std::move(db), file);
@@ -319,14 +343,19 @@ std::vector<Field> Catalogue::fields(Id tableId, FieldOrder order) const {
     return guarded("读取字段", [&] {
         SQLite::Statement query(*db_, sql);
         query.bind(1, tableId);
-        return readAll<Field>(query, readField);
+        return readAll<Field>(query, FieldReader(query));
     });
 }
 
 std::vector<Field> Catalogue::allFields() const {
     return guarded("读取字段", [&] {
+        SQLite::Statement count(*db_, "SELECT count(*) FROM 字段");
+        std::vector<Field> fields;
+        if (count.executeStep()) fields.reserve(static_cast<std::size_t>(count.getColumn(0).getInt64()));
         SQLite::Statement query(*db_, "SELECT * FROM 字段 ORDER BY id");
-        return readAll<Field>(query, readField);
+        const FieldReader read(query);
+        while (query.executeStep()) fields.push_back(read(query));
+        return fields;
     });
 }
 
@@ -334,7 +363,7 @@ std::optional<Field> Catalogue::field(Id id) const {
     return guarded("读取字段", [&] {
         SQLite::Statement query(*db_, "SELECT * FROM 字段 WHERE id = ?");
         query.bind(1, id);
-        return readFirst<Field>(query, readField);
+        return readFirst<Field>(query, FieldReader(query));
     });
 }
 
@@ -343,7 +372,7 @@ std::optional<Field> Catalogue::fieldByName(Id tableId, std::string_view name) c
         SQLite::Statement query(*db_, "SELECT * FROM 字段 WHERE 表编号 = ? AND 字段名称 = ? ORDER BY id");
         query.bind(1, tableId);
         query.bind(2, std::string(name));
-        return readFirst<Field>(query, readField);
+        return readFirst<Field>(query, FieldReader(query));
     });
 }
 

@@ -24,6 +24,7 @@ inline constexpr std::string_view kFileName = "tabulon-catalogue.db";
 
 enum class FieldOrder { ById, ByOrderAscending, ByOrderDescending };
 
+// Used by one thread at a time (it may be handed from one thread to another).
 class Catalogue {
 public:
     // Opens `<runDir>/tabulon-catalogue.db`. A missing file is created with the default

@@ -16,10 +16,17 @@ Snapshot::Snapshot(std::vector<Project> projects, std::vector<Table> tables, std
       tables_(std::move(tables)),
       fields_(std::move(fields)),
       templates_(std::move(templates)) {
-    auto byId = [](auto& rows) { std::sort(rows.begin(), rows.end(), [](auto& a, auto& b) { return a.id < b.id; }); };
+    // The catalogue reads its rows in id order already: sorting them again would move every row.
+    auto byId = [](auto& rows) {
+        const auto lower = [](const auto& a, const auto& b) { return a.id < b.id; };
+        if (!std::is_sorted(rows.begin(), rows.end(), lower)) std::sort(rows.begin(), rows.end(), lower);
+    };
     byId(projects_);
     byId(tables_);
     byId(fields_);
+    tableIndex_.reserve(tables_.size());
+    fieldIndex_.reserve(fields_.size());
+    fieldsByTable_.reserve(tables_.size());
     for (std::size_t i = 0; i < projects_.size(); ++i) projectIndex_[projects_[i].id] = i;
     for (std::size_t i = 0; i < tables_.size(); ++i) tableIndex_[tables_[i].id] = i;
     for (std::size_t i = 0; i < fields_.size(); ++i) {

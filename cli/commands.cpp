@@ -89,7 +89,7 @@ int buildSteps(const fs::path& runDir, const Snapshot& model, const catalogue::P
     // only counts it as made.
     if (write.dryRun) dryRun.makeFolders(fs::absolute(runDir).lexically_normal());
     generator::SiteSink& sink = write.dryRun ? static_cast<generator::SiteSink&>(dryRun) : files;
-    const auto result = generator::runBuild(model, runDir, project.id, order, sink, messages);
+    const auto result = generator::runBuild(model, runDir, project.id, order, sink, messages, {}, write.threads);
     if (write.dryRun)
         for (const auto& path : dryRun.paths()) std::cout << displayPath(path) << '\n';
     return result.succeeded() ? kSuccess : kFailure;

@@ -24,6 +24,8 @@ struct WriteOptions {
     // List the files that would be written (one path a line, after the messages) and
     // touch nothing, the catalogue included.
     bool dryRun = false;
+    // Threads the build may use; 0 takes two per core, 1 runs everything on one thread.
+    unsigned threads = 0;
 };
 
 int listProjects(const std::filesystem::path& runDir, Messages& messages);

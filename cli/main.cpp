@@ -60,6 +60,10 @@ static int runCommand(int argc, char** argv) {
     auto* loginCommand =
         projectCommand("login", "Write index.asp, top.asp, menu.asp and add the default account (step 4)");
     auto* buildCommand = projectCommand("build", "Steps 1 to 4: skeleton, database, every page of every table, login");
+    for (auto* command : {generateCommand, buildCommand})
+        command->add_option("--threads", write.threads, "Threads to build with; 0: two per core")
+            ->check(CLI::Range(0u, 256u))
+            ->capture_default_str();
     auto* checkCommand = app.add_subcommand("check", "Report every table or field name the generated site cannot use");
     checkCommand->add_option("PROJECT", project, "Project name or id")->required();
 

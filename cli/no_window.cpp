@@ -1,4 +1,5 @@
-// Built when the designer window is left out: the program is a command-line tool only.
+// Built when the designer window is left out (and for tabulon-cli): the program is a
+// command-line tool only.
 #include <iostream>
 
 #include "cli/commands.h"
@@ -7,7 +8,7 @@
 namespace tabulon::cli {
 
 int openWindow(const std::filesystem::path&, int, char**) {
-    std::cerr << "This build of Tabulon has no window; run `tabulon --help` for its commands.\n";
+    std::cerr << "This program has no window; run it with --help for its commands.\n";
     return kUsageError;
 }
 

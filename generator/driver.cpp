@@ -22,7 +22,11 @@ struct PageOutcome {
 class PagesRun {
 public:
     PagesRun(const StepInput& input, const GenerationRequest& request, fs::path manageFolder)
-        : model_(input.model), project_(input.project), request_(request), manageFolder_(std::move(manageFolder)) {}
+        : model_(input.model),
+          project_(input.project),
+          request_(request),
+          manageFolder_(std::move(manageFolder)),
+          rules_(input.model, input.project.id) {}
 
     // Runs on any thread: checks the table, then builds its chosen pages in order. A table
     // that is not in the project, or whose names the site cannot use, gets no page.
@@ -34,7 +38,7 @@ public:
             return outcomes;
         }
         // A page with such a name would not compile or its SQL would not run: none is written.
-        if (const auto problems = tableRefusals(model_, *table); !problems.empty()) {
+        if (const auto problems = rules_.tableRefusals(*table); !problems.empty()) {
             auto& refused = outcomes.emplace_back();
             for (const auto& problem : problems) refused.failures.push_back(problem.text + "，该表的页面未生成。");
             return outcomes;
@@ -97,6 +101,7 @@ private:
     const catalogue::Project& project_;
     const GenerationRequest& request_;
     const fs::path manageFolder_;
+    const ProjectRules rules_;
 };
 
 GenerationResult writePages(const StepInput& input, const GenerationRequest& request, SiteSink& sink,
@@ -166,6 +171,7 @@ std::string PagesStep::missingProjectMessage(catalogue::Id projectId) const { re
 StepResult PagesStep::run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) {
     GenerationRequest request = request_;
     request.projectId = input.project.id;
+    request.threads = input.threads;
     auto pages = writePages(input, request, sink, messages, progress);
     return {std::move(pages.written), pages.failures, false};
 }

@@ -19,8 +19,8 @@ struct GenerationRequest {
     std::vector<PageKindId> kinds;        // checked kinds; generated in the fixed kind order
     // One chosen table: each written page is announced with its kind's message.
     bool singleTableMode = false;
-    // Threads that build pages; 0 takes one per core. 1 also keeps the step from running
-    // alongside the one before it: the whole build on one thread.
+    // Threads that build pages; 0 takes two per core. As a build step (PagesStep) the
+    // build's own count (StepInput::threads) is used instead.
     unsigned threads = 0;
 };
 
@@ -48,8 +48,9 @@ public:
     std::string_view title() const override { return "③生成执行代码"; }
     std::string missingProjectMessage(catalogue::Id projectId) const override;
     StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) override;
-    // Pages read only the design and write only manage/; on one thread, one after another.
-    bool independent() const override { return request_.threads != 1; }
+    // Pages read only the design and write only manage/: they may go on beside the
+    // database and login steps.
+    StepUse use() const override { return {Product::SiteFolder, {}}; }
 
 private:
     GenerationRequest request_;

@@ -1,6 +1,10 @@
 #include "generator/site_sink.h"
 
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -12,13 +16,24 @@ namespace tabulon::generator {
 namespace fs = std::filesystem;
 namespace {
 
-// True when the file at `path` already holds exactly `bytes`.
-bool holds(const fs::path& path, std::string_view bytes) {
-    std::error_code error;
-    if (fs::file_size(path, error) != bytes.size() || error) return false;
-    std::ifstream in(path, std::ios::binary);
+// True when the file `name` in the open folder `folderFd` already holds exactly `bytes`.
+bool holds(int folderFd, const std::string& name, std::string_view bytes) {
+    struct stat status {};
+    if (::fstatat(folderFd, name.c_str(), &status, 0) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uint64_t>(status.st_size) != bytes.size())
+        return false;
+    const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     std::string existing(bytes.size(), '\0');
-    return in.read(existing.data(), static_cast<std::streamsize>(existing.size())) && existing == bytes;
+    std::size_t got = 0;
+    while (got < existing.size()) {
+        const ssize_t n = ::read(fd, existing.data() + got, existing.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return got == existing.size() && existing == bytes;
 }
 
 std::optional<std::string> readDisk(const fs::path& path) {
@@ -32,6 +47,13 @@ std::optional<std::string> readDisk(const fs::path& path) {
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw Error("无法读取 " + displayPath(path) + "，未做任何改动。");
     return bytes;
+}
+
+// One spelling of a folder, however the step named it (relative, absolute, "a/./b").
+fs::path sameFolder(const fs::path& folder) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(folder, error);
+    return (error ? folder : absolute).lexically_normal();
 }
 
 }  // namespace
@@ -56,13 +78,36 @@ bool SiteSink::isFolder(const fs::path& folder) const {
     return fs::is_directory(folder, error);
 }
 
+FileSink::~FileSink() {
+    for (const auto& [path, folder] : folders_)
+        if (folder.fd >= 0) ::close(folder.fd);
+}
+
+FileSink::Folder FileSink::folder(const fs::path& folder) {
+    const std::lock_guard lock(mutex_);
+    auto [it, added] = folders_.try_emplace(folder);
+    if (added) {
+        it->second.fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        it->second.new_ = made_.contains(sameFolder(folder));
+    }
+    const Folder found = it->second;
+    // Not there yet: asked again once it may have been made.
+    if (found.fd < 0) folders_.erase(it);
+    return found;
+}
+
 void FileSink::store(const fs::path& path, std::string_view bytes, FileKind) {
+    const Folder at = folder(path.parent_path());
+    // Writing below its full path reports what is wrong with the folder.
+    if (at.fd < 0) return writeFileAtomically(path, bytes);
+    const std::string name = path.filename().string();
     // Regenerating an unchanged page leaves the file (and its time stamp) alone; comparing
-    // is far cheaper than creating and renaming a new file.
-    if (holds(path, bytes)) return;
+    // is far cheaper than creating and renaming a new file. A folder this sink made holds
+    // nothing to compare with.
+    if (!at.new_ && holds(at.fd, name, bytes)) return;
     // New files too go through a temporary name: a run stopped halfway never leaves a
     // page that looks finished but is cut short.
-    writeFileAtomically(path, bytes);
+    writeFileAtomicallyIn(at.fd, name, bytes, path);
 }
 
 bool FileSink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) {
@@ -90,9 +135,17 @@ bool FileSink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) 
 void FileSink::makeFolders(const fs::path& folder) {
     std::error_code error;
     if (fs::is_directory(folder, error)) return;
+    // The folders about to be made: the missing ones from `folder` up.
+    std::vector<fs::path> missing;
+    for (fs::path step = folder; !step.empty() && !fs::exists(step, error); step = step.parent_path()) {
+        missing.push_back(step);
+        if (step == step.parent_path()) break;
+    }
     fs::create_directories(folder, error);
     if (error || !fs::is_directory(folder))
         throw Error("无法创建文件夹 " + displayPath(folder) + "：" + error.message());
+    const std::lock_guard lock(mutex_);
+    for (const auto& made : missing) made_.insert(sameFolder(made));
 }
 
 void MemorySink::store(const fs::path& path, std::string_view bytes, FileKind) {

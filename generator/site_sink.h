@@ -54,11 +54,29 @@ protected:
 // holds exactly the new bytes is left untouched.
 class FileSink final : public SiteSink {
 public:
+    FileSink() = default;
+    ~FileSink() override;
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
+
     bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) override;
     void makeFolders(const std::filesystem::path& folder) override;
 
 protected:
     void store(const std::filesystem::path& path, std::string_view bytes, FileKind kind) override;
+
+private:
+    struct Folder {
+        int fd = -1;        // open for the *at calls; -1 when it could not be opened
+        bool new_ = false;  // made by this sink: no file in it is older than this sink
+    };
+    // The folder of a file, opened once: each file is then created, renamed and compared
+    // relative to it instead of by its whole path.
+    Folder folder(const std::filesystem::path& folder);
+
+    std::mutex mutex_;
+    std::map<std::filesystem::path, Folder> folders_;
+    std::set<std::filesystem::path> made_;
 };
 
 // Keeps the files in memory, in the order they arrive (pages generated in parallel arrive

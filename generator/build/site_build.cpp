@@ -1,5 +1,6 @@
 #include "generator/build/site_build.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <optional>
@@ -21,22 +22,31 @@ std::vector<std::filesystem::path> BuildResult::written() const {
 
 namespace {
 
-// One run of a list of steps. Steps run in order on the calling thread, except one
-// independent step, which starts on another thread as early as it may: once no step
-// before it can still stop the build. A step's messages are shown as they come when
-// every step before it has been reported, and are held back until then otherwise.
+// One run of a list of steps. Steps run in order on the calling thread, except one step
+// that may start early on another thread: the first later step whose needs are already
+// made (StepUse). A step's messages are shown as they come when every step before it has
+// been reported, and are held back until then otherwise. A step runs only when every
+// earlier step that makes something it needs has made it.
 class BuildRun {
 public:
     BuildRun(const StepInput& input, std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
              const BuildProgress& progress)
-        : steps_(steps), sink_(sink), messages_(messages), progress_(progress), slots_(steps.size()) {
-        // Each step learns whether a later one takes the database it may make.
-        bool takenLater = false;
+        : steps_(steps),
+          sink_(sink),
+          messages_(messages),
+          progress_(progress),
+          slots_(steps.size()),
+          overlapping_(input.threads != 1) {
+        for (std::size_t index = 0; index < steps.size(); ++index) slots_[index].use = steps[index]->use();
+        Products neededLater;
         for (std::size_t index = steps.size(); index-- > 0;) {
-            slots_[index].input.emplace(input);
-            slots_[index].input->databaseTakenLater = takenLater;
-            slots_[index].input->context = &context_;
-            takenLater = takenLater || steps[index]->takesDatabase();
+            Slot& slot = slots_[index];
+            slot.input.emplace(input);
+            slot.input->context = &context_;
+            slot.input->neededLater = neededLater & slot.use.makes;
+            neededLater = neededLater | slot.use.needs;
+            for (std::size_t before = 0; before < index; ++before)
+                if (!(slots_[before].use.makes & slot.use.needs).empty()) slot.after.push_back(before);
         }
     }
 
@@ -44,9 +54,16 @@ public:
     std::vector<std::string> storeUntaken() { return context_.storeUntaken(sink_); }
 
     std::vector<StepResult> run() {
-        for (std::size_t index = 0; index < steps_.size() && !stopped_; ++index) {
+        for (std::size_t index = 0; index < steps_.size(); ++index) {
             if (index == sideIndex_) continue;
-            if (!side_.joinable()) startSideStepAfter(index);
+            // A step that needs what the other thread makes waits for it.
+            if (side_.joinable() && waitsFor(index, sideIndex_)) finishSide();
+            if (!mayRun(index)) {
+                slots_[index].skipped = slots_[index].finished = true;
+                reportFinished();
+                continue;
+            }
+            if (!side_.joinable() && overlapping_) startSideStepAfter(index);
             runHere(index);
             if (sideDone_) finishSide();
             reportFinished();
@@ -58,23 +75,41 @@ public:
 
 private:
     struct Slot {
+        StepUse use;
+        std::vector<std::size_t> after;  // earlier steps that make what this one needs
         std::optional<StepInput> input;
         RecordedMessages held;
         StepResult result;
         bool finished = false;
+        bool skipped = false;  // not run: something it needs was not made
     };
+
+    // True when step `index` needs something step `maker` makes.
+    bool waitsFor(std::size_t index, std::size_t maker) const {
+        const auto& after = slots_[index].after;
+        return std::find(after.begin(), after.end(), maker) != after.end();
+    }
+
+    bool made(std::size_t index) const {
+        const Slot& slot = slots_[index];
+        return slot.finished && !slot.skipped && !slot.result.madeNothing;
+    }
+
+    bool mayRun(std::size_t index) const {
+        return std::all_of(slots_[index].after.begin(), slots_[index].after.end(),
+                           [this](std::size_t maker) { return made(maker); });
+    }
 
     void report(std::size_t index, std::size_t done, std::size_t total) const {
         if (progress_) progress_(index, steps_.size(), *steps_[index], done, total);
     }
 
-    // Starts the first independent step after `index` on another thread, unless a step
-    // before it may stop the build (then it must wait its turn).
+    // Starts the first step after `index` whose needs are all made on another thread.
     void startSideStepAfter(std::size_t index) {
         for (std::size_t later = index + 1; later < steps_.size(); ++later) {
-            if (steps_[later - 1]->mayStopBuild()) return;
-            if (!steps_[later]->independent() || steps_[later]->mayStopBuild()) continue;
+            if (!mayRun(later)) continue;
             sideIndex_ = later;
+            sideDone_ = false;
             side_ = std::jthread([this, later] {
                 try {
                     slots_[later].result = steps_[later]->run(*slots_[later].input, sink_, slots_[later].held, {});
@@ -96,13 +131,13 @@ private:
                 stepProgress = [this, index](std::size_t done, std::size_t total) { report(index, done, total); };
             slot.result = steps_[index]->run(*slot.input, sink_, messages_, stepProgress);
             report(index, 1, 1);
+            // Moving keeps madeNothing, which later steps still ask about.
             results_.push_back(std::move(slot.result));
             ++reported_;
         } else {
             slot.result = steps_[index]->run(*slot.input, sink_, slot.held, {});
         }
         slot.finished = true;
-        if (slot.result.stopsBuild) stopped_ = true;
     }
 
     void finishSide() {
@@ -112,14 +147,16 @@ private:
         slots_[sideIndex_].finished = true;
     }
 
-    // Shows, in step order, what finished steps held back.
+    // Shows, in step order, what finished steps held back; a skipped step shows nothing.
     void reportFinished() {
         while (reported_ < steps_.size() && slots_[reported_].finished) {
             Slot& slot = slots_[reported_];
-            report(reported_, 0, 1);
-            for (const auto& text : slot.held.texts()) messages_.show(text);
-            report(reported_, 1, 1);
-            results_.push_back(std::move(slot.result));
+            if (!slot.skipped) {
+                report(reported_, 0, 1);
+                for (const auto& text : slot.held.texts()) messages_.show(text);
+                report(reported_, 1, 1);
+                results_.push_back(std::move(slot.result));
+            }
             ++reported_;
         }
     }
@@ -132,7 +169,7 @@ private:
     std::vector<Slot> slots_;
     std::vector<StepResult> results_;
     std::size_t reported_ = 0;  // steps whose messages and result are out
-    bool stopped_ = false;
+    const bool overlapping_;    // one thread: every step in order on the calling thread
     std::size_t sideIndex_ = static_cast<std::size_t>(-1);
     std::exception_ptr sideError_;
     std::atomic<bool> sideDone_{false};
@@ -143,7 +180,7 @@ private:
 
 BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::path& runDir, catalogue::Id projectId,
                      std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
-                     const BuildProgress& progress) {
+                     const BuildProgress& progress, unsigned threads) {
     BuildResult result;
     const catalogue::Project* project = model.project(projectId);
     if (!project) {
@@ -151,7 +188,8 @@ BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::pa
         return result;
     }
     result.projectFound = true;
-    const StepInput input{model, *project, runDir};
+    StepInput input{model, *project, runDir};
+    input.threads = threads;
     BuildRun run(input, steps, sink, messages, progress);
     try {
         result.steps = run.run();

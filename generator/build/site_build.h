@@ -23,12 +23,13 @@ struct BuildResult {
 using BuildProgress = std::function<void(std::size_t, std::size_t, const BuildStep&, std::size_t, std::size_t)>;
 
 // Runs `steps` in order on the project `projectId`. A missing project is reported with the
-// first step's own message and nothing runs; a step whose result stops the build ends it.
-// An independent step (BuildStep::independent) may run on another thread alongside the
-// steps around it; messages still come in step order, and a step whose messages were held
-// back has its progress reported only as started and done.
+// first step's own message and nothing runs. A step does not run when an earlier step that
+// makes something it needs (BuildStep::use) did not make it. With `threads` other than 1, a
+// step whose needs are made may start on another thread before its turn; messages still
+// come in step order, and a step whose messages were held back has its progress reported
+// only as started and done. `threads` also goes to each step (StepInput::threads).
 BuildResult runBuild(const catalogue::Snapshot& model, const std::filesystem::path& runDir, catalogue::Id projectId,
                      std::span<BuildStep* const> steps, SiteSink& sink, Messages& messages,
-                     const BuildProgress& progress = {});
+                     const BuildProgress& progress = {}, unsigned threads = 0);
 
 }  // namespace tabulon::generator

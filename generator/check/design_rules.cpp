@@ -1,5 +1,7 @@
 #include "generator/check/design_rules.h"
 
+#include <unordered_map>
+
 #include "base/gbk.h"
 #include "catalogue/data_type.h"
 #include "catalogue/ids.h"
@@ -36,68 +38,92 @@ bool isCascadeSource(const catalogue::Field& field) {
     return id && *id > 0;
 }
 
-class ProjectChecker {
-public:
-    ProjectChecker(const catalogue::Snapshot& model, std::vector<DesignProblem>& out) : model_(model), out_(out) {}
-
-    void table(const catalogue::Table& table, const std::vector<const catalogue::Table*>& siblings) {
-        auto add = [&](const std::string& problem) {
-            out_.push_back({table.projectId, table.id, -1, placeText(model_, table) + "：" + problem, true});
-        };
-        if (const auto problem = tableNamePolicy(table.name)) add(*problem);
-        for (const auto* other : siblings) {
-            if (other->id == table.id) break;
-            if (sameDatabaseName(other->name, table.name)) {
-                add("与表 " + other->name + " 在数据库中同名（不区分大小写）");
-                break;
-            }
-        }
-        if (const auto problem = pageTextProblem(table.description)) add("表说明" + *problem);
-
-        for (const auto* field : model_.fieldsInAddedOrder(table.id)) this->field(table, *field);
-    }
-
-private:
-    void field(const catalogue::Table& table, const catalogue::Field& field) {
-        auto add = [&](const std::string& problem, bool refuses = true) {
-            out_.push_back(
-                {table.projectId, table.id, field.id, placeText(model_, table, &field) + "：" + problem, refuses});
-        };
-        if (const auto problem = fieldNamePolicy(field.name, field.type)) add(*problem);
-        for (const auto* other : model_.fieldsInAddedOrder(table.id)) {
-            if (other->id == field.id) break;
-            if (!isKeyName(field.name) && sameDatabaseName(other->name, field.name)) {
-                add("与字段 " + other->name + " 在数据库中同名（不区分大小写）");
-                break;
-            }
-        }
-        if (const auto problem = pageTextProblem(field.description)) add("字段说明" + *problem);
-        if (field.dataType == catalogue::DataType::AutoNumber && !isKeyName(field.name))
-            add("每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立", false);
-        if (field.widget == catalogue::WidgetKind::DropDown) {
-            if (namesNoTable(model_, field.linkTable))
-                add(field.linkTable.empty() ? "组合框没有选择关联表"
-                                            : "组合框的关联表（编号 " + field.linkTable + "）已不存在");
-            else if (namesNoField(model_, field.linkField))
-                add("组合框的关联字段（编号 " + field.linkField + "）已不存在");
-        }
-        if (isCascadeSource(field)) {
-            if (namesNoTable(model_, field.cascadeTable))
-                add("联动表（编号 " + field.cascadeTable + "）已不存在");
-            else if (namesNoField(model_, field.cascadeField, true))
-                add("联动字段（编号 " + field.cascadeField + "）已不存在");
-            else if (namesNoField(model_, field.cascadeCondition, true))
-                add("联动条件字段（编号 " + field.cascadeCondition + "）已不存在");
-            else if (namesNoField(model_, field.cascadeDisplay, true))
-                add("联显字段（编号 " + field.cascadeDisplay + "）已不存在");
-        }
-    }
-
-    const catalogue::Snapshot& model_;
-    std::vector<DesignProblem>& out_;
-};
+// For each name, the index of the first name the database takes for the same one: i
+// itself when none before it is.
+std::vector<std::size_t> firstSameNames(const std::vector<std::string>& keys) {
+    std::unordered_map<std::string_view, std::size_t> first;
+    first.reserve(keys.size());
+    std::vector<std::size_t> found;
+    found.reserve(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) found.push_back(first.try_emplace(keys[i], i).first->second);
+    return found;
+}
 
 }  // namespace
+
+ProjectRules::ProjectRules(const catalogue::Snapshot& model, catalogue::Id projectId)
+    : model_(model), siblings_(model.tablesOf(projectId)) {
+    // Each table is compared with the ones before it by its folded name, computed once.
+    std::vector<std::string> keys;
+    keys.reserve(siblings_.size());
+    for (const auto* table : siblings_) keys.push_back(jet::nameFoldKey(table->name));
+    const auto first = firstSameNames(keys);
+    for (std::size_t i = 0; i < siblings_.size(); ++i) {
+        sameNamedBefore_.emplace(siblings_[i]->id, first[i] == i ? nullptr : siblings_[first[i]]);
+        firstByKey_.try_emplace(std::move(keys[i]), siblings_[i]);
+    }
+}
+
+const catalogue::Table* ProjectRules::sameNamedBefore(const catalogue::Table& table) const {
+    if (const auto found = sameNamedBefore_.find(table.id); found != sameNamedBefore_.end()) return found->second;
+    // Not one of the project's tables: any of them counts.
+    const auto found = firstByKey_.find(jet::nameFoldKey(table.name));
+    return found == firstByKey_.end() ? nullptr : found->second;
+}
+
+void ProjectRules::checkTable(const catalogue::Table& table, std::vector<DesignProblem>& out) const {
+    auto add = [&](const std::string& problem) {
+        out.push_back({table.projectId, table.id, -1, placeText(model_, table) + "：" + problem, true});
+    };
+    if (const auto problem = tableNamePolicy(table.name)) add(*problem);
+    if (const auto* other = sameNamedBefore(table)) add("与表 " + other->name + " 在数据库中同名（不区分大小写）");
+    if (const auto problem = pageTextProblem(table.description)) add("表说明" + *problem);
+
+    const auto fields = model_.fieldsInAddedOrder(table.id);
+    std::vector<std::string> keys;
+    keys.reserve(fields.size());
+    for (const auto* field : fields) keys.push_back(jet::nameFoldKey(field->name));
+    const auto first = firstSameNames(keys);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        checkField(table, *fields[i], keys[i] != "id" && first[i] != i ? fields[first[i]] : nullptr, out);
+}
+
+std::vector<DesignProblem> ProjectRules::tableRefusals(const catalogue::Table& table) const {
+    std::vector<DesignProblem> found;
+    checkTable(table, found);
+    std::erase_if(found, [](const DesignProblem& problem) { return !problem.refusesPages; });
+    return found;
+}
+
+void ProjectRules::checkField(const catalogue::Table& table, const catalogue::Field& field,
+                              const catalogue::Field* sameNamedBefore, std::vector<DesignProblem>& out) const {
+    auto add = [&](const std::string& problem, bool refuses = true) {
+        out.push_back(
+            {table.projectId, table.id, field.id, placeText(model_, table, &field) + "：" + problem, refuses});
+    };
+    if (const auto problem = fieldNamePolicy(field.name, field.type)) add(*problem);
+    if (sameNamedBefore) add("与字段 " + sameNamedBefore->name + " 在数据库中同名（不区分大小写）");
+    if (const auto problem = pageTextProblem(field.description)) add("字段说明" + *problem);
+    if (field.dataType == catalogue::DataType::AutoNumber && !isKeyName(field.name))
+        add("每个表只有 id 一个自动编号列，字段类型“自动编号”按长整型 integer 建立", false);
+    if (field.widget == catalogue::WidgetKind::DropDown) {
+        if (namesNoTable(model_, field.linkTable))
+            add(field.linkTable.empty() ? "组合框没有选择关联表"
+                                        : "组合框的关联表（编号 " + field.linkTable + "）已不存在");
+        else if (namesNoField(model_, field.linkField))
+            add("组合框的关联字段（编号 " + field.linkField + "）已不存在");
+    }
+    if (isCascadeSource(field)) {
+        if (namesNoTable(model_, field.cascadeTable))
+            add("联动表（编号 " + field.cascadeTable + "）已不存在");
+        else if (namesNoField(model_, field.cascadeField, true))
+            add("联动字段（编号 " + field.cascadeField + "）已不存在");
+        else if (namesNoField(model_, field.cascadeCondition, true))
+            add("联动条件字段（编号 " + field.cascadeCondition + "）已不存在");
+        else if (namesNoField(model_, field.cascadeDisplay, true))
+            add("联显字段（编号 " + field.cascadeDisplay + "）已不存在");
+    }
+}
 
 std::optional<std::string> projectNameProblem(std::string_view name) {
     if (const auto problem = folderNameProblem(name)) return problem;
@@ -142,9 +168,8 @@ std::vector<DesignProblem> checkProject(const catalogue::Snapshot& model, catalo
     if (!project) return problems;
     if (const auto problem = projectNameProblem(project->name))
         problems.push_back({projectId, -1, -1, "项目 " + project->name + "：" + *problem, true});
-    ProjectChecker checker(model, problems);
-    const auto tables = model.tablesOf(projectId);
-    for (const auto* table : tables) checker.table(*table, tables);
+    const ProjectRules rules(model, projectId);
+    for (const auto* table : model.tablesOf(projectId)) rules.checkTable(*table, problems);
     // Template rows the generators cannot patch: the pages built from them are not written.
     for (auto& text : missingTemplateAnchors(model))
         problems.push_back({projectId, -1, -1, std::move(text) + "，该模板生成的页面不会写出。", false});
@@ -152,11 +177,7 @@ std::vector<DesignProblem> checkProject(const catalogue::Snapshot& model, catalo
 }
 
 std::vector<DesignProblem> tableRefusals(const catalogue::Snapshot& model, const catalogue::Table& table) {
-    std::vector<DesignProblem> found;
-    ProjectChecker checker(model, found);
-    checker.table(table, model.tablesOf(table.projectId));
-    std::erase_if(found, [](const DesignProblem& problem) { return !problem.refusesPages; });
-    return found;
+    return ProjectRules(model, table.projectId).tableRefusals(table);
 }
 
 }  // namespace tabulon::generator

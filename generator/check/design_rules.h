@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/records.h"
@@ -45,6 +46,28 @@ std::vector<DesignProblem> checkProject(const catalogue::Snapshot& model, catalo
 
 // The problems of one table for which ③ writes none of its pages.
 std::vector<DesignProblem> tableRefusals(const catalogue::Snapshot& model, const catalogue::Table& table);
+
+// The rules for the tables of one project, made ready once: each table is compared with
+// the ones before it by name without comparing every pair, and ③ checks each table as its
+// pages are built, from any thread.
+class ProjectRules {
+public:
+    ProjectRules(const catalogue::Snapshot& model, catalogue::Id projectId);
+    // Adds every problem of `table` and its fields to `out`, as checkProject lists them.
+    void checkTable(const catalogue::Table& table, std::vector<DesignProblem>& out) const;
+    // tableRefusals.
+    std::vector<DesignProblem> tableRefusals(const catalogue::Table& table) const;
+
+private:
+    const catalogue::Table* sameNamedBefore(const catalogue::Table& table) const;
+    void checkField(const catalogue::Table& table, const catalogue::Field& field,
+                    const catalogue::Field* sameNamedBefore, std::vector<DesignProblem>& out) const;
+
+    const catalogue::Snapshot& model_;
+    std::vector<const catalogue::Table*> siblings_;  // the project's tables, in page order
+    std::unordered_map<catalogue::Id, const catalogue::Table*> sameNamedBefore_;
+    std::unordered_map<std::string, const catalogue::Table*> firstByKey_;  // by folded name
+};
 
 // "项目 P / 表 T / 字段 F" for the messages of the generators.
 std::string placeText(const catalogue::Snapshot& model, const catalogue::Table& table,

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "base/error.h"
@@ -36,9 +37,10 @@ public:
         const std::string where = "项目 " + project_.name + " / 表 " + table.name;
         if (auto problem = jet::nameProblem(table.name, jet::NameKind::Table))
             return report(where + "：" + *problem + "，该表未建立。");
-        for (const auto& earlier : created_)
-            if (sameDatabaseName(earlier, table.name))
-                return report(where + "：与表 " + earlier + " 在数据库中同名（不区分大小写），该表未建立。");
+        // Looked up by folded name, not compared with every table before it.
+        std::string tableKey = jet::nameFoldKey(table.name);
+        if (const auto earlier = created_.find(tableKey); earlier != created_.end())
+            return report(where + "：与表 " + earlier->second + " 在数据库中同名（不区分大小写），该表未建立。");
 
         jet::TableDefinition definition;
         definition.name = table.name;
@@ -85,7 +87,7 @@ public:
         } catch (const jet::Error& e) {
             return report(where + "：" + e.what() + "，该表未建立。");
         }
-        created_.push_back(table.name);
+        created_.emplace(std::move(tableKey), table.name);
         log_ += jet::createTableStatement(definition);
         log_ += "\r\n\r\n\r\n\r\n\r\n";
     }
@@ -120,7 +122,7 @@ private:
     jet::Database database_;
     std::string log_;
     std::size_t problems_ = 0;
-    std::vector<std::string> created_;  // names of the tables built so far
+    std::unordered_map<std::string, std::string> created_;  // the tables built so far, by folded name
 };
 
 std::tm localNow() {
@@ -193,7 +195,7 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
             result.keptCopy =
                 keepDatedCopy(site / "data", "data", ".mdb", *oldBytes, options.now ? options.now() : localNow(), sink);
         // A login step later in the build adds its account and writes the file: one encoding.
-        if (input.databaseTakenLater && input.context)
+        if (input.neededLater.has(Product::SiteDatabase) && input.context)
             input.context->keepSiteDatabase(file, std::move(run.database()));
         else
             sink.writeBytes(file, run.database().bytes());

@@ -59,6 +59,9 @@ public:
     std::string_view title() const override { return "②生成数据库文件"; }
     std::string missingProjectMessage(catalogue::Id projectId) const override;
     StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) override;
+    // A later login step takes the database from the build's context and writes it once,
+    // its account added.
+    StepUse use() const override { return {Product::SiteFolder, Product::SiteDatabase}; }
     const std::string& statementLog() const { return statementLog_; }
 
 private:

@@ -60,7 +60,8 @@ public:
     std::string_view title() const override { return "④生成登录代码"; }
     std::string missingProjectMessage(catalogue::Id projectId) const override;
     StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) override;
-    bool takesDatabase() const override { return true; }
+    // Takes the site database the database step of the build hands on.
+    StepUse use() const override { return {Product::SiteFolder | Product::SiteDatabase, {}}; }
 };
 
 inline constexpr std::string_view kDefaultAccount = "vokra";

@@ -171,7 +171,7 @@ StepResult SkeletonStep::run(const StepInput& input, SiteSink& sink, Messages& m
         // Without the site folder no later step can write anything.
         messages.show(e.what());
         result.problems = 1;
-        result.stopsBuild = true;
+        result.madeNothing = true;
     }
     return result;
 }

@@ -49,14 +49,14 @@ std::vector<std::string> releaseSkeleton(const std::filesystem::path& runDir, co
 std::vector<std::string> releaseSkeletonForProject(const std::filesystem::path& runDir, std::string_view projectName,
                                                    SiteSink& sink);
 
-// Step ① of a build. A failure is reported and stops the build: without the site folder
-// nothing else can be written.
+// Step ① of a build. A failure is reported and keeps the later steps from running: without
+// the site folder nothing else can be written.
 class SkeletonStep final : public BuildStep {
 public:
     std::string_view title() const override { return "①释放原始文件"; }
     std::string missingProjectMessage(catalogue::Id projectId) const override;
     StepResult run(const StepInput& input, SiteSink& sink, Messages& messages, const Progress& progress) override;
-    bool mayStopBuild() const override { return true; }
+    StepUse use() const override { return {{}, Product::SiteFolder}; }
 };
 
 }  // namespace tabulon::generator

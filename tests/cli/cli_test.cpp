@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -29,15 +30,19 @@ std::string quoted(const std::string& text) {
     return out + "'";
 }
 
-Run tabulon(const std::filesystem::path& runDir, const std::string& arguments) {
+Run runProgram(const char* program, const std::filesystem::path& runDir, const std::string& arguments) {
     const std::string command =
-        std::string(TABULON_EXECUTABLE) + " --run-dir " + quoted(runDir.string()) + " " + arguments + " 2>&1";
+        std::string(program) + " --run-dir " + quoted(runDir.string()) + " " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[4096];
     while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+Run tabulon(const std::filesystem::path& runDir, const std::string& arguments) {
+    return runProgram(TABULON_EXECUTABLE, runDir, arguments);
 }
 
 TEST(CommandLine, GenerateAddPagesOfTheSampleProject) {
@@ -176,6 +181,53 @@ TEST(CommandLine, DryRunListsWhatTheBuildWritesAndTouchesNothing) {
     std::erase(written, std::string(catalogue::kFileName));
     EXPECT_EQ(paths, written);
 }
+
+// Every file below `folder` with its bytes, the site database left out (it carries the
+// time it was made).
+std::map<std::string, std::string> siteBytes(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& name : filesBelow(folder))
+        if (!name.ends_with(".mdb") && name != catalogue::kFileName) files[name] = readFile(folder / name);
+    return files;
+}
+
+// One thread or several, the same files and the same messages in the same order; a count
+// that is not one is refused before anything is written.
+TEST(CommandLine, BuildThreadsChangeNothingButTheTime) {
+    TempFolder one, many;
+    const auto single = tabulon(one.path(), "build 记账 --threads 1");
+    ASSERT_EQ(single.exitCode, 0) << single.output;
+    const auto several = tabulon(many.path(), "build 记账 --threads 3");
+    ASSERT_EQ(several.exitCode, 0) << several.output;
+    EXPECT_EQ(several.output, single.output);
+    const auto files = siteBytes(one.path());
+    EXPECT_GT(files.size(), 50u);
+    EXPECT_TRUE(siteBytes(many.path()) == files);
+
+    TempFolder refused;
+    const auto bad = tabulon(refused.path(), "build 记账 --threads x");
+    EXPECT_EQ(bad.exitCode, 2) << bad.output;
+    EXPECT_FALSE(std::filesystem::exists(refused.path() / "记账"));
+}
+
+#ifdef TABULON_CLI_EXECUTABLE
+// The window-less program runs the same commands and says so when asked for the window.
+TEST(CommandLine, TheProgramWithoutWindowBuildsTheSameSite) {
+    TempFolder full, bare;
+    const auto built = tabulon(full.path(), "build 记账");
+    ASSERT_EQ(built.exitCode, 0) << built.output;
+    const auto run = [&](const std::string& arguments) {
+        return runProgram(TABULON_CLI_EXECUTABLE, bare.path(), arguments);
+    };
+    const auto cli = run("build 记账");
+    ASSERT_EQ(cli.exitCode, 0) << cli.output;
+    EXPECT_EQ(cli.output, built.output);
+    EXPECT_TRUE(siteBytes(bare.path()) == siteBytes(full.path()));
+    const auto window = run("");
+    EXPECT_EQ(window.exitCode, 2);
+    EXPECT_NE(window.output.find("no window"), std::string::npos) << window.output;
+}
+#endif
 
 // The real build makes a run folder that is not there yet; the dry run lists the same
 // files and makes nothing.

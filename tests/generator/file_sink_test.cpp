@@ -1,6 +1,7 @@
 // The disk sink: whole files or none, new ones included, and nothing left under other names.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -77,6 +78,50 @@ TEST(FileSink, WritesThroughNoLinkAndAgainOnlyWhatChanged) {
     const auto before = std::filesystem::last_write_time(link);
     sink.writeBytes(link, "page");
     EXPECT_EQ(std::filesystem::last_write_time(link), before) << "the same bytes leave the file alone";
+}
+
+// Files are written relative to their opened folder; in a folder the sink made itself there
+// is nothing older to compare with, in one it found an unchanged file keeps its time.
+TEST(FileSink, ComparesOnlyInFoldersItFoundAndLeavesNoTemporaries) {
+    namespace fs = std::filesystem;
+    testing::TempFolder folder;
+    const auto manage = folder.path() / "站点" / "manage";
+    const auto page = manage / "页.asp";
+    {
+        FileSink sink;
+        sink.makeFolders(manage);
+        sink.writeBytes(page, "一");
+        sink.writeBytes(page, "二");  // the same run may write a file twice: the last bytes stay
+        // The same folder spelled another way is the same folder.
+        sink.writeBytes(folder.path() / "站点" / "." / "manage" / "表.asp", "表");
+        EXPECT_EQ(sink.readBack(page), "二");
+    }
+    EXPECT_EQ(namesIn(manage), (std::vector<std::string>{"表.asp", "页.asp"}));
+
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(page, old);
+    FileSink again;
+    again.makeFolders(manage);  // already there: found, not made
+    again.writeBytes(page, "二");
+    EXPECT_EQ(fs::last_write_time(page), old) << "unchanged bytes leave the file alone";
+    again.writeBytes(page, "三");
+    EXPECT_EQ(again.readBack(page), "三");
+    EXPECT_EQ(namesIn(manage), (std::vector<std::string>{"表.asp", "页.asp"}));
+}
+
+TEST(FileSink, AFolderThatIsNotThereYetIsNamedAndUsableOnceMade) {
+    testing::TempFolder folder;
+    FileSink sink;
+    const auto later = folder.path() / "后来" / "页.asp";
+    try {
+        sink.writeBytes(later, "x");
+        ADD_FAILURE() << "written into a missing folder";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("后来/页.asp"), std::string::npos) << e.what();
+    }
+    sink.makeFolders(later.parent_path());
+    sink.writeBytes(later, "x");
+    EXPECT_EQ(sink.readBack(later), "x");
 }
 
 TEST(DryRunSink, TakesANameOnceAndTouchesNothing) {

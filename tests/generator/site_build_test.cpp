@@ -1,5 +1,6 @@
-// The site build: steps in order, a failed skeleton stops it, pages built on several
-// threads come out exactly as on one, and the sinks keep their promises.
+// The site build: steps in order, a step whose input was not made does not run, steps
+// overlap only where what they need is made, pages built on several threads come out
+// exactly as on one, and the sinks keep their promises.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -29,11 +30,11 @@ using testing::DesignBuilder;
 using testing::makeField;
 using testing::TempFolder;
 
-// A step that records that it ran and says what it was told to.
+// A step that records that it ran and says what it was told to; `fails` makes nothing.
 class ScriptedStep final : public BuildStep {
 public:
-    ScriptedStep(std::string name, std::vector<std::string>& ran, bool stops = false)
-        : name_(std::move(name)), ran_(ran), stops_(stops) {}
+    ScriptedStep(std::string name, std::vector<std::string>& ran, StepUse use = {}, bool fails = false)
+        : name_(std::move(name)), ran_(ran), use_(use), stops_(fails) {}
     std::string_view title() const override { return name_; }
     std::string missingProjectMessage(catalogue::Id id) const override {
         return name_ + " 缺项目 " + std::to_string(id);
@@ -44,18 +45,24 @@ public:
         if (progress) progress(1, 2);
         return {{input.runDir / name_}, stops_ ? 1u : 0u, stops_};
     }
+    StepUse use() const override { return use_; }
 
 private:
     std::string name_;
     std::vector<std::string>& ran_;
+    StepUse use_;
     bool stops_;
 };
 
-TEST(SiteBuild, RunsTheStepsInOrderAndStopsWhereAStepSaysSo) {
+constexpr auto kFolder = Product::SiteFolder;
+constexpr auto kDatabase = Product::SiteDatabase;
+
+TEST(SiteBuild, RunsTheStepsInOrderAndNotAStepWhoseInputWasNotMade) {
     const auto model = DesignBuilder().snapshot();
     std::vector<std::string> ran;
-    ScriptedStep first("一", ran), stopping("二", ran, true), never("三", ran);
-    BuildStep* const steps[] = {&first, &stopping, &never};
+    ScriptedStep first("一", ran, {{}, kFolder}), failing("二", ran, {kFolder, kDatabase}, true),
+        never("三", ran, {kDatabase, {}});
+    BuildStep* const steps[] = {&first, &failing, &never};
     MemorySink sink;
     RecordedMessages messages;
     std::vector<std::string> progress;
@@ -72,6 +79,23 @@ TEST(SiteBuild, RunsTheStepsInOrderAndStopsWhereAStepSaysSo) {
     EXPECT_EQ(result.problems(), 1u);
     EXPECT_FALSE(result.succeeded());
     EXPECT_EQ(testing::fileNames(result.written()), (std::vector<std::string>{"一", "二"}));
+}
+
+// A failed skeleton keeps everything that needs the site folder from running, and what
+// needs their products in turn; a step that needs none of it still runs.
+TEST(SiteBuild, AFailedStepHoldsBackOnlyTheStepsThatNeedWhatItMakes) {
+    const auto model = DesignBuilder().snapshot();
+    std::vector<std::string> ran;
+    ScriptedStep skeleton("骨架", ran, {{}, kFolder}, true), database("数据库", ran, {kFolder, kDatabase}),
+        login("登录", ran, {kDatabase, {}}), alone("独立", ran);
+    BuildStep* const steps[] = {&skeleton, &database, &login, &alone};
+    MemorySink sink;
+    RecordedMessages messages;
+    const auto result = runBuild(model, "/run", 4, steps, sink, messages, {}, 1);
+    EXPECT_EQ(ran, (std::vector<std::string>{"骨架", "独立"}));
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"骨架 记账", "独立 记账"}));
+    EXPECT_EQ(result.steps.size(), 2u) << "steps that did not run have no result";
+    EXPECT_EQ(result.problems(), 1u);
 }
 
 // Two steps that meet: each says it has started and waits (a while at most) for the other.
@@ -91,8 +115,8 @@ struct Meeting {
 
 class MeetingStep final : public BuildStep {
 public:
-    MeetingStep(std::string name, Meeting& meeting, bool alongside, bool mayStop = false)
-        : name_(std::move(name)), meeting_(meeting), alongside_(alongside), mayStop_(mayStop) {}
+    MeetingStep(std::string name, Meeting& meeting, StepUse use = {})
+        : name_(std::move(name)), meeting_(meeting), use_(use) {}
     std::string_view title() const override { return name_; }
     std::string missingProjectMessage(catalogue::Id) const override { return name_; }
     StepResult run(const StepInput&, SiteSink&, Messages& messages, const Progress&) override {
@@ -101,20 +125,19 @@ public:
         messages.show(name_ + " 结束");
         return {};
     }
-    bool independent() const override { return alongside_; }
-    bool mayStopBuild() const override { return mayStop_; }
+    StepUse use() const override { return use_; }
     bool met = false;
 
 private:
     std::string name_;
     Meeting& meeting_;
-    bool alongside_, mayStop_;
+    StepUse use_;
 };
 
 TEST(SiteBuild, AStepThatReadsNothingOfThePreviousRunsAlongsideItWithMessagesInOrder) {
     const auto model = DesignBuilder().snapshot();
     Meeting meeting(std::chrono::seconds(20));
-    MeetingStep first("甲", meeting, false), second("乙", meeting, true);
+    MeetingStep first("甲", meeting, {{}, kFolder}), second("乙", meeting, {kDatabase, {}});
     BuildStep* const steps[] = {&first, &second};
     MemorySink sink;
     RecordedMessages messages;
@@ -130,9 +153,9 @@ TEST(SiteBuild, StepsAfterAnIndependentOneGoOnBesideItAndSpeakAfterIt) {
     const auto model = DesignBuilder().snapshot();
     Meeting meeting(std::chrono::seconds(20));
     std::vector<std::string> ran;
-    ScriptedStep first("甲", ran);
-    MeetingStep second("乙", meeting, true), third("丙", meeting, false);
-    ScriptedStep fourth("丁", ran, true), never("戊", ran);
+    ScriptedStep first("甲", ran, {{}, kFolder});
+    MeetingStep second("乙", meeting), third("丙", meeting, {kFolder, {}});
+    ScriptedStep fourth("丁", ran, {kFolder, kDatabase}, true), never("戊", ran, {kDatabase, {}});
     BuildStep* const steps[] = {&first, &second, &third, &fourth, &never};
     MemorySink sink;
     RecordedMessages messages;
@@ -143,7 +166,7 @@ TEST(SiteBuild, StepsAfterAnIndependentOneGoOnBesideItAndSpeakAfterIt) {
             progress.push_back(std::to_string(index) + " " + std::to_string(done) + "/" + std::to_string(total));
         });
     EXPECT_TRUE(second.met && third.met) << "the third step ran while the second was running";
-    EXPECT_EQ(ran, (std::vector<std::string>{"甲", "丁"})) << "the stopping step ends the build";
+    EXPECT_EQ(ran, (std::vector<std::string>{"甲", "丁"})) << "the last step needs what the failed one makes";
     EXPECT_EQ(messages.texts(),
               (std::vector<std::string>{"甲 记账", "乙 开始", "乙 结束", "丙 开始", "丙 结束", "丁 记账"}));
     // The fourth step runs live or held, as the second happens to end: only its start and
@@ -157,10 +180,10 @@ TEST(SiteBuild, StepsAfterAnIndependentOneGoOnBesideItAndSpeakAfterIt) {
     EXPECT_EQ(result.problems(), 1u);
 }
 
-TEST(SiteBuild, NothingRunsAlongsideAStepThatMayStopTheBuild) {
+TEST(SiteBuild, AStepWaitsForTheStepThatMakesWhatItNeeds) {
     const auto model = DesignBuilder().snapshot();
     Meeting meeting(std::chrono::milliseconds(50));
-    MeetingStep first("甲", meeting, false, true), second("乙", meeting, true);
+    MeetingStep first("甲", meeting, {{}, kFolder}), second("乙", meeting, {kFolder, {}});
     BuildStep* const steps[] = {&first, &second};
     MemorySink sink;
     RecordedMessages messages;
@@ -206,7 +229,6 @@ SampleBuild buildInMemory(const catalogue::Snapshot& model, const fs::path& runD
                           std::vector<catalogue::Id> tables, unsigned threads) {
     GenerationRequest request = PagesStep::everyPage(model, project);
     request.tableIds = std::move(tables);
-    request.threads = threads;
     SkeletonStep skeleton;
     DatabaseStep database;
     PagesStep pages(request);
@@ -214,7 +236,7 @@ SampleBuild buildInMemory(const catalogue::Snapshot& model, const fs::path& runD
     BuildStep* const steps[] = {&skeleton, &database, &pages, &login};
     MemorySink sink;
     RecordedMessages messages;
-    const auto result = runBuild(model, runDir, project, steps, sink, messages);
+    const auto result = runBuild(model, runDir, project, steps, sink, messages, {}, threads);
     SampleBuild build;
     // The database carries the time it was made; every other file must match byte for byte.
     for (const auto& file : sink.files())
