@@ -4,6 +4,8 @@
 #include <atomic>
 #include <exception>
 #include <optional>
+#include <string>
+#include <utility>
 #include <thread>
 
 namespace tabulon::generator {
@@ -147,11 +149,25 @@ private:
         slots_[sideIndex_].finished = true;
     }
 
-    // Shows, in step order, what finished steps held back; a skipped step shows nothing.
+    // Why step `index` did not run: "④生成登录代码没有运行：它需要的网站数据库没有生成。"
+    std::string whySkipped(std::size_t index) const {
+        Products missing;
+        for (std::size_t maker : slots_[index].after)
+            if (!made(maker)) missing = missing | (slots_[maker].use.makes & slots_[index].use.needs);
+        std::string what;
+        for (const auto& [product, name] :
+             {std::pair{Product::SiteFolder, "网站文件夹"}, std::pair{Product::SiteDatabase, "网站数据库"}})
+            if (missing.has(product)) what += (what.empty() ? "" : "和") + std::string(name);
+        return std::string(steps_[index]->title()) + "没有运行：它需要的" + what + "没有生成。";
+    }
+
+    // Shows, in step order, what finished steps held back, and why a skipped step did not run.
     void reportFinished() {
         while (reported_ < steps_.size() && slots_[reported_].finished) {
             Slot& slot = slots_[reported_];
-            if (!slot.skipped) {
+            if (slot.skipped) {
+                messages_.show(whySkipped(reported_));
+            } else {
                 report(reported_, 0, 1);
                 for (const auto& text : slot.held.texts()) messages_.show(text);
                 report(reported_, 1, 1);

@@ -254,6 +254,9 @@ StepResult DatabaseStep::run(const StepInput& input, SiteSink& sink, Messages& m
     for (const auto* path : {&database.keptCopy, &database.file, &database.schemaFile})
         if (!path->empty()) result.written.push_back(*path);
     result.problems = database.problems;
+    // No site database (an old one that cannot be read, a disk that refused it): the steps
+    // that would add to it do not run.
+    result.madeNothing = database.file.empty();
     statementLog_ = std::move(database.statementLog);
     return result;
 }

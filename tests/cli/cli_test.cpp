@@ -210,6 +210,29 @@ TEST(CommandLine, BuildThreadsChangeNothingButTheTime) {
     EXPECT_FALSE(std::filesystem::exists(refused.path() / "记账"));
 }
 
+// A site database that cannot be read is left as it is; the login step, which would add
+// the default account to it, does not run and says why, in its place; the pages are built.
+TEST(CommandLine, ADamagedSiteDatabaseHoldsBackOnlyTheLoginStep) {
+    TempFolder run;
+    ASSERT_EQ(tabulon(run.path(), "build 记账").exitCode, 0);
+    const auto site = run.path() / "记账";
+    const auto data = site / "data" / "data.mdb";
+    const std::string damaged = readFile(data).substr(0, 5000);
+    std::ofstream(data, std::ios::binary | std::ios::trunc) << damaged;
+    std::filesystem::remove(site / "manage" / "YH24_Add.asp");
+
+    const auto again = tabulon(run.path(), "build 记账");
+    EXPECT_EQ(again.exitCode, 1) << again.output;
+    EXPECT_NE(again.output.find("无法读取"), std::string::npos) << again.output;
+    EXPECT_EQ(again.output.find("请先生成数据库文件"), std::string::npos) << "the file is there, only damaged";
+    EXPECT_NE(again.output.find("生成完毕\n④生成登录代码没有运行：它需要的网站数据库没有生成。\n"), std::string::npos)
+        << again.output;
+    EXPECT_EQ(again.output.find("登陆生成完毕"), std::string::npos) << again.output;
+    EXPECT_EQ(readFile(data), damaged);
+    EXPECT_EQ(again.output.find("默认帐号"), std::string::npos) << "no account is tried on the damaged file";
+    EXPECT_TRUE(std::filesystem::exists(site / "manage" / "YH24_Add.asp"));
+}
+
 #ifdef TABULON_CLI_EXECUTABLE
 // The window-less program runs the same commands and says so when asked for the window.
 TEST(CommandLine, TheProgramWithoutWindowBuildsTheSameSite) {

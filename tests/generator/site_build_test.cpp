@@ -73,7 +73,8 @@ TEST(SiteBuild, RunsTheStepsInOrderAndNotAStepWhoseInputWasNotMade) {
                                " " + std::to_string(done) + "/" + std::to_string(total));
         });
     EXPECT_EQ(ran, (std::vector<std::string>{"一", "二"}));
-    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"一 记账", "二 记账"}));
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{"一 记账", "二 记账", "三没有运行：它需要的网站数据库没有生成。"}));
     EXPECT_EQ(progress, (std::vector<std::string>{"0/3 一 0/1", "0/3 一 1/2", "0/3 一 1/1", "1/3 二 0/1", "1/3 二 1/2",
                                                   "1/3 二 1/1"}));
     EXPECT_EQ(result.problems(), 1u);
@@ -93,7 +94,9 @@ TEST(SiteBuild, AFailedStepHoldsBackOnlyTheStepsThatNeedWhatItMakes) {
     RecordedMessages messages;
     const auto result = runBuild(model, "/run", 4, steps, sink, messages, {}, 1);
     EXPECT_EQ(ran, (std::vector<std::string>{"骨架", "独立"}));
-    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"骨架 记账", "独立 记账"}));
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"骨架 记账", "数据库没有运行：它需要的网站文件夹没有生成。",
+                                                          "登录没有运行：它需要的网站数据库没有生成。", "独立 记账"}))
+        << "a step that does not run says why, in its place";
     EXPECT_EQ(result.steps.size(), 2u) << "steps that did not run have no result";
     EXPECT_EQ(result.problems(), 1u);
 }
@@ -167,8 +170,8 @@ TEST(SiteBuild, StepsAfterAnIndependentOneGoOnBesideItAndSpeakAfterIt) {
         });
     EXPECT_TRUE(second.met && third.met) << "the third step ran while the second was running";
     EXPECT_EQ(ran, (std::vector<std::string>{"甲", "丁"})) << "the last step needs what the failed one makes";
-    EXPECT_EQ(messages.texts(),
-              (std::vector<std::string>{"甲 记账", "乙 开始", "乙 结束", "丙 开始", "丙 结束", "丁 记账"}));
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{"甲 记账", "乙 开始", "乙 结束", "丙 开始", "丙 结束",
+                                                          "丁 记账", "戊没有运行：它需要的网站数据库没有生成。"}));
     // The fourth step runs live or held, as the second happens to end: only its start and
     // end are certain.
     ASSERT_GE(progress.size(), 9u);
