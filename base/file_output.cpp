@@ -1,41 +1,12 @@
 #include "file_output.h"
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
-#include "error.h"
+#include "base/atomic_file.h"
 
 namespace tabulon {
-namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
-[[noreturn]] void fail(const std::filesystem::path& path, const char* what, int error) {
-    throw Error("无法写入文件 " + displayPath(path) + "：" + what + "（" + std::strerror(error) + "）");
-}
-
-}  // namespace
 
 std::string displayPath(const std::filesystem::path& path) { return path.string(); }
 
@@ -60,28 +31,9 @@ int writeAll(int fd, std::string_view bytes) {
 }  // namespace
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    // A per-process name: a temporary left by a crashed run is simply overwritten.
-    const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
-    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (fd.get() < 0) fail(path, "不能创建临时文件", errno);
-
-    auto removeTemporary = [&] { ::unlink(temporary.c_str()); };
-    if (const int error = writeAll(fd.get(), bytes)) {
-        removeTemporary();
-        fail(path, "写入失败", error);
-    }
-    // No fsync: the rename already guarantees that a crashed run leaves either the old or
-    // the new page, and syncing every page would make a large site several times slower.
-    if (::close(fd.release()) != 0) {
-        const int error = errno;
-        removeTemporary();
-        fail(path, "写入失败", error);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        removeTemporary();
-        fail(path, "不能替换原文件", error);
-    }
+    AtomicFile file(path);
+    if (const int error = writeAll(file.descriptor(), bytes)) file.failWrite(error);
+    file.commit();
 }
 
 }  // namespace tabulon

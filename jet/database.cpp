@@ -200,8 +200,11 @@ const std::string& Database::bytes() const {
 }
 
 void Database::save(const std::filesystem::path& path) const {
+    // Written straight to the file unless the bytes are already at hand: holding them would
+    // take the file's size in memory.
+    if (state_->stale) return writeDatabaseFile(state_->tables, path);
     try {
-        writeFileAtomically(path, bytes());
+        writeFileAtomically(path, state_->bytes);
     } catch (const tabulon::Error& e) {
         throw Error(e.what());  // callers of the Jet writer catch jet::Error
     }

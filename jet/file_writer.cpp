@@ -5,6 +5,9 @@
 #include <map>
 #include <set>
 
+#include "base/atomic_file.h"
+#include "base/error.h"
+#include "base/file_output.h"
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
@@ -23,6 +26,9 @@ namespace {
 
 constexpr std::uint32_t kMapHolderOwner = 0;
 constexpr std::uint32_t kGlobalMapOwner = 1;
+constexpr std::uint32_t kRememberedPagesAtMost = 2048;
+// Pages the writer holds when it writes straight to a file.
+constexpr std::size_t kCachedPages = 1024;
 
 // Pages handed out from a list reserved earlier, in order.
 class Reserved {
@@ -212,14 +218,17 @@ std::uint32_t writeOrReuseUserTable(PageStore& store, const StoredTable& table) 
         return written->tdefPage;
     }
     const std::uint32_t tdefPage = writeUserTable(store, table);
-    table.rememberWrittenPages({first, tdefPage, std::string(store.from(first))});
+    // Kept only while small: a copy of a large table would hold its whole size in memory.
+    if (store.count() - first <= kRememberedPagesAtMost)
+        table.rememberWrittenPages({first, tdefPage, store.copyFrom(first)});
     return tdefPage;
 }
 
 }  // namespace
 
-std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
-    PageStore store;
+namespace {
+
+void writeDatabase(PageStore& store, const std::vector<StoredTable>& tables) {
     for (std::uint32_t i = 0; i < catalog::kSystemPageCount; ++i) store.allocate();
     const std::string header = buildHeaderPage();
     std::copy(header.begin(), header.end(), store.page(0));
@@ -317,7 +326,26 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
     // Page 1 last: it may add bitmap pages, and must see the final size.
     const std::string freeMap = buildFreePageMap(store);
     writeRows(store, catalog::kGlobalMapPage, kGlobalMapOwner, {freeMap, buildPageMap({}, store)});
+}
+
+}  // namespace
+
+std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
+    PageStore store;
+    writeDatabase(store, tables);
     return std::move(store).release();
+}
+
+void writeDatabaseFile(const std::vector<StoredTable>& tables, const std::filesystem::path& path) {
+    try {
+        AtomicFile file(path);
+        PageStore store(file.descriptor(), kCachedPages, displayPath(path));
+        writeDatabase(store, tables);
+        store.flush();
+        file.commit();
+    } catch (const tabulon::Error& e) {
+        throw Error(e.what());  // callers of the Jet writer catch jet::Error
+    }
 }
 
 }  // namespace tabulon::jet
