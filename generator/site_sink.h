@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+namespace tabulon::jet {
+class Database;
+}
+
 namespace tabulon::generator {
 
 enum class FileKind { Text, Binary };
@@ -30,6 +34,8 @@ public:
     void writeText(const std::filesystem::path& path, std::string_view utf8, const UnencodableMessage& unencodable);
     // Stores bytes as they are (images, the database file).
     void writeBytes(const std::filesystem::path& path, std::string_view bytes);
+    // Stores a database file; throws tabulon::Error naming the path when it cannot.
+    virtual void writeDatabase(const std::filesystem::path& path, const jet::Database& database);
 
     // Stores bytes under a name no file holds yet: false, and nothing stored, when one does
     // (another run may take the name at the same moment; the check and the store are one).
@@ -55,6 +61,8 @@ protected:
 class FileSink final : public SiteSink {
 public:
     bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) override;
+    // Straight from the writer's pages to the file, never the whole file in memory.
+    void writeDatabase(const std::filesystem::path& path, const jet::Database& database) override;
     void makeFolders(const std::filesystem::path& folder) override;
 
 protected:
