@@ -63,9 +63,9 @@ TEST(PageStore, ASavedDatabaseIsTheFileBuiltInMemory) {
     Database db = Database::createEmpty();
     db.execute("create Table 商品([id] Counter PRIMARY KEY,[名称]  VarChar(50),[备注]  memo,[数量]  integer)");
     for (int i = 1; i <= 80000; ++i) {
-        db.insertValues("商品", {"商品" + std::to_string(i),
-                                 i % 200 == 0 ? std::string(5000 + i % 3000, 'N') : "备注" + std::to_string(i),
-                                 std::int64_t{i}});
+        db.insertValues(
+            "商品", {"商品" + std::to_string(i),
+                     i % 200 == 0 ? std::string(5000 + i % 3000, 'N') : "备注" + std::to_string(i), std::int64_t{i}});
     }
     db.execute("create Table 小表([id] Counter PRIMARY KEY,[名称]  VarChar(50))");
     db.insertValues("小表", {std::string("一")});
