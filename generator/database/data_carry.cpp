@@ -5,7 +5,6 @@
 #include <limits>
 #include <map>
 #include <optional>
-#include <unordered_set>
 
 #include "generator/database/value_conversion.h"
 #include "jet/names.h"
@@ -75,11 +74,14 @@ public:
             if (a.first.has_value() != b.first.has_value()) return a.first.has_value();
             return a.first.has_value() && *a.first < *b.first;
         });
-        std::unordered_set<std::int32_t> taken;
         std::int32_t highest = 0;
+        std::optional<std::int32_t> previous;
         for (const auto& [id, index] : rows) {
             const std::string label = id ? "id=" + std::to_string(*id) : "无 id 的一行";
-            if (id && !taken.insert(*id).second) {
+            // In id order a repeated id follows the first row that has it.
+            const bool repeated = id && previous == id;
+            previous = id;
+            if (repeated) {
                 report_.rowsNotCarried.push_back(label + "：id 重复");
                 continue;
             }

@@ -142,5 +142,35 @@ TEST(CarryProperty, ADamagedMemoIsFoundWhenItsRowIsCarried) {
     EXPECT_THROW(jet::readFileData(bytes), jet::Error);
 }
 
+// Rows that share an id (a file Jet never writes, but a damaged one may hold): the first in
+// file order comes over, each later one is reported, and rows without an id follow.
+TEST(CarryProperty, ARepeatedIdKeepsTheFirstRowAndReportsTheOthers) {
+    jet::DataTable old;
+    old.name = "表一";
+    old.columns.push_back({"编号", jet::JetType::Long, 0});
+    old.columns.back().flags = jet::column_flag::kAutoNumber | jet::column_flag::kFixed;
+    old.columns.push_back({"名称", jet::JetType::Text, 1});
+    auto row = [](jet::Value id, const char* name) { return std::vector<jet::Value>{id, std::string(name)}; };
+    old.rows = {row(std::int64_t{5}, "五"), row(std::int64_t{2}, "二"),   row(std::int64_t{5}, "又五"),
+                row(jet::Value{}, "无"),    row(std::int64_t{2}, "又二"), row(std::int64_t{5}, "再五")};
+    jet::FileData data;
+    data.tables.push_back(old);
+    jet::Database fresh = jet::Database::createEmpty();
+    fresh.execute("create Table 表一([id] Counter PRIMARY KEY,[名称]  VarChar(50))");
+    const CarryReport report = carryRows(data, fresh);
+    ASSERT_EQ(report.tables.size(), 1u);
+    EXPECT_EQ(report.tables[0].rowsCarried, 3u);
+    EXPECT_EQ(report.tables[0].rowsNotCarried,
+              (std::vector<std::string>{"id=2：id 重复", "id=5：id 重复", "id=5：id 重复"}));
+    const auto rows = fresh.rows("表一");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].id, 2);
+    EXPECT_EQ(rows[0].values[0], jet::Value(std::string("二")));
+    EXPECT_EQ(rows[1].id, 5);
+    EXPECT_EQ(rows[1].values[0], jet::Value(std::string("五")));
+    EXPECT_EQ(rows[2].id, 6);
+    EXPECT_EQ(rows[2].values[0], jet::Value(std::string("无")));
+}
+
 }  // namespace
 }  // namespace tabulon::generator
