@@ -50,6 +50,8 @@ public:
     virtual bool exists(const std::filesystem::path& path) const;
     // True when a folder exists, counting folders this sink has made.
     virtual bool isFolder(const std::filesystem::path& folder) const;
+    // True when files go to disk: work may then wait in unnamed temporary files there.
+    virtual bool onDisk() const { return false; }
 
 protected:
     // Stores the whole file; throws tabulon::Error naming the path when it cannot.
@@ -63,6 +65,7 @@ public:
     bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) override;
     // Straight from the writer's pages to the file, never the whole file in memory.
     void writeDatabase(const std::filesystem::path& path, const jet::Database& database) override;
+    bool onDisk() const override { return true; }
     void makeFolders(const std::filesystem::path& folder) override;
 
 protected:

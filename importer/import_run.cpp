@@ -91,7 +91,8 @@ ImportResult importFile(const fs::path& path, catalogue::Catalogue& catalogue, c
         throw Error("项目“" + name +
                     "”已经存在，没有导入。要用导入的设计替换它，命令行请加 --replace（或用 --project 另取名称）。");
     const ImportPlan plan = planImport(source);
-    DataCopy data = copyRows(file, source, plan);
+    // A dry run leaves the disk alone, also unnamed temporaries.
+    DataCopy data = copyRows(file, source, plan, options.dryRun ? std::nullopt : std::optional<fs::path>(runDir));
 
     std::size_t fields = 0, dropDowns = 0;
     for (const PlannedTable& table : plan.tables) {

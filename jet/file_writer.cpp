@@ -155,7 +155,7 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
     std::vector<std::uint32_t> longPointers;
     longPointers.reserve(table.longValues().size());
     for (const PendingLongValue& value : table.longValues()) {
-        longPointers.push_back(longWriters.at(value.column).write(value.data));
+        longPointers.push_back(longWriters.at(value.column).write(table.longValueData(value)));
     }
 
     RowSink data(store, tdefPage, allocate);

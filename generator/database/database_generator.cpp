@@ -161,6 +161,8 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
     DatabaseResult result;
     const catalogue::Project* project = &input.project;
     DatabaseRun run(input.model, *project, messages);
+    // A large site's rows wait for the file on disk, not in memory.
+    if (sink.onDisk()) run.database().spillRowsTo(input.runDir);
     for (const auto* table : input.model.tablesOf(project->id)) run.addTable(*table);
     // Not part of the design, so not in the statement log; its rows carry over like any other.
     addSiteTables(run.database());
