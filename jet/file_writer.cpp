@@ -1,6 +1,7 @@
 #include "jet/file_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <set>
@@ -159,7 +160,7 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
     }
 
     RowSink data(store, tdefPage, allocate);
-    std::vector<std::string> keyEntries;
+    std::vector<LongKeyEntry> keyEntries;
     keyEntries.reserve(table.rowCount());
     std::string image;
     std::size_t nextLong = 0;
@@ -169,10 +170,11 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
             setU32(&image[table.longValues()[nextLong].headerOffset + 4], longPointers[nextLong]);
         }
         const std::uint32_t at = data.add(image);
-        keyEntries.push_back(
-            leafEntry(longIndexKey(table.rowId(i)), pointerPage(at), static_cast<std::uint8_t>(pointerRow(at))));
+        keyEntries.push_back(longKeyEntry(table.rowId(i), pointerPage(at), static_cast<std::uint8_t>(pointerRow(at))));
     }
-    std::sort(keyEntries.begin(), keyEntries.end());
+    std::sort(keyEntries.begin(), keyEntries.end(), [](const LongKeyEntry& a, const LongKeyEntry& b) {
+        return std::memcmp(a.data(), b.data(), a.size()) < 0;
+    });
     const std::vector<std::uint32_t> indexPages = writeIndexTree(store, rootPage, tdefPage, keyEntries, allocate);
 
     // Map rows: owned data pages, data pages with room, key index pages, then
@@ -293,9 +295,10 @@ void writeDatabase(PageStore& store, const std::vector<StoredTable>& tables) {
     if (!objectPages.exhausted() || !acePages.exhausted()) throw Error("内部错误：目录数据页数与预计不符");
 
     // Empty roots of the MSysQueries and MSysRelationships indexes.
-    writeIndexTree(store, catalog::kQueriesIndexRoot, catalog::kQueriesTdef, {}, [] { return 0u; });
+    writeIndexTree(store, catalog::kQueriesIndexRoot, catalog::kQueriesTdef, std::vector<std::string>{},
+                   [] { return 0u; });
     for (std::uint32_t root : catalog::kRelationshipsIndexRoots) {
-        writeIndexTree(store, root, catalog::kRelationshipsTdef, {}, [] { return 0u; });
+        writeIndexTree(store, root, catalog::kRelationshipsTdef, std::vector<std::string>{}, [] { return 0u; });
     }
 
     // Page 6: the usage maps of the system tables.
