@@ -11,6 +11,7 @@
 #include "base/error.h"
 #include "base/file_output.h"
 #include "base/gbk.h"
+#include "jet/database.h"
 
 namespace tabulon::generator {
 namespace fs = std::filesystem;
@@ -66,6 +67,10 @@ void SiteSink::writeText(const fs::path& path, std::string_view utf8, const Unen
 
 void SiteSink::writeBytes(const fs::path& path, std::string_view bytes) { store(path, bytes, FileKind::Binary); }
 
+void SiteSink::writeDatabase(const fs::path& path, const jet::Database& database) {
+    writeBytes(path, database.bytes());
+}
+
 std::optional<std::string> SiteSink::readBack(const fs::path& path) const { return readDisk(path); }
 
 bool SiteSink::exists(const fs::path& path) const {
@@ -109,6 +114,8 @@ void FileSink::store(const fs::path& path, std::string_view bytes, FileKind) {
     // page that looks finished but is cut short.
     writeFileAtomicallyIn(at.fd, name, bytes, path);
 }
+
+void FileSink::writeDatabase(const fs::path& path, const jet::Database& database) { database.save(path); }
 
 bool FileSink::writeBytesIfAbsent(const fs::path& path, std::string_view bytes) {
     // The whole file is written under a name of its own first, then linked to its final

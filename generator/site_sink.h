@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+namespace tabulon::jet {
+class Database;
+}
+
 namespace tabulon::generator {
 
 enum class FileKind { Text, Binary };
@@ -30,6 +34,8 @@ public:
     void writeText(const std::filesystem::path& path, std::string_view utf8, const UnencodableMessage& unencodable);
     // Stores bytes as they are (images, the database file).
     void writeBytes(const std::filesystem::path& path, std::string_view bytes);
+    // Stores a database file; throws tabulon::Error naming the path when it cannot.
+    virtual void writeDatabase(const std::filesystem::path& path, const jet::Database& database);
 
     // Stores bytes under a name no file holds yet: false, and nothing stored, when one does
     // (another run may take the name at the same moment; the check and the store are one).
@@ -44,6 +50,8 @@ public:
     virtual bool exists(const std::filesystem::path& path) const;
     // True when a folder exists, counting folders this sink has made.
     virtual bool isFolder(const std::filesystem::path& folder) const;
+    // True when files go to disk: work may then wait in unnamed temporary files there.
+    virtual bool onDisk() const { return false; }
 
 protected:
     // Stores the whole file; throws tabulon::Error naming the path when it cannot.
@@ -60,6 +68,9 @@ public:
     FileSink& operator=(const FileSink&) = delete;
 
     bool writeBytesIfAbsent(const std::filesystem::path& path, std::string_view bytes) override;
+    // Straight from the writer's pages to the file, never the whole file in memory.
+    void writeDatabase(const std::filesystem::path& path, const jet::Database& database) override;
+    bool onDisk() const override { return true; }
     void makeFolders(const std::filesystem::path& folder) override;
 
 protected:

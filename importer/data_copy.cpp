@@ -217,8 +217,10 @@ std::map<std::pair<int, int>, Ids> keyTranslations(PageFile& file, const SourceD
 
 }  // namespace
 
-DataCopy copyRows(PageFile& file, const SourceDatabase& source, const ImportPlan& plan) {
+DataCopy copyRows(PageFile& file, const SourceDatabase& source, const ImportPlan& plan,
+                  const std::optional<std::filesystem::path>& scratch) {
     DataCopy out;
+    if (scratch) out.database.spillRowsTo(*scratch);
     const auto translations = keyTranslations(file, source, plan);
     for (std::size_t t = 0; t < plan.tables.size(); ++t) TableCopy(file, source, plan, t, translations, out).run();
     return out;

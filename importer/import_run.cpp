@@ -1,8 +1,6 @@
 #include "importer/import_run.h"
 
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "base/error.h"
 #include "generator/database/kept_copy.h"
@@ -71,13 +69,6 @@ std::tm localNow() {
     return when;
 }
 
-std::string readWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 }  // namespace
 
 ImportPreview previewImport(const fs::path& path, const ImportOptions& options) {
@@ -105,7 +96,8 @@ ImportResult importFile(const fs::path& path, catalogue::Catalogue& catalogue, c
         throw Error("项目“" + name +
                     "”已经存在，没有导入。要用导入的设计替换它，命令行请加 --replace（或用 --project 另取名称）。");
     const ImportPlan plan = planImport(source);
-    DataCopy data = copyRows(file, source, plan);
+    // A dry run leaves the disk alone, also unnamed temporaries.
+    DataCopy data = copyRows(file, source, plan, options.dryRun ? std::nullopt : std::optional<fs::path>(runDir));
 
     std::size_t fields = 0, dropDowns = 0;
     for (const PlannedTable& table : plan.tables) {
@@ -140,9 +132,7 @@ ImportResult importFile(const fs::path& path, catalogue::Catalogue& catalogue, c
     try {
         // A site database already there (an earlier import or build) is kept as a dated copy.
         if (hadFile) {
-            generator::FileSink sink;
-            const fs::path copy =
-                generator::keepDatedCopy(dataFile.parent_path(), "data", ".mdb", readWhole(dataFile), localNow(), sink);
+            const fs::path copy = generator::keepDatedCopyOfFile(dataFile, "data", ".mdb", localNow());
             result.report.push_back("原有的网站数据库已另存为 " + copy.filename().string());
             result.written.push_back(copy);
         }

@@ -61,6 +61,7 @@ struct Database::State {
     std::unordered_map<std::string, std::size_t> byKey;   // by sort key: how Jet matches names
     std::unordered_map<std::string, std::size_t> byName;  // as spelled when created
     std::optional<DateTime> creationTime;
+    std::optional<std::filesystem::path> spillFolder;
     mutable std::string bytes;
     mutable bool stale = true;
 
@@ -140,6 +141,7 @@ void Database::createTable(const TableDefinition& definition) {
     }
     const DateTime when = state_->creationTime.value_or(localNow());
     state_->tables.emplace_back(definition, std::move(checked.layout), checked.emptyRowSize, toOleDate(when));
+    if (state_->spillFolder) state_->tables.back().spillTo(*state_->spillFolder);
     state_->index(state_->tables.size() - 1, std::move(key));
     state_->stale = true;
 }
@@ -186,6 +188,11 @@ std::size_t Database::rowCount(std::string_view table) const { return state_->ge
 
 std::vector<Row> Database::rows(std::string_view table) const { return state_->get(table).rows(); }
 
+void Database::spillRowsTo(const std::filesystem::path& folder) {
+    state_->spillFolder = folder;
+    for (StoredTable& table : state_->tables) table.spillTo(folder);
+}
+
 void Database::setCreationTime(const DateTime& when) {
     if (auto problem = dateProblem(when)) throw Error("创建时间无效: " + *problem);
     state_->creationTime = when;
@@ -200,8 +207,11 @@ const std::string& Database::bytes() const {
 }
 
 void Database::save(const std::filesystem::path& path) const {
+    // Written straight to the file unless the bytes are already at hand: holding them would
+    // take the file's size in memory.
+    if (state_->stale) return writeDatabaseFile(state_->tables, path);
     try {
-        writeFileAtomically(path, bytes());
+        writeFileAtomically(path, state_->bytes);
     } catch (const tabulon::Error& e) {
         throw Error(e.what());  // callers of the Jet writer catch jet::Error
     }

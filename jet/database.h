@@ -58,6 +58,10 @@ public:
     std::size_t rowCount(std::string_view table) const;
     std::vector<Row> rows(std::string_view table) const;
 
+    // Rows beyond a few megabytes per table wait for the file in unnamed temporary files in
+    // `folder` (an existing one) rather than in memory; the file written is the same.
+    void spillRowsTo(const std::filesystem::path& folder);
+
     // Stamp tables created from now on with `when` instead of the current time,
     // so that the same steps give the same file.
     void setCreationTime(const DateTime& when);

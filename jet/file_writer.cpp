@@ -1,10 +1,14 @@
 #include "jet/file_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <set>
 
+#include "base/atomic_file.h"
+#include "base/error.h"
+#include "base/file_output.h"
 #include "jet/byte_io.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
@@ -23,6 +27,9 @@ namespace {
 
 constexpr std::uint32_t kMapHolderOwner = 0;
 constexpr std::uint32_t kGlobalMapOwner = 1;
+constexpr std::uint32_t kRememberedPagesAtMost = 2048;
+// Pages the writer holds when it writes straight to a file.
+constexpr std::size_t kCachedPages = 1024;
 
 // Pages handed out from a list reserved earlier, in order.
 class Reserved {
@@ -149,11 +156,11 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
     std::vector<std::uint32_t> longPointers;
     longPointers.reserve(table.longValues().size());
     for (const PendingLongValue& value : table.longValues()) {
-        longPointers.push_back(longWriters.at(value.column).write(value.data));
+        longPointers.push_back(longWriters.at(value.column).write(table.longValueData(value)));
     }
 
     RowSink data(store, tdefPage, allocate);
-    std::vector<std::string> keyEntries;
+    std::vector<LongKeyEntry> keyEntries;
     keyEntries.reserve(table.rowCount());
     std::string image;
     std::size_t nextLong = 0;
@@ -163,10 +170,11 @@ std::uint32_t writeUserTable(PageStore& store, const StoredTable& table) {
             setU32(&image[table.longValues()[nextLong].headerOffset + 4], longPointers[nextLong]);
         }
         const std::uint32_t at = data.add(image);
-        keyEntries.push_back(
-            leafEntry(longIndexKey(table.rowId(i)), pointerPage(at), static_cast<std::uint8_t>(pointerRow(at))));
+        keyEntries.push_back(longKeyEntry(table.rowId(i), pointerPage(at), static_cast<std::uint8_t>(pointerRow(at))));
     }
-    std::sort(keyEntries.begin(), keyEntries.end());
+    std::sort(keyEntries.begin(), keyEntries.end(), [](const LongKeyEntry& a, const LongKeyEntry& b) {
+        return std::memcmp(a.data(), b.data(), a.size()) < 0;
+    });
     const std::vector<std::uint32_t> indexPages = writeIndexTree(store, rootPage, tdefPage, keyEntries, allocate);
 
     // Map rows: owned data pages, data pages with room, key index pages, then
@@ -212,14 +220,17 @@ std::uint32_t writeOrReuseUserTable(PageStore& store, const StoredTable& table) 
         return written->tdefPage;
     }
     const std::uint32_t tdefPage = writeUserTable(store, table);
-    table.rememberWrittenPages({first, tdefPage, std::string(store.from(first))});
+    // Kept only while small: a copy of a large table would hold its whole size in memory.
+    if (store.count() - first <= kRememberedPagesAtMost)
+        table.rememberWrittenPages({first, tdefPage, store.copyFrom(first)});
     return tdefPage;
 }
 
 }  // namespace
 
-std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
-    PageStore store;
+namespace {
+
+void writeDatabase(PageStore& store, const std::vector<StoredTable>& tables) {
     for (std::uint32_t i = 0; i < catalog::kSystemPageCount; ++i) store.allocate();
     const std::string header = buildHeaderPage();
     std::copy(header.begin(), header.end(), store.page(0));
@@ -284,9 +295,10 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
     if (!objectPages.exhausted() || !acePages.exhausted()) throw Error("内部错误：目录数据页数与预计不符");
 
     // Empty roots of the MSysQueries and MSysRelationships indexes.
-    writeIndexTree(store, catalog::kQueriesIndexRoot, catalog::kQueriesTdef, {}, [] { return 0u; });
+    writeIndexTree(store, catalog::kQueriesIndexRoot, catalog::kQueriesTdef, std::vector<std::string>{},
+                   [] { return 0u; });
     for (std::uint32_t root : catalog::kRelationshipsIndexRoots) {
-        writeIndexTree(store, root, catalog::kRelationshipsTdef, {}, [] { return 0u; });
+        writeIndexTree(store, root, catalog::kRelationshipsTdef, std::vector<std::string>{}, [] { return 0u; });
     }
 
     // Page 6: the usage maps of the system tables.
@@ -317,7 +329,26 @@ std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
     // Page 1 last: it may add bitmap pages, and must see the final size.
     const std::string freeMap = buildFreePageMap(store);
     writeRows(store, catalog::kGlobalMapPage, kGlobalMapOwner, {freeMap, buildPageMap({}, store)});
+}
+
+}  // namespace
+
+std::string writeDatabaseFile(const std::vector<StoredTable>& tables) {
+    PageStore store;
+    writeDatabase(store, tables);
     return std::move(store).release();
+}
+
+void writeDatabaseFile(const std::vector<StoredTable>& tables, const std::filesystem::path& path) {
+    try {
+        AtomicFile file(path);
+        PageStore store(file.descriptor(), kCachedPages, displayPath(path));
+        writeDatabase(store, tables);
+        store.flush();
+        file.commit();
+    } catch (const tabulon::Error& e) {
+        throw Error(e.what());  // callers of the Jet writer catch jet::Error
+    }
 }
 
 }  // namespace tabulon::jet

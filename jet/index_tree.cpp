@@ -26,6 +26,9 @@ void putEntries(char* page, const std::vector<std::string_view>& entries) {
     setU16(page + 2, static_cast<std::uint16_t>(kIndexEntrySpace - total));
 }
 
+std::string_view view(const std::string& entry) { return entry; }
+std::string_view view(const LongKeyEntry& entry) { return {entry.data(), entry.size()}; }
+
 }  // namespace
 
 std::string longIndexKey(std::int32_t value) {
@@ -44,13 +47,21 @@ std::string leafEntry(std::string_view key, std::uint32_t page, std::uint8_t row
     return entry;
 }
 
+LongKeyEntry longKeyEntry(std::int32_t value, std::uint32_t page, std::uint8_t row) {
+    LongKeyEntry entry{};
+    const std::string bytes = leafEntry(longIndexKey(value), page, row);
+    std::copy(bytes.begin(), bytes.end(), entry.begin());
+    return entry;
+}
+
 std::size_t IndexTreeShape::pageCount() const {
     std::size_t n = 0;
     for (const auto& level : levels) n += level.size();
     return n;
 }
 
-IndexTreeShape planIndexTree(const std::vector<std::string>& entries) {
+template <class Entries>
+IndexTreeShape planIndexTree(const Entries& entries) {
     IndexTreeShape shape;
     // Leaves, filled in order.
     std::vector<IndexTreeShape::PageShape> leaves;
@@ -98,9 +109,9 @@ IndexTreeShape planIndexTree(const std::vector<std::string>& entries) {
     return shape;
 }
 
+template <class Entries>
 std::vector<std::uint32_t> writeIndexTree(PageStore& store, std::uint32_t rootPage, std::uint32_t tdefPage,
-                                          const std::vector<std::string>& entries,
-                                          const std::function<std::uint32_t()>& allocate) {
+                                          const Entries& entries, const std::function<std::uint32_t()>& allocate) {
     const IndexTreeShape shape = planIndexTree(entries);
     // Page numbers per level; the single top page is the root.
     std::vector<std::vector<std::uint32_t>> numbers(shape.levels.size());
@@ -125,7 +136,7 @@ std::vector<std::uint32_t> writeIndexTree(PageStore& store, std::uint32_t rootPa
             std::uint32_t tail = 0;
             if (shapeOfPage.leaf) {
                 for (std::size_t e = 0; e < shapeOfPage.count; ++e)
-                    pageEntries.push_back(entries[shapeOfPage.first + e]);
+                    pageEntries.push_back(view(entries[shapeOfPage.first + e]));
                 nextGreatest.push_back(shapeOfPage.count ? pageEntries.back() : std::string_view());
             } else {
                 const std::size_t listed = shapeOfPage.count == 1 ? 1 : shapeOfPage.count - 1;
@@ -152,5 +163,14 @@ std::vector<std::uint32_t> writeIndexTree(PageStore& store, std::uint32_t rootPa
     }
     return all;
 }
+
+template IndexTreeShape planIndexTree(const std::vector<std::string>&);
+template IndexTreeShape planIndexTree(const std::vector<LongKeyEntry>&);
+template std::vector<std::uint32_t> writeIndexTree(PageStore&, std::uint32_t, std::uint32_t,
+                                                   const std::vector<std::string>&,
+                                                   const std::function<std::uint32_t()>&);
+template std::vector<std::uint32_t> writeIndexTree(PageStore&, std::uint32_t, std::uint32_t,
+                                                   const std::vector<LongKeyEntry>&,
+                                                   const std::function<std::uint32_t()>&);
 
 }  // namespace tabulon::jet

@@ -4,6 +4,7 @@
 // the child's greatest entry plus the child's page (4 bytes, big-endian),
 // and its last child through the "child tail" field.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,11 @@ std::string longIndexKey(std::int32_t value);
 
 std::string leafEntry(std::string_view key, std::uint32_t page, std::uint8_t row);
 
+// A leaf entry of a Long key, packed: a table's key entries take 9 bytes a row, not a
+// string apiece. Compare with std::memcmp (ascending by id, as the bytes sort).
+using LongKeyEntry = std::array<char, 9>;
+LongKeyEntry longKeyEntry(std::int32_t value, std::uint32_t page, std::uint8_t row);
+
 // How the entries split into pages; depends only on entry sizes and order.
 struct IndexTreeShape {
     struct PageShape {
@@ -33,13 +39,15 @@ struct IndexTreeShape {
     std::size_t pageCount() const;
 };
 
-IndexTreeShape planIndexTree(const std::vector<std::string>& entries);
+// `Entries`: std::vector<std::string> or std::vector<LongKeyEntry>.
+template <class Entries>
+IndexTreeShape planIndexTree(const Entries& entries);
 
 // Writes the tree for `entries` (sorted ascending, unique): the root on
 // `rootPage`, every other page from `allocate`. Returns all pages used,
 // root first.
+template <class Entries>
 std::vector<std::uint32_t> writeIndexTree(PageStore& store, std::uint32_t rootPage, std::uint32_t tdefPage,
-                                          const std::vector<std::string>& entries,
-                                          const std::function<std::uint32_t()>& allocate);
+                                          const Entries& entries, const std::function<std::uint32_t()>& allocate);
 
 }  // namespace tabulon::jet

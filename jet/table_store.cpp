@@ -61,14 +61,17 @@ std::size_t StoredTable::definitionLength() const { return tdefLength(layout_); 
 // A definition page, a usage-map page and the key's root page, then the bytes of the rows.
 std::size_t StoredTable::pagesAtLeast() const {
     if (written_) return written_->bytes.size() / kPageSize;
-    std::size_t bytes = rowBytes_.size();
-    for (const PendingLongValue& value : longValues_) bytes += value.data.size();
-    return 3 + bytes / kPageSize;
+    return 3 + static_cast<std::size_t>((rowBytes_.size() + longValueBytes_.size()) / kPageSize);
 }
 
 std::string_view StoredTable::rowImage(std::size_t i) const {
     const std::uint32_t start = i == 0 ? 0 : rowEnds_[i - 1];
-    return std::string_view(rowBytes_).substr(start, rowEnds_[i] - start);
+    return rowBytes_.read(start, rowEnds_[i] - start);
+}
+
+void StoredTable::spillTo(const std::filesystem::path& folder) {
+    rowBytes_.spillTo(folder);
+    longValueBytes_.spillTo(folder);
 }
 
 std::int32_t StoredTable::insert(const std::vector<std::pair<std::string, Value>>& values) {
@@ -163,10 +166,12 @@ void StoredTable::append(std::int32_t id, const std::vector<const Value*>& byCol
         const auto fields = splitRow(layout_, row);
         for (auto& [number, data] : outOfRow) {
             const auto offset = static_cast<std::uint16_t>(fields[number]->data() - row.data());
-            longValues_.push_back({rowIndex, offset, number, std::move(data)});
+            longValues_.push_back(
+                {rowIndex, offset, number, longValueBytes_.size(), static_cast<std::uint32_t>(data.size())});
+            longValueBytes_.append(data);
         }
     }
-    rowBytes_ += row;
+    rowBytes_.append(row);
     rowEnds_.push_back(static_cast<std::uint32_t>(rowBytes_.size()));
     ids_.push_back(id);
 }
@@ -199,7 +204,7 @@ std::vector<Row> StoredTable::rows() const {
             if (pending == longValues_.end() || pending->row != i || pending->column != c) {
                 throw Error("表 " + definition_.name + ": 内部错误，备注数据缺失");
             }
-            row.values.push_back(decodeValue(column, pending->data));
+            row.values.push_back(decodeValue(column, longValueData(*pending)));
         }
         out.push_back(std::move(row));
     }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "jet/spilled_bytes.h"
 #include "jet/table_layout.h"
 #include "jet/types.h"
 
@@ -20,7 +21,8 @@ struct PendingLongValue {
     std::uint32_t row = 0;           // index of the row it belongs to
     std::uint16_t headerOffset = 0;  // where its 12-byte header sits in the row image
     std::uint16_t column = 0;        // column number
-    std::string data;                // stored bytes
+    std::uint64_t start = 0;         // where its stored bytes sit among the table's long values
+    std::uint32_t length = 0;
 };
 
 // The pages the file writer made of a table: they hold page numbers, so they serve again
@@ -43,8 +45,16 @@ public:
     std::int32_t lastId() const { return lastId_; }
     std::size_t rowCount() const { return ids_.size(); }
     std::int32_t rowId(std::size_t i) const { return ids_[i]; }
+    // Valid until the next rowImage().
     std::string_view rowImage(std::size_t i) const;
     const std::vector<PendingLongValue>& longValues() const { return longValues_; }
+    // Valid until the next longValueData().
+    std::string_view longValueData(const PendingLongValue& value) const {
+        return longValueBytes_.read(value.start, value.length);
+    }
+    // Rows and long values beyond a few megabytes wait in an unnamed temporary file in
+    // `folder` instead of memory.
+    void spillTo(const std::filesystem::path& folder);
     // Bytes of the smallest row the table can hold (every value null).
     std::size_t minimumRowSize() const { return minimumRowSize_; }
     // Bytes of the table's definition (TDEF) as written: page numbers and counts change
@@ -82,7 +92,8 @@ private:
     std::unordered_map<std::string, std::size_t> columnByName_;        // -> design column index
     std::unordered_map<std::string, std::size_t> columnByFoldedName_;  // the same, by nameFoldKey
     bool columnNamesIndexed_ = false;
-    std::string rowBytes_;
+    SpilledBytes rowBytes_;
+    SpilledBytes longValueBytes_;
     std::vector<std::uint32_t> rowEnds_;
     std::vector<std::int32_t> ids_;
     std::vector<PendingLongValue> longValues_;

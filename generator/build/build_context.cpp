@@ -25,7 +25,7 @@ std::vector<std::string> BuildContext::storeUntaken(SiteSink& sink) {
     }
     if (!left) return {};
     try {
-        sink.writeBytes(left->first, left->second.bytes());
+        sink.writeDatabase(left->first, left->second);
     } catch (const Error& e) {
         return {e.what()};
     }

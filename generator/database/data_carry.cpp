@@ -1,10 +1,10 @@
 #include "generator/database/data_carry.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
 #include <optional>
-#include <unordered_set>
 
 #include "generator/database/value_conversion.h"
 #include "jet/names.h"
@@ -17,6 +17,13 @@ using jet::Value;
 
 bool isNull(const Value& value) { return std::holds_alternative<std::monostate>(value); }
 
+// The rows of one old table, decoded already or read from the file one at a time.
+struct OldRows {
+    std::size_t count = 0;
+    std::function<std::vector<Value>(std::size_t row)> row;  // values by column number
+    std::function<Value(std::size_t row, int column)> value;
+};
+
 struct ColumnPlan {
     const ColumnLayout* from = nullptr;  // nullptr: a new column
     ColumnLayout to;
@@ -25,8 +32,8 @@ struct ColumnPlan {
 
 class TableCarrier {
 public:
-    TableCarrier(const jet::DataTable& old, jet::Database& fresh, const std::string& table)
-        : old_(old), fresh_(fresh), layout_(jet::userTableLayout(fresh.table(table))) {
+    TableCarrier(const jet::DataTable& old, OldRows rows, jet::Database& fresh, const std::string& table)
+        : old_(old), rows_(std::move(rows)), fresh_(fresh), layout_(jet::userTableLayout(fresh.table(table))) {
         report_.table = table;
         const int counter = old.counterColumn();
         std::map<std::string, const ColumnLayout*> oldByKey;
@@ -57,23 +64,30 @@ public:
     }
 
     TableCarry run() {
-        // Rows keep their ids, in id order; rows without one are numbered after them.
-        std::vector<std::pair<std::optional<std::int32_t>, const std::vector<Value>*>> rows;
-        for (const auto& row : old_.rows) rows.emplace_back(idOf(row), &row);
+        // Rows keep their ids, in id order; rows without one are numbered after them. Only
+        // the ids are held; each row is decoded when its turn comes.
+        std::vector<std::pair<std::optional<std::int32_t>, std::size_t>> rows;
+        rows.reserve(rows_.count);
+        for (std::size_t i = 0; i < rows_.count; ++i)
+            rows.emplace_back(idColumn_ < 0 ? std::nullopt : idOf(rows_.value(i, idColumn_)), i);
         std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
             if (a.first.has_value() != b.first.has_value()) return a.first.has_value();
             return a.first.has_value() && *a.first < *b.first;
         });
-        std::unordered_set<std::int32_t> taken;
         std::int32_t highest = 0;
-        for (const auto& [id, row] : rows) {
+        std::optional<std::int32_t> previous;
+        for (const auto& [id, index] : rows) {
             const std::string label = id ? "id=" + std::to_string(*id) : "无 id 的一行";
-            if (id && !taken.insert(*id).second) {
+            // In id order a repeated id follows the first row that has it.
+            const bool repeated = id && previous == id;
+            previous = id;
+            if (repeated) {
                 report_.rowsNotCarried.push_back(label + "：id 重复");
                 continue;
             }
-            noteRemovedValues(*row, label);
-            const std::vector<Value> values = convertRow(*row, label);
+            const std::vector<Value> row = rows_.row(index);
+            noteRemovedValues(row, label);
+            const std::vector<Value> values = convertRow(row, label);
             try {
                 if (id) {
                     fresh_.insertWithId(report_.table, *id, values);
@@ -96,9 +110,8 @@ public:
     }
 
 private:
-    std::optional<std::int32_t> idOf(const std::vector<Value>& row) const {
-        if (idColumn_ < 0) return std::nullopt;
-        const auto* id = std::get_if<std::int64_t>(&row[static_cast<std::size_t>(idColumn_)]);
+    static std::optional<std::int32_t> idOf(const Value& value) {
+        const auto* id = std::get_if<std::int64_t>(&value);
         if (!id || *id < std::numeric_limits<std::int32_t>::min() || *id > std::numeric_limits<std::int32_t>::max())
             return std::nullopt;
         return static_cast<std::int32_t>(*id);
@@ -134,6 +147,7 @@ private:
     }
 
     const jet::DataTable& old_;
+    OldRows rows_;
     jet::Database& fresh_;
     jet::TableLayout layout_;
     int idColumn_ = -1;
@@ -180,20 +194,50 @@ std::vector<std::string> CarryReport::lines() const {
     return out;
 }
 
-CarryReport carryRows(const jet::FileData& old, jet::Database& fresh) {
+namespace {
+
+// Old tables matched to the new design's by name as Jet matches them.
+CarryReport carryTables(const std::vector<jet::DataTable>& old, const std::function<OldRows(std::size_t)>& rowsOf,
+                        jet::Database& fresh) {
     CarryReport report;
-    std::vector<bool> used(old.tables.size(), false);
+    std::vector<bool> used(old.size(), false);
     for (const std::string& table : fresh.tableNames()) {
         const std::string key = jet::nameFoldKey(table);
-        for (std::size_t i = 0; i < old.tables.size(); ++i) {
-            if (used[i] || jet::nameFoldKey(old.tables[i].name) != key) continue;
+        for (std::size_t i = 0; i < old.size(); ++i) {
+            if (used[i] || jet::nameFoldKey(old[i].name) != key) continue;
             used[i] = true;
-            report.tables.push_back(TableCarrier(old.tables[i], fresh, table).run());
+            report.tables.push_back(TableCarrier(old[i], rowsOf(i), fresh, table).run());
             break;
         }
     }
-    for (std::size_t i = 0; i < old.tables.size(); ++i)
-        if (!used[i]) report.droppedTables.push_back({old.tables[i].name, old.tables[i].rows.size()});
+    for (std::size_t i = 0; i < old.size(); ++i)
+        if (!used[i]) report.droppedTables.push_back({old[i].name, rowsOf(i).count});
+    return report;
+}
+
+}  // namespace
+
+CarryReport carryRows(const jet::FileData& old, jet::Database& fresh) {
+    CarryReport report = carryTables(
+        old.tables,
+        [&old](std::size_t t) {
+            const auto& rows = old.tables[t].rows;
+            return OldRows{rows.size(), [&rows](std::size_t i) { return rows[i]; },
+                           [&rows](std::size_t i, int column) { return rows[i][static_cast<std::size_t>(column)]; }};
+        },
+        fresh);
+    report.otherObjects = old.otherObjects;
+    return report;
+}
+
+CarryReport carryRows(const jet::FileRows& old, jet::Database& fresh) {
+    CarryReport report = carryTables(
+        old.tables,
+        [&old](std::size_t t) {
+            return OldRows{old.rowCount(t), [&old, t](std::size_t i) { return old.row(t, i); },
+                           [&old, t](std::size_t i, int column) { return old.value(t, i, column); }};
+        },
+        fresh);
     report.otherObjects = old.otherObjects;
     return report;
 }

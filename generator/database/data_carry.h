@@ -45,5 +45,8 @@ struct CarryReport {
 
 // Inserts the rows of `old` into the tables `fresh` already has.
 CarryReport carryRows(const jet::FileData& old, jet::Database& fresh);
+// The same from the rows left in the file, decoded one at a time; a row that cannot be
+// decoded throws jet::Error (naming the table) before the next is carried.
+CarryReport carryRows(const jet::FileRows& old, jet::Database& fresh);
 
 }  // namespace tabulon::generator

@@ -163,6 +163,8 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
     DatabaseResult result;
     const catalogue::Project* project = &input.project;
     DatabaseRun run(input.model, *project, messages);
+    // A large site's rows wait for the file on disk, not in memory.
+    if (sink.onDisk()) run.database().spillRowsTo(input.runDir);
     for (const auto* table : input.model.tablesOf(project->id)) run.addTable(*table);
     // Not part of the design, so not in the statement log; its rows carry over like any other.
     addSiteTables(run.database());
@@ -173,19 +175,28 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
         const fs::path site = siteFolder(input.runDir, project->name);
         const fs::path file = site / "data" / "data.mdb";
         const auto oldBytes = sink.readBack(file);
-        std::optional<jet::FileData> old;
+        auto unreadable = [&](const jet::Error& e) {
+            messages.show("网站数据库 " + displayPath(file) + " 无法读取：" + e.what() +
+                          "。未做任何改动；不需要其中的数据时可重新生成空库。");
+            ++result.problems;
+            return result;
+        };
+        std::optional<jet::FileRows> old;
         if (oldBytes && options.existingRows == ExistingRows::Keep) {
             try {
-                old = jet::readFileData(*oldBytes);
+                old = jet::readFileRows(*oldBytes);
             } catch (const jet::Error& e) {
-                messages.show("网站数据库 " + displayPath(file) + " 无法读取：" + e.what() +
-                              "。未做任何改动；不需要其中的数据时可重新生成空库。");
-                ++result.problems;
-                return result;
+                return unreadable(e);
             }
         }
         if (old) {
-            result.carried = carryRows(*old, run.database());
+            // Rows are decoded as they are carried: a damaged one stops the step here, before
+            // anything is written.
+            try {
+                result.carried = carryRows(*old, run.database());
+            } catch (const jet::Error& e) {
+                return unreadable(e);
+            }
             // The site's own rows go along without a word: they are not part of the design.
             std::erase_if(result.carried->tables, [](const TableCarry& t) { return t.table == kLoginLockTable; });
         }
@@ -198,7 +209,7 @@ DatabaseResult generateDatabase(const StepInput& input, SiteSink& sink, Messages
         if (input.neededLater.has(Product::SiteDatabase) && input.context)
             input.context->keepSiteDatabase(file, std::move(run.database()));
         else
-            sink.writeBytes(file, run.database().bytes());
+            sink.writeDatabase(file, run.database());
         result.file = file;
         // The log beside the site folder, in the site's code page.
         const fs::path log = schemaLogPath(input.runDir, project->name);

@@ -15,4 +15,9 @@ std::filesystem::path keepDatedCopy(const std::filesystem::path& folder, std::st
                                     std::string_view extension, std::string_view bytes, const std::tm& when,
                                     SiteSink& sink);
 
+// The same for a file on disk, copied without reading it into memory: to a name of its own
+// first, then linked to the dated name, so that a copy cut short is never taken for one.
+std::filesystem::path keepDatedCopyOfFile(const std::filesystem::path& file, std::string_view stem,
+                                          std::string_view extension, const std::tm& when);
+
 }  // namespace tabulon::generator

@@ -264,10 +264,10 @@ bool addDefaultAccount(const fs::path& databasePath, const LoginFields& login, b
         if (tablesAdded) addSiteTables(*database);
         added = addAccountTo(*database, login, digests);  // a refused row leaves the database as it was
     } catch (...) {
-        if (wasHeld) sink.writeBytes(databasePath, database->bytes());
+        if (wasHeld) sink.writeDatabase(databasePath, *database);
         throw;
     }
-    if (added || wasHeld || tablesAdded) sink.writeBytes(databasePath, database->bytes());
+    if (added || wasHeld || tablesAdded) sink.writeDatabase(databasePath, *database);
     return added;
 }
 

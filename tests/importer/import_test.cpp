@@ -125,6 +125,21 @@ TEST(Import, AnExistingProjectIsReplacedOnlyOnRequest) {
             EXPECT_EQ(testing::readFile(entry.path()), before);
         }
     EXPECT_EQ(copies, 1u);
+
+    // Again within the same second: a second copy under its own name, the first untouched,
+    // and nothing else left in the folder.
+    importFile(source, catalogue, run.path(), replace);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(run.path() / "人事" / "data"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_GE(names.size(), 3u);
+    EXPECT_EQ(names.size(), 3u) << names.back();
+    EXPECT_EQ(names.back(), "data.mdb");
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        EXPECT_TRUE(names[i].starts_with("data-") && names[i].ends_with(".mdb")) << names[i];
+        EXPECT_EQ(testing::readFile(run.path() / "人事" / "data" / names[i]), before) << names[i];
+    }
 }
 
 TEST(Import, ADryRunTouchesNothing) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <numeric>
+#include <random>
 #include <set>
 
 #include "jet/byte_io.h"
@@ -198,6 +200,30 @@ TEST(IndexTree, HoldsEveryEntryInOrderAtAnySize) {
         EXPECT_EQ(seen, std::set<std::uint32_t>(pages.begin(), pages.end()));
         for (std::uint32_t page : pages) EXPECT_EQ(getU32(file, page * kPageSize + 4), 99u);
     }
+}
+
+// The packed entries of a table's key sort and write exactly as the same entries as strings,
+// negative ids and pointers past 16 bits included.
+TEST(IndexTree, PackedKeyEntriesWriteTheSamePages) {
+    std::mt19937 random(11);
+    std::vector<std::string> strings;
+    std::vector<LongKeyEntry> packed;
+    for (int i = 0; i < 30000; ++i) {
+        const auto id = static_cast<std::int32_t>(random());
+        const std::uint32_t page = random() % 0x1000000;
+        const auto row = static_cast<std::uint8_t>(random());
+        strings.push_back(leafEntry(longIndexKey(id), page, row));
+        packed.push_back(longKeyEntry(id, page, row));
+        ASSERT_EQ(std::string(packed.back().data(), packed.back().size()), strings.back());
+    }
+    std::sort(strings.begin(), strings.end());
+    std::sort(packed.begin(), packed.end(),
+              [](const LongKeyEntry& a, const LongKeyEntry& b) { return std::memcmp(a.data(), b.data(), 9) < 0; });
+    PageStore fromStrings, fromPacked;
+    for (PageStore* store : {&fromStrings, &fromPacked}) store->allocate(), store->allocate();
+    writeIndexTree(fromStrings, 1, 7, strings, [&] { return fromStrings.allocate(); });
+    writeIndexTree(fromPacked, 1, 7, packed, [&] { return fromPacked.allocate(); });
+    EXPECT_EQ(std::move(fromPacked).release(), std::move(fromStrings).release());
 }
 
 TEST(IndexTree, LinksPagesOfOneLevelBothWays) {
