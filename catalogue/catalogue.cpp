@@ -1,9 +1,14 @@
 #include "catalogue/catalogue.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
 
 #include <array>
 #include <charconv>
+#include <future>
+#include <iterator>
+#include <limits>
+#include <optional>
 #include <system_error>
 #include <unistd.h>
 
@@ -347,14 +352,55 @@ std::vector<Field> Catalogue::fields(Id tableId, FieldOrder order) const {
     });
 }
 
-std::vector<Field> Catalogue::allFields() const {
+namespace {
+
+// Fields with ids in [from, to), in id order, appended to `fields`.
+void readFieldRange(SQLite::Database& db, Id from, Id to, std::vector<Field>& fields) {
+    SQLite::Statement query(db, "SELECT * FROM 字段 WHERE id >= ? AND id < ? ORDER BY id");
+    query.bind(1, from);
+    query.bind(2, to);
+    const FieldReader read(query);
+    while (query.executeStep()) fields.push_back(read(query));
+}
+
+// Below this many fields a second connection costs more than it saves.
+constexpr std::int64_t kFieldsWorthSplitting = 4000;
+
+}  // namespace
+
+std::vector<Field> Catalogue::allFields(unsigned readers) const {
     return guarded("读取字段", [&] {
-        SQLite::Statement count(*db_, "SELECT count(*) FROM 字段");
+        constexpr Id kAll = std::numeric_limits<Id>::max();
         std::vector<Field> fields;
-        if (count.executeStep()) fields.reserve(static_cast<std::size_t>(count.getColumn(0).getInt64()));
-        SQLite::Statement query(*db_, "SELECT * FROM 字段 ORDER BY id");
-        const FieldReader read(query);
-        while (query.executeStep()) fields.push_back(read(query));
+        const bool onFile = path_ != ":memory:" && readers > 1 && sqlite3_get_autocommit(db_->getHandle()) != 0;
+        // The read transaction keeps the file's shared lock until both halves are read, so no
+        // writer can commit between them and the two connections see the same rows.
+        std::optional<SQLite::Transaction> reading;
+        if (onFile) reading.emplace(*db_);
+        SQLite::Statement count(*db_, "SELECT count(*) FROM 字段");
+        const std::int64_t total = count.executeStep() ? count.getColumn(0).getInt64() : 0;
+        fields.reserve(static_cast<std::size_t>(total));
+        Id middle = kAll;
+        if (onFile && total >= kFieldsWorthSplitting) {
+            SQLite::Statement split(*db_, "SELECT id FROM 字段 ORDER BY id LIMIT 1 OFFSET ?");
+            split.bind(1, total / 2);
+            if (split.executeStep()) middle = split.getColumn(0).getInt64();
+        }
+        if (middle == kAll) {
+            readFieldRange(*db_, std::numeric_limits<Id>::min(), kAll, fields);
+            return fields;
+        }
+        // The upper half on a second, read-only connection in its own thread.
+        auto upper = std::async(std::launch::async, [&] {
+            SQLite::Database second(path_.string(), SQLite::OPEN_READONLY | SQLite::OPEN_NOMUTEX);
+            std::vector<Field> rows;
+            rows.reserve(static_cast<std::size_t>(total / 2 + 1));
+            readFieldRange(second, middle, kAll, rows);
+            return rows;
+        });
+        readFieldRange(*db_, std::numeric_limits<Id>::min(), middle, fields);
+        auto rows = upper.get();
+        std::move(rows.begin(), rows.end(), std::back_inserter(fields));
         return fields;
     });
 }

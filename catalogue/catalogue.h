@@ -83,7 +83,9 @@ public:
     // Whole-table reads for building a generation snapshot.
     std::vector<Project> allProjects() const;
     std::vector<Table> allTables() const;
-    std::vector<Field> allFields() const;
+    // With `readers` above one, a large catalogue file's fields are read by two connections
+    // at once.
+    std::vector<Field> allFields(unsigned readers = 1) const;
 
 private:
     friend class ChangeHistory;  // records and replays changes on the same connection

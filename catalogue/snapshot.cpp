@@ -6,8 +6,9 @@
 
 namespace tabulon::catalogue {
 
-Snapshot Snapshot::load(const Catalogue& catalogue) {
-    return Snapshot(catalogue.allProjects(), catalogue.allTables(), catalogue.allFields(), catalogue.allTemplates());
+Snapshot Snapshot::load(const Catalogue& catalogue, unsigned readers) {
+    return Snapshot(catalogue.allProjects(), catalogue.allTables(), catalogue.allFields(readers),
+                    catalogue.allTemplates());
 }
 
 Snapshot::Snapshot(std::vector<Project> projects, std::vector<Table> tables, std::vector<Field> fields,

@@ -14,7 +14,8 @@ class Catalogue;
 
 class Snapshot {
 public:
-    static Snapshot load(const Catalogue& catalogue);
+    // `readers`: how many threads may read the catalogue (see Catalogue::allFields).
+    static Snapshot load(const Catalogue& catalogue, unsigned readers = 1);
     Snapshot(std::vector<Project> projects, std::vector<Table> tables, std::vector<Field> fields,
              std::vector<TemplateRow> templates);
     // The look-ups point into the rows: a copy would point into the original. Moving keeps

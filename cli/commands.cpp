@@ -108,7 +108,7 @@ int onProject(const fs::path& runDir, const std::string& project, Messages& mess
               MakeSteps makeSteps) {
     return guarded(messages, [&] {
         const auto catalogue = openCatalogue(runDir, write);
-        const auto model = Snapshot::load(catalogue);
+        const auto model = Snapshot::load(catalogue, write.threads == 0 ? 2 : write.threads);
         const auto& chosen = findProject(model, project);
         return buildSteps(runDir, model, chosen, makeSteps(model, chosen), messages, write);
     });

@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/new_design.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulon::catalogue {
@@ -136,6 +137,49 @@ TEST(CatalogueDeletes, ProjectAndTableTakeTheirRowsWithThem) {
     EXPECT_TRUE(catalogue.allTables().empty());
     EXPECT_TRUE(catalogue.allFields().empty());
     EXPECT_EQ(catalogue.allTemplates().size(), 47u) << "templates belong to no project";
+}
+
+// A large catalogue file's fields are read by two connections; the rows must come back
+// whole, once each and in id order, as one connection reads them.
+TEST(CatalogueQueries, FieldsReadByTwoConnectionsMatchOneConnection) {
+    TempFolder run;
+    auto catalogue = Catalogue::openInRunFolder(run.path());
+    NewDesign design{{0, "大项目", ""}, {}};
+    for (Id t = 1; t <= 170; ++t) {
+        NewTable table{{t, 0, "表" + std::to_string(t), ""}, {}};
+        for (Id f = 1; f <= 30; ++f) {
+            Field field;
+            field.id = t * 100 + f;
+            field.tableId = t;
+            field.name = "字段" + std::to_string(f);
+            field.type = f % 2 ? "文本" : "数字";
+            field.description = f == 7 ? "" : "说明“" + std::to_string(f) + "”";
+            field.order = 31 - f;
+            field.inputType = "文本框";
+            if (f == 3) field.linkTable = std::to_string(t);
+            table.fields.push_back(field);
+        }
+        design.tables.push_back(std::move(table));
+    }
+    catalogue.addDesigns({{design}, {}, {}, false});
+    // Gaps in the ids, around the middle too.
+    const auto before = catalogue.allFields();
+    ASSERT_GT(before.size(), 5000u);
+    for (std::size_t i = before.size() / 2 - 40; i < before.size() / 2 + 40; i += 3)
+        catalogue.deleteField(before[i].id);
+
+    const auto one = catalogue.allFields(1);
+    const auto two = catalogue.allFields(2);
+    ASSERT_EQ(one.size(), before.size() - 27);
+    ASSERT_EQ(two.size(), one.size());
+    const auto row = [](const Field& f) {
+        return std::tie(f.id, f.tableId, f.name, f.type, f.description, f.order, f.inputType, f.linkTable, f.linkField,
+                        f.cascadeTable, f.cascadeField, f.cascadeCondition, f.cascadeDisplay);
+    };
+    for (std::size_t i = 0; i < one.size(); ++i) ASSERT_EQ(row(one[i]), row(two[i])) << "row " << i;
+
+    // A catalogue in memory has no file for a second connection.
+    EXPECT_EQ(Catalogue::inMemory().allFields(2).size(), Catalogue::inMemory().allFields(1).size());
 }
 
 TEST(CatalogueTemplates, ARowAddedAtATakenPositionGoesInFront) {
