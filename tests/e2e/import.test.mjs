@@ -54,30 +54,39 @@ async function contentArea(page) {
   return { x: 0, y: 0, width, height: Math.max(100, bottom + 12) };
 }
 
+// Imports with the fixture (its extra arguments: the file), builds and serves `project`, and
+// logs in with the default account; fills ctx.runDir, ctx.ids (table name -> id),
+// ctx.preview, ctx.browser and ctx.visitor.
+async function importAndServe(ctx, prefix, fixtureArgs, project) {
+  ctx.runDir = fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+  ctx.ids = {};
+  for (const line of run(fixture, [ctx.runDir, ...fixtureArgs]).split('\n')) {
+    const [kind, id, name] = line.split('\t');
+    if (kind === 'table') ctx.ids[name] = Number(id);
+  }
+  run(tabulon, ['--run-dir', ctx.runDir, 'build', project]);
+  ctx.preview = await startPreview({ tabulon, runDir: ctx.runDir, project });
+  ctx.browser = await launchBrowser();
+  ctx.visitor = await Visitor.open(ctx.browser, ctx.preview.url, { label: project });
+  const login = await act.login(ctx.visitor, { user: 'vokra', password: 'vokra' });
+  assert.equal(login.loggedIn, true, `the default account should log in (alerts: ${login.alerts.join(', ')})`);
+}
+
+async function stopServing(ctx) {
+  await ctx.visitor?.close().catch(() => {});
+  await ctx.browser?.close().catch(() => {});
+  await ctx.preview?.stop().catch(() => {});
+  if (ctx.runDir && !process.env.TABULON_E2E_KEEP) fs.rmSync(ctx.runDir, { recursive: true, force: true });
+}
+
 describe('an imported Access database as a running site', () => {
   const ctx = {};
   before(async () => {
-    ctx.runDir = fs.mkdtempSync(path.join(os.tmpdir(), 'tabulon-e2e-import-'));
-    ctx.ids = {};
-    for (const line of run(fixture, [ctx.runDir]).split('\n')) {
-      const [kind, id, name] = line.split('\t');
-      if (kind === 'table') ctx.ids[name] = Number(id);
-    }
-    run(tabulon, ['--run-dir', ctx.runDir, 'build', '人事']);
+    await importAndServe(ctx, 'tabulon-e2e-import-', [], '人事');
     ctx.siteDir = path.join(ctx.runDir, '人事');
     ctx.staff = { name: '员工', base: act.pageBase(ctx.siteDir, ctx.ids['员工']) };
-    ctx.preview = await startPreview({ tabulon, runDir: ctx.runDir, project: '人事' });
-    ctx.browser = await launchBrowser();
-    ctx.visitor = await Visitor.open(ctx.browser, ctx.preview.url, { label: '人事' });
-    const login = await act.login(ctx.visitor, { user: 'vokra', password: 'vokra' });
-    assert.equal(login.loggedIn, true, `the default account should log in (alerts: ${login.alerts.join(', ')})`);
   });
-  after(async () => {
-    await ctx.visitor?.close().catch(() => {});
-    await ctx.browser?.close().catch(() => {});
-    await ctx.preview?.stop().catch(() => {});
-    if (!process.env.TABULON_E2E_KEEP) fs.rmSync(ctx.runDir, { recursive: true, force: true });
-  });
+  after(() => stopServing(ctx));
 
   it('the list page of 员工 shows the imported rows with their ids', async () => {
     const list = await act.openList(ctx.visitor, ctx.staff);
@@ -128,26 +137,10 @@ describe('an ACE file with attachment and multi-value columns as a running site'
   const project = 'complexDataTestV2007';
   const hidden = ['attach-data', 'multi-value-data', 'VersionHistory'];
   before(async () => {
-    ctx.runDir = fs.mkdtempSync(path.join(os.tmpdir(), 'tabulon-e2e-import-ace-'));
-    ctx.ids = {};
-    for (const line of run(fixture, [ctx.runDir, complexFile]).split('\n')) {
-      const [kind, id, name] = line.split('\t');
-      if (kind === 'table') ctx.ids[name] = Number(id);
-    }
-    run(tabulon, ['--run-dir', ctx.runDir, 'build', project]);
+    await importAndServe(ctx, 'tabulon-e2e-import-ace-', [complexFile], project);
     ctx.table = { name: 'Table1', base: act.pageBase(path.join(ctx.runDir, project), ctx.ids.Table1) };
-    ctx.preview = await startPreview({ tabulon, runDir: ctx.runDir, project });
-    ctx.browser = await launchBrowser();
-    ctx.visitor = await Visitor.open(ctx.browser, ctx.preview.url, { label: project });
-    const login = await act.login(ctx.visitor, { user: 'vokra', password: 'vokra' });
-    assert.equal(login.loggedIn, true, `the default account should log in (alerts: ${login.alerts.join(', ')})`);
   });
-  after(async () => {
-    await ctx.visitor?.close().catch(() => {});
-    await ctx.browser?.close().catch(() => {});
-    await ctx.preview?.stop().catch(() => {});
-    if (!process.env.TABULON_E2E_KEEP) fs.rmSync(ctx.runDir, { recursive: true, force: true });
-  });
+  after(() => stopServing(ctx));
 
   it('the list page shows the four rows and their memos, and nothing of the hidden columns', async () => {
     const list = await act.openList(ctx.visitor, ctx.table);
