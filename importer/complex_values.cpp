@@ -15,23 +15,8 @@ namespace {
 using jet::JetType;
 
 bool hasText(const jet::ColumnLayout& column) {
-    switch (column.type) {
-    case JetType::Boolean:
-    case JetType::Byte:
-    case JetType::Integer:
-    case JetType::Long:
-    case JetType::Currency:
-    case JetType::Single:
-    case JetType::Double:
-    case JetType::DateTime:
-    case JetType::Text:
-    case JetType::Memo:
-    case JetType::Numeric:
-    case JetType::Guid: return true;
-    case JetType::Binary:
-    case JetType::Ole: return false;
-    }
-    return static_cast<std::uint8_t>(column.type) == kBigIntType;
+    if (static_cast<std::uint8_t>(column.type) == kBigIntType) return true;
+    return jet::knownType(column.type) && column.type != JetType::Binary && column.type != JetType::Ole;
 }
 
 std::string textOf(const jet::Value& value) {

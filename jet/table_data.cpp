@@ -17,26 +17,6 @@ constexpr std::int16_t kTypeMask = 0x7F;
 // Catalogue objects a user made that hold no rows of their own.
 constexpr std::int16_t kTypeLinkedOdbc = 4, kTypeQuery = 5, kTypeLinkedTable = 6;
 
-bool knownType(JetType type) {
-    switch (type) {
-    case JetType::Boolean:
-    case JetType::Byte:
-    case JetType::Integer:
-    case JetType::Long:
-    case JetType::Currency:
-    case JetType::Single:
-    case JetType::Double:
-    case JetType::DateTime:
-    case JetType::Binary:
-    case JetType::Text:
-    case JetType::Ole:
-    case JetType::Memo:
-    case JetType::Guid:
-    case JetType::Numeric: return true;
-    }
-    return false;
-}
-
 std::string hex(unsigned value) {
     static const char kDigits[] = "0123456789ABCDEF";
     return std::string("0x") + kDigits[(value >> 4) & 0xF] + kDigits[value & 0xF];

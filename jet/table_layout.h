@@ -28,6 +28,27 @@ enum class JetType : std::uint8_t {
     Numeric = 0x10,
 };
 
+// Whether `type` is one of the types above (a file may hold codes this reader does not know).
+constexpr bool knownType(JetType type) {
+    switch (type) {
+    case JetType::Boolean:
+    case JetType::Byte:
+    case JetType::Integer:
+    case JetType::Long:
+    case JetType::Currency:
+    case JetType::Single:
+    case JetType::Double:
+    case JetType::DateTime:
+    case JetType::Binary:
+    case JetType::Text:
+    case JetType::Ole:
+    case JetType::Memo:
+    case JetType::Guid:
+    case JetType::Numeric: return true;
+    }
+    return false;
+}
+
 namespace column_flag {
 inline constexpr std::uint8_t kFixed = 0x01;
 inline constexpr std::uint8_t kUpdatable = 0x02;  // set on every ordinary column
